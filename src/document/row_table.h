@@ -1,0 +1,89 @@
+// RowTable: a grid of GBK text cells with fixed columns, the storage of the main subtitle and of
+// the reference subtitle, reporting every change to an observer (the window's table model).
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace document {
+
+// Columns of the main table. The reference table uses only the first four (number, text,
+// start, end) with the same meaning.
+enum Column : int {
+  kNumber = 0,
+  kText = 1,  // lines separated by the two characters "\N"
+  kStart = 2,  // SubtitleTime "hh:mm:ss.zzz"
+  kEnd = 3,
+  kPicture = 4,  // bitmap file name relative to the picture folder (picture subtitles)
+  kChangeMarks = 5,  // "T", "C", "P" letters, each at most once
+  kShiftMark = 6,  // "->", "<-" or empty
+  kStyle = 7,
+  kMarginL = 8,
+  kMarginR = 9,
+  kMarginV = 10,
+  kBaseStart = 11,  // start as read or as last saved
+  kBaseEnd = 12,
+  kBaseText = 13,
+};
+inline constexpr int kMainColumnCount = 14;
+inline constexpr int kReferenceColumnCount = 4;
+
+// Told about every change of a RowTable, in begin/end pairs, so that a view model can follow
+// without copying the data. Row numbers are table row numbers (data rows start at 1).
+class TableObserver {
+ public:
+  virtual ~TableObserver() = default;
+  virtual void RowsAboutToBeInserted(int first, int last) = 0;
+  virtual void RowsInserted() = 0;
+  virtual void RowsAboutToBeRemoved(int first, int last) = 0;
+  virtual void RowsRemoved() = 0;
+  virtual void CellChanged(int column, int row) = 0;
+  virtual void AboutToReset() = 0;
+  virtual void ResetDone() = 0;
+};
+
+// Row 0 is the heading row; data rows are 1 to RowCount() - 1, and there is always at least one
+// data row (an empty table is one data row of empty cells). Cells are addressed (column, row) as
+// in the grid. Out-of-range access is a programming error (asserted); callers check RowCount().
+class RowTable {
+ public:
+  explicit RowTable(int column_count);
+
+  int ColumnCount() const { return column_count_; }
+  // Number of grid rows including the heading row: always >= 2.
+  int RowCount() const { return static_cast<int>(rows_.size()) + 1; }
+  // Number of data rows (RowCount() - 1).
+  int DataRowCount() const { return static_cast<int>(rows_.size()); }
+  bool IsDataRow(int row) const { return row >= 1 && row < RowCount(); }
+
+  const std::string& Cell(int column, int row) const;
+  void SetCell(int column, int row, std::string value);
+
+  const std::string& Heading(int column) const { return headings_[column]; }
+  void SetHeading(int column, std::string heading);
+
+  // Every cell of the data rows empty, one data row left.
+  void Clear();
+  // Appends an empty data row and returns its row number.
+  int AppendRow();
+  // Inserts an empty data row so that it becomes row `row` (1 .. RowCount()).
+  void InsertRow(int row);
+  // Removes data row `row`; removing the only data row empties it instead.
+  void RemoveRow(int row);
+  // Replaces all data rows at once (one reset notification). Each row is padded or cut to the
+  // column count; an empty list leaves one empty data row.
+  void ReplaceRows(std::vector<std::vector<std::string>> rows);
+  // All cells of one data row (for bulk readers such as the writer).
+  const std::vector<std::string>& Row(int row) const;
+
+  // At most one observer; nullptr detaches. The observer must outlive its attachment.
+  void SetObserver(TableObserver* observer) { observer_ = observer; }
+
+ private:
+  int column_count_;
+  std::vector<std::string> headings_;
+  std::vector<std::vector<std::string>> rows_;  // rows_[0] is data row 1
+  TableObserver* observer_ = nullptr;
+};
+
+}  // namespace document

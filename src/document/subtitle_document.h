@@ -1,0 +1,75 @@
+// SubtitleDocument: the open main subtitle (14-column table), the reference table (4 columns)
+// and the properties and flags that belong to them.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "document/row_table.h"
+
+namespace document {
+
+// 1 = the main table, 2 = the reference table.
+enum class Role { kMain = 1, kReference = 2 };
+
+struct SubtitleDocument {
+  SubtitleDocument();
+
+  RowTable main{kMainColumnCount};
+  RowTable reference{kReferenceColumnCount};
+
+  RowTable& Table(Role role) { return role == Role::kMain ? main : reference; }
+  const RowTable& Table(Role role) const { return role == Role::kMain ? main : reference; }
+
+  // The grid row the user has selected in the main table (1-based data row).
+  int current_row = 1;
+
+  // True when the first entry of the main subtitle names a bitmap ending in "1.bmp".
+  bool picture_mode = false;
+  // True when nothing changed since the last open, save or blank creation.
+  bool document_saved = true;
+  // True when the check review was confirmed or the document saved since the last run.
+  bool proofread_done = true;
+
+  std::filesystem::path source_file;        // full name of the opened main subtitle
+  std::string source_extension = ".srt";    // lower case, with the full stop
+  std::filesystem::path picture_folder;     // folder of the opened picture subtitle
+  std::filesystem::path save_file;          // name last used to save
+  std::string save_extension = ".srt";
+  std::filesystem::path last_open_folder;
+  std::filesystem::path last_save_folder;
+
+  std::string reference_extension = ".srt";
+  std::string reference_save_extension = ".srt";
+  std::filesystem::path reference_folder;
+  std::filesystem::path reference_file;
+  std::filesystem::path reference_save_folder;
+  std::filesystem::path reference_save_file;
+  bool reference_saved = true;
+
+  // Header lines of the last SSA file read in each role, used when writing SSA.
+  std::vector<std::string> kept_ssa_header_main;
+  std::vector<std::string> kept_ssa_header_reference;
+  std::vector<std::string>& KeptSsaHeader(Role role) {
+    return role == Role::kMain ? kept_ssa_header_main : kept_ssa_header_reference;
+  }
+
+  // Extension (lower case, with the full stop) that chooses the reading rules for a role.
+  const std::string& ReadExtension(Role role) const {
+    return role == Role::kMain ? source_extension : reference_extension;
+  }
+  // Extension that chooses the writing rules for a role.
+  const std::string& WriteExtension(Role role) const {
+    return role == Role::kMain ? save_extension : reference_save_extension;
+  }
+
+  // For every data row of the main table: start, end, text to base start, base end, base text.
+  void CommitBaseValues();
+  void CommitBaseValues(int row);
+};
+
+// The Simplified Chinese default headings of the main and reference tables.
+void SetDefaultHeadings(SubtitleDocument& document);
+
+}  // namespace document

@@ -1,0 +1,34 @@
+// SubtitleTime: the "hh:mm:ss.zzz" text held in the tables, its arithmetic value, and the four
+// conversions between table and file forms.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace document {
+
+// Milliseconds since 00:00:00.000.
+using Milliseconds = std::int64_t;
+
+// Parses hours, minutes and seconds separated by colons, with optional milliseconds after a full
+// stop ("0:00:01.5" is 1500 ms, "00:01:02" is 62000 ms). Spaces around the text are ignored.
+// Returns nullopt for anything else (empty, letters, missing fields, negative or too long).
+std::optional<Milliseconds> ParseSubtitleTime(std::string_view text);
+
+// Formats as "hh:mm:ss.zzz", zero-padded. A negative value formats as 00:00:00.000; hours of 100
+// or more keep all their digits.
+std::string FormatSubtitleTime(Milliseconds value);
+
+// Table time to SRT file form: the first full stop, if any, becomes a comma.
+std::string TableTimeToSrt(std::string_view table_time);
+
+// SSA file time to table form: "0" in front and "0" behind (0:00:01.00 -> 00:00:01.000).
+std::string SsaTimeToTable(std::string_view ssa_time);
+
+// Table time to SSA file form: a comma, if any, becomes a full stop; a text of exactly 12
+// characters then loses its first and last character (00:00:01.000 -> 0:00:01.00).
+std::string TableTimeToSsa(std::string_view table_time);
+
+}  // namespace document
