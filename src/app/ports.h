@@ -69,6 +69,14 @@ class NullEventPump : public EventPump {
   bool StopRequested() const override { return false; }
 };
 
+// The texts of the message table in the current language: Message(N) is message N (GBK), ""
+// when the table has no such line. Implemented by the application's message table.
+class MessageSource {
+ public:
+  virtual ~MessageSource() = default;
+  virtual std::string Message(int number) const = 0;
+};
+
 class Clock {
  public:
   virtual ~Clock() = default;

@@ -1,0 +1,13 @@
+// The command groups of zentrope-cli; each adds its subcommands to the application.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+namespace cli {
+
+void AddConvertCommand(CLI::App& app);
+void AddLibraryCommands(CLI::App& app);
+void AddOcrCommand(CLI::App& app);
+void AddProofCommands(CLI::App& app);
+
+}  // namespace cli

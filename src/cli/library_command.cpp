@@ -1,0 +1,8 @@
+// Registration of this command group (filled in with the group's subsystem).
+#include "cli/commands.h"
+
+namespace cli {
+
+void AddLibraryCommands(CLI::App& /*app*/) {}
+
+}  // namespace cli
