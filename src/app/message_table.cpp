@@ -1,0 +1,34 @@
+// MessageTable: loading language.sys and looking texts up by message number.
+#include "app/message_table.h"
+
+#include "text/line_file.h"
+
+namespace app {
+
+text::Result<MessageTable> MessageTable::LoadFromFile(const std::filesystem::path& path) {
+  auto lines = text::ReadLines(path);
+  if (!lines) return lines.error();
+  return MessageTable(std::move(lines).value());
+}
+
+void MessageTable::SetLanguage(int language) {
+  language_ = (language >= kSimplifiedChinese && language <= kEnglish) ? language
+                                                                        : kSimplifiedChinese;
+}
+
+std::string MessageTable::Message(int number) const { return MessageIn(number, language_); }
+
+std::string MessageTable::MessageIn(int number, int language) const {
+  const long long index = static_cast<long long>(number) + language;
+  if (index < 0 || index >= static_cast<long long>(lines_.size())) return {};
+  return lines_[static_cast<size_t>(index)];
+}
+
+int ParseLanguageNumber(const std::string& settings_line) {
+  if (settings_line == "1" || settings_line == "2" || settings_line == "3") {
+    return settings_line[0] - '0';
+  }
+  return MessageTable::kSimplifiedChinese;
+}
+
+}  // namespace app
