@@ -1,0 +1,75 @@
+// SettingsList: reading, padding, typed access and writing of setup.sys.
+#include "settings/settings_list.h"
+
+#include <charconv>
+
+#include "text/line_file.h"
+
+namespace settings {
+namespace {
+
+const std::string kPadLine = "1";
+
+}  // namespace
+
+SettingsList::SettingsList(std::vector<std::string> lines) : lines_(std::move(lines)) {
+  // A file shorter than the known lines is padded with "1", which turns the missing flags on and
+  // gives the missing numbers the value 1, as every release has done.
+  if (lines_.size() < kSettingsLineCount) {
+    lines_.resize(kSettingsLineCount, kPadLine);
+  }
+}
+
+text::Result<SettingsList> SettingsList::LoadFromFile(const std::filesystem::path& path) {
+  auto lines = text::ReadLines(path);
+  if (!lines) {
+    return lines.error();
+  }
+  return SettingsList(std::move(lines).value());
+}
+
+text::Status SettingsList::SaveToFile(const std::filesystem::path& path) const {
+  return text::WriteLines(path, lines_);
+}
+
+const std::string& SettingsList::Line(int line) const {
+  static const std::string kNone;
+  if (line < 0 || line >= LineCount()) {
+    return kNone;
+  }
+  return lines_[static_cast<size_t>(line)];
+}
+
+void SettingsList::SetLine(int line, std::string value) {
+  if (line < 0) {
+    return;
+  }
+  if (line >= LineCount()) {
+    lines_.resize(static_cast<size_t>(line) + 1, kPadLine);
+  }
+  lines_[static_cast<size_t>(line)] = std::move(value);
+}
+
+int SettingsList::Number(int line, int minimum, int maximum, int fallback) const {
+  const std::string& value = Line(line);
+  // from_chars accepts a leading '-' but not '+'; a stray '+' is as unusable as any other text.
+  int number = 0;
+  const char* end = value.data() + value.size();
+  const auto [rest, error] = std::from_chars(value.data(), end, number);
+  if (value.empty() || error != std::errc() || rest != end) {
+    return fallback;
+  }
+  if (number < minimum || number > maximum) {
+    return fallback;
+  }
+  return number;
+}
+
+void SettingsList::SetFolders(const std::string& open_folder, const std::string& reference_folder,
+                              const std::string& save_folder) {
+  SetLine(kOpenFolder, open_folder);
+  SetLine(kReferenceFolder, reference_folder);
+  SetLine(kSaveFolder, save_folder);
+}
+
+}  // namespace settings

@@ -1,0 +1,180 @@
+// SettingsList: the lines of setup.sys held for the whole run, with a typed accessor per line.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "text/result.h"
+
+namespace settings {
+
+// Line numbers (0-based) of setup.sys. Flags are "1" (on) or anything else (off); numbers are
+// decimal integers; the rest is free text used as it stands.
+enum SettingsLine : int {
+  kUnusedLine = 0,          // kept and written back as read
+  kAuthorEntryOn = 1,       // flag: write the author entry in front of a picture subtitle
+  kAuthorTime = 2,          // text: author entry time line, "start --> end" as typed
+  kAuthorText = 3,          // text: author entry text, lines separated by "\N"
+  kImeForNewGlyph = 4,      // flag: input method on in the teaching text boxes
+  kImeForLibraryEdit = 5,   // flag: input method on in the library editor's search box
+  kImeName = 6,             // text: name of the chosen input method
+  kFullWidthQuotes = 7,     // flag: check rule, half-width quotes to full-width pairs
+  kUnpairedQuotes = 8,      // flag: check rule, delete unpaired double quotes
+  kInnerFullStop = 9,       // flag: check rule, full stop inside a sentence to a comma
+  kEndPunctuation = 10,     // flag: check rule, delete a comma or full stop at the end
+  kEllipsisForm = 11,       // number 0..3: the ellipsis form item
+  kPhraseReplacement = 12,  // flag: apply the phrase table
+  kLanguage = 13,           // number 1..3: 1 Simplified Chinese, 2 Traditional, 3 English
+  kOpenFolder = 14,         // text: folder of the last opened main subtitle
+  kReferenceFolder = 15,    // text: folder of the last opened reference subtitle
+  kSaveFolder = 16,         // text: folder of the last saved subtitle
+  kAutoTimeFix = 17,        // flag: correct overlapping times after a recognition run
+  kAutoCheck = 18,          // flag: run the check after a recognition run
+  kSpaceDetection = 19,     // number 0..10: TrackBar3 position
+  kSpaceWidth = 20,         // number 0..10: TrackBar4 position
+  kLineHeight = 21,         // number 0..10: TrackBar1 position
+  kIgnoreGlyphSize = 22,    // flag: ignore the glyph's height and width when matching
+};
+
+inline constexpr int kSettingsLineCount = 23;
+
+// The window's own defaults for the number lines, used when a line does not hold a usable number.
+inline constexpr int kDefaultEllipsisForm = 0;
+inline constexpr int kDefaultLanguage = 1;
+inline constexpr int kDefaultSpaceDetection = 4;
+inline constexpr int kDefaultSpaceWidth = 8;
+inline constexpr int kDefaultLineHeight = 2;
+inline constexpr int kTrackBarMax = 10;
+
+// The file name of the settings in the program folder.
+inline constexpr const char* kSettingsFileName = "setup.sys";
+
+// Always holds at least kSettingsLineCount lines: a shorter list is padded with "1" lines (so an
+// empty file starts with every flag on), a longer one keeps its extra lines, which are written
+// back unchanged.
+class SettingsList {
+ public:
+  SettingsList() : SettingsList(std::vector<std::string>{}) {}
+  explicit SettingsList(std::vector<std::string> lines);
+
+  // Reads setup.sys (CR LF, LF or CR line ends). Error code "io" names the file when it is
+  // missing or unreadable; any content is accepted.
+  static text::Result<SettingsList> LoadFromFile(const std::filesystem::path& path);
+  // Writes every line followed by CR LF, atomically; Error code "io" names the file.
+  text::Status SaveToFile(const std::filesystem::path& path) const;
+
+  int LineCount() const {
+    return static_cast<int>(lines_.size());
+  }
+  const std::vector<std::string>& Lines() const {
+    return lines_;
+  }
+
+  // Line `line` as it stands; "" for a line number outside the list.
+  const std::string& Line(int line) const;
+  // Replaces line `line`; a number at or beyond LineCount() appends "1" lines up to it first.
+  // A negative number is ignored.
+  void SetLine(int line, std::string value);
+
+  // True exactly when the line is "1".
+  bool Flag(int line) const {
+    return Line(line) == "1";
+  }
+  void SetFlag(int line, bool on) {
+    SetLine(line, on ? "1" : "0");
+  }
+
+  // The line as a decimal integer in [minimum, maximum]; `fallback` when it is not a decimal
+  // integer (optionally signed) or lies outside the range, so a damaged file never stops the
+  // start-up.
+  int Number(int line, int minimum, int maximum, int fallback) const;
+  void SetNumber(int line, int value) {
+    SetLine(line, std::to_string(value));
+  }
+
+  // Typed views of the number lines, with the window's defaults as fallbacks.
+  int EllipsisForm() const {
+    return Number(kEllipsisForm, 0, 3, kDefaultEllipsisForm);
+  }
+  int Language() const {
+    return Number(kLanguage, 1, 3, kDefaultLanguage);
+  }
+  int SpaceDetection() const {
+    return Number(kSpaceDetection, 0, kTrackBarMax, kDefaultSpaceDetection);
+  }
+  int SpaceWidth() const {
+    return Number(kSpaceWidth, 0, kTrackBarMax, kDefaultSpaceWidth);
+  }
+  int LineHeight() const {
+    return Number(kLineHeight, 0, kTrackBarMax, kDefaultLineHeight);
+  }
+
+  // Typed views of the flag lines.
+  bool AuthorEntryOn() const {
+    return Flag(kAuthorEntryOn);
+  }
+  bool ImeForNewGlyph() const {
+    return Flag(kImeForNewGlyph);
+  }
+  bool ImeForLibraryEdit() const {
+    return Flag(kImeForLibraryEdit);
+  }
+  bool FullWidthQuotes() const {
+    return Flag(kFullWidthQuotes);
+  }
+  bool UnpairedQuotes() const {
+    return Flag(kUnpairedQuotes);
+  }
+  bool InnerFullStop() const {
+    return Flag(kInnerFullStop);
+  }
+  bool EndPunctuation() const {
+    return Flag(kEndPunctuation);
+  }
+  bool PhraseReplacementOn() const {
+    return Flag(kPhraseReplacement);
+  }
+  bool AutoTimeFix() const {
+    return Flag(kAutoTimeFix);
+  }
+  bool AutoCheck() const {
+    return Flag(kAutoCheck);
+  }
+  bool IgnoreGlyphSize() const {
+    return Flag(kIgnoreGlyphSize);
+  }
+
+  // Typed views of the free-text lines (GBK, as they stand, an appended "1" included).
+  const std::string& AuthorTime() const {
+    return Line(kAuthorTime);
+  }
+  const std::string& AuthorText() const {
+    return Line(kAuthorText);
+  }
+  const std::string& ImeName() const {
+    return Line(kImeName);
+  }
+  const std::string& OpenFolder() const {
+    return Line(kOpenFolder);
+  }
+  const std::string& ReferenceFolder() const {
+    return Line(kReferenceFolder);
+  }
+  const std::string& SaveFolder() const {
+    return Line(kSaveFolder);
+  }
+
+  // Line 13 := the language number (the language switch writes it at once, in memory).
+  void SetLanguage(int language) {
+    SetNumber(kLanguage, language);
+  }
+  // Lines 14, 15, 16 := the three remembered folders, as written at shutdown.
+  void SetFolders(const std::string& open_folder, const std::string& reference_folder,
+                  const std::string& save_folder);
+
+ private:
+  std::vector<std::string> lines_;
+};
+
+}  // namespace settings

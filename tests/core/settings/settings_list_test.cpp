@@ -1,0 +1,123 @@
+// Tests of setup.sys reading, padding, typed access and writing.
+#include "settings/settings_list.h"
+
+#include <gtest/gtest.h>
+
+#include "support/temp_dir.h"
+
+namespace settings {
+namespace {
+
+using testing_support::TempDir;
+
+TEST(SettingsList, ShortFilesArePaddedWithOnesAndLongOnesKeepTheirExtraLines) {
+  TempDir dir;
+  std::string twenty;
+  for (int i = 0; i < 20; ++i) {
+    twenty += "0\r\n";
+  }
+  const auto from_twenty = SettingsList::LoadFromFile(dir.Write("twenty.sys", twenty));
+  ASSERT_TRUE(from_twenty.ok());
+  EXPECT_EQ(from_twenty.value().LineCount(), 23);
+  EXPECT_EQ(from_twenty.value().Line(19), "0");
+  EXPECT_EQ(from_twenty.value().Line(20), "1");
+  EXPECT_EQ(from_twenty.value().Line(22), "1");
+
+  const auto from_empty = SettingsList::LoadFromFile(dir.Write("empty.sys", ""));
+  ASSERT_TRUE(from_empty.ok());
+  EXPECT_EQ(from_empty.value().LineCount(), 23);
+
+  std::string long_file;
+  for (int i = 0; i < 25; ++i) {
+    long_file += "x" + std::to_string(i) + "\n";
+  }
+  const auto from_long = SettingsList::LoadFromFile(dir.Write("long.sys", long_file));
+  ASSERT_TRUE(from_long.ok());
+  EXPECT_EQ(from_long.value().LineCount(), 25);
+  EXPECT_EQ(from_long.value().Line(24), "x24");
+}
+
+TEST(SettingsList, EmptyFileStartsWithFlagsOnAndNumbersOne) {
+  const SettingsList list;
+  EXPECT_TRUE(list.AuthorEntryOn());
+  EXPECT_TRUE(list.PhraseReplacementOn());
+  EXPECT_TRUE(list.IgnoreGlyphSize());
+  EXPECT_EQ(list.EllipsisForm(), 1);
+  EXPECT_EQ(list.Language(), 1);
+  EXPECT_EQ(list.SpaceDetection(), 1);
+  EXPECT_EQ(list.SpaceWidth(), 1);
+  EXPECT_EQ(list.LineHeight(), 1);
+  EXPECT_EQ(list.AuthorTime(), "1");
+  EXPECT_EQ(list.OpenFolder(), "1");
+}
+
+TEST(SettingsList, FlagIsOnOnlyWhenExactlyOne) {
+  SettingsList list;
+  const std::vector<std::pair<std::string, bool>> cases = {
+      {"1", true},   {"0", false}, {" 1", false}, {"1 ", false},
+      {"11", false}, {"", false},  {"yes", false}};
+  for (const auto& [line, on] : cases) {
+    list.SetLine(kAutoCheck, line);
+    EXPECT_EQ(list.AutoCheck(), on) << "line '" << line << "'";
+  }
+}
+
+TEST(SettingsList, DamagedNumberLinesFallBackToTheWindowDefaults) {
+  SettingsList list;
+  const std::vector<std::pair<std::string, int>> language_cases = {
+      {"2", 2}, {"3", 3}, {"abc", 1}, {"", 1}, {"4", 1}, {"0", 1}, {"2x", 1}, {"+2", 1}};
+  for (const auto& [line, language] : language_cases) {
+    list.SetLine(kLanguage, line);
+    EXPECT_EQ(list.Language(), language) << "line '" << line << "'";
+  }
+  const std::vector<std::pair<std::string, int>> track_cases = {
+      {"7", 7}, {"0", 0}, {"10", 10}, {"11", 2}, {"-1", 2}, {"abc", 2}, {"99999999999", 2}};
+  for (const auto& [line, position] : track_cases) {
+    list.SetLine(kLineHeight, line);
+    EXPECT_EQ(list.LineHeight(), position) << "line '" << line << "'";
+  }
+  list.SetLine(kSpaceDetection, "abc");
+  list.SetLine(kSpaceWidth, "");
+  list.SetLine(kEllipsisForm, "4");
+  EXPECT_EQ(list.SpaceDetection(), 4);
+  EXPECT_EQ(list.SpaceWidth(), 8);
+  EXPECT_EQ(list.EllipsisForm(), 0);
+}
+
+TEST(SettingsList, SaveWritesEveryLineWithCrLfAndReadsBackTheSame) {
+  TempDir dir;
+  SettingsList list;
+  list.SetLine(kAuthorText, "\xD7\xD6\xC4\xBB\\N\xD6\xC6\xD7\xF7" /* 字幕\N制作 */);
+  list.SetFolders("/home/a", "/home/b", "/home/c");
+  list.SetLanguage(3);
+  list.SetLine(24, "extra");
+  ASSERT_TRUE(list.SaveToFile(dir / "setup.sys").ok());
+
+  const std::string bytes = dir.Read("setup.sys");
+  EXPECT_EQ(bytes.substr(0, 3), "1\r\n");
+  EXPECT_EQ(bytes.substr(bytes.size() - 7), "extra\r\n");
+
+  const auto again = SettingsList::LoadFromFile(dir / "setup.sys");
+  ASSERT_TRUE(again.ok());
+  EXPECT_EQ(again.value().Lines(), list.Lines());
+  EXPECT_EQ(again.value().LineCount(), 25);
+  EXPECT_EQ(again.value().Line(23), "1");
+  EXPECT_EQ(again.value().ReferenceFolder(), "/home/b");
+  EXPECT_EQ(again.value().Language(), 3);
+}
+
+TEST(SettingsList, MissingFileIsAnErrorNamingIt) {
+  TempDir dir;
+  const auto missing = SettingsList::LoadFromFile(dir / "setup.sys");
+  ASSERT_FALSE(missing.ok());
+  EXPECT_NE(missing.error().message.find("setup.sys"), std::string::npos);
+}
+
+TEST(SettingsList, WritingIntoAMissingFolderFailsWithoutCrashing) {
+  TempDir dir;
+  const SettingsList list;
+  EXPECT_FALSE(list.SaveToFile(dir / "no-such-folder" / "setup.sys").ok());
+}
+
+}  // namespace
+}  // namespace settings
