@@ -1,8 +1,107 @@
-// Registration of this command group (filled in with the group's subsystem).
+// zentrope-cli convert: reads a subtitle as the main subtitle and writes it in another format.
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <memory>
+#include <string>
+
 #include "cli/commands.h"
+#include "cli/console_ports.h"
+#include "document/subtitle_document.h"
+#include "document/subtitle_reader.h"
+#include "document/subtitle_writer.h"
 
 namespace cli {
+namespace {
 
-void AddConvertCommand(CLI::App& /*app*/) {}
+struct ConvertArguments {
+  std::string input;
+  std::string output;
+  std::string working_folder;
+  std::string encoding = "gbk";
+};
+
+bool IsSubtitleExtension(const std::string& extension) {
+  return extension == ".srt" || extension == ".ssa";
+}
+
+// Error texts here carry file names in the file system's own (UTF-8) form, so they are printed
+// as they stand rather than through the GBK conversion of ConsoleMessages.
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "error: %s\n", message.c_str());
+  return 1;
+}
+
+// Exit status: 0 when OUT was written, 1 when nothing was written.
+int RunConvert(const ConvertArguments& arguments) {
+  ConsoleMessages messages;
+  const std::filesystem::path input(arguments.input);
+  const std::filesystem::path output(arguments.output);
+  document::SubtitleDocument subtitle;
+  subtitle.source_extension = document::LowerCaseExtension(input);
+  subtitle.save_extension = document::LowerCaseExtension(output);
+  if (!IsSubtitleExtension(subtitle.source_extension)) {
+    return Fail("cannot read " + arguments.input + ": the extension must be .srt or .ssa");
+  }
+  if (!IsSubtitleExtension(subtitle.save_extension)) {
+    return Fail("cannot write " + arguments.output + ": the extension must be .srt or .ssa");
+  }
+
+  auto read = document::ReadSubtitleFile(input, document::Role::kMain, subtitle);
+  if (!read) {
+    return Fail(read.error().message);
+  }
+  for (const auto& warning : read.value().warnings) {
+    messages.Inform(app::Severity::kWarning, arguments.input + ": " + warning);
+  }
+
+  document::WriteOptions options;
+  options.working_folder = arguments.working_folder.empty()
+                               ? std::filesystem::current_path()
+                               : std::filesystem::path(arguments.working_folder);
+  options.encoding = arguments.encoding == "utf-8" ? document::OutputEncoding::kUtf8
+                                                   : document::OutputEncoding::kGbk;
+  document::WriteReport written;
+  auto saved =
+      document::WriteSubtitleFile(output, document::Role::kMain, subtitle, options, &written);
+  if (!saved) {
+    return Fail(saved.error().message);
+  }
+  if (written.replaced_characters > 0) {
+    messages.Inform(app::Severity::kWarning,
+                    arguments.output + ": " + std::to_string(written.replaced_characters) +
+                        " malformed GBK sequence(s) were written as U+FFFD");
+  }
+  std::printf("%s: %d entries read; %s: %d entries written\n", arguments.input.c_str(),
+              read.value().entries, arguments.output.c_str(), written.entries);
+  return 0;
+}
+
+}  // namespace
+
+void AddConvertCommand(CLI::App& app) {
+  auto arguments = std::make_shared<ConvertArguments>();
+  CLI::App* command =
+      app.add_subcommand("convert", "Read a subtitle (.srt or .ssa) and write it as .srt or .ssa");
+  command->add_option("IN", arguments->input, "Subtitle to read, chosen by its extension")
+      ->required();
+  command->add_option("OUT", arguments->output, "Subtitle to write, chosen by its extension")
+      ->required();
+  command->add_option("--workdir", arguments->working_folder,
+                      "Working folder holding ssahead.txt (default: the current folder)");
+  command->add_option("--encoding", arguments->encoding, "Encoding of OUT (default gbk)")
+      ->check(CLI::IsMember({"gbk", "utf-8"}));
+  command->callback([arguments] {
+    int status = 1;
+    try {
+      status = RunConvert(*arguments);
+    } catch (const std::exception& error) {
+      status = Fail(error.what());
+    }
+    if (status != 0) {
+      throw CLI::RuntimeError(status);
+    }
+  });
+}
 
 }  // namespace cli

@@ -13,7 +13,8 @@ RowTable::RowTable(int column_count)
 
 const std::string& RowTable::Cell(int column, int row) const {
   assert(column >= 0 && column < column_count_);
-  if (row == 0) return headings_[static_cast<size_t>(column)];
+  if (row == 0)
+    return headings_[static_cast<size_t>(column)];
   assert(IsDataRow(row));
   return rows_[static_cast<size_t>(row - 1)][static_cast<size_t>(column)];
 }
@@ -26,51 +27,67 @@ void RowTable::SetCell(int column, int row, std::string value) {
   }
   assert(IsDataRow(row));
   auto& cell = rows_[static_cast<size_t>(row - 1)][static_cast<size_t>(column)];
-  if (cell == value) return;
+  if (cell == value)
+    return;
   cell = std::move(value);
-  if (observer_ != nullptr) observer_->CellChanged(column, row);
+  if (observer_ != nullptr)
+    observer_->CellChanged(column, row);
 }
 
 void RowTable::SetHeading(int column, std::string heading) {
   assert(column >= 0 && column < column_count_);
   headings_[static_cast<size_t>(column)] = std::move(heading);
-  if (observer_ != nullptr) observer_->CellChanged(column, 0);
+  if (observer_ != nullptr)
+    observer_->CellChanged(column, 0);
 }
 
-void RowTable::Clear() { ReplaceRows({}); }
+void RowTable::Clear() {
+  ReplaceRows({});
+}
 
 int RowTable::AppendRow() {
   const int row = RowCount();
-  if (observer_ != nullptr) observer_->RowsAboutToBeInserted(row, row);
+  if (observer_ != nullptr)
+    observer_->RowsAboutToBeInserted(row, row);
   rows_.emplace_back(static_cast<size_t>(column_count_));
-  if (observer_ != nullptr) observer_->RowsInserted();
+  if (observer_ != nullptr)
+    observer_->RowsInserted();
   return row;
 }
 
 void RowTable::InsertRow(int row) {
   assert(row >= 1 && row <= RowCount());
-  if (observer_ != nullptr) observer_->RowsAboutToBeInserted(row, row);
+  if (observer_ != nullptr)
+    observer_->RowsAboutToBeInserted(row, row);
   rows_.insert(rows_.begin() + (row - 1), std::vector<std::string>(column_count_));
-  if (observer_ != nullptr) observer_->RowsInserted();
+  if (observer_ != nullptr)
+    observer_->RowsInserted();
 }
 
 void RowTable::RemoveRow(int row) {
   assert(IsDataRow(row));
   if (rows_.size() == 1) {
-    for (int column = 0; column < column_count_; ++column) SetCell(column, row, {});
+    for (int column = 0; column < column_count_; ++column)
+      SetCell(column, row, {});
     return;
   }
-  if (observer_ != nullptr) observer_->RowsAboutToBeRemoved(row, row);
+  if (observer_ != nullptr)
+    observer_->RowsAboutToBeRemoved(row, row);
   rows_.erase(rows_.begin() + (row - 1));
-  if (observer_ != nullptr) observer_->RowsRemoved();
+  if (observer_ != nullptr)
+    observer_->RowsRemoved();
 }
 
 void RowTable::ReplaceRows(std::vector<std::vector<std::string>> rows) {
-  if (observer_ != nullptr) observer_->AboutToReset();
+  if (observer_ != nullptr)
+    observer_->AboutToReset();
   rows_ = std::move(rows);
-  for (auto& row : rows_) row.resize(static_cast<size_t>(column_count_));
-  if (rows_.empty()) rows_.emplace_back(static_cast<size_t>(column_count_));
-  if (observer_ != nullptr) observer_->ResetDone();
+  for (auto& row : rows_)
+    row.resize(static_cast<size_t>(column_count_));
+  if (rows_.empty())
+    rows_.emplace_back(static_cast<size_t>(column_count_));
+  if (observer_ != nullptr)
+    observer_->ResetDone();
 }
 
 const std::vector<std::string>& RowTable::Row(int row) const {

@@ -11,12 +11,12 @@ namespace document {
 // start, end) with the same meaning.
 enum Column : int {
   kNumber = 0,
-  kText = 1,  // lines separated by the two characters "\N"
+  kText = 1,   // lines separated by the two characters "\N"
   kStart = 2,  // SubtitleTime "hh:mm:ss.zzz"
   kEnd = 3,
-  kPicture = 4,  // bitmap file name relative to the picture folder (picture subtitles)
+  kPicture = 4,      // bitmap file name relative to the picture folder (picture subtitles)
   kChangeMarks = 5,  // "T", "C", "P" letters, each at most once
-  kShiftMark = 6,  // "->", "<-" or empty
+  kShiftMark = 6,    // "->", "<-" or empty
   kStyle = 7,
   kMarginL = 8,
   kMarginR = 9,
@@ -49,17 +49,27 @@ class RowTable {
  public:
   explicit RowTable(int column_count);
 
-  int ColumnCount() const { return column_count_; }
+  int ColumnCount() const {
+    return column_count_;
+  }
   // Number of grid rows including the heading row: always >= 2.
-  int RowCount() const { return static_cast<int>(rows_.size()) + 1; }
+  int RowCount() const {
+    return static_cast<int>(rows_.size()) + 1;
+  }
   // Number of data rows (RowCount() - 1).
-  int DataRowCount() const { return static_cast<int>(rows_.size()); }
-  bool IsDataRow(int row) const { return row >= 1 && row < RowCount(); }
+  int DataRowCount() const {
+    return static_cast<int>(rows_.size());
+  }
+  bool IsDataRow(int row) const {
+    return row >= 1 && row < RowCount();
+  }
 
   const std::string& Cell(int column, int row) const;
   void SetCell(int column, int row, std::string value);
 
-  const std::string& Heading(int column) const { return headings_[column]; }
+  const std::string& Heading(int column) const {
+    return headings_[column];
+  }
   void SetHeading(int column, std::string heading);
 
   // Every cell of the data rows empty, one data row left.
@@ -77,7 +87,9 @@ class RowTable {
   const std::vector<std::string>& Row(int row) const;
 
   // At most one observer; nullptr detaches. The observer must outlive its attachment.
-  void SetObserver(TableObserver* observer) { observer_ = observer; }
+  void SetObserver(TableObserver* observer) {
+    observer_ = observer;
+  }
 
  private:
   int column_count_;

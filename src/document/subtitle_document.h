@@ -19,8 +19,12 @@ struct SubtitleDocument {
   RowTable main{kMainColumnCount};
   RowTable reference{kReferenceColumnCount};
 
-  RowTable& Table(Role role) { return role == Role::kMain ? main : reference; }
-  const RowTable& Table(Role role) const { return role == Role::kMain ? main : reference; }
+  RowTable& Table(Role role) {
+    return role == Role::kMain ? main : reference;
+  }
+  const RowTable& Table(Role role) const {
+    return role == Role::kMain ? main : reference;
+  }
 
   // The grid row the user has selected in the main table (1-based data row).
   int current_row = 1;
@@ -32,10 +36,10 @@ struct SubtitleDocument {
   // True when the check review was confirmed or the document saved since the last run.
   bool proofread_done = true;
 
-  std::filesystem::path source_file;        // full name of the opened main subtitle
-  std::string source_extension = ".srt";    // lower case, with the full stop
-  std::filesystem::path picture_folder;     // folder of the opened picture subtitle
-  std::filesystem::path save_file;          // name last used to save
+  std::filesystem::path source_file;      // full name of the opened main subtitle
+  std::string source_extension = ".srt";  // lower case, with the full stop
+  std::filesystem::path picture_folder;   // folder of the opened picture subtitle
+  std::filesystem::path save_file;        // name last used to save
   std::string save_extension = ".srt";
   std::filesystem::path last_open_folder;
   std::filesystem::path last_save_folder;
@@ -71,5 +75,9 @@ struct SubtitleDocument {
 
 // The Simplified Chinese default headings of the main and reference tables.
 void SetDefaultHeadings(SubtitleDocument& document);
+
+// The extension of `path` with its full stop, ASCII letters lower-cased (".SRT" -> ".srt"); ""
+// when the name has none. This is the form the extension properties hold.
+std::string LowerCaseExtension(const std::filesystem::path& path);
 
 }  // namespace document

@@ -1,0 +1,43 @@
+// Host ports for the terminal: messages and questions on stderr, progress as a counter.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "app/ports.h"
+
+namespace cli {
+
+// Prints each message as one line on the error stream, its GBK text converted to UTF-8 and
+// prefixed by "error: " or "warning: " (nothing for information). Questions are printed the same
+// way and answered with `default_answer` without waiting for input; buttons that cannot give
+// that answer get their safest one instead (kNo for Yes/No, kCancel for OK/Cancel).
+class ConsoleMessages : public app::MessagePort {
+ public:
+  explicit ConsoleMessages(app::Answer default_answer = app::Answer::kNo,
+                           std::FILE* stream = stderr)
+      : default_answer_(default_answer), stream_(stream) {}
+
+  void Inform(app::Severity severity, const std::string& text) override;
+  app::Answer Ask(const app::Question& question) override;
+
+ private:
+  app::Answer default_answer_;
+  std::FILE* stream_;
+};
+
+// Never asks to stop; ReportProgress rewrites one "done/total" line on the error stream when it
+// is a terminal, and prints nothing otherwise.
+class ConsoleEventPump : public app::EventPump {
+ public:
+  void LetPendingEventsRun() override {}
+  void ReportProgress(int done, int total) override;
+  bool StopRequested() const override {
+    return false;
+  }
+};
+
+// `gbk` as UTF-8 for the terminal; undecodable bytes show as U+FFFD.
+std::string ForTerminal(const std::string& gbk);
+
+}  // namespace cli

@@ -1,0 +1,373 @@
+// SRT and SSA reading: encoding detection, the SRT phase machine and the SSA header/events split.
+#include "document/subtitle_reader.h"
+
+#include <cstdint>
+#include <utility>
+
+#include "document/subtitle_time.h"
+#include "text/gbk.h"
+#include "text/line_file.h"
+
+namespace document {
+namespace {
+
+constexpr std::string_view kLineBreak = "\\N";
+constexpr std::string_view kArrow = " --> ";
+constexpr std::string_view kSsaFormatLine =
+    "Format: Marked, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text";
+constexpr std::string_view kDefaultStyle = "Default";
+constexpr std::string_view kDefaultMargin = "0000";
+
+using Row = std::vector<std::string>;
+using LineViews = std::vector<std::string_view>;
+
+// Same line rules as text::SplitLines (CR LF, LF or lone CR; a last line without an end counts),
+// but as views into `bytes`, which must outlive the result.
+LineViews SplitLineViews(std::string_view bytes) {
+  LineViews lines;
+  lines.reserve(bytes.size() / 24 + 1);
+  size_t start = 0;
+  const size_t n = bytes.size();
+  for (size_t i = 0; i < n; ++i) {
+    const char c = bytes[i];
+    if (c != '\r' && c != '\n') {
+      continue;
+    }
+    lines.push_back(bytes.substr(start, i - start));
+    if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n') {
+      ++i;
+    }
+    start = i + 1;
+  }
+  if (start < n) {
+    lines.push_back(bytes.substr(start));
+  }
+  return lines;
+}
+
+void AppendUtf8(std::uint32_t code_point, std::string& out) {
+  if (code_point < 0x80) {
+    out.push_back(static_cast<char>(code_point));
+  } else if (code_point < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (code_point >> 6)));
+    out.push_back(static_cast<char>(0x80 | (code_point & 0x3F)));
+  } else if (code_point < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (code_point >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((code_point >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (code_point & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (code_point >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((code_point >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((code_point >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (code_point & 0x3F)));
+  }
+}
+
+// UTF-16 (after its byte-order mark) to UTF-8. Broken surrogates and an odd last byte become '?'
+// and are counted, so that nothing is lost without a word.
+std::string Utf16ToUtf8(std::string_view bytes, bool little_endian, int& replaced) {
+  auto unit = [&](size_t at) -> std::uint32_t {
+    const auto first = static_cast<unsigned char>(bytes[at]);
+    const auto second = static_cast<unsigned char>(bytes[at + 1]);
+    return little_endian ? (first | (second << 8)) : ((first << 8) | second);
+  };
+  std::string out;
+  out.reserve(bytes.size());
+  size_t i = 0;
+  while (i + 1 < bytes.size()) {
+    const std::uint32_t high = unit(i);
+    i += 2;
+    if (high >= 0xDC00 && high <= 0xDFFF) {
+      out.push_back('?');
+      ++replaced;
+      continue;
+    }
+    if (high < 0xD800 || high > 0xDBFF) {
+      AppendUtf8(high, out);
+      continue;
+    }
+    const std::uint32_t low = i + 1 < bytes.size() ? unit(i) : 0;
+    if (low < 0xDC00 || low > 0xDFFF) {
+      out.push_back('?');
+      ++replaced;
+      continue;
+    }
+    i += 2;
+    AppendUtf8(0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00), out);
+  }
+  if (i < bytes.size()) {
+    out.push_back('?');
+    ++replaced;
+  }
+  return out;
+}
+
+std::string LowerAscii(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') {
+      c = static_cast<char>(c - 'A' + 'a');
+    }
+  }
+  return lower;
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+bool EndsWith(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+// The SRT time line: the first two commas become full stops, then the line is cut at " --> ".
+// A line without " --> " (only reachable through stray lines before the first entry) gives its
+// whole text as the start and an empty end.
+void SetSrtTimes(std::string_view line, Row& row) {
+  std::string& start = row[kStart];
+  std::string& end = row[kEnd];
+  const size_t arrow = line.find(kArrow);
+  const size_t end_begin = arrow == std::string_view::npos ? line.size() : arrow + kArrow.size();
+  start.assign(line.substr(0, arrow == std::string_view::npos ? line.size() : arrow));
+  end.assign(line.substr(end_begin));
+  // " --> " holds no comma, so each comma lies in the start or in the end.
+  size_t comma = line.find(',');
+  for (int replaced = 0; replaced < 2 && comma != std::string_view::npos; ++replaced) {
+    if (comma < start.size()) {
+      start[comma] = '.';
+    } else {
+      end[comma - end_begin] = '.';
+    }
+    comma = line.find(',', comma + 1);
+  }
+}
+
+// The SRT phase machine. Phase 0 waits, 1 follows a number line, 2 is the time line, 3 and on
+// are text lines. An entry starts at a line of digits followed by a line holding " --> " and ",",
+// wherever it stands, so a number line is never taken as text.
+class SrtReader {
+ public:
+  SrtReader(Role role, bool picture_mode)
+      : main_(role == Role::kMain),
+        columns_(main_ ? kMainColumnCount : kReferenceColumnCount),
+        picture_mode_(picture_mode) {}
+
+  // Fills `rows` (which starts as the one empty row of a cleared table); returns entries read.
+  int Run(const LineViews& lines, std::vector<Row>& rows) {
+    rows.emplace_back(columns_);
+    int phase = 0;
+    int entry = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+      const std::string_view line = lines[i];
+      if (IsAllDigits(line) && i + 1 < lines.size() &&
+          lines[i + 1].find(kArrow) != std::string_view::npos &&
+          lines[i + 1].find(',') != std::string_view::npos) {
+        ++entry;
+        phase = 1;
+        FinishEntry(rows.back());
+        if (entry > 1) {
+          rows.emplace_back(columns_);
+        }
+        rows.back()[kNumber] = std::to_string(entry);
+      }
+      if (phase == 2) {
+        SetSrtTimes(line, rows.back());
+      } else if (phase == 3) {
+        AddTextLine(line, entry, rows.back());
+      }
+      if (phase < 3) {
+        ++phase;
+      }
+    }
+    FinishEntry(rows.back());
+    return entry;
+  }
+
+  bool picture_mode() const {
+    return picture_mode_;
+  }
+
+ private:
+  // Picture names collect in the picture column of the main table, texts in the text column.
+  int CollectingColumn() const {
+    return main_ && picture_mode_ ? kPicture : kText;
+  }
+
+  void AddTextLine(std::string_view line, int entry, Row& row) {
+    // Each non-empty line of entry 1 decides again whether this is a picture subtitle.
+    if (main_ && entry == 1 && !line.empty()) {
+      picture_mode_ = EndsWith(line, "1.bmp");
+    }
+    std::string& cell = row[static_cast<size_t>(CollectingColumn())];
+    if (!cell.empty()) {
+      cell += kLineBreak;
+    }
+    cell += line;
+    if (main_) {
+      row[kStyle] = kDefaultStyle;
+      row[kMarginL] = kDefaultMargin;
+      row[kMarginR] = kDefaultMargin;
+      row[kMarginV] = kDefaultMargin;
+    }
+  }
+
+  // Strips the "\N" marks the blank separator lines left at the end, and records base values.
+  void FinishEntry(Row& row) const {
+    std::string& cell = row[static_cast<size_t>(CollectingColumn())];
+    while (EndsWith(cell, kLineBreak)) {
+      cell.resize(cell.size() - kLineBreak.size());
+    }
+    if (main_) {
+      row[kBaseStart] = row[kStart];
+      row[kBaseEnd] = row[kEnd];
+      if (!picture_mode_) {
+        row[kBaseText] = cell;
+      }
+    }
+  }
+
+  bool main_;
+  size_t columns_;
+  bool picture_mode_;
+};
+
+// The SSA rules: every line up to and including the exact Format line is header; every line after
+// it, whatever it begins with, is an event split into nine comma-separated fields and the text.
+int ReadSsa(const LineViews& lines, Role role, std::vector<Row>& rows,
+            std::vector<std::string>& header) {
+  const bool main = role == Role::kMain;
+  const size_t columns = main ? kMainColumnCount : kReferenceColumnCount;
+  rows.emplace_back(columns);
+  bool events = false;
+  int row_number = 1;
+  for (const std::string_view line : lines) {
+    if (!events) {
+      header.emplace_back(line);
+      events = line == kSsaFormatLine;
+      continue;
+    }
+    if (!rows.back()[kNumber].empty()) {
+      rows.emplace_back(columns);
+    }
+    // Field map: 0 "Dialogue: Marked=0", 1 Start, 2 End, 3 Style, 4 Name, 5 MarginL, 6 MarginR,
+    // 7 MarginV, 8 Effect, then the text (which may hold commas). A missing field is empty and
+    // leaves the rest whole.
+    std::string_view fields[9];
+    std::string_view rest = line;
+    for (auto& field : fields) {
+      const size_t comma = rest.find(',');
+      if (comma != std::string_view::npos) {
+        field = rest.substr(0, comma);
+        rest.remove_prefix(comma + 1);
+      }
+    }
+    Row& row = rows.back();
+    row[kNumber] = std::to_string(row_number);
+    row[kStart] = SsaTimeToTable(fields[1]);
+    row[kEnd] = SsaTimeToTable(fields[2]);
+    row[kText] = rest;
+    if (main) {
+      row[kBaseStart] = row[kStart];
+      row[kBaseEnd] = row[kEnd];
+      row[kStyle] = fields[3];
+      row[kMarginL] = fields[5];
+      row[kMarginR] = fields[6];
+      row[kMarginV] = fields[7];
+      row[kBaseText] = rest;
+    }
+    ++row_number;
+  }
+  return row_number - 1;
+}
+
+}  // namespace
+
+bool IsAllDigits(std::string_view text) {
+  if (text.empty()) {
+    return false;
+  }
+  for (const char c : text) {
+    if (c < '0' || c > '9') {
+      return false;
+    }
+  }
+  return true;
+}
+
+DecodedText DecodeSubtitleBytes(std::string_view raw) {
+  DecodedText result;
+  if (StartsWith(raw, "\xFF\xFE") || StartsWith(raw, "\xFE\xFF")) {
+    const bool little_endian = raw[0] == '\xFF';
+    result.encoding = little_endian ? SourceEncoding::kUtf16Le : SourceEncoding::kUtf16Be;
+    const std::string utf8 = Utf16ToUtf8(raw.substr(2), little_endian, result.replaced);
+    auto converted = text::Utf8ToGbk(utf8);
+    result.gbk = std::move(converted.text);
+    result.replaced += converted.replaced;
+    return result;
+  }
+  // The mark is skipped, not kept: it would spoil the first entry's number line.
+  if (StartsWith(raw, "\xEF\xBB\xBF")) {
+    raw.remove_prefix(3);
+    result.encoding = SourceEncoding::kUtf8;
+  }
+  if (text::HasNonAscii(raw) && text::IsValidUtf8(raw)) {
+    result.encoding = SourceEncoding::kUtf8;
+    auto converted = text::Utf8ToGbk(raw);
+    result.gbk = std::move(converted.text);
+    result.replaced = converted.replaced;
+    return result;
+  }
+  result.gbk.assign(raw);
+  return result;
+}
+
+ReadReport ReadSubtitleBytes(std::string_view raw, Role role, SubtitleDocument& document) {
+  ReadReport report;
+  const DecodedText decoded = DecodeSubtitleBytes(raw);
+  report.encoding = decoded.encoding;
+  report.replaced_characters = decoded.replaced;
+  const LineViews lines = SplitLineViews(decoded.gbk);
+
+  std::vector<Row> rows;
+  const std::string extension = LowerAscii(document.ReadExtension(role));
+  if (extension == ".srt") {
+    SrtReader reader(role, document.picture_mode);
+    report.entries = reader.Run(lines, rows);
+    if (role == Role::kMain) {
+      document.picture_mode = reader.picture_mode();
+    }
+  } else if (extension == ".ssa") {
+    if (role == Role::kMain) {
+      document.picture_mode = false;
+    }
+    std::vector<std::string> header;
+    report.entries = ReadSsa(lines, role, rows, header);
+    if (!header.empty()) {
+      document.KeptSsaHeader(role) = std::move(header);
+    }
+  } else {
+    report.warnings.push_back("Not read: the extension \"" + document.ReadExtension(role) +
+                              "\" is neither .srt nor .ssa");
+  }
+  if (report.replaced_characters > 0) {
+    report.warnings.push_back(std::to_string(report.replaced_characters) +
+                              " character(s) could not be held in GBK and became '?'");
+  }
+  document.Table(role).ReplaceRows(std::move(rows));
+  if (role == Role::kMain) {
+    document.current_row = 1;
+  }
+  return report;
+}
+
+text::Result<ReadReport> ReadSubtitleFile(const std::filesystem::path& path, Role role,
+                                          SubtitleDocument& document) {
+  // Loading comes before clearing, so a file that cannot be read leaves the table as it was.
+  auto bytes = text::ReadFileBytes(path);
+  if (!bytes) {
+    return bytes.error();
+  }
+  return ReadSubtitleBytes(bytes.value(), role, document);
+}
+
+}  // namespace document

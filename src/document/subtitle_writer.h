@@ -1,0 +1,52 @@
+// Writing the main or reference table as an SRT or SSA subtitle file.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "document/subtitle_document.h"
+#include "text/result.h"
+
+namespace document {
+
+// The bytes written: GBK as the tables hold them, or UTF-8 (without a byte-order mark).
+enum class OutputEncoding { kGbk, kUtf8 };
+
+struct WriteOptions {
+  // The author entry, written in front of the subtitles only for role 1 of a picture subtitle.
+  bool author_enabled = false;
+  std::string author_time_line;  // SRT form as the user typed it: start + " --> " + end
+  std::string author_text;       // GBK, lines separated by "\N"
+  // Folder holding ssahead.txt, the SSA header used when the role has no KeptSsaHeader.
+  std::filesystem::path working_folder;
+  OutputEncoding encoding = OutputEncoding::kGbk;
+};
+
+// What a successful write did.
+struct WriteReport {
+  int entries = 0;  // subtitle entries written, the author entry not counted
+  // UTF-8 output only: malformed GBK byte sequences that became U+FFFD.
+  int replaced_characters = 0;
+};
+
+// Builds the file content of the role's table in the format of document.WriteExtension(role)
+// (".srt" or ".ssa", compared lower-cased), lines ending in CR LF, in GBK. In role 1 every row's
+// start, end and text are first committed to the base columns, rows with an empty text skipped.
+// SRT numbers come from column 0 as they stand. SSA takes the role's KeptSsaHeader, else the lines
+// of options.working_folder/ssahead.txt (the KeptSsaHeader itself is not changed).
+// Errors: "io" when ssahead.txt is needed and cannot be read (no row is touched then); "format"
+// when the write extension is neither ".srt" nor ".ssa" (nothing is touched).
+text::Result<std::string> BuildSubtitleText(Role role, SubtitleDocument& document,
+                                            const WriteOptions& options,
+                                            WriteReport* report = nullptr);
+
+// BuildSubtitleText, converted to options.encoding, saved to `path` by text::WriteFileAtomic: an
+// existing file is replaced only once the new content is completely on disk, and a failed save
+// leaves it unchanged. A failure of the save comes after the base values of role 1 were
+// committed. Errors: those of BuildSubtitleText, and "io" naming `path` when it cannot be written.
+// `report`, when given, receives the counts of a successful write.
+text::Status WriteSubtitleFile(const std::filesystem::path& path, Role role,
+                               SubtitleDocument& document, const WriteOptions& options,
+                               WriteReport* report = nullptr);
+
+}  // namespace document
