@@ -1,0 +1,299 @@
+// Row editing commands of the main grid and the end-time shift ranges.
+#include "proof/row_editing.h"
+
+#include <algorithm>
+
+#include "document/subtitle_time.h"
+#include "proof/char_search.h"
+
+namespace proof {
+namespace {
+
+using document::kBaseEnd;
+using document::kBaseStart;
+using document::kBaseText;
+using document::kChangeMarks;
+using document::kEnd;
+using document::kNumber;
+using document::kShiftMark;
+using document::kStart;
+using document::kText;
+using document::RowTable;
+
+constexpr int kRowHeight = 19;  // 18 pixels of row and 1 of grid line
+
+void UpdateMarks(RowTable& table, int row, char letter, bool add) {
+  std::string marks = table.Cell(kChangeMarks, row);
+  if (add ? AddChangeMark(marks, letter) : RemoveChangeMark(marks, letter)) {
+    table.SetCell(kChangeMarks, row, std::move(marks));
+  }
+}
+
+void FillNewRowDefaults(RowTable& table, int row) {
+  table.SetCell(document::kStyle, row, "Default");
+  table.SetCell(document::kMarginL, row, "0000");
+  table.SetCell(document::kMarginR, row, "0000");
+  table.SetCell(document::kMarginV, row, "0000");
+}
+
+std::vector<std::string> NumberColumn(const RowTable& table) {
+  std::vector<std::string> numbers;
+  numbers.reserve(table.DataRowCount());
+  for (int row = 1; row <= table.DataRowCount(); ++row) {
+    numbers.push_back(table.Cell(kNumber, row));
+  }
+  return numbers;
+}
+
+// After rows moved, the number column is put back by position: the number cells belong to the
+// grid positions, not to the rows that move through them.
+void RestoreNumbers(RowTable& table, const std::vector<std::string>& numbers, int from_row) {
+  const int kept = std::min<int>(static_cast<int>(numbers.size()), table.DataRowCount());
+  for (int row = from_row; row <= kept; ++row) {
+    if (table.Cell(kNumber, row) != numbers[row - 1]) {
+      table.SetCell(kNumber, row, numbers[row - 1]);
+    }
+  }
+  for (int row = kept + 1; row <= table.DataRowCount(); ++row) {
+    table.SetCell(kNumber, row, std::to_string(row));
+  }
+}
+
+int CurrentRow(const document::SubtitleDocument& document) {
+  return std::clamp(document.current_row, 1, document.main.DataRowCount());
+}
+
+bool Confirmed(app::MessagePort& questions, const app::MessageSource& messages, int question) {
+  return questions.Ask({messages.Message(question), messages.Message(kConfirmCaption),
+                        app::Buttons::kOkCancel}) == app::Answer::kOk;
+}
+
+// The end of `row` as milliseconds, or the error naming the row.
+text::Result<document::Milliseconds> ReadTime(const RowTable& table, int column, int row) {
+  const std::string& cell = table.Cell(column, row);
+  const std::optional<document::Milliseconds> value = document::ParseSubtitleTime(cell);
+  if (!value) {
+    return UnreadableTimeError(row, cell);
+  }
+  return *value;
+}
+
+// The rows whose end moves with a shift that starts below `row`: down to and including the
+// next row marked "<-", or to the last row. Returns the last row of the range.
+int ShiftRangeEnd(const RowTable& table, int row) {
+  const int last = table.DataRowCount();
+  for (int r = row + 1; r <= last; ++r) {
+    if (table.Cell(kShiftMark, r) == kShiftClose) {
+      return r;
+    }
+  }
+  return last;
+}
+
+// Moves the ends of rows row+1 .. ShiftRangeEnd by `row`'s end minus its base end. Every time is
+// read before the first is written, so an unreadable one leaves the table untouched.
+text::Status ShiftRange(RowTable& table, int row) {
+  const auto end = ReadTime(table, kEnd, row);
+  if (!end.ok()) {
+    return end.error();
+  }
+  const auto base_end = ReadTime(table, kBaseEnd, row);
+  if (!base_end.ok()) {
+    return base_end.error();
+  }
+  const document::Milliseconds shift = end.value() - base_end.value();
+  const int range_end = ShiftRangeEnd(table, row);
+  std::vector<document::Milliseconds> ends;
+  for (int r = row + 1; r <= range_end; ++r) {
+    const auto value = ReadTime(table, kEnd, r);
+    if (!value.ok()) {
+      return value.error();
+    }
+    ends.push_back(value.value());
+  }
+  for (int r = row + 1; r <= range_end; ++r) {
+    table.SetCell(kEnd, r, document::FormatSubtitleTime(ends[r - row - 1] + shift));
+    UpdateMarks(table, r, kTimeMark, true);
+  }
+  return text::Success();
+}
+
+}  // namespace
+
+bool IsArrowKey(int key_code) {
+  return key_code >= 37 && key_code <= 40;
+}
+
+text::Error UnreadableTimeError(int row, const std::string& time) {
+  // "第 N 行的时间无法识别："
+  return text::Error{"time",
+                     "\xB5\xDA " + std::to_string(row) +
+                         " \xD0\xD0\xB5\xC4\xCA\xB1\xBC\xE4\xCE\xDE\xB7\xA8\xCA\xB6\xB1\xF0"
+                         "\xA3\xBA\"" +
+                         time + "\"",
+                     row};
+}
+
+bool NoteKeyTyped(document::SubtitleDocument& document, int row, int column) {
+  RowTable& table = document.main;
+  if (column == kText) {
+    UpdateMarks(table, row, kTextMark, true);
+  } else if (column == kStart || column == kEnd) {
+    UpdateMarks(table, row, kTimeMark, true);
+  } else if (column >= document::kStyle && column <= document::kMarginV) {
+    UpdateMarks(table, row, kStyleMark, true);
+  } else {
+    return false;  // number, picture, marks and base values are not typed into
+  }
+  document.document_saved = false;
+  return true;
+}
+
+void InsertRowBefore(document::SubtitleDocument& document) {
+  RowTable& table = document.main;
+  const int row = CurrentRow(document);
+  const std::vector<std::string> numbers = NumberColumn(table);
+  table.InsertRow(row);
+  RestoreNumbers(table, numbers, row);
+  FillNewRowDefaults(table, row);
+  document.current_row = row;
+}
+
+void InsertRowAfter(document::SubtitleDocument& document) {
+  RowTable& table = document.main;
+  const int row = CurrentRow(document);
+  if (row < table.DataRowCount()) {
+    document.current_row = row + 1;
+    InsertRowBefore(document);
+    return;
+  }
+  const int added = table.AppendRow();
+  table.SetCell(kNumber, added, std::to_string(added));
+  FillNewRowDefaults(table, added);
+  document.current_row = added;
+}
+
+bool DeleteCurrentRow(document::SubtitleDocument& document, app::MessagePort& questions,
+                      const app::MessageSource& messages) {
+  if (!Confirmed(questions, messages, kDeleteRowQuestion)) {
+    return false;
+  }
+  RowTable& table = document.main;
+  const int row = CurrentRow(document);
+  const std::vector<std::string> numbers = NumberColumn(table);
+  table.RemoveRow(row);
+  RestoreNumbers(table, numbers, 1);
+  document.current_row = std::min(row, table.DataRowCount());
+  document.document_saved = false;
+  return true;
+}
+
+RestoreEnd RestoreTime(document::SubtitleDocument& document, app::MessagePort& questions,
+                       const app::MessageSource& messages) {
+  RowTable& table = document.main;
+  const int row = CurrentRow(document);
+  if (table.Cell(kStart, row) == table.Cell(kBaseStart, row) &&
+      table.Cell(kEnd, row) == table.Cell(kBaseEnd, row)) {
+    return RestoreEnd::kAlreadyBase;
+  }
+  if (!Confirmed(questions, messages, kRestoreTimeQuestion)) {
+    return RestoreEnd::kCancelled;
+  }
+  table.SetCell(kStart, row, table.Cell(kBaseStart, row));
+  table.SetCell(kEnd, row, table.Cell(kBaseEnd, row));
+  UpdateMarks(table, row, kTimeMark, false);
+  return RestoreEnd::kRestored;
+}
+
+RestoreEnd RestoreText(document::SubtitleDocument& document, app::MessagePort& questions,
+                       const app::MessageSource& messages) {
+  RowTable& table = document.main;
+  const int row = CurrentRow(document);
+  if (table.Cell(kText, row) == table.Cell(kBaseText, row)) {
+    return RestoreEnd::kAlreadyBase;
+  }
+  if (!Confirmed(questions, messages, kRestoreTextQuestion)) {
+    return RestoreEnd::kCancelled;
+  }
+  table.SetCell(kText, row, table.Cell(kBaseText, row));
+  UpdateMarks(table, row, kTextMark, false);
+  return RestoreEnd::kRestored;
+}
+
+std::optional<GridCell> CellUnderPointer(int x, int y, int top_row,
+                                         const std::vector<int>& column_widths, int row_count) {
+  // The heading row always sits on top: a pointer there is no data cell, even when the grid is
+  // scrolled and the row formula would name the row above the first visible one.
+  if (x < 0 || y < kRowHeight || column_widths.empty()) {
+    return std::nullopt;
+  }
+  const int row = y / kRowHeight + top_row - 1;
+  if (row < 1 || row >= row_count) {
+    return std::nullopt;
+  }
+  int right_edge = 0;
+  for (int column = 0; column < static_cast<int>(column_widths.size()); ++column) {
+    right_edge += column_widths[column] + 1;
+    if (x <= right_edge) {
+      return GridCell{column, row};
+    }
+  }
+  return std::nullopt;
+}
+
+text::Result<ShiftChange> ToggleShiftMark(document::SubtitleDocument& document, int row) {
+  RowTable& table = document.main;
+  if (!table.IsDataRow(row)) {
+    return text::Error{"row", "row " + std::to_string(row) + " is not a data row", row};
+  }
+  const int last = table.DataRowCount();
+  const std::string mark = table.Cell(kShiftMark, row);
+  if (mark.empty()) {
+    int open_ranges = 0;
+    for (int r = 1; r < row; ++r) {
+      const std::string& other = table.Cell(kShiftMark, r);
+      open_ranges += other == kShiftOpen ? 1 : (other == kShiftClose ? -1 : 0);
+    }
+    if (open_ranges == 0) {
+      if (table.Cell(kEnd, row) == table.Cell(kBaseEnd, row)) {
+        return ShiftChange::kNone;
+      }
+      text::Status shifted = ShiftRange(table, row);
+      if (!shifted.ok()) {
+        return shifted.error();
+      }
+      table.SetCell(kShiftMark, row, kShiftOpen);
+      return ShiftChange::kOpened;
+    }
+    if (open_ranges != 1) {
+      return ShiftChange::kNone;
+    }
+    table.SetCell(kShiftMark, row, kShiftClose);
+    for (int r = row + 1; r <= last && table.Cell(kShiftMark, r) != kShiftOpen; ++r) {
+      table.SetCell(kEnd, r, table.Cell(kBaseEnd, r));
+      table.SetCell(kShiftMark, r, "");
+      UpdateMarks(table, r, kTimeMark, false);
+    }
+    return ShiftChange::kClosed;
+  }
+  if (mark == kShiftOpen) {
+    table.SetCell(kShiftMark, row, "");
+    const int range_end = ShiftRangeEnd(table, row);
+    for (int r = row + 1; r <= range_end; ++r) {
+      table.SetCell(kEnd, r, table.Cell(kBaseEnd, r));
+      UpdateMarks(table, r, kTimeMark, false);
+    }
+    return ShiftChange::kOpenCleared;
+  }
+  if (mark == kShiftClose) {
+    text::Status shifted = ShiftRange(table, row);
+    if (!shifted.ok()) {
+      return shifted.error();
+    }
+    table.SetCell(kShiftMark, row, "");
+    return ShiftChange::kCloseCleared;
+  }
+  return ShiftChange::kNone;
+}
+
+}  // namespace proof
