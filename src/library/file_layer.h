@@ -53,17 +53,18 @@ struct PlannedFile {
 inline constexpr char kCommitRecordName[] = "library.commit";
 inline constexpr char kStagedSuffix[] = ".new";
 
-// Writes all `files` so that after a crash at any point the next FinishInterruptedWrite leaves
-// either every file old or every file new:
+// Writes all `planned` files so that after a crash at any point the next
+// FinishInterruptedWrite leaves either every file old or every file new:
+//   0. a commit record left by an earlier interrupted write is completed first,
 //   1. each file's content goes to "<path>.new" (atomic write),
 //   2. the commit record, listing the targets in order, is written in `folder` (atomic write):
 //      this is the moment the change happens,
 //   3. each "<path>.new" is renamed over its target, in the given order,
 //   4. the commit record is removed.
-// Returns Success once step 4 is done. An Error before step 2 means nothing changed; an Error
-// after it leaves a change that FinishInterruptedWrite completes (`committed` tells which).
+// Success means the change has happened (step 2 done); a failure in steps 3 or 4 is left for the
+// next call or load to complete. An Error (code "io") means nothing changed.
 text::Status WriteFilesTogether(FileLayer& files, const std::filesystem::path& folder,
-                                const std::vector<PlannedFile>& planned, bool* committed = nullptr);
+                                const std::vector<PlannedFile>& planned);
 
 // Completes a write that a crash interrupted: with a commit record, renames each listed
 // "<path>.new" that still exists over its target and removes the record; without one, removes

@@ -74,6 +74,12 @@ struct LoadReport {
 // an error of the file system (code "io"), whose message names the file.
 int LoadFailureMessage(const text::Error& error);
 
+// An Error that refuses a request with the text of message N: code is N in decimal, message the
+// text of N (GBK) from `messages`. The host shows the message; the core never does.
+text::Error Refusal(int message_number, const app::MessageSource& messages);
+// N of an Error made by Refusal, 0 for any other Error.
+int RefusalMessage(const text::Error& error);
+
 // The glyph library of one working folder. Not thread-safe; loops pump through the EventPump
 // they receive. Positions are 0-based (0..RecordCount()-1), numbers 1-based.
 class GlyphLibrary {
@@ -89,6 +95,10 @@ class GlyphLibrary {
   // Errors: "missing" (395) when word.wrd or word.sts is missing, "mismatch" (401) when their
   // line counts differ, "io" when a file cannot be read or written. Pumps during a rebuild.
   text::Result<LoadReport> Load(app::EventPump& pump);
+  // The same without touching any file (for inspection): missing journal files count as empty,
+  // a rebuilt index stays in memory, wordbmp is not created. Error "pending" when a write cut
+  // short by a crash waits to be completed (a writing Load completes it).
+  text::Result<LoadReport> LoadReadOnly(app::EventPump& pump);
 
   const std::filesystem::path& Folder() const {
     return folder_;
@@ -187,6 +197,7 @@ class GlyphLibrary {
     return folder_ / name;
   }
   std::vector<PlannedFile> MainFilesPlan(const LibraryContents& contents) const;
+  text::Result<LoadReport> LoadFiles(app::EventPump& pump, bool read_only);
 
   std::filesystem::path folder_;
   std::shared_ptr<FileLayer> files_;

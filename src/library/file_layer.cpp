@@ -1,0 +1,138 @@
+// The real file layer and the several-file write with its commit record.
+#include "library/file_layer.h"
+
+#include <system_error>
+
+namespace library {
+namespace {
+
+text::Error IoError(const char* what, const std::filesystem::path& path,
+                    const std::error_code& ec) {
+  return text::Error{"io",
+                     std::string(what) + " " + text::PathForMessage(path) + ": " + ec.message()};
+}
+
+std::filesystem::path StagedPath(const std::filesystem::path& target) {
+  std::filesystem::path staged = target;
+  staged += kStagedSuffix;
+  return staged;
+}
+
+// Renames every listed staged copy that is still there over its target, then drops the record.
+// Each step is idempotent, so a crash during completion is completed again next time.
+text::Status CompleteRecord(FileLayer& files, const std::filesystem::path& record) {
+  auto targets = files.ReadLines(record);
+  if (!targets.ok()) {
+    return targets.error();
+  }
+  for (const auto& target_text : targets.value()) {
+    if (target_text.empty()) {
+      continue;
+    }
+    const std::filesystem::path target(target_text);
+    const auto staged = StagedPath(target);
+    if (files.Exists(staged)) {
+      if (auto renamed = files.Rename(staged, target); !renamed.ok()) {
+        return renamed;
+      }
+    }
+  }
+  return files.Remove(record);
+}
+
+}  // namespace
+
+bool RealFileLayer::Exists(const std::filesystem::path& path) {
+  std::error_code ec;
+  return std::filesystem::exists(path, ec);
+}
+
+text::Result<text::Lines> RealFileLayer::ReadLines(const std::filesystem::path& path) {
+  return text::ReadLines(path);
+}
+
+text::Status RealFileLayer::WriteLines(const std::filesystem::path& path,
+                                       const text::Lines& lines) {
+  return text::WriteLines(path, lines);
+}
+
+text::Status RealFileLayer::Rename(const std::filesystem::path& from,
+                                   const std::filesystem::path& to) {
+  std::error_code ec;
+  std::filesystem::rename(from, to, ec);
+  if (ec) {
+    return IoError("Cannot rename", from, ec);
+  }
+  return text::Success();
+}
+
+text::Status RealFileLayer::Remove(const std::filesystem::path& path) {
+  std::error_code ec;
+  std::filesystem::remove(path, ec);
+  if (ec) {
+    return IoError("Cannot delete", path, ec);
+  }
+  return text::Success();
+}
+
+text::Status RealFileLayer::CreateFolder(const std::filesystem::path& path) {
+  std::error_code ec;
+  std::filesystem::create_directories(path, ec);
+  if (ec) {
+    return IoError("Cannot create folder", path, ec);
+  }
+  return text::Success();
+}
+
+text::Status WriteFilesTogether(FileLayer& files, const std::filesystem::path& folder,
+                                const std::vector<PlannedFile>& planned) {
+  const auto record = folder / kCommitRecordName;
+  if (files.Exists(record)) {
+    if (auto done = CompleteRecord(files, record); !done.ok()) {
+      return done;
+    }
+  }
+  text::Lines targets;
+  targets.reserve(planned.size());
+  for (const auto& file : planned) {
+    if (auto written = files.WriteLines(StagedPath(file.path), file.lines); !written.ok()) {
+      return written;
+    }
+    targets.push_back(file.path.string());
+  }
+  if (auto committed = files.WriteLines(record, targets); !committed.ok()) {
+    return committed;
+  }
+  // From here on the change has happened; a failure below is completed by the next write or load.
+  (void)CompleteRecord(files, record);
+  return text::Success();
+}
+
+text::Status FinishInterruptedWrite(FileLayer& files, const std::filesystem::path& folder,
+                                    const std::vector<std::string>& own_names, bool* finished) {
+  if (finished != nullptr) {
+    *finished = false;
+  }
+  const auto record = folder / kCommitRecordName;
+  if (files.Exists(record)) {
+    if (auto done = CompleteRecord(files, record); !done.ok()) {
+      return done;
+    }
+    if (finished != nullptr) {
+      *finished = true;
+    }
+    return text::Success();
+  }
+  // No commit record: any staged copy belongs to a write that never happened.
+  for (const auto& name : own_names) {
+    const auto staged = StagedPath(folder / name);
+    if (files.Exists(staged)) {
+      if (auto removed = files.Remove(staged); !removed.ok()) {
+        return removed;
+      }
+    }
+  }
+  return text::Success();
+}
+
+}  // namespace library

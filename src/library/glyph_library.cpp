@@ -1,0 +1,417 @@
+// Loading, indexing, teaching and archiving of the glyph library.
+#include "library/glyph_library.h"
+
+#include <algorithm>
+#include <charconv>
+#include <utility>
+
+namespace library {
+namespace {
+
+const IndexLine kEmptyLine;
+
+// Files whose staged copies a write cut short before its commit may leave behind.
+const std::vector<std::string>& OwnFileNames() {
+  static const std::vector<std::string> names = {kTextsFileName, kFeaturesFileName, kIndexFileName,
+                                                 kJournalTextsFileName, kJournalFeaturesFileName};
+  return names;
+}
+
+// How often a loop over `total` units reports: a few hundred times per run at most.
+int ProgressStep(int total) {
+  return std::max(1, total / 256);
+}
+
+}  // namespace
+
+std::optional<int> FeatureKeyOf(std::string_view feature_line) {
+  int sum = 0;
+  size_t pos = 0;
+  for (int field = 0; field < kDensityCount; ++field) {
+    if (field > 0) {
+      if (pos >= feature_line.size() || feature_line[pos] != ',') {
+        return std::nullopt;
+      }
+      ++pos;
+    }
+    const size_t start = pos;
+    int value = 0;
+    while (pos < feature_line.size() && feature_line[pos] >= '0' && feature_line[pos] <= '9') {
+      // Five digits are plenty for a density; more can only come from a damaged line.
+      if (pos - start >= 5) {
+        return std::nullopt;
+      }
+      value = value * 10 + (feature_line[pos] - '0');
+      ++pos;
+    }
+    if (pos == start) {
+      return std::nullopt;
+    }
+    sum += value;
+  }
+  // The 13th number must end the line or be followed by the size fields.
+  if (pos < feature_line.size() && feature_line[pos] != ',') {
+    return std::nullopt;
+  }
+  if (sum > kMaxFeatureKey) {
+    return std::nullopt;
+  }
+  return sum;
+}
+
+std::string PictureName(int number) {
+  if (number <= kPictureRing) {
+    return std::to_string(number);
+  }
+  const int last = number % 1000;
+  std::string name = std::to_string(last);
+  return std::string(3 - name.size(), '0') + name;
+}
+
+int LoadFailureMessage(const text::Error& error) {
+  if (error.code == "missing") {
+    return kMessageLibraryMissing;
+  }
+  if (error.code == "mismatch") {
+    return kMessageLibraryMismatch;
+  }
+  return 0;
+}
+
+text::Error Refusal(int message_number, const app::MessageSource& messages) {
+  return text::Error{std::to_string(message_number), messages.Message(message_number)};
+}
+
+int RefusalMessage(const text::Error& error) {
+  if (error.code.empty() || error.code.size() > 6 ||
+      !std::all_of(error.code.begin(), error.code.end(),
+                   [](char c) { return c >= '0' && c <= '9'; })) {
+    return 0;
+  }
+  return std::stoi(error.code);
+}
+
+GlyphLibrary::GlyphLibrary(std::filesystem::path folder, std::shared_ptr<FileLayer> files)
+    : folder_(std::filesystem::absolute(folder).lexically_normal()),
+      files_(files ? std::move(files) : std::make_shared<RealFileLayer>()) {
+  contents_.index.resize(kIndexLineCount);
+}
+
+text::Result<LoadReport> GlyphLibrary::Load(app::EventPump& pump) {
+  return LoadFiles(pump, false);
+}
+
+text::Result<LoadReport> GlyphLibrary::LoadReadOnly(app::EventPump& pump) {
+  return LoadFiles(pump, true);
+}
+
+text::Result<LoadReport> GlyphLibrary::LoadFiles(app::EventPump& pump, bool read_only) {
+  LoadReport report;
+  if (read_only) {
+    if (files_->Exists(PathOf(kCommitRecordName))) {
+      return text::Error{"pending",
+                         "An interrupted write of the library waits to be completed in " +
+                             text::PathForMessage(folder_)};
+    }
+  } else {
+    auto finished = FinishInterruptedWrite(*files_, folder_, OwnFileNames(),
+                                           &report.finished_interrupted_write);
+    if (!finished.ok()) {
+      return finished.error();
+    }
+  }
+  if (!files_->Exists(PathOf(kTextsFileName)) || !files_->Exists(PathOf(kFeaturesFileName))) {
+    return text::Error{"missing",
+                       "word.wrd or word.sts is missing in " + text::PathForMessage(folder_)};
+  }
+  LibraryContents loaded;
+  {
+    auto texts = files_->ReadLines(PathOf(kTextsFileName));
+    if (!texts.ok()) {
+      return texts.error();
+    }
+    auto features = files_->ReadLines(PathOf(kFeaturesFileName));
+    if (!features.ok()) {
+      return features.error();
+    }
+    if (texts.value().size() != features.value().size()) {
+      return text::Error{"mismatch", "word.wrd holds " + std::to_string(texts.value().size()) +
+                                         " lines but word.sts " +
+                                         std::to_string(features.value().size())};
+    }
+    loaded.texts = std::move(texts).value();
+    loaded.features = std::move(features).value();
+  }
+
+  // The journal: both files are created empty when either is missing.
+  std::vector<std::string> journal_texts;
+  std::vector<std::string> journal_features;
+  const bool journal_present = files_->Exists(PathOf(kJournalTextsFileName)) &&
+                               files_->Exists(PathOf(kJournalFeaturesFileName));
+  if (journal_present) {
+    auto texts = files_->ReadLines(PathOf(kJournalTextsFileName));
+    if (!texts.ok()) {
+      return texts.error();
+    }
+    auto features = files_->ReadLines(PathOf(kJournalFeaturesFileName));
+    if (!features.ok()) {
+      return features.error();
+    }
+    journal_texts = std::move(texts).value();
+    journal_features = std::move(features).value();
+    // Files of different lengths can only come from outside damage (the program writes both in
+    // one commit): a text without its FeatureLine, or the reverse, is no record.
+    const size_t pairs = std::min(journal_texts.size(), journal_features.size());
+    report.skipped_journal_lines =
+        static_cast<int>(journal_texts.size() + journal_features.size() - 2 * pairs);
+    journal_texts.resize(pairs);
+    journal_features.resize(pairs);
+  } else if (!read_only) {
+    auto written = WriteFilesTogether(
+        *files_, folder_,
+        {{PathOf(kJournalTextsFileName), {}}, {PathOf(kJournalFeaturesFileName), {}}});
+    if (!written.ok()) {
+      return written.error();
+    }
+  }
+
+  // Journal records follow the archived ones in memory only. word.wrd and word.sts stay as they
+  // are until the next archiving, which writes the main files and empties the journal in one
+  // commit; so every start-up before that appends the same journal exactly once.
+  report.journal_records = static_cast<int>(journal_texts.size());
+  loaded.texts.insert(loaded.texts.end(), journal_texts.begin(), journal_texts.end());
+  loaded.features.insert(loaded.features.end(), journal_features.begin(), journal_features.end());
+
+  const int record_count = static_cast<int>(loaded.texts.size());
+  bool rebuild = false;
+  const bool index_exists = files_->Exists(PathOf(kIndexFileName));
+  if (!index_exists || !journal_texts.empty()) {
+    if (!index_exists) {
+      report.messages.push_back(kMessageIndexMissing);
+    }
+    rebuild = true;
+  } else {
+    auto lines = files_->ReadLines(PathOf(kIndexFileName));
+    if (!lines.ok()) {
+      return lines.error();
+    }
+    if (lines.value().size() != static_cast<size_t>(kIndexLineCount)) {
+      report.messages.push_back(kMessageIndexWrongLength);
+      rebuild = true;
+    } else {
+      loaded.index = IndexFromLines(lines.value(), record_count, &report.bad_index_entries);
+    }
+  }
+
+  int damaged = 0;
+  if (rebuild) {
+    loaded.index = BuildIndex(loaded.features, &damaged, &pump);
+    if (!read_only) {
+      auto written = WriteFilesTogether(*files_, folder_,
+                                        {{PathOf(kIndexFileName), IndexToLines(loaded.index)}});
+      if (!written.ok()) {
+        return written.error();
+      }
+    }
+    report.index_rebuilt = true;
+    report.messages.push_back(kMessageIndexBuilt);
+  } else {
+    for (const auto& line : loaded.features) {
+      if (!FeatureKeyOf(line)) {
+        ++damaged;
+      }
+    }
+  }
+  report.damaged_feature_lines = damaged;
+
+  if (!read_only) {
+    const auto pictures = folder_ / kPictureFolderName;
+    if (!files_->Exists(pictures)) {
+      if (auto created = files_->CreateFolder(pictures); !created.ok()) {
+        return created.error();
+      }
+    }
+  }
+
+  contents_ = std::move(loaded);
+  journal_texts_ = std::move(journal_texts);
+  journal_features_ = std::move(journal_features);
+  damaged_feature_lines_ = damaged;
+  bad_index_entries_ = report.bad_index_entries;
+  skipped_journal_lines_ = report.skipped_journal_lines;
+  return report;
+}
+
+void GlyphLibrary::SetText(int position, std::string text) {
+  if (position >= 0 && position < RecordCount()) {
+    contents_.texts[position] = std::move(text);
+  }
+}
+
+const IndexLine& GlyphLibrary::Candidates(int key) const {
+  if (key < 0 || key > kMaxFeatureKey) {
+    return kEmptyLine;
+  }
+  return contents_.index[key];
+}
+
+text::Result<int> GlyphLibrary::AddGlyph(std::string text, std::string feature_line, int key) {
+  if (key < 0 || key > kMaxFeatureKey) {
+    return text::Error{"key", "FeatureKey " + std::to_string(key) + " lies outside 0 to 13000"};
+  }
+  journal_texts_.push_back(text);
+  journal_features_.push_back(feature_line);
+  auto written = WriteFilesTogether(*files_, folder_,
+                                    {{PathOf(kJournalTextsFileName), journal_texts_},
+                                     {PathOf(kJournalFeaturesFileName), journal_features_}});
+  if (!written.ok()) {
+    journal_texts_.pop_back();
+    journal_features_.pop_back();
+    return written.error();
+  }
+  contents_.texts.push_back(std::move(text));
+  contents_.features.push_back(std::move(feature_line));
+  const int position = RecordCount() - 1;
+  contents_.index[key].push_back(position);
+  return position + 1;
+}
+
+std::vector<PlannedFile> GlyphLibrary::MainFilesPlan(const LibraryContents& contents) const {
+  // The main files first, then the emptied journal: the order in which the commit is completed.
+  return {{PathOf(kTextsFileName), contents.texts},
+          {PathOf(kFeaturesFileName), contents.features},
+          {PathOf(kIndexFileName), IndexToLines(contents.index)},
+          {PathOf(kJournalTextsFileName), {}},
+          {PathOf(kJournalFeaturesFileName), {}}};
+}
+
+text::Status GlyphLibrary::ArchiveJournal() {
+  auto written = WriteFilesTogether(*files_, folder_, MainFilesPlan(contents_));
+  if (!written.ok()) {
+    return written;
+  }
+  journal_texts_.clear();
+  journal_features_.clear();
+  skipped_journal_lines_ = 0;
+  return text::Success();
+}
+
+text::Status GlyphLibrary::SaveContents(LibraryContents contents,
+                                        std::vector<PlannedFile> extra_files) {
+  auto plan = MainFilesPlan(contents);
+  for (auto& file : extra_files) {
+    plan.push_back(std::move(file));
+  }
+  auto written = WriteFilesTogether(*files_, folder_, plan);
+  if (!written.ok()) {
+    return written;
+  }
+  contents_ = std::move(contents);
+  contents_.index.resize(kIndexLineCount);
+  journal_texts_.clear();
+  journal_features_.clear();
+  skipped_journal_lines_ = 0;
+  bad_index_entries_ = 0;
+  damaged_feature_lines_ = 0;
+  for (const auto& line : contents_.features) {
+    if (!FeatureKeyOf(line)) {
+      ++damaged_feature_lines_;
+    }
+  }
+  return text::Success();
+}
+
+text::Status GlyphLibrary::RebuildIndex(app::EventPump& pump) {
+  int damaged = 0;
+  GlyphIndex index = BuildIndex(contents_.features, &damaged, &pump);
+  auto written =
+      WriteFilesTogether(*files_, folder_, {{PathOf(kIndexFileName), IndexToLines(index)}});
+  if (!written.ok()) {
+    return written;
+  }
+  contents_.index = std::move(index);
+  damaged_feature_lines_ = damaged;
+  bad_index_entries_ = 0;
+  return text::Success();
+}
+
+GlyphIndex GlyphLibrary::BuildIndex(const std::vector<std::string>& features, int* damaged,
+                                    app::EventPump* pump) {
+  GlyphIndex index(kIndexLineCount);
+  const int total = static_cast<int>(features.size());
+  const int step = ProgressStep(total);
+  int bad = 0;
+  for (int i = 0; i < total; ++i) {
+    if (pump != nullptr && i % step == 0) {
+      pump->ReportProgress(i, total);
+      pump->LetPendingEventsRun();
+    }
+    if (const auto key = FeatureKeyOf(features[i])) {
+      index[*key].push_back(i);
+    } else {
+      ++bad;
+    }
+  }
+  if (pump != nullptr && total > 0) {
+    pump->ReportProgress(total, total);
+  }
+  if (damaged != nullptr) {
+    *damaged = bad;
+  }
+  return index;
+}
+
+text::Lines GlyphLibrary::IndexToLines(const GlyphIndex& index) {
+  text::Lines lines(kIndexLineCount);
+  char buffer[16];
+  for (size_t k = 0; k < index.size() && k < lines.size(); ++k) {
+    std::string& line = lines[k];
+    for (size_t j = 0; j < index[k].size(); ++j) {
+      if (j > 0) {
+        line += ',';
+      }
+      const auto end = std::to_chars(buffer, buffer + sizeof buffer, index[k][j]).ptr;
+      line.append(buffer, end);
+    }
+  }
+  return lines;
+}
+
+GlyphIndex GlyphLibrary::IndexFromLines(const text::Lines& lines, int record_count,
+                                        int* bad_entries) {
+  GlyphIndex index(kIndexLineCount);
+  int bad = 0;
+  for (size_t k = 0; k < lines.size() && k < index.size(); ++k) {
+    const std::string& line = lines[k];
+    size_t start = 0;
+    while (start < line.size()) {
+      size_t end = line.find(',', start);
+      if (end == std::string::npos) {
+        end = line.size();
+      }
+      int value = -1;
+      const auto parsed = std::from_chars(line.data() + start, line.data() + end, value);
+      if (parsed.ec == std::errc() && parsed.ptr == line.data() + end && value >= 0 &&
+          value < record_count) {
+        index[k].push_back(value);
+      } else {
+        ++bad;
+      }
+      start = end + 1;
+    }
+  }
+  if (bad_entries != nullptr) {
+    *bad_entries = bad;
+  }
+  return index;
+}
+
+std::filesystem::path GlyphLibrary::PicturePath(int number) const {
+  return folder_ / kPictureFolderName / (PictureName(number) + ".bmp");
+}
+
+bool GlyphLibrary::HasPictureSlot(int number) const {
+  return number >= 1 && number <= RecordCount() && number > RecordCount() - kPictureRing;
+}
+
+}  // namespace library

@@ -1,0 +1,43 @@
+// Export of a range of the own glyph library's records to an exchange pair base.wrd/base.sts.
+#pragma once
+
+#include <string>
+
+#include "app/ports.h"
+#include "library/glyph_library.h"
+#include "text/result.h"
+
+namespace library {
+
+// Message numbers of the export's texts.
+inline constexpr int kMessageExportNoPath = 590;
+inline constexpr int kMessageExportNotDigits = 593;
+inline constexpr int kMessageExportOwnFiles = 596;
+inline constexpr int kMessageExportOverwrite = 599;
+inline constexpr int kMessageExportDone = 602;
+
+// The range boxes' texts when the export opens: N - 4999 and N (the first may be negative and
+// then fails the digits test until the user changes it).
+struct ExportRange {
+  std::string from;
+  std::string to;
+};
+ExportRange DefaultExportRange(int record_count);
+
+struct ExportResult {
+  bool declined = false;  // the user answered No to question 599; nothing was written
+  int records = 0;        // records written
+};
+
+// Writes records from..to (1-based, texts of digits; numbers below 1 or above N are passed
+// over, from > to writes two empty files) to base.wrd and base.sts, base being `path_text`
+// without a final ".sts". Refusals: 590 (no path), 593 (a bound empty or not digits), 596 (the
+// own word or newword files). When base.sts exists, asks question 599 (Yes/No, caption 413).
+// Both files are written as one commit (so a crash never leaves a pair of different lengths).
+// ReportProgress gets (done, total) a few hundred times at most. On success the host shows 602.
+text::Result<ExportResult> ExportRecords(const GlyphLibrary& library, const std::string& from,
+                                         const std::string& to, const std::string& path_text,
+                                         app::EventPump& pump, app::MessagePort& port,
+                                         const app::MessageSource& messages);
+
+}  // namespace library
