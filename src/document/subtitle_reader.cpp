@@ -306,17 +306,20 @@ DecodedText DecodeSubtitleBytes(std::string_view raw) {
     return result;
   }
   // The mark is skipped, not kept: it would spoil the first entry's number line.
-  if (StartsWith(raw, "\xEF\xBB\xBF")) {
+  const bool utf8_mark = StartsWith(raw, "\xEF\xBB\xBF");
+  if (utf8_mark) {
     raw.remove_prefix(3);
-    result.encoding = SourceEncoding::kUtf8;
   }
-  if (text::HasNonAscii(raw) && text::IsValidUtf8(raw)) {
+  const bool non_ascii = text::HasNonAscii(raw);
+  if (non_ascii && text::IsValidUtf8(raw)) {
     result.encoding = SourceEncoding::kUtf8;
     auto converted = text::Utf8ToGbk(raw);
     result.gbk = std::move(converted.text);
     result.replaced = converted.replaced;
     return result;
   }
+  // Pure ASCII is the same in both; bytes that are not UTF-8 are GBK, whatever mark they carry.
+  result.encoding = utf8_mark && !non_ascii ? SourceEncoding::kUtf8 : SourceEncoding::kGbk;
   result.gbk.assign(raw);
   return result;
 }

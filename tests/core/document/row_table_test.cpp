@@ -13,16 +13,24 @@ class RecordingObserver : public TableObserver {
   void RowsAboutToBeInserted(int first, int last) override {
     log.push_back("insert " + std::to_string(first) + "-" + std::to_string(last));
   }
-  void RowsInserted() override { log.push_back("inserted"); }
+  void RowsInserted() override {
+    log.push_back("inserted");
+  }
   void RowsAboutToBeRemoved(int first, int last) override {
     log.push_back("remove " + std::to_string(first) + "-" + std::to_string(last));
   }
-  void RowsRemoved() override { log.push_back("removed"); }
+  void RowsRemoved() override {
+    log.push_back("removed");
+  }
   void CellChanged(int column, int row) override {
     log.push_back("cell " + std::to_string(column) + "," + std::to_string(row));
   }
-  void AboutToReset() override { log.push_back("reset"); }
-  void ResetDone() override { log.push_back("reset done"); }
+  void AboutToReset() override {
+    log.push_back("reset");
+  }
+  void ResetDone() override {
+    log.push_back("reset done");
+  }
   std::vector<std::string> log;
 };
 
