@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# End-to-end checks of `zentrope-cli convert`: SRT -> SSA -> SRT, UTF-8 output, and the failures
+# that must exit 1 with one line on stderr and no output file.
+# Usage: convert_test.sh ZENTROPE_CLI DATA_FOLDER
+set -u
+cli=$1
+data=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+failures=0
+
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+
+expect_same() {  # expect_same FILE EXPECTED_FILE what
+  cmp -s "$1" "$2" || { fail "$3"; diff <(od -c "$2") <(od -c "$1") | head -20 >&2; }
+}
+
+# A GBK text subtitle with a two-line entry and a skipped empty entry.
+printf '1\r\n00:00:01,000 --> 00:00:02,500\r\n\xd7\xd6\xc4\xbb\r\nsecond line\r\n\r\n' > in.srt
+printf '2\r\n00:00:03,000 --> 00:00:04,000\r\n\r\n' >> in.srt
+printf '3\r\n10:00:05,120 --> 10:00:06,000\r\nthird\r\n' >> in.srt
+
+"$cli" convert in.srt out.ssa --workdir "$data" > /dev/null 2> err.txt || fail "srt -> ssa exited $?"
+{ cat "$data/ssahead.txt"
+  printf 'Dialogue: Marked=0,0:00:01.00,0:00:02.50,Default,,0000,0000,0000,,\xd7\xd6\xc4\xbb\\Nsecond line\r\n'
+  printf 'Dialogue: Marked=0,0:00:05.12,0:00:06.00,Default,,0000,0000,0000,,third\r\n'
+} > expected.ssa
+expect_same out.ssa expected.ssa "ssa output"
+[ -s err.txt ] && fail "unexpected stderr: $(cat err.txt)"
+
+# Back to SRT: the entries are renumbered 1, 2 and times come back through the SSA form.
+"$cli" convert out.ssa back.srt > /dev/null 2>&1 || fail "ssa -> srt exited $?"
+{ printf '1\r\n00:00:01,000 --> 00:00:02,500\r\n\xd7\xd6\xc4\xbb\r\nsecond line\r\n\r\n'
+  printf '2\r\n00:00:05,120 --> 00:00:06,000\r\nthird\r\n\r\n'
+} > expected.srt
+expect_same back.srt expected.srt "srt output"
+
+# UTF-8 output of the same file, and a UTF-8 input converted back to GBK.
+"$cli" convert in.srt utf8.srt --encoding utf-8 > /dev/null 2>&1 || fail "utf-8 output exited $?"
+grep -q $'\xe5\xad\x97\xe5\xb9\x95' utf8.srt || fail "utf-8 output lacks the converted text"
+"$cli" convert utf8.srt gbk.SRT > /dev/null 2>&1 || fail "utf-8 input exited $?"
+grep -q $'\xd7\xd6\xc4\xbb' gbk.SRT || fail "utf-8 input not converted to GBK"
+
+# Failures: exit 1, exactly one line on stderr, no output file.
+expect_failure() {  # expect_failure OUT args...
+  local out=$1
+  shift
+  "$cli" "$@" > /dev/null 2> err.txt
+  local status=$?
+  [ "$status" -eq 1 ] || fail "$* exited $status, not 1"
+  [ "$(wc -l < err.txt)" -eq 1 ] || fail "$* printed $(wc -l < err.txt) lines on stderr"
+  [ -e "$out" ] && fail "$* created $out"
+}
+expect_failure none1.srt convert missing.srt none1.srt
+expect_failure none2.ssa convert in.txt none2.ssa
+expect_failure none3.txt convert in.srt none3.txt
+mkdir empty
+expect_failure none4.ssa convert in.srt none4.ssa --workdir empty
+expect_failure none5.srt convert in.srt nofolder/none5.srt
+[ -e nofolder ] && fail "a folder was created"
+
+exit $((failures > 0))
