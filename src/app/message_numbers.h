@@ -1,0 +1,209 @@
+// Every message number the program shows, by name, and the full list that language.sys must cover.
+#pragma once
+
+#include <vector>
+
+namespace app::msg {
+
+// Message numbers are -1, 2, 5, 8, ...: message N of language L is line N + L of language.sys.
+inline constexpr int kStep = 3;
+inline constexpr int kLowest = -1;
+inline constexpr int kHighest = 770;
+
+// A run of consecutive message numbers, first to last inclusive, in steps of kStep.
+struct MessageRange {
+  int first;
+  int last;
+};
+
+// The runs that the language switch assigns to controls in a fixed order (see language_layout.h).
+inline constexpr MessageRange kMenuCaptions{-1, 101};        // menus, hints and pop-up items
+inline constexpr MessageRange kPanelCaptions{104, 275};      // picture strip and panels
+inline constexpr MessageRange kEllipsisAndPhrase{278, 293};  // ellipsis items, phrase option
+inline constexpr MessageRange kLowerCaptions{296, 335};      // settings buttons to wait panel
+inline constexpr MessageRange kGridHeadings{338, 392};       // words of the grid heading rows
+
+// Captions inside those runs that other code also shows.
+inline constexpr int kRecordNumberLabel = 170;  // "编号：", followed by a 1-based record number
+inline constexpr int kCloseCaption = 197;       // library editor's and about panel's close button
+inline constexpr int kStartMerge = 203;         // merge button while no merge runs
+inline constexpr int kDoubleEllipsis = 278;     // "……", ellipsis item 0
+inline constexpr int kSingleEllipsis = 281;     // "…", ellipsis item 1
+inline constexpr int kKeepEllipsis = 284;       // ellipsis item 3, "no change"
+inline constexpr int kPhraseOption = 287;       // option switching the phrase table on
+inline constexpr int kPhraseNoteFirst = 290;    // phrase table note, first line
+inline constexpr int kPhraseNoteSecond = 293;   // phrase table note, third line
+inline constexpr int kStartSearch = 320;        // find button before a find-only search
+inline constexpr int kNumberHeading = 338;
+inline constexpr int kSubtitleHeading = 341;
+inline constexpr int kStartHeading = 344;
+inline constexpr int kEndHeading = 347;
+
+// Start-up and the glyph library files.
+inline constexpr int kLibraryFilesMissing = 395;  // word.wrd or word.sts missing; program ends
+inline constexpr int kLoadingLibrary = 398;       // start-up panel while the library loads
+inline constexpr int kLibraryFilesDiffer = 401;   // word.wrd and word.sts differ; program ends
+inline constexpr int kIndexMissing = 404;         // word.ind missing, rebuilt
+inline constexpr int kIndexDamaged = 407;         // word.ind not 13001 lines, rebuilt
+
+// Open, close and the unsaved-work questions.
+inline constexpr int kOpenUnsavedQuestion = 410;    // Yes/No/Cancel before Open
+inline constexpr int kUnsavedCaption = 413;         // caption of every unsaved-work question
+inline constexpr int kNotSubtitleExtension = 416;   // chosen file is neither .srt nor .ssa
+inline constexpr int kRowsReadPrefix = 419;         // status: prefix + row count + suffix
+inline constexpr int kPictureRowsReadSuffix = 422;  // ... of a picture subtitle
+inline constexpr int kTextRowsReadSuffix = 425;     // ... of a text subtitle
+inline constexpr int kCloseUnsavedQuestion = 635;   // Yes/No/Cancel before Close
+
+// Exit command and window close: running recognition, the two questions, the archiving text.
+inline constexpr int kExitWhileRecognising = 428;
+inline constexpr int kExitMainUnsaved = 431;
+inline constexpr int kExitReferenceUnsaved = 434;
+inline constexpr int kExitArchiving = 437;
+inline constexpr int kCloseWhileRecognising = 671;
+inline constexpr int kCloseMainUnsaved = 674;       // also asked before a blank subtitle is made
+inline constexpr int kCloseReferenceUnsaved = 677;  // also asked before another reference opens
+inline constexpr int kCloseArchiving = 680;
+
+// Recognition and teaching.
+inline constexpr int kLibraryEmptyLabel = 440;     // teaching panel when the library is empty
+inline constexpr int kMissingPicturePrefix = 443;  // prefix + picture name + suffix, Yes/No
+inline constexpr int kMissingPictureSuffix = 446;
+inline constexpr int kPictureNotFound = 485;  // followed directly by the picture name
+inline constexpr int kRecognitionStopped = 566;
+inline constexpr int kEstimatingSizes = 605;   // wait panel of the standard size estimate
+inline constexpr int kRowDetailsPrefix = 629;  // prefix + row number + suffix
+inline constexpr int kRowDetailsSuffix = 632;
+
+// Library editor: title, statistics, marks, searches, saving and archiving.
+inline constexpr int kEditorTitlePrefix = 449;  // prefix + record count + suffix
+inline constexpr int kEditorTitleSuffix = 452;
+inline constexpr int kLibraryCountPrefix = 455;  // prefix + N, then 458/503/521/524/530
+inline constexpr int kArchivedCountInfix = 458;  // ... + (N - J) + 461 + J + 464
+inline constexpr int kJournalCountInfix = 461;
+inline constexpr int kStatisticsSuffix = 464;
+inline constexpr int kEditorSaveQuestion = 467;  // OK/Cancel
+inline constexpr int kEditorNothingToSave = 470;
+inline constexpr int kEditorSaving = 473;
+inline constexpr int kEditorSaved = 476;
+inline constexpr int kChangeMark = 479;
+inline constexpr int kDeleteMark = 482;
+inline constexpr int kFoundPrefix = 608;  // prefix + number found + kCountSuffix
+inline constexpr int kEditorBadRange = 611;
+inline constexpr int kEditorRangeBeyondLibrary = 614;
+inline constexpr int kEditorRangeReversed = 617;
+inline constexpr int kEditorLargeRangeQuestion = 620;  // Yes/No
+inline constexpr int kArchiving = 623;
+inline constexpr int kArchived = 626;
+inline constexpr int kDeleteListed = 770;  // button marking every listed record for deletion
+
+// Save command.
+inline constexpr int kCheckBeforeSaveQuestion = 488;  // Yes/No
+inline constexpr int kCheckBeforeSaveCaption = 491;
+
+// Caption of the picture strip's space-width track bar (a group no other text uses).
+inline constexpr int kSpaceWidthLabel = 494;
+
+// Library merge.
+inline constexpr int kLibraryFileFilter = 497;    // dialog filter for .sts files (merge, export)
+inline constexpr int kMergeSubtitleFilter = 500;  // open dialog filter given back after browsing
+inline constexpr int kMergeOpenedSuffix = 503;
+inline constexpr int kStopMerge = 506;
+inline constexpr int kMergeNoFile = 509;
+inline constexpr int kMergeIntoItself = 512;
+inline constexpr int kMergeFilesMissing = 515;
+inline constexpr int kMergeOtherEmpty = 518;
+inline constexpr int kOtherCountInfix = 521;
+inline constexpr int kCountSuffix = 524;
+inline constexpr int kMergeQuestion = 527;  // Yes/No
+inline constexpr int kRemainingInfix = 530;
+inline constexpr int kMergeStoppedNothingAdded = 533;
+inline constexpr int kMergeStoppedPrefix = 536;  // prefix + added + suffix
+inline constexpr int kMergeStoppedSuffix = 539;
+inline constexpr int kMergeDoneNothingAdded = 542;
+inline constexpr int kMergeDonePrefix = 545;  // prefix + added + suffix
+inline constexpr int kMergeDoneSuffix = 548;
+inline constexpr int kMergeSaving = 551;
+
+// Automatic cropping and confirmations.
+inline constexpr int kCropQuestion = 554;    // OK/Cancel
+inline constexpr int kConfirmCaption = 557;  // caption of every OK/Cancel confirmation
+inline constexpr int kCropProgress = 560;    // followed by a percentage and "%"
+inline constexpr int kCropDone = 563;
+inline constexpr int kCropStopped = 638;
+
+// Punctuation of the check rules, in GBK for every language.
+inline constexpr int kOpeningQuote = 569;     // one two-byte character
+inline constexpr int kClosingQuote = 572;     // one two-byte character
+inline constexpr int kFullStop = 575;         // one two-byte character
+inline constexpr int kComma = 578;            // one two-byte character
+inline constexpr int kProtectedEnding = 581;  // six bytes that the final-stop rule never cuts
+inline constexpr int kCheckFinished = 584;
+
+// Dialog filters of the subtitle dialogs.
+inline constexpr int kSaveFilter = 587;
+inline constexpr int kOpenFilter = 767;
+
+// Library export.
+inline constexpr int kExportNoPath = 590;
+inline constexpr int kExportBadRange = 593;
+inline constexpr int kExportOwnLibrary = 596;
+inline constexpr int kExportOverwriteQuestion = 599;  // Yes/No
+inline constexpr int kExportDone = 602;
+
+// Index rebuild and library check.
+inline constexpr int kRebuildIndexQuestion = 641;  // OK/Cancel
+inline constexpr int kRebuildingIndex = 683;       // followed by a percentage and "%"
+inline constexpr int kIndexRebuilt = 686;
+inline constexpr int kCheckingLibrary = 644;  // followed by a percentage and "%"
+inline constexpr int kCheckReportHeading = 647;
+inline constexpr int kCheckTextsFeaturesDiffer = 650;
+inline constexpr int kCheckJournalDiffers = 653;
+inline constexpr int kCheckIndexBeyondEnd = 656;
+inline constexpr int kCheckUnlistedPrefix = 659;  // prefix + record number + suffix
+inline constexpr int kCheckUnlistedSuffix = 662;
+inline constexpr int kCheckMoreUnlisted = 665;
+inline constexpr int kCheckNoProblem = 668;
+
+// Time-overlap correction.
+inline constexpr int kOverlapsFixedPrefix = 689;  // prefix + count + suffix, no spaces added
+inline constexpr int kOverlapsFixedSuffix = 692;
+inline constexpr int kNoOverlaps = 695;
+
+// Find and replace.
+inline constexpr int kStartReplace = 698;
+inline constexpr int kEmptySearchText = 701;
+inline constexpr int kReplaceQuestionPrefix = 704;  // prefix + row number + infix, then texts
+inline constexpr int kReplaceQuestionInfix = 707;
+inline constexpr int kReplaceQuestionAfter = 710;
+inline constexpr int kFindNext = 713;
+inline constexpr int kSearchFinished = 716;
+
+// Row editing.
+inline constexpr int kDeleteRowQuestion = 719;    // OK/Cancel
+inline constexpr int kRestoreTimeQuestion = 722;  // OK/Cancel
+inline constexpr int kTimeUnchanged = 725;
+inline constexpr int kRestoreTextQuestion = 728;  // OK/Cancel
+inline constexpr int kTextUnchanged = 731;
+
+// Options shown on the settings panel's check page.
+inline constexpr int kAutoOverlapOption = 734;
+inline constexpr int kAutoCheckOption = 737;
+
+// Help and the about panel.
+inline constexpr int kHelpMissing = 740;
+inline constexpr int kAboutLines[] = {743, 746, 749, 752, 755, 758, 761};  // memo, in pairs
+inline constexpr int kAboutCredit = 764;
+
+// Every message number the program uses, ascending and without repeats: the four runs above
+// expanded, then each named message. language.sys must hold a text for each in every language.
+std::vector<int> UsedMessageNumbers();
+
+// Messages that hold GBK punctuation in every language, English included (they are spliced
+// into GBK subtitle texts): the two ellipsis forms, the quotation marks, full stop, comma and the
+// six-byte ending.
+inline constexpr int kPunctuationMessages[] = {kDoubleEllipsis, kSingleEllipsis, kOpeningQuote,
+                                               kClosingQuote,   kFullStop,       kComma,
+                                               kProtectedEnding};
+
+}  // namespace app::msg
