@@ -25,6 +25,21 @@ inline std::size_t NextCharBoundary(std::string_view text, std::size_t offset) {
 // its own edge stops here instead of looping forever.
 inline constexpr int kMaxReplacementsPerText = 10000;
 
+// Outcome of ReplaceOnCharBoundaries.
+struct ReplaceCount {
+  int replaced = 0;
+  bool limit_hit = false;  // stopped after `limit` replacements with an occurrence left
+};
+
+// Replaces the first occurrence of `search` on a character boundary by `replacement` and
+// searches again from the start of the text as it then stands, until none is left or `limit`
+// replacements were made. An occurrence that a replacement creates across its own left edge is
+// therefore replaced too. An empty `search` replaces nothing. The search resumes just before the
+// last replacement instead of at the start, which finds the same occurrences (the text before
+// that point is unchanged and held none) in time linear in the bytes replaced.
+ReplaceCount ReplaceOnCharBoundaries(std::string& text, std::string_view search,
+                                     std::string_view replacement, int limit);
+
 // True for a non-empty text of decimal digits only.
 bool IsAllDigits(std::string_view text);
 

@@ -210,17 +210,10 @@ bool RulePhrases(std::string& text, const std::vector<PhrasePair>& phrases, bool
         text.find(pair.search) == std::string::npos) {
       continue;
     }
-    int count = 0;
-    for (std::size_t found = FindOnCharBoundary(text, pair.search); found != 0;
-         found = FindOnCharBoundary(text, pair.search)) {
-      if (count == kMaxReplacementsPerText) {
-        bound_hit = true;
-        break;
-      }
-      text.replace(found - 1, pair.search.size(), pair.replacement);
-      ++count;
-      changed = true;
-    }
+    const ReplaceCount count =
+        ReplaceOnCharBoundaries(text, pair.search, pair.replacement, kMaxReplacementsPerText);
+    changed = changed || count.replaced > 0;
+    bound_hit = bound_hit || count.limit_hit;
   }
   return changed;
 }

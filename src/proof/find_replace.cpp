@@ -14,6 +14,17 @@ constexpr std::string_view kEndMarker = "^P";
 constexpr std::string_view kStartMarker = "^F";
 constexpr std::string_view kSpanMarker = "^^";
 
+// Writes a replaced row text: the row gains "C" and the document is unsaved.
+void StoreReplacedText(document::SubtitleDocument& document, int row, std::string text) {
+  document::RowTable& table = document.main;
+  table.SetCell(document::kText, row, std::move(text));
+  std::string marks = table.Cell(document::kChangeMarks, row);
+  if (AddChangeMark(marks, kTextMark)) {
+    table.SetCell(document::kChangeMarks, row, std::move(marks));
+  }
+  document.document_saved = false;
+}
+
 }  // namespace
 
 SearchPattern ParseSearchText(std::string_view search) {
@@ -147,6 +158,7 @@ SearchOutcome FindReplace::Run(const SearchRequest& request, document::SubtitleD
   }
   outcome.end = SearchEnd::kExhausted;
   outcome.message = kSearchDoneMessage;
+  resume_position_ = 0;
   caption_ = request.replace ? kStartReplaceCaption : kStartFindCaption;
   return outcome;
 }
@@ -158,6 +170,23 @@ bool FindReplace::HandleRow(int row, const SearchRequest& request, const SearchP
   document::RowTable& table = document.main;
   std::string text = table.Cell(kText, row);
   const bool plain = pattern.mode == SearchMode::kPlain;
+  if (plain && request.replace && !request.confirm && resume_position_ == 0) {
+    // Nothing to ask and nothing to pass over: replace every occurrence, searching again from
+    // the start after each one, at once.
+    if (request.replacement.find(request.search) != std::string::npos) {
+      return false;
+    }
+    const ReplaceCount count =
+        ReplaceOnCharBoundaries(text, pattern.text, request.replacement, kMaxReplacementsPerText);
+    if (count.limit_hit) {
+      outcome.bounded_rows.push_back(row);
+    }
+    if (count.replaced > 0) {
+      StoreReplacedText(document, row, std::move(text));
+      outcome.replacements += count.replaced;
+    }
+    return false;
+  }
   int replaced_here = 0;
   std::size_t from = 0;
   while (std::optional<TextMatch> match = FindMatch(text, pattern, from)) {
@@ -207,12 +236,7 @@ bool FindReplace::HandleRow(int row, const SearchRequest& request, const SearchP
       }
     }
     text = std::move(replaced);
-    table.SetCell(kText, row, text);
-    std::string marks = table.Cell(document::kChangeMarks, row);
-    if (AddChangeMark(marks, kTextMark)) {
-      table.SetCell(document::kChangeMarks, row, std::move(marks));
-    }
-    document.document_saved = false;
+    StoreReplacedText(document, row, text);
     ++outcome.replacements;
     if (!plain) {
       return false;
