@@ -1,0 +1,332 @@
+// Application: start-up, activation, shutdown, and the Open, Save and Close commands.
+#include "app/application.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "document/subtitle_reader.h"
+#include "document/subtitle_writer.h"
+
+namespace app {
+namespace {
+
+namespace fs = std::filesystem;
+using document::Role;
+
+// Dialog filters, as the dialogs show them (GBK).
+const std::pair<std::string, std::string> kSrtFilter = {
+    "srt\xB8\xF1\xCA\xBD\xD7\xD6\xC4\xBB(*.srt)" /* srt格式字幕 */, "*.srt"};
+const std::pair<std::string, std::string> kSsaFilter = {
+    "ssa\xB8\xF1\xCA\xBD\xD7\xD6\xC4\xBB(*.ssa)" /* ssa格式字幕 */, "*.ssa"};
+const std::pair<std::string, std::string> kSubtitleFilter = {
+    "\xCE\xC4\xB1\xBE\xB8\xF1\xCA\xBD\xD7\xD6\xC4\xBB(*.srt;*.ssa)" /* 文本格式字幕 */,
+    "*.srt;*.ssa"};
+
+// The extension of a chosen file as the flows keep it: lower case, with the full stop.
+std::string LowerExtension(const fs::path& file) {
+  std::string extension = file.extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(), [](char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  });
+  return extension;
+}
+
+bool IsSubtitleExtension(const std::string& extension) {
+  return extension == ".srt" || extension == ".ssa";
+}
+
+// Reads one of the three files construction cannot do without.
+template <typename T>
+text::Result<T> LoadStartupFile(const fs::path& folder, const char* name) {
+  auto loaded = T::LoadFromFile(folder / name);
+  if (!loaded) {
+    return text::Error{"io",
+                       std::string("Cannot start: the working file ") + name +
+                           " is missing or unreadable in the folder " +
+                           text::PathForMessage(folder) + " (" + loaded.error().message + ")",
+                       0};
+  }
+  return loaded;
+}
+
+}  // namespace
+
+ShutdownMessages MessagesFor(ShutdownPath path) {
+  if (path == ShutdownPath::kExitCommand) {
+    return {428, 431, 434, 437};
+  }
+  return {671, 674, 677, 680};
+}
+
+Application::Application(fs::path program_folder, ShellPorts ports)
+    : program_folder_(std::move(program_folder)), ports_(ports) {
+  document::SetDefaultHeadings(document_);
+}
+
+text::Result<std::unique_ptr<Application>> Application::Create(fs::path program_folder,
+                                                               ShellPorts ports) {
+  auto phrases = LoadStartupFile<settings::PhraseTable>(program_folder, settings::kPhraseFileName);
+  if (!phrases) {
+    return phrases.error();
+  }
+  auto setup = LoadStartupFile<settings::SettingsList>(program_folder, settings::kSettingsFileName);
+  if (!setup) {
+    return setup.error();
+  }
+  auto messages = LoadStartupFile<MessageTable>(program_folder, kLanguageFileName);
+  if (!messages) {
+    return messages.error();
+  }
+
+  std::unique_ptr<Application> application(new Application(std::move(program_folder), ports));
+  application->phrases_ = std::move(phrases).value();
+  application->settings_ = std::move(setup).value();
+  application->messages_ = std::move(messages).value();
+
+  // The settings the core holds itself; the window applies the rest to its controls.
+  application->SwitchLanguage(
+      ParseLanguageNumber(application->settings_.Line(settings::kLanguage)));
+  document::SubtitleDocument& document = application->document_;
+  document.last_open_folder = application->settings_.OpenFolder();
+  document.reference_folder = application->settings_.ReferenceFolder();
+  document.last_save_folder = application->settings_.SaveFolder();
+  application->phrase_grid_.Fill(application->phrases_);
+  return application;
+}
+
+text::Status Application::Activate() {
+  ports_.hooks.ShowLoadingText(Text(kMessageLoadingLibrary));
+  text::Status loaded = ports_.library.Load(ports_.messages, ports_.pump);
+  if (!loaded) {
+    ports_.hooks.HideLoadingText();
+    return loaded;
+  }
+  // The histories are optional: a missing file is an empty history.
+  const std::pair<const char*, text::Lines*> histories[] = {
+      {kFindHistoryFileName, &find_history_}, {kReplaceHistoryFileName, &replace_history_}};
+  for (const auto& [name, lines] : histories) {
+    std::error_code error;
+    if (!fs::exists(WorkingFile(name), error)) {
+      continue;
+    }
+    auto read = text::ReadLines(WorkingFile(name));
+    if (read) {
+      *lines = std::move(read).value();
+    } else {
+      ShowError(read.error());
+    }
+  }
+  ports_.hooks.HideLoadingText();
+  EnterCommandState(0);
+  return text::Success();
+}
+
+void Application::SetCommandState(int state) {
+  commands_.Apply(state);
+  ports_.hooks.CommandsChanged(commands_.Enablement());
+}
+
+void Application::EnterCommandState(int state) {
+  commands_.Enter(state);
+  ports_.hooks.CommandsChanged(commands_.Enablement());
+}
+
+void Application::RestoreRecordedCommandState() {
+  commands_.RestoreRecorded();
+  ports_.hooks.CommandsChanged(commands_.Enablement());
+}
+
+void Application::SwitchLanguage(int language) {
+  messages_.SetLanguage(language);
+  settings_.SetLanguage(messages_.Language());
+}
+
+void Application::ShowError(const text::Error& error) {
+  ports_.messages.Inform(Severity::kError, error.message);
+}
+
+bool Application::GuardUnsavedMainSubtitle(int text_message) {
+  if (document_.document_saved) {
+    return true;
+  }
+  const Answer answer = ports_.messages.Ask(
+      {Text(text_message), Text(kMessageUnsavedCaption), Buttons::kYesNoCancel});
+  if (answer == Answer::kNo) {
+    return true;
+  }
+  if (answer == Answer::kYes) {
+    SaveCommand();
+    return document_.document_saved;
+  }
+  return false;
+}
+
+bool Application::OpenCommand() {
+  if (!GuardUnsavedMainSubtitle(kMessageOpenUnsaved)) {
+    return false;
+  }
+  FileFilter filter{{kSubtitleFilter}, document_.last_open_folder, document_.source_extension};
+  const auto chosen = ports_.dialogs.ChooseFileToOpen(filter);
+  if (!chosen) {
+    return false;
+  }
+  document_.last_open_folder = chosen->parent_path();
+  document_.source_file = *chosen;
+  document_.source_extension = LowerExtension(*chosen);
+  if (!IsSubtitleExtension(document_.source_extension)) {
+    ports_.messages.Inform(Severity::kWarning, Text(kMessageNotASubtitle));
+    return false;
+  }
+
+  ports_.hooks.TitleChanged(std::string(kProgramCaption) + "--" +
+                            text::PathForMessage(document_.source_file));
+  recognition_stopped_ = true;
+  auto read = document::ReadSubtitleFile(document_.source_file, Role::kMain, document_);
+  if (!read) {
+    ShowError(read.error());
+    return false;
+  }
+  // The reader repairs what it can and says so; the user hears about it once, in one box.
+  if (!read.value().warnings.empty()) {
+    std::string warnings;
+    for (const std::string& warning : read.value().warnings) {
+      warnings += (warnings.empty() ? "" : "\n") + warning;
+    }
+    ports_.messages.Inform(Severity::kWarning, warnings);
+  }
+
+  const std::string rows = std::to_string(document_.main.DataRowCount());
+  document_.current_row = 1;
+  if (document_.picture_mode) {
+    ports_.hooks.ResetTaughtRows();
+    ports_.hooks.StatusTextChanged(Text(kMessageRowsRead) + rows + Text(kMessagePictureRowsTail));
+    ports_.hooks.FocusFirstCell();
+    EnterCommandState(1);
+    document_.picture_folder = chosen->parent_path();
+    ports_.hooks.EstimateStandardSizes();
+    ports_.hooks.ShowPicturePanels();
+  } else {
+    // A text subtitle is saved where it came from unless the user chooses otherwise.
+    document_.last_save_folder = document_.last_open_folder;
+    document_.save_file = document_.source_file;
+    document_.save_extension = document_.source_extension;
+    ports_.hooks.StatusTextChanged(Text(kMessageRowsRead) + rows + Text(kMessageTextRowsTail));
+    ports_.hooks.FocusFirstCell();
+    EnterCommandState(7);
+    ports_.hooks.ShowEditPanels();
+  }
+  document_.document_saved = true;
+  return true;
+}
+
+bool Application::SaveCommand() {
+  if (!document_.proofread_done) {
+    const Answer answer = ports_.messages.Ask(
+        {Text(kMessageCheckBeforeSave), Text(kMessageCheckBeforeSaveCaption), Buttons::kYesNo});
+    if (answer == Answer::kYes) {
+      ports_.hooks.RunCheckCommand();
+      return false;
+    }
+  }
+  const std::string default_extension = document_.save_extension;
+  FileFilter filter{{kSrtFilter, kSsaFilter}, document_.last_save_folder, default_extension};
+  const auto chosen = ports_.dialogs.ChooseFileToSave(filter, document_.save_file);
+  if (!chosen) {
+    return false;
+  }
+  document_.last_save_folder = chosen->parent_path();
+  document_.save_file = *chosen;
+  document_.save_extension = LowerExtension(*chosen);
+  if (!IsSubtitleExtension(document_.save_extension)) {
+    document_.save_file += default_extension;
+    document_.save_extension = default_extension;
+  }
+  // A default extension that is itself unusable (never set by this program) falls back to SRT
+  // rather than failing in the writer after the user chose a name.
+  if (!IsSubtitleExtension(document_.save_extension)) {
+    document_.save_file += ".srt";
+    document_.save_extension = ".srt";
+  }
+
+  document::WriteOptions options;
+  options.author_enabled = settings_.AuthorEntryOn();
+  options.author_time_line = settings_.AuthorTime();
+  options.author_text = settings_.AuthorText();
+  options.working_folder = program_folder_;
+  const text::Status written =
+      document::WriteSubtitleFile(document_.save_file, Role::kMain, document_, options);
+  if (!written) {
+    ShowError(written.error());
+    return false;
+  }
+  document_.proofread_done = true;
+  document_.document_saved = true;
+  return true;
+}
+
+bool Application::CloseCommand() {
+  if (!GuardUnsavedMainSubtitle(kMessageCloseUnsaved)) {
+    return false;
+  }
+  document_.main.Clear();
+  document_.current_row = 1;
+  ports_.hooks.MainSubtitleClosed();
+  EnterCommandState(0);
+  return true;
+}
+
+bool Application::Shutdown(ShutdownPath path) {
+  const ShutdownMessages texts = MessagesFor(path);
+  // A run lets window events through between its steps, so a close request can arrive during it.
+  if (!recognition_stopped_) {
+    ports_.messages.Inform(Severity::kWarning, Text(texts.recognition_running));
+    return false;
+  }
+  if (!GuardUnsavedMainSubtitle(texts.main_unsaved)) {
+    return false;
+  }
+  if (!document_.reference_saved) {
+    const Answer answer = ports_.messages.Ask(
+        {Text(texts.reference_unsaved), Text(kMessageUnsavedCaption), Buttons::kYesNoCancel});
+    if (answer == Answer::kCancel) {
+      return false;
+    }
+    if (answer == Answer::kYes) {
+      ports_.hooks.SaveReferenceSubtitle();
+      if (!document_.reference_saved) {
+        return false;
+      }
+    }
+  }
+  if (ports_.library.JournalCount() > 0) {
+    ports_.hooks.ShowWaitText(Text(texts.archiving));
+    const text::Status archived = ports_.library.ArchiveJournal();
+    ports_.hooks.HideWaitText();
+    if (!archived) {
+      ShowError(archived.error());
+      return false;
+    }
+  }
+  settings_.SetFolders(document_.last_open_folder.string(), document_.reference_folder.string(),
+                       document_.last_save_folder.string());
+  const text::Status saved = settings_.SaveToFile(WorkingFile(settings::kSettingsFileName));
+  if (!saved) {
+    ShowError(saved.error());
+    return false;
+  }
+  return true;
+}
+
+text::Status Application::SaveSettingsPanel(const settings::PanelValues& values) {
+  settings::ApplyPanelSave(values, settings_, phrase_grid_, phrases_);
+  text::Status saved = settings_.SaveToFile(WorkingFile(settings::kSettingsFileName));
+  if (saved) {
+    saved = phrases_.SaveToFile(WorkingFile(settings::kPhraseFileName));
+  }
+  if (!saved) {
+    ShowError(saved.error());
+  }
+  return saved;
+}
+
+}  // namespace app

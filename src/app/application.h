@@ -1,0 +1,191 @@
+// Application: the program-wide state of the window (document, settings, phrase table, messages,
+// command states, flags) with start-up, activation, shutdown and the Open, Save and Close flows.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/command_state.h"
+#include "app/message_table.h"
+#include "app/ports.h"
+#include "app/shell_hooks.h"
+#include "document/subtitle_document.h"
+#include "settings/phrase_table.h"
+#include "settings/settings_list.h"
+#include "settings/settings_panel.h"
+#include "text/line_file.h"
+#include "text/result.h"
+
+namespace app {
+
+// Message numbers of the shell's texts.
+inline constexpr int kMessageLoadingLibrary = 398;
+inline constexpr int kMessageOpenUnsaved = 410;
+inline constexpr int kMessageUnsavedCaption = 413;
+inline constexpr int kMessageNotASubtitle = 416;
+inline constexpr int kMessageRowsRead = 419;
+inline constexpr int kMessagePictureRowsTail = 422;
+inline constexpr int kMessageTextRowsTail = 425;
+inline constexpr int kMessageCheckBeforeSave = 488;
+inline constexpr int kMessageCheckBeforeSaveCaption = 491;
+inline constexpr int kMessageCloseUnsaved = 635;
+
+// The program's caption; the window title after Open is this, "--" and the subtitle's name.
+inline constexpr const char* kProgramCaption = "Zentrope V3.13";
+
+inline constexpr const char* kLanguageFileName = "language.sys";
+inline constexpr const char* kFindHistoryFileName = "replace1.txt";
+inline constexpr const char* kReplaceHistoryFileName = "replace2.txt";
+
+// The two ways of leaving the program; they run the same steps with different messages.
+enum class ShutdownPath { kExitCommand, kWindowClose };
+
+// The texts (message numbers) a shutdown path shows.
+struct ShutdownMessages {
+  int recognition_running;
+  int main_unsaved;
+  int reference_unsaved;
+  int archiving;
+};
+ShutdownMessages MessagesFor(ShutdownPath path);
+
+// The host's side of the shell: ports for messages, dialogs and event pumping, the window's
+// hooks and the glyph library. All must outlive the Application.
+struct ShellPorts {
+  MessagePort& messages;
+  FileDialogPort& dialogs;
+  EventPump& pump;
+  ShellHooks& hooks;
+  GlyphLibraryPort& library;
+};
+
+class Application {
+ public:
+  // Construction: reads replace.sys, setup.sys (padded to 23 lines) and language.sys from
+  // `program_folder`, in this order, then applies what the core holds of the settings: the
+  // language (a damaged number means language 1), the three remembered folders and the phrase
+  // grid. Error code "io" names the file and the folder when one of the three files is missing
+  // or unreadable; the program cannot start then. Calls no port.
+  static text::Result<std::unique_ptr<Application>> Create(std::filesystem::path program_folder,
+                                                           ShellPorts ports);
+
+  // Activation: shows the loading text (message 398), loads the glyph library, reads
+  // replace1.txt and replace2.txt when present, hides the loading text and enters command
+  // state 0. An Error from the library means the window must close (the library has shown its
+  // message); a history file that exists but cannot be read is reported and left empty.
+  text::Status Activate();
+
+  // The Open command. Guards unsaved work (message 410), asks for a .srt/.ssa file, reads it
+  // into the main table and prepares the window for a picture subtitle (state 1) or a text
+  // subtitle (state 7). Returns true when a subtitle was read.
+  bool OpenCommand();
+  // The Save command: offers the check first while the texts are not proofread (messages 488,
+  // 491; Yes runs the check and saves nothing), asks for the file and writes it as SRT or SSA.
+  // Returns true when the file was written; a failed write is shown and leaves the flags as
+  // they were.
+  bool SaveCommand();
+  // The Close command: guards unsaved work (message 635), clears the main table and enters
+  // state 0. Returns true when the table was closed.
+  bool CloseCommand();
+
+  // One shutdown path. Refuses while recognition runs; asks about an unsaved main and
+  // reference subtitle (Yes saves, and a save that did not happen refuses); archives the glyph
+  // journal when it holds glyphs; stores the three folders in lines 14-16 and writes setup.sys.
+  // Returns true when the window may close: for the exit command that means the window should
+  // now be asked to close, which runs kWindowClose. A failed write is shown and refuses, so
+  // nothing is lost.
+  bool Shutdown(ShutdownPath path);
+
+  // The language switch's part in the core: the message table's language and settings line 13.
+  // A number other than 1, 2 or 3 means 1. The window then applies the new texts.
+  void SwitchLanguage(int language);
+
+  // "Save" of the settings panel: applies the panel's values to the settings list (rebuilding
+  // the phrase table from the grid when the phrase option is on), then writes setup.sys and
+  // replace.sys. A failed write is shown and returned.
+  text::Status SaveSettingsPanel(const settings::PanelValues& values);
+
+  // Command states: apply without recording, record and apply, apply the recorded state again.
+  // Each tells the window through ShellHooks::CommandsChanged.
+  void SetCommandState(int state);
+  void EnterCommandState(int state);
+  void RestoreRecordedCommandState();
+  const CommandStates& Commands() const {
+    return commands_;
+  }
+
+  const std::filesystem::path& ProgramFolder() const {
+    return program_folder_;
+  }
+  std::filesystem::path WorkingFile(const std::string& name) const {
+    return program_folder_ / name;
+  }
+
+  document::SubtitleDocument& Document() {
+    return document_;
+  }
+  const document::SubtitleDocument& Document() const {
+    return document_;
+  }
+  settings::SettingsList& Settings() {
+    return settings_;
+  }
+  const settings::SettingsList& Settings() const {
+    return settings_;
+  }
+  settings::PhraseTable& Phrases() {
+    return phrases_;
+  }
+  settings::PhraseGrid& PhraseGrid() {
+    return phrase_grid_;
+  }
+  const MessageTable& Messages() const {
+    return messages_;
+  }
+  const text::Lines& FindHistory() const {
+    return find_history_;
+  }
+  const text::Lines& ReplaceHistory() const {
+    return replace_history_;
+  }
+  text::Lines& FindHistory() {
+    return find_history_;
+  }
+  text::Lines& ReplaceHistory() {
+    return replace_history_;
+  }
+
+  // True while no recognition run is going; a run clears it and sets it again when it ends.
+  bool RecognitionStopped() const {
+    return recognition_stopped_;
+  }
+  void SetRecognitionStopped(bool stopped) {
+    recognition_stopped_ = stopped;
+  }
+
+ private:
+  Application(std::filesystem::path program_folder, ShellPorts ports);
+
+  // Asks the unsaved-work question `text_message` (caption 413, Yes/No/Cancel). Returns true
+  // when the command may go on: No, or Yes followed by a save that happened.
+  bool GuardUnsavedMainSubtitle(int text_message);
+  void ShowError(const text::Error& error);
+  std::string Text(int message) const {
+    return messages_.Message(message);
+  }
+
+  std::filesystem::path program_folder_;
+  ShellPorts ports_;
+  document::SubtitleDocument document_;
+  settings::SettingsList settings_;
+  settings::PhraseTable phrases_;
+  settings::PhraseGrid phrase_grid_;
+  MessageTable messages_;
+  CommandStates commands_;
+  text::Lines find_history_;
+  text::Lines replace_history_;
+  bool recognition_stopped_ = true;
+};
+
+}  // namespace app

@@ -1,0 +1,67 @@
+// Choosing the program folder and seeding it from the shipped defaults.
+#include "app/program_folder.h"
+
+#include <system_error>
+
+#include "settings/settings_list.h"
+#include "text/line_file.h"
+
+namespace app {
+namespace {
+
+text::Error IoError(const std::string& what, const std::filesystem::path& path,
+                    const std::error_code& error) {
+  return {"io", what + " " + text::PathForMessage(path) + ": " + error.message(), 0};
+}
+
+}  // namespace
+
+std::filesystem::path ChooseProgramFolder(const std::optional<std::filesystem::path>& workdir,
+                                          const std::filesystem::path& current_folder,
+                                          bool current_has_settings,
+                                          const std::string& xdg_data_home,
+                                          const std::string& home) {
+  if (workdir) {
+    return *workdir;
+  }
+  if (current_has_settings) {
+    return current_folder;
+  }
+  // The XDG rules ignore a relative XDG_DATA_HOME.
+  const std::filesystem::path xdg(xdg_data_home);
+  if (!xdg_data_home.empty() && xdg.is_absolute()) {
+    return xdg / "zentrope";
+  }
+  if (!home.empty()) {
+    return std::filesystem::path(home) / ".local" / "share" / "zentrope";
+  }
+  return current_folder;
+}
+
+text::Status PrepareProgramFolder(const std::filesystem::path& folder,
+                                  const std::filesystem::path& defaults) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  if (fs::exists(folder / settings::kSettingsFileName, error)) {
+    return text::Success();
+  }
+  fs::create_directories(folder, error);
+  if (error) {
+    return IoError("Cannot create the working folder", folder, error);
+  }
+  // skip_existing keeps whatever the user already put there; recursive brings the empty
+  // picture folder of the library along.
+  fs::copy(defaults, folder, fs::copy_options::recursive | fs::copy_options::skip_existing, error);
+  if (error) {
+    return IoError("Cannot copy the default working files into", folder, error);
+  }
+  if (!fs::exists(folder / settings::kSettingsFileName, error)) {
+    return text::Error{"io",
+                       "The default working files in " + text::PathForMessage(defaults) +
+                           " do not hold " + settings::kSettingsFileName,
+                       0};
+  }
+  return text::Success();
+}
+
+}  // namespace app

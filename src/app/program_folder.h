@@ -1,0 +1,31 @@
+// Choosing and preparing the program folder, where every working file of the program lies.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "text/result.h"
+
+namespace app {
+
+// Where the working files are looked for, in this order:
+// 1. `workdir` when given (the --workdir option);
+// 2. `current_folder` when it holds setup.sys (`current_has_settings`);
+// 3. the per-user folder: `xdg_data_home`/zentrope when that variable is set to an absolute
+//    path, else `home`/.local/share/zentrope.
+// `home` empty falls back to `current_folder` for case 3, so a value is always returned.
+std::filesystem::path ChooseProgramFolder(const std::optional<std::filesystem::path>& workdir,
+                                          const std::filesystem::path& current_folder,
+                                          bool current_has_settings,
+                                          const std::string& xdg_data_home,
+                                          const std::string& home);
+
+// Makes `folder` a ready working folder on first start: when it does not yet hold setup.sys, it
+// is created if needed and every file and folder of `defaults` (the shipped data folder) that it
+// lacks is copied in; files already there are never overwritten. A folder that holds setup.sys
+// is left alone. Error code "io" names the folder or file that could not be made.
+text::Status PrepareProgramFolder(const std::filesystem::path& folder,
+                                  const std::filesystem::path& defaults);
+
+}  // namespace app

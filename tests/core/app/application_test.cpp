@@ -1,0 +1,502 @@
+// Tests of the application shell: start-up files, activation, the two shutdown paths and the
+// Open, Save and Close commands, driven through scripted ports.
+#include "app/application.h"
+
+#include <gtest/gtest.h>
+
+#include "support/fake_ports.h"
+#include "support/temp_dir.h"
+
+namespace app {
+namespace {
+
+using testing_support::FakeEventPump;
+using testing_support::FakeFileDialogs;
+using testing_support::FakeMessages;
+using testing_support::TempDir;
+
+// A language file whose message N reads "sN", "tN" or "eN" in languages 1, 2 and 3.
+std::string LanguageFile() {
+  std::string bytes;
+  for (int number = -1; number < 800; number += 3) {
+    for (const char* prefix : {"s", "t", "e"}) {
+      bytes += prefix + std::to_string(number) + "\r\n";
+    }
+  }
+  return bytes;
+}
+
+class FakeLibrary : public GlyphLibraryPort {
+ public:
+  text::Status Load(MessagePort&, EventPump&) override {
+    ++load_calls;
+    return load_result;
+  }
+  int JournalCount() const override {
+    return journal;
+  }
+  text::Status ArchiveJournal() override {
+    ++archive_calls;
+    if (!archive_result.ok()) {
+      return archive_result;
+    }
+    journal = 0;
+    return text::Success();
+  }
+
+  text::Status load_result = text::Success();
+  text::Status archive_result = text::Success();
+  int journal = 0;
+  int load_calls = 0;
+  int archive_calls = 0;
+};
+
+class RecordingHooks : public ShellHooks {
+ public:
+  void CommandsChanged(const CommandEnablement&) override {
+    events.push_back("commands");
+  }
+  void TitleChanged(const std::string& text) override {
+    title = text;
+  }
+  void StatusTextChanged(const std::string& text) override {
+    status = text;
+  }
+  void ShowLoadingText(const std::string& text) override {
+    events.push_back("loading " + text);
+  }
+  void HideLoadingText() override {
+    events.push_back("loaded");
+  }
+  void ShowWaitText(const std::string& text) override {
+    events.push_back("wait " + text);
+  }
+  void EstimateStandardSizes() override {
+    events.push_back("estimate");
+  }
+  void ShowPicturePanels() override {
+    events.push_back("picture panels");
+  }
+  void ShowEditPanels() override {
+    events.push_back("edit panels");
+  }
+  void MainSubtitleClosed() override {
+    events.push_back("closed");
+  }
+  void RunCheckCommand() override {
+    events.push_back("check");
+  }
+  void SaveReferenceSubtitle() override {
+    events.push_back("save reference");
+    if (reference_save_succeeds) {
+      document->reference_saved = true;
+    }
+  }
+
+  std::vector<std::string> events;
+  std::string title;
+  std::string status;
+  document::SubtitleDocument* document = nullptr;
+  bool reference_save_succeeds = false;
+};
+
+const char kTextSrt[] =
+    "1\r\n00:00:01,000 --> 00:00:02,000\r\nHello\r\n\r\n"
+    "2\r\n00:00:03,000 --> 00:00:04,000\r\nWorld\r\n\r\n";
+const char kPictureSrt[] =
+    "1\r\n00:00:01,000 --> 00:00:02,000\r\npic1.bmp\r\n\r\n"
+    "2\r\n00:00:03,000 --> 00:00:04,000\r\npic2.bmp\r\n\r\n";
+
+class ApplicationTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_.Write("replace.sys", "a<=>b\r\nc<=>d\r\n");
+    dir_.Write("setup.sys", "");
+    dir_.Write("language.sys", LanguageFile());
+  }
+
+  ShellPorts Ports() {
+    return {messages_, dialogs_, pump_, hooks_, library_};
+  }
+
+  Application& Start() {
+    auto created = Application::Create(dir_.path(), Ports());
+    EXPECT_TRUE(created.ok()) << (created.ok() ? "" : created.error().message);
+    app_ = std::move(created).value();
+    hooks_.document = &app_->Document();
+    EXPECT_TRUE(app_->Activate().ok());
+    return *app_;
+  }
+
+  // Leaves an unsaved text subtitle open in `app`.
+  void OpenEditedTextSubtitle(Application& app) {
+    dialogs_.open_paths.push_back(dir_.Write("movie.srt", kTextSrt));
+    ASSERT_TRUE(app.OpenCommand());
+    app.Document().main.SetCell(document::kText, 1, "Edited");
+    app.Document().document_saved = false;
+  }
+
+  TempDir dir_;
+  FakeMessages messages_;
+  FakeFileDialogs dialogs_;
+  FakeEventPump pump_;
+  RecordingHooks hooks_;
+  FakeLibrary library_;
+  std::unique_ptr<Application> app_;
+};
+
+TEST_F(ApplicationTest, MissingStartupFileStopsTheStartNamingFileAndFolder) {
+  for (const char* name : {"replace.sys", "setup.sys", "language.sys"}) {
+    TempDir dir;
+    dir.Write("replace.sys", "");
+    dir.Write("setup.sys", "");
+    dir.Write("language.sys", "");
+    std::filesystem::remove(dir / name);
+    const auto created = Application::Create(dir.path(), Ports());
+    ASSERT_FALSE(created.ok()) << name;
+    EXPECT_NE(created.error().message.find(name), std::string::npos) << created.error().message;
+    EXPECT_NE(created.error().message.find(dir.path().string()), std::string::npos);
+  }
+}
+
+TEST_F(ApplicationTest, DamagedSettingsStillStart) {
+  std::string twenty_lines;
+  for (int line = 0; line < 20; ++line) {
+    twenty_lines += (line == 13 ? "3" : "1") + std::string("\r\n");
+  }
+  // setup.sys, language, TrackBar1 position
+  const std::vector<std::tuple<std::string, int, int>> cases = {
+      {"", 1, 1},
+      {twenty_lines, 3, 1},
+      {"0\n1\n1\n1\n1\n1\n1\n1\n1\n1\n1\n1\n1\nabc\n/a\n/b\n/c\n1\n1\n4\n8\nabc\n1\n", 1, 2},
+  };
+  for (const auto& [setup, language, line_height] : cases) {
+    dir_.Write("setup.sys", setup);
+    auto created = Application::Create(dir_.path(), Ports());
+    ASSERT_TRUE(created.ok());
+    const Application& app = *created.value();
+    EXPECT_EQ(app.Settings().LineCount(), 23);
+    EXPECT_EQ(app.Messages().Language(), language);
+    EXPECT_EQ(app.Messages().Message(2), (language == 3 ? "e2" : "s2"));
+    EXPECT_EQ(app.Settings().LineHeight(), line_height);
+  }
+}
+
+TEST_F(ApplicationTest, StartupAppliesFoldersAndFillsThePhraseGrid) {
+  dir_.Write("setup.sys", "0\n1\n1\n1\n1\n1\n1\n1\n1\n1\n1\n1\n1\n2\n/open\n/ref\n/save\n");
+  Application& app = Start();
+  EXPECT_EQ(app.Document().last_open_folder, "/open");
+  EXPECT_EQ(app.Document().reference_folder, "/ref");
+  EXPECT_EQ(app.Document().last_save_folder, "/save");
+  EXPECT_EQ(app.PhraseGrid().RowCount(), 4);
+  EXPECT_EQ(app.Messages().Message(398), "t398");
+}
+
+TEST_F(ApplicationTest, ActivationLoadsLibraryAndHistoriesAndEntersStateZero) {
+  dir_.Write("replace1.txt", "find me\r\nagain\r\n");
+  Application& app = Start();
+  EXPECT_EQ(library_.load_calls, 1);
+  EXPECT_EQ(app.FindHistory(), (text::Lines{"find me", "again"}));
+  EXPECT_TRUE(app.ReplaceHistory().empty());
+  EXPECT_EQ(hooks_.events, (std::vector<std::string>{"loading s398", "loaded", "commands"}));
+  EXPECT_EQ(app.Commands().Recorded(), 0);
+  EXPECT_FALSE(app.Commands().Enabled(Command::kSaveSrt));
+  EXPECT_TRUE(app.Commands().Enabled(Command::kOpenSrt));
+}
+
+TEST_F(ApplicationTest, LibraryFailureAtActivationIsReturned) {
+  library_.load_result = text::Error{"missing", "word.wrd", 0};
+  auto created = Application::Create(dir_.path(), Ports());
+  ASSERT_TRUE(created.ok());
+  EXPECT_FALSE(created.value()->Activate().ok());
+  EXPECT_EQ(hooks_.events, (std::vector<std::string>{"loading s398", "loaded"}));
+}
+
+TEST_F(ApplicationTest, LanguageSwitchChangesTextsAndLineThirteen) {
+  Application& app = Start();
+  const std::vector<std::tuple<int, int, std::string>> cases = {
+      {3, 3, "e413"}, {2, 2, "t413"}, {0, 1, "s413"}, {7, 1, "s413"}};
+  for (const auto& [asked, language, text] : cases) {
+    app.SwitchLanguage(asked);
+    EXPECT_EQ(app.Messages().Message(413), text);
+    EXPECT_EQ(app.Settings().Line(settings::kLanguage), std::to_string(language));
+  }
+}
+
+TEST_F(ApplicationTest, ShutdownWhileRecognitionRunsStaysOpenAndWritesNothing) {
+  Application& app = Start();
+  app.SetRecognitionStopped(false);
+  EXPECT_FALSE(app.Shutdown(ShutdownPath::kWindowClose));
+  EXPECT_FALSE(app.Shutdown(ShutdownPath::kExitCommand));
+  ASSERT_EQ(messages_.informed.size(), 2u);
+  EXPECT_EQ(messages_.informed[0].text, "s671");
+  EXPECT_EQ(messages_.informed[1].text, "s428");
+  EXPECT_EQ(dir_.Read("setup.sys"), "");
+}
+
+TEST_F(ApplicationTest, EmptyJournalShutdownWritesOnlySettings) {
+  Application& app = Start();
+  app.Document().last_open_folder = "/films";
+  ASSERT_TRUE(app.Shutdown(ShutdownPath::kWindowClose));
+  EXPECT_EQ(library_.archive_calls, 0);
+  EXPECT_TRUE(messages_.asked.empty());
+  const auto lines = text::ReadLines(dir_ / "setup.sys");
+  ASSERT_TRUE(lines.ok());
+  ASSERT_EQ(lines.value().size(), 23u);
+  EXPECT_EQ(lines.value()[14], "/films");
+  EXPECT_EQ(lines.value()[15], "1");
+}
+
+TEST_F(ApplicationTest, ShutdownArchivesTheJournalWithTheWaitText) {
+  Application& app = Start();
+  library_.journal = 3;
+  ASSERT_TRUE(app.Shutdown(ShutdownPath::kExitCommand));
+  EXPECT_EQ(library_.archive_calls, 1);
+  EXPECT_EQ(hooks_.events.back(), "wait s437");
+  ASSERT_TRUE(app.Shutdown(ShutdownPath::kWindowClose));
+  EXPECT_EQ(library_.archive_calls, 1);
+}
+
+TEST_F(ApplicationTest, FailedArchivingRefusesTheCloseAndKeepsSettingsUnwritten) {
+  Application& app = Start();
+  library_.journal = 2;
+  library_.archive_result = text::Error{"io", "cannot write word.wrd", 0};
+  EXPECT_FALSE(app.Shutdown(ShutdownPath::kWindowClose));
+  ASSERT_EQ(messages_.informed.size(), 1u);
+  EXPECT_EQ(messages_.informed[0].text, "cannot write word.wrd");
+  EXPECT_EQ(dir_.Read("setup.sys"), "");
+}
+
+TEST_F(ApplicationTest, FailedSettingsWriteRefusesTheClose) {
+  Application& app = Start();
+  std::filesystem::remove(dir_ / "setup.sys");
+  std::filesystem::create_directory(dir_ / "setup.sys");
+  EXPECT_FALSE(app.Shutdown(ShutdownPath::kWindowClose));
+  ASSERT_EQ(messages_.informed.size(), 1u);
+  EXPECT_EQ(messages_.informed[0].severity, Severity::kError);
+}
+
+TEST_F(ApplicationTest, CancelAtTheMainQuestionStaysOpen) {
+  Application& app = Start();
+  OpenEditedTextSubtitle(app);
+  messages_.answers = {Answer::kCancel};
+  EXPECT_FALSE(app.Shutdown(ShutdownPath::kWindowClose));
+  ASSERT_EQ(messages_.asked.size(), 1u);
+  EXPECT_EQ(messages_.asked[0].text, "s674");
+  EXPECT_EQ(messages_.asked[0].caption, "s413");
+  EXPECT_EQ(messages_.asked[0].buttons, Buttons::kYesNoCancel);
+  EXPECT_EQ(app.Document().main.Cell(document::kText, 1), "Edited");
+  EXPECT_EQ(dir_.Read("setup.sys"), "");
+}
+
+TEST_F(ApplicationTest, CancelAtTheReferenceQuestionStaysOpenAndWritesNothing) {
+  Application& app = Start();
+  library_.journal = 1;
+  app.Document().reference_saved = false;
+  messages_.answers = {Answer::kCancel};
+  EXPECT_FALSE(app.Shutdown(ShutdownPath::kWindowClose));
+  ASSERT_EQ(messages_.asked.size(), 1u);
+  EXPECT_EQ(messages_.asked[0].text, "s677");
+  EXPECT_EQ(library_.archive_calls, 0);
+  EXPECT_EQ(dir_.Read("setup.sys"), "");
+}
+
+TEST_F(ApplicationTest, ReferenceSaveDecidesWhetherTheCloseGoesOn) {
+  Application& app = Start();
+  app.Document().reference_saved = false;
+  messages_.answers = {Answer::kYes};
+  EXPECT_FALSE(app.Shutdown(ShutdownPath::kExitCommand));
+  EXPECT_EQ(messages_.asked[0].text, "s434");
+
+  hooks_.reference_save_succeeds = true;
+  messages_.answers = {Answer::kYes};
+  EXPECT_TRUE(app.Shutdown(ShutdownPath::kExitCommand));
+}
+
+TEST_F(ApplicationTest, YesWithAnAbandonedSaveStaysOpen) {
+  Application& app = Start();
+  OpenEditedTextSubtitle(app);
+  messages_.answers = {Answer::kYes};
+  dialogs_.save_paths = {std::nullopt};
+  EXPECT_FALSE(app.Shutdown(ShutdownPath::kExitCommand));
+  EXPECT_EQ(dialogs_.save_filters.size(), 1u);
+  EXPECT_FALSE(app.Document().document_saved);
+  EXPECT_EQ(dir_.Read("setup.sys"), "");
+}
+
+TEST_F(ApplicationTest, YesSavesTheSubtitleThenCloses) {
+  Application& app = Start();
+  OpenEditedTextSubtitle(app);
+  messages_.answers = {Answer::kYes};
+  dialogs_.save_paths = {dir_ / "out.srt"};
+  EXPECT_TRUE(app.Shutdown(ShutdownPath::kWindowClose));
+  EXPECT_EQ(dir_.Read("out.srt").substr(0, 38), "1\r\n00:00:01,000 --> 00:00:02,000\r\nEdit");
+}
+
+TEST_F(ApplicationTest, ExitThenNoTwiceEndsWithoutSavingTheSubtitle) {
+  Application& app = Start();
+  OpenEditedTextSubtitle(app);
+  messages_.answers = {Answer::kNo, Answer::kNo};
+  EXPECT_TRUE(app.Shutdown(ShutdownPath::kExitCommand));
+  EXPECT_TRUE(app.Shutdown(ShutdownPath::kWindowClose));
+  ASSERT_EQ(messages_.asked.size(), 2u);
+  EXPECT_EQ(messages_.asked[0].text, "s431");
+  EXPECT_EQ(messages_.asked[1].text, "s674");
+  EXPECT_TRUE(dialogs_.save_filters.empty());
+  EXPECT_EQ(dir_.Read("movie.srt"), kTextSrt);
+}
+
+TEST_F(ApplicationTest, OpeningATextSubtitlePreparesEditingAndTheSaveDialog) {
+  Application& app = Start();
+  const auto file = dir_.Write("films/Movie.SRT", kTextSrt);
+  dialogs_.open_paths.push_back(file);
+  ASSERT_TRUE(app.OpenCommand());
+  const document::SubtitleDocument& doc = app.Document();
+  EXPECT_EQ(doc.main.DataRowCount(), 2);
+  EXPECT_EQ(doc.source_extension, ".srt");
+  EXPECT_EQ(doc.last_open_folder, dir_ / "films");
+  EXPECT_EQ(doc.last_save_folder, dir_ / "films");
+  EXPECT_EQ(doc.save_file, file);
+  EXPECT_EQ(app.Commands().Recorded(), 7);
+  EXPECT_EQ(hooks_.status, "s4192s425");
+  EXPECT_EQ(hooks_.title, "Zentrope V3.13--" + file.string());
+  EXPECT_EQ(hooks_.events.back(), "edit panels");
+  EXPECT_EQ(dialogs_.open_filters[0].default_extension, ".srt");
+
+  dialogs_.save_paths = {std::nullopt};
+  EXPECT_FALSE(app.SaveCommand());
+  EXPECT_EQ(dialogs_.save_suggestions[0], file);
+  EXPECT_EQ(dialogs_.save_filters[0].start_folder, dir_ / "films");
+}
+
+TEST_F(ApplicationTest, OpeningAPictureSubtitleEstimatesSizesAndEntersStateOne) {
+  Application& app = Start();
+  dialogs_.open_paths.push_back(dir_.Write("pics/sub.srt", kPictureSrt));
+  ASSERT_TRUE(app.OpenCommand());
+  EXPECT_TRUE(app.Document().picture_mode);
+  EXPECT_EQ(app.Document().picture_folder, dir_ / "pics");
+  EXPECT_EQ(app.Commands().Recorded(), 1);
+  EXPECT_TRUE(app.Commands().Enabled(Command::kStartRead));
+  EXPECT_EQ(hooks_.status, "s4192s422");
+  const std::vector<std::string> tail(hooks_.events.end() - 3, hooks_.events.end());
+  EXPECT_EQ(tail, (std::vector<std::string>{"commands", "estimate", "picture panels"}));
+}
+
+TEST_F(ApplicationTest, OpeningAnotherKindOfFileShowsTheMessageAndKeepsTheTable) {
+  Application& app = Start();
+  OpenEditedTextSubtitle(app);
+  messages_.answers = {Answer::kNo};
+  dialogs_.open_paths.push_back(dir_.Write("notes.txt", kTextSrt));
+  EXPECT_FALSE(app.OpenCommand());
+  ASSERT_EQ(messages_.informed.size(), 1u);
+  EXPECT_EQ(messages_.informed[0].text, "s416");
+  EXPECT_EQ(app.Document().main.Cell(document::kText, 1), "Edited");
+  EXPECT_EQ(app.Document().source_extension, ".txt");
+}
+
+TEST_F(ApplicationTest, OpenWithUnsavedWorkAndAnAbandonedSaveKeepsTheOldDocument) {
+  Application& app = Start();
+  OpenEditedTextSubtitle(app);
+  messages_.answers = {Answer::kYes};
+  dialogs_.save_paths = {std::nullopt};
+  dialogs_.open_paths.push_back(dir_.Write("other.srt", kPictureSrt));
+  EXPECT_FALSE(app.OpenCommand());
+  EXPECT_EQ(messages_.asked[0].text, "s410");
+  EXPECT_EQ(dialogs_.open_filters.size(), 1u);  // only the first open
+  EXPECT_EQ(app.Document().main.Cell(document::kText, 1), "Edited");
+}
+
+TEST_F(ApplicationTest, UnreadableFileIsReportedAndChangesNoFlag) {
+  Application& app = Start();
+  dialogs_.open_paths.push_back(dir_ / "gone.srt");
+  EXPECT_FALSE(app.OpenCommand());
+  ASSERT_EQ(messages_.informed.size(), 1u);
+  EXPECT_EQ(messages_.informed[0].severity, Severity::kError);
+  EXPECT_EQ(app.Commands().Recorded(), 0);
+}
+
+TEST_F(ApplicationTest, SaveOffersTheCheckFirstAndYesSavesNothing) {
+  Application& app = Start();
+  OpenEditedTextSubtitle(app);
+  app.Document().proofread_done = false;
+  messages_.answers = {Answer::kYes};
+  EXPECT_FALSE(app.SaveCommand());
+  EXPECT_EQ(messages_.asked[0].text, "s488");
+  EXPECT_EQ(messages_.asked[0].caption, "s491");
+  EXPECT_EQ(messages_.asked[0].buttons, Buttons::kYesNo);
+  EXPECT_EQ(hooks_.events.back(), "check");
+  EXPECT_TRUE(dialogs_.save_filters.empty());
+}
+
+TEST_F(ApplicationTest, SaveAppendsTheDefaultExtensionAndSetsTheFlags) {
+  Application& app = Start();
+  OpenEditedTextSubtitle(app);
+  app.Document().proofread_done = false;
+  messages_.answers = {Answer::kNo};
+  dialogs_.save_paths = {dir_ / "out" / "result.txt"};
+  std::filesystem::create_directory(dir_ / "out");
+  ASSERT_TRUE(app.SaveCommand());
+  const document::SubtitleDocument& doc = app.Document();
+  EXPECT_EQ(doc.save_file, dir_ / "out" / "result.txt.srt");
+  EXPECT_EQ(doc.save_extension, ".srt");
+  EXPECT_EQ(doc.last_save_folder, dir_ / "out");
+  EXPECT_TRUE(doc.document_saved);
+  EXPECT_TRUE(doc.proofread_done);
+  EXPECT_EQ(doc.main.Cell(document::kBaseText, 1), "Edited");
+  EXPECT_NE(dir_.Read("out/result.txt.srt").find("Edited\r\n"), std::string::npos);
+  EXPECT_EQ(dialogs_.save_filters[0].entries.size(), 2u);
+}
+
+TEST_F(ApplicationTest, SaveAsSsaUsesTheHeaderFileOfTheWorkingFolder) {
+  Application& app = Start();
+  OpenEditedTextSubtitle(app);
+  dir_.Write("ssahead.txt",
+             "[Events]\r\nFormat: Marked, Start, End, Style, Name, MarginL, MarginR, MarginV, "
+             "Effect, Text\r\n");
+  dialogs_.save_paths = {dir_ / "out.SSA"};
+  ASSERT_TRUE(app.SaveCommand());
+  EXPECT_EQ(app.Document().save_extension, ".ssa");
+  EXPECT_NE(dir_.Read("out.SSA").find("Dialogue: Marked=0,0:00:01.00,0:00:02.00,"),
+            std::string::npos);
+}
+
+TEST_F(ApplicationTest, FailedSaveIsReportedAndKeepsTheFlags) {
+  Application& app = Start();
+  OpenEditedTextSubtitle(app);
+  dialogs_.save_paths = {dir_ / "missing-folder" / "out.srt"};
+  EXPECT_FALSE(app.SaveCommand());
+  ASSERT_EQ(messages_.informed.size(), 1u);
+  EXPECT_EQ(messages_.informed[0].severity, Severity::kError);
+  EXPECT_FALSE(app.Document().document_saved);
+}
+
+TEST_F(ApplicationTest, CloseGuardsUnsavedWorkThenClearsTheTable) {
+  Application& app = Start();
+  OpenEditedTextSubtitle(app);
+  messages_.answers = {Answer::kCancel, Answer::kNo};
+  EXPECT_FALSE(app.CloseCommand());
+  EXPECT_EQ(messages_.asked[0].text, "s635");
+  EXPECT_EQ(app.Document().main.DataRowCount(), 2);
+  EXPECT_TRUE(app.CloseCommand());
+  EXPECT_EQ(app.Document().main.DataRowCount(), 1);
+  EXPECT_EQ(app.Document().main.Cell(document::kText, 1), "");
+  EXPECT_EQ(app.Commands().Recorded(), 0);
+  EXPECT_EQ(hooks_.events.back(), "commands");
+  EXPECT_FALSE(app.Document().document_saved);  // closing leaves the flags as they were
+}
+
+TEST_F(ApplicationTest, SettingsPanelSaveWritesBothFiles) {
+  Application& app = Start();
+  settings::PanelValues values = settings::PanelValuesFrom(app.Settings());
+  values.phrase_replacement_on = true;
+  values.ellipsis_form = 3;
+  app.PhraseGrid().SetCell(1, 2, "c");  // (c, c) is dropped
+  ASSERT_TRUE(app.SaveSettingsPanel(values).ok());
+  EXPECT_EQ(dir_.Read("replace.sys"), "a<=>b\r\n");
+  const auto lines = text::ReadLines(dir_ / "setup.sys");
+  ASSERT_TRUE(lines.ok());
+  EXPECT_EQ(lines.value()[11], "3");
+}
+
+}  // namespace
+}  // namespace app
