@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -386,6 +387,33 @@ TEST(SubtitleReader, TruncatedAndMalformedInputStaysInBounds) {
     ReadAs(document, c.bytes, ".ssa");
     ReadAs(document, std::string(kFormatLine) + "\n" + c.bytes, ".ssa", Role::kReference);
     EXPECT_GE(document.reference.DataRowCount(), 1);
+  }
+}
+
+TEST(SubtitleReader, EveryPrefixOfAFileReadsWithoutHarm) {
+  // Cut at every byte: inside CR LF pairs, two-byte GBK characters, UTF-8 sequences, the UTF-16
+  // units and the byte-order marks.
+  const std::string files[] = {
+      "\xEF\xBB\xBF"
+      "1\r\n00:00:01,000 --> 00:00:02,000\r\n\xE5\xAD\x97\xE5\xB9\x95\r\n\r\n"
+      "2\r\n00:00:03,000 --> 00:00:04,000\r\nb\r\n",
+      "1\n00:00:01,000 --> 00:00:02,000\n\xD7\xD6\xC4\xBB\n0001.bmp\n",
+      std::string(kFormatLine) +
+          "\r\nDialogue: Marked=0,0:00:01.00,0:00:02.00,S,,1,2,3,,\xD7\xD6\r\n",
+      std::string("\xFF\xFE"
+                  "1\0\n\0,\0 \0-\0-\0>\0 \0\n\0\x57\x5B",
+                  22),
+  };
+  for (const auto& file : files) {
+    for (size_t length = 0; length <= file.size(); ++length) {
+      const std::string prefix = file.substr(0, length);
+      SubtitleDocument document;
+      const auto srt = ReadAs(document, prefix, ".srt");
+      EXPECT_LE(srt.entries, 2);
+      EXPECT_GE(document.main.DataRowCount(), std::max(srt.entries, 1));
+      const auto ssa = ReadAs(document, prefix, ".ssa", Role::kReference);
+      EXPECT_GE(document.reference.DataRowCount(), std::max(ssa.entries, 1));
+    }
   }
 }
 
