@@ -1,0 +1,514 @@
+// MainWindow: the menus, tool bar and context menu, their wiring, the command states and the
+// language switch.
+#include <QAction>
+#include <QActionGroup>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "ui/floating_panel.h"
+#include "ui/main_window.h"
+#include "ui/main_window_ui.h"
+#include "ui/qt_convert.h"
+#include "ui/qt_ports.h"
+#include "ui/subtitle_table_model.h"
+
+namespace ui {
+namespace {
+
+QAction* NewAction(QObject* parent, const char* name, const char* gbk_caption) {
+  auto* action = new QAction(ToQString(gbk_caption), parent);
+  action->setObjectName(QString::fromLatin1(name));
+  return action;
+}
+
+QMenu* NewMenu(QMenuBar* bar, const char* name, const QString& caption) {
+  QMenu* menu = bar->addMenu(caption);
+  menu->setObjectName(QString::fromLatin1(name));
+  menu->menuAction()->setObjectName(QString::fromLatin1(name) + QStringLiteral("Action"));
+  return menu;
+}
+
+// Which command each state enables ('1'), disables ('0') or leaves alone ('-'), states 0 to 7
+// from left to right. A tool button shares its menu item's action; a context-menu twin is set
+// with its menu item.
+struct CommandStateRow {
+  const char* command;
+  const char* twin;  // context-menu item, or nullptr
+  const char* states;
+};
+constexpr CommandStateRow kCommandStates[] = {
+    {"OpenSrtMenu", nullptr, "11011001"},
+    {"AddWordMenu", nullptr, "11001101"},
+    {"CloseSrtMenu", nullptr, "01011001"},
+    {"SaveSrtMenu", nullptr, "011-10-1"},
+    {"ReadMenu", nullptr, "01-----0"},
+    {"CheckMenu", nullptr, "01-----1"},
+    {"StartReadMenu", nullptr, "01001000"},
+    {"StopReadMenu", nullptr, "001-00-0"},
+    {"Check1Menu", nullptr, "01-----1"},
+    {"CheckRowMenu", nullptr, "01001100"},
+    {"ChkTimeMenu", nullptr, "01-----1"},
+    {"FindReplaceMenu", nullptr, "01-----1"},
+    {"OpenSecSrtMenu", nullptr, "1-------"},
+    {"SaveSecSrtMenu", nullptr, "0-------"},
+    {"CreatBlankMenu", nullptr, "0-------"},
+    {"CompareCheckMenu", nullptr, "0-------"},
+    {"EditBmpMenu", nullptr, "010-1101"},
+    {"CreatIndexMenu", nullptr, "110011-1"},
+    {"InsertPRowMenu", "InsertPRowPop", "01-----1"},
+    {"InsertNRowMenu", "InsertNRowPop", "01-----1"},
+    {"DeleteRowMenu", "DeleteRowPop", "01-----1"},
+    {"RestoreTimeMenu", "RestoreTimePop", "01-----1"},
+    {"RestoreTextMenu", "RestoreTextPop", "01-----1"},
+};
+
+// Menu captions, tool-button hints and context items that take a message in ApplyLanguage.
+struct LanguageRow {
+  int message;
+  const char* command;
+  const char* twin;  // context-menu item taking the same message, or nullptr
+};
+constexpr LanguageRow kMenuMessages[] = {
+    {-1, "FileMenu", nullptr},
+    {2, "OpenSrtMenu", nullptr},
+    {5, "CloseSrtMenu", nullptr},
+    {8, "SaveSrtMenu", nullptr},
+    {11, "OpenSecSrtMenu", nullptr},
+    {14, "SaveSecSrtMenu", nullptr},
+    {17, "ExitFormMenu", nullptr},
+    {20, "ReadMenu", nullptr},
+    {23, "StartReadMenu", nullptr},
+    {26, "StopReadMenu", nullptr},
+    {29, "CheckRowMenu", nullptr},
+    {32, "CheckMenu", nullptr},
+    {35, "Check1Menu", nullptr},
+    {38, "ChkTimeMenu", nullptr},
+    {41, "FindReplaceMenu", nullptr},
+    {44, "CreatBlankMenu", nullptr},
+    {47, "CompareCheckMenu", nullptr},
+    {50, "InsertPRowMenu", "InsertPRowPop"},
+    {53, "InsertNRowMenu", "InsertNRowPop"},
+    {56, "DeleteRowMenu", "DeleteRowPop"},
+    {59, "RestoreTimeMenu", "RestoreTimePop"},
+    {62, "RestoreTextMenu", "RestoreTextPop"},
+    {65, "EditBmpMenu", nullptr},
+    {68, "CutBmpMenu", nullptr},
+    {71, "WordMenu", nullptr},
+    {74, "EditWordMenu", nullptr},
+    {77, "AddWordMenu", nullptr},
+    {80, "OutWordMenu", nullptr},
+    {83, "CheckWordMenu", nullptr},
+    {86, "CreatIndexMenu", nullptr},
+    {89, "SetupMenu", nullptr},
+    {92, "SetProMenu", nullptr},
+    {95, "HelpMenu", nullptr},
+    {98, "HelpFileMenu", nullptr},
+    {101, "AboutMenu", nullptr},
+};
+
+// Panel controls captioned by messages 104, 107, ... 275 in this order, then 296 ... 335.
+constexpr const char* kPanelCaptions[] = {
+    "Label15",   "Label17",      "Label6",       "Label16",    "Button30",  "Button25",
+    "Button26",  "Button27",     "Button28",     "Button29",   "Label12",   "Label19",
+    "Label20",   "Label2",       "Label1",       "Button1",    "Button2",   "Button3",
+    "Button4",   "Button5",      "Button20",     "Button21",   "Label18",   "Label4",
+    "Label5",    "RadioButton1", "RadioButton2", "Label23",    "Button7",   "Button22",
+    "Button6",   "Button8",      "Label10",      "BitBtn4",    "Button12",  "Label11",
+    "Label37",   "Button16",     "Button17",     "Label38",    "Label32",   "Button13",
+    "Button14",  "Label7",       "TabSheet1",    "TabSheet3",  "TabSheet4", "TabSheet2",
+    "CheckBox1", "Label29",      "Label30",      "CheckBox3",  "CheckBox4", "CheckBox5",
+    "CheckBox6", "CheckBox7",    "CheckBox2",    "RadioGroup1"};
+constexpr const char* kLaterCaptions[] = {
+    "Button9",    "Button10", "Label14",  "Label21", "CheckBox9", "RadioButton3", "RadioButton4",
+    "CheckBox10", "Button23", "Button24", "Label13", "Button15",  "Label36",      "Button19"};
+constexpr int kFirstPanelCaption = 104;
+constexpr int kFirstLaterCaption = 296;
+
+constexpr int kMainHeadingMessages[] = {338, 341, 344, 347, 350, 0,   0,
+                                        353, 356, 359, 362, 344, 347, 341};
+constexpr int kReferenceHeadingMessages[] = {338, 392, 344, 347};
+
+// Sets the visible caption of a panel control, whatever its kind. Controls not built yet and
+// missing messages are skipped.
+void SetCaption(QWidget* widget, const QString& caption) {
+  if (widget == nullptr || caption.isEmpty()) {
+    return;
+  }
+  if (auto* label = qobject_cast<QLabel*>(widget)) {
+    label->setText(caption);
+  } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+    button->setText(caption);
+  } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+    group->setTitle(caption);
+  } else if (widget->parentWidget() != nullptr) {
+    // A tab page: its caption lives in the tab widget that holds it.
+    for (QWidget* up = widget->parentWidget(); up != nullptr; up = up->parentWidget()) {
+      if (auto* tabs = qobject_cast<QTabWidget*>(up)) {
+        const int tab = tabs->indexOf(widget);
+        if (tab >= 0) {
+          tabs->setTabText(tab, caption);
+        }
+        break;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+void MainWindow::BuildMenus() {
+  Ui& u = *ui_;
+  QMenuBar* bar = menuBar();
+  bar->setObjectName(QStringLiteral("MainMenu1"));
+
+  u.FileMenu = NewMenu(bar, "FileMenu", ToQString("\xCE\xC4\xBC\xFE" /* 文件 */));
+  u.OpenSrtMenu = NewAction(
+      this, "OpenSrtMenu", "\xB4\xF2\xBF\xAASRT\xBB\xF2SSA\xCE\xC4\xBC\xFE" /* 打开SRT或SSA文件 */);
+  u.CloseSrtMenu =
+      NewAction(this, "CloseSrtMenu",
+                "\xB9\xD8\xB1\xD5SRT\xBB\xF2SSA\xCE\xC4\xBC\xFE" /* 关闭SRT或SSA文件 */);
+  u.SaveSrtMenu =
+      NewAction(this, "SaveSrtMenu",
+                "\xB1\xA3\xB4\xE6\xCE\xAASRT\xBB\xF2SSA\xB8\xF1\xCA\xBD" /* 保存为SRT或SSA格式 */);
+  u.OpenSecSrtMenu = NewAction(this, "OpenSecSrtMenu",
+                               "\xB4\xF2\xBF\xAA\xBF\xC9\xB6\xD4\xD5\xD5\xB5\xC4\xD7\xD6\xC4\xBB"
+                               "\xCE\xC4\xBC\xFE" /* 打开可对照的字幕文件 */);
+  u.SaveSecSrtMenu = NewAction(this, "SaveSecSrtMenu",
+                               "\xB1\xA3\xB4\xE6\xB2\xA2\xB9\xD8\xB1\xD5\xB6\xD4\xD5\xD5\xD7\xD6"
+                               "\xC4\xBB" /* 保存并关闭对照字幕 */);
+  u.ExitFormMenu = NewAction(this, "ExitFormMenu", "\xCD\xCB\xB3\xF6" /* 退出 */);
+  u.FileMenu->addActions({u.OpenSrtMenu, u.CloseSrtMenu, u.SaveSrtMenu});
+  u.FileMenu->addSeparator();
+  u.FileMenu->addActions({u.OpenSecSrtMenu, u.SaveSecSrtMenu});
+  u.FileMenu->addSeparator();
+  u.FileMenu->addAction(u.ExitFormMenu);
+
+  u.ReadMenu = NewMenu(bar, "ReadMenu", ToQString("\xCA\xB6\xB1\xF0(&R)" /* 识别(&R) */));
+  u.StartReadMenu =
+      NewAction(this, "StartReadMenu", "\xBF\xAA\xCA\xBC\xCA\xB6\xB1\xF0" /* 开始识别 */);
+  u.StopReadMenu =
+      NewAction(this, "StopReadMenu", "\xCD\xA3\xD6\xB9\xCA\xB6\xB1\xF0" /* 停止识别 */);
+  u.CheckRowMenu = NewAction(
+      this, "CheckRowMenu",
+      "\xB7\xD6\xCE\xF6\xB5\xB1\xC7\xB0\xD0\xD0\xB5\xC4\xCA\xFD\xBE\xDD" /* 分析当前行的数据 */);
+  u.ReadMenu->addActions({u.StartReadMenu, u.StopReadMenu, u.CheckRowMenu});
+
+  u.CheckMenu = NewMenu(bar, "CheckMenu",
+                        ToQString("\xD0\xA3\xB6\xD4\xB1\xE0\xBC\xAD(&C)" /* 校对编辑(&C) */));
+  u.Check1Menu = NewAction(this, "Check1Menu", "\xBC\xEC\xB2\xE9\xD0\xA3\xB6\xD4" /* 检查校对 */);
+  u.ChkTimeMenu = NewAction(this, "ChkTimeMenu",
+                            "\xBC\xEC\xB2\xE9\xCA\xB1\xBC\xE4\xBD\xBB\xB4\xED" /* 检查时间交错 */);
+  u.FindReplaceMenu =
+      NewAction(this, "FindReplaceMenu", "\xB2\xE9\xD5\xD2\xCC\xE6\xBB\xBB" /* 查找替换 */);
+  u.CreatBlankMenu = NewAction(this, "CreatBlankMenu",
+                               "\xD3\xC9\xB6\xD4\xD5\xD5\xD7\xD6\xC4\xBB\xC9\xFA\xB3\xC9\xBF\xD5"
+                               "\xB0\xD7\xD7\xD6\xC4\xBB" /* 由对照字幕生成空白字幕 */);
+  u.CompareCheckMenu =
+      NewAction(this, "CompareCheckMenu", "\xB6\xD4\xD5\xD5\xBC\xEC\xB2\xE9" /* 对照检查 */);
+  u.InsertPRowMenu = NewAction(this, "InsertPRowMenu",
+                               "\xD4\xDA\xB5\xB1\xC7\xB0\xD0\xD0\xD6\xAE\xC7\xB0\xB2\xE5\xC8\xEB"
+                               "\xD2\xBB\xD0\xD0" /* 在当前行之前插入一行 */);
+  u.InsertNRowMenu = NewAction(this, "InsertNRowMenu",
+                               "\xD4\xDA\xB5\xB1\xC7\xB0\xD0\xD0\xD6\xAE\xBA\xF3\xB2\xE5\xC8\xEB"
+                               "\xD2\xBB\xD0\xD0" /* 在当前行之后插入一行 */);
+  u.DeleteRowMenu =
+      NewAction(this, "DeleteRowMenu", "\xC9\xBE\xB3\xFD\xB5\xB1\xC7\xB0\xD0\xD0" /* 删除当前行 */);
+  u.RestoreTimeMenu =
+      NewAction(this, "RestoreTimeMenu",
+                "\xBB\xB9\xD4\xAD\xB5\xB1\xC7\xB0\xD0\xD0\xCA\xB1\xBC\xE4" /* 还原当前行时间 */);
+  u.RestoreTextMenu =
+      NewAction(this, "RestoreTextMenu",
+                "\xBB\xB9\xD4\xAD\xB5\xB1\xC7\xB0\xD0\xD0\xD7\xD6\xC4\xBB" /* 还原当前行字幕 */);
+  u.CheckMenu->addActions(
+      {u.Check1Menu, u.ChkTimeMenu, u.FindReplaceMenu, u.CreatBlankMenu, u.CompareCheckMenu});
+  u.CheckMenu->addSeparator();
+  u.CheckMenu->addActions(
+      {u.InsertPRowMenu, u.InsertNRowMenu, u.DeleteRowMenu, u.RestoreTimeMenu, u.RestoreTextMenu});
+
+  u.EditBmpMenu = NewMenu(bar, "EditBmpMenu",
+                          ToQString("\xCD\xBC\xC6\xAC\xB4\xA6\xC0\xED(&G)" /* 图片处理(&G) */));
+  u.CutBmpMenu = NewAction(this, "CutBmpMenu", "\xD7\xD4\xB6\xAF\xB2\xC3\xBC\xF4" /* 自动裁剪 */);
+  u.EditBmpMenu->addAction(u.CutBmpMenu);
+
+  u.WordMenu = NewMenu(bar, "WordMenu", ToQString("\xD7\xD6\xBF\xE2(&O)" /* 字库(&O) */));
+  u.EditWordMenu = NewAction(this, "EditWordMenu", "\xD0\xDE\xB8\xC4" /* 修改 */);
+  u.AddWordMenu = NewAction(this, "AddWordMenu", "\xBA\xCF\xB2\xA2" /* 合并 */);
+  u.OutWordMenu = NewAction(this, "OutWordMenu", "\xB5\xBC\xB3\xF6" /* 导出 */);
+  u.CheckWordMenu =
+      NewAction(this, "CheckWordMenu", "\xBC\xEC\xB2\xE9\xD7\xD6\xBF\xE2" /* 检查字库 */);
+  u.CreatIndexMenu =
+      NewAction(this, "CreatIndexMenu",
+                "\xC9\xFA\xB3\xC9\xCB\xF7\xD2\xFD\xCE\xC4\xBC\xFE" /* 生成索引文件 */);
+  u.WordMenu->addActions(
+      {u.EditWordMenu, u.AddWordMenu, u.OutWordMenu, u.CheckWordMenu, u.CreatIndexMenu});
+
+  u.SetupMenu = NewMenu(bar, "SetupMenu", ToQString("\xC9\xE8\xD6\xC3(&T)" /* 设置(&T) */));
+  u.SetProMenu = NewAction(this, "SetProMenu", "\xB3\xCC\xD0\xF2\xC9\xE8\xD6\xC3" /* 程序设置 */);
+  u.SetupMenu->addAction(u.SetProMenu);
+
+  // The language menu's captions are the languages' own names, never taken from the messages.
+  u.N9 = NewMenu(bar, "N9", QStringLiteral("language"));
+  u.N14 = NewAction(this, "N14", "\xBC\xF2\xCC\xE5\xD6\xD0\xCE\xC4" /* 简体中文 */);
+  u.N15 = NewAction(this, "N15", "\xB7\xB1\xF3\x77\xD6\xD0\xCE\xC4" /* 繁體中文 */);
+  u.N16 = NewAction(this, "N16", "English");
+  auto* languages = new QActionGroup(this);
+  for (QAction* item : {u.N14, u.N15, u.N16}) {
+    item->setCheckable(true);
+    languages->addAction(item);
+    u.N9->addAction(item);
+  }
+
+  u.HelpMenu = NewMenu(bar, "HelpMenu", ToQString("\xB0\xEF\xD6\xFA(&H)" /* 帮助(&H) */));
+  u.HelpFileMenu = NewAction(this, "HelpFileMenu", "\xB0\xEF\xD6\xFA" /* 帮助 */);
+  u.AboutMenu = NewAction(this, "AboutMenu", "\xB9\xD8\xD3\xDA" /* 关于 */);
+  u.HelpMenu->addActions({u.HelpFileMenu, u.AboutMenu});
+
+  u.PopupMenu1 = new QMenu(this);
+  u.PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+  u.InsertPRowPop = NewAction(this, "InsertPRowPop",
+                              "\xD4\xDA\xB5\xB1\xC7\xB0\xD0\xD0\xD6\xAE\xC7\xB0\xB2\xE5\xC8\xEB"
+                              "\xD2\xBB\xD0\xD0" /* 在当前行之前插入一行 */);
+  u.InsertNRowPop = NewAction(this, "InsertNRowPop",
+                              "\xD4\xDA\xB5\xB1\xC7\xB0\xD0\xD0\xD6\xAE\xBA\xF3\xB2\xE5\xC8\xEB"
+                              "\xD2\xBB\xD0\xD0" /* 在当前行之后插入一行 */);
+  u.DeleteRowPop =
+      NewAction(this, "DeleteRowPop", "\xC9\xBE\xB3\xFD\xB5\xB1\xC7\xB0\xD0\xD0" /* 删除当前行 */);
+  u.RestoreTimePop = NewAction(
+      this, "RestoreTimePop",
+      "\xBB\xB9\xD4\xAD\xB5\xB1\xC7\xB0\xD0\xD0\xB5\xC4\xCA\xB1\xBC\xE4" /* 还原当前行的时间 */);
+  u.RestoreTextPop = NewAction(
+      this, "RestoreTextPop",
+      "\xBB\xB9\xD4\xAD\xB5\xB1\xC7\xB0\xD0\xD0\xB5\xC4\xD7\xD6\xC4\xBB" /* 还原当前行的字幕 */);
+  u.PopupMenu1->addActions(
+      {u.InsertPRowPop, u.InsertNRowPop, u.DeleteRowPop, u.RestoreTimePop, u.RestoreTextPop});
+
+  // The shortcuts desktop users expect, besides the captions' mnemonics.
+  u.OpenSrtMenu->setShortcut(QKeySequence::Open);
+  u.SaveSrtMenu->setShortcut(QKeySequence::Save);
+  u.FindReplaceMenu->setShortcut(QKeySequence::Find);
+  u.ExitFormMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+  u.HelpFileMenu->setShortcut(QKeySequence::HelpContents);
+}
+
+void MainWindow::BuildToolBar() {
+  Ui& u = *ui_;
+  u.ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
+  u.ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+  u.ToolBar1->setMovable(false);
+  u.ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  u.ToolBar1->setIconSize(QSize(24, 24));
+
+  struct ToolRow {
+    QToolButton** button;
+    const char* name;
+    QAction* action;
+    const char* theme_icon;
+    QStyle::StandardPixmap fallback;
+    const char* gbk_hint;
+    bool separator_after;
+  };
+  const ToolRow rows[] =
+      {
+          {&u.OpenSrtBut, "OpenSrtBut", u.OpenSrtMenu, "document-open", QStyle::SP_DialogOpenButton,
+           "\xB4\xF2\xBF\xAA\xBA\xAC\xD3\xD0\xCD\xBC\xC6\xAC\xB5\xC4SRT\xCE\xC4\xBC\xFE" /* 打开含有图片的SRT文件
+                                                                                          */
+           ,
+           false},
+          {&u.SaveSrtBut, "SaveSrtBut", u.SaveSrtMenu, "document-save", QStyle::SP_DialogSaveButton,
+           "\xBD\xE1\xB9\xFB\xB1\xA3\xB4\xE6\xCE\xAASRT\xB8\xF1\xCA\xBD" /* 结果保存为SRT格式 */,
+           true},
+          {&u.StartReadBut, "StartReadBut", u.StartReadMenu, "media-playback-start",
+           QStyle::SP_MediaPlay, "\xBF\xAA\xCA\xBC\xCA\xB6\xB1\xF0" /* 开始识别 */, false},
+          {&u.StopReadBut, "StopReadBut", u.StopReadMenu, "media-playback-stop",
+           QStyle::SP_MediaStop, "\xCA\xB6\xB1\xF0\xCD\xA3\xD6\xB9" /* 识别停止 */, false},
+          {&u.CheckRowBut, "CheckRowBut", u.CheckRowMenu, "document-properties",
+           QStyle::SP_FileDialogInfoView,
+           "\xB5\xB1\xC7\xB0\xD0\xD0\xCF\xEA\xCF\xB8\xD0\xC5\xCF\xA2" /* 当前行详细信息 */, true},
+          {&u.Check1But, "Check1But", u.Check1Menu, "tools-check-spelling",
+           QStyle::SP_DialogApplyButton, "\xBC\xEC\xB2\xE9\xD0\xA3\xB6\xD4" /* 检查校对 */, false},
+          {&u.ChkTimeBut, "ChkTimeBut", u.ChkTimeMenu, "appointment-new", QStyle::SP_BrowserReload,
+           "\xD0\xDE\xD5\xFD\xCA\xB1\xBC\xE4\xBD\xBB\xB4\xED" /* 修正时间交错 */, false},
+          {&u.FindReplaceBut, "FindReplaceBut", u.FindReplaceMenu, "edit-find-replace",
+           QStyle::SP_FileDialogContentsView, "\xB2\xE9\xD5\xD2\xCC\xE6\xBB\xBB" /* 查找替换 */,
+           true},
+          {&u.OpenSecSrtBut, "OpenSecSrtBut", u.OpenSecSrtMenu, "document-open-recent",
+           QStyle::SP_DirOpenIcon,
+           "\xB4\xF2\xBF\xAA\xB6\xD4\xD5\xD5\xD7\xD6\xC4\xBB" /* 打开对照字幕 */, false},
+          {&u.SaveSecSrtBut, "SaveSecSrtBut", u.SaveSecSrtMenu, "document-save-as",
+           QStyle::SP_DriveFDIcon,
+           "\xB1\xA3\xB4\xE6\xB6\xD4\xD5\xD5\xD7\xD6\xC4\xBB" /* 保存对照字幕 */, false},
+          {&u.CreatBlankBut, "CreatBlankBut", u.CreatBlankMenu, "document-new", QStyle::SP_FileIcon,
+           "\xD3\xC9\xB6\xD4\xD5\xD5\xD7\xD6\xC4\xBB\xC9\xFA\xB3\xC9\xBF\xD5\xB0\xD7\xD7\xD6\xC4"
+           "\xBB" /* 由对照字幕生成空白字幕 */,
+           false},
+          {&u.CompareCheckBut, "CompareCheckBut", u.CompareCheckMenu, "view-split-left-right",
+           QStyle::SP_FileDialogDetailedView, "\xB6\xD4\xD5\xD5\xBC\xEC\xB2\xE9" /* 对照检查 */,
+           true},
+          {&u.EditWordBut, "EditWordBut", u.EditWordMenu, "accessories-text-editor",
+           QStyle::SP_FileDialogListView, "\xD7\xD6\xBF\xE2\xD0\xDE\xB8\xC4" /* 字库修改 */, false},
+          {&u.AddWordBut, "AddWordBut", u.AddWordMenu, "list-add", QStyle::SP_FileDialogNewFolder,
+           "\xBA\xCF\xB2\xA2\xD7\xD6\xBF\xE2" /* 合并字库 */, false},
+          {&u.OutWordBut, "OutWordBut", u.OutWordMenu, "document-send", QStyle::SP_ArrowRight,
+           "\xB5\xBC\xB3\xF6\xD7\xD6\xBF\xE2" /* 导出字库 */, true},
+          {&u.SetProBut, "SetProBut", u.SetProMenu, "preferences-system", QStyle::SP_ComputerIcon,
+           "\xB3\xCC\xD0\xF2\xC9\xE8\xD6\xC3" /* 程序设置 */, false},
+      };
+  for (const ToolRow& row : rows) {
+    row.action->setIcon(
+        QIcon::fromTheme(QString::fromLatin1(row.theme_icon), style()->standardIcon(row.fallback)));
+    row.action->setToolTip(ToQString(row.gbk_hint));
+    auto* button = new QToolButton(u.ToolBar1);
+    button->setObjectName(QString::fromLatin1(row.name));
+    button->setDefaultAction(row.action);
+    button->setAutoRaise(true);
+    u.ToolBar1->addWidget(button);
+    *row.button = button;
+    if (row.separator_after) {
+      u.ToolBar1->addSeparator();
+    }
+  }
+}
+
+void MainWindow::ConnectSignals() {
+  Ui& u = *ui_;
+  connect(u.OpenSrtMenu, &QAction::triggered, this, &MainWindow::OpenSrtMenuClick);
+  connect(u.SaveSrtMenu, &QAction::triggered, this, &MainWindow::SaveSrtMenuClick);
+  connect(u.CloseSrtMenu, &QAction::triggered, this, &MainWindow::CloseSrtMenuClick);
+  connect(u.ExitFormMenu, &QAction::triggered, this, &MainWindow::ExitFormMenuClick);
+  connect(u.N14, &QAction::triggered, this, &MainWindow::N14Click);
+  connect(u.N15, &QAction::triggered, this, &MainWindow::N15Click);
+  connect(u.N16, &QAction::triggered, this, &MainWindow::N16Click);
+  connect(u.AboutMenu, &QAction::triggered, this, &MainWindow::AboutMenuClick);
+  connect(u.HelpFileMenu, &QAction::triggered, this, &MainWindow::HelpFileMenuClick);
+  // Commands whose tools come with the recognition, library and proofreading panels.
+  for (QAction* later : {u.StartReadMenu,  u.StopReadMenu,     u.CheckRowMenu,    u.Check1Menu,
+                         u.ChkTimeMenu,    u.FindReplaceMenu,  u.OpenSecSrtMenu,  u.SaveSecSrtMenu,
+                         u.CreatBlankMenu, u.CompareCheckMenu, u.InsertPRowMenu,  u.InsertNRowMenu,
+                         u.DeleteRowMenu,  u.RestoreTimeMenu,  u.RestoreTextMenu, u.InsertPRowPop,
+                         u.InsertNRowPop,  u.DeleteRowPop,     u.RestoreTimePop,  u.RestoreTextPop,
+                         u.CutBmpMenu,     u.EditWordMenu,     u.AddWordMenu,     u.OutWordMenu,
+                         u.CheckWordMenu,  u.CreatIndexMenu,   u.SetProMenu}) {
+    connect(later, &QAction::triggered, this, &MainWindow::NotAvailableYet);
+  }
+  connect(u.StringGrid1, &QWidget::customContextMenuRequested, this,
+          &MainWindow::StringGrid1ContextMenu);
+  connect(u.AboutClose, &QPushButton::clicked, u.Panel24, &QWidget::hide);
+  connect(u.Button19, &QPushButton::clicked, this, [this] { pump_->RequestStop(); });
+  for (FloatingPanel* panel : findChildren<FloatingPanel*>()) {
+    connect(panel, &FloatingPanel::Pressed, this, [this] { ui_->Panel23->raise(); });
+  }
+  if (auto* dialogs = dynamic_cast<QtFileDialogPort*>(file_dialogs_)) {
+    dialogs->SetSaveFolderChanged(
+        [this](const std::filesystem::path& folder) { SaveDialog1FolderChange(folder); });
+  }
+  pump_->SetProgressSink([this](int done, int total) { ShowProgress(done, total); });
+}
+
+void MainWindow::SetCommandState(int state) {
+  if (state < 0 || state > 7) {
+    return;
+  }
+  for (const CommandStateRow& row : kCommandStates) {
+    const char effect = row.states[state];
+    if (effect == '-') {
+      continue;
+    }
+    const bool on = effect == '1';
+    const QString name = QString::fromLatin1(row.command);
+    if (auto* menu = findChild<QMenu*>(name)) {
+      // Disabling a top-level menu disables everything in it.
+      menu->setEnabled(on);
+      menu->menuAction()->setEnabled(on);
+    } else if (auto* action = findChild<QAction*>(name)) {
+      action->setEnabled(on);
+    }
+    if (row.twin != nullptr) {
+      if (auto* twin = findChild<QAction*>(QString::fromLatin1(row.twin))) {
+        twin->setEnabled(on);
+      }
+    }
+  }
+}
+
+void MainWindow::EnterRecordedState(int state) {
+  recorded_state_ = state;
+  SetCommandState(state);
+}
+
+void MainWindow::ApplyLanguage() {
+  // Qt fonts are Unicode, so the window font's character set needs no switch per language.
+  for (const LanguageRow& row : kMenuMessages) {
+    const QString caption = MessageText(row.message);
+    if (caption.isEmpty()) {
+      continue;  // a missing message keeps the caption shown so far
+    }
+    const QString name = QString::fromLatin1(row.command);
+    if (auto* menu = findChild<QMenu*>(name)) {
+      menu->setTitle(caption);
+    } else if (auto* action = findChild<QAction*>(name)) {
+      action->setText(caption);
+      action->setToolTip(caption);
+    }
+    if (row.twin != nullptr) {
+      if (auto* twin = findChild<QAction*>(QString::fromLatin1(row.twin))) {
+        twin->setText(caption);
+      }
+    }
+  }
+  int message = kFirstPanelCaption;
+  for (const char* name : kPanelCaptions) {
+    SetCaption(findChild<QWidget*>(QString::fromLatin1(name)), MessageText(message));
+    message += 3;
+  }
+  message = kFirstLaterCaption;
+  for (const char* name : kLaterCaptions) {
+    SetCaption(findChild<QWidget*>(QString::fromLatin1(name)), MessageText(message));
+    message += 3;
+  }
+  const std::pair<const char*, int> check_boxes[] = {
+      {"CheckBox11", 734}, {"CheckBox12", 737}, {"CheckBox8", 287}, {"Button32", 770}};
+  for (const auto& [name, number] : check_boxes) {
+    SetCaption(findChild<QWidget*>(QString::fromLatin1(name)), MessageText(number));
+  }
+  settings_.SetLanguage(messages_.Language());
+  for (int column = 0; column < document::kMainColumnCount; ++column) {
+    if (kMainHeadingMessages[column] != 0 && !Message(kMainHeadingMessages[column]).empty()) {
+      document_.main.SetHeading(column, Message(kMainHeadingMessages[column]));
+    }
+  }
+  for (int column = 0; column < document::kReferenceColumnCount; ++column) {
+    if (!Message(kReferenceHeadingMessages[column]).empty()) {
+      document_.reference.SetHeading(column, Message(kReferenceHeadingMessages[column]));
+    }
+  }
+  main_model_->HeadingsChanged();
+  reference_model_->HeadingsChanged();
+  ui_->N14->setChecked(messages_.Language() == app::MessageTable::kSimplifiedChinese);
+  ui_->N15->setChecked(messages_.Language() == app::MessageTable::kTraditionalChinese);
+  ui_->N16->setChecked(messages_.Language() == app::MessageTable::kEnglish);
+}
+
+void MainWindow::SetLanguage(int language) {
+  messages_.SetLanguage(language);
+  ApplyLanguage();
+}
+
+void MainWindow::N14Click() {
+  SetLanguage(app::MessageTable::kSimplifiedChinese);
+}
+void MainWindow::N15Click() {
+  SetLanguage(app::MessageTable::kTraditionalChinese);
+}
+void MainWindow::N16Click() {
+  SetLanguage(app::MessageTable::kEnglish);
+}
+
+}  // namespace ui

@@ -1,0 +1,186 @@
+// QMessageBox, QFileDialog and processEvents behind the core's ports.
+#include "ui/qt_ports.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QWidget>
+#include <algorithm>
+#include <cctype>
+#include <system_error>
+#include <vector>
+
+#include "ui/qt_convert.h"
+
+namespace ui {
+
+void QtMessagePort::Inform(app::Severity severity, const std::string& text) {
+  const QString title = parent_ ? parent_->window()->windowTitle() : QString();
+  switch (severity) {
+    case app::Severity::kInformation:
+      QMessageBox::information(parent_, title, ToQString(text));
+      break;
+    case app::Severity::kWarning:
+      QMessageBox::warning(parent_, title, ToQString(text));
+      break;
+    case app::Severity::kError:
+      QMessageBox::critical(parent_, title, ToQString(text));
+      break;
+  }
+}
+
+app::Answer QtMessagePort::Ask(const app::Question& question) {
+  QMessageBox::StandardButtons buttons;
+  QMessageBox::StandardButton escape = QMessageBox::Cancel;
+  switch (question.buttons) {
+    case app::Buttons::kOk:
+      buttons = QMessageBox::Ok;
+      escape = QMessageBox::Ok;
+      break;
+    case app::Buttons::kOkCancel:
+      buttons = QMessageBox::Ok | QMessageBox::Cancel;
+      break;
+    case app::Buttons::kYesNo:
+      buttons = QMessageBox::Yes | QMessageBox::No;
+      escape = QMessageBox::No;
+      break;
+    case app::Buttons::kYesNoCancel:
+      buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+      break;
+  }
+  QMessageBox box(QMessageBox::Question, ToQString(question.caption), ToQString(question.text),
+                  buttons, parent_);
+  box.setEscapeButton(escape);
+  box.exec();
+  const auto pressed = box.standardButton(box.clickedButton());
+  switch (pressed) {
+    case QMessageBox::Yes:
+      return app::Answer::kYes;
+    case QMessageBox::No:
+      return app::Answer::kNo;
+    case QMessageBox::Ok:
+      return app::Answer::kOk;
+    default:
+      return question.buttons == app::Buttons::kYesNo ? app::Answer::kNo : app::Answer::kCancel;
+  }
+}
+
+QString ToQtFilter(const app::FileFilter& filter) {
+  QStringList parts;
+  for (const auto& [description, pattern] : filter.entries) {
+    QString patterns = ToQString(pattern);
+    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+    const QString shown = ToQString(description);
+    // Descriptions such as "srt格式字幕(*.srt)" already name the pattern; Qt takes the patterns
+    // from the last parentheses, so they are always appended.
+    parts << QStringLiteral("%1 (%2)").arg(shown, patterns);
+  }
+  return parts.join(QStringLiteral(";;"));
+}
+
+namespace {
+
+void PrepareDialog(QFileDialog& dialog, const app::FileFilter& filter) {
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  dialog.setNameFilter(ToQtFilter(filter));
+  if (!filter.start_folder.empty()) {
+    dialog.setDirectory(PathToQString(filter.start_folder));
+  }
+  QString suffix = QString::fromStdString(filter.default_extension);
+  if (suffix.startsWith(QLatin1Char('.'))) {
+    suffix.remove(0, 1);
+  }
+  dialog.setDefaultSuffix(suffix);
+}
+
+std::optional<std::filesystem::path> Chosen(QFileDialog& dialog) {
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    return std::nullopt;
+  }
+  return PathFromQString(dialog.selectedFiles().constFirst());
+}
+
+}  // namespace
+
+std::optional<std::filesystem::path> QtFileDialogPort::ChooseFileToOpen(
+    const app::FileFilter& filter) {
+  QFileDialog dialog(parent_);
+  PrepareDialog(dialog, filter);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  return Chosen(dialog);
+}
+
+std::optional<std::filesystem::path> QtFileDialogPort::ChooseFileToSave(
+    const app::FileFilter& filter, const std::filesystem::path& suggestion) {
+  QFileDialog dialog(parent_);
+  PrepareDialog(dialog, filter);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  if (!suggestion.empty()) {
+    dialog.selectFile(PathToQString(suggestion.filename()));
+  }
+  if (save_folder_changed_) {
+    QObject::connect(
+        &dialog, &QFileDialog::directoryEntered, &dialog,
+        [this](const QString& folder) { save_folder_changed_(PathFromQString(folder)); });
+  }
+  return Chosen(dialog);
+}
+
+QtEventPump::QtEventPump() {
+  since_pump_.start();
+  since_paint_.start();
+}
+
+void QtEventPump::LetPendingEventsRun() {
+  if (since_pump_.elapsed() < kPumpIntervalMs) {
+    return;
+  }
+  QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  since_pump_.restart();
+}
+
+void QtEventPump::ReportProgress(int done, int total) {
+  if (!progress_sink_) {
+    return;
+  }
+  if (done != total && since_paint_.elapsed() < kRepaintIntervalMs) {
+    return;
+  }
+  progress_sink_(done, total);
+  since_paint_.restart();
+}
+
+std::string ProposedSubtitleName(const std::filesystem::path& folder) {
+  std::vector<std::string> matches;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+       it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() < 4) {
+      continue;
+    }
+    std::string extension = name.substr(name.size() - 4);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == ".avi") {
+      matches.push_back(name);
+    }
+  }
+  std::sort(matches.begin(), matches.end());
+  if (matches.empty()) {
+    return ".chinese";
+  }
+  std::string chosen = matches.back();
+  for (const std::string& name : matches) {
+    const std::string extension = name.substr(name.size() - 3);
+    if (extension == "avi" || extension == "AVI") {
+      chosen = name;
+      break;
+    }
+  }
+  return chosen.substr(0, chosen.size() - 4) + ".chinese";
+}
+
+}  // namespace ui

@@ -1,0 +1,91 @@
+// The host ports on Qt: message boxes, file dialogs and an event pump for long loops.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "app/ports.h"
+
+class QWidget;
+
+namespace ui {
+
+// Message boxes (QMessageBox) over `parent`; texts are GBK and cross through qt_convert.h.
+class QtMessagePort : public app::MessagePort {
+ public:
+  explicit QtMessagePort(QWidget* parent) : parent_(parent) {}
+  void Inform(app::Severity severity, const std::string& text) override;
+  app::Answer Ask(const app::Question& question) override;
+
+ private:
+  QPointer<QWidget> parent_;
+};
+
+// Open and save dialogs (QFileDialog, Qt's own widgets so that the folder-change signal works
+// everywhere). The save dialog asks before replacing an existing file.
+class QtFileDialogPort : public app::FileDialogPort {
+ public:
+  explicit QtFileDialogPort(QWidget* parent) : parent_(parent) {}
+  std::optional<std::filesystem::path> ChooseFileToOpen(const app::FileFilter& filter) override;
+  std::optional<std::filesystem::path> ChooseFileToSave(
+      const app::FileFilter& filter, const std::filesystem::path& suggestion) override;
+
+  // Called with the new folder each time the save dialog changes folder.
+  void SetSaveFolderChanged(std::function<void(const std::filesystem::path&)> handler) {
+    save_folder_changed_ = std::move(handler);
+  }
+
+ private:
+  QPointer<QWidget> parent_;
+  std::function<void(const std::filesystem::path&)> save_folder_changed_;
+};
+
+// The Qt filter string ("desc (*.a *.b);;...") for a port filter; patterns given as
+// "*.srt;*.ssa" become space separated.
+QString ToQtFilter(const app::FileFilter& filter);
+
+// Lets pending events run at most every kPumpInterval and reports progress at most at display
+// rate. RequestStop() (the Stop command) sets the flag the running loop polls; Reset() clears it
+// before the next loop.
+class QtEventPump : public app::EventPump {
+ public:
+  static constexpr int kPumpIntervalMs = 30;
+  static constexpr int kRepaintIntervalMs = 16;
+
+  QtEventPump();
+  void LetPendingEventsRun() override;
+  void ReportProgress(int done, int total) override;
+  bool StopRequested() const override {
+    return stop_requested_;
+  }
+
+  void RequestStop() {
+    stop_requested_ = true;
+  }
+  void Reset() {
+    stop_requested_ = false;
+  }
+  // Receives (done, total) for drawing; called at most every kRepaintIntervalMs, and always for
+  // the last unit (done == total).
+  void SetProgressSink(std::function<void(int, int)> sink) {
+    progress_sink_ = std::move(sink);
+  }
+
+ private:
+  QElapsedTimer since_pump_;
+  QElapsedTimer since_paint_;
+  bool stop_requested_ = false;
+  std::function<void(int, int)> progress_sink_;
+};
+
+// The subtitle name proposed when the save dialog shows `folder`: the first "*.avi" file whose
+// extension is exactly "avi" or "AVI" (else the last "*.avi" match in any case), without its
+// last four characters, followed by ".chinese"; ".chinese" alone when there is none. Names are
+// taken in sorted order, so the choice does not depend on the file system's listing order.
+std::string ProposedSubtitleName(const std::filesystem::path& folder);
+
+}  // namespace ui

@@ -1,0 +1,443 @@
+// The real main window on the offscreen platform, driven through its actions with fake ports.
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QTableView>
+#include <QTest>
+#include <QUrl>
+#include <memory>
+
+#include "document/row_table.h"
+#include "support/fake_ports.h"
+#include "support/temp_dir.h"
+#include "text/line_file.h"
+#include "ui/floating_panel.h"
+#include "ui_tests.h"
+
+namespace {
+
+using app::Answer;
+
+// language.sys where line i reads "m<i>", so message N in language L is "m<N+L>"; the open
+// filter (message 767) is a real filter in every language.
+app::MessageTable NumberedMessages() {
+  std::vector<std::string> lines;
+  for (int i = 0; i < 780; ++i) {
+    lines.push_back("m" + std::to_string(i));
+  }
+  for (int language = 1; language <= 3; ++language) {
+    lines[767 + language] = "subs(*.srt;*.ssa)|*.srt;*.ssa";
+  }
+  return app::MessageTable(std::move(lines));
+}
+
+settings::SettingsList DefaultSettings() {
+  std::vector<std::string> lines(23, "0");
+  lines[settings::kLanguage] = "1";
+  lines[settings::kOpenFolder] = lines[settings::kReferenceFolder] = lines[settings::kSaveFolder] =
+      "";
+  return settings::SettingsList(std::move(lines));
+}
+
+constexpr const char* kTextSrt =
+    "1\r\n00:00:01,000 --> 00:00:02,500\r\nHello\r\n\r\n"
+    "2\r\n00:00:03,000 --> 00:00:04,000\r\n\xD7\xD6\xC4\xBB\r\n\r\n";  // 字幕
+constexpr const char* kPictureSrt =
+    "1\r\n00:00:01,000 --> 00:00:02,000\r\nsub1.bmp\r\n\r\n"
+    "2\r\n00:00:03,000 --> 00:00:04,000\r\nsub2.bmp\r\n\r\n";
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    folder_ = std::make_unique<testing_support::TempDir>();
+    messages_ = {};
+    dialogs_ = {};
+    opened_urls_.clear();
+    ui::MainWindowSetup setup;
+    setup.program_folder = folder_->path();
+    setup.messages = NumberedMessages();
+    setup.settings = DefaultSettings();
+    setup.message_port = &messages_;
+    setup.file_dialogs = &dialogs_;
+    setup.open_url = [this](const QUrl& url) {
+      opened_urls_.push_back(url);
+      return true;
+    };
+    window_ = std::make_unique<ui::MainWindow>(std::move(setup));
+    window_->Activate();
+  }
+
+  void cleanup() {
+    // Leaving without questions: the fake port answers No to anything still asked.
+    window_.reset();
+    folder_.reset();
+  }
+
+  void FixedNamesExistWithTheirTypes() {
+    const std::pair<const char*, const char*> names[] = {
+        {"FileMenu", "QMenu"},
+        {"ReadMenu", "QMenu"},
+        {"CheckMenu", "QMenu"},
+        {"EditBmpMenu", "QMenu"},
+        {"WordMenu", "QMenu"},
+        {"SetupMenu", "QMenu"},
+        {"N9", "QMenu"},
+        {"HelpMenu", "QMenu"},
+        {"PopupMenu1", "QMenu"},
+        {"OpenSrtMenu", "QAction"},
+        {"CloseSrtMenu", "QAction"},
+        {"SaveSrtMenu", "QAction"},
+        {"OpenSecSrtMenu", "QAction"},
+        {"SaveSecSrtMenu", "QAction"},
+        {"ExitFormMenu", "QAction"},
+        {"StartReadMenu", "QAction"},
+        {"StopReadMenu", "QAction"},
+        {"CheckRowMenu", "QAction"},
+        {"Check1Menu", "QAction"},
+        {"ChkTimeMenu", "QAction"},
+        {"FindReplaceMenu", "QAction"},
+        {"CreatBlankMenu", "QAction"},
+        {"CompareCheckMenu", "QAction"},
+        {"InsertPRowMenu", "QAction"},
+        {"InsertNRowMenu", "QAction"},
+        {"DeleteRowMenu", "QAction"},
+        {"RestoreTimeMenu", "QAction"},
+        {"RestoreTextMenu", "QAction"},
+        {"CutBmpMenu", "QAction"},
+        {"EditWordMenu", "QAction"},
+        {"AddWordMenu", "QAction"},
+        {"OutWordMenu", "QAction"},
+        {"CheckWordMenu", "QAction"},
+        {"CreatIndexMenu", "QAction"},
+        {"SetProMenu", "QAction"},
+        {"N14", "QAction"},
+        {"N15", "QAction"},
+        {"N16", "QAction"},
+        {"HelpFileMenu", "QAction"},
+        {"AboutMenu", "QAction"},
+        {"InsertPRowPop", "QAction"},
+        {"InsertNRowPop", "QAction"},
+        {"DeleteRowPop", "QAction"},
+        {"RestoreTimePop", "QAction"},
+        {"RestoreTextPop", "QAction"},
+        {"OpenSrtBut", "QToolButton"},
+        {"SaveSrtBut", "QToolButton"},
+        {"OpenSecSrtBut", "QToolButton"},
+        {"SaveSecSrtBut", "QToolButton"},
+        {"StartReadBut", "QToolButton"},
+        {"StopReadBut", "QToolButton"},
+        {"CheckRowBut", "QToolButton"},
+        {"Check1But", "QToolButton"},
+        {"ChkTimeBut", "QToolButton"},
+        {"FindReplaceBut", "QToolButton"},
+        {"CreatBlankBut", "QToolButton"},
+        {"CompareCheckBut", "QToolButton"},
+        {"EditWordBut", "QToolButton"},
+        {"AddWordBut", "QToolButton"},
+        {"OutWordBut", "QToolButton"},
+        {"SetProBut", "QToolButton"},
+        {"StringGrid1", "QTableView"},
+        {"StringGrid7", "QTableView"},
+        {"Panel2", "QFrame"},
+        {"Panel9", "QFrame"},
+        {"Panel14", "QFrame"},
+        {"Panel1", "QFrame"},
+        {"Image1", "QLabel"},
+        {"Panel19", "QFrame"},
+        {"Panel20", "QFrame"},
+        {"Panel22", "QFrame"},
+        {"Panel3", "ui::FloatingPanel"},
+        {"Panel6", "ui::FloatingPanel"},
+        {"Panel11", "ui::FloatingPanel"},
+        {"Panel15", "ui::FloatingPanel"},
+        {"Panel21", "ui::FloatingPanel"},
+        {"Panel23", "ui::FloatingPanel"},
+        {"Panel24", "ui::FloatingPanel"},
+        {"Panel25", "ui::FloatingPanel"},
+        {"Panel10", "ui::FloatingPanel"},
+        {"Panel13", "ui::FloatingPanel"},
+        {"Label36", "QLabel"},
+        {"Button19", "QPushButton"},
+        {"StatusBar1", "QStatusBar"},
+    };
+    QCOMPARE(window_->objectName(), QStringLiteral("MainForm"));
+    for (const auto& [name, type] : names) {
+      QObject* found = window_->findChild<QObject*>(QString::fromLatin1(name));
+      QVERIFY2(found != nullptr, name);
+      QVERIFY2(found->inherits(type), name);
+    }
+  }
+
+  void CommandStatesFollowWhatIsOpen() {
+    struct Case {
+      const char* command;
+      bool at_start;
+      bool text_open;
+      bool picture_open;
+    };
+    const Case cases[] = {
+        {"OpenSrtMenu", true, true, true},     {"CloseSrtMenu", false, true, true},
+        {"SaveSrtMenu", false, true, true},    {"StartReadMenu", false, false, true},
+        {"StopReadMenu", false, false, false}, {"CheckRowMenu", false, false, true},
+        {"Check1Menu", false, true, true},     {"DeleteRowPop", false, true, true},
+        {"OpenSecSrtMenu", true, true, true},  {"SaveSecSrtMenu", false, false, false},
+        {"CreatIndexMenu", true, true, true},
+    };
+    auto check = [&](bool Case::*column) {
+      for (const Case& c : cases) {
+        QVERIFY2(Action(c.command)->isEnabled() == c.*column, c.command);
+      }
+    };
+    check(&Case::at_start);
+    QVERIFY(!Menu("ReadMenu")->isEnabled());
+    OpenFile("text.srt", kTextSrt);
+    check(&Case::text_open);
+    QVERIFY(!Menu("ReadMenu")->isEnabled());
+    QVERIFY(Menu("EditBmpMenu")->isEnabled());
+    QCOMPARE(window_->RecordedState(), 7);
+    OpenFile("pictures.srt", kPictureSrt);
+    check(&Case::picture_open);
+    QVERIFY(Menu("ReadMenu")->isEnabled());
+    QCOMPARE(window_->RecordedState(), 1);
+  }
+
+  void OpenShowsTheLinesInTheGrid() {
+    const auto path = OpenFile("text.srt", kTextSrt);
+    QAbstractItemModel* model = Grid()->model();
+    QCOMPARE(model->rowCount(), 2);
+    QCOMPARE(model->index(0, document::kText).data().toString(), QStringLiteral("Hello"));
+    QCOMPARE(model->index(1, document::kText).data().toString(),
+             QString::fromUtf8("\xE5\xAD\x97\xE5\xB9\x95"));
+    QCOMPARE(model->index(0, document::kStart).data().toString(), QStringLiteral("00:00:01.000"));
+    QVERIFY(window_->windowTitle().endsWith(QString::fromStdString(path.string())));
+    QCOMPARE(Grid()->currentIndex().row(), 0);
+    QCOMPARE(Grid()->currentIndex().column(), int{document::kText});
+    // The open dialog got the message table's filter and the document's extension.
+    QCOMPARE(dialogs_.open_filters.back().entries.size(), size_t{1});
+    QCOMPARE(dialogs_.open_filters.back().entries[0].second, std::string("*.srt;*.ssa"));
+    QCOMPARE(dialogs_.open_filters.back().default_extension, std::string(".srt"));
+    // Status panel 0: message 419, the row count, message 425 (text subtitle).
+    auto* status = window_->findChild<QLabel*>(QStringLiteral("StatusText"));
+    QCOMPARE(status->text(), QStringLiteral("m4202m426"));
+  }
+
+  void OpenRefusesAnUnknownExtension() {
+    OpenFile("notes.txt", kTextSrt);
+    QCOMPARE(messages_.informed.size(), size_t{1});
+    QCOMPARE(messages_.informed[0].text, std::string("m417"));
+    QCOMPARE(Grid()->model()->rowCount(), 1);
+  }
+
+  void EditingACellChangesTheDocument() {
+    OpenFile("text.srt", kTextSrt);
+    QAbstractItemModel* model = Grid()->model();
+    QVERIFY(model->setData(model->index(0, document::kText), QString::fromUtf8("\xE4\xBD\xA0")));
+    QVERIFY(model->setData(model->index(1, document::kEnd), QStringLiteral("00:00:05.000")));
+    const document::RowTable& table = window_->Document().main;
+    QCOMPARE(table.Cell(document::kText, 1), std::string("\xC4\xE3"));  // 你
+    QCOMPARE(table.Cell(document::kChangeMarks, 1), std::string("C"));
+    QCOMPARE(table.Cell(document::kChangeMarks, 2), std::string("T"));
+    QVERIFY(!window_->Document().document_saved);
+    // A character GBK cannot hold is refused with a message, never stored as '?'.
+    QVERIFY(
+        !model->setData(model->index(0, document::kText), QString::fromUtf8("\xF0\x9F\x98\x80")));
+    QCOMPARE(table.Cell(document::kText, 1), std::string("\xC4\xE3"));
+    QCOMPARE(messages_.informed.size(), size_t{1});
+  }
+
+  void SavesAsSrtAndSsa() {
+    folder_->Write("ssahead.txt",
+                   "[Events]\r\nFormat: Marked, Start, End, Style, Name, MarginL, MarginR, "
+                   "MarginV, Effect, Text\r\n");
+    OpenFile("text.srt", kTextSrt);
+    Grid()->model()->setData(Grid()->model()->index(0, document::kText), QStringLiteral("Hi"));
+    dialogs_.save_paths.push_back(folder_->path() / "out.srt");
+    Action("SaveSrtMenu")->trigger();
+    QCOMPARE(folder_->Read("out.srt"),
+             std::string("1\r\n00:00:01,000 --> 00:00:02,500\r\nHi\r\n\r\n"
+                         "2\r\n00:00:03,000 --> 00:00:04,000\r\n\xD7\xD6\xC4\xBB\r\n\r\n"));
+    QVERIFY(window_->Document().document_saved);
+    QCOMPARE(dialogs_.save_suggestions.back(), folder_->path() / "text.srt");
+    // A name without a known extension gets the dialog's default extension.
+    dialogs_.save_paths.push_back(folder_->path() / "out.ssa");
+    Action("SaveSrtMenu")->trigger();
+    const std::string ssa = folder_->Read("out.ssa");
+    QVERIFY(ssa.find("Dialogue: Marked=0,0:00:01.00,0:00:02.50,Default,,0000,0000,0000,,Hi\r\n") !=
+            std::string::npos);
+    dialogs_.save_paths.push_back(folder_->path() / "plain");
+    Action("SaveSrtMenu")->trigger();
+    QVERIFY(!folder_->Read("plain.ssa").empty());
+  }
+
+  void CloseWithUnsavedWorkAsks() {
+    OpenFile("text.srt", kTextSrt);
+    Grid()->model()->setData(Grid()->model()->index(0, document::kText), QStringLiteral("x"));
+    messages_.answers = {Answer::kCancel};
+    Action("CloseSrtMenu")->trigger();
+    QCOMPARE(messages_.asked.size(), size_t{1});
+    QCOMPARE(messages_.asked[0].text, std::string("m636"));
+    QCOMPARE(messages_.asked[0].caption, std::string("m414"));
+    QCOMPARE(Grid()->model()->rowCount(), 2);
+    // Yes with a cancelled save dialog keeps the document too.
+    messages_.answers = {Answer::kYes};
+    Action("CloseSrtMenu")->trigger();
+    QCOMPARE(Grid()->model()->rowCount(), 2);
+    messages_.answers = {Answer::kNo};
+    Action("CloseSrtMenu")->trigger();
+    QCOMPARE(Grid()->model()->rowCount(), 1);
+    QCOMPARE(window_->RecordedState(), 0);
+    QVERIFY(!Action("CloseSrtMenu")->isEnabled());
+  }
+
+  void LanguageSwitchChangesEveryCaption() {
+    Action("N16")->trigger();
+    QCOMPARE(Action("OpenSrtMenu")->text(), QStringLiteral("m5"));
+    QCOMPARE(Action("OpenSrtMenu")->toolTip(), QStringLiteral("m5"));
+    QCOMPARE(Action("InsertPRowPop")->text(), QStringLiteral("m53"));
+    QCOMPARE(Menu("FileMenu")->title(), QStringLiteral("m2"));
+    QCOMPARE(Grid()->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("m341"));
+    QCOMPARE(Grid()->model()->headerData(5, Qt::Horizontal).toString(), QStringLiteral("TCF"));
+    QCOMPARE(window_->findChild<QWidget*>("Button19")->property("text").toString(),
+             QStringLiteral("m338"));
+    QVERIFY(Action("N16")->isChecked());
+    QVERIFY(!Action("N14")->isChecked());
+    QCOMPARE(window_->Settings().Line(settings::kLanguage), std::string("3"));
+    Action("N15")->trigger();
+    QCOMPARE(Menu("FileMenu")->title(), QStringLiteral("m1"));
+    Action("N14")->trigger();
+    QCOMPARE(Action("OpenSrtMenu")->text(), QStringLiteral("m3"));
+    QCOMPARE(window_->Settings().Line(settings::kLanguage), std::string("1"));
+  }
+
+  void HelpOpensTheGuideOrSaysItIsMissing() {
+    Action("HelpFileMenu")->trigger();
+    QCOMPARE(messages_.informed.size(), size_t{1});
+    QCOMPARE(messages_.informed[0].text, std::string("m741"));
+    QVERIFY(opened_urls_.empty());
+    folder_->Write("help.html", "<html></html>");
+    Action("HelpFileMenu")->trigger();
+    QCOMPARE(opened_urls_.size(), size_t{1});
+    QVERIFY(opened_urls_[0].toLocalFile().endsWith(QStringLiteral("help.html")));
+  }
+
+  void AboutShowsThePanelWithItsCloseButton() {
+    auto* panel = window_->findChild<QWidget*>(QStringLiteral("Panel24"));
+    QVERIFY(panel->isHidden());
+    Action("AboutMenu")->trigger();
+    QVERIFY(!panel->isHidden());
+    auto* close = window_->findChild<QWidget*>(QStringLiteral("AboutClose"));
+    QCOMPARE(close->property("text").toString(), QStringLiteral("m198"));
+    QTest::mouseClick(close, Qt::LeftButton);
+    QVERIFY(panel->isHidden());
+  }
+
+  void ExitAsksAgainAtCloseAndSavesSettings() {
+    OpenFile("text.srt", kTextSrt);
+    Grid()->model()->setData(Grid()->model()->index(0, document::kText), QStringLiteral("x"));
+    messages_.answers = {Answer::kCancel};
+    Action("ExitFormMenu")->trigger();
+    QVERIFY(folder_->Read("setup.sys").empty());  // a refused exit writes nothing
+    messages_.answers = {Answer::kNo, Answer::kNo};
+    window_->show();
+    Action("ExitFormMenu")->trigger();
+    QVERIFY(!window_->isVisible());
+    QCOMPARE(messages_.asked.size(), size_t{3});
+    QCOMPARE(messages_.asked[1].text, std::string("m432"));  // Exit: message 431
+    QCOMPARE(messages_.asked[2].text, std::string("m675"));  // window close: message 674
+    const auto lines = text::SplitLines(folder_->Read("setup.sys"));
+    QCOMPARE(lines.size(), size_t{23});
+    QCOMPARE(lines[settings::kOpenFolder], folder_->path().string());
+  }
+
+  void PanelsCentreAndDrag() {
+    struct Case {
+      QSize area, panel;
+      int offset;
+      QPoint expected;
+    };
+    const Case cases[] = {
+        {{800, 600}, {345, 233}, 60, {227, 123}},
+        {{801, 601}, {225, 41}, 30, {288, 250}},
+        {{300, 200}, {609, 361}, 60, {-154, -140}},  // wider than the window: negative
+    };
+    for (const Case& c : cases) {
+      QCOMPARE(ui::FloatingPanel::CentredPosition(c.area, c.panel, c.offset), c.expected);
+    }
+    auto* panel = window_->findChild<ui::FloatingPanel*>(QStringLiteral("Panel13"));
+    panel->show();
+    const QPoint start = panel->pos();
+    QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(10, 10));
+    QMouseEvent move(QEvent::MouseMove, QPointF(30, 15), panel->mapToGlobal(QPointF(30, 15)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(panel, &move);
+    QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(30, 15));
+    QCOMPARE(panel->pos(), start + QPoint(20, 5));
+  }
+
+  void ColumnWidthsFollowTheWindowWidth() {
+    struct Case {
+      int window_width;
+      int text, style, margin_left, margin_vertical;
+    };
+    const Case cases[] = {
+        {1030, 450, 80, 40, 40},  // grid 1000 wide
+        {800, 450, 45, 1, 1},     // grid 770 wide
+        {600, 295, 1, 1, 1},      // grid 570 wide: text = 570 - 275
+    };
+    for (const Case& c : cases) {
+      window_->resize(c.window_width, 700);
+      window_->LayOut();
+      QCOMPARE(Grid()->width(), c.window_width - 30);
+      QCOMPARE(Grid()->columnWidth(document::kText), c.text);
+      QCOMPARE(Grid()->columnWidth(document::kStyle), c.style);
+      QCOMPARE(Grid()->columnWidth(document::kMarginL), c.margin_left);
+      QCOMPARE(Grid()->columnWidth(document::kMarginV), c.margin_vertical);
+      QCOMPARE(Grid()->columnWidth(document::kPicture), 1);
+      QCOMPARE(window_->findChild<QTableView*>("StringGrid7")->width(), 1);
+    }
+  }
+
+  void CommandsNotBuiltYetSaySo() {
+    Action("CutBmpMenu")->setEnabled(true);
+    Action("CutBmpMenu")->trigger();
+    QCOMPARE(messages_.informed.size(), size_t{1});
+    QVERIFY(!messages_.informed[0].text.empty());
+  }
+
+ private:
+  std::filesystem::path OpenFile(const char* name, const char* content) {
+    const auto path = folder_->Write(name, content);
+    dialogs_.open_paths.push_back(path);
+    Action("OpenSrtMenu")->trigger();
+    return path;
+  }
+  QAction* Action(const char* name) {
+    auto* action = window_->findChild<QAction*>(QString::fromLatin1(name));
+    Q_ASSERT(action != nullptr);
+    return action;
+  }
+  QMenu* Menu(const char* name) {
+    return window_->findChild<QMenu*>(QString::fromLatin1(name));
+  }
+  QTableView* Grid() {
+    return window_->findChild<QTableView*>(QStringLiteral("StringGrid1"));
+  }
+
+  std::unique_ptr<testing_support::TempDir> folder_;
+  testing_support::FakeMessages messages_;
+  testing_support::FakeFileDialogs dialogs_;
+  std::vector<QUrl> opened_urls_;
+  std::unique_ptr<ui::MainWindow> window_;
+};
+
+}  // namespace
+
+QObject* ui_tests::NewMainWindowTest() {
+  return new MainWindowTest;
+}
+
+#include "main_window_test.moc"

@@ -1,0 +1,71 @@
+// GBK conversion at the window's edge, the Qt filter string and the save dialog's name proposal.
+#include "ui/qt_convert.h"
+
+#include <QTest>
+
+#include "support/temp_dir.h"
+#include "ui/qt_ports.h"
+#include "ui_tests.h"
+
+namespace {
+
+class QtConvertTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void ChineseTextCrossesBothWays() {
+    const std::string gbk = "\xD7\xD6\xC4\xBB a\\Nb";  // 字幕 a\Nb
+    const QString shown = ui::ToQString(gbk);
+    QCOMPARE(shown, QString::fromUtf8("\xE5\xAD\x97\xE5\xB9\x95 a\\Nb"));
+    const auto back = ui::ToGbk(shown);
+    QVERIFY(back.ok());
+    QCOMPARE(back.value(), gbk);
+  }
+
+  void CharacterOutsideGbkIsRefusedByName() {
+    const auto refused = ui::ToGbk(QString::fromUtf8("ok \xF0\x9F\x98\x80 no"));  // U+1F600
+    QVERIFY(!refused.ok());
+    QCOMPARE(refused.error().code, std::string("gbk"));
+    QVERIFY(refused.error().message.find("U+1F600") != std::string::npos);
+  }
+
+  void MalformedGbkShowsReplacementCharacter() {
+    QVERIFY(ui::ToQString(std::string("a\x81")).contains(QChar(0xFFFD)));
+  }
+
+  void FilterBecomesQtForm() {
+    app::FileFilter filter;
+    filter.entries = {{"srt", "*.srt"}, {"both", "*.srt;*.ssa"}};
+    QCOMPARE(ui::ToQtFilter(filter), QStringLiteral("srt (*.srt);;both (*.srt *.ssa)"));
+  }
+
+  void SaveFolderProposesNameFromVideo() {
+    struct Case {
+      std::vector<const char*> files;
+      std::string expected;
+    };
+    const Case cases[] = {
+        {{"movie.avi"}, "movie.chinese"},
+        {{}, ".chinese"},
+        {{"notes.txt", "clip.mkv"}, ".chinese"},
+        {{"a.Avi", "b.AVI"}, "b.chinese"},  // exact "avi"/"AVI" wins over mixed case
+        {{"x.aVi", "y.Avi"}, "y.chinese"},  // none exact: the last match
+        {{"b.avi", "a.avi"}, "a.chinese"},  // the first in name order
+    };
+    for (const Case& c : cases) {
+      testing_support::TempDir folder;
+      for (const char* name : c.files) {
+        folder.Write(name, "x");
+      }
+      QCOMPARE(ui::ProposedSubtitleName(folder.path()), c.expected);
+    }
+  }
+};
+
+}  // namespace
+
+QObject* ui_tests::NewQtConvertTest() {
+  return new QtConvertTest;
+}
+
+#include "qt_convert_test.moc"

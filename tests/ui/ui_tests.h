@@ -1,0 +1,17 @@
+// The window test classes, collected by ui_tests_main.cpp.
+#pragma once
+
+#include <QObject>
+#include <vector>
+
+namespace ui_tests {
+
+QObject* NewQtConvertTest();
+QObject* NewSubtitleTableModelTest();
+QObject* NewMainWindowTest();
+
+inline std::vector<QObject*> AllTests() {
+  return {NewQtConvertTest(), NewSubtitleTableModelTest(), NewMainWindowTest()};
+}
+
+}  // namespace ui_tests
