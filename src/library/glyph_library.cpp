@@ -19,7 +19,7 @@ const std::vector<std::string>& OwnFileNames() {
 
 // How often a loop over `total` units reports: a few hundred times per run at most.
 int ProgressStep(int total) {
-  return std::max(1, total / 256);
+  return std::max(1, (total + 255) / 256);
 }
 
 }  // namespace

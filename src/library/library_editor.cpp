@@ -257,11 +257,14 @@ text::Result<SaveOutcome> LibraryEditor::Save(app::EventPump& pump) {
   if (any_deleted) {
     size_t kept = 0;
     for (int position = 0; position < original_count; ++position) {
-      if (!deleted[position]) {
+      if (deleted[position]) {
+        continue;
+      }
+      if (kept != static_cast<size_t>(position)) {
         contents.texts[kept] = std::move(contents.texts[position]);
         contents.features[kept] = std::move(contents.features[position]);
-        ++kept;
       }
+      ++kept;
     }
     contents.texts.resize(kept);
     contents.features.resize(kept);

@@ -51,7 +51,7 @@ text::Result<ExportResult> ExportRecords(const GlyphLibrary& library, const std:
   const int total = std::max(0, last - first + 1);
   texts.reserve(total);
   features.reserve(total);
-  const int step = std::max(1, total / 256);
+  const int step = std::max(1, (total + 255) / 256);
   for (int n = first; n <= last; ++n) {
     const int done = n - first;
     if (done % step == 0) {

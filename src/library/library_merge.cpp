@@ -66,7 +66,7 @@ text::Result<MergeResult> RunMerge(GlyphLibrary& library, MergeSource& source, a
   // Damaged other records are kept for the other files so that nothing is lost there.
   std::vector<std::string> kept_texts;
   std::vector<std::string> kept_features;
-  const int step = std::max(1, result.total / 256);
+  const int step = std::max(1, (result.total + 255) / 256);
   int next = 0;
   for (; next < result.total; ++next) {
     if (next % step == 0) {
