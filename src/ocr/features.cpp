@@ -1,0 +1,106 @@
+// FeatureLine computation. The arithmetic follows the library format exactly: libraries are
+// shared between users, so every machine must produce the same digits.
+#include "ocr/features.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace ocr {
+namespace {
+
+// Cells (row, column) with row + column even, row by row.
+constexpr int kCells[kDensityCount][2] = {{0, 0}, {0, 2}, {0, 4}, {1, 1}, {1, 3}, {2, 0}, {2, 2},
+                                          {2, 4}, {3, 1}, {3, 3}, {4, 0}, {4, 2}, {4, 4}};
+
+void AppendNumber(std::string& line, int value) {
+  char digits[16];
+  const auto result = std::to_chars(digits, digits + sizeof digits, value);
+  line.append(digits, result.ptr);
+}
+
+}  // namespace
+
+int RoundOneDigit(int v) {
+  int q = v / 10;
+  const int d = v % 10;
+  if (d > 5 || (d == 5 && q % 2 == 1)) {
+    ++q;
+  }
+  return q;
+}
+
+int ComputeFeatures(const PixelGrid& grid, const GlyphBox& box, bool ignore_size,
+                    std::string& line) {
+  line.clear();
+  const float grid_size = 5.0F;
+  // The quotient is taken wide and then kept in single precision, as the format requires.
+  float cell_width = static_cast<float>(box.width * 1.0 / static_cast<double>(grid_size));
+  float cell_height = static_cast<float>(box.height * 1.0 / static_cast<double>(grid_size));
+  int column_limit = 5;
+  int row_limit = 5;
+  if (cell_width < 1.0F) {
+    cell_width = static_cast<float>(box.width);
+    column_limit = 1;
+  }
+  if (cell_height < 1.0F) {
+    cell_height = static_cast<float>(box.height);
+    row_limit = 1;
+  }
+  const double cw = cell_width;
+  const double ch = cell_height;
+  int key = 0;
+  for (int cell = 0; cell < kDensityCount; ++cell) {
+    const int r = kCells[cell][0];
+    const int c = kCells[cell][1];
+    int density = 0;
+    if (c < column_limit && r < row_limit) {
+      // A cell's columns run from trunc(c × cw + L) while x < (c + 1) × cw + L; with a
+      // fractional cw the last cell can reach one column past the box.
+      const double x_end = (c + 1) * cw + box.left;
+      const double y_end = (r + 1) * ch + box.top;
+      const int x_first = static_cast<int>(std::trunc(c * cw + box.left));
+      const int y_first = static_cast<int>(std::trunc(r * ch + box.top));
+      int ink = 0;
+      int columns = 0;
+      int rows = 0;
+      for (int y = y_first; y < y_end; ++y) {
+        ++rows;
+      }
+      for (int x = x_first; x < x_end; ++x) {
+        ++columns;
+        for (int y = y_first; y < y_end; ++y) {
+          ink += grid.Ink(x, y) ? 1 : 0;
+        }
+      }
+      const int pixels = columns * rows;
+      if (pixels > 0) {
+        const int v = static_cast<int>(std::trunc(ink * 100000.0 / pixels));
+        density = RoundOneDigit(RoundOneDigit(v));
+      }
+    }
+    key += density;
+    if (cell > 0) {
+      line.push_back(',');
+    }
+    AppendNumber(line, density);
+  }
+  if (!ignore_size) {
+    line.push_back(',');
+    AppendNumber(line, box.width);
+    line.push_back(',');
+    AppendNumber(line, box.height);
+  }
+  return key;
+}
+
+std::string_view DensityPart(std::string_view feature_line) {
+  int commas = 0;
+  for (std::size_t i = 0; i < feature_line.size(); ++i) {
+    if (feature_line[i] == ',' && ++commas == kDensityCount) {
+      return feature_line.substr(0, i);
+    }
+  }
+  return feature_line;
+}
+
+}  // namespace ocr

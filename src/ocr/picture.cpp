@@ -1,0 +1,60 @@
+// The default row read and the in-memory picture.
+#include "ocr/picture.h"
+
+#include <algorithm>
+
+namespace ocr {
+
+void Picture::ReadRow(int y, Colour* out) const {
+  const int width = Width();
+  for (int x = 0; x < width; ++x) {
+    out[x] = Pixel(x, y);
+  }
+}
+
+MemoryPicture::MemoryPicture(int width, int height, Colour fill)
+    : width_(std::max(width, 0)),
+      height_(std::max(height, 0)),
+      pixels_(static_cast<std::size_t>(width_) * height_, fill) {}
+
+Colour MemoryPicture::Pixel(int x, int y) const {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) {
+    return kOutsideColour;
+  }
+  return pixels_[static_cast<std::size_t>(y) * width_ + x];
+}
+
+void MemoryPicture::SetPixel(int x, int y, Colour colour) {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) {
+    return;
+  }
+  pixels_[static_cast<std::size_t>(y) * width_ + x] = colour;
+}
+
+void MemoryPicture::ReadRow(int y, Colour* out) const {
+  if (y < 0 || y >= height_) {
+    std::fill(out, out + width_, kOutsideColour);
+    return;
+  }
+  const auto first = pixels_.begin() + static_cast<std::ptrdiff_t>(y) * width_;
+  std::copy(first, first + width_, out);
+}
+
+void MemoryPicture::Resize(int width, int height) {
+  width = std::max(width, 0);
+  height = std::max(height, 0);
+  std::vector<Colour> resized(static_cast<std::size_t>(width) * height, kWhite);
+  const int keep_width = std::min(width, width_);
+  const int keep_height = std::min(height, height_);
+  for (int y = 0; y < keep_height; ++y) {
+    for (int x = 0; x < keep_width; ++x) {
+      resized[static_cast<std::size_t>(y) * width + x] =
+          pixels_[static_cast<std::size_t>(y) * width_ + x];
+    }
+  }
+  width_ = width;
+  height_ = height;
+  pixels_ = std::move(resized);
+}
+
+}  // namespace ocr

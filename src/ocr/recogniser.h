@@ -1,0 +1,190 @@
+// Recogniser: the engine's state for one prepared picture (grid, text lines, segments, glyph
+// box) and the walk that turns it into text, asking a Teacher about unknown glyphs.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/ports.h"
+#include "library/glyph_library.h"
+#include "ocr/features.h"
+#include "ocr/picture.h"
+#include "ocr/pixel_grid.h"
+#include "ocr/segmentation.h"
+#include "text/result.h"
+
+namespace ocr {
+
+class Teacher;
+class TeachingSession;
+
+// One recognised glyph as row analysis lists it: its text and its 1-based library number
+// (0 for a skipped glyph).
+struct GlyphDetail {
+  std::string text;
+  int number = 0;
+};
+
+// What the walk over pictures has done since the counters were last reset.
+struct GlyphCounts {
+  int matched = 0;  // glyphs found in the library, by the walk or after a box change
+  int taught = 0;   // glyphs saved through the teaching session
+  int skipped = 0;  // glyphs skipped in the teaching session
+};
+
+// The text that separates the lines of one subtitle inside a cell.
+inline constexpr char kLineBreak[] = "\\N";
+
+class Recogniser {
+ public:
+  // `library` and `pictures` must outlive the recogniser; teaching adds records to the library
+  // and writes glyph pictures through `pictures`.
+  Recogniser(library::GlyphLibrary& library, PictureIo& pictures);
+  ~Recogniser();
+  Recogniser(const Recogniser&) = delete;
+  Recogniser& operator=(const Recogniser&) = delete;
+
+  EngineOptions& Options() {
+    return options_;
+  }
+  const EngineOptions& Options() const {
+    return options_;
+  }
+  library::GlyphLibrary& Library() {
+    return library_;
+  }
+  PictureIo& Pictures() {
+    return pictures_;
+  }
+
+  // Trims `picture` into the grid and finds its text lines. Error "size" as PixelGrid::Prepare
+  // (the previous picture then stays prepared). Resets the picture text.
+  text::Status Prepare(const Picture& picture);
+  const PixelGrid& Grid() const {
+    return grid_;
+  }
+  const std::vector<TextLine>& Lines() const {
+    return lines_;
+  }
+
+  // Recognises every text line of the prepared picture into PictureText(), joining lines that
+  // gave text with "\N". Lets events run before each line and each glyph; a stop requested
+  // through `pump` ends the walk after the glyph in hand. Unknown glyphs go to `teacher`.
+  // Returns false when stopped or aborted (the picture's text is then incomplete).
+  bool RecognisePicture(Teacher& teacher, app::EventPump& pump);
+  const std::string& PictureText() const {
+    return picture_text_;
+  }
+
+  // Looks the current glyph box up: true when found (GlyphText(), MatchedNumber() set, dash
+  // rule applied); otherwise UnknownFeatures() and UnknownKey() describe the box. A box
+  // without ink is never found. Expects FitBox() to have run on the current box.
+  bool MatchGlyph();
+  // Shrinks the current box to its inked rows (FitBoxHeight) and remembers whether it has ink.
+  void FitBox();
+  GlyphBox& Box() {
+    return box_;
+  }
+  const GlyphBox& Box() const {
+    return box_;
+  }
+  const std::string& GlyphText() const {
+    return glyph_text_;
+  }
+  int MatchedNumber() const {
+    return matched_number_;
+  }
+  const std::string& UnknownFeatures() const {
+    return unknown_features_;
+  }
+  int UnknownKey() const {
+    return unknown_key_;
+  }
+
+  // The segments of the current line and the index of the segment being matched.
+  const std::vector<Segment>& Segments() const {
+    return segments_;
+  }
+  int CurrentSegment() const {
+    return cur_;
+  }
+
+  // The main-grid row being recognised (taught glyphs are listed with it).
+  void SetCurrentRow(int row) {
+    current_row_ = row;
+  }
+  // Rows (main-grid numbers) of the glyphs taught since ClearTaughtRows, in teaching order.
+  const std::vector<int>& TaughtRows() const {
+    return taught_rows_;
+  }
+  // Empties the taught-row list, as opening a picture subtitle does.
+  void ClearTaughtRows() {
+    taught_rows_.clear();
+  }
+  // Set when a correction of an earlier taught glyph asks the run to go back to RestartRow().
+  bool RestartRequested() const {
+    return restart_from_taught_row_;
+  }
+  int RestartRow() const {
+    return restart_row_;
+  }
+  void ClearRestart() {
+    restart_from_taught_row_ = false;
+  }
+
+  // While on, every glyph of the walk is listed in Details() (row analysis).
+  void SetDetailMode(bool on) {
+    detail_mode_ = on;
+  }
+  std::vector<GlyphDetail>& Details() {
+    return details_;
+  }
+
+  GlyphCounts& Counts() {
+    return counts_;
+  }
+  // Errors that did not stop the walk (a glyph picture that could not be written), in order.
+  std::vector<text::Error>& Warnings() {
+    return warnings_;
+  }
+
+ private:
+  friend class TeachingSession;
+
+  bool RecogniseLine(Teacher& teacher, app::EventPump& pump);
+  bool RecogniseSpan();
+  void AppendSpaces();
+  bool CheckStop(app::EventPump& pump);
+  void ResetBoxRows();
+
+  library::GlyphLibrary& library_;
+  PictureIo& pictures_;
+  EngineOptions options_;
+  PixelGrid grid_;
+  std::vector<TextLine> lines_;
+  std::vector<Segment> segments_;
+  GlyphBox box_;
+  bool box_has_ink_ = false;
+  int line_top_ = 0;
+  int line_height_ = 0;
+  int cur_ = 0;
+  int next_left_ = 0;  // left column of the segment after cur, taken before each span search
+  std::string picture_text_;
+  std::string glyph_text_;
+  int matched_number_ = 0;
+  std::string features_;  // the last computed FeatureLine (reused buffer)
+  std::string unknown_features_;
+  int unknown_key_ = 0;
+  bool stopped_ = false;
+  bool continue_run_ = true;
+  bool restart_from_taught_row_ = false;
+  int restart_row_ = 0;
+  int current_row_ = 0;
+  std::vector<int> taught_rows_;
+  bool detail_mode_ = false;
+  std::vector<GlyphDetail> details_;
+  GlyphCounts counts_;
+  std::vector<text::Error> warnings_;
+};
+
+}  // namespace ocr

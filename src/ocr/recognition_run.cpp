@@ -1,0 +1,108 @@
+// The recognition run: one picture per row, questions about missing pictures, stop and restart.
+#include "ocr/recognition_run.h"
+
+#include <system_error>
+
+#include "document/row_table.h"
+#include "text/line_file.h"
+
+namespace ocr {
+
+text::Result<bool> LoadSubtitlePicture(Recogniser& recogniser, const std::filesystem::path& folder,
+                                       const std::string& name) {
+  const auto path = folder / name;
+  std::error_code error;
+  if (name.empty() || !std::filesystem::is_regular_file(path, error)) {
+    return false;
+  }
+  auto picture = recogniser.Pictures().Load(path);
+  if (!picture.ok()) {
+    return picture.error();
+  }
+  auto prepared = recogniser.Prepare(*picture.value());
+  if (!prepared.ok()) {
+    text::Error refused = prepared.error();
+    refused.message = text::PathForMessage(path) + ": " + refused.message;
+    return refused;
+  }
+  return true;
+}
+
+RunOutcome RunRecognition(Recogniser& recogniser, document::SubtitleDocument& document,
+                          int start_row, const RunPorts& ports) {
+  RunOutcome outcome;
+  auto& table = document.main;
+  document.proofread_done = false;
+  const GlyphCounts counts_before = recogniser.Counts();
+  int next_start = start_row;
+  int r = start_row < 1 ? 1 : start_row;
+  next_start = r;
+  bool ended_early = false;
+  while (r < table.RowCount()) {
+    document.current_row = r;
+    next_start = r;
+    recogniser.SetCurrentRow(r);
+    ports.pump.LetPendingEventsRun();
+    if (ports.pump.StopRequested()) {
+      outcome.end = RunEnd::kStopped;
+      ended_early = true;
+      break;
+    }
+    ports.pump.ReportProgress(r, table.RowCount());
+    // Copied: the table may not be held by reference across the walk's event pumping.
+    const std::string name = table.Cell(document::kPicture, r);
+    auto loaded = LoadSubtitlePicture(recogniser, document.picture_folder, name);
+    if (!loaded.ok() && loaded.error().code != "size") {
+      outcome.end = RunEnd::kFailed;
+      outcome.error = loaded.error();
+      ended_early = true;
+      break;
+    }
+    if (loaded.ok() && loaded.value()) {
+      if (!recogniser.RecognisePicture(ports.teacher, ports.pump)) {
+        outcome.end = ports.pump.StopRequested() ? RunEnd::kStopped : RunEnd::kAborted;
+        ended_early = true;
+        break;
+      }
+      table.SetCell(document::kText, r, recogniser.PictureText());
+      table.SetCell(document::kBaseText, r, recogniser.PictureText());
+      ++outcome.rows_recognised;
+      if (recogniser.RestartRequested()) {
+        document.current_row = recogniser.RestartRow();
+        r = recogniser.RestartRow() - 1;
+        recogniser.ClearRestart();
+      }
+    } else {
+      // A missing picture, or one too large for the grid: the user may skip the row.
+      ++outcome.pictures_missing;
+      std::string question;
+      if (loaded.ok()) {
+        question = ports.texts.Message(kMessageMissingPicture) + name +
+                   ports.texts.Message(kMessageMissingPictureQuestion);
+      } else {
+        question = loaded.error().message + ports.texts.Message(kMessageMissingPictureQuestion);
+      }
+      const app::Answer answer = ports.messages.Ask(
+          {question, ports.texts.Message(kMessageQuestionCaption), app::Buttons::kYesNo});
+      if (answer != app::Answer::kYes) {
+        outcome.end = RunEnd::kDeclined;
+        ended_early = true;
+        break;
+      }
+    }
+    ++r;
+    next_start = r;
+  }
+  if (!ended_early) {
+    outcome.end = RunEnd::kCompleted;
+    outcome.post_run_due = true;
+  }
+  outcome.next_start_row = next_start;
+  const GlyphCounts& counts = recogniser.Counts();
+  outcome.glyphs = {counts.matched - counts_before.matched, counts.taught - counts_before.taught,
+                    counts.skipped - counts_before.skipped};
+  document.document_saved = false;
+  return outcome;
+}
+
+}  // namespace ocr

@@ -1,0 +1,69 @@
+// The recognition run over the rows of a picture subtitle, and loading one row's picture.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "app/ports.h"
+#include "document/subtitle_document.h"
+#include "ocr/recogniser.h"
+#include "ocr/teaching.h"
+#include "text/result.h"
+
+namespace ocr {
+
+// Message numbers of the run's texts.
+inline constexpr int kMessageMissingPicture = 443;          // followed by the picture name
+inline constexpr int kMessageMissingPictureQuestion = 446;  // "... go on?"
+inline constexpr int kMessageQuestionCaption = 413;
+inline constexpr int kMessagePictureNotFound = 485;  // shown on selecting a row, + name
+inline constexpr int kMessageRunStopped = 566;       // shown by the host's Stop command
+
+// Loads the picture `name` of `folder` and prepares it. Returns false, with nothing changed,
+// when no such file exists. Errors: "io"/"format" from the picture layer (not a readable
+// bitmap; the message names the file) and "size" for a picture too large for the grid (the
+// message names the file too); the previously prepared picture then stays.
+text::Result<bool> LoadSubtitlePicture(Recogniser& recogniser, const std::filesystem::path& folder,
+                                       const std::string& name);
+
+// How a run ended.
+enum class RunEnd {
+  kCompleted,  // every row from the start row to the last was handled
+  kStopped,    // the host asked to stop; the unfinished row kept its old text
+  kAborted,    // Abort in the teaching session; the current row kept its old text
+  kDeclined,   // the user chose not to go on after a missing or unusable picture
+  kFailed,     // a picture could not be read; `error` says which
+};
+
+struct RunOutcome {
+  RunEnd end = RunEnd::kCompleted;
+  // The row where the next run starts unless the user selects another: the unfinished row
+  // after a stop, the row count after a complete run.
+  int next_start_row = 1;
+  int rows_recognised = 0;   // rows whose text was written
+  int pictures_missing = 0;  // rows skipped because their picture was missing or unusable
+  GlyphCounts glyphs;        // of this run
+  std::optional<text::Error> error;
+  // True when the post-run options (time-overlap correction, then check and proofread) are due:
+  // only after a complete run. The host runs them.
+  bool post_run_due = false;
+};
+
+// The host's side of a run.
+struct RunPorts {
+  Teacher& teacher;
+  app::EventPump& pump;        // pumped at each row, line and glyph; stop is tested there
+  app::MessagePort& messages;  // the missing-picture question (Yes goes on, No ends)
+  const app::MessageSource& texts;
+};
+
+// Recognises rows start_row .. last of the main table of `document` (pictures in its picture
+// folder), writing each picture's text into the text and base-text cells. Sets the document's
+// current row to each row it handles, clears proofread_done at the start and document_saved at
+// the end. Reports progress (row, row count) once per row. A correction of an earlier taught
+// glyph sends the run back to that glyph's row.
+RunOutcome RunRecognition(Recogniser& recogniser, document::SubtitleDocument& document,
+                          int start_row, const RunPorts& ports);
+
+}  // namespace ocr

@@ -1,0 +1,141 @@
+// Line finding and glyph cutting over the PixelGrid.
+#include "ocr/segmentation.h"
+
+namespace ocr {
+namespace {
+
+int InkInRow(const PixelGrid& grid, int y) {
+  int count = 0;
+  for (int x = 0; x < grid.Width(); ++x) {
+    count += grid.Ink(x, y) ? 1 : 0;
+  }
+  return count;
+}
+
+bool ColumnHasInk(const PixelGrid& grid, int x, int top, int height) {
+  for (int y = top; y < top + height; ++y) {
+    if (grid.Ink(x, y)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+void FindTextLines(const PixelGrid& grid, const EngineOptions& options,
+                   std::vector<TextLine>& lines) {
+  lines.clear();
+  const int standard = options.line_height;
+  const int rows = grid.Height();
+  bool open = false;  // a line has begun
+  bool quiet = true;  // no ink since the last line was closed
+  int pending = 0;    // height of a short piece waiting to be joined
+  int top = 0;
+  bool last_row_ink = false;
+  int y = 0;
+  while (y < rows && static_cast<int>(lines.size()) < kMaxTextLines) {
+    if (!open) {
+      top = y;
+    }
+    const bool ink = InkInRow(grid, y) > 0;
+    last_row_ink = ink;
+    if (ink) {
+      open = true;
+      quiet = false;
+    }
+    if (ink || quiet) {
+      ++y;
+      continue;
+    }
+    // First empty row after ink.
+    quiet = true;
+    int height = y - top;
+    int next = y + 1;
+    if (standard > 0) {
+      if (height < standard * (10 - options.line_detection) / 10) {
+        pending = height;  // stays open: joined with the ink rows that follow
+        ++y;
+        continue;
+      }
+      if (height > standard * 3 / 2) {
+        // A joined piece grown too tall gets its short height back; a band taller than one
+        // and a half lines is cut at one standard height. The rest is scanned again.
+        if (pending > 0) {
+          height = pending;
+          next = top + pending + 1;
+        } else {
+          height = standard;
+          next = top + standard;
+        }
+      }
+    }
+    lines.push_back({top, height});
+    pending = 0;
+    open = false;
+    y = next;
+  }
+  if (static_cast<int>(lines.size()) >= kMaxTextLines || y < rows) {
+    return;
+  }
+  if (last_row_ink && !quiet) {
+    lines.push_back({top, rows - top});
+  } else if (pending > 0) {
+    lines.push_back({top, pending});
+  }
+}
+
+void CutSegments(const PixelGrid& grid, int top, int height, int glyph_width,
+                 std::vector<Segment>& segments) {
+  segments.clear();
+  const int width = grid.Width();
+  bool inside = false;
+  int left = 0;
+  int x = 0;
+  while (x < width && static_cast<int>(segments.size()) < kMaxSegments) {
+    const bool ink = ColumnHasInk(grid, x, top, height);
+    if (ink && !inside) {
+      left = x;
+      inside = true;
+    }
+    if (!ink && inside) {
+      inside = false;
+      if (glyph_width > 0 && x - left > glyph_width * 3 / 2) {
+        // Too wide for one glyph: cut at one standard width; the cut column holds ink, so the
+        // remainder opens the next segment when it is examined again.
+        segments.push_back({left, left + glyph_width});
+        x = left + glyph_width;
+        continue;
+      }
+      segments.push_back({left, x});
+    }
+    ++x;
+  }
+  if (inside && static_cast<int>(segments.size()) < kMaxSegments) {
+    segments.push_back({left, width});
+  }
+}
+
+bool FitBoxHeight(const PixelGrid& grid, GlyphBox& box) {
+  int first = -1;
+  int last = -1;
+  for (int y = box.top; y < box.top + box.height; ++y) {
+    for (int x = box.left; x < box.left + box.width; ++x) {
+      if (grid.Ink(x, y)) {
+        if (first < 0) {
+          first = y;
+        }
+        last = y;
+        break;
+      }
+    }
+  }
+  if (first < 0) {
+    return false;
+  }
+  box.top = first;
+  box.height = last - first + 1;
+  return true;
+}
+
+}  // namespace ocr

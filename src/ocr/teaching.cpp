@@ -1,0 +1,266 @@
+// The teaching session's actions over the recogniser's segment walk.
+#include "ocr/teaching.h"
+
+#include <system_error>
+
+#include "ocr/recogniser.h"
+
+namespace ocr {
+
+TeachingPanelSizes TeachingPanelSizesFor(int box_width) {
+  if (box_width < 128) {
+    return {345, 329, 136};
+  }
+  return {box_width + 218, box_width + 202, box_width + 9};
+}
+
+TeachingSession::TeachingSession(Recogniser& recogniser)
+    : recogniser_(recogniser), start_(recogniser.cur_) {
+  const int records = recogniser_.library_.RecordCount();
+  if (records > 0) {
+    shown_number_ = records;
+    shown_position_ = static_cast<int>(recogniser_.taught_rows_.size());
+    previous_enabled_ = records > 1;
+    LoadShownRecord();
+  }
+}
+
+const GlyphBox& TeachingSession::Box() const {
+  return recogniser_.box_;
+}
+
+const std::string& TeachingSession::PictureTextSoFar() const {
+  return recogniser_.picture_text_;
+}
+
+bool TeachingSession::EndsAtForcedCut() const {
+  const auto& segments = recogniser_.segments_;
+  const int cur = recogniser_.cur_;
+  return cur + 1 < static_cast<int>(segments.size()) &&
+         segments[cur].right == segments[cur + 1].left;
+}
+
+std::unique_ptr<Picture> TeachingSession::GlyphPicture() const {
+  const GlyphBox& box = recogniser_.box_;
+  auto picture = recogniser_.pictures_.Create(box.width, box.height);
+  for (int j = 0; j < box.height; ++j) {
+    for (int i = 0; i < box.width; ++i) {
+      picture->SetPixel(i, j, recogniser_.grid_.At(box.left + i, box.top + j));
+    }
+  }
+  return picture;
+}
+
+void TeachingSession::Close() {
+  open_ = false;
+}
+
+void TeachingSession::ResetBoxRows() {
+  recogniser_.ResetBoxRows();
+}
+
+// After a box change: a box the library knows answers the question.
+void TeachingSession::CloseIfMatched() {
+  recogniser_.FitBox();
+  if (recogniser_.MatchGlyph()) {
+    ++recogniser_.cur_;
+    ++recogniser_.counts_.matched;
+    ResetBoxRows();
+    Close();
+  }
+}
+
+text::Status TeachingSession::Save(const std::string& text) {
+  if (!open_ || text.empty()) {
+    return text::Success();
+  }
+  // Typing the text re-matches the box on screen, so the features saved are the box's own.
+  KeyTyped();
+  if (!open_ || !recogniser_.box_has_ink_) {
+    return text::Success();
+  }
+  auto& library = recogniser_.library_;
+  bool restart = false;
+  if (shown_number_ > 0 && !shown_text_.empty() && shown_text_ != library.Text(shown_number_ - 1)) {
+    restart = shown_position_ - 1 >= 0 &&
+              shown_position_ - 1 < static_cast<int>(recogniser_.taught_rows_.size());
+    library.SetText(shown_number_ - 1, shown_text_);
+  }
+  auto added = library.AddGlyph(text, recogniser_.unknown_features_, recogniser_.unknown_key_);
+  if (!added.ok()) {
+    return added.error();
+  }
+  const int number = added.value();
+  recogniser_.glyph_text_ = text;
+  recogniser_.matched_number_ = number;
+  recogniser_.taught_rows_.push_back(recogniser_.current_row_);
+  ++recogniser_.counts_.taught;
+  text::Status written = text::Success();
+  const auto path = library.PicturePath(number);
+  std::error_code ignored;
+  std::filesystem::create_directories(path.parent_path(), ignored);
+  written = recogniser_.pictures_.Save(*GlyphPicture(), path);
+  if (restart) {
+    recogniser_.restart_from_taught_row_ = true;
+    recogniser_.restart_row_ = recogniser_.taught_rows_[shown_position_ - 1];
+  }
+  ++recogniser_.cur_;
+  Close();
+  return written;
+}
+
+void TeachingSession::Expand() {
+  if (!open_) {
+    return;
+  }
+  auto& r = recogniser_;
+  ResetBoxRows();
+  if (r.cur_ < static_cast<int>(r.segments_.size()) - 1) {
+    ++r.cur_;
+  }
+  r.box_.width = r.segments_[r.cur_].right - r.box_.left;
+  CloseIfMatched();
+}
+
+void TeachingSession::Undo() {
+  if (!open_) {
+    return;
+  }
+  auto& r = recogniser_;
+  ResetBoxRows();
+  if (r.cur_ > start_) {
+    --r.cur_;
+  }
+  r.box_.width = r.segments_[r.cur_].right - r.box_.left;
+  CloseIfMatched();
+}
+
+void TeachingSession::Skip() {
+  if (!open_) {
+    return;
+  }
+  ++recogniser_.cur_;
+  ResetBoxRows();
+  recogniser_.glyph_text_.clear();
+  recogniser_.matched_number_ = 0;
+  ++recogniser_.counts_.skipped;
+  Close();
+}
+
+void TeachingSession::Abort() {
+  if (!open_) {
+    return;
+  }
+  recogniser_.box_.top = 0;
+  recogniser_.box_.height = 0;
+  recogniser_.picture_text_.clear();
+  recogniser_.stopped_ = true;
+  recogniser_.continue_run_ = false;
+  aborted_ = true;
+  Close();
+}
+
+void TeachingSession::KeyTyped() {
+  if (!open_) {
+    return;
+  }
+  ResetBoxRows();
+  CloseIfMatched();
+}
+
+void TeachingSession::MoveBoxLeft() {
+  if (!open_) {
+    return;
+  }
+  auto& r = recogniser_;
+  ResetBoxRows();
+  if (r.box_.left == r.segments_[r.cur_].left) {
+    return;
+  }
+  --r.box_.left;
+  CloseIfMatched();
+}
+
+void TeachingSession::MoveBoxRight() {
+  if (!open_) {
+    return;
+  }
+  auto& r = recogniser_;
+  ResetBoxRows();
+  if (r.box_.left == r.segments_[r.cur_].right - 2) {
+    return;
+  }
+  ++r.box_.left;
+  CloseIfMatched();
+}
+
+void TeachingSession::NarrowBox() {
+  if (!open_) {
+    return;
+  }
+  auto& r = recogniser_;
+  const int count = static_cast<int>(r.segments_.size());
+  ResetBoxRows();
+  if (r.box_.width == 2) {
+    return;
+  }
+  --r.box_.width;
+  // The freed column goes to the next glyph.
+  if (r.segments_[r.cur_].right >= r.next_left_ - 1 && r.cur_ + 1 < count - 1) {
+    --r.segments_[r.cur_ + 1].left;
+  }
+  CloseIfMatched();
+}
+
+void TeachingSession::WidenBox() {
+  if (!open_) {
+    return;
+  }
+  auto& r = recogniser_;
+  const int count = static_cast<int>(r.segments_.size());
+  ResetBoxRows();
+  if (r.cur_ >= count - 1 || r.box_.left + r.box_.width == r.segments_[r.cur_ + 1].right) {
+    return;
+  }
+  ++r.box_.width;
+  if (r.segments_[r.cur_].right >= r.next_left_ && r.cur_ + 1 < count - 1) {
+    ++r.segments_[r.cur_ + 1].left;
+  }
+  CloseIfMatched();
+}
+
+void TeachingSession::LoadShownRecord() {
+  shown_text_ = recogniser_.library_.Text(shown_number_ - 1);
+}
+
+std::filesystem::path TeachingSession::ShownPicturePath() const {
+  if (shown_number_ <= 0) {
+    return {};
+  }
+  return recogniser_.library_.PicturePath(shown_number_);
+}
+
+void TeachingSession::ShowPreviousRecord() {
+  if (shown_number_ <= 1) {
+    return;
+  }
+  --shown_number_;
+  --shown_position_;
+  previous_enabled_ = shown_number_ > 1;
+  next_enabled_ = recogniser_.library_.RecordCount() > 1;
+  LoadShownRecord();
+}
+
+void TeachingSession::ShowNextRecord() {
+  const int records = recogniser_.library_.RecordCount();
+  if (shown_number_ <= 0 || shown_number_ >= records) {
+    return;
+  }
+  ++shown_number_;
+  ++shown_position_;
+  next_enabled_ = shown_number_ < records;
+  previous_enabled_ = records > 1;
+  LoadShownRecord();
+}
+
+}  // namespace ocr

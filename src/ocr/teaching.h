@@ -1,0 +1,119 @@
+// Teaching unknown glyphs: the session a Teacher (the window's panel, a script) answers through.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "ocr/picture.h"
+#include "ocr/segmentation.h"
+#include "text/result.h"
+
+namespace ocr {
+
+class Recogniser;
+
+// Widths of the teaching panel, its inner panel and the glyph frame for a box width.
+struct TeachingPanelSizes {
+  int panel = 0;
+  int inner = 0;
+  int frame = 0;
+};
+TeachingPanelSizes TeachingPanelSizesFor(int box_width);
+
+// The state of one unknown glyph while its question is open. Created by the recogniser when no
+// span starting at the current segment is known; every action but the paging ones and Save's
+// refusals may close it. After it closes the walk goes on (or ends, after Abort).
+class TeachingSession {
+ public:
+  explicit TeachingSession(Recogniser& recogniser);
+
+  bool IsOpen() const {
+    return open_;
+  }
+  // True once Abort was chosen.
+  bool Aborted() const {
+    return aborted_;
+  }
+
+  // The box shown, in grid coordinates, and its picture (the grid's own colours).
+  const GlyphBox& Box() const;
+  std::unique_ptr<Picture> GlyphPicture() const;
+  // True when the box ends at a forced cut of a wide run (the frame is drawn darker).
+  bool EndsAtForcedCut() const;
+  // The text recognised so far in the current picture.
+  const std::string& PictureTextSoFar() const;
+
+  // Saves the glyph as `text` (GBK). The box is re-matched first, as every key typed into the
+  // entry box does, so the stored features describe the box shown; if the library already knows
+  // it, the session closes with that glyph and nothing is added. An empty text, or a box
+  // without ink, does nothing (the session stays open). When the shown record's text was edited
+  // (SetShownText) it is corrected first; if that record was taught since the taught-row list
+  // was last emptied, the run is sent back to its row. The picture is written to the library's
+  // picture folder. Errors: the library's "io" when the glyph could not be added (the session
+  // stays open), or the picture's "io" (the glyph is taught and the session closed).
+  text::Status Save(const std::string& text);
+  // Adds the next segment to the box / takes the last added one off again (never below the
+  // segment where the question opened), then re-matches.
+  void Expand();
+  void Undo();
+  // Leaves the glyph out of the text.
+  void Skip();
+  // Ends the run; the current picture's text is dropped.
+  void Abort();
+  // A key typed into the entry box: re-matches the unchanged box.
+  void KeyTyped();
+  // The box keys: move the box one column left or right (width kept), make it one column
+  // narrower or wider. Each re-matches the box unless it could not change.
+  void MoveBoxLeft();
+  void MoveBoxRight();
+  void NarrowBox();
+  void WidenBox();
+
+  // The library record shown beside the question: its 1-based number (0 when the library is
+  // empty), its text as edited, and the path of its picture.
+  int ShownNumber() const {
+    return shown_number_;
+  }
+  const std::string& ShownText() const {
+    return shown_text_;
+  }
+  void SetShownText(std::string text) {
+    shown_text_ = std::move(text);
+  }
+  std::filesystem::path ShownPicturePath() const;
+  bool CanShowPrevious() const {
+    return previous_enabled_;
+  }
+  bool CanShowNext() const {
+    return next_enabled_;
+  }
+  void ShowPreviousRecord();
+  void ShowNextRecord();
+
+ private:
+  void Close();
+  void CloseIfMatched();
+  void ResetBoxRows();
+  void LoadShownRecord();
+
+  Recogniser& recogniser_;
+  bool open_ = true;
+  bool aborted_ = false;
+  int start_ = 0;  // segment at which the question opened
+  int shown_number_ = 0;
+  int shown_position_ = 0;  // 1-based place of the shown record in the taught-row list
+  std::string shown_text_;
+  bool previous_enabled_ = false;
+  bool next_enabled_ = false;
+};
+
+// Answers unknown glyphs. Teach is called with an open session and answers through its actions;
+// returning while the session is still open counts as Abort.
+class Teacher {
+ public:
+  virtual ~Teacher() = default;
+  virtual void Teach(TeachingSession& session) = 0;
+};
+
+}  // namespace ocr
