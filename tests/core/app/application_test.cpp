@@ -498,5 +498,16 @@ TEST_F(ApplicationTest, SettingsPanelSaveWritesBothFiles) {
   EXPECT_EQ(lines.value()[11], "3");
 }
 
+TEST_F(ApplicationTest, ShippedWorkingFolderStarts) {
+  const std::filesystem::path data = std::filesystem::path(ZENTROPE_SOURCE_DIR) / "data";
+  auto created = Application::Create(data, Ports());
+  ASSERT_TRUE(created.ok()) << created.error().message;
+  const Application& app = *created.value();
+  EXPECT_EQ(app.Messages().Language(), 1);
+  EXPECT_FALSE(app.Messages().Message(kMessageUnsavedCaption).empty());
+  EXPECT_GT(app.Messages().Message(kMessageLoadingLibrary).size(), 0u);
+  EXPECT_EQ(app.Settings().SpaceWidth(), 8);
+}
+
 }  // namespace
 }  // namespace app
