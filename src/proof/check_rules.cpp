@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <utility>
 
 #include "proof/char_search.h"
@@ -199,52 +200,97 @@ bool RuleEllipsis(std::string& text, EllipsisForm item, const PunctuationForms& 
   return changed;
 }
 
-// Rule F: the phrase pairs in table order, each occurrence found on character boundaries and
-// searched again from the start after every replacement. A pair with an empty side, equal sides
-// or a replacement containing its search text is skipped.
-bool RulePhrases(std::string& text, const std::vector<PhrasePair>& phrases, bool& bound_hit) {
-  bool changed = false;
+// Which byte pairs (and single bytes) a text holds, so that the phrase pass can skip at once
+// the many pairs whose search text cannot occur in it. Reused from text to text: only the bits
+// that were set are cleared again.
+class BytePairFilter {
+ public:
+  BytePairFilter() : pair_bits_(65536 / 64, 0) {}
+
+  void Fill(std::string_view text) {
+    for (const std::uint16_t key : set_keys_) {
+      pair_bits_[key / 64] &= ~(std::uint64_t{1} << (key % 64));
+    }
+    set_keys_.clear();
+    single_bits_.fill(0);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const unsigned char byte = static_cast<unsigned char>(text[i]);
+      single_bits_[byte / 64] |= std::uint64_t{1} << (byte % 64);
+      if (i + 1 < text.size()) {
+        const std::uint16_t key = Key(text[i], text[i + 1]);
+        std::uint64_t& word = pair_bits_[key / 64];
+        const std::uint64_t bit = std::uint64_t{1} << (key % 64);
+        if ((word & bit) == 0) {
+          word |= bit;
+          set_keys_.push_back(key);
+        }
+      }
+    }
+  }
+
+  // False when `needle` cannot occur in the filled text; true when it may.
+  bool MayContain(std::string_view needle) const {
+    if (needle.size() == 1) {
+      const unsigned char byte = static_cast<unsigned char>(needle[0]);
+      return (single_bits_[byte / 64] >> (byte % 64)) & 1;
+    }
+    for (std::size_t i = 0; i + 1 < needle.size(); ++i) {
+      const std::uint16_t key = Key(needle[i], needle[i + 1]);
+      if (((pair_bits_[key / 64] >> (key % 64)) & 1) == 0) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+ private:
+  static std::uint16_t Key(char first, char second) {
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(first) << 8 |
+                                      static_cast<unsigned char>(second));
+  }
+
+  std::vector<std::uint64_t> pair_bits_;
+  std::vector<std::uint16_t> set_keys_;
+  std::array<std::uint64_t, 4> single_bits_{};
+};
+
+// The phrase pairs that rule F may apply, in table order: a pair with an empty side, equal
+// sides or a replacement containing its search text is skipped (it could never end or would
+// undo itself). Decided once per check.
+std::vector<const PhrasePair*> UsablePhrases(const std::vector<PhrasePair>& phrases) {
+  std::vector<const PhrasePair*> usable;
   for (const PhrasePair& pair : phrases) {
-    if (pair.search.empty() || pair.replacement.empty() || pair.search == pair.replacement ||
-        pair.replacement.find(pair.search) != std::string::npos ||
-        text.find(pair.search) == std::string::npos) {
+    if (!pair.search.empty() && !pair.replacement.empty() && pair.search != pair.replacement &&
+        pair.replacement.find(pair.search) == std::string::npos) {
+      usable.push_back(&pair);
+    }
+  }
+  return usable;
+}
+
+// Rule F: the usable phrase pairs in table order, each occurrence found on character boundaries
+// and searched again from the start after every replacement.
+bool RulePhrases(std::string& text, const std::vector<const PhrasePair*>& phrases,
+                 BytePairFilter& filter, bool& bound_hit) {
+  bool changed = false;
+  filter.Fill(text);
+  for (const PhrasePair* pair : phrases) {
+    if (!filter.MayContain(pair->search)) {
       continue;
     }
     const ReplaceCount count =
-        ReplaceOnCharBoundaries(text, pair.search, pair.replacement, kMaxReplacementsPerText);
-    changed = changed || count.replaced > 0;
+        ReplaceOnCharBoundaries(text, pair->search, pair->replacement, kMaxReplacementsPerText);
+    if (count.replaced > 0) {
+      changed = true;
+      filter.Fill(text);
+    }
     bound_hit = bound_hit || count.limit_hit;
   }
   return changed;
 }
 
-}  // namespace
-
-PunctuationForms PunctuationForms::SimplifiedChinese() {
-  PunctuationForms forms;
-  forms.opening_quote = "\xA1\xB0";            // “
-  forms.closing_quote = "\xA1\xB1";            // ”
-  forms.full_stop = "\xA1\xA3";                // 。
-  forms.comma = "\xA3\xAC";                    // ，
-  forms.kept_ending = "";                      // only the language file knows it
-  forms.double_ellipsis = "\xA1\xAD\xA1\xAD";  // ……
-  forms.single_ellipsis = "\xA1\xAD";          // …
-  return forms;
-}
-
-PunctuationForms PunctuationForms::FromMessages(const app::MessageSource& messages) {
-  PunctuationForms forms;
-  forms.opening_quote = messages.Message(569);
-  forms.closing_quote = messages.Message(572);
-  forms.full_stop = messages.Message(575);
-  forms.comma = messages.Message(578);
-  forms.kept_ending = messages.Message(581);
-  forms.double_ellipsis = messages.Message(278);
-  forms.single_ellipsis = messages.Message(281);
-  return forms;
-}
-
-CheckedText CheckText(std::string_view text, const CheckOptions& options) {
+CheckedText CheckTextWith(std::string_view text, const CheckOptions& options,
+                          const std::vector<const PhrasePair*>& phrases, BytePairFilter& filter) {
   CheckedText result{std::string(text), false, false};
   std::string& work = result.text;
   const PunctuationForms& forms = options.forms;
@@ -262,10 +308,41 @@ CheckedText CheckText(std::string_view text, const CheckOptions& options) {
     result.changed |= RuleDropFinalStop(work, forms);
   }
   result.changed |= RuleEllipsis(work, options.ellipsis, forms);
-  if (options.apply_phrases) {
-    result.changed |= RulePhrases(work, options.phrases, result.replacement_bound_hit);
+  if (options.apply_phrases && !phrases.empty()) {
+    result.changed |= RulePhrases(work, phrases, filter, result.replacement_bound_hit);
   }
   return result;
+}
+
+}  // namespace
+
+PunctuationForms PunctuationForms::SimplifiedChinese() {
+  PunctuationForms forms;
+  forms.opening_quote = "\xA1\xB0";                // “
+  forms.closing_quote = "\xA1\xB1";                // ”
+  forms.full_stop = "\xA1\xA3";                    // 。
+  forms.comma = "\xA3\xAC";                        // ，
+  forms.kept_ending = "\xA1\xA3\xA1\xA3\xA1\xA3";  // 。。。
+  forms.double_ellipsis = "\xA1\xAD\xA1\xAD";      // ……
+  forms.single_ellipsis = "\xA1\xAD";              // …
+  return forms;
+}
+
+PunctuationForms PunctuationForms::FromMessages(const app::MessageSource& messages) {
+  PunctuationForms forms;
+  forms.opening_quote = messages.Message(569);
+  forms.closing_quote = messages.Message(572);
+  forms.full_stop = messages.Message(575);
+  forms.comma = messages.Message(578);
+  forms.kept_ending = messages.Message(581);
+  forms.double_ellipsis = messages.Message(278);
+  forms.single_ellipsis = messages.Message(281);
+  return forms;
+}
+
+CheckedText CheckText(std::string_view text, const CheckOptions& options) {
+  BytePairFilter filter;
+  return CheckTextWith(text, options, UsablePhrases(options.phrases), filter);
 }
 
 CheckReview RunCheck(const document::SubtitleDocument& document, const CheckOptions& options,
@@ -273,6 +350,8 @@ CheckReview RunCheck(const document::SubtitleDocument& document, const CheckOpti
   CheckReview review;
   const document::RowTable& table = document.main;
   const int last = table.DataRowCount();
+  BytePairFilter filter;
+  const std::vector<const PhrasePair*> phrases = UsablePhrases(options.phrases);
   for (int row = 1; row <= last; ++row) {
     pump.LetPendingEventsRun();
     if (pump.StopRequested()) {
@@ -286,7 +365,7 @@ CheckReview RunCheck(const document::SubtitleDocument& document, const CheckOpti
     if (text.empty()) {
       continue;
     }
-    CheckedText checked = CheckText(text, options);
+    CheckedText checked = CheckTextWith(text, options, phrases, filter);
     if (checked.replacement_bound_hit) {
       review.bounded_numbers.push_back(table.Cell(document::kNumber, row));
     }
