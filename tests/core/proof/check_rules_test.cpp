@@ -142,6 +142,9 @@ TEST(CheckRules, OneFinalCommaOrFullStopIsDropped) {
                            {G("好等。"), G("好等"), true},
                            {"", "", false},
                        });
+  // The Simplified Chinese marks keep a final 。。。 whole.
+  ExpectCases(With([](CheckOptions& o) { o.drop_final_stop = true; }),
+              {{G("好。。。"), G("好。。。"), false}, {G("好。。"), G("好。"), true}});
 }
 
 TEST(CheckRules, EllipsesTakeTheChosenForm) {
@@ -176,6 +179,7 @@ TEST(CheckRules, PhrasePairsApplyInOrderAndSkipUnsafePairs) {
       {G("象"), G("像")}, {G("好"), G("很好")},  {"", "x"},
       {"y", ""},          {"same", "same"},      {G("甲"), G("乙")},
       {G("乙"), G("丙")}, {"\xE3\xBA", "[cut]"},  // would cut through 你好
+      {"q", "Q"},
   };
   ExpectCases(options, {
                            {G("好象象"), G("好像像"), true},
@@ -183,6 +187,7 @@ TEST(CheckRules, PhrasePairsApplyInOrderAndSkipUnsafePairs) {
                            {"xy same", "xy same", false},
                            {G("甲"), G("丙"), true},
                            {G("你好"), G("你好"), false},
+                           {"aq", "aQ", true},
                        });
 }
 
