@@ -53,9 +53,11 @@ text::Result<T> LoadStartupFile(const fs::path& folder, const char* name) {
 
 ShutdownMessages MessagesFor(ShutdownPath path) {
   if (path == ShutdownPath::kExitCommand) {
-    return {428, 431, 434, 437};
+    return {msg::kExitWhileRecognising, msg::kExitMainUnsaved, msg::kExitReferenceUnsaved,
+            msg::kExitArchiving};
   }
-  return {671, 674, 677, 680};
+  return {msg::kCloseWhileRecognising, msg::kCloseMainUnsaved, msg::kCloseReferenceUnsaved,
+          msg::kCloseArchiving};
 }
 
 Application::Application(fs::path program_folder, ShellPorts ports)
@@ -95,8 +97,8 @@ text::Result<std::unique_ptr<Application>> Application::Create(fs::path program_
 }
 
 text::Status Application::Activate() {
-  ports_.hooks.ShowLoadingText(Text(kMessageLoadingLibrary));
-  text::Status loaded = ports_.library.Load(ports_.messages, ports_.pump);
+  ports_.hooks.ShowLoadingText(Text(msg::kLoadingLibrary));
+  text::Status loaded = ports_.library.Load(ports_.messages, messages_, ports_.pump);
   if (!loaded) {
     ports_.hooks.HideLoadingText();
     return loaded;
@@ -149,8 +151,8 @@ bool Application::GuardUnsavedMainSubtitle(int text_message) {
   if (document_.document_saved) {
     return true;
   }
-  const Answer answer = ports_.messages.Ask(
-      {Text(text_message), Text(kMessageUnsavedCaption), Buttons::kYesNoCancel});
+  const Answer answer =
+      ports_.messages.Ask({Text(text_message), Text(msg::kUnsavedCaption), Buttons::kYesNoCancel});
   if (answer == Answer::kNo) {
     return true;
   }
@@ -162,7 +164,7 @@ bool Application::GuardUnsavedMainSubtitle(int text_message) {
 }
 
 bool Application::OpenCommand() {
-  if (!GuardUnsavedMainSubtitle(kMessageOpenUnsaved)) {
+  if (!GuardUnsavedMainSubtitle(msg::kOpenUnsavedQuestion)) {
     return false;
   }
   FileFilter filter{{kSubtitleFilter}, document_.last_open_folder, document_.source_extension};
@@ -174,7 +176,7 @@ bool Application::OpenCommand() {
   document_.source_file = *chosen;
   document_.source_extension = LowerExtension(*chosen);
   if (!IsSubtitleExtension(document_.source_extension)) {
-    ports_.messages.Inform(Severity::kWarning, Text(kMessageNotASubtitle));
+    ports_.messages.Inform(Severity::kWarning, Text(msg::kNotSubtitleExtension));
     return false;
   }
 
@@ -199,7 +201,8 @@ bool Application::OpenCommand() {
   document_.current_row = 1;
   if (document_.picture_mode) {
     ports_.hooks.ResetTaughtRows();
-    ports_.hooks.StatusTextChanged(Text(kMessageRowsRead) + rows + Text(kMessagePictureRowsTail));
+    ports_.hooks.StatusTextChanged(Text(msg::kRowsReadPrefix) + rows +
+                                   Text(msg::kPictureRowsReadSuffix));
     ports_.hooks.FocusFirstCell();
     EnterCommandState(1);
     document_.picture_folder = chosen->parent_path();
@@ -210,7 +213,8 @@ bool Application::OpenCommand() {
     document_.last_save_folder = document_.last_open_folder;
     document_.save_file = document_.source_file;
     document_.save_extension = document_.source_extension;
-    ports_.hooks.StatusTextChanged(Text(kMessageRowsRead) + rows + Text(kMessageTextRowsTail));
+    ports_.hooks.StatusTextChanged(Text(msg::kRowsReadPrefix) + rows +
+                                   Text(msg::kTextRowsReadSuffix));
     ports_.hooks.FocusFirstCell();
     EnterCommandState(7);
     ports_.hooks.ShowEditPanels();
@@ -222,7 +226,7 @@ bool Application::OpenCommand() {
 bool Application::SaveCommand() {
   if (!document_.proofread_done) {
     const Answer answer = ports_.messages.Ask(
-        {Text(kMessageCheckBeforeSave), Text(kMessageCheckBeforeSaveCaption), Buttons::kYesNo});
+        {Text(msg::kCheckBeforeSaveQuestion), Text(msg::kCheckBeforeSaveCaption), Buttons::kYesNo});
     if (answer == Answer::kYes) {
       ports_.hooks.RunCheckCommand();
       return false;
@@ -265,7 +269,7 @@ bool Application::SaveCommand() {
 }
 
 bool Application::CloseCommand() {
-  if (!GuardUnsavedMainSubtitle(kMessageCloseUnsaved)) {
+  if (!GuardUnsavedMainSubtitle(msg::kCloseUnsavedQuestion)) {
     return false;
   }
   document_.main.Clear();
@@ -287,7 +291,7 @@ bool Application::Shutdown(ShutdownPath path) {
   }
   if (!document_.reference_saved) {
     const Answer answer = ports_.messages.Ask(
-        {Text(texts.reference_unsaved), Text(kMessageUnsavedCaption), Buttons::kYesNoCancel});
+        {Text(texts.reference_unsaved), Text(msg::kUnsavedCaption), Buttons::kYesNoCancel});
     if (answer == Answer::kCancel) {
       return false;
     }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/command_state.h"
+#include "app/message_numbers.h"
 #include "app/message_table.h"
 #include "app/ports.h"
 #include "app/shell_hooks.h"
@@ -18,18 +19,6 @@
 #include "text/result.h"
 
 namespace app {
-
-// Message numbers of the shell's texts.
-inline constexpr int kMessageLoadingLibrary = 398;
-inline constexpr int kMessageOpenUnsaved = 410;
-inline constexpr int kMessageUnsavedCaption = 413;
-inline constexpr int kMessageNotASubtitle = 416;
-inline constexpr int kMessageRowsRead = 419;
-inline constexpr int kMessagePictureRowsTail = 422;
-inline constexpr int kMessageTextRowsTail = 425;
-inline constexpr int kMessageCheckBeforeSave = 488;
-inline constexpr int kMessageCheckBeforeSaveCaption = 491;
-inline constexpr int kMessageCloseUnsaved = 635;
 
 // The program's caption; the window title after Open is this, "--" and the subtitle's name.
 inline constexpr const char* kProgramCaption = "Zentrope V3.13";

@@ -53,8 +53,9 @@ class GlyphLibraryPort {
  public:
   virtual ~GlyphLibraryPort() = default;
   // Loads the library files and the index, showing the library's own messages through
-  // `messages`. An Error means the program cannot go on and must end (its text already shown).
-  virtual text::Status Load(MessagePort& messages, EventPump& pump) = 0;
+  // `messages` with the texts of `texts`. An Error means the program cannot go on and must end
+  // (its text already shown).
+  virtual text::Status Load(MessagePort& messages, const MessageSource& texts, EventPump& pump) = 0;
   // Glyphs taught since the last archiving.
   virtual int JournalCount() const = 0;
   // Writes the main library files from memory and empties the journal. Error "io" names the file

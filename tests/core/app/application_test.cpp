@@ -28,7 +28,7 @@ std::string LanguageFile() {
 
 class FakeLibrary : public GlyphLibraryPort {
  public:
-  text::Status Load(MessagePort&, EventPump&) override {
+  text::Status Load(MessagePort&, const MessageSource&, EventPump&) override {
     ++load_calls;
     return load_result;
   }
@@ -504,8 +504,8 @@ TEST_F(ApplicationTest, ShippedWorkingFolderStarts) {
   ASSERT_TRUE(created.ok()) << created.error().message;
   const Application& app = *created.value();
   EXPECT_EQ(app.Messages().Language(), 1);
-  EXPECT_FALSE(app.Messages().Message(kMessageUnsavedCaption).empty());
-  EXPECT_GT(app.Messages().Message(kMessageLoadingLibrary).size(), 0u);
+  EXPECT_FALSE(app.Messages().Message(msg::kUnsavedCaption).empty());
+  EXPECT_GT(app.Messages().Message(msg::kLoadingLibrary).size(), 0u);
   EXPECT_EQ(app.Settings().SpaceWidth(), 8);
 }
 
