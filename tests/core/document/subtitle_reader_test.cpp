@@ -6,10 +6,12 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "support/temp_dir.h"
+#include "text/line_file.h"
 
 namespace document {
 namespace {
@@ -68,6 +70,28 @@ TEST(SrtReader, RenumbersEntriesAndFillsEveryColumnOfTheMainTable) {
   EXPECT_EQ(ColumnOf(table, kPicture), (Cells{"", "", ""}));
   EXPECT_EQ(ColumnOf(table, kChangeMarks), (Cells{"", "", ""}));
   EXPECT_FALSE(document.picture_mode);
+}
+
+TEST(SrtReader, AcceptsEveryKindOfLineEnd) {
+  const std::string lines[] = {"1", "00:00:01,000 --> 00:00:02,000", "a", "", "b", "", "",
+                               "2", "00:00:03,000 --> 00:00:04,000", "c"};
+  const std::string ends[] = {"\n", "\r\n", "\r"};
+  for (const bool last_end : {false, true}) {
+    for (size_t variant = 0; variant < 4; ++variant) {
+      std::string file;
+      for (size_t i = 0; i < std::size(lines); ++i) {
+        file += lines[i];
+        // Variant 3 mixes the three kinds line by line (never a CR before an empty LF line,
+        // which would be one CR LF end).
+        const std::string& end = ends[variant < 3 ? variant : (i + 2) % 3];
+        file += i + 1 < std::size(lines) || last_end ? end : "";
+      }
+      SubtitleDocument document;
+      ReadAs(document, file, ".srt");
+      EXPECT_EQ(ColumnOf(document.main, kText), (Cells{"a\\N\\Nb", "c"})) << variant;
+      EXPECT_EQ(ColumnOf(document.main, kEnd), (Cells{"00:00:02.000", "00:00:04.000"}));
+    }
+  }
 }
 
 TEST(SrtReader, FindsEntryStartsOnlyAtDigitsFollowedByATimeLine) {
@@ -247,6 +271,27 @@ TEST(SsaReader, WithoutTheExactFormatLineEverythingIsHeader) {
   EXPECT_EQ(document.main.DataRowCount(), 1);
   EXPECT_EQ(document.main.Cell(kNumber, 1), "");
   EXPECT_EQ(document.kept_ssa_header_main.size(), 3u);
+}
+
+TEST(SsaReader, HeaderLinesAreTheFileLinesForEveryMixOfLineEnds) {
+  // Every text of up to seven bytes over 'a', CR and LF: the header of a file without a Format
+  // line is its whole list of lines, split as every line file of the system is split.
+  std::vector<std::string> texts = {""};
+  for (size_t begin = 0, length = 0; length < 7; ++length) {
+    const size_t end = texts.size();
+    for (size_t i = begin; i < end; ++i) {
+      for (const char c : {'a', '\r', '\n'}) {
+        texts.push_back(texts[i] + c);
+      }
+    }
+    begin = end;
+  }
+  for (const auto& text : texts) {
+    SubtitleDocument document;
+    ReadAs(document, text, ".ssa");
+    EXPECT_EQ(document.kept_ssa_header_main, text::SplitLines(text))
+        << testing::PrintToString(text);
+  }
 }
 
 TEST(SsaReader, KeepsTheHeaderPerRoleAndOnlyWhenTheFileHasLines) {
