@@ -20,7 +20,8 @@ std::filesystem::path StagedPath(const std::filesystem::path& target) {
 
 // Renames every listed staged copy that is still there over its target, then drops the record.
 // Each step is idempotent, so a crash during completion is completed again next time.
-text::Status CompleteRecord(FileLayer& files, const std::filesystem::path& record) {
+text::Status CompleteRecord(FileLayer& files, const std::filesystem::path& folder,
+                            const std::filesystem::path& record) {
   auto targets = files.ReadLines(record);
   if (!targets.ok()) {
     return targets.error();
@@ -29,7 +30,10 @@ text::Status CompleteRecord(FileLayer& files, const std::filesystem::path& recor
     if (target_text.empty()) {
       continue;
     }
-    const std::filesystem::path target(target_text);
+    // Files of the working folder are listed by name, so that a folder moved after a crash is
+    // still completed in place; files elsewhere (an exchange library) by their full path.
+    const std::filesystem::path listed(target_text);
+    const auto target = listed.is_absolute() ? listed : folder / listed;
     const auto staged = StagedPath(target);
     if (files.Exists(staged)) {
       if (auto renamed = files.Rename(staged, target); !renamed.ok()) {
@@ -88,7 +92,7 @@ text::Status WriteFilesTogether(FileLayer& files, const std::filesystem::path& f
                                 const std::vector<PlannedFile>& planned) {
   const auto record = folder / kCommitRecordName;
   if (files.Exists(record)) {
-    if (auto done = CompleteRecord(files, record); !done.ok()) {
+    if (auto done = CompleteRecord(files, folder, record); !done.ok()) {
       return done;
     }
   }
@@ -98,13 +102,17 @@ text::Status WriteFilesTogether(FileLayer& files, const std::filesystem::path& f
     if (auto written = files.WriteLines(StagedPath(file.path), file.lines); !written.ok()) {
       return written;
     }
-    targets.push_back(file.path.string());
+    const auto relative =
+        file.path.lexically_normal().lexically_relative(folder.lexically_normal());
+    const bool inside = !relative.empty() && relative.is_relative() &&
+                        *relative.begin() != std::filesystem::path("..");
+    targets.push_back(inside ? relative.string() : file.path.string());
   }
   if (auto committed = files.WriteLines(record, targets); !committed.ok()) {
     return committed;
   }
   // From here on the change has happened; a failure below is completed by the next write or load.
-  (void)CompleteRecord(files, record);
+  (void)CompleteRecord(files, folder, record);
   return text::Success();
 }
 
@@ -115,7 +123,7 @@ text::Status FinishInterruptedWrite(FileLayer& files, const std::filesystem::pat
   }
   const auto record = folder / kCommitRecordName;
   if (files.Exists(record)) {
-    if (auto done = CompleteRecord(files, record); !done.ok()) {
+    if (auto done = CompleteRecord(files, folder, record); !done.ok()) {
       return done;
     }
     if (finished != nullptr) {
