@@ -45,6 +45,12 @@ grep -q $'\xe5\xad\x97\xe5\xb9\x95' utf8.srt || fail "utf-8 output lacks the con
 "$cli" convert utf8.srt gbk.SRT > /dev/null 2>&1 || fail "utf-8 input exited $?"
 grep -q $'\xd7\xd6\xc4\xbb' gbk.SRT || fail "utf-8 input not converted to GBK"
 
+# A picture subtitle has no texts yet: nothing to write, and that is a success.
+printf '1\r\n00:00:01,000 --> 00:00:02,000\r\n0001.bmp\r\n\r\n2\r\n00:00:03,000 --> 00:00:04,000\r\n0002.bmp\r\n' > pictures.srt
+"$cli" convert pictures.srt pictures.ssa --workdir "$data" > out.txt 2>&1 || fail "picture srt exited $?"
+cmp -s pictures.ssa "$data/ssahead.txt" || fail "picture srt gave more than the header"
+grep -q '2 entries read; pictures.ssa: 0 entries written' out.txt || fail "picture summary: $(cat out.txt)"
+
 # Failures: exit 1, exactly one line on stderr, no output file.
 expect_failure() {  # expect_failure OUT args...
   local out=$1
