@@ -91,8 +91,4 @@ std::vector<std::pair<Command, bool>> CommandChanges(int state) {
   return changes;
 }
 
-bool IsLastingState(int state) {
-  return state == 0 || state == 1 || state == 2 || state == 4 || state == 7;
-}
-
 }  // namespace app

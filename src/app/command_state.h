@@ -65,10 +65,6 @@ void ApplyCommandState(int state, CommandEnablement& enabled);
 // applies to its controls.
 std::vector<std::pair<Command, bool>> CommandChanges(int state);
 
-// True for the states that are recorded when entered (0, 1, 2, 4, 7): the others are temporary
-// and end by applying the recorded state again.
-bool IsLastingState(int state);
-
 // The enabled flags and the recorded state, as the window keeps them.
 class CommandStates {
  public:

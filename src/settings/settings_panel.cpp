@@ -49,6 +49,17 @@ void ApplyPanelSave(const PanelValues& values, SettingsList& list, PhraseGrid& g
   }
 }
 
+InputMethodChoice InputMethodsFrom(const SettingsList& list) {
+  InputMethodChoice choice;
+  if (list.ImeForNewGlyph()) {
+    choice.teaching_boxes = list.ImeName();
+  }
+  if (list.ImeForLibraryEdit()) {
+    choice.library_search_box = list.ImeName();
+  }
+  return choice;
+}
+
 std::optional<int> InputMethodToSelect(const std::vector<std::string>& installed,
                                        const std::string& current_ime) {
   std::optional<int> found;

@@ -44,6 +44,16 @@ PanelValues PanelValuesFrom(const SettingsList& list);
 void ApplyPanelSave(const PanelValues& values, SettingsList& list, PhraseGrid& grid,
                     PhraseTable& table);
 
+// The input method each text box switches on when it gets the focus ("" for none): the name in
+// line 6 for the teaching text boxes while line 4 is on, and for the library editor's search box
+// while line 5 is on. Valid at start-up and after every "save", since "save" changes lines 4 to 6
+// only together with a chosen input method.
+struct InputMethodChoice {
+  std::string teaching_boxes;
+  std::string library_search_box;
+};
+InputMethodChoice InputMethodsFrom(const SettingsList& list);
+
 // The entry of the input-method list to select when its tab is shown: the last entry equal to
 // `current_ime`, nullopt when none is equal.
 std::optional<int> InputMethodToSelect(const std::vector<std::string>& installed,

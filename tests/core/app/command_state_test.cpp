@@ -91,20 +91,6 @@ TEST(CommandStates, ControlNamesAreUniqueAndPaired) {
   EXPECT_EQ(ControlsOf(Command::kReadMenu).partner, "");
 }
 
-TEST(CommandStates, RunEndingKeepsWhatTheRunDidNotTouch) {
-  CommandStates states;
-  states.Enter(1);
-  states.Enter(2);
-  states.Enter(4);
-  EXPECT_EQ(states.Recorded(), 4);
-  EXPECT_FALSE(states.Enabled(Command::kStopRead));
-  EXPECT_TRUE(states.Enabled(Command::kStartRead));
-  EXPECT_TRUE(states.Enabled(Command::kCheck1));
-  EXPECT_TRUE(states.Enabled(Command::kChkTime));
-  EXPECT_TRUE(states.Enabled(Command::kFindReplace));
-  EXPECT_TRUE(states.Enabled(Command::kDeleteRow));
-}
-
 TEST(CommandStates, TemporaryStateReturnsToTheRecordedOne) {
   CommandStates states;
   states.Enter(7);
@@ -120,25 +106,6 @@ TEST(CommandStates, TemporaryStateReturnsToTheRecordedOne) {
   EXPECT_FALSE(states.Enabled(Command::kStartRead));
   EXPECT_FALSE(states.Enabled(Command::kCheckRow));
   EXPECT_TRUE(states.Enabled(Command::kEditBmpMenu));
-}
-
-TEST(CommandStates, CroppingLeavesSaveAsItWas) {
-  CommandStates states;
-  states.Enter(0);
-  states.Apply(6);
-  EXPECT_FALSE(states.Enabled(Command::kCloseSrt));
-  EXPECT_FALSE(states.Enabled(Command::kSaveSrt));
-  states.Enter(1);
-  states.Apply(6);
-  EXPECT_TRUE(states.Enabled(Command::kSaveSrt));
-}
-
-TEST(CommandStates, OnlyLastingStatesAreRecorded) {
-  const std::vector<std::pair<int, bool>> cases = {{0, true}, {1, true},  {2, true},  {3, false},
-                                                   {4, true}, {5, false}, {6, false}, {7, true}};
-  for (const auto& [state, lasting] : cases) {
-    EXPECT_EQ(IsLastingState(state), lasting) << state;
-  }
 }
 
 }  // namespace

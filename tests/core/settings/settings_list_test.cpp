@@ -113,11 +113,5 @@ TEST(SettingsList, MissingFileIsAnErrorNamingIt) {
   EXPECT_NE(missing.error().message.find("setup.sys"), std::string::npos);
 }
 
-TEST(SettingsList, WritingIntoAMissingFolderFailsWithoutCrashing) {
-  TempDir dir;
-  const SettingsList list;
-  EXPECT_FALSE(list.SaveToFile(dir / "no-such-folder" / "setup.sys").ok());
-}
-
 }  // namespace
 }  // namespace settings

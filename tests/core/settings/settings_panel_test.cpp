@@ -40,11 +40,16 @@ TEST(SettingsPanel, InputMethodLinesChangeOnlyWithASelection) {
   EXPECT_EQ(list.Line(kImeForLibraryEdit), "0");
   EXPECT_EQ(list.ImeName(), "pinyin");
 
+  EXPECT_EQ(InputMethodsFrom(list).teaching_boxes, "");
+
   values.selected_ime = "wubi";
+  values.ime_for_library_edit = false;
   ApplyPanelSave(values, list, grid, table);
   EXPECT_EQ(list.Line(kImeForNewGlyph), "1");
-  EXPECT_EQ(list.Line(kImeForLibraryEdit), "1");
+  EXPECT_EQ(list.Line(kImeForLibraryEdit), "0");
   EXPECT_EQ(list.ImeName(), "wubi");
+  EXPECT_EQ(InputMethodsFrom(list).teaching_boxes, "wubi");
+  EXPECT_EQ(InputMethodsFrom(list).library_search_box, "");
 }
 
 TEST(SettingsPanel, SaveWritesEveryOptionLineAndNoOther) {
