@@ -147,6 +147,10 @@ text::Result<MergeResult> RunMerge(GlyphLibrary& library, MergeSource& source, a
         (void)files.Remove(path);
       }
     }
+  } else {
+    // Nothing was written: the other library's files, and so the source, keep every record.
+    result.remaining = result.total;
+    return result;
   }
   source.texts = std::move(kept_texts);
   source.features = std::move(kept_features);

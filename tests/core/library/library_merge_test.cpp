@@ -73,6 +73,8 @@ TEST_F(Merge, CopyOfItselfAddsNothingAndWritesNothing) {
   ASSERT_TRUE(result.ok());
   EXPECT_EQ(result.value().added, 0);
   EXPECT_EQ(result.value().report, "<542>");
+  EXPECT_EQ(result.value().processed, 50);
+  EXPECT_EQ(result.value().remaining, 50) << "nothing written, so the other keeps everything";
   EXPECT_EQ(dir_.Read("word.wrd"), wrd);
   EXPECT_EQ(other_dir_.Read("base.sts"), other);
   ASSERT_EQ(port_.asked.size(), 1u);
