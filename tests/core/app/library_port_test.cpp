@@ -3,13 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include "app/application.h"
 #include "app/message_table.h"
+#include "app/program_folder.h"
 #include "support/fake_ports.h"
 #include "support/temp_dir.h"
 
 namespace app {
 namespace {
 
+using testing_support::FakeFileDialogs;
 using testing_support::FakeMessages;
 using testing_support::TempDir;
 
@@ -59,6 +62,26 @@ TEST(LibraryPort, EmptyLibraryLoadsWithTheIndexMessagesAndArchivesTaughtGlyphs) 
   EXPECT_EQ(port.JournalCount(), 0);
   EXPECT_EQ(dir.Read("word.wrd"), "\xD7\xD6\r\n");
   EXPECT_EQ(dir.Read("newword.wrd"), "");
+}
+
+TEST(LibraryPort, FirstStartFromTheShippedDefaultsReachesStateZero) {
+  TempDir dir;
+  const auto folder = dir / "zentrope";
+  ASSERT_TRUE(
+      PrepareProgramFolder(folder, std::filesystem::path(ZENTROPE_SOURCE_DIR) / "data").ok());
+  library::GlyphLibrary library(folder);
+  LibraryPort port(library);
+  FakeMessages messages;
+  FakeFileDialogs dialogs;
+  NullEventPump pump;
+  ShellHooks hooks;
+  auto created = Application::Create(folder, {messages, dialogs, pump, hooks, port});
+  ASSERT_TRUE(created.ok()) << created.error().message;
+  ASSERT_TRUE(created.value()->Activate().ok());
+  EXPECT_EQ(created.value()->Commands().Recorded(), 0);
+  EXPECT_EQ(library.RecordCount(), 0);
+  EXPECT_TRUE(std::filesystem::exists(folder / "word.ind"));
+  EXPECT_TRUE(created.value()->Shutdown(ShutdownPath::kWindowClose));
 }
 
 }  // namespace
