@@ -414,4 +414,18 @@ bool GlyphLibrary::HasPictureSlot(int number) const {
   return number >= 1 && number <= RecordCount() && number > RecordCount() - kPictureRing;
 }
 
+text::Result<bool> ConfirmAndRebuildIndex(GlyphLibrary& library, app::MessagePort& port,
+                                          const app::MessageSource& messages,
+                                          app::EventPump& pump) {
+  const app::Question question{messages.Message(kMessageRebuildQuestion),
+                               messages.Message(kMessageCaptionConfirm), app::Buttons::kOkCancel};
+  if (port.Ask(question) != app::Answer::kOk) {
+    return false;
+  }
+  if (auto rebuilt = library.RebuildIndex(pump); !rebuilt.ok()) {
+    return rebuilt.error();
+  }
+  return true;
+}
+
 }  // namespace library

@@ -38,6 +38,11 @@ inline constexpr int kMessageIndexMissing = 404;
 inline constexpr int kMessageIndexWrongLength = 407;
 inline constexpr int kMessageIndexing = 683;
 inline constexpr int kMessageIndexBuilt = 686;
+inline constexpr int kMessageRebuildQuestion = 641;
+inline constexpr int kMessageCaptionConfirm = 557;
+// Progress texts of the archiving at the exit command and at the window's close.
+inline constexpr int kMessageArchivingAtExit = 437;
+inline constexpr int kMessageArchivingAtClose = 680;
 
 // The FeatureKey of a FeatureLine: the sum of its first 13 comma-separated decimal fields
 // (further fields, the size numbers, are ignored). nullopt when the line does not start with 13
@@ -79,6 +84,14 @@ int LoadFailureMessage(const text::Error& error);
 text::Error Refusal(int message_number, const app::MessageSource& messages);
 // N of an Error made by Refusal, 0 for any other Error.
 int RefusalMessage(const text::Error& error);
+
+class GlyphLibrary;
+
+// The command that rebuilds the index on request: asks question 641 (OK/Cancel, caption 557)
+// through `port`; OK runs RebuildIndex. Returns false when the user cancelled (nothing
+// changes), true when the index was rebuilt and written (the host then shows 686).
+text::Result<bool> ConfirmAndRebuildIndex(GlyphLibrary& library, app::MessagePort& port,
+                                          const app::MessageSource& messages, app::EventPump& pump);
 
 // The glyph library of one working folder. Not thread-safe; loops pump through the EventPump
 // they receive. Positions are 0-based (0..RecordCount()-1), numbers 1-based.

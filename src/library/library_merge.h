@@ -13,6 +13,15 @@
 namespace library {
 
 // Message numbers of the merge's texts.
+inline constexpr int kMessageMergeStatusBefore = 455;  // 455 N, then one of the pairs below
+inline constexpr int kMessageMergeOpened = 503;        // 455 N 503 when the panel opens
+inline constexpr int kMessageMergeOtherCount = 521;    // 455 N 521 other-count 524
+inline constexpr int kMessageMergeStillToDo = 530;     // 455 N 530 still-to-do 524
+inline constexpr int kMessageMergeStatusAfter = 524;
+inline constexpr int kMessageMergeStop = 506;  // the start button while merging
+inline constexpr int kMessageMergeStart = 203;
+inline constexpr int kMessageMergeWriting = 551;    // wait text while the files are written
+inline constexpr int kMessageExchangeFilter = 497;  // file filter of .sts files
 inline constexpr int kMessageMergeNoPath = 509;
 inline constexpr int kMessageMergeOwnFiles = 512;
 inline constexpr int kMessageMergeMissing = 515;

@@ -287,6 +287,25 @@ TEST_F(LibraryFolder, IndexEntriesNamingNoRecordAreLeftOutAndCounted) {
   EXPECT_EQ(library.BadIndexEntries(), 3);
 }
 
+TEST_F(LibraryFolder, RebuildCommandAsksFirst) {
+  WriteLibraryFiles(dir_.path(), MakeRecords(3));
+  auto library = Loaded();
+  std::filesystem::remove(dir_ / "word.ind");
+  library_testing::NumberedMessages messages;
+  testing_support::FakeMessages port;
+  port.answers = {app::Answer::kCancel, app::Answer::kOk};
+  auto cancelled = ConfirmAndRebuildIndex(library, port, messages, pump_);
+  ASSERT_TRUE(cancelled.ok());
+  EXPECT_FALSE(cancelled.value());
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "word.ind"));
+  EXPECT_EQ(port.asked[0].text, "<641>");
+  EXPECT_EQ(port.asked[0].caption, "<557>");
+  auto rebuilt = ConfirmAndRebuildIndex(library, port, messages, pump_);
+  ASSERT_TRUE(rebuilt.ok());
+  EXPECT_TRUE(rebuilt.value());
+  EXPECT_EQ(Read("word.ind").size(), 13001u);
+}
+
 TEST_F(LibraryFolder, ReadOnlyLoadWritesNothing) {
   dir_.Write("word.wrd", "a\r\n");
   dir_.Write("word.sts", Features(9) + "\r\n");
