@@ -49,6 +49,7 @@ bool IsAllDigits(std::string_view text);
 // and fills the style, margin and base columns; an SSA file with at least one line replaces the
 // role's KeptSsaHeader. Malformed content never fails: the reading rules decide what lands in
 // which cell.
+// DocumentSaved and the file name properties are the caller's to set; no port is called.
 // Errors: code "io" naming the file when it cannot be read; the table, flags and kept header are
 // then left exactly as they were.
 text::Result<ReadReport> ReadSubtitleFile(const std::filesystem::path& path, Role role,
