@@ -1,38 +1,45 @@
-// The window program: reads the working files of the program folder and shows the main window.
+// The window program: chooses and prepares the program folder, then shows the main window.
 #include <QApplication>
-#include <QMessageBox>
 #include <QTimer>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 
-#include "app/message_table.h"
-#include "settings/settings_list.h"
+#include "app/program_folder.h"
 #include "ui/main_window.h"
 #include "ui/qt_convert.h"
+#include "ui/qt_ports.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
-  // "--workdir DIR" makes DIR the program folder; otherwise it is the current folder.
+  ui::QtMessagePort early_messages(nullptr);
+  // "--workdir DIR" names the program folder; otherwise the current folder when it holds the
+  // settings, else the per-user folder, filled from the shipped data folder on first start.
+  std::optional<std::filesystem::path> workdir;
   const QStringList arguments = QApplication::arguments();
-  const qsizetype workdir = arguments.indexOf(QStringLiteral("--workdir"));
-  if (workdir >= 0 && workdir + 1 < arguments.size()) {
-    std::error_code error;
-    std::filesystem::current_path(ui::PathFromQString(arguments[workdir + 1]), error);
+  const qsizetype option = arguments.indexOf(QStringLiteral("--workdir"));
+  if (option >= 0 && option + 1 < arguments.size()) {
+    workdir = std::filesystem::absolute(ui::PathFromQString(arguments[option + 1]));
   }
+  std::error_code error;
+  const std::filesystem::path current = std::filesystem::current_path(error);
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  const char* home = std::getenv("HOME");
   ui::MainWindowSetup setup;
-  setup.program_folder = std::filesystem::current_path();
-  auto settings = settings::SettingsList::LoadFromFile(setup.program_folder / "setup.sys");
-  auto messages = app::MessageTable::LoadFromFile(setup.program_folder / "language.sys");
-  for (const text::Error* error :
-       {settings.ok() ? nullptr : &settings.error(), messages.ok() ? nullptr : &messages.error()}) {
-    if (error != nullptr) {
-      QMessageBox::critical(nullptr, QStringLiteral("Zentrope"), ui::ToQString(error->message));
-      return 1;
-    }
+  setup.program_folder = app::ChooseProgramFolder(
+      workdir, current, std::filesystem::exists(current / "setup.sys", error), xdg ? xdg : "",
+      home ? home : "");
+  const text::Status prepared = app::PrepareProgramFolder(setup.program_folder, ZENTROPE_DATA_DIR);
+  if (!prepared.ok()) {
+    early_messages.Inform(app::Severity::kError, prepared.error().message);
+    return 1;
   }
-  setup.settings = std::move(settings.value());
-  setup.messages = std::move(messages.value());
-  ui::MainWindow window(std::move(setup));
-  window.showMaximized();
-  QTimer::singleShot(0, &window, &ui::MainWindow::Activate);
+  std::filesystem::current_path(setup.program_folder, error);
+  auto window = ui::MainWindow::Create(std::move(setup));
+  if (!window.ok()) {
+    return 1;  // the reason was shown through the window's message port
+  }
+  window.value()->showMaximized();
+  QTimer::singleShot(0, window.value().get(), &ui::MainWindow::Activate);
   return QApplication::exec();
 }

@@ -1,5 +1,5 @@
-// MainWindow: construction, layout, floating panels, and the Open, Save, Close, Exit, about and
-// help commands.
+// MainWindow: construction, layout, floating panels, the shell's window hooks, and the Open,
+// Save, Close, Exit, about and help commands.
 #include "ui/main_window.h"
 
 #include <QApplication>
@@ -9,16 +9,18 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableView>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <system_error>
-#include <tuple>
 
-#include "document/subtitle_reader.h"
-#include "document/subtitle_writer.h"
+#include "app/library_port.h"
+#include "app/save_dialog.h"
+#include "library/glyph_library.h"
+#include "text/line_file.h"
 #include "ui/floating_panel.h"
 #include "ui/main_window_ui.h"
 #include "ui/progress_area.h"
@@ -29,60 +31,10 @@
 namespace ui {
 namespace {
 
-// Message numbers of the texts this window shows.
-constexpr int kUnsavedCaption = 413;
-constexpr int kAskSaveBeforeOpen = 410;
-constexpr int kUnknownExtension = 416;
-constexpr int kStatusRowsBefore = 419;
-constexpr int kStatusPictureRows = 422;
-constexpr int kStatusTextRows = 425;
-constexpr int kAskCheckBeforeSave = 488;
-constexpr int kCheckCaption = 491;
-constexpr int kAskSaveBeforeClose = 635;
 constexpr int kHelpMissing = 740;
 constexpr int kAboutCredit = 764;
 constexpr int kAboutClose = 197;
-constexpr int kLibraryLoading = 398;
-constexpr int kOpenFilter = 767;
-constexpr int kSaveFilter = 587;
-
-// The layout's own filters, used when the message table has none.
-constexpr const char* kDefaultOpenFilter =
-    "\xCE\xC4\xB1\xBE\xB8\xF1\xCA\xBD\xD7\xD6\xC4\xBB(*.srt;*.ssa)|*.srt;*.ssa" /* 文本格式字幕 */;
-constexpr const char* kDefaultSaveFilter =
-    "srt\xB8\xF1\xCA\xBD\xD7\xD6\xC4\xBB(*.srt)|*.srt|ssa\xB8\xF1\xCA\xBD\xD7\xD6\xC4\xBB"
-    "(*.ssa)|*.ssa" /* srt格式字幕 ... ssa格式字幕 */;
-
-constexpr const char* kTitlePrefix = "Zentrope V3.11--";
-
-// Exit command and window close differ only in their messages.
-struct ShutdownMessages {
-  int running;
-  int main_unsaved;
-  int reference_unsaved;
-  int archiving;
-};
-constexpr ShutdownMessages kExitMessages{428, 431, 434, 437};
-constexpr ShutdownMessages kCloseMessages{671, 674, 677, 680};
-
-// A dialog filter in the form "description|patterns|description|patterns...".
-app::FileFilter ParseFilter(const std::string& text) {
-  app::FileFilter filter;
-  size_t start = 0;
-  std::vector<std::string> parts;
-  while (start <= text.size()) {
-    const size_t bar = text.find('|', start);
-    parts.push_back(text.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
-    if (bar == std::string::npos) {
-      break;
-    }
-    start = bar + 1;
-  }
-  for (size_t i = 0; i + 1 < parts.size(); i += 2) {
-    filter.entries.emplace_back(parts[i], parts[i + 1]);
-  }
-  return filter;
-}
+constexpr int kAboutLines[] = {0, 743, 746, 0, 749, 752, 0, 755, 758, 0, 761};  // 0: empty line
 
 QFrame* NewFrame(QWidget* parent, const char* name) {
   auto* frame = new QFrame(parent);
@@ -93,48 +45,79 @@ QFrame* NewFrame(QWidget* parent, const char* name) {
 
 }  // namespace
 
-MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
-    : QMainWindow(parent),
-      program_folder_(std::move(setup.program_folder)),
-      messages_(std::move(setup.messages)),
-      settings_(std::move(setup.settings)),
+MainWindow::MainWindow(MainWindowSetup& setup)
+    : program_folder_(setup.program_folder),
       open_url_(std::move(setup.open_url)),
       pump_(std::make_unique<QtEventPump>()),
       ui_(std::make_unique<Ui>()) {
   setObjectName(QStringLiteral("MainForm"));
-  setWindowTitle(QStringLiteral("Zentrope V3.13"));
+  setWindowTitle(QString::fromLatin1(app::kProgramCaption));
+  // The layout's font size, which the fixed column widths are measured for.
+  QFont window_font = font();
+  window_font.setPixelSize(12);
+  setFont(window_font);
   if (setup.message_port == nullptr) {
     own_message_port_ = std::make_unique<QtMessagePort>(this);
   }
   if (setup.file_dialogs == nullptr) {
     own_file_dialogs_ = std::make_unique<QtFileDialogPort>(this);
   }
+  if (setup.library == nullptr) {
+    own_glyphs_ = std::make_unique<library::GlyphLibrary>(program_folder_);
+    own_library_ = std::make_unique<app::LibraryPort>(*own_glyphs_);
+  }
   message_port_ = setup.message_port ? setup.message_port : own_message_port_.get();
   file_dialogs_ = setup.file_dialogs ? setup.file_dialogs : own_file_dialogs_.get();
+  library_ = setup.library ? setup.library : own_library_.get();
   if (!open_url_) {
     open_url_ = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
   }
-  messages_.SetLanguage(settings_.Language());
-  document::SetDefaultHeadings(document_);
-  document_.last_open_folder = settings_.OpenFolder();
-  document_.reference_folder = settings_.ReferenceFolder();
-  document_.last_save_folder = settings_.SaveFolder();
-
   BuildMenus();
   BuildToolBar();
   BuildCentralArea();
   BuildStatusBar();
   BuildPanels();
-  ConnectSignals();
-  ApplyLanguage();
-  resize(1024, 720);
-  LayOut();
 }
 
-MainWindow::~MainWindow() = default;
+text::Result<std::unique_ptr<MainWindow>> MainWindow::Create(MainWindowSetup setup) {
+  std::unique_ptr<MainWindow> window(new MainWindow(setup));
+  MainWindow& w = *window;
+  auto created = app::Application::Create(
+      w.program_folder_, app::ShellPorts{*w.message_port_, *w.file_dialogs_, *w.pump_,
+                                         static_cast<app::ShellHooks&>(w), *w.library_});
+  if (!created.ok()) {
+    w.message_port_->Inform(app::Severity::kError, created.error().message);
+    return created.error();
+  }
+  w.app_ = std::move(created.value());
+  w.BindDocument();
+  w.ConnectSignals();
+  w.ApplyLanguage();
+  w.resize(1024, 720);
+  w.LayOut();
+  return window;
+}
+
+MainWindow::~MainWindow() {
+  // The models observe the application's tables: they go first.
+  delete main_model_;
+  delete reference_model_;
+}
 
 QString MainWindow::MessageText(int number) const {
   return ToQString(Message(number));
+}
+
+bool MainWindow::Activate() {
+  const text::Status activated = app_->Activate();
+  if (!activated.ok()) {
+    close();
+    return false;
+  }
+  ui_->Panel2->show();
+  ui_->StringGrid1->show();
+  ShowPicturePanels();
+  return true;
 }
 
 void MainWindow::BuildCentralArea() {
@@ -143,21 +126,10 @@ void MainWindow::BuildCentralArea() {
   u.CentralArea->setObjectName(QStringLiteral("CentralArea"));
   setCentralWidget(u.CentralArea);
 
-  main_model_ =
-      new SubtitleTableModel(document_.main,
-                             {document::kText, document::kStart, document::kEnd, document::kStyle,
-                              document::kMarginL, document::kMarginR, document::kMarginV},
-                             this);
-  main_model_->SetEditHandler([this](int column, int row, const QString& value) {
-    return AcceptCellEdit(column, row, value);
-  });
-  reference_model_ = new SubtitleTableModel(document_.reference, {}, this);
-
-  for (auto [grid, name, model] : {std::tuple{&u.StringGrid1, "StringGrid1", main_model_},
-                                   std::tuple{&u.StringGrid7, "StringGrid7", reference_model_}}) {
+  for (auto [grid, name] :
+       {std::pair{&u.StringGrid1, "StringGrid1"}, std::pair{&u.StringGrid7, "StringGrid7"}}) {
     auto* view = new QTableView(u.CentralArea);
     view->setObjectName(QString::fromLatin1(name));
-    view->setModel(model);
     // Fixed row heights keep a 100,000-row table as quick as a short one.
     view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view->verticalHeader()->setDefaultSectionSize(19);
@@ -219,17 +191,20 @@ void MainWindow::BuildPanels() {
   };
   const PanelSpec specs[] = {
       {&Ui::Panel3, "Panel3",
-       "\xB7\xE1\xB8\xBB\xD7\xD6\xBF\xE2--\xBF\xEC\xC0\xD6\xD4\xB4\xD3\xDA\xD0\xC1\xC7\xDA\xB5\xD8"
+       "\xB7\xE1\xB8\xBB\xD7\xD6\xBF\xE2--"
+       "\xBF\xEC\xC0\xD6\xD4\xB4\xD3\xDA\xD0\xC1\xC7\xDA\xB5\xD8"
        "\xC0\xCD\xB6\xAF" /* 丰富字库--快乐源于辛勤地劳动 */,
        345, 233, 60},
       {&Ui::Panel6, "Panel6",
-       "\xD7\xD6\xBF\xE2\xD0\xDE\xB8\xC4--\xC8\xC3\xCE\xD2\xC3\xC7\xB8\xFC\xBF\xEC\xC0\xD6" /* 字库修改--让我们更快乐
-                                                                                             */
+       "\xD7\xD6\xBF\xE2\xD0\xDE\xB8\xC4--"
+       "\xC8\xC3\xCE\xD2\xC3\xC7\xB8\xFC\xBF\xEC\xC0\xD6" /* 字库修改--让我们更快乐
+                                                           */
        ,
        609, 361, 60},
       {&Ui::Panel11, "Panel11", "\xB3\xCC\xD0\xF2\xC9\xE8\xD6\xC3" /* 程序设置 */, 497, 305, 80},
       {&Ui::Panel15, "Panel15",
-       "\xD7\xD6\xBF\xE2\xBA\xCF\xB2\xA2--\xCD\xB3\xD2\xBB\xB5\xC4\xD7\xD6\xBF\xE2\xCA\xC7\xCB\xD9"
+       "\xD7\xD6\xBF\xE2\xBA\xCF\xB2\xA2--"
+       "\xCD\xB3\xD2\xBB\xB5\xC4\xD7\xD6\xBF\xE2\xCA\xC7\xCB\xD9"
        "\xB6\xC8\xB5\xC4\xB1\xA3\xD6\xA4" /* 字库合并--统一的字库是速度的保证 */,
        377, 153, 60},
       {&Ui::Panel21, "Panel21", "\xBC\xEC\xB2\xE9\xD0\xA3\xB6\xD4" /* 检查校对 */, 593, 329, 60},
@@ -237,11 +212,14 @@ void MainWindow::BuildPanels() {
        30},
       {&Ui::Panel24, "Panel24", "Zentrope V3.13", 337, 257, 30},
       {&Ui::Panel25, "Panel25",
-       "\xD7\xD6\xBF\xE2\xB5\xBC\xB3\xF6--\xB9\xB2\xCF\xED\xCA\xC7\xBD\xDA\xD4\xBC\xCA\xB1\xBC\xE4"
+       "\xD7\xD6\xBF\xE2\xB5\xBC\xB3\xF6--"
+       "\xB9\xB2\xCF\xED\xCA\xC7\xBD\xDA\xD4\xBC\xCA\xB1\xBC\xE4"
        "\xB5\xC4\xBA\xC3\xB0\xEC\xB7\xA8" /* 字库导出--共享是节约时间的好办法 */,
        369, 145, 30},
       {&Ui::Panel10, "Panel10",
-       "\xB5\xB1\xC7\xB0\xD0\xD0\xB5\xC4\xCF\xEA\xCF\xB8\xD0\xC5\xCF\xA2" /* 当前行的详细信息 */,
+       "\xB5\xB1\xC7\xB0\xD0\xD0\xB5\xC4\xCF\xEA\xCF\xB8\xD0\xC5\xCF\xA2" /* 当前行的详细信息
+                                                                           */
+       ,
        177, 321, 30},
       {&Ui::Panel13, "Panel13", "\xB2\xE9\xD5\xD2\xD3\xEB\xCC\xE6\xBB\xBB" /* 查找与替换 */, 337,
        153, 30},
@@ -273,30 +251,19 @@ void MainWindow::BuildPanels() {
   u.AboutLoadingText->setObjectName(QStringLiteral("AboutLoadingText"));
   u.AboutCredit = new QLabel(u.Panel24);
   u.AboutCredit->setObjectName(QStringLiteral("AboutCredit"));
-  u.AboutText = new QLabel(u.Panel24);
+  u.AboutText = new QPlainTextEdit(u.Panel24);
   u.AboutText->setObjectName(QStringLiteral("AboutText"));
-  u.AboutText->setWordWrap(true);
-  u.AboutText->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+  u.AboutText->setReadOnly(true);
   u.AboutClose = new QPushButton(u.Panel24);
   u.AboutClose->setObjectName(QStringLiteral("AboutClose"));
   for (QLabel* label : {picture, u.AboutLoadingText, u.AboutCredit}) {
+    label->setWordWrap(true);
     u.Panel24->Body()->addWidget(label);
   }
   u.Panel24->Body()->addWidget(u.AboutText, 1);
   u.Panel24->Body()->addWidget(u.AboutClose, 0, Qt::AlignRight);
   u.Panel24->AddDragHandle(picture);
   u.Panel24->AddDragHandle(u.AboutCredit);
-}
-
-void MainWindow::Activate() {
-  ShowAboutPanel(/*loading=*/true);
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  // TODO: load the glyph library and its index here once the library core offers a loader.
-  ui_->Panel24->hide();
-  ui_->Panel2->show();
-  ui_->StringGrid1->show();
-  ShowPicturePanels();
-  EnterRecordedState(0);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
@@ -314,7 +281,9 @@ void MainWindow::LayOut() {
   u.StringGrid7->setGeometry(grid.right() + 1 + 2, grid.top(), 1, grid.height());
 
   const int strip_top = grid.bottom() + 1 + 7;
-  const int strip_height = std::max(40, height - (grid.top() + grid.height()) - 80);
+  // The strip never reaches under the status bar, whatever the menu and tool bar heights are.
+  const int room = u.CentralArea->height() > 0 ? u.CentralArea->height() - strip_top - 4 : height;
+  const int strip_height = std::max(40, std::min(height - (grid.top() + grid.height()) - 80, room));
   u.Panel2->setGeometry(grid.left(), strip_top, width - 30, strip_height);
   const int strip_width = u.Panel2->width();
   u.Panel14->setGeometry(5, 5, 150, strip_height - 10);
@@ -343,20 +312,27 @@ void MainWindow::LayOut() {
 }
 
 void MainWindow::ApplyColumnWidths() {
+  // The layout's widths were measured for a narrow 12-pixel font; a time column grows to hold a
+  // whole time in the font in use, and the text column gives up what the two time columns took.
+  const int time_width = std::max(
+      80, ui_->StringGrid1->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00.000")) + 10);
+  const int extra = 2 * (time_width - 80);
+
   QTableView* reference = ui_->StringGrid7;
   const int reference_width = reference->width();
   for (int column = 0; column < document::kReferenceColumnCount; ++column) {
-    reference->setColumnWidth(column, column == 0 ? 30 : 80);
+    reference->setColumnWidth(column, column == 0 ? 30 : column == 1 ? 80 : time_width);
   }
-  reference->setColumnWidth(1, std::max(80, reference_width < 518 ? reference_width - 218 : 300));
+  reference->setColumnWidth(
+      1, std::max(80, (reference_width < 518 ? reference_width - 218 : 300) - extra));
 
   QTableView* grid = ui_->StringGrid1;
   const int grid_width = grid->width();
-  const int widths[] = {30, 80, 80, 80, 1, 20, 20, 1, 1, 1, 1, 1, 1, 1};
+  const int widths[] = {30, 80, time_width, time_width, 1, 20, 20, 1, 1, 1, 1, 1, 1, 1};
   for (int column = 0; column < document::kMainColumnCount; ++column) {
     grid->setColumnWidth(column, widths[column]);
   }
-  grid->setColumnWidth(1, std::max(80, grid_width < 725 ? grid_width - 275 : 450));
+  grid->setColumnWidth(1, std::max(80, (grid_width < 725 ? grid_width - 275 : 450) - extra));
   // Style and margins appear as the window grows: (column, below this width, offset, width).
   const int steps[][4] = {
       {7, 806, 725, 80}, {8, 846, 805, 40}, {9, 886, 845, 40}, {10, 926, 885, 40}};
@@ -364,29 +340,6 @@ void MainWindow::ApplyColumnWidths() {
     const int value = grid_width < step[1] ? grid_width - step[2] : step[3];
     grid->setColumnWidth(step[0], std::max(1, value));
   }
-}
-
-void MainWindow::ShowAboutPanel(bool loading) {
-  Ui& u = *ui_;
-  u.AboutLoadingText->setText(loading ? MessageText(kLibraryLoading) : QString());
-  u.AboutLoadingText->setVisible(loading);
-  u.AboutCredit->setText(MessageText(kAboutCredit));
-  const int groups[][2] = {{743, 746}, {749, 752}, {755, 758}};
-  QStringList lines;
-  for (const auto& group : groups) {
-    lines << QString() << MessageText(group[0]) << MessageText(group[1]);
-  }
-  lines << QString() << MessageText(761);
-  u.AboutText->setText(lines.join(QLatin1Char('\n')));
-  u.AboutClose->setText(MessageText(kAboutClose));
-  u.AboutClose->setVisible(!loading);
-  u.Panel24->show();
-  u.Panel24->raise();
-  u.Panel23->raise();
-}
-
-void MainWindow::AboutMenuClick() {
-  ShowAboutPanel(/*loading=*/false);
 }
 
 void MainWindow::HelpFileMenuClick() {
@@ -400,7 +353,7 @@ void MainWindow::HelpFileMenuClick() {
 }
 
 void MainWindow::NotAvailableYet() {
-  const bool english = messages_.Language() == app::MessageTable::kEnglish;
+  const bool english = app_->Messages().Language() == app::MessageTable::kEnglish;
   message_port_->Inform(app::Severity::kInformation,
                         english ? "This command is not available yet."
                                 : "\xB4\xCB\xB9\xA6\xC4\xDC\xC9\xD0\xCE\xB4\xCD\xEA\xB3\xC9\xA1\xA3"
@@ -416,17 +369,13 @@ void MainWindow::StringGrid1ContextMenu(const QPoint& point) {
   ui_->PopupMenu1->popup(ui_->StringGrid1->viewport()->mapToGlobal(point));
 }
 
-void MainWindow::SaveDialog1FolderChange(const std::filesystem::path& folder) {
-  QApplication::clipboard()->setText(ToQString(ProposedSubtitleName(folder)));
-}
-
 bool MainWindow::AcceptCellEdit(int column, int row, const QString& value) {
   text::Result<std::string> gbk = ToGbk(value);
   if (!gbk.ok()) {
     message_port_->Inform(app::Severity::kWarning, gbk.error().message);
     return false;
   }
-  document::RowTable& table = document_.main;
+  document::RowTable& table = app_->Document().main;
   if (!table.IsDataRow(row) || table.Cell(column, row) == gbk.value()) {
     return true;
   }
@@ -443,187 +392,156 @@ bool MainWindow::AcceptCellEdit(int column, int row, const QString& value) {
     marks += 'P';
   }
   table.SetCell(document::kChangeMarks, row, std::move(marks));
-  document_.document_saved = false;
+  app_->Document().document_saved = false;
   return true;
 }
 
-bool MainWindow::GuardUnsavedWork(int text_message) {
-  if (document_.document_saved) {
-    return true;
+void MainWindow::BindDocument() {
+  document::SubtitleDocument& document = app_->Document();
+  main_model_ =
+      new SubtitleTableModel(document.main,
+                             {document::kText, document::kStart, document::kEnd, document::kStyle,
+                              document::kMarginL, document::kMarginR, document::kMarginV},
+                             this);
+  main_model_->SetEditHandler([this](int column, int row, const QString& value) {
+    return AcceptCellEdit(column, row, value);
+  });
+  reference_model_ = new SubtitleTableModel(document.reference, {}, this);
+  ui_->StringGrid1->setModel(main_model_);
+  ui_->StringGrid7->setModel(reference_model_);
+  connect(ui_->StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) {
+            if (current.isValid()) {
+              app_->Document().current_row = SubtitleTableModel::TableRow(current.row());
+            }
+          });
+}
+
+void MainWindow::ShowAboutPanel(const std::string& loading_text) {
+  Ui& u = *ui_;
+  const bool loading = !loading_text.empty();
+  u.AboutLoadingText->setText(ToQString(loading_text));
+  u.AboutLoadingText->setVisible(loading);
+  u.AboutCredit->setText(MessageText(kAboutCredit));
+  QStringList lines;
+  for (const int message : kAboutLines) {
+    lines << (message == 0 ? QString() : MessageText(message));
   }
-  const app::Answer answer = message_port_->Ask(
-      {Message(text_message), Message(kUnsavedCaption), app::Buttons::kYesNoCancel});
-  if (answer == app::Answer::kCancel) {
-    return false;
-  }
-  if (answer == app::Answer::kYes) {
-    SaveSrtMenuClick();
-    return document_.document_saved;
-  }
-  return true;
+  u.AboutText->setPlainText(lines.join(QLatin1Char('\n')));
+  u.AboutClose->setText(MessageText(kAboutClose));
+  u.AboutClose->setVisible(!loading);
+  u.Panel24->show();
+  u.Panel24->raise();
+  u.Panel23->raise();
+}
+
+void MainWindow::AboutMenuClick() {
+  ShowAboutPanel(std::string());
+}
+
+void MainWindow::SaveDialog1FolderChange(const std::filesystem::path& folder) {
+  QApplication::clipboard()->setText(
+      ToQString(app::ProposedSubtitleName(app::FileNamesIn(folder))));
 }
 
 void MainWindow::OpenSrtMenuClick() {
-  if (!GuardUnsavedWork(kAskSaveBeforeOpen)) {
-    return;
-  }
-  std::string filter_text = Message(kOpenFilter);
-  app::FileFilter filter = ParseFilter(filter_text.empty() ? kDefaultOpenFilter : filter_text);
-  filter.start_folder = document_.last_open_folder;
-  filter.default_extension = document_.source_extension;
-  const std::optional<std::filesystem::path> chosen = file_dialogs_->ChooseFileToOpen(filter);
-  if (!chosen) {
-    return;
-  }
-  document_.last_open_folder = chosen->parent_path();
-  document_.source_file = *chosen;
-  document_.source_extension = document::LowerCaseExtension(*chosen);
-  if (document_.source_extension != ".srt" && document_.source_extension != ".ssa") {
-    message_port_->Inform(app::Severity::kWarning, Message(kUnknownExtension));
-    return;
-  }
-  ui_->StatusProgress->SetProgress(0, 0);
-  setWindowTitle(QString::fromLatin1(kTitlePrefix) + PathToQString(*chosen));
-  recognition_stopped_ = true;
-
-  const text::Result<document::ReadReport> read =
-      document::ReadSubtitleFile(*chosen, document::Role::kMain, document_);
-  if (!read.ok()) {
-    message_port_->Inform(app::Severity::kError, read.error().message);
-    return;
-  }
-  for (const std::string& warning : read.value().warnings) {
-    message_port_->Inform(app::Severity::kWarning, warning);
-  }
-  const std::string rows = std::to_string(document_.main.RowCount() - 1);
-  if (document_.picture_mode) {
-    SetStatusText(Message(kStatusRowsBefore) + rows + Message(kStatusPictureRows));
-    SelectFirstRow();
-    EnterRecordedState(1);
-    document_.picture_folder = chosen->parent_path();
-    ShowPicturePanels();
-  } else {
-    document_.last_save_folder = document_.last_open_folder;
-    document_.save_file = document_.source_file;
-    document_.save_extension = document_.source_extension;
-    SetStatusText(Message(kStatusRowsBefore) + rows + Message(kStatusTextRows));
-    SelectFirstRow();
-    EnterRecordedState(7);
-    ShowEditPanels();
-  }
-  document_.document_saved = true;
+  app_->OpenCommand();
 }
 
 void MainWindow::SaveSrtMenuClick() {
-  if (!document_.proofread_done) {
-    const app::Answer answer = message_port_->Ask(
-        {Message(kAskCheckBeforeSave), Message(kCheckCaption), app::Buttons::kYesNo});
-    if (answer == app::Answer::kYes) {
-      NotAvailableYet();  // the check review comes with the proofreading panels
-      return;
-    }
-  }
-  const std::string filter_text = Message(kSaveFilter);
-  app::FileFilter filter = ParseFilter(filter_text.empty() ? kDefaultSaveFilter : filter_text);
-  filter.start_folder = document_.last_save_folder;
-  filter.default_extension = document_.save_extension;
-  const std::optional<std::filesystem::path> chosen =
-      file_dialogs_->ChooseFileToSave(filter, document_.save_file);
-  if (!chosen) {
-    return;
-  }
-  document_.last_save_folder = chosen->parent_path();
-  document_.save_file = *chosen;
-  document_.save_extension = document::LowerCaseExtension(*chosen);
-  if (document_.save_extension != ".srt" && document_.save_extension != ".ssa") {
-    document_.save_file += filter.default_extension;
-    document_.save_extension = filter.default_extension;
-  }
-  document::WriteOptions options;
-  options.author_enabled = settings_.AuthorEntryOn();
-  options.author_time_line = settings_.AuthorTime();
-  options.author_text = settings_.AuthorText();
-  options.working_folder = program_folder_;
-  const text::Status written =
-      document::WriteSubtitleFile(document_.save_file, document::Role::kMain, document_, options);
-  if (!written.ok()) {
-    message_port_->Inform(app::Severity::kError, written.error().message);
-    return;
-  }
-  document_.proofread_done = true;
-  document_.document_saved = true;
+  app_->SaveCommand();
 }
 
 void MainWindow::CloseSrtMenuClick() {
-  if (!GuardUnsavedWork(kAskSaveBeforeClose)) {
-    return;
-  }
-  document_.main.Clear();
-  ui_->Image1->clear();
-  EnterRecordedState(0);
-}
-
-bool MainWindow::RunShutdownSteps(ShutdownPath path) {
-  const ShutdownMessages& text =
-      path == ShutdownPath::kExitCommand ? kExitMessages : kCloseMessages;
-  if (!recognition_stopped_) {
-    message_port_->Inform(app::Severity::kWarning, Message(text.running));
-    return false;
-  }
-  if (!GuardUnsavedWork(text.main_unsaved)) {
-    return false;
-  }
-  if (!document_.reference_saved) {
-    const app::Answer answer = message_port_->Ask(
-        {Message(text.reference_unsaved), Message(kUnsavedCaption), app::Buttons::kYesNoCancel});
-    if (answer == app::Answer::kCancel) {
-      return false;
-    }
-    if (answer == app::Answer::kYes) {
-      NotAvailableYet();  // saving the reference comes with the reference panels
-      if (!document_.reference_saved) {
-        return false;
-      }
-    }
-  }
-  // TODO: archive the new-glyph journal (wait text `text.archiving`) once the library core
-  // offers it; until then only the settings are written.
-  settings_.SetFolders(document_.last_open_folder.string(), document_.reference_folder.string(),
-                       document_.last_save_folder.string());
-  const text::Status saved = settings_.SaveToFile(program_folder_ / "setup.sys");
-  if (!saved.ok()) {
-    message_port_->Inform(app::Severity::kError, saved.error().message);
-    return false;
-  }
-  return true;
+  app_->CloseCommand();
 }
 
 void MainWindow::ExitFormMenuClick() {
-  if (RunShutdownSteps(ShutdownPath::kExitCommand)) {
+  if (app_->Shutdown(app::ShutdownPath::kExitCommand)) {
     close();
   }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (RunShutdownSteps(ShutdownPath::kWindowClose)) {
+  if (app_->Shutdown(app::ShutdownPath::kWindowClose)) {
     event->accept();
   } else {
     event->ignore();
   }
 }
 
-void MainWindow::SelectFirstRow() {
+void MainWindow::CommandsChanged(const app::CommandEnablement& enabled) {
+  for (int index = 0; index < app::kCommandCount; ++index) {
+    const app::CommandControls controls = app::ControlsOf(static_cast<app::Command>(index));
+    const bool on = enabled[static_cast<size_t>(index)];
+    for (const std::string_view name : {controls.menu, controls.partner}) {
+      if (name.empty()) {
+        continue;
+      }
+      const QString object_name =
+          QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+      if (auto* menu = findChild<QMenu*>(object_name)) {
+        // Disabling a top-level menu disables everything in it.
+        menu->setEnabled(on);
+        menu->menuAction()->setEnabled(on);
+      } else if (auto* action = findChild<QAction*>(object_name)) {
+        action->setEnabled(on);
+      } else if (auto* widget = findChild<QWidget*>(object_name)) {
+        widget->setEnabled(on);
+      }
+    }
+  }
+}
+
+void MainWindow::TitleChanged(const std::string& title) {
+  // The title ends with the file name, which is in the system's encoding, not GBK.
+  const std::filesystem::path& source = app_->Document().source_file;
+  const std::string file = text::PathForMessage(source);
+  if (!file.empty() && title.size() >= file.size() &&
+      title.compare(title.size() - file.size(), file.size(), file) == 0) {
+    setWindowTitle(ToQString(title.substr(0, title.size() - file.size())) + PathToQString(source));
+  } else {
+    setWindowTitle(ToQString(title));
+  }
+}
+
+void MainWindow::StatusTextChanged(const std::string& text) {
+  ui_->StatusText->setText(ToQString(text));
+  ui_->StatusProgress->SetProgress(0, 0);
+}
+
+void MainWindow::ShowLoadingText(const std::string& text) {
+  ShowAboutPanel(text);
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void MainWindow::HideLoadingText() {
+  ui_->Panel24->hide();
+}
+
+void MainWindow::ShowWaitText(const std::string& text) {
+  ui_->Label36->setText(ToQString(text));
+  ui_->Button19->hide();  // archiving cannot be stopped
+  ui_->Panel23->show();
+  ui_->Panel23->raise();
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void MainWindow::HideWaitText() {
+  ui_->Panel23->hide();
+  ui_->Button19->show();
+}
+
+void MainWindow::FocusFirstCell() {
   QTableView* grid = ui_->StringGrid1;
   grid->setCurrentIndex(main_model_->index(0, document::kText));
   grid->scrollToTop();
   grid->setFocus();
-  document_.current_row = 1;
 }
 
 void MainWindow::ShowPicturePanels() {
   Ui& u = *ui_;
-  for (QWidget* panel : {static_cast<QWidget*>(u.Panel9), static_cast<QWidget*>(u.Panel1),
-                         static_cast<QWidget*>(u.Panel14)}) {
+  for (QFrame* panel : {u.Panel9, u.Panel1, u.Panel14}) {
     panel->show();
   }
   for (QFrame* panel : {u.Panel19, u.Panel20, u.Panel22}) {
@@ -636,14 +554,21 @@ void MainWindow::ShowEditPanels() {
   u.Panel19->show();
   u.Panel20->show();
   u.Panel22->setVisible(reference_grid_shown_);
-  for (QWidget* panel : {static_cast<QWidget*>(u.Panel9), static_cast<QWidget*>(u.Panel1),
-                         static_cast<QWidget*>(u.Panel14)}) {
+  for (QFrame* panel : {u.Panel9, u.Panel1, u.Panel14}) {
     panel->hide();
   }
 }
 
-void MainWindow::SetStatusText(const std::string& gbk) {
-  ui_->StatusText->setText(ToQString(gbk));
+void MainWindow::MainSubtitleClosed() {
+  ui_->Image1->clear();
+}
+
+void MainWindow::RunCheckCommand() {
+  NotAvailableYet();  // the check review comes with the proofreading panels
+}
+
+void MainWindow::SaveReferenceSubtitle() {
+  NotAvailableYet();  // saving the reference comes with the reference panels
 }
 
 void MainWindow::ShowProgress(int done, int total) {

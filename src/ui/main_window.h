@@ -1,5 +1,5 @@
 // MainWindow: the program's one window (objectName "MainForm"), binding the menus, tool bar,
-// grids, picture strip, status bar and floating panels to the document and the app functions.
+// grids, picture strip, status bar and floating panels to the application shell.
 #pragma once
 
 #include <QMainWindow>
@@ -8,65 +8,56 @@
 #include <memory>
 #include <string>
 
-#include "app/message_table.h"
+#include "app/application.h"
 #include "app/ports.h"
-#include "document/subtitle_document.h"
-#include "settings/settings_list.h"
+#include "app/shell_hooks.h"
+#include "text/result.h"
 
 class QUrl;
+
+namespace library {
+class GlyphLibrary;
+}
 
 namespace ui {
 
 class QtEventPump;
 class SubtitleTableModel;
 
-// What the window is built from. The message table and settings are read by the caller (a
-// missing file stops the program before the window exists). Null ports mean the window's own
-// Qt ports (message boxes, file dialogs); tests pass fakes.
+// What the window is built from. Null ports mean the window's own (message boxes, file dialogs,
+// the glyph library of the program folder); tests pass fakes.
 struct MainWindowSetup {
   std::filesystem::path program_folder;  // where every working file lies
-  app::MessageTable messages;
-  settings::SettingsList settings;
   app::MessagePort* message_port = nullptr;
   app::FileDialogPort* file_dialogs = nullptr;
+  app::GlyphLibraryPort* library = nullptr;
   // Opens a document with the desktop's viewer; defaults to QDesktopServices::openUrl.
   std::function<bool(const QUrl&)> open_url;
 };
 
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, private app::ShellHooks {
   Q_OBJECT
 
  public:
-  explicit MainWindow(MainWindowSetup setup, QWidget* parent = nullptr);
+  // Builds the window and the application shell over it. Error "io" (already shown through the
+  // message port) when replace.sys, setup.sys or language.sys cannot be read: the program
+  // cannot start then.
+  static text::Result<std::unique_ptr<MainWindow>> Create(MainWindowSetup setup);
   ~MainWindow() override;
 
-  // Shows the start-up panel while the library loads, then shows the grid and the picture strip
-  // and applies command state 0 (recorded).
-  void Activate();
+  // Loads the glyph library while the start-up panel shows, then shows the grid and the picture
+  // strip in command state 0. Returns false (and closes the window) when the library cannot be
+  // loaded.
+  bool Activate();
 
-  // Enables and disables the commands for `state` (0 to 7); does not record it.
-  void SetCommandState(int state);
-  // Records `state` as the one temporary states return to, then applies it.
-  void EnterRecordedState(int state);
-  int RecordedState() const {
-    return recorded_state_;
-  }
-
-  // Sets every text of the window for the current language (1, 2 or 3).
+  // Sets every text of the window for the current language.
   void ApplyLanguage();
-  void SetLanguage(int language);
-  int Language() const {
-    return messages_.Language();
-  }
 
+  app::Application& Application() {
+    return *app_;
+  }
   document::SubtitleDocument& Document() {
-    return document_;
-  }
-  const settings::SettingsList& Settings() const {
-    return settings_;
-  }
-  bool RecognitionStopped() const {
-    return recognition_stopped_;
+    return app_->Document();
   }
 
   // Lays the grids, picture strip and panels out for the window's size.
@@ -92,48 +83,58 @@ class MainWindow : public QMainWindow {
 
  private:
   struct Ui;
-  enum class ShutdownPath { kExitCommand, kWindowClose };
+  explicit MainWindow(MainWindowSetup& setup);
+
+  // ShellHooks: what the shell's flows show in the window.
+  void CommandsChanged(const app::CommandEnablement& enabled) override;
+  void TitleChanged(const std::string& title) override;
+  void StatusTextChanged(const std::string& text) override;
+  void ShowLoadingText(const std::string& text) override;
+  void HideLoadingText() override;
+  void ShowWaitText(const std::string& text) override;
+  void HideWaitText() override;
+  void FocusFirstCell() override;
+  void ShowPicturePanels() override;
+  void ShowEditPanels() override;
+  void MainSubtitleClosed() override;
+  void RunCheckCommand() override;
+  void SaveReferenceSubtitle() override;
 
   void BuildMenus();
   void BuildToolBar();
   void BuildCentralArea();
   void BuildStatusBar();
   void BuildPanels();
+  void BindDocument();
   void ConnectSignals();
 
   std::string Message(int number) const {
-    return messages_.Message(number);
+    return app_->Messages().Message(number);
   }
   QString MessageText(int number) const;
-  // Asks the unsaved-work question `text_message` (caption 413, Yes/No/Cancel); Yes saves.
-  // Returns true when the caller may go on.
-  bool GuardUnsavedWork(int text_message);
-  // The shutdown steps shared by Exit and the window's close; true when the program may end.
-  bool RunShutdownSteps(ShutdownPath path);
+  void SwitchLanguage(int language);
+  // Sets heading `index` of the grid named `grid_name` (GBK text).
+  void SetHeading(const QString& grid_name, Qt::Orientation orientation, int index,
+                  const std::string& gbk);
   bool AcceptCellEdit(int column, int row, const QString& value);
-  void ShowAboutPanel(bool loading);
-  void ShowPicturePanels();
-  void ShowEditPanels();
-  void SelectFirstRow();
-  void SetStatusText(const std::string& gbk);
+  void ShowAboutPanel(const std::string& loading_text);
   void ShowProgress(int done, int total);
   void ApplyColumnWidths();
 
   std::filesystem::path program_folder_;
-  app::MessageTable messages_;
-  settings::SettingsList settings_;
-  document::SubtitleDocument document_;
   std::unique_ptr<app::MessagePort> own_message_port_;
   std::unique_ptr<app::FileDialogPort> own_file_dialogs_;
+  std::unique_ptr<library::GlyphLibrary> own_glyphs_;
+  std::unique_ptr<app::GlyphLibraryPort> own_library_;
   app::MessagePort* message_port_;
   app::FileDialogPort* file_dialogs_;
+  app::GlyphLibraryPort* library_;
   std::function<bool(const QUrl&)> open_url_;
   std::unique_ptr<QtEventPump> pump_;
   std::unique_ptr<Ui> ui_;
+  std::unique_ptr<app::Application> app_;
   SubtitleTableModel* main_model_ = nullptr;
   SubtitleTableModel* reference_model_ = nullptr;
-  int recorded_state_ = 0;
-  bool recognition_stopped_ = true;
   bool reference_grid_shown_ = false;
 };
 

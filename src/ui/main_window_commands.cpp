@@ -2,17 +2,23 @@
 // language switch.
 #include <QAction>
 #include <QActionGroup>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTableWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <map>
 
+#include "app/language_layout.h"
 #include "ui/floating_panel.h"
 #include "ui/main_window.h"
 #include "ui/main_window_ui.h"
@@ -36,106 +42,6 @@ QMenu* NewMenu(QMenuBar* bar, const char* name, const QString& caption) {
   return menu;
 }
 
-// Which command each state enables ('1'), disables ('0') or leaves alone ('-'), states 0 to 7
-// from left to right. A tool button shares its menu item's action; a context-menu twin is set
-// with its menu item.
-struct CommandStateRow {
-  const char* command;
-  const char* twin;  // context-menu item, or nullptr
-  const char* states;
-};
-constexpr CommandStateRow kCommandStates[] = {
-    {"OpenSrtMenu", nullptr, "11011001"},
-    {"AddWordMenu", nullptr, "11001101"},
-    {"CloseSrtMenu", nullptr, "01011001"},
-    {"SaveSrtMenu", nullptr, "011-10-1"},
-    {"ReadMenu", nullptr, "01-----0"},
-    {"CheckMenu", nullptr, "01-----1"},
-    {"StartReadMenu", nullptr, "01001000"},
-    {"StopReadMenu", nullptr, "001-00-0"},
-    {"Check1Menu", nullptr, "01-----1"},
-    {"CheckRowMenu", nullptr, "01001100"},
-    {"ChkTimeMenu", nullptr, "01-----1"},
-    {"FindReplaceMenu", nullptr, "01-----1"},
-    {"OpenSecSrtMenu", nullptr, "1-------"},
-    {"SaveSecSrtMenu", nullptr, "0-------"},
-    {"CreatBlankMenu", nullptr, "0-------"},
-    {"CompareCheckMenu", nullptr, "0-------"},
-    {"EditBmpMenu", nullptr, "010-1101"},
-    {"CreatIndexMenu", nullptr, "110011-1"},
-    {"InsertPRowMenu", "InsertPRowPop", "01-----1"},
-    {"InsertNRowMenu", "InsertNRowPop", "01-----1"},
-    {"DeleteRowMenu", "DeleteRowPop", "01-----1"},
-    {"RestoreTimeMenu", "RestoreTimePop", "01-----1"},
-    {"RestoreTextMenu", "RestoreTextPop", "01-----1"},
-};
-
-// Menu captions, tool-button hints and context items that take a message in ApplyLanguage.
-struct LanguageRow {
-  int message;
-  const char* command;
-  const char* twin;  // context-menu item taking the same message, or nullptr
-};
-constexpr LanguageRow kMenuMessages[] = {
-    {-1, "FileMenu", nullptr},
-    {2, "OpenSrtMenu", nullptr},
-    {5, "CloseSrtMenu", nullptr},
-    {8, "SaveSrtMenu", nullptr},
-    {11, "OpenSecSrtMenu", nullptr},
-    {14, "SaveSecSrtMenu", nullptr},
-    {17, "ExitFormMenu", nullptr},
-    {20, "ReadMenu", nullptr},
-    {23, "StartReadMenu", nullptr},
-    {26, "StopReadMenu", nullptr},
-    {29, "CheckRowMenu", nullptr},
-    {32, "CheckMenu", nullptr},
-    {35, "Check1Menu", nullptr},
-    {38, "ChkTimeMenu", nullptr},
-    {41, "FindReplaceMenu", nullptr},
-    {44, "CreatBlankMenu", nullptr},
-    {47, "CompareCheckMenu", nullptr},
-    {50, "InsertPRowMenu", "InsertPRowPop"},
-    {53, "InsertNRowMenu", "InsertNRowPop"},
-    {56, "DeleteRowMenu", "DeleteRowPop"},
-    {59, "RestoreTimeMenu", "RestoreTimePop"},
-    {62, "RestoreTextMenu", "RestoreTextPop"},
-    {65, "EditBmpMenu", nullptr},
-    {68, "CutBmpMenu", nullptr},
-    {71, "WordMenu", nullptr},
-    {74, "EditWordMenu", nullptr},
-    {77, "AddWordMenu", nullptr},
-    {80, "OutWordMenu", nullptr},
-    {83, "CheckWordMenu", nullptr},
-    {86, "CreatIndexMenu", nullptr},
-    {89, "SetupMenu", nullptr},
-    {92, "SetProMenu", nullptr},
-    {95, "HelpMenu", nullptr},
-    {98, "HelpFileMenu", nullptr},
-    {101, "AboutMenu", nullptr},
-};
-
-// Panel controls captioned by messages 104, 107, ... 275 in this order, then 296 ... 335.
-constexpr const char* kPanelCaptions[] = {
-    "Label15",   "Label17",      "Label6",       "Label16",    "Button30",  "Button25",
-    "Button26",  "Button27",     "Button28",     "Button29",   "Label12",   "Label19",
-    "Label20",   "Label2",       "Label1",       "Button1",    "Button2",   "Button3",
-    "Button4",   "Button5",      "Button20",     "Button21",   "Label18",   "Label4",
-    "Label5",    "RadioButton1", "RadioButton2", "Label23",    "Button7",   "Button22",
-    "Button6",   "Button8",      "Label10",      "BitBtn4",    "Button12",  "Label11",
-    "Label37",   "Button16",     "Button17",     "Label38",    "Label32",   "Button13",
-    "Button14",  "Label7",       "TabSheet1",    "TabSheet3",  "TabSheet4", "TabSheet2",
-    "CheckBox1", "Label29",      "Label30",      "CheckBox3",  "CheckBox4", "CheckBox5",
-    "CheckBox6", "CheckBox7",    "CheckBox2",    "RadioGroup1"};
-constexpr const char* kLaterCaptions[] = {
-    "Button9",    "Button10", "Label14",  "Label21", "CheckBox9", "RadioButton3", "RadioButton4",
-    "CheckBox10", "Button23", "Button24", "Label13", "Button15",  "Label36",      "Button19"};
-constexpr int kFirstPanelCaption = 104;
-constexpr int kFirstLaterCaption = 296;
-
-constexpr int kMainHeadingMessages[] = {338, 341, 344, 347, 350, 0,   0,
-                                        353, 356, 359, 362, 344, 347, 341};
-constexpr int kReferenceHeadingMessages[] = {338, 392, 344, 347};
-
 // Sets the visible caption of a panel control, whatever its kind. Controls not built yet and
 // missing messages are skipped.
 void SetCaption(QWidget* widget, const QString& caption) {
@@ -158,6 +64,27 @@ void SetCaption(QWidget* widget, const QString& caption) {
         }
         break;
       }
+    }
+  }
+}
+
+// Replaces the lines of a memo or the items of a radio group.
+void SetLines(QWidget* widget, const QStringList& lines) {
+  if (widget == nullptr) {
+    return;
+  }
+  if (auto* memo = qobject_cast<QPlainTextEdit*>(widget)) {
+    memo->setPlainText(lines.join(QLatin1Char('\n')));
+  } else if (auto* list = qobject_cast<QComboBox*>(widget)) {
+    const int current = list->currentIndex();
+    list->clear();
+    list->addItems(lines);
+    list->setCurrentIndex(current);
+  } else {
+    // A radio group: its radio buttons, in order, take the items.
+    const QList<QRadioButton*> buttons = widget->findChildren<QRadioButton*>();
+    for (qsizetype i = 0; i < buttons.size() && i < lines.size(); ++i) {
+      buttons[i]->setText(lines[i]);
     }
   }
 }
@@ -315,52 +242,48 @@ void MainWindow::BuildToolBar() {
     const char* gbk_hint;
     bool separator_after;
   };
-  const ToolRow rows[] =
-      {
-          {&u.OpenSrtBut, "OpenSrtBut", u.OpenSrtMenu, "document-open", QStyle::SP_DialogOpenButton,
-           "\xB4\xF2\xBF\xAA\xBA\xAC\xD3\xD0\xCD\xBC\xC6\xAC\xB5\xC4SRT\xCE\xC4\xBC\xFE" /* 打开含有图片的SRT文件
-                                                                                          */
-           ,
-           false},
-          {&u.SaveSrtBut, "SaveSrtBut", u.SaveSrtMenu, "document-save", QStyle::SP_DialogSaveButton,
-           "\xBD\xE1\xB9\xFB\xB1\xA3\xB4\xE6\xCE\xAASRT\xB8\xF1\xCA\xBD" /* 结果保存为SRT格式 */,
-           true},
-          {&u.StartReadBut, "StartReadBut", u.StartReadMenu, "media-playback-start",
-           QStyle::SP_MediaPlay, "\xBF\xAA\xCA\xBC\xCA\xB6\xB1\xF0" /* 开始识别 */, false},
-          {&u.StopReadBut, "StopReadBut", u.StopReadMenu, "media-playback-stop",
-           QStyle::SP_MediaStop, "\xCA\xB6\xB1\xF0\xCD\xA3\xD6\xB9" /* 识别停止 */, false},
-          {&u.CheckRowBut, "CheckRowBut", u.CheckRowMenu, "document-properties",
-           QStyle::SP_FileDialogInfoView,
-           "\xB5\xB1\xC7\xB0\xD0\xD0\xCF\xEA\xCF\xB8\xD0\xC5\xCF\xA2" /* 当前行详细信息 */, true},
-          {&u.Check1But, "Check1But", u.Check1Menu, "tools-check-spelling",
-           QStyle::SP_DialogApplyButton, "\xBC\xEC\xB2\xE9\xD0\xA3\xB6\xD4" /* 检查校对 */, false},
-          {&u.ChkTimeBut, "ChkTimeBut", u.ChkTimeMenu, "appointment-new", QStyle::SP_BrowserReload,
-           "\xD0\xDE\xD5\xFD\xCA\xB1\xBC\xE4\xBD\xBB\xB4\xED" /* 修正时间交错 */, false},
-          {&u.FindReplaceBut, "FindReplaceBut", u.FindReplaceMenu, "edit-find-replace",
-           QStyle::SP_FileDialogContentsView, "\xB2\xE9\xD5\xD2\xCC\xE6\xBB\xBB" /* 查找替换 */,
-           true},
-          {&u.OpenSecSrtBut, "OpenSecSrtBut", u.OpenSecSrtMenu, "document-open-recent",
-           QStyle::SP_DirOpenIcon,
-           "\xB4\xF2\xBF\xAA\xB6\xD4\xD5\xD5\xD7\xD6\xC4\xBB" /* 打开对照字幕 */, false},
-          {&u.SaveSecSrtBut, "SaveSecSrtBut", u.SaveSecSrtMenu, "document-save-as",
-           QStyle::SP_DriveFDIcon,
-           "\xB1\xA3\xB4\xE6\xB6\xD4\xD5\xD5\xD7\xD6\xC4\xBB" /* 保存对照字幕 */, false},
-          {&u.CreatBlankBut, "CreatBlankBut", u.CreatBlankMenu, "document-new", QStyle::SP_FileIcon,
-           "\xD3\xC9\xB6\xD4\xD5\xD5\xD7\xD6\xC4\xBB\xC9\xFA\xB3\xC9\xBF\xD5\xB0\xD7\xD7\xD6\xC4"
-           "\xBB" /* 由对照字幕生成空白字幕 */,
-           false},
-          {&u.CompareCheckBut, "CompareCheckBut", u.CompareCheckMenu, "view-split-left-right",
-           QStyle::SP_FileDialogDetailedView, "\xB6\xD4\xD5\xD5\xBC\xEC\xB2\xE9" /* 对照检查 */,
-           true},
-          {&u.EditWordBut, "EditWordBut", u.EditWordMenu, "accessories-text-editor",
-           QStyle::SP_FileDialogListView, "\xD7\xD6\xBF\xE2\xD0\xDE\xB8\xC4" /* 字库修改 */, false},
-          {&u.AddWordBut, "AddWordBut", u.AddWordMenu, "list-add", QStyle::SP_FileDialogNewFolder,
-           "\xBA\xCF\xB2\xA2\xD7\xD6\xBF\xE2" /* 合并字库 */, false},
-          {&u.OutWordBut, "OutWordBut", u.OutWordMenu, "document-send", QStyle::SP_ArrowRight,
-           "\xB5\xBC\xB3\xF6\xD7\xD6\xBF\xE2" /* 导出字库 */, true},
-          {&u.SetProBut, "SetProBut", u.SetProMenu, "preferences-system", QStyle::SP_ComputerIcon,
-           "\xB3\xCC\xD0\xF2\xC9\xE8\xD6\xC3" /* 程序设置 */, false},
-      };
+  const ToolRow rows[] = {
+      {&u.OpenSrtBut, "OpenSrtBut", u.OpenSrtMenu, "document-open", QStyle::SP_DialogOpenButton,
+       "\xB4\xF2\xBF\xAA\xBA\xAC\xD3\xD0\xCD\xBC\xC6\xAC\xB5\xC4SRT\xCE\xC4\xBC\xFE" /* 打开含有图片的SRT文件
+                                                                                      */
+       ,
+       false},
+      {&u.SaveSrtBut, "SaveSrtBut", u.SaveSrtMenu, "document-save", QStyle::SP_DialogSaveButton,
+       "\xBD\xE1\xB9\xFB\xB1\xA3\xB4\xE6\xCE\xAASRT\xB8\xF1\xCA\xBD" /* 结果保存为SRT格式 */, true},
+      {&u.StartReadBut, "StartReadBut", u.StartReadMenu, "media-playback-start",
+       QStyle::SP_MediaPlay, "\xBF\xAA\xCA\xBC\xCA\xB6\xB1\xF0" /* 开始识别 */, false},
+      {&u.StopReadBut, "StopReadBut", u.StopReadMenu, "media-playback-stop", QStyle::SP_MediaStop,
+       "\xCA\xB6\xB1\xF0\xCD\xA3\xD6\xB9" /* 识别停止 */, false},
+      {&u.CheckRowBut, "CheckRowBut", u.CheckRowMenu, "document-properties",
+       QStyle::SP_FileDialogInfoView,
+       "\xB5\xB1\xC7\xB0\xD0\xD0\xCF\xEA\xCF\xB8\xD0\xC5\xCF\xA2" /* 当前行详细信息 */, true},
+      {&u.Check1But, "Check1But", u.Check1Menu, "tools-check-spelling",
+       QStyle::SP_DialogApplyButton, "\xBC\xEC\xB2\xE9\xD0\xA3\xB6\xD4" /* 检查校对 */, false},
+      {&u.ChkTimeBut, "ChkTimeBut", u.ChkTimeMenu, "appointment-new", QStyle::SP_BrowserReload,
+       "\xD0\xDE\xD5\xFD\xCA\xB1\xBC\xE4\xBD\xBB\xB4\xED" /* 修正时间交错 */, false},
+      {&u.FindReplaceBut, "FindReplaceBut", u.FindReplaceMenu, "edit-find-replace",
+       QStyle::SP_FileDialogContentsView, "\xB2\xE9\xD5\xD2\xCC\xE6\xBB\xBB" /* 查找替换 */, true},
+      {&u.OpenSecSrtBut, "OpenSecSrtBut", u.OpenSecSrtMenu, "document-open-recent",
+       QStyle::SP_DirOpenIcon,
+       "\xB4\xF2\xBF\xAA\xB6\xD4\xD5\xD5\xD7\xD6\xC4\xBB" /* 打开对照字幕 */, false},
+      {&u.SaveSecSrtBut, "SaveSecSrtBut", u.SaveSecSrtMenu, "document-save-as",
+       QStyle::SP_DriveFDIcon,
+       "\xB1\xA3\xB4\xE6\xB6\xD4\xD5\xD5\xD7\xD6\xC4\xBB" /* 保存对照字幕 */, false},
+      {&u.CreatBlankBut, "CreatBlankBut", u.CreatBlankMenu, "document-new", QStyle::SP_FileIcon,
+       "\xD3\xC9\xB6\xD4\xD5\xD5\xD7\xD6\xC4\xBB\xC9\xFA\xB3\xC9\xBF\xD5\xB0\xD7\xD7\xD6\xC4"
+       "\xBB" /* 由对照字幕生成空白字幕 */,
+       false},
+      {&u.CompareCheckBut, "CompareCheckBut", u.CompareCheckMenu, "view-split-left-right",
+       QStyle::SP_FileDialogDetailedView, "\xB6\xD4\xD5\xD5\xBC\xEC\xB2\xE9" /* 对照检查 */, true},
+      {&u.EditWordBut, "EditWordBut", u.EditWordMenu, "accessories-text-editor",
+       QStyle::SP_FileDialogListView, "\xD7\xD6\xBF\xE2\xD0\xDE\xB8\xC4" /* 字库修改 */, false},
+      {&u.AddWordBut, "AddWordBut", u.AddWordMenu, "list-add", QStyle::SP_FileDialogNewFolder,
+       "\xBA\xCF\xB2\xA2\xD7\xD6\xBF\xE2" /* 合并字库 */, false},
+      {&u.OutWordBut, "OutWordBut", u.OutWordMenu, "document-send", QStyle::SP_ArrowRight,
+       "\xB5\xBC\xB3\xF6\xD7\xD6\xBF\xE2" /* 导出字库 */, true},
+      {&u.SetProBut, "SetProBut", u.SetProMenu, "preferences-system", QStyle::SP_ComputerIcon,
+       "\xB3\xCC\xD0\xF2\xC9\xE8\xD6\xC3" /* 程序设置 */, false},
+  };
   for (const ToolRow& row : rows) {
     row.action->setIcon(
         QIcon::fromTheme(QString::fromLatin1(row.theme_icon), style()->standardIcon(row.fallback)));
@@ -412,103 +335,103 @@ void MainWindow::ConnectSignals() {
   pump_->SetProgressSink([this](int done, int total) { ShowProgress(done, total); });
 }
 
-void MainWindow::SetCommandState(int state) {
-  if (state < 0 || state > 7) {
-    return;
-  }
-  for (const CommandStateRow& row : kCommandStates) {
-    const char effect = row.states[state];
-    if (effect == '-') {
-      continue;
-    }
-    const bool on = effect == '1';
-    const QString name = QString::fromLatin1(row.command);
-    if (auto* menu = findChild<QMenu*>(name)) {
-      // Disabling a top-level menu disables everything in it.
-      menu->setEnabled(on);
-      menu->menuAction()->setEnabled(on);
-    } else if (auto* action = findChild<QAction*>(name)) {
-      action->setEnabled(on);
-    }
-    if (row.twin != nullptr) {
-      if (auto* twin = findChild<QAction*>(QString::fromLatin1(row.twin))) {
-        twin->setEnabled(on);
-      }
-    }
-  }
-}
-
-void MainWindow::EnterRecordedState(int state) {
-  recorded_state_ = state;
-  SetCommandState(state);
-}
-
 void MainWindow::ApplyLanguage() {
   // Qt fonts are Unicode, so the window font's character set needs no switch per language.
-  for (const LanguageRow& row : kMenuMessages) {
-    const QString caption = MessageText(row.message);
-    if (caption.isEmpty()) {
-      continue;  // a missing message keeps the caption shown so far
+  const app::LanguagePlan plan = app::PlanLanguage(app_->Messages());
+  // Memo lines and radio items replace the old ones as a whole: gather them first.
+  std::map<std::string, QStringList> lines;
+  for (const app::LayoutText& entry : plan.texts) {
+    const QString name = QString::fromStdString(entry.object_name);
+    const QString text = ToQString(entry.text);
+    if (text.isEmpty() && entry.property != app::LayoutProperty::kLine) {
+      continue;  // a message missing from language.sys keeps the text shown so far
     }
-    const QString name = QString::fromLatin1(row.command);
-    if (auto* menu = findChild<QMenu*>(name)) {
-      menu->setTitle(caption);
-    } else if (auto* action = findChild<QAction*>(name)) {
-      action->setText(caption);
-      action->setToolTip(caption);
-    }
-    if (row.twin != nullptr) {
-      if (auto* twin = findChild<QAction*>(QString::fromLatin1(row.twin))) {
-        twin->setText(caption);
+    switch (entry.property) {
+      case app::LayoutProperty::kCaption:
+        if (auto* menu = findChild<QMenu*>(name)) {
+          menu->setTitle(text);
+        } else if (auto* action = findChild<QAction*>(name)) {
+          action->setText(text);
+        } else {
+          SetCaption(findChild<QWidget*>(name), text);
+        }
+        break;
+      case app::LayoutProperty::kHint:
+        if (auto* button = findChild<QToolButton*>(name); button && button->defaultAction()) {
+          // The button shows its action's tool tip, so the hint lives on the action.
+          button->defaultAction()->setToolTip(text);
+        } else if (auto* widget = findChild<QWidget*>(name)) {
+          widget->setToolTip(text);
+        }
+        break;
+      case app::LayoutProperty::kColumnHeading:
+        SetHeading(name, Qt::Horizontal, entry.index, entry.text);
+        break;
+      case app::LayoutProperty::kRowHeading:
+        SetHeading(name, Qt::Vertical, entry.index, entry.text);
+        break;
+      case app::LayoutProperty::kItem:
+      case app::LayoutProperty::kLine: {
+        QStringList& list = lines[entry.object_name];
+        while (list.size() <= entry.index) {
+          list << QString();
+        }
+        list[entry.index] = text;
+        break;
       }
+      case app::LayoutProperty::kFilter:
+        break;  // the shell gives its dialogs their filters itself
     }
   }
-  int message = kFirstPanelCaption;
-  for (const char* name : kPanelCaptions) {
-    SetCaption(findChild<QWidget*>(QString::fromLatin1(name)), MessageText(message));
-    message += 3;
-  }
-  message = kFirstLaterCaption;
-  for (const char* name : kLaterCaptions) {
-    SetCaption(findChild<QWidget*>(QString::fromLatin1(name)), MessageText(message));
-    message += 3;
-  }
-  const std::pair<const char*, int> check_boxes[] = {
-      {"CheckBox11", 734}, {"CheckBox12", 737}, {"CheckBox8", 287}, {"Button32", 770}};
-  for (const auto& [name, number] : check_boxes) {
-    SetCaption(findChild<QWidget*>(QString::fromLatin1(name)), MessageText(number));
-  }
-  settings_.SetLanguage(messages_.Language());
-  for (int column = 0; column < document::kMainColumnCount; ++column) {
-    if (kMainHeadingMessages[column] != 0 && !Message(kMainHeadingMessages[column]).empty()) {
-      document_.main.SetHeading(column, Message(kMainHeadingMessages[column]));
-    }
-  }
-  for (int column = 0; column < document::kReferenceColumnCount; ++column) {
-    if (!Message(kReferenceHeadingMessages[column]).empty()) {
-      document_.reference.SetHeading(column, Message(kReferenceHeadingMessages[column]));
-    }
+  for (const auto& [name, list] : lines) {
+    SetLines(findChild<QWidget*>(QString::fromStdString(name)), list);
   }
   main_model_->HeadingsChanged();
   reference_model_->HeadingsChanged();
-  ui_->N14->setChecked(messages_.Language() == app::MessageTable::kSimplifiedChinese);
-  ui_->N15->setChecked(messages_.Language() == app::MessageTable::kTraditionalChinese);
-  ui_->N16->setChecked(messages_.Language() == app::MessageTable::kEnglish);
+  for (QAction* item : {ui_->N14, ui_->N15, ui_->N16}) {
+    item->setChecked(item->objectName().toStdString() == plan.checked_menu_item);
+  }
 }
 
-void MainWindow::SetLanguage(int language) {
-  messages_.SetLanguage(language);
+void MainWindow::SetHeading(const QString& grid_name, Qt::Orientation orientation, int index,
+                            const std::string& gbk) {
+  // The two subtitle grids show the document's own headings; other grids hold theirs.
+  document::SubtitleDocument& document = app_->Document();
+  if (orientation == Qt::Horizontal && grid_name == QLatin1String("StringGrid1")) {
+    if (index >= 0 && index < document.main.ColumnCount()) {
+      document.main.SetHeading(index, gbk);
+    }
+  } else if (orientation == Qt::Horizontal && grid_name == QLatin1String("StringGrid7")) {
+    if (index >= 0 && index < document.reference.ColumnCount()) {
+      document.reference.SetHeading(index, gbk);
+    }
+  } else if (auto* table = findChild<QTableWidget*>(grid_name)) {
+    auto* item = new QTableWidgetItem(ToQString(gbk));
+    if (orientation == Qt::Horizontal && index < table->columnCount()) {
+      table->setHorizontalHeaderItem(index, item);
+    } else if (orientation == Qt::Vertical && index < table->rowCount()) {
+      table->setVerticalHeaderItem(index, item);
+    } else {
+      delete item;
+    }
+  }
+}
+
+void MainWindow::SwitchLanguage(int language) {
+  app_->SwitchLanguage(language);
   ApplyLanguage();
 }
 
 void MainWindow::N14Click() {
-  SetLanguage(app::MessageTable::kSimplifiedChinese);
+  SwitchLanguage(app::MessageTable::kSimplifiedChinese);
 }
+
 void MainWindow::N15Click() {
-  SetLanguage(app::MessageTable::kTraditionalChinese);
+  SwitchLanguage(app::MessageTable::kTraditionalChinese);
 }
+
 void MainWindow::N16Click() {
-  SetLanguage(app::MessageTable::kEnglish);
+  SwitchLanguage(app::MessageTable::kEnglish);
 }
 
 }  // namespace ui

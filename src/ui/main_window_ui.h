@@ -8,6 +8,7 @@ class QAction;
 class QFrame;
 class QLabel;
 class QMenu;
+class QPlainTextEdit;
 class QPushButton;
 class QTableView;
 class QToolBar;
@@ -111,7 +112,7 @@ struct MainWindow::Ui {
   QPushButton* Button19 = nullptr;   // wait panel: stop
   QLabel* AboutLoadingText = nullptr;
   QLabel* AboutCredit = nullptr;
-  QLabel* AboutText = nullptr;
+  QPlainTextEdit* AboutText = nullptr;  // about panel: the memo
   QPushButton* AboutClose = nullptr;
 
   PanelDragState drag;  // shared by all floating panels

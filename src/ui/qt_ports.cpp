@@ -6,9 +6,6 @@
 #include <QMessageBox>
 #include <QWidget>
 #include <algorithm>
-#include <cctype>
-#include <system_error>
-#include <vector>
 
 #include "ui/qt_convert.h"
 
@@ -150,37 +147,6 @@ void QtEventPump::ReportProgress(int done, int total) {
   }
   progress_sink_(done, total);
   since_paint_.restart();
-}
-
-std::string ProposedSubtitleName(const std::filesystem::path& folder) {
-  std::vector<std::string> matches;
-  std::error_code error;
-  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
-       it.increment(error)) {
-    const std::string name = it->path().filename().string();
-    if (name.size() < 4) {
-      continue;
-    }
-    std::string extension = name.substr(name.size() - 4);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (extension == ".avi") {
-      matches.push_back(name);
-    }
-  }
-  std::sort(matches.begin(), matches.end());
-  if (matches.empty()) {
-    return ".chinese";
-  }
-  std::string chosen = matches.back();
-  for (const std::string& name : matches) {
-    const std::string extension = name.substr(name.size() - 3);
-    if (extension == "avi" || extension == "AVI") {
-      chosen = name;
-      break;
-    }
-  }
-  return chosen.substr(0, chosen.size() - 4) + ".chinese";
 }
 
 }  // namespace ui

@@ -82,10 +82,4 @@ class QtEventPump : public app::EventPump {
   std::function<void(int, int)> progress_sink_;
 };
 
-// The subtitle name proposed when the save dialog shows `folder`: the first "*.avi" file whose
-// extension is exactly "avi" or "AVI" (else the last "*.avi" match in any case), without its
-// last four characters, followed by ".chinese"; ".chinese" alone when there is none. Names are
-// taken in sorted order, so the choice does not depend on the file system's listing order.
-std::string ProposedSubtitleName(const std::filesystem::path& folder);
-
 }  // namespace ui

@@ -20,26 +20,45 @@ namespace {
 
 using app::Answer;
 
-// language.sys where line i reads "m<i>", so message N in language L is "m<N+L>"; the open
-// filter (message 767) is a real filter in every language.
-app::MessageTable NumberedMessages() {
-  std::vector<std::string> lines;
+// language.sys where line i reads "m<i>", so message N in language L is "m<N+L>".
+std::string NumberedLanguageFile() {
+  std::string file;
   for (int i = 0; i < 780; ++i) {
-    lines.push_back("m" + std::to_string(i));
+    file += "m" + std::to_string(i) + "\r\n";
   }
-  for (int language = 1; language <= 3; ++language) {
-    lines[767 + language] = "subs(*.srt;*.ssa)|*.srt;*.ssa";
-  }
-  return app::MessageTable(std::move(lines));
+  return file;
 }
 
-settings::SettingsList DefaultSettings() {
-  std::vector<std::string> lines(23, "0");
-  lines[settings::kLanguage] = "1";
-  lines[settings::kOpenFolder] = lines[settings::kReferenceFolder] = lines[settings::kSaveFolder] =
-      "";
-  return settings::SettingsList(std::move(lines));
+// setup.sys of 23 lines: options off, language 1, no remembered folders.
+std::string DefaultSettingsFile() {
+  std::string file;
+  for (int line = 0; line < 23; ++line) {
+    const bool folder = line >= settings::kOpenFolder && line <= settings::kSaveFolder;
+    file += (line == settings::kLanguage ? "1" : folder ? "" : "0") + std::string("\r\n");
+  }
+  return file;
 }
+
+class FakeLibrary : public app::GlyphLibraryPort {
+ public:
+  text::Status Load(app::MessagePort&, const app::MessageSource&, app::EventPump&) override {
+    if (fail_load) {
+      return text::Error{"missing", "no library", 0};
+    }
+    return text::Success();
+  }
+  int JournalCount() const override {
+    return journal;
+  }
+  text::Status ArchiveJournal() override {
+    ++archived;
+    journal = 0;
+    return text::Success();
+  }
+  bool fail_load = false;
+  int journal = 0;
+  int archived = 0;
+};
 
 constexpr const char* kTextSrt =
     "1\r\n00:00:01,000 --> 00:00:02,500\r\nHello\r\n\r\n"
@@ -54,27 +73,34 @@ class MainWindowTest : public QObject {
  private slots:
   void init() {
     folder_ = std::make_unique<testing_support::TempDir>();
+    folder_->Write("language.sys", NumberedLanguageFile());
+    folder_->Write("setup.sys", DefaultSettingsFile());
+    folder_->Write("replace.sys", "");
     messages_ = {};
     dialogs_ = {};
+    library_ = {};
     opened_urls_.clear();
-    ui::MainWindowSetup setup;
-    setup.program_folder = folder_->path();
-    setup.messages = NumberedMessages();
-    setup.settings = DefaultSettings();
-    setup.message_port = &messages_;
-    setup.file_dialogs = &dialogs_;
-    setup.open_url = [this](const QUrl& url) {
-      opened_urls_.push_back(url);
-      return true;
-    };
-    window_ = std::make_unique<ui::MainWindow>(std::move(setup));
-    window_->Activate();
+    window_ = NewWindow();
+    QVERIFY(window_ != nullptr);
+    QVERIFY(window_->Activate());
   }
 
   void cleanup() {
-    // Leaving without questions: the fake port answers No to anything still asked.
     window_.reset();
     folder_.reset();
+  }
+
+  void StartFailsWithoutItsWorkingFiles() {
+    std::filesystem::remove(folder_->path() / "language.sys");
+    QVERIFY(NewWindow() == nullptr);
+    QCOMPARE(messages_.informed.size(), size_t{1});
+    // A library that cannot be loaded ends the program after its message.
+    folder_->Write("language.sys", NumberedLanguageFile());
+    library_.fail_load = true;
+    auto window = NewWindow();
+    window->show();
+    QVERIFY(!window->Activate());
+    QVERIFY(!window->isVisible());
   }
 
   void FixedNamesExistWithTheirTypes() {
@@ -198,11 +224,11 @@ class MainWindowTest : public QObject {
     check(&Case::text_open);
     QVERIFY(!Menu("ReadMenu")->isEnabled());
     QVERIFY(Menu("EditBmpMenu")->isEnabled());
-    QCOMPARE(window_->RecordedState(), 7);
+    QCOMPARE(window_->Application().Commands().Recorded(), 7);
     OpenFile("pictures.srt", kPictureSrt);
     check(&Case::picture_open);
     QVERIFY(Menu("ReadMenu")->isEnabled());
-    QCOMPARE(window_->RecordedState(), 1);
+    QCOMPARE(window_->Application().Commands().Recorded(), 1);
   }
 
   void OpenShowsTheLinesInTheGrid() {
@@ -213,10 +239,11 @@ class MainWindowTest : public QObject {
     QCOMPARE(model->index(1, document::kText).data().toString(),
              QString::fromUtf8("\xE5\xAD\x97\xE5\xB9\x95"));
     QCOMPARE(model->index(0, document::kStart).data().toString(), QStringLiteral("00:00:01.000"));
-    QVERIFY(window_->windowTitle().endsWith(QString::fromStdString(path.string())));
+    QCOMPARE(window_->windowTitle(),
+             QStringLiteral("Zentrope V3.13--") + QString::fromStdString(path.string()));
     QCOMPARE(Grid()->currentIndex().row(), 0);
     QCOMPARE(Grid()->currentIndex().column(), int{document::kText});
-    // The open dialog got the message table's filter and the document's extension.
+    // The open dialog offers SRT and SSA and starts from the document's extension.
     QCOMPARE(dialogs_.open_filters.back().entries.size(), size_t{1});
     QCOMPARE(dialogs_.open_filters.back().entries[0].second, std::string("*.srt;*.ssa"));
     QCOMPARE(dialogs_.open_filters.back().default_extension, std::string(".srt"));
@@ -289,7 +316,7 @@ class MainWindowTest : public QObject {
     messages_.answers = {Answer::kNo};
     Action("CloseSrtMenu")->trigger();
     QCOMPARE(Grid()->model()->rowCount(), 1);
-    QCOMPARE(window_->RecordedState(), 0);
+    QCOMPARE(window_->Application().Commands().Recorded(), 0);
     QVERIFY(!Action("CloseSrtMenu")->isEnabled());
   }
 
@@ -305,12 +332,12 @@ class MainWindowTest : public QObject {
              QStringLiteral("m338"));
     QVERIFY(Action("N16")->isChecked());
     QVERIFY(!Action("N14")->isChecked());
-    QCOMPARE(window_->Settings().Line(settings::kLanguage), std::string("3"));
+    QCOMPARE(window_->Application().Settings().Line(settings::kLanguage), std::string("3"));
     Action("N15")->trigger();
     QCOMPARE(Menu("FileMenu")->title(), QStringLiteral("m1"));
     Action("N14")->trigger();
     QCOMPARE(Action("OpenSrtMenu")->text(), QStringLiteral("m3"));
-    QCOMPARE(window_->Settings().Line(settings::kLanguage), std::string("1"));
+    QCOMPARE(window_->Application().Settings().Line(settings::kLanguage), std::string("1"));
   }
 
   void HelpOpensTheGuideOrSaysItIsMissing() {
@@ -338,9 +365,11 @@ class MainWindowTest : public QObject {
   void ExitAsksAgainAtCloseAndSavesSettings() {
     OpenFile("text.srt", kTextSrt);
     Grid()->model()->setData(Grid()->model()->index(0, document::kText), QStringLiteral("x"));
+    library_.journal = 2;
     messages_.answers = {Answer::kCancel};
     Action("ExitFormMenu")->trigger();
-    QVERIFY(folder_->Read("setup.sys").empty());  // a refused exit writes nothing
+    QCOMPARE(folder_->Read("setup.sys"), DefaultSettingsFile());  // a refused exit writes nothing
+    QCOMPARE(library_.archived, 0);
     messages_.answers = {Answer::kNo, Answer::kNo};
     window_->show();
     Action("ExitFormMenu")->trigger();
@@ -351,6 +380,7 @@ class MainWindowTest : public QObject {
     const auto lines = text::SplitLines(folder_->Read("setup.sys"));
     QCOMPARE(lines.size(), size_t{23});
     QCOMPARE(lines[settings::kOpenFolder], folder_->path().string());
+    QCOMPARE(library_.archived, 1);
   }
 
   void PanelsCentreAndDrag() {
@@ -392,7 +422,12 @@ class MainWindowTest : public QObject {
       window_->resize(c.window_width, 700);
       window_->LayOut();
       QCOMPARE(Grid()->width(), c.window_width - 30);
-      QCOMPARE(Grid()->columnWidth(document::kText), c.text);
+      // Time columns hold a whole time in the font in use; the text column pays for it.
+      const int time_width = Grid()->columnWidth(document::kStart);
+      QVERIFY(time_width >= 80);
+      QVERIFY(time_width > Grid()->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00.000")));
+      QCOMPARE(Grid()->columnWidth(document::kEnd), time_width);
+      QCOMPARE(Grid()->columnWidth(document::kText), std::max(80, c.text - 2 * (time_width - 80)));
       QCOMPARE(Grid()->columnWidth(document::kStyle), c.style);
       QCOMPARE(Grid()->columnWidth(document::kMarginL), c.margin_left);
       QCOMPARE(Grid()->columnWidth(document::kMarginV), c.margin_vertical);
@@ -409,6 +444,19 @@ class MainWindowTest : public QObject {
   }
 
  private:
+  std::unique_ptr<ui::MainWindow> NewWindow() {
+    ui::MainWindowSetup setup;
+    setup.program_folder = folder_->path();
+    setup.message_port = &messages_;
+    setup.file_dialogs = &dialogs_;
+    setup.library = &library_;
+    setup.open_url = [this](const QUrl& url) {
+      opened_urls_.push_back(url);
+      return true;
+    };
+    auto created = ui::MainWindow::Create(std::move(setup));
+    return created.ok() ? std::move(created.value()) : nullptr;
+  }
   std::filesystem::path OpenFile(const char* name, const char* content) {
     const auto path = folder_->Write(name, content);
     dialogs_.open_paths.push_back(path);
@@ -430,6 +478,7 @@ class MainWindowTest : public QObject {
   std::unique_ptr<testing_support::TempDir> folder_;
   testing_support::FakeMessages messages_;
   testing_support::FakeFileDialogs dialogs_;
+  FakeLibrary library_;
   std::vector<QUrl> opened_urls_;
   std::unique_ptr<ui::MainWindow> window_;
 };

@@ -1,9 +1,8 @@
-// GBK conversion at the window's edge, the Qt filter string and the save dialog's name proposal.
+// GBK conversion at the window's edge and the Qt filter string.
 #include "ui/qt_convert.h"
 
 #include <QTest>
 
-#include "support/temp_dir.h"
 #include "ui/qt_ports.h"
 #include "ui_tests.h"
 
@@ -37,28 +36,6 @@ class QtConvertTest : public QObject {
     app::FileFilter filter;
     filter.entries = {{"srt", "*.srt"}, {"both", "*.srt;*.ssa"}};
     QCOMPARE(ui::ToQtFilter(filter), QStringLiteral("srt (*.srt);;both (*.srt *.ssa)"));
-  }
-
-  void SaveFolderProposesNameFromVideo() {
-    struct Case {
-      std::vector<const char*> files;
-      std::string expected;
-    };
-    const Case cases[] = {
-        {{"movie.avi"}, "movie.chinese"},
-        {{}, ".chinese"},
-        {{"notes.txt", "clip.mkv"}, ".chinese"},
-        {{"a.Avi", "b.AVI"}, "b.chinese"},  // exact "avi"/"AVI" wins over mixed case
-        {{"x.aVi", "y.Avi"}, "y.chinese"},  // none exact: the last match
-        {{"b.avi", "a.avi"}, "a.chinese"},  // the first in name order
-    };
-    for (const Case& c : cases) {
-      testing_support::TempDir folder;
-      for (const char* name : c.files) {
-        folder.Write(name, "x");
-      }
-      QCOMPARE(ui::ProposedSubtitleName(folder.path()), c.expected);
-    }
   }
 };
 
