@@ -89,6 +89,7 @@ bool HasNonAscii(std::string_view bytes) {
 }
 
 bool IsCharBoundary(std::string_view gbk, size_t index) {
+  if (index > gbk.size()) return false;
   size_t i = 0;
   while (i < index) {
     i += static_cast<unsigned char>(gbk[i]) >= 0x80 ? 2 : 1;

@@ -47,6 +47,9 @@ TEST(Gbk, FindsCharacterBoundaries) {
   EXPECT_TRUE(IsCharBoundary(text, 1));
   EXPECT_FALSE(IsCharBoundary(text, 2));
   EXPECT_TRUE(IsCharBoundary(text, 3));
+  EXPECT_TRUE(IsCharBoundary(text, 4));  // the end of the text
+  EXPECT_FALSE(IsCharBoundary(text, 5));
+  EXPECT_FALSE(IsCharBoundary("a\xD6", 2));  // a lead byte cut off at the end
 }
 
 }  // namespace
