@@ -71,6 +71,9 @@ std::string Explain(const text::Error& error, const app::MessageSource& messages
   if (number != 0) {
     return ForTerminal(messages.Message(number)) + " (" + error.message + ")";
   }
+  if (error.code == "pending") {
+    return error.message + "; run 'zentrope-cli library archive' to complete it";
+  }
   if (library::RefusalMessage(error) != 0) {
     return ForTerminal(error.message);
   }

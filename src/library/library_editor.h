@@ -40,7 +40,9 @@ inline constexpr int kMessageCaptionUnsaved = 413;
 inline constexpr int kEditorListLength = 1000;
 
 // One row of the editor grid. `number` is the record's 1-based number, 0 for the empty row that
-// stands alone when a listing found nothing.
+// stands alone when a listing found nothing. Numbers are set by the listings only (the save
+// relies on them and on their ascending order), so a grid must not let them be edited or the
+// rows be reordered.
 struct EditorRow {
   bool delete_mark = false;
   int number = 0;
