@@ -436,6 +436,41 @@ class MainWindowTest : public QObject {
     }
   }
 
+  void WaitPanelStaysAboveAPressedPanel() {
+    auto* wait = window_->findChild<ui::FloatingPanel*>(QStringLiteral("Panel23"));
+    auto* find = window_->findChild<ui::FloatingPanel*>(QStringLiteral("Panel13"));
+    auto* about = window_->findChild<ui::FloatingPanel*>(QStringLiteral("Panel24"));
+    window_->show();
+    for (QWidget* panel :
+         {static_cast<QWidget*>(wait), static_cast<QWidget*>(find), static_cast<QWidget*>(about)}) {
+      panel->show();
+    }
+    QTest::mousePress(find, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(find, Qt::LeftButton, {}, QPoint(5, 5));
+    // Children are stacked in list order: the last one is on top.
+    const QObjectList stack = find->parentWidget()->children();
+    QVERIFY(stack.indexOf(find) > stack.indexOf(about));
+    QVERIFY(stack.indexOf(wait) > stack.indexOf(find));
+  }
+
+  void PictureAndTextSubtitlesShowTheirPanels() {
+    struct Case {
+      const char* file;
+      const char* content;
+      bool picture_panels;
+    };
+    const Case cases[] = {{"pictures.srt", kPictureSrt, true}, {"text.srt", kTextSrt, false}};
+    for (const Case& c : cases) {
+      OpenFile(c.file, c.content);
+      for (const char* name : {"Panel9", "Panel1", "Panel14"}) {
+        QVERIFY2(window_->findChild<QWidget*>(name)->isHidden() != c.picture_panels, name);
+      }
+      for (const char* name : {"Panel19", "Panel20"}) {
+        QVERIFY2(window_->findChild<QWidget*>(name)->isHidden() == c.picture_panels, name);
+      }
+    }
+  }
+
   void CommandsNotBuiltYetSaySo() {
     Action("CutBmpMenu")->setEnabled(true);
     Action("CutBmpMenu")->trigger();

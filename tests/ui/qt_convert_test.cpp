@@ -1,4 +1,4 @@
-// GBK conversion at the window's edge and the Qt filter string.
+// GBK conversion at the window's edge, the Qt filter string and the event pump.
 #include "ui/qt_convert.h"
 
 #include <QTest>
@@ -36,6 +36,24 @@ class QtConvertTest : public QObject {
     app::FileFilter filter;
     filter.entries = {{"srt", "*.srt"}, {"both", "*.srt;*.ssa"}};
     QCOMPARE(ui::ToQtFilter(filter), QStringLiteral("srt (*.srt);;both (*.srt *.ssa)"));
+  }
+
+  void EventPumpReportsTheLastUnitAndStops() {
+    ui::QtEventPump pump;
+    std::vector<std::pair<int, int>> shown;
+    pump.SetProgressSink([&](int done, int total) { shown.emplace_back(done, total); });
+    for (int done = 1; done <= 1000; ++done) {
+      pump.ReportProgress(done, 1000);
+      pump.LetPendingEventsRun();
+    }
+    // However the calls are throttled, the finished state is always drawn.
+    QVERIFY(!shown.empty());
+    QCOMPARE(shown.back(), std::make_pair(1000, 1000));
+    QVERIFY(!pump.StopRequested());
+    pump.RequestStop();
+    QVERIFY(pump.StopRequested());
+    pump.Reset();
+    QVERIFY(!pump.StopRequested());
   }
 };
 
