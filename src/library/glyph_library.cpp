@@ -105,6 +105,77 @@ text::Result<LoadReport> GlyphLibrary::LoadReadOnly(app::EventPump& pump) {
   return LoadFiles(pump, true);
 }
 
+namespace {
+
+// word.wrd and word.sts as the main lists: Error "missing" (395) or "mismatch" (401).
+text::Result<LibraryContents> ReadMainLists(FileLayer& files, const std::filesystem::path& folder) {
+  if (!files.Exists(folder / kTextsFileName) || !files.Exists(folder / kFeaturesFileName)) {
+    return text::Error{"missing",
+                       "word.wrd or word.sts is missing in " + text::PathForMessage(folder)};
+  }
+  auto texts = files.ReadLines(folder / kTextsFileName);
+  if (!texts.ok()) {
+    return texts.error();
+  }
+  auto features = files.ReadLines(folder / kFeaturesFileName);
+  if (!features.ok()) {
+    return features.error();
+  }
+  if (texts.value().size() != features.value().size()) {
+    return text::Error{"mismatch", "word.wrd holds " + std::to_string(texts.value().size()) +
+                                       " lines but word.sts " +
+                                       std::to_string(features.value().size())};
+  }
+  LibraryContents contents;
+  contents.texts = std::move(texts).value();
+  contents.features = std::move(features).value();
+  return contents;
+}
+
+struct Journal {
+  std::vector<std::string> texts;
+  std::vector<std::string> features;
+  int skipped_lines = 0;
+};
+
+// newword.wrd and newword.sts as paired lists. Both files are created empty when either is
+// missing (unless `read_only`), as a text without its FeatureLine is no record.
+text::Result<Journal> ReadJournal(FileLayer& files, const std::filesystem::path& folder,
+                                  bool read_only) {
+  Journal journal;
+  const auto texts_path = folder / kJournalTextsFileName;
+  const auto features_path = folder / kJournalFeaturesFileName;
+  if (!files.Exists(texts_path) || !files.Exists(features_path)) {
+    if (!read_only) {
+      auto written = WriteFilesTogether(files, folder, {{texts_path, {}}, {features_path, {}}});
+      if (!written.ok()) {
+        return written.error();
+      }
+    }
+    return journal;
+  }
+  auto texts = files.ReadLines(texts_path);
+  if (!texts.ok()) {
+    return texts.error();
+  }
+  auto features = files.ReadLines(features_path);
+  if (!features.ok()) {
+    return features.error();
+  }
+  journal.texts = std::move(texts).value();
+  journal.features = std::move(features).value();
+  // Files of different lengths can only come from outside damage (the program writes both in
+  // one commit): the surplus lines of the longer one are left out and counted.
+  const size_t pairs = std::min(journal.texts.size(), journal.features.size());
+  journal.skipped_lines =
+      static_cast<int>(journal.texts.size() + journal.features.size() - 2 * pairs);
+  journal.texts.resize(pairs);
+  journal.features.resize(pairs);
+  return journal;
+}
+
+}  // namespace
+
 text::Result<LoadReport> GlyphLibrary::LoadFiles(app::EventPump& pump, bool read_only) {
   LoadReport report;
   if (read_only) {
@@ -120,77 +191,33 @@ text::Result<LoadReport> GlyphLibrary::LoadFiles(app::EventPump& pump, bool read
       return finished.error();
     }
   }
-  if (!files_->Exists(PathOf(kTextsFileName)) || !files_->Exists(PathOf(kFeaturesFileName))) {
-    return text::Error{"missing",
-                       "word.wrd or word.sts is missing in " + text::PathForMessage(folder_)};
+  auto main = ReadMainLists(*files_, folder_);
+  if (!main.ok()) {
+    return main.error();
   }
-  LibraryContents loaded;
-  {
-    auto texts = files_->ReadLines(PathOf(kTextsFileName));
-    if (!texts.ok()) {
-      return texts.error();
-    }
-    auto features = files_->ReadLines(PathOf(kFeaturesFileName));
-    if (!features.ok()) {
-      return features.error();
-    }
-    if (texts.value().size() != features.value().size()) {
-      return text::Error{"mismatch", "word.wrd holds " + std::to_string(texts.value().size()) +
-                                         " lines but word.sts " +
-                                         std::to_string(features.value().size())};
-    }
-    loaded.texts = std::move(texts).value();
-    loaded.features = std::move(features).value();
+  LibraryContents loaded = std::move(main).value();
+  auto journal = ReadJournal(*files_, folder_, read_only);
+  if (!journal.ok()) {
+    return journal.error();
   }
-
-  // The journal: both files are created empty when either is missing.
-  std::vector<std::string> journal_texts;
-  std::vector<std::string> journal_features;
-  const bool journal_present = files_->Exists(PathOf(kJournalTextsFileName)) &&
-                               files_->Exists(PathOf(kJournalFeaturesFileName));
-  if (journal_present) {
-    auto texts = files_->ReadLines(PathOf(kJournalTextsFileName));
-    if (!texts.ok()) {
-      return texts.error();
-    }
-    auto features = files_->ReadLines(PathOf(kJournalFeaturesFileName));
-    if (!features.ok()) {
-      return features.error();
-    }
-    journal_texts = std::move(texts).value();
-    journal_features = std::move(features).value();
-    // Files of different lengths can only come from outside damage (the program writes both in
-    // one commit): a text without its FeatureLine, or the reverse, is no record.
-    const size_t pairs = std::min(journal_texts.size(), journal_features.size());
-    report.skipped_journal_lines =
-        static_cast<int>(journal_texts.size() + journal_features.size() - 2 * pairs);
-    journal_texts.resize(pairs);
-    journal_features.resize(pairs);
-  } else if (!read_only) {
-    auto written = WriteFilesTogether(
-        *files_, folder_,
-        {{PathOf(kJournalTextsFileName), {}}, {PathOf(kJournalFeaturesFileName), {}}});
-    if (!written.ok()) {
-      return written.error();
-    }
-  }
+  report.skipped_journal_lines = journal.value().skipped_lines;
 
   // Journal records follow the archived ones in memory only. word.wrd and word.sts stay as they
   // are until the next archiving, which writes the main files and empties the journal in one
   // commit; so every start-up before that appends the same journal exactly once.
+  auto& journal_texts = journal.value().texts;
+  auto& journal_features = journal.value().features;
   report.journal_records = static_cast<int>(journal_texts.size());
   loaded.texts.insert(loaded.texts.end(), journal_texts.begin(), journal_texts.end());
   loaded.features.insert(loaded.features.end(), journal_features.begin(), journal_features.end());
 
+  // word.ind is trusted only when the journal is empty and it has exactly 13001 lines.
   const int record_count = static_cast<int>(loaded.texts.size());
-  bool rebuild = false;
-  const bool index_exists = files_->Exists(PathOf(kIndexFileName));
-  if (!index_exists || !journal_texts.empty()) {
-    if (!index_exists) {
-      report.messages.push_back(kMessageIndexMissing);
-    }
+  bool rebuild = !journal_texts.empty();
+  if (!files_->Exists(PathOf(kIndexFileName))) {
+    report.messages.push_back(kMessageIndexMissing);
     rebuild = true;
-  } else {
+  } else if (!rebuild) {
     auto lines = files_->ReadLines(PathOf(kIndexFileName));
     if (!lines.ok()) {
       return lines.error();
@@ -216,11 +243,9 @@ text::Result<LoadReport> GlyphLibrary::LoadFiles(app::EventPump& pump, bool read
     report.index_rebuilt = true;
     report.messages.push_back(kMessageIndexBuilt);
   } else {
-    for (const auto& line : loaded.features) {
-      if (!FeatureKeyOf(line)) {
-        ++damaged;
-      }
-    }
+    damaged = static_cast<int>(
+        std::count_if(loaded.features.begin(), loaded.features.end(),
+                      [](const std::string& line) { return !FeatureKeyOf(line).has_value(); }));
   }
   report.damaged_feature_lines = damaged;
 
