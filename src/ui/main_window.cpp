@@ -181,7 +181,7 @@ void MainWindow::BuildStatusBar() {
 
 void MainWindow::BuildPanels() {
   Ui& u = *ui_;
-  struct PanelSpec {
+  struct PanelShape {
     FloatingPanel* Ui::*member;
     const char* name;
     const char* gbk_title;
@@ -189,7 +189,7 @@ void MainWindow::BuildPanels() {
     int height;
     int top_offset;
   };
-  const PanelSpec specs[] = {
+  const PanelShape shapes[] = {
       {&Ui::Panel3, "Panel3",
        "\xB7\xE1\xB8\xBB\xD7\xD6\xBF\xE2--"
        "\xBF\xEC\xC0\xD6\xD4\xB4\xD3\xDA\xD0\xC1\xC7\xDA\xB5\xD8"
@@ -224,10 +224,10 @@ void MainWindow::BuildPanels() {
       {&Ui::Panel13, "Panel13", "\xB2\xE9\xD5\xD2\xD3\xEB\xCC\xE6\xBB\xBB" /* 查找与替换 */, 337,
        153, 30},
   };
-  for (const PanelSpec& spec : specs) {
-    u.*spec.member =
-        new FloatingPanel(QString::fromLatin1(spec.name), ToQString(spec.gbk_title),
-                          QSize(spec.width, spec.height), spec.top_offset, u.drag, u.CentralArea);
+  for (const PanelShape& shape : shapes) {
+    u.*shape.member = new FloatingPanel(QString::fromLatin1(shape.name), ToQString(shape.gbk_title),
+                                        QSize(shape.width, shape.height), shape.top_offset, u.drag,
+                                        u.CentralArea);
   }
 
   // The wait panel: a progress text and a stop button beside it.
