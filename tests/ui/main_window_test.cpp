@@ -471,6 +471,18 @@ class MainWindowTest : public QObject {
     }
   }
 
+  void DesktopShortcutsReachTheirCommands() {
+    const std::pair<const char*, QKeySequence> shortcuts[] = {
+        {"OpenSrtMenu", QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {"SaveSrtMenu", QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {"FindReplaceMenu", QKeySequence(Qt::CTRL | Qt::Key_F)},
+        {"ExitFormMenu", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+    };
+    for (const auto& [name, keys] : shortcuts) {
+      QVERIFY2(Action(name)->shortcut() == keys, name);
+    }
+  }
+
   void CommandsNotBuiltYetSaySo() {
     Action("CutBmpMenu")->setEnabled(true);
     Action("CutBmpMenu")->trigger();
