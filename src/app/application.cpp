@@ -180,6 +180,7 @@ bool Application::OpenCommand() {
     return false;
   }
 
+  // The title shows the new name even when reading then fails, so the user sees what was tried.
   ports_.hooks.TitleChanged(std::string(kProgramCaption) + "--" +
                             text::PathForMessage(document_.source_file));
   recognition_stopped_ = true;
@@ -197,6 +198,7 @@ bool Application::OpenCommand() {
     ports_.messages.Inform(Severity::kWarning, warnings);
   }
 
+  // Status text: prefix, number of data rows, and the suffix for the kind of subtitle.
   const std::string rows = std::to_string(document_.main.DataRowCount());
   document_.current_row = 1;
   if (document_.picture_mode) {
@@ -232,6 +234,8 @@ bool Application::SaveCommand() {
       return false;
     }
   }
+  // The extension offered to the dialog is also the one appended to a name typed without a
+  // subtitle extension, so it is taken before the choice changes save_extension.
   const std::string default_extension = document_.save_extension;
   FileFilter filter{{kSrtFilter, kSsaFilter}, document_.last_save_folder, default_extension};
   const auto chosen = ports_.dialogs.ChooseFileToSave(filter, document_.save_file);
@@ -272,6 +276,7 @@ bool Application::CloseCommand() {
   if (!GuardUnsavedMainSubtitle(msg::kCloseUnsavedQuestion)) {
     return false;
   }
+  // The flags and the kept SSA header stay: a later Save of a new table behaves as before.
   document_.main.Clear();
   document_.current_row = 1;
   ports_.hooks.MainSubtitleClosed();
@@ -279,6 +284,11 @@ bool Application::CloseCommand() {
   return true;
 }
 
+// Every working file is addressed through program_folder_, so no step depends on the current
+// folder, which a file dialog may have changed. Apart from a subtitle saved on Yes, nothing is
+// written before the last question has been answered, so a refusal leaves the library files and
+// setup.sys as they were. On the exit path a
+// question answered No leaves its flag false, and the window close that follows asks it again.
 bool Application::Shutdown(ShutdownPath path) {
   const ShutdownMessages texts = MessagesFor(path);
   // A run lets window events through between its steps, so a close request can arrive during it.
@@ -302,6 +312,8 @@ bool Application::Shutdown(ShutdownPath path) {
       }
     }
   }
+  // The journal goes into the main files before the settings: when archiving fails the window
+  // stays open with the journal intact, to be archived by the next attempt or the next start.
   if (ports_.library.JournalCount() > 0) {
     ports_.hooks.ShowWaitText(Text(texts.archiving));
     const text::Status archived = ports_.library.ArchiveJournal();
