@@ -301,17 +301,29 @@ text::Result<int> GlyphLibrary::AddGlyph(std::string text, std::string feature_l
   return position + 1;
 }
 
-std::vector<PlannedFile> GlyphLibrary::MainFilesPlan(const LibraryContents& contents) const {
+std::vector<PlannedFile> GlyphLibrary::MainFilesPlan(LibraryContents& contents) const {
   // The main files first, then the emptied journal: the order in which the commit is completed.
-  return {{PathOf(kTextsFileName), contents.texts},
-          {PathOf(kFeaturesFileName), contents.features},
-          {PathOf(kIndexFileName), IndexToLines(contents.index)},
-          {PathOf(kJournalTextsFileName), {}},
-          {PathOf(kJournalFeaturesFileName), {}}};
+  // The lists are moved into the plan (a large library is not copied for writing); TakeBack
+  // returns them.
+  std::vector<PlannedFile> plan;
+  plan.reserve(5);
+  plan.push_back({PathOf(kTextsFileName), std::move(contents.texts)});
+  plan.push_back({PathOf(kFeaturesFileName), std::move(contents.features)});
+  plan.push_back({PathOf(kIndexFileName), IndexToLines(contents.index)});
+  plan.push_back({PathOf(kJournalTextsFileName), {}});
+  plan.push_back({PathOf(kJournalFeaturesFileName), {}});
+  return plan;
+}
+
+void GlyphLibrary::TakeBack(std::vector<PlannedFile>& plan, LibraryContents& contents) {
+  contents.texts = std::move(plan[0].lines);
+  contents.features = std::move(plan[1].lines);
 }
 
 text::Status GlyphLibrary::ArchiveJournal() {
-  auto written = WriteFilesTogether(*files_, folder_, MainFilesPlan(contents_));
+  auto plan = MainFilesPlan(contents_);
+  auto written = WriteFilesTogether(*files_, folder_, plan);
+  TakeBack(plan, contents_);
   if (!written.ok()) {
     return written;
   }
@@ -328,6 +340,7 @@ text::Status GlyphLibrary::SaveContents(LibraryContents contents,
     plan.push_back(std::move(file));
   }
   auto written = WriteFilesTogether(*files_, folder_, plan);
+  TakeBack(plan, contents);
   if (!written.ok()) {
     return written;
   }

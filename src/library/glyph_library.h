@@ -209,7 +209,8 @@ class GlyphLibrary {
   std::filesystem::path PathOf(const char* name) const {
     return folder_ / name;
   }
-  std::vector<PlannedFile> MainFilesPlan(const LibraryContents& contents) const;
+  std::vector<PlannedFile> MainFilesPlan(LibraryContents& contents) const;
+  static void TakeBack(std::vector<PlannedFile>& plan, LibraryContents& contents);
   text::Result<LoadReport> LoadFiles(app::EventPump& pump, bool read_only);
 
   std::filesystem::path folder_;
