@@ -287,8 +287,8 @@ bool Application::CloseCommand() {
 // Every working file is addressed through program_folder_, so no step depends on the current
 // folder, which a file dialog may have changed. Apart from a subtitle saved on Yes, nothing is
 // written before the last question has been answered, so a refusal leaves the library files and
-// setup.sys as they were. On the exit path a
-// question answered No leaves its flag false, and the window close that follows asks it again.
+// setup.sys as they were. On the exit path a question answered No leaves its flag false, and the
+// window close that follows asks it again.
 bool Application::Shutdown(ShutdownPath path) {
   const ShutdownMessages texts = MessagesFor(path);
   // A run lets window events through between its steps, so a close request can arrive during it.
