@@ -5,6 +5,18 @@
 #include <charconv>
 #include <utility>
 
+// How the library never loses or repeats a record across a crash:
+// - On disk, the archived records are word.wrd/word.sts and the journal newword.wrd/newword.sts;
+//   the records are always "archived, then journal". Teaching rewrites only the journal.
+// - Loading appends the journal after the archived records in memory and writes neither list
+//   back, so any number of start-ups before the next archiving see each journal record once.
+// - Every change of several files (archiving, the editor's save, a merge with the other
+//   library's files, the two journal files of a teaching) is one WriteFilesTogether: staged
+//   copies, then a commit record, then renames. Before the commit record exists the old files
+//   stand; once it exists the next write or load completes the renames. So word.wrd, word.sts
+//   and the emptied journal always change together, never one without the others.
+// - word.ind is trusted at load only with an empty journal, so an index written while the
+//   journal held records (it then lists journal positions too) is rebuilt rather than used.
 namespace library {
 namespace {
 
