@@ -14,6 +14,60 @@ constexpr int kPumpEvery = 512;
 // A range wider than this asks before listing.
 constexpr int kWideRange = 10000;
 
+// After deletions, moves each picture of the old ring (the latest 1000 records before the
+// save) to the name of its record's new number, and clears the names of the new ring that no
+// moved picture fills. This is what deleting the records one by one and shifting the later
+// pictures down each time gives for deletions inside the ring, and it also keeps the pictures
+// with their records when a record below the ring is deleted. Names within one ring are
+// distinct, so parking every moved file under a temporary name first lets no move overwrite a
+// picture that has yet to move. At most two renames per ring picture, whatever was deleted.
+void MovePicturesAfterDeletion(GlyphLibrary& library, const std::vector<bool>& deleted) {
+  FileLayer& files = library.Files();
+  const int old_count = static_cast<int>(deleted.size());
+  const int new_count = library.RecordCount();
+  const auto folder = library.Folder() / kPictureFolderName;
+  auto parked = [&](int old_number) { return folder / ("~" + PictureName(old_number) + ".bmp"); };
+
+  // New number of every old number (0 for a deleted record).
+  std::vector<int> new_number(old_count + 1, 0);
+  int removed = 0;
+  for (int old_number = 1; old_number <= old_count; ++old_number) {
+    if (deleted[old_number - 1]) {
+      ++removed;
+    } else {
+      new_number[old_number] = old_number - removed;
+    }
+  }
+
+  const int old_ring_start = std::max(1, old_count - kPictureRing + 1);
+  std::vector<bool> filled(new_count + 1, false);
+  std::vector<int> moving;
+  for (int old_number = old_ring_start; old_number <= old_count; ++old_number) {
+    const auto source = library.PicturePath(old_number);
+    if (!files.Exists(source)) {
+      continue;
+    }
+    if (new_number[old_number] == 0) {
+      (void)files.Remove(source);
+    } else if (files.Rename(source, parked(old_number)).ok()) {
+      moving.push_back(old_number);
+      filled[new_number[old_number]] = true;
+    }
+  }
+  // A new ring member whose picture did not move has only a stranger's picture under its name.
+  for (int number = std::max(1, new_count - kPictureRing + 1); number <= new_count; ++number) {
+    if (!filled[number]) {
+      const auto stale = library.PicturePath(number);
+      if (files.Exists(stale)) {
+        (void)files.Remove(stale);
+      }
+    }
+  }
+  for (const int old_number : moving) {
+    (void)files.Rename(parked(old_number), library.PicturePath(new_number[old_number]));
+  }
+}
+
 }  // namespace
 
 LibraryEditor::LibraryEditor(GlyphLibrary& library, const app::MessageSource& messages,
@@ -212,10 +266,6 @@ text::Result<SaveOutcome> LibraryEditor::Save(app::EventPump& pump) {
   bool any_deleted = false;
   bool features_changed = false;
   int count = original_count;
-  // Deletions in the picture ring: the deleted number and the record count after it. The
-  // pictures move only once the records are safely written.
-  std::vector<std::pair<int, int>> ring_deletions;
-
   // Rows are listed in ascending number order, so walking up deletes every higher number
   // before a lower one and the numbers of the rows above stay valid.
   for (int row = static_cast<int>(rows_.size()) - 1; row >= 0; --row) {
@@ -239,9 +289,6 @@ text::Result<SaveOutcome> LibraryEditor::Save(app::EventPump& pump) {
       deleted[position] = true;
       any_deleted = true;
       --count;
-      if (current.number > count - kPictureRing) {
-        ring_deletions.emplace_back(current.number, count);
-      }
     } else {
       if (contents.features[position] != current.features) {
         features_changed = true;
@@ -279,20 +326,8 @@ text::Result<SaveOutcome> LibraryEditor::Save(app::EventPump& pump) {
     return saved.error();
   }
 
-  // The pictures of the later records of the ring follow their records to their new numbers,
-  // deletion by deletion in the order made above (highest number first).
-  FileLayer& files = library_.Files();
-  for (const auto& [number, count_after] : ring_deletions) {
-    for (int i = number; i <= count_after; ++i) {
-      const auto target = library_.PicturePath(i);
-      const auto source = library_.PicturePath(i + 1);
-      if (files.Exists(target)) {
-        (void)files.Remove(target);
-      }
-      if (files.Exists(source)) {
-        (void)files.Rename(source, target);
-      }
-    }
+  if (any_deleted) {
+    MovePicturesAfterDeletion(library_, deleted);
   }
   ListLatest();
   return SaveOutcome::kSaved;

@@ -223,6 +223,24 @@ TEST_F(Editor, DeletionInTheRingMovesTheLaterPicturesDown) {
   EXPECT_EQ(library_->Text(1199), "t1200");
 }
 
+TEST_F(Editor, DeletionBelowTheRingKeepsThePicturesWithTheirRecords) {
+  Make(MakeRecords(1500));
+  Picture(501, "p501");
+  Picture(1001, "p1001");
+  Picture(1500, "p1500");
+  ASSERT_TRUE(editor_->SearchRange("10", "10", pump_).ok());
+  editor_->ToggleDeleteMark(0);
+  port_.default_answer = app::Answer::kOk;
+  ASSERT_TRUE(editor_->Save(pump_).ok());
+  // Old 501, 1001 and 1500 are now 500, 1000 and 1499.
+  EXPECT_EQ(PictureContent("500"), (text::Lines{"p501"}));
+  EXPECT_EQ(PictureContent("1000"), (text::Lines{"p1001"}));
+  EXPECT_EQ(PictureContent("499"), (text::Lines{"p1500"}));
+  for (const char* gone : {"501", "001", "~500"}) {
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "wordbmp" / (std::string(gone) + ".bmp"))) << gone;
+  }
+}
+
 TEST_F(Editor, ShowsPicturesOnlyForRecordsWithASlot) {
   Make(MakeRecords(1500));
   Picture(501, "p501");
