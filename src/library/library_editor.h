@@ -111,10 +111,11 @@ class LibraryEditor {
   std::optional<std::filesystem::path> PictureOf(int row) const;
 
   // Applies the marked rows, walking from the last row up: asks question 467 (OK/Cancel) once,
-  // deletes rows with both marks (moving the pictures of the later records of the ring to their
-  // new names), writes edited texts and FeatureLines back, rebuilds the index when a record
-  // was deleted or a FeatureLine changed, and writes the main files with an emptied journal as
-  // one commit. The rows are listed afresh after a save. Error "io" changes nothing.
+  // deletes rows with both marks, writes edited texts and FeatureLines back, rebuilds the index
+  // when a record was deleted or a FeatureLine changed, and writes the main files with an
+  // emptied journal as one commit. Then every picture of the latest 1000 records moves to the
+  // name of its record's new number. The rows are listed afresh after a save. Error "io"
+  // changes nothing.
   text::Result<SaveOutcome> Save(app::EventPump& pump);
 
   // Archives the journal (ArchiveJournal); the status becomes 455 N 524.
