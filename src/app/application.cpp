@@ -93,6 +93,7 @@ text::Result<std::unique_ptr<Application>> Application::Create(fs::path program_
   document.reference_folder = application->settings_.ReferenceFolder();
   document.last_save_folder = application->settings_.SaveFolder();
   application->phrase_grid_.Fill(application->phrases_);
+  application->panel_options_ = settings::PanelValuesFrom(application->settings_);
   return application;
 }
 
@@ -257,9 +258,10 @@ bool Application::SaveCommand() {
   }
 
   document::WriteOptions options;
-  options.author_enabled = settings_.AuthorEntryOn();
-  options.author_time_line = settings_.AuthorTime();
-  options.author_text = settings_.AuthorText();
+  // The author entry as the settings panel shows it now, saved or not.
+  options.author_enabled = panel_options_.author_entry_on;
+  options.author_time_line = panel_options_.author_time;
+  options.author_text = panel_options_.author_text;
   options.working_folder = program_folder_;
   const text::Status written =
       document::WriteSubtitleFile(document_.save_file, Role::kMain, document_, options);

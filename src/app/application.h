@@ -129,6 +129,15 @@ class Application {
   settings::PhraseGrid& PhraseGrid() {
     return phrase_grid_;
   }
+  // The settings panel's options as its controls show them now (read from setup.sys at start).
+  // The using commands read them at the moment they act, so a change counts at once, saved or
+  // not; "save" of the panel makes them lasting.
+  settings::PanelValues& PanelOptions() {
+    return panel_options_;
+  }
+  const settings::PanelValues& PanelOptions() const {
+    return panel_options_;
+  }
   const MessageTable& Messages() const {
     return messages_;
   }
@@ -170,6 +179,7 @@ class Application {
   settings::SettingsList settings_;
   settings::PhraseTable phrases_;
   settings::PhraseGrid phrase_grid_;
+  settings::PanelValues panel_options_;
   MessageTable messages_;
   CommandStates commands_;
   text::Lines find_history_;
