@@ -1,0 +1,174 @@
+// The recognition commands of the window over the engine's run, analysis, cropping and estimate.
+#include "app/recognition_commands.h"
+
+#include "document/row_table.h"
+#include "proof/time_overlap.h"
+
+namespace app {
+namespace {
+
+constexpr int kCommandStateRunning = 2;
+constexpr int kCommandStateAfterRun = 4;
+constexpr int kCommandStateCropping = 6;
+
+// Forwards to the host's pump and turns each picture's progress into the wait panel's text.
+class CroppingPump : public EventPump {
+ public:
+  CroppingPump(EventPump& inner, const WaitPanel& wait, std::string prefix)
+      : inner_(inner), wait_(wait), prefix_(std::move(prefix)) {}
+  void LetPendingEventsRun() override {
+    inner_.LetPendingEventsRun();
+  }
+  void ReportProgress(int done, int total) override {
+    // The percentage of rows handled, truncated, as the wait label shows it.
+    const int percent = total > 0 ? done * 100 / total : 100;
+    if (wait_.show) {
+      wait_.show(prefix_ + std::to_string(percent) + "%");
+    }
+    inner_.ReportProgress(done, total);
+  }
+  bool StopRequested() const override {
+    return inner_.StopRequested();
+  }
+
+ private:
+  EventPump& inner_;
+  const WaitPanel& wait_;
+  std::string prefix_;
+};
+
+}  // namespace
+
+void ApplyEngineSettings(const settings::SettingsList& settings, ocr::EngineOptions& options) {
+  options.line_detection = settings.LineHeight();
+  options.space_detection = settings.SpaceDetection();
+  options.space_width = settings.SpaceWidth();
+  options.ignore_size = settings.Flag(settings::kIgnoreGlyphSize);
+}
+
+std::optional<std::filesystem::path> ShowRowPicture(Application& app, ocr::Recogniser& recogniser,
+                                                    int row, MessagePort& messages) {
+  const document::SubtitleDocument& document = app.Document();
+  if (!app.RecognitionStopped() || !document.picture_mode || !document.main.IsDataRow(row)) {
+    return std::nullopt;
+  }
+  const std::string name = document.main.Cell(document::kPicture, row);
+  if (name.empty()) {
+    return std::nullopt;
+  }
+  recogniser.Box() = ocr::GlyphBox{};
+  const text::Result<bool> loaded =
+      ocr::LoadSubtitlePicture(recogniser, document.picture_folder, name);
+  if (!loaded.ok()) {
+    messages.Inform(Severity::kError, loaded.error().message);
+    return std::nullopt;
+  }
+  if (!loaded.value()) {
+    messages.Inform(Severity::kWarning,
+                    app.Messages().Message(ocr::kMessagePictureNotFound) + name);
+    return std::nullopt;
+  }
+  return document.picture_folder / name;
+}
+
+ocr::RunOutcome StartRecognition(Application& app, ocr::Recogniser& recogniser, int start_row,
+                                 const RecognitionPorts& ports,
+                                 const std::function<PostRunOptions()>& options,
+                                 const std::function<void()>& run_check) {
+  app.SetRecognitionStopped(false);
+  app.EnterCommandState(kCommandStateRunning);
+  ApplyEngineSettings(app.Settings(), recogniser.Options());
+  ocr::RunOutcome outcome =
+      ocr::RunRecognition(recogniser, app.Document(), start_row,
+                          ocr::RunPorts{ports.teacher, ports.pump, ports.messages, app.Messages()});
+  if (outcome.end == ocr::RunEnd::kFailed && outcome.error) {
+    ports.messages.Inform(Severity::kError, outcome.error->message);
+  }
+  if (outcome.post_run_due) {
+    // Read at this moment: the user may change the options while the run goes on.
+    const PostRunOptions post = options ? options() : PostRunOptions{};
+    if (post.fix_time_overlaps) {
+      const int corrections = proof::FixTimeOverlaps(app.Document().main);
+      ports.messages.Inform(Severity::kInformation,
+                            proof::OverlapReport(corrections, app.Messages()));
+    }
+    if (post.check && run_check) {
+      run_check();
+    }
+  }
+  app.SetRecognitionStopped(true);
+  app.Document().document_saved = false;
+  app.EnterCommandState(kCommandStateAfterRun);
+  return outcome;
+}
+
+void StopRecognition(const Application& app, MessagePort& messages) {
+  // RecognitionStopped stays false until the run has really ended: the shutdown tests it, and a
+  // window closed while the run unwinds would pull the document from under it.
+  messages.Inform(Severity::kInformation, app.Messages().Message(ocr::kMessageRunStopped));
+}
+
+std::string AnalysisTitle(const Application& app) {
+  const document::SubtitleDocument& document = app.Document();
+  return app.Messages().Message(ocr::kMessageAnalysisTitleBefore) +
+         document.main.Cell(document::kNumber, document.current_row) +
+         app.Messages().Message(ocr::kMessageAnalysisTitleAfter);
+}
+
+ocr::RowAnalysis AnalyseCurrentRow(Application& app, ocr::Recogniser& recogniser,
+                                   const RecognitionPorts& ports) {
+  app.SetRecognitionStopped(false);
+  app.SetCommandState(kCommandStateRunning);
+  ApplyEngineSettings(app.Settings(), recogniser.Options());
+  ocr::RowAnalysis analysis = ocr::AnalyseRow(recogniser, ports.teacher, ports.pump);
+  app.SetRecognitionStopped(true);
+  app.RestoreRecordedCommandState();
+  return analysis;
+}
+
+std::optional<ocr::CropOutcome> CropPicturesCommand(Application& app, ocr::PictureIo& pictures,
+                                                    MessagePort& messages, EventPump& pump,
+                                                    const WaitPanel& wait) {
+  const MessageTable& texts = app.Messages();
+  const Answer answer =
+      messages.Ask(Question{texts.Message(ocr::kMessageCropQuestion),
+                            texts.Message(ocr::kMessageCropCaption), Buttons::kOkCancel});
+  if (answer != Answer::kOk && answer != Answer::kYes) {
+    return std::nullopt;
+  }
+  app.SetCommandState(kCommandStateCropping);
+  const std::string prefix = texts.Message(ocr::kMessageCropping);
+  if (wait.show) {
+    wait.show(prefix);
+  }
+  CroppingPump cropping_pump(pump, wait, prefix);
+  ocr::CropOutcome outcome = ocr::CropPictures(app.Document(), pictures, cropping_pump, false);
+  // The wait panel goes before any message box, so the box is not hidden behind it.
+  if (wait.hide) {
+    wait.hide();
+  }
+  if (outcome.error) {
+    messages.Inform(Severity::kError, outcome.error->message);
+  } else if (outcome.stopped) {
+    messages.Inform(Severity::kInformation, texts.Message(ocr::kMessageCropStopped));
+  } else {
+    messages.Inform(Severity::kInformation, texts.Message(ocr::kMessageCropDone));
+  }
+  app.RestoreRecordedCommandState();
+  return outcome;
+}
+
+ocr::SizeEstimate EstimateSizesAfterOpen(Application& app, ocr::Recogniser& recogniser,
+                                         const std::string& sample_text, const WaitPanel& wait) {
+  if (wait.show) {
+    wait.show(app.Messages().Message(ocr::kMessageEstimating));
+  }
+  const ocr::SizeEstimate estimate =
+      ocr::EstimateStandardSizes(recogniser, app.Document(), ocr::SampleLineCount(sample_text));
+  if (wait.hide) {
+    wait.hide();
+  }
+  return estimate;
+}
+
+}  // namespace app

@@ -1,0 +1,187 @@
+// Tests of the recognition commands over scripted ports: the run's end states and post-run
+// options, the row picture, cropping with its question and stop.
+#include "app/recognition_commands.h"
+
+#include <gtest/gtest.h>
+
+#include "../ocr/ocr_test_support.h"
+#include "document/row_table.h"
+#include "support/fake_ports.h"
+#include "support/temp_dir.h"
+
+namespace app {
+namespace {
+
+using ocr_testing::BitmapFromRows;
+using ocr_testing::SaveAs;
+using testing_support::FakeEventPump;
+using testing_support::FakeFileDialogs;
+using testing_support::FakeMessages;
+using testing_support::TempDir;
+
+// Message N in language 1 reads "m<N+1>".
+std::string LanguageFile() {
+  std::string bytes;
+  for (int i = 0; i < 800; ++i) {
+    bytes += "m" + std::to_string(i) + "\r\n";
+  }
+  return bytes;
+}
+
+class NoLibrary : public GlyphLibraryPort {
+ public:
+  text::Status Load(MessagePort&, const MessageSource&, EventPump&) override {
+    return text::Success();
+  }
+  int JournalCount() const override {
+    return 0;
+  }
+  text::Status ArchiveJournal() override {
+    return text::Success();
+  }
+};
+
+const std::vector<std::string> kGlyph = {"######", "#....#", "#....#", "#....#",
+                                         "######", "#....#", "######"};
+
+class RecognitionCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_.Write("language.sys", LanguageFile());
+    folder_.Write("setup.sys", "");
+    folder_.Write("replace.sys", "");
+    auto created = Application::Create(folder_.path(),
+                                       ShellPorts{messages_, dialogs_, pump_, hooks_, library_});
+    ASSERT_TRUE(created.ok());
+    app_ = std::move(created.value());
+    recogniser_ = std::make_unique<ocr::Recogniser>(glyphs_.library, pictures_);
+  }
+
+  // Rows with the given picture names and times; a name without a stored picture is missing.
+  void Rows(const std::vector<std::string>& names, const std::vector<std::string>& stored) {
+    document::SubtitleDocument& document = app_->Document();
+    std::vector<std::vector<std::string>> rows;
+    for (size_t i = 0; i < names.size(); ++i) {
+      std::vector<std::string> row(document::kMainColumnCount);
+      row[document::kNumber] = std::to_string(i + 1);
+      // Each entry ends after the next one starts.
+      row[document::kStart] = "00:00:0" + std::to_string(i + 1) + ".000";
+      row[document::kEnd] = "00:00:0" + std::to_string(i + 2) + ".500";
+      row[document::kPicture] = names[i];
+      rows.push_back(row);
+    }
+    document.main.ReplaceRows(rows);
+    document.picture_mode = true;
+    document.picture_folder = folder_.path();
+    for (const std::string& name : stored) {
+      folder_.Write(name, "bitmap");  // the run checks that the file exists
+      pictures_.Put(folder_.path() / name, BitmapFromRows(ocr_testing::Compose({kGlyph}, 0, 3)));
+    }
+  }
+
+  RecognitionPorts Ports() {
+    return RecognitionPorts{messages_, pump_, teacher_};
+  }
+
+  TempDir folder_;
+  FakeMessages messages_;
+  FakeFileDialogs dialogs_;
+  FakeEventPump pump_;
+  ShellHooks hooks_;
+  NoLibrary library_;
+  std::unique_ptr<Application> app_;
+  ocr_testing::EmptyLibrary glyphs_;
+  ocr_testing::MemoryPictureIo pictures_;
+  ocr_testing::ScriptedTeacher teacher_;
+  std::unique_ptr<ocr::Recogniser> recogniser_;
+};
+
+TEST_F(RecognitionCommandsTest, CompleteRunFixesOverlapsThenChecks) {
+  Rows({"a.bmp", "b.bmp"}, {"a.bmp", "b.bmp"});
+  teacher_.actions = {SaveAs("O")};
+  std::vector<std::string> order;
+  const auto options = [&] {
+    order.push_back("options");
+    return PostRunOptions{true, true};
+  };
+  const ocr::RunOutcome outcome =
+      StartRecognition(*app_, *recogniser_, 1, Ports(), options, [&] { order.push_back("check"); });
+  EXPECT_EQ(outcome.end, ocr::RunEnd::kCompleted);
+  const document::RowTable& table = app_->Document().main;
+  EXPECT_EQ(table.Cell(document::kText, 1), "O");
+  EXPECT_EQ(table.Cell(document::kText, 2), "O");
+  // The overlap of row 1 with row 2 is cut back, and the report was shown before the check.
+  EXPECT_EQ(table.Cell(document::kEnd, 1), "00:00:02.000");
+  ASSERT_EQ(messages_.informed.size(), size_t{1});
+  EXPECT_EQ(messages_.informed[0].text,
+            "m690"
+            "1"
+            "m693");
+  EXPECT_EQ(order, (std::vector<std::string>{"options", "check"}));
+  EXPECT_TRUE(app_->RecognitionStopped());
+  EXPECT_FALSE(app_->Document().document_saved);
+  EXPECT_EQ(app_->Commands().Recorded(), 4);
+}
+
+TEST_F(RecognitionCommandsTest, DeclinedMissingPictureEndsWithoutPostRunOptions) {
+  Rows({"a.bmp", "gone.bmp", "b.bmp"}, {"a.bmp", "b.bmp"});
+  teacher_.actions = {SaveAs("O")};
+  messages_.answers = {Answer::kNo};
+  bool asked_options = false;
+  const ocr::RunOutcome outcome = StartRecognition(*app_, *recogniser_, 1, Ports(),
+                                                   [&] {
+                                                     asked_options = true;
+                                                     return PostRunOptions{true, true};
+                                                   },
+                                                   {});
+  EXPECT_EQ(outcome.end, ocr::RunEnd::kDeclined);
+  EXPECT_FALSE(asked_options);
+  ASSERT_EQ(messages_.asked.size(), size_t{1});
+  EXPECT_EQ(messages_.asked[0].text, "m444gone.bmpm447");
+  EXPECT_EQ(app_->Document().main.Cell(document::kText, 3), "");
+  EXPECT_EQ(app_->Commands().Recorded(), 4);
+  EXPECT_TRUE(app_->RecognitionStopped());
+}
+
+TEST_F(RecognitionCommandsTest, RowPictureIsShownOnlyWhileIdle) {
+  Rows({"a.bmp", "gone.bmp", ""}, {"a.bmp"});
+  EXPECT_EQ(ShowRowPicture(*app_, *recogniser_, 1, messages_), folder_.path() / "a.bmp");
+  EXPECT_EQ(recogniser_->Lines().size(), size_t{1});
+  EXPECT_EQ(ShowRowPicture(*app_, *recogniser_, 2, messages_), std::nullopt);
+  EXPECT_EQ(ShowRowPicture(*app_, *recogniser_, 3, messages_), std::nullopt);  // no name
+  app_->SetRecognitionStopped(false);
+  EXPECT_EQ(ShowRowPicture(*app_, *recogniser_, 2, messages_), std::nullopt);
+  ASSERT_EQ(messages_.informed.size(), size_t{1});
+  EXPECT_EQ(messages_.informed[0].text, "m486gone.bmp");
+}
+
+TEST_F(RecognitionCommandsTest, CroppingAsksShowsProgressAndReportsItsEnd) {
+  Rows({"a.bmp", "b.bmp", "c.bmp"}, {"a.bmp", "b.bmp", "c.bmp"});
+  app_->EnterCommandState(1);
+  std::vector<std::string> shown;
+  int hidden = 0;
+  const WaitPanel wait{[&](const std::string& text) { shown.push_back(text); }, [&] { ++hidden; }};
+
+  messages_.answers = {Answer::kCancel};
+  EXPECT_EQ(CropPicturesCommand(*app_, pictures_, messages_, pump_, wait), std::nullopt);
+  EXPECT_TRUE(shown.empty());
+
+  messages_.answers = {Answer::kOk};
+  const auto cropped = CropPicturesCommand(*app_, pictures_, messages_, pump_, wait);
+  ASSERT_TRUE(cropped.has_value());
+  EXPECT_EQ(cropped->pictures_cropped, 2);  // the last row is left alone
+  EXPECT_EQ(shown, (std::vector<std::string>{"m561", "m56150%", "m561100%"}));
+  EXPECT_EQ(hidden, 1);
+  EXPECT_EQ(messages_.informed.back().text, "m564");
+  EXPECT_EQ(app_->Commands().Recorded(), 1);
+
+  messages_.answers = {Answer::kOk};
+  pump_.stop_at_call = pump_.pump_calls + 1;
+  const auto stopped = CropPicturesCommand(*app_, pictures_, messages_, pump_, wait);
+  ASSERT_TRUE(stopped.has_value());
+  EXPECT_TRUE(stopped->stopped);
+  EXPECT_EQ(messages_.informed.back().text, "m639");
+}
+
+}  // namespace
+}  // namespace app
