@@ -1,8 +1,609 @@
-// Registration of this command group (filled in with the group's subsystem).
+// zentrope-cli ocr, features, analyse, estimate and crop: the recognition engine from the
+// command line, with unknown glyphs answered from a file of actions.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/message_table.h"
 #include "cli/commands.h"
+#include "cli/console_ports.h"
+#include "document/subtitle_document.h"
+#include "document/subtitle_reader.h"
+#include "document/subtitle_writer.h"
+#include "library/glyph_library.h"
+#include "ocr/cropping.h"
+#include "ocr/features.h"
+#include "ocr/recognition_run.h"
+#include "ocr/row_analysis.h"
+#include "ocr/size_estimate.h"
+#include "platform/qt_picture.h"
+#include "proof/check_rules.h"
+#include "proof/time_overlap.h"
+#include "settings/phrase_table.h"
+#include "settings/settings_list.h"
+#include "text/gbk.h"
+#include "text/line_file.h"
 
 namespace cli {
+namespace {
 
-void AddOcrCommand(CLI::App& /*app*/) {}
+// Error texts carry file names in the file system's own form and are printed as they stand.
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "error: %s\n", message.c_str());
+  return 1;
+}
+
+std::filesystem::path WorkingFolder(const std::string& option) {
+  return option.empty() ? std::filesystem::current_path() : std::filesystem::path(option);
+}
+
+// The message texts of the working folder's language.sys in the settings' language; English
+// stand-ins for the few texts the commands show when the folder has none.
+class CommandTexts : public app::MessageSource {
+ public:
+  CommandTexts(const std::filesystem::path& folder, int language) {
+    auto table = app::MessageTable::LoadFromFile(folder / "language.sys");
+    if (table.ok()) {
+      table_ = std::move(table.value());
+      table_->SetLanguage(language);
+    }
+  }
+  std::string Message(int number) const override {
+    if (table_.has_value()) {
+      return table_->Message(number);
+    }
+    static const std::map<int, std::string> kFallback = {
+        {ocr::kMessageMissingPicture, "The picture file "},
+        {ocr::kMessageMissingPictureQuestion, " is missing. Skip this row and go on?"},
+        {ocr::kMessageQuestionCaption, "Question"}};
+    const auto found = kFallback.find(number);
+    return found == kFallback.end() ? std::string() : found->second;
+  }
+
+ private:
+  std::optional<app::MessageTable> table_;
+};
+
+// The engine options the settings file gives (track bars and the ignore-size option); the
+// window's defaults when the folder has no setup.sys.
+ocr::EngineOptions OptionsFromSettings(const std::optional<settings::SettingsList>& settings) {
+  ocr::EngineOptions options;
+  if (settings.has_value()) {
+    options.space_detection = settings->SpaceDetection();
+    options.space_width = settings->SpaceWidth();
+    options.line_detection = settings->LineHeight();
+    options.ignore_size = settings->Flag(settings::kIgnoreGlyphSize);
+  }
+  return options;
+}
+
+std::optional<settings::SettingsList> LoadSettings(const std::filesystem::path& folder) {
+  auto loaded = settings::SettingsList::LoadFromFile(folder / settings::kSettingsFileName);
+  if (!loaded.ok()) {
+    return std::nullopt;
+  }
+  return std::move(loaded.value());
+}
+
+// One answer of the answers file.
+struct Answer {
+  enum class Kind { kSave, kExpand, kUndo, kSkip, kAbort, kLeft, kRight, kNarrow, kWiden };
+  Kind kind;
+  std::string text;  // GBK, for kSave
+};
+
+text::Result<std::vector<Answer>> ReadAnswers(const std::filesystem::path& file) {
+  auto lines = text::ReadLines(file);
+  if (!lines.ok()) {
+    return lines.error();
+  }
+  static const std::map<std::string, Answer::Kind> kKinds = {
+      {"expand", Answer::Kind::kExpand},  {"undo", Answer::Kind::kUndo},
+      {"skip", Answer::Kind::kSkip},      {"abort", Answer::Kind::kAbort},
+      {"move-left", Answer::Kind::kLeft}, {"move-right", Answer::Kind::kRight},
+      {"narrow", Answer::Kind::kNarrow},  {"widen", Answer::Kind::kWiden}};
+  std::vector<Answer> answers;
+  int number = 0;
+  for (const std::string& line : lines.value()) {
+    ++number;
+    if (line.empty()) {
+      continue;
+    }
+    if (line.rfind("save ", 0) == 0) {
+      const auto converted = text::Utf8ToGbk(line.substr(5));
+      answers.push_back({Answer::Kind::kSave, converted.text});
+      continue;
+    }
+    const auto kind = kKinds.find(line);
+    if (kind == kKinds.end()) {
+      return text::Error{"format",
+                         text::PathForMessage(file) + ":" + std::to_string(number) +
+                             ": unknown answer \"" + line + "\"",
+                         number};
+    }
+    answers.push_back({kind->second, ""});
+  }
+  return answers;
+}
+
+// Answers unknown glyphs from the answers file, in order; when they run out, either aborts
+// (stop) or skips every further unknown glyph.
+class ScriptTeacher : public ocr::Teacher {
+ public:
+  ScriptTeacher(std::vector<Answer> answers, bool skip_when_done)
+      : answers_(std::move(answers)), skip_when_done_(skip_when_done) {}
+
+  void Teach(ocr::TeachingSession& session) override {
+    while (session.IsOpen()) {
+      if (next_ >= answers_.size()) {
+        ++unknown_left_;
+        if (skip_when_done_) {
+          session.Skip();
+        } else {
+          session.Abort();
+        }
+        return;
+      }
+      const Answer& answer = answers_[next_++];
+      switch (answer.kind) {
+        case Answer::Kind::kSave: {
+          auto saved = session.Save(answer.text);
+          if (!saved.ok()) {
+            std::fprintf(stderr, "error: %s\n", saved.error().message.c_str());
+            if (session.IsOpen()) {
+              session.Abort();
+            }
+          }
+          break;
+        }
+        case Answer::Kind::kExpand:
+          session.Expand();
+          break;
+        case Answer::Kind::kUndo:
+          session.Undo();
+          break;
+        case Answer::Kind::kSkip:
+          session.Skip();
+          break;
+        case Answer::Kind::kAbort:
+          session.Abort();
+          break;
+        case Answer::Kind::kLeft:
+          session.MoveBoxLeft();
+          break;
+        case Answer::Kind::kRight:
+          session.MoveBoxRight();
+          break;
+        case Answer::Kind::kNarrow:
+          session.NarrowBox();
+          break;
+        case Answer::Kind::kWiden:
+          session.WidenBox();
+          break;
+      }
+    }
+  }
+
+  int UnknownLeft() const {
+    return unknown_left_;
+  }
+
+ private:
+  std::vector<Answer> answers_;
+  std::size_t next_ = 0;
+  bool skip_when_done_;
+  int unknown_left_ = 0;
+};
+
+// Reads a picture subtitle as the main subtitle, its pictures in its own folder.
+text::Status ReadPictureSubtitle(const std::filesystem::path& file,
+                                 document::SubtitleDocument& subtitle) {
+  subtitle.source_extension = document::LowerCaseExtension(file);
+  if (subtitle.source_extension != ".srt") {
+    return text::Error{"format", file.string() + " is not a picture subtitle (.srt)"};
+  }
+  auto read = document::ReadSubtitleFile(file, document::Role::kMain, subtitle);
+  if (!read.ok()) {
+    return read.error();
+  }
+  if (!subtitle.picture_mode) {
+    return text::Error{"format", file.string() +
+                                     " is not a picture subtitle: its first entry does not "
+                                     "name a picture ending in 1.bmp"};
+  }
+  subtitle.source_file = std::filesystem::absolute(file);
+  subtitle.picture_folder = subtitle.source_file.parent_path();
+  return text::Success();
+}
+
+// The post-run options of the settings: time-overlap correction, then check and proofread
+// (its proposals applied as a confirmed review).
+void RunPostOptions(const settings::SettingsList& settings, const std::filesystem::path& folder,
+                    const app::MessageSource& texts, document::SubtitleDocument& subtitle) {
+  if (settings.AutoTimeFix()) {
+    const int fixed = proof::FixTimeOverlaps(subtitle.main);
+    std::fprintf(stderr, "time overlaps corrected: %d\n", fixed);
+  }
+  if (settings.Flag(settings::kAutoCheck)) {
+    proof::CheckOptions options;
+    options.quotes_to_full_width = settings.FullWidthQuotes();
+    options.pair_quotes = settings.UnpairedQuotes();
+    options.inner_full_stops = settings.InnerFullStop();
+    options.drop_final_stop = settings.EndPunctuation();
+    options.ellipsis = static_cast<proof::EllipsisForm>(settings.EllipsisForm());
+    options.apply_phrases = settings.PhraseReplacementOn();
+    options.forms = proof::PunctuationForms::FromMessages(texts);
+    if (options.forms.full_stop.empty()) {
+      options.forms = proof::PunctuationForms::SimplifiedChinese();
+    }
+    auto phrases = settings::PhraseTable::LoadFromFile(folder / "replace.sys");
+    if (phrases.ok()) {
+      for (const std::string& line : phrases.value().Lines()) {
+        const auto pair = settings::SplitPhraseLine(line);
+        if (settings::IsStorablePair(pair)) {
+          options.phrases.push_back({pair.search, pair.replacement});
+        }
+      }
+    }
+    app::NullEventPump pump;
+    const auto review = proof::RunCheck(subtitle, options, pump);
+    const auto confirmed = proof::ConfirmReview(review.rows, subtitle);
+    std::fprintf(stderr, "check and proofread: %d texts changed\n", confirmed.written);
+  }
+}
+
+struct OcrArguments {
+  std::string subtitle;
+  std::string output;
+  std::string working_folder;
+  std::string answers;
+  std::string unknown = "stop";
+  int start_row = 1;
+  int line_height = -1;
+  int glyph_width = -1;
+};
+
+// Exit status: 0 when every row was recognised, 2 when the run ended early, 1 on an error.
+int RunOcr(const OcrArguments& arguments) {
+  const auto started = std::chrono::steady_clock::now();
+  const std::filesystem::path folder = WorkingFolder(arguments.working_folder);
+  const auto settings = LoadSettings(folder);
+  const CommandTexts texts(folder, settings.has_value() ? settings->Language() : 1);
+  ConsoleMessages messages(app::Answer::kYes);
+  ConsoleEventPump pump;
+
+  document::SubtitleDocument subtitle;
+  if (auto read = ReadPictureSubtitle(arguments.subtitle, subtitle); !read.ok()) {
+    return Fail(read.error().message);
+  }
+  std::vector<Answer> answers;
+  if (!arguments.answers.empty()) {
+    auto read = ReadAnswers(arguments.answers);
+    if (!read.ok()) {
+      return Fail(read.error().message);
+    }
+    answers = std::move(read.value());
+  }
+  library::GlyphLibrary library(folder);
+  auto loaded = library.Load(pump);
+  if (!loaded.ok()) {
+    const int number = library::LoadFailureMessage(loaded.error());
+    const std::string text = number > 0 ? ForTerminal(texts.Message(number)) : std::string();
+    return Fail(loaded.error().message + (text.empty() ? "" : " (" + text + ")"));
+  }
+
+  platform::QtPictureIo pictures;
+  ocr::Recogniser recogniser(library, pictures);
+  recogniser.Options() = OptionsFromSettings(settings);
+  const auto estimate = ocr::EstimateStandardSizes(recogniser, subtitle, ocr::kDefaultSampleLines);
+  if (arguments.line_height >= 0) {
+    recogniser.Options().line_height = arguments.line_height;
+  }
+  if (arguments.glyph_width >= 0) {
+    recogniser.Options().glyph_width = arguments.glyph_width;
+  }
+  std::fprintf(stderr, "standard sizes: line height %d, glyph width %d (estimated %d, %d)\n",
+               recogniser.Options().line_height, recogniser.Options().glyph_width,
+               estimate.line_height, estimate.glyph_width);
+
+  ScriptTeacher teacher(std::move(answers), arguments.unknown == "skip");
+  const ocr::RunPorts ports{teacher, pump, messages, texts};
+  const auto outcome = ocr::RunRecognition(recogniser, subtitle, arguments.start_row, ports);
+  std::fputc('\n', stderr);
+  for (const auto& warning : recogniser.Warnings()) {
+    std::fprintf(stderr, "warning: %s\n", warning.message.c_str());
+  }
+  if (outcome.post_run_due && settings.has_value()) {
+    RunPostOptions(*settings, folder, texts, subtitle);
+  }
+
+  int status = outcome.end == ocr::RunEnd::kCompleted ? 0 : 2;
+  if (library.JournalCount() > 0) {
+    if (auto archived = library.ArchiveJournal(); !archived.ok()) {
+      Fail(archived.error().message);
+      status = 1;
+    }
+  }
+  if (!arguments.output.empty()) {
+    subtitle.save_extension = document::LowerCaseExtension(arguments.output);
+    document::WriteOptions options;
+    options.working_folder = folder;
+    if (auto saved =
+            document::WriteSubtitleFile(arguments.output, document::Role::kMain, subtitle, options);
+        !saved.ok()) {
+      Fail(saved.error().message);
+      status = 1;
+    }
+  }
+  if (outcome.error.has_value()) {
+    Fail(outcome.error->message);
+    status = 1;
+  }
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  std::fprintf(stderr,
+               "rows recognised: %d\nglyphs matched: %d\nglyphs taught: %d\nglyphs skipped: %d\n"
+               "unknown glyphs left: %d\npictures missing: %d\ntime: %.2f s\n",
+               outcome.rows_recognised, outcome.glyphs.matched, outcome.glyphs.taught,
+               outcome.glyphs.skipped - (arguments.unknown == "skip" ? teacher.UnknownLeft() : 0),
+               teacher.UnknownLeft(), outcome.pictures_missing, seconds);
+  if (status == 2) {
+    std::fprintf(stderr, "the run ended early at row %d\n", outcome.next_start_row);
+  }
+  return status;
+}
+
+// Parses "L,T,W,H".
+std::optional<ocr::GlyphBox> ParseBox(const std::string& text) {
+  int values[4] = {0, 0, 0, 0};
+  std::size_t position = 0;
+  for (int i = 0; i < 4; ++i) {
+    const std::size_t comma = text.find(',', position);
+    const std::string field =
+        text.substr(position, comma == std::string::npos ? std::string::npos : comma - position);
+    if (field.empty() || field.find_first_not_of("-0123456789") != std::string::npos) {
+      return std::nullopt;
+    }
+    try {
+      values[i] = std::stoi(field);
+    } catch (const std::exception&) {
+      return std::nullopt;
+    }
+    if ((comma == std::string::npos) != (i == 3)) {
+      return std::nullopt;
+    }
+    position = comma + 1;
+  }
+  return ocr::GlyphBox{values[0], values[1], values[2], values[3]};
+}
+
+text::Result<std::unique_ptr<ocr::Picture>> LoadPicture(platform::QtPictureIo& pictures,
+                                                        const std::string& file) {
+  if (!std::filesystem::is_regular_file(file)) {
+    return text::Error{"io", file + ": no such picture file"};
+  }
+  return pictures.Load(file);
+}
+
+int RunFeatures(const std::string& bitmap, const std::string& box_text, bool ignore_size) {
+  const auto box = ParseBox(box_text);
+  if (!box.has_value()) {
+    return Fail("--box takes four integers: left,top,width,height");
+  }
+  platform::QtPictureIo pictures;
+  auto picture = LoadPicture(pictures, bitmap);
+  if (!picture.ok()) {
+    return Fail(picture.error().message);
+  }
+  auto grid = std::make_unique<ocr::PixelGrid>();
+  if (auto prepared = grid->Prepare(*picture.value()); !prepared.ok()) {
+    return Fail(bitmap + ": " + prepared.error().message);
+  }
+  std::string line;
+  ocr::ComputeFeatures(*grid, *box, ignore_size, line);
+  std::printf("%s\n", line.c_str());
+  return 0;
+}
+
+// Lists every unknown glyph as skipped, so the analysis never waits.
+class SkippingTeacher : public ocr::Teacher {
+ public:
+  void Teach(ocr::TeachingSession& session) override {
+    session.Skip();
+  }
+};
+
+int RunAnalyse(const std::string& bitmap, const std::string& working_folder, int line_height,
+               int glyph_width) {
+  const std::filesystem::path folder = WorkingFolder(working_folder);
+  ConsoleEventPump pump;
+  library::GlyphLibrary library(folder);
+  auto loaded = library.Load(pump);
+  if (!loaded.ok()) {
+    std::fprintf(stderr, "warning: no glyph library: %s\n", loaded.error().message.c_str());
+  }
+  platform::QtPictureIo pictures;
+  ocr::Recogniser recogniser(library, pictures);
+  recogniser.Options() = OptionsFromSettings(LoadSettings(folder));
+  recogniser.Options().line_height = std::max(line_height, 0);
+  recogniser.Options().glyph_width = std::max(glyph_width, 0);
+  auto picture = LoadPicture(pictures, bitmap);
+  if (!picture.ok()) {
+    return Fail(picture.error().message);
+  }
+  if (auto prepared = recogniser.Prepare(*picture.value()); !prepared.ok()) {
+    return Fail(bitmap + ": " + prepared.error().message);
+  }
+  const auto& grid = recogniser.Grid();
+  std::printf("grid %d x %d, top offset %d\n", grid.Width(), grid.Height(), grid.TopOffset());
+  std::vector<ocr::Segment> segments;
+  int number = 0;
+  for (const auto& line : recogniser.Lines()) {
+    ocr::CutSegments(grid, line.top, line.height, recogniser.Options().glyph_width, segments);
+    std::printf("line %d: top %d, height %d, %zu segments:", ++number, line.top, line.height,
+                segments.size());
+    for (const auto& segment : segments) {
+      std::printf(" %d-%d", segment.left, segment.right);
+    }
+    std::printf("\n");
+  }
+  if (loaded.ok()) {
+    SkippingTeacher teacher;
+    const auto analysis = ocr::AnalyseRow(recogniser, teacher, pump);
+    for (const auto& glyph : analysis.glyphs) {
+      std::printf("%s\t%d\n", glyph.number == 0 ? "?" : ForTerminal(glyph.text).c_str(),
+                  glyph.number);
+    }
+  }
+  return 0;
+}
+
+int RunEstimate(const std::string& subtitle_file) {
+  document::SubtitleDocument subtitle;
+  if (auto read = ReadPictureSubtitle(subtitle_file, subtitle); !read.ok()) {
+    return Fail(read.error().message);
+  }
+  library::GlyphLibrary unused_library(std::filesystem::current_path());
+  platform::QtPictureIo pictures;
+  ocr::Recogniser recogniser(unused_library, pictures);
+  const auto estimate = ocr::EstimateStandardSizes(recogniser, subtitle, ocr::kDefaultSampleLines);
+  std::printf("S_L %d\nS_G %d\n", estimate.line_height, estimate.glyph_width);
+  if (estimate.unreadable_pictures > 0) {
+    std::fprintf(stderr, "warning: %d pictures could not be read\n", estimate.unreadable_pictures);
+  }
+  return 0;
+}
+
+// Exit status: 0 when every picture was handled, 2 when stopped, 1 on an error.
+int RunCrop(const std::string& subtitle_file, bool dry_run) {
+  document::SubtitleDocument subtitle;
+  if (auto read = ReadPictureSubtitle(subtitle_file, subtitle); !read.ok()) {
+    return Fail(read.error().message);
+  }
+  platform::QtPictureIo pictures;
+  ConsoleEventPump pump;
+  const auto outcome = ocr::CropPictures(
+      subtitle, pictures, pump, dry_run,
+      [dry_run](const std::string& name, const ocr::CropRectangle& kept) {
+        if (dry_run) {
+          std::printf("%s\t%d x %d\n", ForTerminal(name).c_str(), kept.width, kept.height);
+        }
+      });
+  if (outcome.error.has_value()) {
+    return Fail(outcome.error->message);
+  }
+  std::fprintf(stderr, "%d pictures %s\n", outcome.pictures_cropped,
+               dry_run ? "would be cropped" : "cropped");
+  return outcome.stopped ? 2 : 0;
+}
+
+// Runs a command body, turning exceptions and non-zero statuses into CLI11's exit.
+template <typename Body>
+void RunGuarded(Body body) {
+  int status = 1;
+  try {
+    status = body();
+  } catch (const std::exception& error) {
+    status = Fail(error.what());
+  }
+  if (status != 0) {
+    throw CLI::RuntimeError(status);
+  }
+}
+
+}  // namespace
+
+void AddOcrCommand(CLI::App& app) {
+  auto ocr_arguments = std::make_shared<OcrArguments>();
+  CLI::App* ocr = app.add_subcommand(
+      "ocr", "Recognise a picture subtitle with the glyph library of the working folder");
+  ocr->add_option("SUBTITLE", ocr_arguments->subtitle, "Picture subtitle (.srt)")->required();
+  ocr->add_option("-o,--output", ocr_arguments->output, "Subtitle to write (.srt or .ssa)");
+  ocr->add_option("--workdir", ocr_arguments->working_folder,
+                  "Working folder with the library, setup.sys and language.sys (default: .)");
+  ocr->add_option("--answers", ocr_arguments->answers,
+                  "Answers for unknown glyphs, one per line: save TEXT, expand, undo, skip, "
+                  "abort, move-left, move-right, narrow, widen");
+  ocr->add_option("--unknown", ocr_arguments->unknown,
+                  "When the answers run out: stop (default) or skip")
+      ->check(CLI::IsMember({"stop", "skip"}));
+  ocr->add_option("--start-row", ocr_arguments->start_row, "First row to recognise (default 1)")
+      ->check(CLI::PositiveNumber);
+  ocr->add_option("--sl", ocr_arguments->line_height, "Standard line height (overrides)")
+      ->check(CLI::NonNegativeNumber);
+  ocr->add_option("--sg", ocr_arguments->glyph_width, "Standard glyph width (overrides)")
+      ->check(CLI::NonNegativeNumber);
+  ocr->callback([ocr_arguments] { RunGuarded([&] { return RunOcr(*ocr_arguments); }); });
+
+  struct FeatureArguments {
+    std::string bitmap;
+    std::string box;
+    bool ignore_size = false;
+  };
+  auto feature_arguments = std::make_shared<FeatureArguments>();
+  CLI::App* features =
+      app.add_subcommand("features", "Print the FeatureLine of a box of a prepared picture");
+  features->add_option("BMP", feature_arguments->bitmap, "Subtitle picture")->required();
+  features->add_option("--box", feature_arguments->box, "left,top,width,height (grid)")->required();
+  features->add_flag("--ignore-size", feature_arguments->ignore_size,
+                     "Leave out the width and height fields");
+  features->callback([feature_arguments] {
+    RunGuarded([&] {
+      return RunFeatures(feature_arguments->bitmap, feature_arguments->box,
+                         feature_arguments->ignore_size);
+    });
+  });
+
+  struct AnalyseArguments {
+    std::string bitmap;
+    std::string working_folder;
+    int line_height = 0;
+    int glyph_width = 0;
+  };
+  auto analyse_arguments = std::make_shared<AnalyseArguments>();
+  CLI::App* analyse = app.add_subcommand(
+      "analyse", "Print a picture's text lines, segments and the library's reading of it");
+  analyse->add_option("BMP", analyse_arguments->bitmap, "Subtitle picture")->required();
+  analyse->add_option("--workdir", analyse_arguments->working_folder,
+                      "Working folder with the library (default: .)");
+  analyse->add_option("--sl", analyse_arguments->line_height, "Standard line height")
+      ->check(CLI::NonNegativeNumber);
+  analyse->add_option("--sg", analyse_arguments->glyph_width, "Standard glyph width")
+      ->check(CLI::NonNegativeNumber);
+  analyse->callback([analyse_arguments] {
+    RunGuarded([&] {
+      return RunAnalyse(analyse_arguments->bitmap, analyse_arguments->working_folder,
+                        analyse_arguments->line_height, analyse_arguments->glyph_width);
+    });
+  });
+
+  auto estimate_subtitle = std::make_shared<std::string>();
+  CLI::App* estimate =
+      app.add_subcommand("estimate", "Print the standard line height and glyph width");
+  estimate->add_option("SUBTITLE", *estimate_subtitle, "Picture subtitle (.srt)")->required();
+  estimate->callback(
+      [estimate_subtitle] { RunGuarded([&] { return RunEstimate(*estimate_subtitle); }); });
+
+  struct CropArguments {
+    std::string subtitle;
+    bool dry_run = false;
+  };
+  auto crop_arguments = std::make_shared<CropArguments>();
+  CLI::App* crop =
+      app.add_subcommand("crop", "Crop every picture of a picture subtitle to its ink, in place");
+  crop->add_option("SUBTITLE", crop_arguments->subtitle, "Picture subtitle (.srt)")->required();
+  crop->add_flag("--dry-run", crop_arguments->dry_run, "Print the new sizes only");
+  crop->callback([crop_arguments] {
+    RunGuarded([&] { return RunCrop(crop_arguments->subtitle, crop_arguments->dry_run); });
+  });
+}
 
 }  // namespace cli

@@ -169,6 +169,7 @@ void Recogniser::ResetBoxRows() {
 }
 
 bool Recogniser::MatchGlyph() {
+  ++counts_.lookups;
   const int key = ComputeFeatures(grid_, box_, options_.ignore_size, features_);
   if (box_has_ink_) {
     for (const int position : library_.Candidates(key)) {

@@ -27,9 +27,10 @@ struct GlyphDetail {
 
 // What the walk over pictures has done since the counters were last reset.
 struct GlyphCounts {
-  int matched = 0;  // glyphs found in the library, by the walk or after a box change
-  int taught = 0;   // glyphs saved through the teaching session
-  int skipped = 0;  // glyphs skipped in the teaching session
+  int matched = 0;        // glyphs found in the library, by the walk or after a box change
+  int taught = 0;         // glyphs saved through the teaching session
+  int skipped = 0;        // glyphs skipped in the teaching session
+  long long lookups = 0;  // candidate boxes looked up in the library
 };
 
 // The text that separates the lines of one subtitle inside a cell.
@@ -112,6 +113,9 @@ class Recogniser {
   // The main-grid row being recognised (taught glyphs are listed with it).
   void SetCurrentRow(int row) {
     current_row_ = row;
+  }
+  int CurrentRow() const {
+    return current_row_;
   }
   // Rows (main-grid numbers) of the glyphs taught since ClearTaughtRows, in teaching order.
   const std::vector<int>& TaughtRows() const {

@@ -1,6 +1,7 @@
 // Matching, the glyph walk, teaching through a scripted teacher, and the run over rows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -172,11 +173,17 @@ TEST_F(RecognitionTest, FirstEqualCandidateWinsAndRowAnalysisListsNumbers) {
   std::string line;
   const int key = ocr::ComputeFeatures(grid, box, false, line);
   // Same key, other densities: the fields of the first two cells swapped.
-  std::string other = line;
-  const auto first_comma = other.find(',');
-  const auto second_comma = other.find(',', first_comma + 1);
-  other = other.substr(first_comma + 1, second_comma - first_comma - 1) + "," +
-          other.substr(0, first_comma) + other.substr(second_comma);
+  std::vector<std::string> fields;
+  for (std::size_t start = 0; start <= line.size();) {
+    const std::size_t comma = std::min(line.find(',', start), line.size());
+    fields.push_back(line.substr(start, comma - start));
+    start = comma + 1;
+  }
+  std::swap(fields[0], fields[1]);
+  std::string other;
+  for (const auto& field : fields) {
+    other.append(other.empty() ? "" : ",").append(field);
+  }
   ASSERT_NE(other, line);
   ASSERT_TRUE(library_.library.AddGlyph("x", other, key).ok());
   ASSERT_TRUE(library_.library.AddGlyph("y", line, key).ok());

@@ -1,0 +1,37 @@
+// make_film: writes a generated picture subtitle (film.srt or NAME, pictures, truth.txt).
+// Usage: make_film FOLDER COUNT [SEED] [WIDTH] [SRT_NAME] [FONT_PIXELS]
+#include <QGuiApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "film_generator.h"
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: make_film FOLDER COUNT [SEED] [WIDTH] [SRT_NAME] [FONT_PIXELS]\n");
+    return 1;
+  }
+  qputenv("QT_QPA_PLATFORM",
+          qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+  QGuiApplication application(argc, argv);
+  const int count = std::atoi(argv[2]);
+  const auto seed = static_cast<std::uint32_t>(argc > 3 ? std::atoi(argv[3]) : 1);
+  const int width = argc > 4 ? std::atoi(argv[4]) : 720;
+  const std::string srt_name = argc > 5 ? argv[5] : "film.srt";
+  const int font_pixels = argc > 6 ? std::atoi(argv[6]) : 28;
+  film::Generator generator(font_pixels, seed);
+  if (!generator.Error().empty()) {
+    std::fprintf(stderr, "error: %s\n", generator.Error().c_str());
+    return 1;
+  }
+  const auto written = generator.WriteFilm(argv[1], generator.RandomTexts(count), width, srt_name,
+                                           {film::BitDepth::kIndexed8, film::BitDepth::kMono,
+                                            film::BitDepth::kMono, film::BitDepth::kRgb24});
+  if (!written.ok()) {
+    std::fprintf(stderr, "error: %s\n", written.error().message.c_str());
+    return 1;
+  }
+  std::printf("%zu pictures written to %s\n", written.value().size(), argv[1]);
+  return 0;
+}
