@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "film_generator.h"
 
@@ -25,9 +26,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "error: %s\n", generator.Error().c_str());
     return 1;
   }
-  const auto written = generator.WriteFilm(argv[1], generator.RandomTexts(count), width, srt_name,
-                                           {film::BitDepth::kIndexed8, film::BitDepth::kMono,
-                                            film::BitDepth::kMono, film::BitDepth::kRgb24});
+  // Mostly 1-bit pictures (small files), with an 8-bit and a 24-bit one in every ten.
+  std::vector<film::BitDepth> depths(10, film::BitDepth::kMono);
+  depths[2] = film::BitDepth::kIndexed8;
+  depths[9] = film::BitDepth::kRgb24;
+  const auto written =
+      generator.WriteFilm(argv[1], generator.RandomTexts(count), width, srt_name, depths);
   if (!written.ok()) {
     std::fprintf(stderr, "error: %s\n", written.error().message.c_str());
     return 1;
