@@ -1,0 +1,148 @@
+// The window's proofreading flows: check options, the reference subtitle and the blank subtitle.
+#include "app/proof_commands.h"
+
+#include <string>
+#include <utility>
+
+#include "document/subtitle_reader.h"
+#include "document/subtitle_writer.h"
+#include "proof/reference_editing.h"
+
+namespace app {
+namespace {
+
+constexpr const char* kSrtFilterName =
+    "srt\xB8\xF1\xCA\xBD\xD7\xD6\xC4\xBB(*.srt)" /* srt格式字幕 */;
+constexpr const char* kSsaFilterName =
+    "ssa\xB8\xF1\xCA\xBD\xD7\xD6\xC4\xBB(*.ssa)" /* ssa格式字幕 */;
+constexpr const char* kTextSubtitleFilterName =
+    "\xCE\xC4\xB1\xBE\xB8\xF1\xCA\xBD\xD7\xD6\xC4\xBB(*.srt;*.ssa)" /* 文本格式字幕 */;
+
+bool IsSubtitleExtension(const std::string& extension) {
+  return extension == ".srt" || extension == ".ssa";
+}
+
+Answer AskUnsaved(const Application& application, MessagePort& messages, int text_message) {
+  return messages.Ask(Question{application.Messages().Message(text_message),
+                               application.Messages().Message(proof::kUnsavedCaption),
+                               Buttons::kYesNoCancel});
+}
+
+}  // namespace
+
+proof::CheckOptions CurrentCheckOptions(Application& application) {
+  const settings::SettingsList& setup = application.Settings();
+  proof::CheckOptions options;
+  options.quotes_to_full_width = setup.FullWidthQuotes();
+  options.pair_quotes = setup.UnpairedQuotes();
+  options.inner_full_stops = setup.InnerFullStop();
+  options.drop_final_stop = setup.EndPunctuation();
+  options.ellipsis = static_cast<proof::EllipsisForm>(setup.EllipsisForm());
+  options.apply_phrases = setup.PhraseReplacementOn();
+  // The phrase grid's last row is its entry row and is never applied.
+  const settings::PhraseGrid& grid = application.PhraseGrid();
+  for (int row = 1; row < grid.EntryRow(); ++row) {
+    options.phrases.push_back({grid.Cell(0, row), grid.Cell(1, row)});
+  }
+  options.forms = proof::PunctuationForms::FromMessages(application.Messages());
+  return options;
+}
+
+ReferenceOpenEnd OpenReference(Application& application, MessagePort& messages,
+                               FileDialogPort& dialogs) {
+  document::SubtitleDocument& document = application.Document();
+  if (!document.reference_saved) {
+    const Answer answer = AskUnsaved(application, messages, proof::kReferenceUnsavedQuestion);
+    if (answer == Answer::kCancel) {
+      return ReferenceOpenEnd::kKeptOld;
+    }
+    if (answer == Answer::kYes && !SaveReference(application, messages, dialogs)) {
+      return ReferenceOpenEnd::kKeptOld;
+    }
+  }
+  const FileFilter filter{{{kTextSubtitleFilterName, "*.srt;*.ssa"}},
+                          document.reference_folder,
+                          document.reference_extension};
+  const auto chosen = dialogs.ChooseFileToOpen(filter);
+  if (!chosen) {
+    return ReferenceOpenEnd::kCancelled;
+  }
+  document.reference_folder = chosen->parent_path();
+  document.reference_file = *chosen;
+  document.reference_extension = document::LowerCaseExtension(*chosen);
+  document.reference_save_folder = document.reference_folder;
+  document.reference_save_file = document.reference_file;
+  document.reference_save_extension = document.reference_extension;
+  if (!IsSubtitleExtension(document.reference_extension)) {
+    messages.Inform(Severity::kWarning,
+                    application.Messages().Message(proof::kReferenceTypeMessage));
+    return ReferenceOpenEnd::kWrongType;
+  }
+  auto read = document::ReadSubtitleFile(*chosen, document::Role::kReference, document);
+  if (!read) {
+    messages.Inform(Severity::kError, read.error().message);
+    return ReferenceOpenEnd::kReadFailed;
+  }
+  if (!read.value().warnings.empty()) {
+    std::string warnings;
+    for (const std::string& warning : read.value().warnings) {
+      warnings += (warnings.empty() ? "" : "\n") + warning;
+    }
+    messages.Inform(Severity::kWarning, warnings);
+  }
+  document.reference_saved = true;
+  return ReferenceOpenEnd::kOpened;
+}
+
+bool SaveReference(Application& application, MessagePort& messages, FileDialogPort& dialogs) {
+  document::SubtitleDocument& document = application.Document();
+  if (document.reference_saved) {
+    return true;
+  }
+  const FileFilter filter{{{kSrtFilterName, "*.srt"}, {kSsaFilterName, "*.ssa"}},
+                          document.reference_save_folder,
+                          document.reference_save_extension};
+  const auto chosen = dialogs.ChooseFileToSave(filter, document.reference_save_file.filename());
+  if (!chosen) {
+    return false;
+  }
+  document.reference_save_folder = chosen->parent_path();
+  document.reference_save_file = *chosen;
+  const std::string extension = document::LowerCaseExtension(*chosen);
+  if (!IsSubtitleExtension(extension)) {
+    // The writer knows only these two forms; anything else would be written in neither.
+    messages.Inform(Severity::kWarning,
+                    application.Messages().Message(proof::kReferenceTypeMessage));
+    return false;
+  }
+  document.reference_save_extension = extension;
+  document::WriteOptions options;
+  options.working_folder = application.ProgramFolder();
+  const text::Status written =
+      document::WriteSubtitleFile(*chosen, document::Role::kReference, document, options);
+  if (!written) {
+    messages.Inform(Severity::kError, written.error().message);
+    return false;
+  }
+  document.reference_saved = true;
+  return true;
+}
+
+bool CreateBlankSubtitle(Application& application, MessagePort& messages) {
+  document::SubtitleDocument& document = application.Document();
+  if (!document.document_saved) {
+    const Answer answer = AskUnsaved(application, messages, proof::kDocumentUnsavedQuestion);
+    if (answer == Answer::kCancel) {
+      return false;
+    }
+    if (answer == Answer::kYes && !application.SaveCommand()) {
+      return false;
+    }
+  }
+  proof::CreateBlankFromReference(document);
+  // The new rows name no pictures: the blank subtitle is a text subtitle.
+  document.picture_mode = false;
+  return true;
+}
+
+}  // namespace app
