@@ -361,6 +361,77 @@ TEST_F(RecognitionTest, LinesAreJoinedOnlyBetweenLinesThatGaveText) {
   EXPECT_EQ(Text(row), "b");
 }
 
+TEST_F(RecognitionTest, MovingAForcedCutFindsAKnownGlyph) {
+  recogniser_.Options().glyph_width = 20;
+  // 23 wide: 23 / 5 in single precision lies just below 4.6, so the box's last cell stops at
+  // its own edge and the touching neighbour does not change its features.
+  const Art wide(10, std::string(23, '#'));
+  Art hollow(10, "#..........#");
+  hollow.front() = hollow.back() = std::string(12, '#');
+  AddRow({wide});
+  AddRow({hollow});
+  teacher_.actions = {SaveAs("w"), SaveAs("h")};
+  ASSERT_EQ(Run().end, ocr::RunEnd::kCompleted);
+  // Touching, they make one 35-column run, cut at 20; the cut moves to 23, where "w" ends.
+  Art touching = wide;
+  for (std::size_t y = 0; y < touching.size(); ++y) {
+    touching[y] += hollow[y];
+  }
+  const int row = AddRow({touching});
+  ASSERT_EQ(Run(row).end, ocr::RunEnd::kCompleted);
+  EXPECT_EQ(Text(row), "wh");
+  EXPECT_EQ(teacher_.questions, 2);
+}
+
+TEST_F(RecognitionTest, BoxKeysMoveAndResizeTheBoxWithinTheirLimits) {
+  // Three blocks 2 columns apart, no standard width: each segment is its own span.
+  AddRow({kBlock, kBlock, kBlock}, 2);
+  std::vector<std::pair<int, int>> boxes;  // left, width after each key
+  auto key = [&boxes](void (ocr::TeachingSession::*action)()) {
+    return [&boxes, action](ocr::TeachingSession& session) {
+      (session.*action)();
+      boxes.emplace_back(session.Box().left, session.Box().width);
+    };
+  };
+  using Session = ocr::TeachingSession;
+  teacher_.actions = {key(&Session::MoveBoxLeft),   // at the segment's left: no change
+                      key(&Session::MoveBoxRight),  // one column right
+                      key(&Session::MoveBoxLeft),   // back
+                      key(&Session::WidenBox),
+                      key(&Session::NarrowBox),
+                      key(&Session::KeyTyped),
+                      SkipIt(),
+                      SkipIt(),
+                      SkipIt()};
+  const auto outcome = Run();
+  EXPECT_EQ(outcome.end, ocr::RunEnd::kCompleted);
+  EXPECT_EQ(boxes,
+            (std::vector<std::pair<int, int>>{{3, 8}, {4, 8}, {3, 8}, {3, 9}, {3, 8}, {3, 8}}));
+  EXPECT_EQ(Text(1), "");
+  EXPECT_EQ(outcome.glyphs.skipped, 3);
+}
+
+TEST_F(RecognitionTest, PicturesTooLargeForTheGridAreSkippedLikeMissingOnes) {
+  AddRow({kBlock});
+  const int row = next_row_++;
+  document_.main.AppendRow();
+  document_.main.SetCell(document::kPicture, row, "wide.bmp");
+  document_.main.SetCell(document::kText, row, "old");
+  pictures_folder_.Write("wide.bmp", "BM");
+  ocr::MemoryPicture wide(2000, 20);
+  wide.SetPixel(5, 5, ocr::kInkColour);
+  pictures_.Put(pictures_folder_ / "wide.bmp", wide);
+  teacher_.actions = {SaveAs("a")};
+  messages_.answers = {app::Answer::kYes};
+  const auto outcome = Run();
+  EXPECT_EQ(outcome.end, ocr::RunEnd::kCompleted);
+  EXPECT_EQ(outcome.pictures_missing, 1);
+  ASSERT_EQ(messages_.asked.size(), 1u);
+  EXPECT_NE(messages_.asked[0].text.find("wide.bmp"), std::string::npos);
+  EXPECT_NE(messages_.asked[0].text.find("2000"), std::string::npos);
+  EXPECT_EQ(Text(row), "old");
+}
+
 TEST(TeachingPanelSizes, GrowWithWideGlyphs) {
   const struct {
     int width, panel, inner, frame;
