@@ -41,6 +41,10 @@ class PixelGrid {
   bool Ink(int x, int y) const {
     return x >= 0 && y >= 0 && x < width_ && y < height_ && cells_[Index(x, y)] == kInkColour;
   }
+  // Columns 0 .. Width() - 1 of area row y (0 <= y < Height()).
+  const Colour* RowData(int y) const {
+    return cells_.data() + Index(0, y);
+  }
   // The colour at (x, y); kOutsideColour outside the current area.
   Colour At(int x, int y) const {
     if (x < 0 || y < 0 || x >= width_ || y >= height_) {

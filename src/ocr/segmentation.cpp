@@ -1,24 +1,27 @@
 // Line finding and glyph cutting over the PixelGrid.
 #include "ocr/segmentation.h"
 
+#include <algorithm>
+
 namespace ocr {
 namespace {
 
-int InkInRow(const PixelGrid& grid, int y) {
-  int count = 0;
-  for (int x = 0; x < grid.Width(); ++x) {
-    count += grid.Ink(x, y) ? 1 : 0;
-  }
-  return count;
+bool RowHasInk(const PixelGrid& grid, int y) {
+  const Colour* row = grid.RowData(y);
+  return std::find(row, row + grid.Width(), kInkColour) != row + grid.Width();
 }
 
-bool ColumnHasInk(const PixelGrid& grid, int x, int top, int height) {
-  for (int y = top; y < top + height; ++y) {
-    if (grid.Ink(x, y)) {
-      return true;
+// Marks the columns of the band that hold ink, reading the grid row by row.
+void MarkInkColumns(const PixelGrid& grid, int top, int height, std::vector<unsigned char>& ink) {
+  ink.assign(static_cast<std::size_t>(grid.Width()), 0);
+  const int first = std::max(top, 0);
+  const int last = std::min(top + height, grid.Height());
+  for (int y = first; y < last; ++y) {
+    const Colour* row = grid.RowData(y);
+    for (int x = 0; x < grid.Width(); ++x) {
+      ink[x] |= row[x] == kInkColour ? 1 : 0;
     }
   }
-  return false;
 }
 
 }  // namespace
@@ -38,7 +41,7 @@ void FindTextLines(const PixelGrid& grid, const EngineOptions& options,
     if (!open) {
       top = y;
     }
-    const bool ink = InkInRow(grid, y) > 0;
+    const bool ink = RowHasInk(grid, y);
     last_row_ink = ink;
     if (ink) {
       open = true;
@@ -89,11 +92,14 @@ void CutSegments(const PixelGrid& grid, int top, int height, int glyph_width,
                  std::vector<Segment>& segments) {
   segments.clear();
   const int width = grid.Width();
+  // Reused between calls so that cutting a line allocates nothing once warmed up.
+  thread_local std::vector<unsigned char> column_ink;
+  MarkInkColumns(grid, top, height, column_ink);
   bool inside = false;
   int left = 0;
   int x = 0;
   while (x < width && static_cast<int>(segments.size()) < kMaxSegments) {
-    const bool ink = ColumnHasInk(grid, x, top, height);
+    const bool ink = column_ink[x] != 0;
     if (ink && !inside) {
       left = x;
       inside = true;

@@ -5,24 +5,36 @@
 #include <QByteArray>
 #include <QImageReader>
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 
 #include "text/line_file.h"
 
 namespace platform {
-QtPicture::QtPicture(const QImage& image) : image_(image.convertToFormat(QImage::Format_RGB32)) {}
+namespace {
+
+static_assert(std::endian::native == std::endian::little,
+              "RGBX bytes read as 0x00BBGGRR only on little-endian machines");
+constexpr std::uint32_t kColourBits = 0x00FFFFFF;
+constexpr std::uint32_t kOpaque = 0xFF000000;
+
+}  // namespace
+
+QtPicture::QtPicture(const QImage& image)
+    : image_(image.convertToFormat(QImage::Format_RGBX8888)) {}
 
 ocr::Colour QtPicture::Pixel(int x, int y) const {
   if (!image_.valid(x, y)) {
     return ocr::kOutsideColour;
   }
-  return FromQRgb(reinterpret_cast<const QRgb*>(image_.constScanLine(y))[x]);
+  return reinterpret_cast<const std::uint32_t*>(image_.constScanLine(y))[x] & kColourBits;
 }
 
 void QtPicture::SetPixel(int x, int y, ocr::Colour colour) {
   if (!image_.valid(x, y)) {
     return;
   }
-  reinterpret_cast<QRgb*>(image_.scanLine(y))[x] = ToQRgb(colour);
+  reinterpret_cast<std::uint32_t*>(image_.scanLine(y))[x] = (colour & kColourBits) | kOpaque;
 }
 
 void QtPicture::ReadRow(int y, ocr::Colour* out) const {
@@ -31,20 +43,20 @@ void QtPicture::ReadRow(int y, ocr::Colour* out) const {
     std::fill(out, out + width, ocr::kOutsideColour);
     return;
   }
-  const auto* line = reinterpret_cast<const QRgb*>(image_.constScanLine(y));
+  const auto* line = reinterpret_cast<const std::uint32_t*>(image_.constScanLine(y));
   for (int x = 0; x < width; ++x) {
-    out[x] = FromQRgb(line[x]);
+    out[x] = line[x] & kColourBits;
   }
 }
 
 void QtPicture::Resize(int width, int height) {
-  QImage resized(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32);
+  QImage resized(std::max(width, 0), std::max(height, 0), QImage::Format_RGBX8888);
   resized.fill(Qt::white);
   const int keep_width = std::min(resized.width(), image_.width());
   const int keep_height = std::min(resized.height(), image_.height());
   for (int y = 0; y < keep_height; ++y) {
-    std::copy_n(reinterpret_cast<const QRgb*>(image_.constScanLine(y)), keep_width,
-                reinterpret_cast<QRgb*>(resized.scanLine(y)));
+    std::copy_n(reinterpret_cast<const std::uint32_t*>(image_.constScanLine(y)), keep_width,
+                reinterpret_cast<std::uint32_t*>(resized.scanLine(y)));
   }
   image_ = std::move(resized);
 }
@@ -71,7 +83,7 @@ text::Result<std::unique_ptr<ocr::Picture>> QtPictureIo::Load(const std::filesys
 }
 
 std::unique_ptr<ocr::Picture> QtPictureIo::Create(int width, int height) {
-  QImage image(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32);
+  QImage image(std::max(width, 0), std::max(height, 0), QImage::Format_RGBX8888);
   image.fill(Qt::white);
   return std::make_unique<QtPicture>(image);
 }

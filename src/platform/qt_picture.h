@@ -7,10 +7,11 @@
 
 namespace platform {
 
-// A picture held as a 32-bit QImage; pixels are reported as 0x00BBGGRR.
+// A picture held as a QImage in RGBX byte order, which on a little-endian machine is the engine's
+// 0x00BBGGRR with the top byte set; pixels are reported with that byte cleared.
 class QtPicture : public ocr::Picture {
  public:
-  // Takes any QImage; it is converted to 32-bit RGB.
+  // Takes any QImage; it is converted to RGBX.
   explicit QtPicture(const QImage& image);
   int Width() const override {
     return image_.width();

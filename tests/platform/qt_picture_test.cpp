@@ -35,7 +35,7 @@ void Put32(std::string& out, std::int64_t value) {
 
 // File header + BITMAPINFOHEADER + palette (B, G, R, 0 each) + pixel bytes.
 std::string Bitmap(int bits, int compression, bool top_down, const std::string& pixels,
-                   bool palette) {
+                   bool palette, int palette_entries = 5) {
   std::string info;
   Put32(info, 40);
   Put32(info, 4);
@@ -46,10 +46,11 @@ std::string Bitmap(int bits, int compression, bool top_down, const std::string& 
   Put32(info, static_cast<std::int64_t>(pixels.size()));
   Put32(info, 2835);
   Put32(info, 2835);
-  Put32(info, palette ? 5 : 0);
+  Put32(info, palette ? palette_entries : 0);
   Put32(info, 0);
   if (palette) {
-    for (const ocr::Colour colour : kPalette) {
+    for (int entry = 0; entry < palette_entries; ++entry) {
+      const ocr::Colour colour = kPalette[entry];
       info.push_back(static_cast<char>((colour >> 16) & 0xFF));
       info.push_back(static_cast<char>((colour >> 8) & 0xFF));
       info.push_back(static_cast<char>(colour & 0xFF));
@@ -117,7 +118,7 @@ std::string Monochrome() {
   std::string pixels;
   pixels += std::string("\xC0\0\0\0", 4);  // bottom row: 1100
   pixels += std::string("\x50\0\0\0", 4);  // top row: 0101
-  return Bitmap(1, 0, false, pixels, true);
+  return Bitmap(1, 0, false, pixels, true, 2);
 }
 
 std::string Rle8() {
