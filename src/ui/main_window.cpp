@@ -26,6 +26,7 @@
 #include "ui/progress_area.h"
 #include "ui/qt_convert.h"
 #include "ui/qt_ports.h"
+#include "ui/recognition_tools.h"
 #include "ui/subtitle_table_model.h"
 
 namespace ui {
@@ -92,6 +93,8 @@ text::Result<std::unique_ptr<MainWindow>> MainWindow::Create(MainWindowSetup set
   w.app_ = std::move(created.value());
   w.BindDocument();
   w.ConnectSignals();
+  w.recognition_tools_ = std::make_unique<RecognitionTools>(
+      *w.ui_, *w.app_, *w.message_port_, *w.pump_, w.own_glyphs_.get(), &w);
   w.ApplyLanguage();
   w.resize(1024, 720);
   w.LayOut();
@@ -561,6 +564,14 @@ void MainWindow::ShowEditPanels() {
 
 void MainWindow::MainSubtitleClosed() {
   ui_->Image1->clear();
+}
+
+void MainWindow::ResetTaughtRows() {
+  recognition_tools_->ResetTaughtRows();
+}
+
+void MainWindow::EstimateStandardSizes() {
+  recognition_tools_->EstimateStandardSizes();
 }
 
 void MainWindow::RunCheckCommand() {

@@ -22,6 +22,7 @@ class GlyphLibrary;
 namespace ui {
 
 class QtEventPump;
+class RecognitionTools;
 class SubtitleTableModel;
 
 // What the window is built from. Null ports mean the window's own (message boxes, file dialogs,
@@ -83,6 +84,7 @@ class MainWindow : public QMainWindow, private app::ShellHooks {
 
  private:
   struct Ui;
+  friend class RecognitionTools;  // builds the recognition controls into the window's widgets
   explicit MainWindow(MainWindowSetup& setup);
 
   // ShellHooks: what the shell's flows show in the window.
@@ -97,6 +99,8 @@ class MainWindow : public QMainWindow, private app::ShellHooks {
   void ShowPicturePanels() override;
   void ShowEditPanels() override;
   void MainSubtitleClosed() override;
+  void ResetTaughtRows() override;
+  void EstimateStandardSizes() override;
   void RunCheckCommand() override;
   void SaveReferenceSubtitle() override;
 
@@ -136,6 +140,7 @@ class MainWindow : public QMainWindow, private app::ShellHooks {
   SubtitleTableModel* main_model_ = nullptr;
   SubtitleTableModel* reference_model_ = nullptr;
   bool reference_grid_shown_ = false;
+  std::unique_ptr<RecognitionTools> recognition_tools_;  // strip, run, teaching, analysis, cropping
 };
 
 }  // namespace ui

@@ -484,8 +484,8 @@ class MainWindowTest : public QObject {
   }
 
   void CommandsNotBuiltYetSaySo() {
-    Action("CutBmpMenu")->setEnabled(true);
-    Action("CutBmpMenu")->trigger();
+    Action("CompareCheckMenu")->setEnabled(true);
+    Action("CompareCheckMenu")->trigger();
     QCOMPARE(messages_.informed.size(), size_t{1});
     QVERIFY(!messages_.informed[0].text.empty());
   }

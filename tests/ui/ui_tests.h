@@ -9,9 +9,11 @@ namespace ui_tests {
 QObject* NewQtConvertTest();
 QObject* NewSubtitleTableModelTest();
 QObject* NewMainWindowTest();
+QObject* NewRecognitionToolsTest();
 
 inline std::vector<QObject*> AllTests() {
-  return {NewQtConvertTest(), NewSubtitleTableModelTest(), NewMainWindowTest()};
+  return {NewQtConvertTest(), NewSubtitleTableModelTest(), NewMainWindowTest(),
+          NewRecognitionToolsTest()};
 }
 
 }  // namespace ui_tests

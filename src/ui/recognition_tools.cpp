@@ -1,0 +1,411 @@
+// RecognitionTools: the strip's controls and the recognition commands' thin handlers.
+#include "ui/recognition_tools.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QSlider>
+#include <QTableView>
+#include <QTableWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/recognition_commands.h"
+#include "document/row_table.h"
+#include "document/subtitle_reader.h"
+#include "library/glyph_library.h"
+#include "ui/main_window_ui.h"
+#include "ui/qt_convert.h"
+#include "ui/qt_ports.h"
+#include "ui/subtitle_table_model.h"
+#include "ui/teaching_panel.h"
+
+namespace ui {
+namespace {
+
+// How often the grid and the picture view follow the run: about the display's rate.
+constexpr int kFollowIntervalMs = 40;
+
+QLabel* NewLabel(QWidget* parent, const char* name, const char* gbk_caption) {
+  auto* label = new QLabel(ToQString(gbk_caption), parent);
+  label->setObjectName(QString::fromLatin1(name));
+  return label;
+}
+
+QLineEdit* NewDigitsEdit(QWidget* parent, const char* name, const QString& text) {
+  auto* edit = new QLineEdit(text, parent);
+  edit->setObjectName(QString::fromLatin1(name));
+  // Only the digits and backspace get through.
+  edit->setValidator(
+      new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+  edit->setMaximumWidth(44);
+  return edit;
+}
+
+QSlider* NewTrackBar(QWidget* parent, const char* name, int position) {
+  auto* bar = new QSlider(Qt::Horizontal, parent);
+  bar->setObjectName(QString::fromLatin1(name));
+  bar->setRange(0, settings::kTrackBarMax);
+  bar->setSingleStep(1);
+  bar->setPageStep(1);
+  bar->setTickPosition(QSlider::TicksBelow);
+  bar->setTickInterval(1);
+  bar->setValue(position);
+  return bar;
+}
+
+}  // namespace
+
+RecognitionTools::RecognitionTools(MainWindow::Ui& ui, app::Application& app,
+                                   app::MessagePort& messages, QtEventPump& pump,
+                                   library::GlyphLibrary* glyphs, QWidget* window)
+    : QObject(window), ui_(ui), app_(app), messages_(messages), pump_(pump), window_(window) {
+  if (glyphs != nullptr) {
+    recogniser_ = std::make_unique<ocr::Recogniser>(*glyphs, pictures_);
+  }
+  teaching_ = new TeachingPanel(ui_.Panel3, app_, messages_);
+  BuildStrip();
+  BuildRowDetails();
+  follow_timer_.setInterval(kFollowIntervalMs);
+  connect(&follow_timer_, &QTimer::timeout, this, &RecognitionTools::FollowRun);
+  connect(ui_.StartReadMenu, &QAction::triggered, this, &RecognitionTools::StartReadMenuClick);
+  connect(ui_.StopReadMenu, &QAction::triggered, this, &RecognitionTools::StopReadMenuClick);
+  connect(ui_.CheckRowMenu, &QAction::triggered, this, &RecognitionTools::CheckRowButClick);
+  connect(ui_.CutBmpMenu, &QAction::triggered, this, &RecognitionTools::CutBmpMenuClick);
+  connect(ui_.StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) {
+            if (current.isValid()) {
+              RowSelected(SubtitleTableModel::TableRow(current.row()));
+            }
+          });
+  ui_.Image1->installEventFilter(this);
+  ui_.Image1->setCursor(Qt::SizeVerCursor);
+  ui_.Image1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+}
+
+RecognitionTools::~RecognitionTools() = default;
+
+void RecognitionTools::BuildStrip() {
+  const settings::SettingsList& settings = app_.Settings();
+  Label15 = NewLabel(
+      ui_.Panel14, "Label15", "\xD7\xD6\xC4\xBB\xC3\xBF\xD0\xD0\xB1\xEA\xD7\xBC\xD0\xD0\xB8\xDF"
+      /* 字幕每行标准行高 */);
+  Label17 = NewLabel(
+      ui_.Panel14, "Label17", "\xD7\xD6\xC4\xBB\xC3\xBF\xD0\xD0\xB1\xEA\xD7\xBC\xD7\xD6\xBF\xED"
+      /* 字幕每行标准字宽 */);
+  Label6 = NewLabel(
+      ui_.Panel14, "Label6", "\xB2\xC9\xBC\xAF\xCD\xBC\xC6\xAC\xD0\xC5\xCF\xA2\xD0\xD0\xCA\xFD"
+      /* 采集图片信息行数 */);
+  Edit10 = NewDigitsEdit(ui_.Panel14, "Edit10", QStringLiteral("0"));
+  Edit11 = NewDigitsEdit(ui_.Panel14, "Edit11", QStringLiteral("0"));
+  Edit5 = NewDigitsEdit(ui_.Panel14, "Edit5", QStringLiteral("10"));
+  auto* sizes = new QGridLayout(ui_.Panel14);
+  sizes->setContentsMargins(4, 4, 4, 4);
+  sizes->setVerticalSpacing(2);
+  int row = 0;
+  for (auto [label, edit] :
+       {std::pair{Label15, Edit10}, std::pair{Label17, Edit11}, std::pair{Label6, Edit5}}) {
+    label->setWordWrap(true);
+    sizes->addWidget(label, row, 0);
+    sizes->addWidget(edit, row, 1);
+    ++row;
+  }
+  sizes->setRowStretch(row, 1);
+  connect(Edit10, &QLineEdit::editingFinished, this, &RecognitionTools::Edit10Exit);
+  connect(Edit11, &QLineEdit::editingFinished, this, &RecognitionTools::Edit11Exit);
+  connect(Edit5, &QLineEdit::editingFinished, this, &RecognitionTools::Edit5Exit);
+
+  Label16 = NewLabel(ui_.Panel1, "Label16",
+                     "\xD0\xD0\xB8\xDF\xBC\xEC\xB2\xE2\xC9\xE8\xD6\xC3" /* 行高检测设置 */);
+  Label19 = NewLabel(ui_.Panel1, "Label19", "\xC1\xE9\xC3\xF4" /* 灵敏 */);
+  Label20 = NewLabel(ui_.Panel1, "Label20", "\xBA\xF6\xC2\xD4" /* 忽略 */);
+  Label12 = NewLabel(ui_.Panel1, "Label12",
+                     "\xBF\xD5\xB8\xF1\xBC\xEC\xB2\xE2\xC9\xE8\xD6\xC3" /* 空格检测设置 */);
+  Label22 = NewLabel(ui_.Panel1, "Label22",
+                     "\xBF\xD5\xB8\xF1\xBF\xED\xB6\xC8\xC9\xE8\xD6\xC3" /* 空格宽度设置 */);
+  TrackBar1 = NewTrackBar(ui_.Panel1, "TrackBar1", settings.LineHeight());
+  TrackBar3 = NewTrackBar(ui_.Panel1, "TrackBar3", settings.SpaceDetection());
+  TrackBar4 = NewTrackBar(ui_.Panel1, "TrackBar4", settings.SpaceWidth());
+  auto* bars = new QGridLayout(ui_.Panel1);
+  bars->setContentsMargins(4, 2, 4, 2);
+  bars->setVerticalSpacing(0);
+  bars->addWidget(Label16, 0, 0, 1, 2);
+  bars->addWidget(TrackBar1, 1, 0, 1, 2);
+  bars->addWidget(Label19, 2, 0, Qt::AlignLeft);
+  bars->addWidget(Label20, 2, 1, Qt::AlignRight);
+  bars->addWidget(Label12, 3, 0, 1, 2);
+  bars->addWidget(TrackBar3, 4, 0, 1, 2);
+  bars->addWidget(Label22, 5, 0, 1, 2);
+  bars->addWidget(TrackBar4, 6, 0, 1, 2);
+  bars->setRowStretch(7, 1);
+  // A moved track bar goes into its settings line at once; the engine reads it at each run.
+  const std::pair<QSlider*, int> lines[] = {{TrackBar1, settings::kLineHeight},
+                                            {TrackBar3, settings::kSpaceDetection},
+                                            {TrackBar4, settings::kSpaceWidth}};
+  for (const auto& [bar, line] : lines) {
+    connect(bar, &QSlider::valueChanged, this,
+            [this, line = line](int value) { app_.Settings().SetNumber(line, value); });
+  }
+}
+
+void RecognitionTools::BuildRowDetails() {
+  FloatingPanel* panel = ui_.Panel10;
+  Label13 = NewLabel(panel, "Label13", "");
+  Label13->setWordWrap(true);
+  StringGrid6 = new QTableWidget(2, 2, panel);
+  StringGrid6->setObjectName(QStringLiteral("StringGrid6"));
+  StringGrid6->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  StringGrid6->verticalHeader()->hide();
+  StringGrid6->horizontalHeader()->setStretchLastSection(true);
+  StringGrid6->setColumnWidth(0, 70);
+  StringGrid6->setRowCount(1);
+  Button15 = new QPushButton(ToQString("\xB9\xD8\xB1\xD5" /* 关闭 */), panel);
+  Button15->setObjectName(QStringLiteral("Button15"));
+  panel->Body()->addWidget(Label13);
+  panel->Body()->addWidget(StringGrid6, 1);
+  panel->Body()->addWidget(Button15, 0, Qt::AlignRight);
+  panel->AddDragHandle(Label13);
+  connect(Button15, &QPushButton::clicked, this, &RecognitionTools::Button15Click);
+}
+
+bool RecognitionTools::LibraryMissing() {
+  if (recogniser_ != nullptr) {
+    return false;
+  }
+  messages_.Inform(app::Severity::kError, "The glyph library is not available.");
+  return true;
+}
+
+void RecognitionTools::ResetTaughtRows() {
+  if (recogniser_ != nullptr) {
+    recogniser_->ClearTaughtRows();
+  }
+  run_start_row_ = 1;
+  // The open flow selects row 1 before it names the new picture folder; the picture is shown
+  // once the standard sizes are estimated.
+  opening_ = true;
+}
+
+void RecognitionTools::EstimateStandardSizes() {
+  opening_ = false;
+  if (recogniser_ == nullptr) {
+    return;
+  }
+  text::Result<std::string> sample = ToGbk(Edit5->text());
+  const app::WaitPanel wait{[this](const std::string& text) {
+                              ui_.Label36->setText(ToQString(text));
+                              ui_.Button19->hide();
+                              ui_.Panel23->show();
+                              ui_.Panel23->raise();
+                              ui_.Panel23->repaint();
+                            },
+                            [this] {
+                              ui_.Panel23->hide();
+                              ui_.Button19->show();
+                            }};
+  const ocr::SizeEstimate estimate = app::EstimateSizesAfterOpen(
+      app_, *recogniser_, sample.ok() ? sample.value() : std::string(), wait);
+  if (!document::IsAllDigits(sample.ok() ? sample.value() : std::string())) {
+    Edit5->setText(QString::number(ocr::kDefaultSampleLines));
+  }
+  Edit10->setText(QString::number(estimate.line_height));
+  Edit11->setText(QString::number(estimate.glyph_width));
+  // The estimate prepared its sample pictures: row 1's picture is shown and prepared again.
+  RowSelected(app_.Document().current_row);
+}
+
+void RecognitionTools::RowSelected(int row) {
+  run_start_row_ = row;
+  if (running_ || opening_ || recogniser_ == nullptr) {
+    return;
+  }
+  if (auto path = app::ShowRowPicture(app_, *recogniser_, row, messages_)) {
+    ShowPicture(*path);
+  }
+}
+
+void RecognitionTools::ShowPicture(const std::filesystem::path& path) {
+  QPixmap picture;
+  if (!picture.load(PathToQString(path))) {
+    return;
+  }
+  ui_.Image1->setPixmap(picture);
+  // The frame is the picture's width plus 12, centred in the strip.
+  QFrame* frame = ui_.Panel9;
+  const int frame_width = std::min(picture.width() + 12, ui_.Panel2->width());
+  frame->setGeometry((ui_.Panel2->width() - frame_width) / 2, frame->y(), frame_width,
+                     frame->height());
+  ui_.Image1->setGeometry(0, 0, frame_width, std::max(frame->height(), picture.height()));
+}
+
+void RecognitionTools::SelectRow(int row) {
+  QTableView* grid = ui_.StringGrid1;
+  const QModelIndex index = grid->model()->index(SubtitleTableModel::ModelRow(row), 1);
+  if (index.isValid()) {
+    grid->setCurrentIndex(index);
+    grid->scrollTo(index);
+  }
+}
+
+void RecognitionTools::FollowRun() {
+  const document::SubtitleDocument& document = app_.Document();
+  const int row = document.current_row;
+  if (row == shown_row_ || !document.main.IsDataRow(row)) {
+    return;
+  }
+  shown_row_ = row;
+  SelectRow(row);
+  ShowPicture(document.picture_folder / document.main.Cell(document::kPicture, row));
+}
+
+void RecognitionTools::StartReadMenuClick() {
+  if (running_ || LibraryMissing()) {
+    return;
+  }
+  running_ = true;
+  shown_row_ = 0;
+  pump_.Reset();
+  // Nothing else may change the document or the library while the run holds the engine.
+  QTableView* grid = ui_.StringGrid1;
+  const QAbstractItemView::EditTriggers triggers = grid->editTriggers();
+  grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  QAction* library_actions[] = {ui_.EditWordMenu, ui_.OutWordMenu, ui_.CheckWordMenu,
+                                ui_.SetProMenu};
+  for (QAction* action : library_actions) {
+    action->setEnabled(false);
+  }
+  follow_timer_.start();
+  const auto options = [this] {
+    // The settings panel's check boxes when they exist, else the settings lines they keep.
+    const auto* fix = window_->findChild<QCheckBox*>(QStringLiteral("CheckBox11"));
+    const auto* check = window_->findChild<QCheckBox*>(QStringLiteral("CheckBox12"));
+    const settings::SettingsList& lines = app_.Settings();
+    return app::PostRunOptions{fix ? fix->isChecked() : lines.AutoTimeFix(),
+                               check ? check->isChecked() : lines.Flag(settings::kAutoCheck)};
+  };
+  const ocr::RunOutcome outcome = app::StartRecognition(
+      app_, *recogniser_, run_start_row_, app::RecognitionPorts{messages_, pump_, *teaching_},
+      options, [this] { ui_.Check1Menu->trigger(); });
+  follow_timer_.stop();
+  for (QAction* action : library_actions) {
+    action->setEnabled(true);
+  }
+  grid->setEditTriggers(triggers);
+  running_ = false;
+  pump_.Reset();
+  FollowRun();
+  run_start_row_ = outcome.next_start_row;
+}
+
+void RecognitionTools::StopReadMenuClick() {
+  pump_.RequestStop();
+  app::StopRecognition(app_, messages_);
+}
+
+void RecognitionTools::CheckRowButClick() {
+  if (running_ || LibraryMissing()) {
+    return;
+  }
+  running_ = true;
+  pump_.Reset();
+  StringGrid6->clearContents();
+  StringGrid6->setRowCount(1);
+  Label13->setText(ToQString(app::AnalysisTitle(app_)));
+  ui_.Panel10->show();
+  ui_.Panel10->raise();
+  const ocr::RowAnalysis analysis = app::AnalyseCurrentRow(
+      app_, *recogniser_, app::RecognitionPorts{messages_, pump_, *teaching_});
+  // One row per glyph and the empty row the next glyph would go into.
+  StringGrid6->setRowCount(static_cast<int>(analysis.glyphs.size()) + 1);
+  for (int i = 0; i < static_cast<int>(analysis.glyphs.size()); ++i) {
+    const ocr::GlyphDetail& glyph = analysis.glyphs[static_cast<size_t>(i)];
+    StringGrid6->setItem(i, 0, new QTableWidgetItem(ToQString(glyph.text)));
+    StringGrid6->setItem(i, 1, new QTableWidgetItem(QString::number(glyph.number)));
+  }
+  pump_.Reset();
+  running_ = false;
+}
+
+void RecognitionTools::Button15Click() {
+  ui_.Panel10->hide();
+}
+
+void RecognitionTools::CutBmpMenuClick() {
+  if (running_) {
+    return;
+  }
+  pump_.Reset();
+  const app::WaitPanel wait{[this](const std::string& text) {
+                              ui_.Label36->setText(ToQString(text));
+                              ui_.Button19->show();
+                              ui_.Panel23->show();
+                              ui_.Panel23->raise();
+                            },
+                            [this] { ui_.Panel23->hide(); }};
+  app::CropPicturesCommand(app_, pictures_, messages_, pump_, wait);
+  pump_.Reset();
+}
+
+void RecognitionTools::Edit10Exit() {
+  if (recogniser_ == nullptr) {
+    return;
+  }
+  const std::string digits = Edit10->text().toStdString();
+  int& height = recogniser_->Options().line_height;
+  if (!document::IsAllDigits(digits)) {
+    Edit10->setText(QString::number(height));
+  }
+  height = Edit10->text().toInt();
+}
+
+void RecognitionTools::Edit11Exit() {
+  if (recogniser_ == nullptr) {
+    return;
+  }
+  const std::string digits = Edit11->text().toStdString();
+  int& width = recogniser_->Options().glyph_width;
+  if (!document::IsAllDigits(digits)) {
+    Edit11->setText(QString::number(width));
+  }
+  width = Edit11->text().toInt();
+}
+
+void RecognitionTools::Edit5Exit() {
+  if (!document::IsAllDigits(Edit5->text().toStdString())) {
+    Edit5->setText(QString::number(ocr::kDefaultSampleLines));
+  }
+}
+
+bool RecognitionTools::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != ui_.Image1) {
+    return QObject::eventFilter(watched, event);
+  }
+  // The picture drags vertically only.
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+      dragging_ = true;
+      drag_y_ = static_cast<QMouseEvent*>(event)->position().toPoint().y();
+      return true;
+    case QEvent::MouseMove:
+      if (dragging_) {
+        const int y = static_cast<QMouseEvent*>(event)->position().toPoint().y();
+        ui_.Image1->move(ui_.Image1->x(), ui_.Image1->y() + (y - drag_y_));
+      }
+      return dragging_;
+    case QEvent::MouseButtonRelease:
+      dragging_ = false;
+      return true;
+    default:
+      return QObject::eventFilter(watched, event);
+  }
+}
+
+}  // namespace ui

@@ -1,0 +1,114 @@
+// RecognitionTools: the picture strip's view and engine settings, the recognition run with Stop,
+// the teaching panel, row analysis and automatic cropping, bound to the main window.
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <filesystem>
+#include <memory>
+
+#include "app/application.h"
+#include "ocr/recogniser.h"
+#include "platform/qt_picture.h"
+#include "ui/main_window.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSlider;
+class QTableWidget;
+
+namespace library {
+class GlyphLibrary;
+}
+
+namespace ui {
+
+class QtEventPump;
+class TeachingPanel;
+
+class RecognitionTools : public QObject {
+  Q_OBJECT
+
+ public:
+  // Builds the controls into the strip and the panels of `ui` and wires the recognition
+  // commands. `glyphs` is the library recognition reads and teaches; without one (a window built
+  // over another library port) the commands only say the library is missing. Everything given
+  // must outlive the tools.
+  RecognitionTools(MainWindow::Ui& ui, app::Application& app, app::MessagePort& messages,
+                   QtEventPump& pump, library::GlyphLibrary* glyphs, QWidget* window);
+  ~RecognitionTools() override;
+
+  // After a picture subtitle was opened: forget the taught rows, estimate the standard sizes.
+  void ResetTaughtRows();
+  void EstimateStandardSizes();
+
+  bool Running() const {
+    return running_;
+  }
+  int RunStartRow() const {
+    return run_start_row_;
+  }
+  TeachingPanel* Teaching() const {
+    return teaching_;
+  }
+
+  // fixed names: tests look them up by objectName; do not rename.
+  QLineEdit* Edit10 = nullptr;          // standard line height
+  QLineEdit* Edit11 = nullptr;          // standard glyph width
+  QLineEdit* Edit5 = nullptr;           // text lines sampled by the size estimate
+  QLabel* Label15 = nullptr;            // caption of Edit10
+  QLabel* Label17 = nullptr;            // caption of Edit11
+  QLabel* Label6 = nullptr;             // caption of Edit5
+  QSlider* TrackBar1 = nullptr;         // line-height detection
+  QSlider* TrackBar3 = nullptr;         // space detection
+  QSlider* TrackBar4 = nullptr;         // space width
+  QLabel* Label16 = nullptr;            // caption of TrackBar1
+  QLabel* Label19 = nullptr;            // left end of TrackBar1's scale
+  QLabel* Label20 = nullptr;            // right end of TrackBar1's scale
+  QLabel* Label12 = nullptr;            // caption of TrackBar3
+  QLabel* Label22 = nullptr;            // caption of TrackBar4
+  QLabel* Label13 = nullptr;            // row details: title
+  QTableWidget* StringGrid6 = nullptr;  // row details: glyph text and library number
+  QPushButton* Button15 = nullptr;      // row details: close
+
+ private slots:
+  void StartReadMenuClick();
+  void StopReadMenuClick();
+  void CheckRowButClick();
+  void CutBmpMenuClick();
+  void Button15Click();
+  void Edit10Exit();
+  void Edit11Exit();
+  void Edit5Exit();
+  void FollowRun();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildStrip();
+  void BuildRowDetails();
+  void RowSelected(int row);
+  void ShowPicture(const std::filesystem::path& path);
+  void SelectRow(int row);
+  bool LibraryMissing();
+
+  MainWindow::Ui& ui_;
+  app::Application& app_;
+  app::MessagePort& messages_;
+  QtEventPump& pump_;
+  QWidget* window_;
+  platform::QtPictureIo pictures_;
+  std::unique_ptr<ocr::Recogniser> recogniser_;
+  TeachingPanel* teaching_ = nullptr;
+  QTimer follow_timer_;
+  bool running_ = false;
+  bool opening_ = false;  // a picture subtitle is being opened: its folder is not known yet
+  int run_start_row_ = 1;
+  int shown_row_ = 0;  // the row whose picture the view shows during a run
+  bool dragging_ = false;
+  int drag_y_ = 0;
+};
+
+}  // namespace ui

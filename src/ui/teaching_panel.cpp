@@ -1,0 +1,357 @@
+// TeachingPanel: builds Panel3's controls and answers the teaching session through them.
+#include "ui/teaching_panel.h"
+
+#include <QEventLoop>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <system_error>
+
+#include "ui/floating_panel.h"
+#include "ui/qt_convert.h"
+
+namespace ui {
+namespace {
+
+constexpr int kMessageRecordNumber = 170;  // followed by the shown record's number
+constexpr int kMessageEmptyLibrary = 440;
+constexpr QRgb kForcedCutFrame = 0xFF808080;
+constexpr QRgb kPlainFrame = 0xFFC0C0C0;
+// Room the glyph frame keeps around the enlarged picture.
+constexpr int kFrameMargin = 9;
+
+QImage ToImage(const ocr::Picture& picture) {
+  QImage image(std::max(1, picture.Width()), std::max(1, picture.Height()), QImage::Format_RGB32);
+  image.fill(Qt::white);
+  for (int y = 0; y < picture.Height(); ++y) {
+    for (int x = 0; x < picture.Width(); ++x) {
+      const ocr::Colour colour = picture.Pixel(x, y);
+      image.setPixel(x, y,
+                     qRgb(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
+                          static_cast<int>((colour >> 16) & 0xFF)));
+    }
+  }
+  return image;
+}
+
+QPushButton* NewButton(QWidget* parent, const char* name, const char* gbk_caption) {
+  auto* button = new QPushButton(ToQString(gbk_caption), parent);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setAutoDefault(false);
+  return button;
+}
+
+}  // namespace
+
+TeachingPanel::TeachingPanel(FloatingPanel* panel, app::Application& app,
+                             app::MessagePort& messages)
+    : QObject(panel), panel_(panel), app_(app), messages_(messages) {
+  BuildControls();
+}
+
+TeachingPanel::~TeachingPanel() {
+  if (session_ != nullptr && session_->IsOpen()) {
+    session_->Abort();
+  }
+  if (loop_ != nullptr) {
+    loop_->quit();
+  }
+}
+
+int TeachingPanel::GlyphZoom(int width, int height) {
+  // About 64 screen pixels for the glyph's larger side, never below 1 nor above 6.
+  const int side = std::max({width, height, 1});
+  return std::clamp(64 / side, 1, 6);
+}
+
+void TeachingPanel::BuildControls() {
+  QWidget* parent = panel_;
+  // The panel's title takes its language text under the name the layout data gives it.
+  panel_->TitleLabel()->setObjectName(QStringLiteral("Label2"));
+
+  Panel4 = new QFrame(parent);
+  Panel4->setObjectName(QStringLiteral("Panel4"));
+  Label1 = new QLabel(ToQString("\xCA\xE4\xC8\xEB\xD3\xD2\xB1\xDF\xCD\xBC\xC6\xAC\xB6\xD4\xD3\xA6"
+                                "\xB5\xC4\xCE\xC4\xD7\xD6" /* 输入右边图片对应的文字 */),
+                      Panel4);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  Label1->setWordWrap(true);
+  Edit1 = new QLineEdit(Panel4);
+  Edit1->setObjectName(QStringLiteral("Edit1"));
+  QFont big = Edit1->font();
+  big.setPixelSize(22);
+  big.setBold(true);
+  Edit1->setFont(big);
+  Edit1->installEventFilter(this);
+  Panel5 = new QFrame(Panel4);
+  Panel5->setObjectName(QStringLiteral("Panel5"));
+  Panel5->setAutoFillBackground(true);
+  Image2 = new QLabel(Panel5);
+  Image2->setObjectName(QStringLiteral("Image2"));
+  Image2->setAlignment(Qt::AlignCenter);
+  auto* frame_layout = new QVBoxLayout(Panel5);
+  frame_layout->setContentsMargins(4, 4, 4, 4);
+  frame_layout->addWidget(Image2);
+  auto* entry = new QVBoxLayout();
+  entry->addWidget(Label1);
+  entry->addWidget(Edit1);
+  auto* inner = new QHBoxLayout(Panel4);
+  inner->setContentsMargins(4, 4, 4, 4);
+  inner->addLayout(entry, 1);
+  inner->addWidget(Panel5);
+
+  Label3 = new QLabel(parent);
+  Label3->setObjectName(QStringLiteral("Label3"));
+  Button1 = NewButton(parent, "Button1", "\xB1\xA3\xB4\xE6(S&Ave)" /* 保存(S&Ave) */);
+  Button2 = NewButton(parent, "Button2", "\xC0\xA9\xD5\xB9(&Expand)" /* 扩展(&Expand) */);
+  Button3 =
+      NewButton(parent, "Button3", "\xC8\xA1\xCF\xFB\xC0\xA9\xD5\xB9(Un&Do)" /* 取消扩展(Un&Do) */);
+  Button4 = NewButton(parent, "Button4", "\xCC\xF8\xB9\xFD(&Skip)" /* 跳过(&Skip) */);
+  Button5 =
+      NewButton(parent, "Button5", "\xD6\xD0\xD6\xB9\xCA\xB6\xB1\xF0(Sto&P)" /* 中止识别(Sto&P) */);
+  auto* buttons = new QHBoxLayout();
+  for (QPushButton* button : {Button1, Button2, Button3, Button4, Button5}) {
+    button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    buttons->addWidget(button);
+  }
+
+  Label18 = new QLabel(parent);
+  Label18->setObjectName(QStringLiteral("Label18"));
+  Edit6 = new QLineEdit(parent);
+  Edit6->setObjectName(QStringLiteral("Edit6"));
+  Edit6->setMaximumWidth(70);
+  Image4 = new QLabel(parent);
+  Image4->setObjectName(QStringLiteral("Image4"));
+  Image4->setMinimumSize(24, 24);
+  Button20 = NewButton(parent, "Button20", "\xC7\xB0\xD2\xBB\xB8\xF6\xD7\xD6" /* 前一个字 */);
+  Button21 = NewButton(parent, "Button21", "\xBA\xF3\xD2\xBB\xB8\xF6\xD7\xD6" /* 后一个字 */);
+  auto* record = new QHBoxLayout();
+  record->addWidget(Label18);
+  record->addWidget(Edit6);
+  record->addWidget(Image4);
+  record->addStretch(1);
+  record->addWidget(Button20);
+  record->addWidget(Button21);
+
+  panel_->Body()->addWidget(Panel4);
+  panel_->Body()->addWidget(Label3);
+  panel_->Body()->addLayout(buttons);
+  panel_->Body()->addLayout(record);
+  panel_->AddDragHandle(Label3);
+
+  connect(Button1, &QPushButton::clicked, this, &TeachingPanel::Button1Click);
+  connect(Edit1, &QLineEdit::returnPressed, this, &TeachingPanel::Button1Click);
+  connect(Button2, &QPushButton::clicked, this, &TeachingPanel::Button2Click);
+  connect(Button3, &QPushButton::clicked, this, &TeachingPanel::Button3Click);
+  connect(Button4, &QPushButton::clicked, this, &TeachingPanel::Button4Click);
+  connect(Button5, &QPushButton::clicked, this, &TeachingPanel::Button5Click);
+  connect(Button20, &QPushButton::clicked, this, &TeachingPanel::Button20Click);
+  connect(Button21, &QPushButton::clicked, this, &TeachingPanel::Button21Click);
+  connect(Edit1, &QLineEdit::textEdited, this, &TeachingPanel::Edit1Edited);
+}
+
+void TeachingPanel::Teach(ocr::TeachingSession& session) {
+  session_ = &session;
+  Edit1->clear();
+  Button21->setEnabled(false);
+  ShowRecord();
+  ShowGlyphBox();
+  ApplySizeRule();
+  Label3->setText(ToQString(session.PictureTextSoFar()));
+  panel_->show();
+  panel_->raise();
+  Edit1->setFocus();
+  QEventLoop loop;
+  loop_ = &loop;
+  // Announced from inside the loop, so that whoever answers does so while the run waits.
+  QTimer::singleShot(0, this, [this] {
+    if (session_ != nullptr) {
+      emit QuestionShown();
+    }
+  });
+  loop.exec();
+  loop_ = nullptr;
+  session_ = nullptr;
+  panel_->hide();
+}
+
+void TeachingPanel::AfterAction() {
+  if (session_ == nullptr) {
+    return;
+  }
+  if (!session_->IsOpen()) {
+    Edit1->clear();
+    panel_->hide();
+    if (loop_ != nullptr) {
+      loop_->quit();
+    }
+    return;
+  }
+  ShowGlyphBox();
+  ApplySizeRule();
+  Edit1->setFocus();
+}
+
+void TeachingPanel::ShowGlyphBox() {
+  QPalette palette = Panel5->palette();
+  palette.setColor(QPalette::Window,
+                   QColor::fromRgb(session_->EndsAtForcedCut() ? kForcedCutFrame : kPlainFrame));
+  Panel5->setPalette(palette);
+  const std::unique_ptr<ocr::Picture> glyph = session_->GlyphPicture();
+  if (glyph == nullptr) {
+    Image2->clear();
+    return;
+  }
+  const QImage image = ToImage(*glyph);
+  const int zoom = GlyphZoom(image.width(), image.height());
+  // Whole-pixel zoom without smoothing keeps every pixel of the glyph a crisp square.
+  Image2->setPixmap(QPixmap::fromImage(image.scaled(
+      image.width() * zoom, image.height() * zoom, Qt::IgnoreAspectRatio, Qt::FastTransformation)));
+}
+
+void TeachingPanel::ApplySizeRule() {
+  const ocr::TeachingPanelSizes sizes = ocr::TeachingPanelSizesFor(session_->Box().width);
+  // The enlarged picture may need more than the rule's frame; the panel grows by as much.
+  const int pixmap_width = Image2->pixmap().isNull() ? 0 : Image2->pixmap().width();
+  const int extra = std::max(0, pixmap_width + kFrameMargin - sizes.frame);
+  Panel5->setFixedWidth(sizes.frame + extra);
+  Panel4->setFixedWidth(sizes.inner + extra);
+  panel_->resize(sizes.panel + extra, std::max(panel_->height(), panel_->sizeHint().height()));
+}
+
+void TeachingPanel::ShowRecord() {
+  const int number = session_->ShownNumber();
+  Edit6->setText(ToQString(session_->ShownText()));
+  if (number == 0) {
+    Label18->setText(ToQString(app_.Messages().Message(kMessageEmptyLibrary)));
+  } else {
+    Label18->setText(ToQString(app_.Messages().Message(kMessageRecordNumber)) +
+                     QString::number(number));
+  }
+  Button20->setEnabled(session_->CanShowPrevious());
+  Button21->setEnabled(session_->CanShowNext());
+  std::error_code error;
+  const std::filesystem::path picture = session_->ShownPicturePath();
+  QPixmap pixmap;
+  if (number > 0 && std::filesystem::exists(picture, error) &&
+      pixmap.load(PathToQString(picture))) {
+    Image4->setPixmap(pixmap);
+    Image4->show();
+  } else {
+    Image4->clear();
+    Image4->setVisible(number == 0);
+  }
+}
+
+void TeachingPanel::Button1Click() {
+  if (session_ == nullptr) {
+    return;
+  }
+  if (Edit1->text().isEmpty()) {
+    Edit1->setFocus();
+    return;
+  }
+  text::Result<std::string> glyph_text = ToGbk(Edit1->text());
+  text::Result<std::string> record_text = ToGbk(Edit6->text());
+  if (!glyph_text.ok() || !record_text.ok()) {
+    messages_.Inform(app::Severity::kWarning,
+                     (!glyph_text.ok() ? glyph_text : record_text).error().message);
+    Edit1->setFocus();
+    return;
+  }
+  session_->SetShownText(record_text.value());
+  const text::Status saved = session_->Save(glyph_text.value());
+  if (!saved.ok()) {
+    messages_.Inform(app::Severity::kError, saved.error().message);
+  }
+  AfterAction();
+}
+
+void TeachingPanel::Button2Click() {
+  if (session_ != nullptr) {
+    session_->Expand();
+    AfterAction();
+  }
+}
+
+void TeachingPanel::Button3Click() {
+  if (session_ != nullptr) {
+    session_->Undo();
+    AfterAction();
+  }
+}
+
+void TeachingPanel::Button4Click() {
+  if (session_ != nullptr) {
+    session_->Skip();
+    AfterAction();
+  }
+}
+
+void TeachingPanel::Button5Click() {
+  if (session_ != nullptr) {
+    session_->Abort();
+    AfterAction();
+  }
+}
+
+void TeachingPanel::Button20Click() {
+  if (session_ != nullptr) {
+    session_->ShowPreviousRecord();
+    ShowRecord();
+  }
+}
+
+void TeachingPanel::Button21Click() {
+  if (session_ != nullptr) {
+    session_->ShowNextRecord();
+    ShowRecord();
+  }
+}
+
+void TeachingPanel::Edit1Edited() {
+  // Every key re-matches the box, so the features saved always describe the box on screen.
+  if (session_ != nullptr) {
+    session_->KeyTyped();
+    AfterAction();
+  }
+}
+
+bool TeachingPanel::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != Edit1 || event->type() != QEvent::KeyPress || session_ == nullptr) {
+    return QObject::eventFilter(watched, event);
+  }
+  const auto* key = static_cast<QKeyEvent*>(event);
+  const bool left = key->key() == Qt::Key_Left;
+  const bool right = key->key() == Qt::Key_Right;
+  if (!left && !right) {
+    return QObject::eventFilter(watched, event);
+  }
+  // The box keys: Ctrl moves the box by one column, Shift narrows or widens it by one column.
+  if (key->modifiers() & Qt::ControlModifier) {
+    if (right) {
+      session_->MoveBoxLeft();
+    } else {
+      session_->MoveBoxRight();
+    }
+  } else if (key->modifiers() & Qt::ShiftModifier) {
+    if (left) {
+      session_->NarrowBox();
+    } else {
+      session_->WidenBox();
+    }
+  } else {
+    return QObject::eventFilter(watched, event);
+  }
+  AfterAction();
+  return true;
+}
+
+}  // namespace ui

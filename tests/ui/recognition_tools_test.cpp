@@ -1,0 +1,311 @@
+// The recognition run in the real window: a generated picture subtitle, an empty library and the
+// teaching panel answered through its own widgets.
+#include "ui/recognition_tools.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTest>
+#include <deque>
+#include <functional>
+#include <memory>
+
+#include "document/row_table.h"
+#include "platform/qt_picture.h"
+#include "support/fake_ports.h"
+#include "support/temp_dir.h"
+#include "ui/main_window.h"
+#include "ui/teaching_panel.h"
+#include "ui_tests.h"
+
+namespace {
+
+// language.sys where message N in language 1 reads "m<N+1>".
+std::string NumberedLanguageFile() {
+  std::string file;
+  for (int i = 0; i < 780; ++i) {
+    file += "m" + std::to_string(i) + "\r\n";
+  }
+  return file;
+}
+
+std::string DefaultSettingsFile() {
+  std::string file;
+  for (int line = 0; line < 23; ++line) {
+    const bool folder = line >= settings::kOpenFolder && line <= settings::kSaveFolder;
+    std::string value = line == settings::kLanguage ? "1" : folder ? "" : "0";
+    // The track bars at their usual places: space detection 4, space width 8, line height 2.
+    if (line == settings::kSpaceDetection || line == settings::kSpaceWidth ||
+        line == settings::kLineHeight) {
+      value = line == settings::kSpaceDetection ? "4" : line == settings::kSpaceWidth ? "8" : "2";
+    }
+    file += value + "\r\n";
+  }
+  return file;
+}
+
+// Glyph art, 12 rows each: '#' is pure black ink.
+using Art = std::vector<std::string>;
+Art Block() {
+  return Art(12, "########");
+}
+Art Hollow() {
+  Art art(12, "##....##");
+  art[0] = art[1] = art[10] = art[11] = "########";
+  return art;
+}
+Art TwoBars() {  // two 2-column strokes, one glyph in two separate parts
+  return Art(12, "##..##");
+}
+Art Cross() {
+  Art art(12, "...##...");
+  art[5] = art[6] = "########";
+  return art;
+}
+
+// Writes a bitmap of the glyphs side by side, 4 columns apart, 5 white pixels around.
+void WritePicture(const std::filesystem::path& file, const std::vector<Art>& glyphs) {
+  int width = 10;
+  for (const Art& glyph : glyphs) {
+    width += static_cast<int>(glyph[0].size()) + 4;
+  }
+  platform::QtPictureIo io;
+  std::unique_ptr<ocr::Picture> picture = io.Create(width, 22);
+  int left = 5;
+  for (const Art& glyph : glyphs) {
+    for (int y = 0; y < static_cast<int>(glyph.size()); ++y) {
+      for (int x = 0; x < static_cast<int>(glyph[y].size()); ++x) {
+        if (glyph[y][x] == '#') {
+          picture->SetPixel(left + x, 5 + y, ocr::kInkColour);
+        }
+      }
+    }
+    left += static_cast<int>(glyph[0].size()) + 4;
+  }
+  QVERIFY(io.Save(*picture, file).ok());
+}
+
+class RecognitionToolsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    folder_ = std::make_unique<testing_support::TempDir>();
+    folder_->Write("language.sys", NumberedLanguageFile());
+    folder_->Write("setup.sys", DefaultSettingsFile());
+    folder_->Write("replace.sys", "");
+    folder_->Write("word.wrd", "");
+    folder_->Write("word.sts", "");
+    std::filesystem::create_directories(folder_->path() / "wordbmp");
+    messages_ = {};
+    dialogs_ = {};
+    answers_.clear();
+    questions_ = 0;
+    ui::MainWindowSetup setup;
+    setup.program_folder = folder_->path();
+    setup.message_port = &messages_;
+    setup.file_dialogs = &dialogs_;
+    auto created = ui::MainWindow::Create(std::move(setup));
+    QVERIFY(created.ok());
+    window_ = std::move(created.value());
+    QVERIFY(window_->Activate());
+    auto* teaching = window_->findChild<ui::TeachingPanel*>();
+    QVERIFY(teaching != nullptr);
+    connect(teaching, &ui::TeachingPanel::QuestionShown, this, [this] { Answer(); });
+  }
+
+  void cleanup() {
+    window_.reset();
+    folder_.reset();
+  }
+
+  void TeachingByThePanelsWidgetsFillsTheGrid() {
+    OpenFilm();
+    // First run: teach the block, then stop while the hollow box is asked about and save it too.
+    answers_ = {[this] { Type("A"); },
+                [this] {
+                  Action("StopReadMenu")->trigger();
+                  Type("B");
+                }};
+    Action("StartReadMenu")->trigger();
+    QCOMPARE(questions_, 2);
+    QCOMPARE(Text(1), std::string());  // stopped inside row 1: its text stays
+    QVERIFY(Informed("m567"));
+    QCOMPARE(window_->Application().Commands().Recorded(), 4);
+
+    // Second run, no row selected: starts again at row 1, which is now known.
+    answers_ = {[this] {
+                  // The two strokes are asked about one at a time; Expand takes both.
+                  Click("Button2");
+                  QCOMPARE(Widget<QLabel>("Label3")->text(), QString());
+                  Type("H");
+                },
+                [this] { Click("Button4"); }};
+    Action("StartReadMenu")->trigger();
+    QCOMPARE(questions_, 4);
+    const std::pair<int, const char*> expected[] = {{1, "AB"}, {2, "HA"}, {3, "A"}, {4, "BAH"}};
+    for (const auto& [row, text] : expected) {
+      QCOMPARE(Text(row), std::string(text));
+      QCOMPARE(Cell(document::kBaseText, row), std::string(text));
+    }
+    QVERIFY(!window_->findChild<QWidget*>(QStringLiteral("Panel3"))->isVisible());
+    QCOMPARE(window_->Application().Commands().Recorded(), 4);
+    QVERIFY(!window_->Document().document_saved);
+  }
+
+  void AbortKeepsTheRowAndTheLibraryRecordIsShown() {
+    OpenFilm();
+    answers_ = {[this] { Type("A"); },
+                [this] {
+                  // The glyph taught last is shown with its number.
+                  QCOMPARE(Widget<QLineEdit>("Edit6")->text(), QStringLiteral("A"));
+                  QCOMPARE(Widget<QLabel>("Label18")->text(), QStringLiteral("m1711"));
+                  QVERIFY(!Widget<QPushButton>("Button20")->isEnabled());
+                  QCOMPARE(Widget<QLabel>("Label3")->text(), QStringLiteral("A"));
+                  Click("Button5");
+                }};
+    Action("StartReadMenu")->trigger();
+    QCOMPARE(questions_, 2);
+    QCOMPARE(Text(1), std::string());
+    QVERIFY(!Informed("m567"));  // abort shows no stop message
+  }
+
+  void EngineSettingsFollowTheEstimateAndTheTrackBars() {
+    OpenFilm();
+    // The estimate: 12-row lines, 8-column glyphs (the 2-column strokes are too narrow to count).
+    QCOMPARE(Widget<QLineEdit>("Edit10")->text(), QStringLiteral("12"));
+    QCOMPARE(Widget<QLineEdit>("Edit11")->text(), QStringLiteral("8"));
+    Widget<QSlider>("TrackBar3")->setValue(7);
+    QCOMPARE(window_->Application().Settings().Line(settings::kSpaceDetection), std::string("7"));
+    auto* edit = Widget<QLineEdit>("Edit10");
+    edit->setText(QString());
+    emit edit->editingFinished();
+    QCOMPARE(edit->text(), QStringLiteral("12"));  // not a number: the height in use comes back
+  }
+
+  void SelectingARowWithoutItsPictureSaysSo() {
+    OpenFilm();
+    std::filesystem::remove(folder_->path() / "sub3.bmp");
+    messages_.informed.clear();
+    auto* grid = Widget<QTableView>("StringGrid1");
+    grid->setCurrentIndex(grid->model()->index(2, document::kText));
+    QVERIFY(Informed("m486sub3.bmp"));
+  }
+
+  void RowAnalysisListsEachGlyph() {
+    OpenFilm();
+    answers_ = {[this] { Type("A"); }, [this] { Type("B"); }};
+    Action("CheckRowMenu")->trigger();  // row 1's picture was prepared when it was selected
+    auto* details = Widget<QTableWidget>("StringGrid6");
+    QCOMPARE(details->rowCount(), 3);
+    QCOMPARE(details->item(0, 0)->text(), QStringLiteral("A"));
+    QCOMPARE(details->item(0, 1)->text(), QStringLiteral("1"));
+    QCOMPARE(details->item(1, 0)->text(), QStringLiteral("B"));
+    QCOMPARE(details->item(1, 1)->text(), QStringLiteral("2"));
+    QCOMPARE(Text(1), std::string());  // nothing is written into the main grid
+    QVERIFY(!Widget<QWidget>("Panel10")->isHidden());
+  }
+
+  void CroppingRewritesThePicturesButTheLast() {
+    OpenFilm();
+    messages_.answers = {app::Answer::kOk};
+    const auto size_of = [this](const char* name) {
+      return QImage(QString::fromStdString((folder_->path() / name).string())).size();
+    };
+    const QSize before = size_of("sub4.bmp");
+    Action("CutBmpMenu")->trigger();
+    // One blank row above and one blank column to the left of the ink are kept.
+    QCOMPARE(size_of("sub1.bmp"), QSize(21, 13));
+    QCOMPARE(size_of("sub4.bmp"), before);  // the grid's last row is left alone
+    QVERIFY(Informed("m564"));
+  }
+
+ private:
+  void OpenFilm() {
+    const std::vector<std::vector<Art>> pictures = {{Block(), Hollow()},
+                                                    {TwoBars(), Block()},
+                                                    {Cross(), Block()},
+                                                    {Hollow(), Block(), TwoBars()}};
+    std::string srt;
+    for (size_t i = 0; i < pictures.size(); ++i) {
+      const std::string name = "sub" + std::to_string(i + 1) + ".bmp";
+      WritePicture(folder_->path() / name, pictures[i]);
+      srt += std::to_string(i + 1) + "\r\n00:00:0" + std::to_string(i + 1) + ",000 --> 00:00:0" +
+             std::to_string(i + 1) + ",500\r\n" + name + "\r\n\r\n";
+    }
+    dialogs_.open_paths.push_back(folder_->Write("film.srt", srt));
+    Action("OpenSrtMenu")->trigger();
+    QVERIFY(window_->Document().picture_mode);
+    // Picture subtitles hold no text before recognition.
+    for (int row = 1; row <= 4; ++row) {
+      window_->Document().main.SetCell(document::kText, row, "");
+    }
+  }
+
+  // Runs the next scripted answer; with none left the run is aborted, so no test can hang.
+  void Answer() {
+    ++questions_;
+    if (answers_.empty()) {
+      Click("Button5");
+      return;
+    }
+    auto answer = std::move(answers_.front());
+    answers_.pop_front();
+    answer();
+    // An answer cut short by a failed check leaves the question open: end the run.
+    if (window_->findChild<ui::TeachingPanel*>()->QuestionOpen()) {
+      Click("Button5");
+    }
+  }
+
+  void Type(const char* text) {
+    auto* edit = Widget<QLineEdit>("Edit1");
+    QTest::keyClicks(edit, QString::fromLatin1(text));
+    QTest::keyClick(edit, Qt::Key_Return);
+  }
+  void Click(const char* name) {
+    QTest::mouseClick(Widget<QPushButton>(name), Qt::LeftButton);
+  }
+  template <typename T>
+  T* Widget(const char* name) {
+    auto* widget = window_->findChild<T*>(QString::fromLatin1(name));
+    Q_ASSERT(widget != nullptr);
+    return widget;
+  }
+  QAction* Action(const char* name) {
+    return Widget<QAction>(name);
+  }
+  std::string Cell(int column, int row) {
+    return window_->Document().main.Cell(column, row);
+  }
+  std::string Text(int row) {
+    return Cell(document::kText, row);
+  }
+  bool Informed(const std::string& text) const {
+    for (const auto& message : messages_.informed) {
+      if (message.text == text) {
+        return true;
+      }
+    }
+    return false;
+  }
+
+  std::unique_ptr<testing_support::TempDir> folder_;
+  testing_support::FakeMessages messages_;
+  testing_support::FakeFileDialogs dialogs_;
+  std::deque<std::function<void()>> answers_;
+  int questions_ = 0;
+  std::unique_ptr<ui::MainWindow> window_;
+};
+
+}  // namespace
+
+QObject* ui_tests::NewRecognitionToolsTest() {
+  return new RecognitionToolsTest;
+}
+
+#include "recognition_tools_test.moc"
