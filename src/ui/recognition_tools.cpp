@@ -174,6 +174,8 @@ void RecognitionTools::BuildRowDetails() {
   panel->Body()->addWidget(Button15, 0, Qt::AlignRight);
   panel->AddDragHandle(Label13);
   connect(Button15, &QPushButton::clicked, this, &RecognitionTools::Button15Click);
+  connect(StringGrid6, &QTableWidget::cellDoubleClicked, this,
+          &RecognitionTools::StringGrid6DblClick);
 }
 
 bool RecognitionTools::LibraryMissing() {
@@ -336,6 +338,22 @@ void RecognitionTools::CheckRowButClick() {
 
 void RecognitionTools::Button15Click() {
   ui_.Panel10->hide();
+}
+
+void RecognitionTools::StringGrid6DblClick(int row, int column) {
+  const QTableWidgetItem* item = StringGrid6->item(row, column);
+  if (item == nullptr || item->text().isEmpty()) {
+    return;  // the empty row the next glyph would go into
+  }
+  text::Result<std::string> cell = ToGbk(item->text());
+  if (!cell.ok()) {
+    return;
+  }
+  if (column == 1) {
+    emit GlyphLookupRequested(cell.value(), std::string());
+  } else {
+    emit GlyphLookupRequested(std::string(), cell.value());
+  }
 }
 
 void RecognitionTools::CutBmpMenuClick() {

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 #include "app/application.h"
 #include "ocr/recogniser.h"
@@ -72,12 +73,18 @@ class RecognitionTools : public QObject {
   QTableWidget* StringGrid6 = nullptr;  // row details: glyph text and library number
   QPushButton* Button15 = nullptr;      // row details: close
 
+ signals:
+  // A glyph of the row details was double-clicked: the library editor should open at the
+  // record with this number (column 1) or text (column 0); the other is empty. GBK texts.
+  void GlyphLookupRequested(const std::string& number, const std::string& text);
+
  private slots:
   void StartReadMenuClick();
   void StopReadMenuClick();
   void CheckRowButClick();
   void CutBmpMenuClick();
   void Button15Click();
+  void StringGrid6DblClick(int row, int column);
   void Edit10Exit();
   void Edit11Exit();
   void Edit5Exit();

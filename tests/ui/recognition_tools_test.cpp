@@ -207,6 +207,18 @@ class RecognitionToolsTest : public QObject {
     QCOMPARE(details->item(1, 0)->text(), QStringLiteral("B"));
     QCOMPARE(details->item(1, 1)->text(), QStringLiteral("2"));
     QCOMPARE(Text(1), std::string());  // nothing is written into the main grid
+    // A double click asks the library editor for the number or the text under it.
+    std::vector<std::pair<std::string, std::string>> lookups;
+    connect(window_->findChild<ui::RecognitionTools*>(),
+            &ui::RecognitionTools::GlyphLookupRequested, this,
+            [&](const std::string& number, const std::string& text) {
+              lookups.emplace_back(number, text);
+            });
+    emit details->cellDoubleClicked(1, 1);
+    emit details->cellDoubleClicked(0, 0);
+    emit details->cellDoubleClicked(2, 0);  // the empty row
+    const std::vector<std::pair<std::string, std::string>> expected = {{"2", ""}, {"", "A"}};
+    QCOMPARE(lookups, expected);
     QVERIFY(!Widget<QWidget>("Panel10")->isHidden());
   }
 
