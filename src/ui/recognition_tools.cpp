@@ -17,6 +17,7 @@
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <iterator>
 
 #include "app/recognition_commands.h"
 #include "document/row_table.h"
@@ -281,8 +282,10 @@ void RecognitionTools::StartReadMenuClick() {
   grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   QAction* library_actions[] = {ui_.EditWordMenu, ui_.OutWordMenu, ui_.CheckWordMenu,
                                 ui_.SetProMenu};
-  for (QAction* action : library_actions) {
-    action->setEnabled(false);
+  bool were_enabled[std::size(library_actions)];
+  for (size_t i = 0; i < std::size(library_actions); ++i) {
+    were_enabled[i] = library_actions[i]->isEnabled();
+    library_actions[i]->setEnabled(false);
   }
   follow_timer_.start();
   const auto options = [this] {
@@ -297,8 +300,8 @@ void RecognitionTools::StartReadMenuClick() {
       app_, *recogniser_, run_start_row_, app::RecognitionPorts{messages_, pump_, *teaching_},
       options, [this] { ui_.Check1Menu->trigger(); });
   follow_timer_.stop();
-  for (QAction* action : library_actions) {
-    action->setEnabled(true);
+  for (size_t i = 0; i < std::size(library_actions); ++i) {
+    library_actions[i]->setEnabled(were_enabled[i]);
   }
   grid->setEditTriggers(triggers);
   running_ = false;
