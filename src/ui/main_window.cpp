@@ -27,6 +27,7 @@
 #include "ui/qt_convert.h"
 #include "ui/qt_ports.h"
 #include "ui/recognition_tools.h"
+#include "ui/settings_tools.h"
 #include "ui/subtitle_table_model.h"
 
 namespace ui {
@@ -95,6 +96,8 @@ text::Result<std::unique_ptr<MainWindow>> MainWindow::Create(MainWindowSetup set
   w.ConnectSignals();
   w.recognition_tools_ = std::make_unique<RecognitionTools>(
       *w.ui_, *w.app_, *w.message_port_, *w.pump_, w.own_glyphs_.get(), &w);
+  w.settings_tools_ = std::make_unique<SettingsTools>(*w.ui_, *w.app_, *w.message_port_,
+                                                      std::move(setup.input_methods), &w);
   w.ApplyLanguage();
   w.resize(1024, 720);
   w.LayOut();

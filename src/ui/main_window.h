@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/application.h"
 #include "app/ports.h"
@@ -23,6 +24,7 @@ namespace ui {
 
 class QtEventPump;
 class RecognitionTools;
+class SettingsTools;
 class SubtitleTableModel;
 
 // What the window is built from. Null ports mean the window's own (message boxes, file dialogs,
@@ -34,6 +36,8 @@ struct MainWindowSetup {
   app::GlyphLibraryPort* library = nullptr;
   // Opens a document with the desktop's viewer; defaults to QDesktopServices::openUrl.
   std::function<bool(const QUrl&)> open_url;
+  // Lists the desktop's input methods (GBK names); defaults to the ibus or fcitx5 list.
+  std::function<std::vector<std::string>()> input_methods;
 };
 
 class MainWindow : public QMainWindow, private app::ShellHooks {
@@ -84,6 +88,7 @@ class MainWindow : public QMainWindow, private app::ShellHooks {
 
  private:
   struct Ui;
+  friend class SettingsTools;  // builds the settings panel into the window's widgets
   friend class RecognitionTools;  // builds the recognition controls into the window's widgets
   explicit MainWindow(MainWindowSetup& setup);
 
@@ -141,6 +146,7 @@ class MainWindow : public QMainWindow, private app::ShellHooks {
   SubtitleTableModel* reference_model_ = nullptr;
   bool reference_grid_shown_ = false;
   std::unique_ptr<RecognitionTools> recognition_tools_;  // strip, run, teaching, analysis, cropping
+  std::unique_ptr<SettingsTools> settings_tools_;  // the settings panel and the phrase grid
 };
 
 }  // namespace ui

@@ -318,7 +318,7 @@ void MainWindow::ConnectSignals() {
                          u.DeleteRowMenu,  u.RestoreTimeMenu,  u.RestoreTextMenu, u.InsertPRowPop,
                          u.InsertNRowPop,  u.DeleteRowPop,     u.RestoreTimePop,  u.RestoreTextPop,
                          u.EditWordMenu,     u.AddWordMenu,     u.OutWordMenu,
-                         u.CheckWordMenu,  u.CreatIndexMenu,   u.SetProMenu}) {
+                         u.CheckWordMenu,  u.CreatIndexMenu}) {
     connect(later, &QAction::triggered, this, &MainWindow::NotAvailableYet);
   }
   connect(u.StringGrid1, &QWidget::customContextMenuRequested, this,

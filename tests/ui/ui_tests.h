@@ -10,10 +10,11 @@ QObject* NewQtConvertTest();
 QObject* NewSubtitleTableModelTest();
 QObject* NewMainWindowTest();
 QObject* NewRecognitionToolsTest();
+QObject* NewSettingsToolsTest();
 
 inline std::vector<QObject*> AllTests() {
   return {NewQtConvertTest(), NewSubtitleTableModelTest(), NewMainWindowTest(),
-          NewRecognitionToolsTest()};
+          NewRecognitionToolsTest(), NewSettingsToolsTest()};
 }
 
 }  // namespace ui_tests
