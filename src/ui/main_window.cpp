@@ -24,6 +24,7 @@
 #include "ui/floating_panel.h"
 #include "ui/main_window_ui.h"
 #include "ui/progress_area.h"
+#include "ui/proof_tools.h"
 #include "ui/qt_convert.h"
 #include "ui/qt_ports.h"
 #include "ui/recognition_tools.h"
@@ -93,6 +94,7 @@ text::Result<std::unique_ptr<MainWindow>> MainWindow::Create(MainWindowSetup set
   }
   w.app_ = std::move(created.value());
   w.BindDocument();
+  w.proof_tools_ = new ProofTools(w, *w.ui_, *w.app_, *w.message_port_, *w.file_dialogs_, *w.pump_);
   w.ConnectSignals();
   w.recognition_tools_ = std::make_unique<RecognitionTools>(
       *w.ui_, *w.app_, *w.message_port_, *w.pump_, w.own_glyphs_.get(), &w);
@@ -105,7 +107,8 @@ text::Result<std::unique_ptr<MainWindow>> MainWindow::Create(MainWindowSetup set
 }
 
 MainWindow::~MainWindow() {
-  // The models observe the application's tables: they go first.
+  // The tools and the models use the application: they go first.
+  delete proof_tools_;
   delete main_model_;
   delete reference_model_;
 }
@@ -578,11 +581,17 @@ void MainWindow::EstimateStandardSizes() {
 }
 
 void MainWindow::RunCheckCommand() {
-  NotAvailableYet();  // the check review comes with the proofreading panels
+  proof_tools_->Check1MenuClick();
 }
 
 void MainWindow::SaveReferenceSubtitle() {
-  NotAvailableYet();  // saving the reference comes with the reference panels
+  proof_tools_->SaveSecSrtMenuClick();
+}
+
+void MainWindow::SetReferenceGridShown(bool shown) {
+  reference_grid_shown_ = shown;
+  ui_->StringGrid7->setVisible(shown);
+  LayOut();
 }
 
 void MainWindow::ShowProgress(int done, int total) {

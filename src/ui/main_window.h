@@ -22,6 +22,7 @@ class GlyphLibrary;
 
 namespace ui {
 
+class ProofTools;
 class QtEventPump;
 class RecognitionTools;
 class SettingsTools;
@@ -68,6 +69,15 @@ class MainWindow : public QMainWindow, private app::ShellHooks {
   // Lays the grids, picture strip and panels out for the window's size.
   void LayOut();
 
+  // Shows the reference grid beside the main grid (or hides it, giving the main grid its full
+  // width back) and lays the window out again.
+  void SetReferenceGridShown(bool shown);
+  // The proofreading tools: the check (also run after a recognition run), the time-overlap
+  // correction, find and replace, the reference subtitle and the row commands.
+  ProofTools& Proof() {
+    return *proof_tools_;
+  }
+
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -88,6 +98,7 @@ class MainWindow : public QMainWindow, private app::ShellHooks {
 
  private:
   struct Ui;
+  friend class ProofTools;
   friend class SettingsTools;  // builds the settings panel into the window's widgets
   friend class RecognitionTools;  // builds the recognition controls into the window's widgets
   explicit MainWindow(MainWindowSetup& setup);
@@ -145,6 +156,7 @@ class MainWindow : public QMainWindow, private app::ShellHooks {
   SubtitleTableModel* main_model_ = nullptr;
   SubtitleTableModel* reference_model_ = nullptr;
   bool reference_grid_shown_ = false;
+  ProofTools* proof_tools_ = nullptr;  // a child of the window
   std::unique_ptr<RecognitionTools> recognition_tools_;  // strip, run, teaching, analysis, cropping
   std::unique_ptr<SettingsTools> settings_tools_;  // the settings panel and the phrase grid
 };

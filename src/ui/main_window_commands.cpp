@@ -312,11 +312,7 @@ void MainWindow::ConnectSignals() {
   connect(u.AboutMenu, &QAction::triggered, this, &MainWindow::AboutMenuClick);
   connect(u.HelpFileMenu, &QAction::triggered, this, &MainWindow::HelpFileMenuClick);
   // Commands whose tools come with the recognition, library and proofreading panels.
-  for (QAction* later : {u.Check1Menu,
-                         u.ChkTimeMenu,    u.FindReplaceMenu,  u.OpenSecSrtMenu,  u.SaveSecSrtMenu,
-                         u.CreatBlankMenu, u.CompareCheckMenu, u.InsertPRowMenu,  u.InsertNRowMenu,
-                         u.DeleteRowMenu,  u.RestoreTimeMenu,  u.RestoreTextMenu, u.InsertPRowPop,
-                         u.InsertNRowPop,  u.DeleteRowPop,     u.RestoreTimePop,  u.RestoreTextPop,
+  for (QAction* later : {u.CompareCheckMenu,
                          u.EditWordMenu,     u.AddWordMenu,     u.OutWordMenu,
                          u.CheckWordMenu,  u.CreatIndexMenu}) {
     connect(later, &QAction::triggered, this, &MainWindow::NotAvailableYet);

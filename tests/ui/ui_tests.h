@@ -9,12 +9,14 @@ namespace ui_tests {
 QObject* NewQtConvertTest();
 QObject* NewSubtitleTableModelTest();
 QObject* NewMainWindowTest();
+QObject* NewProofToolsTest();
 QObject* NewRecognitionToolsTest();
 QObject* NewSettingsToolsTest();
 
 inline std::vector<QObject*> AllTests() {
   return {NewQtConvertTest(), NewSubtitleTableModelTest(), NewMainWindowTest(),
-          NewRecognitionToolsTest(), NewSettingsToolsTest()};
+          NewRecognitionToolsTest(), NewSettingsToolsTest(),
+          NewProofToolsTest()};
 }
 
 }  // namespace ui_tests
