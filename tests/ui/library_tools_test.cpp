@@ -17,6 +17,7 @@
 #include "support/temp_dir.h"
 #include "text/line_file.h"
 #include "ui/floating_panel.h"
+#include "ui/recognition_tools.h"
 #include "ui_tests.h"
 
 namespace {
@@ -147,6 +148,12 @@ class LibraryToolsTest : public QObject {
     QCOMPARE(grid->rowCount(), 1);
     QCOMPARE(grid->item(0, 2)->text(), QStringLiteral("7"));
     QVERIFY(Find<QRadioButton>("RadioButton1")->isChecked());
+    // The row details' double click on a glyph opens the editor at its record.
+    auto* recognition = window_->findChild<ui::RecognitionTools*>();
+    QVERIFY(recognition != nullptr);
+    emit recognition->GlyphLookupRequested("20", "");
+    QCOMPARE(grid->rowCount(), 1);
+    QCOMPARE(grid->item(0, 3)->text(), QStringLiteral("t20"));
 
     // A range search typed in the boxes, with its refusals.
     struct Case {
