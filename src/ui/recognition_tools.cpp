@@ -140,8 +140,9 @@ void RecognitionTools::BuildStrip() {
   bars->setVerticalSpacing(0);
   bars->addWidget(Label16, 0, 0, 1, 2);
   bars->addWidget(TrackBar1, 1, 0, 1, 2);
-  bars->addWidget(Label19, 2, 0, Qt::AlignLeft);
-  bars->addWidget(Label20, 2, 1, Qt::AlignRight);
+  Label20->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  bars->addWidget(Label19, 2, 0);
+  bars->addWidget(Label20, 2, 1);
   bars->addWidget(Label12, 3, 0, 1, 2);
   bars->addWidget(TrackBar3, 4, 0, 1, 2);
   bars->addWidget(Label22, 5, 0, 1, 2);

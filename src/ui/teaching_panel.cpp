@@ -3,6 +3,7 @@
 
 #include <QEventLoop>
 #include <QFrame>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -116,10 +117,11 @@ void TeachingPanel::BuildControls() {
   Button4 = NewButton(parent, "Button4", "\xCC\xF8\xB9\xFD(&Skip)" /* 跳过(&Skip) */);
   Button5 =
       NewButton(parent, "Button5", "\xD6\xD0\xD6\xB9\xCA\xB6\xB1\xF0(Sto&P)" /* 中止识别(Sto&P) */);
-  auto* buttons = new QHBoxLayout();
-  for (QPushButton* button : {Button1, Button2, Button3, Button4, Button5}) {
-    button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    buttons->addWidget(button);
+  // Two rows, so that the captions with their mnemonics fit in every language.
+  auto* buttons = new QGridLayout();
+  QPushButton* placed[] = {Button1, Button2, Button3, Button4, Button5};
+  for (int i = 0; i < 5; ++i) {
+    buttons->addWidget(placed[i], i / 3, i % 3);
   }
 
   Label18 = new QLabel(parent);
@@ -137,13 +139,17 @@ void TeachingPanel::BuildControls() {
   record->addWidget(Edit6);
   record->addWidget(Image4);
   record->addStretch(1);
-  record->addWidget(Button20);
-  record->addWidget(Button21);
+  // The paging buttons get a row of their own, so that their captions fit in every language.
+  auto* paging = new QHBoxLayout();
+  paging->addStretch(1);
+  paging->addWidget(Button20);
+  paging->addWidget(Button21);
 
   panel_->Body()->addWidget(Panel4);
   panel_->Body()->addWidget(Label3);
   panel_->Body()->addLayout(buttons);
   panel_->Body()->addLayout(record);
+  panel_->Body()->addLayout(paging);
   panel_->AddDragHandle(Label3);
 
   connect(Button1, &QPushButton::clicked, this, &TeachingPanel::Button1Click);
