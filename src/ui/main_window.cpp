@@ -22,6 +22,7 @@
 #include "library/glyph_library.h"
 #include "text/line_file.h"
 #include "ui/floating_panel.h"
+#include "ui/library_tools.h"
 #include "ui/main_window_ui.h"
 #include "ui/progress_area.h"
 #include "ui/proof_tools.h"
@@ -98,6 +99,11 @@ text::Result<std::unique_ptr<MainWindow>> MainWindow::Create(MainWindowSetup set
   w.ConnectSignals();
   w.recognition_tools_ = std::make_unique<RecognitionTools>(
       *w.ui_, *w.app_, *w.message_port_, *w.pump_, w.own_glyphs_.get(), &w);
+  w.library_tools_ = std::make_unique<LibraryTools>(
+      *w.ui_, *w.app_, w.own_glyphs_.get(), *w.message_port_, *w.file_dialogs_, &w);
+  // A glyph double-clicked in the row details opens the library editor at its record.
+  connect(w.recognition_tools_.get(), &RecognitionTools::GlyphLookupRequested,
+          w.library_tools_.get(), &LibraryTools::OpenEditorWithSearch);
   w.settings_tools_ = std::make_unique<SettingsTools>(*w.ui_, *w.app_, *w.message_port_,
                                                       std::move(setup.input_methods), &w);
   w.ApplyLanguage();

@@ -22,6 +22,7 @@ class GlyphLibrary;
 
 namespace ui {
 
+class LibraryTools;
 class ProofTools;
 class QtEventPump;
 class RecognitionTools;
@@ -101,6 +102,7 @@ class MainWindow : public QMainWindow, private app::ShellHooks {
   friend class ProofTools;
   friend class SettingsTools;  // builds the settings panel into the window's widgets
   friend class RecognitionTools;  // builds the recognition controls into the window's widgets
+  friend class LibraryTools;      // builds the library panels into the window's widgets
   explicit MainWindow(MainWindowSetup& setup);
 
   // ShellHooks: what the shell's flows show in the window.
@@ -158,6 +160,7 @@ class MainWindow : public QMainWindow, private app::ShellHooks {
   bool reference_grid_shown_ = false;
   ProofTools* proof_tools_ = nullptr;  // a child of the window
   std::unique_ptr<RecognitionTools> recognition_tools_;  // strip, run, teaching, analysis, cropping
+  std::unique_ptr<LibraryTools> library_tools_;  // library editor, merge, export, check, index
   std::unique_ptr<SettingsTools> settings_tools_;  // the settings panel and the phrase grid
 };
 

@@ -312,9 +312,7 @@ void MainWindow::ConnectSignals() {
   connect(u.AboutMenu, &QAction::triggered, this, &MainWindow::AboutMenuClick);
   connect(u.HelpFileMenu, &QAction::triggered, this, &MainWindow::HelpFileMenuClick);
   // Commands whose tools come with the recognition, library and proofreading panels.
-  for (QAction* later : {u.CompareCheckMenu,
-                         u.EditWordMenu,     u.AddWordMenu,     u.OutWordMenu,
-                         u.CheckWordMenu,  u.CreatIndexMenu}) {
+  for (QAction* later : {u.CompareCheckMenu}) {
     connect(later, &QAction::triggered, this, &MainWindow::NotAvailableYet);
   }
   connect(u.StringGrid1, &QWidget::customContextMenuRequested, this,

@@ -12,11 +12,12 @@ QObject* NewMainWindowTest();
 QObject* NewProofToolsTest();
 QObject* NewRecognitionToolsTest();
 QObject* NewSettingsToolsTest();
+QObject* NewLibraryToolsTest();
 
 inline std::vector<QObject*> AllTests() {
   return {NewQtConvertTest(), NewSubtitleTableModelTest(), NewMainWindowTest(),
           NewRecognitionToolsTest(), NewSettingsToolsTest(),
-          NewProofToolsTest()};
+          NewProofToolsTest(), NewLibraryToolsTest()};
 }
 
 }  // namespace ui_tests
