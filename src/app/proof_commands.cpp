@@ -31,14 +31,15 @@ Answer AskUnsaved(const Application& application, MessagePort& messages, int tex
 }  // namespace
 
 proof::CheckOptions CurrentCheckOptions(Application& application) {
-  const settings::SettingsList& setup = application.Settings();
+  // The options as the settings panel shows them now: they count at once, saved or not.
+  const settings::PanelValues& panel = application.PanelOptions();
   proof::CheckOptions options;
-  options.quotes_to_full_width = setup.FullWidthQuotes();
-  options.pair_quotes = setup.UnpairedQuotes();
-  options.inner_full_stops = setup.InnerFullStop();
-  options.drop_final_stop = setup.EndPunctuation();
-  options.ellipsis = static_cast<proof::EllipsisForm>(setup.EllipsisForm());
-  options.apply_phrases = setup.PhraseReplacementOn();
+  options.quotes_to_full_width = panel.full_width_quotes;
+  options.pair_quotes = panel.unpaired_quotes;
+  options.inner_full_stops = panel.inner_full_stop;
+  options.drop_final_stop = panel.end_punctuation;
+  options.ellipsis = static_cast<proof::EllipsisForm>(panel.ellipsis_form);
+  options.apply_phrases = panel.phrase_replacement_on;
   // The phrase grid's last row is its entry row and is never applied.
   const settings::PhraseGrid& grid = application.PhraseGrid();
   for (int row = 1; row < grid.EntryRow(); ++row) {

@@ -39,11 +39,12 @@ class CroppingPump : public EventPump {
 
 }  // namespace
 
-void ApplyEngineSettings(const settings::SettingsList& settings, ocr::EngineOptions& options) {
+void ApplyEngineSettings(const settings::SettingsList& settings, const settings::PanelValues& panel,
+                         ocr::EngineOptions& options) {
   options.line_detection = settings.LineHeight();
   options.space_detection = settings.SpaceDetection();
   options.space_width = settings.SpaceWidth();
-  options.ignore_size = settings.Flag(settings::kIgnoreGlyphSize);
+  options.ignore_size = panel.ignore_glyph_size;
 }
 
 std::optional<std::filesystem::path> ShowRowPicture(Application& app, ocr::Recogniser& recogniser,
@@ -77,7 +78,7 @@ ocr::RunOutcome StartRecognition(Application& app, ocr::Recogniser& recogniser, 
                                  const std::function<void()>& run_check) {
   app.SetRecognitionStopped(false);
   app.EnterCommandState(kCommandStateRunning);
-  ApplyEngineSettings(app.Settings(), recogniser.Options());
+  ApplyEngineSettings(app.Settings(), app.PanelOptions(), recogniser.Options());
   ocr::RunOutcome outcome =
       ocr::RunRecognition(recogniser, app.Document(), start_row,
                           ocr::RunPorts{ports.teacher, ports.pump, ports.messages, app.Messages()});
@@ -119,7 +120,7 @@ ocr::RowAnalysis AnalyseCurrentRow(Application& app, ocr::Recogniser& recogniser
                                    const RecognitionPorts& ports) {
   app.SetRecognitionStopped(false);
   app.SetCommandState(kCommandStateRunning);
-  ApplyEngineSettings(app.Settings(), recogniser.Options());
+  ApplyEngineSettings(app.Settings(), app.PanelOptions(), recogniser.Options());
   ocr::RowAnalysis analysis = ocr::AnalyseRow(recogniser, ports.teacher, ports.pump);
   app.SetRecognitionStopped(true);
   app.RestoreRecordedCommandState();

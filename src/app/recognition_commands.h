@@ -31,9 +31,11 @@ struct RecognitionPorts {
   ocr::Teacher& teacher;
 };
 
-// Reads the three track bar positions and the "ignore glyph size" flag from the settings into
-// the engine options; the standard sizes are left as they are.
-void ApplyEngineSettings(const settings::SettingsList& settings, ocr::EngineOptions& options);
+// Reads the three track bar positions from the settings and the "ignore glyph size" option as
+// the settings panel shows it now into the engine options; the standard sizes are left as they
+// are.
+void ApplyEngineSettings(const settings::SettingsList& settings, const settings::PanelValues& panel,
+                         ocr::EngineOptions& options);
 
 // Selecting row `row` of the main grid while idle: when a picture subtitle is open and the row
 // names a picture, resets the glyph box and loads and prepares it. Returns the picture's path

@@ -27,29 +27,8 @@ void AddUnique(std::vector<std::string>& names, std::string_view name) {
 
 }  // namespace
 
-void SettingsPanelFlow::Open() {
-  opened_options_ = app_.PanelOptions();
-  opened_grid_ = app_.PhraseGrid();
-}
-
 text::Status SettingsPanelFlow::Save() {
-  text::Status saved = app_.SaveSettingsPanel(app_.PanelOptions());
-  if (saved) {
-    opened_options_.reset();
-    opened_grid_.reset();
-  }
-  return saved;
-}
-
-void SettingsPanelFlow::Cancel() {
-  if (opened_options_) {
-    app_.PanelOptions() = *opened_options_;
-  }
-  if (opened_grid_) {
-    app_.PhraseGrid() = *opened_grid_;
-  }
-  opened_options_.reset();
-  opened_grid_.reset();
+  return app_.SaveSettingsPanel(app_.PanelOptions());
 }
 
 std::optional<int> SettingsPanelFlow::InputMethodsShown(const std::vector<std::string>& installed) {

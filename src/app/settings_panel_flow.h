@@ -15,21 +15,18 @@
 
 namespace app {
 
-// One showing of the settings panel. The panel's controls change Application::PanelOptions()
-// and Application::PhraseGrid() at once; Cancel puts back what they held when the panel opened.
+// The settings panel's flow. The panel's controls change Application::PanelOptions() and
+// Application::PhraseGrid() at once, and the tools read them when they act: an option counts for
+// the rest of the run whether or not it is saved. "取消" only hides the panel; nothing is written
+// and nothing is undone, so the next start reads the saved values again.
 class SettingsPanelFlow {
  public:
   explicit SettingsPanelFlow(Application& app) : app_(app) {}
 
-  // "程序设置": remembers the options and the phrase grid as they are now.
-  void Open();
   // "保存": writes the options into the settings list (rebuilding the phrase table from the grid
   // while the phrase option is on), then setup.sys and replace.sys. A failed write has been
   // shown through the message port and is returned; the panel then stays open.
   text::Status Save();
-  // "取消": the options and the phrase grid go back to what they were at Open; nothing is
-  // written. Without an Open it changes nothing.
-  void Cancel();
 
   // The input-method tab was shown with the desktop's `installed` methods (GBK names, in the
   // desktop's order): returns the entry to select, the last one equal to the input method of the
@@ -40,8 +37,6 @@ class SettingsPanelFlow {
 
  private:
   Application& app_;
-  std::optional<settings::PanelValues> opened_options_;
-  std::optional<settings::PhraseGrid> opened_grid_;
 };
 
 // The engine names of `ibus list-engine --name-only` (one per line) or of the older

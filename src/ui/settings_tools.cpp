@@ -503,7 +503,6 @@ void SettingsTools::PageControl1Change(int index) {
 }
 
 void SettingsTools::SetProMenuClick() {
-  flow_.Open();
   ShowValues();
   PageControl1->setCurrentIndex(0);
   ui_.Panel11->show();
@@ -520,8 +519,7 @@ void SettingsTools::Button9Click() {
 }
 
 void SettingsTools::Button10Click() {
-  flow_.Cancel();
-  ShowValues();
+  // Nothing is written and nothing undone: the shown options stay in effect for this run.
   ui_.Panel11->hide();
 }
 

@@ -70,11 +70,11 @@ class ProofCommandsTest : public ::testing::Test {
   std::unique_ptr<Application> app_;
 };
 
-TEST_F(ProofCommandsTest, CheckOptionsFollowTheSettingsAtTheMomentOfUse) {
-  settings::SettingsList& setup = app_->Settings();
-  setup.SetFlag(settings::kEndPunctuation, true);
-  setup.SetFlag(settings::kPhraseReplacement, true);
-  setup.SetNumber(settings::kEllipsisForm, 2);
+TEST_F(ProofCommandsTest, CheckOptionsFollowThePanelAtTheMomentOfUse) {
+  settings::PanelValues& panel = app_->PanelOptions();
+  panel.end_punctuation = true;
+  panel.phrase_replacement_on = true;
+  panel.ellipsis_form = 2;
   const proof::CheckOptions options = CurrentCheckOptions(*app_);
   EXPECT_EQ(options.drop_final_stop, true);
   EXPECT_EQ(options.quotes_to_full_width, false);

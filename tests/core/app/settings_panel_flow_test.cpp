@@ -1,9 +1,11 @@
-// Tests of the settings panel's flow: options counting at once, save and cancel, the
+// Tests of the settings panel's flow: options counting at once, save, the
 // input-method choice and the parsing of the desktop's input-method listings.
 #include "app/settings_panel_flow.h"
 
 #include <gtest/gtest.h>
 
+#include "app/proof_commands.h"
+#include "app/recognition_commands.h"
 #include "support/fake_ports.h"
 #include "support/temp_dir.h"
 #include "text/line_file.h"
@@ -87,7 +89,6 @@ TEST_F(SettingsPanelFlowTest, StartShowsTheStoredOptions) {
 
 TEST_F(SettingsPanelFlowTest, SaveWritesTheShownOptionsAndRebuildsThePhrases) {
   SettingsPanelFlow flow(*app_);
-  flow.Open();
   settings::PanelValues& options = app_->PanelOptions();
   options.author_text = "Team";
   options.full_width_quotes = true;
@@ -109,33 +110,26 @@ TEST_F(SettingsPanelFlowTest, SaveWritesTheShownOptionsAndRebuildsThePhrases) {
     EXPECT_EQ(lines[static_cast<size_t>(line)], value) << "line " << line;
   }
   EXPECT_EQ(dir_.Read("replace.sys"), "a<=>b\r\nx<=>y\r\n");
-  // The saved state is the one Cancel now keeps.
-  options.ellipsis_form = 3;
-  flow.Cancel();
-  EXPECT_EQ(app_->PanelOptions().ellipsis_form, 3);
 }
 
-TEST_F(SettingsPanelFlowTest, CancelPutsBackTheOptionsAndTheGridAndWritesNothing) {
+TEST_F(SettingsPanelFlowTest, UnsavedOptionsCountAtOnceButReachNoFile) {
   const std::string before = dir_.Read("setup.sys");
-  SettingsPanelFlow flow(*app_);
-  flow.Open();
-  app_->PanelOptions().author_entry_on = false;
+  app_->PanelOptions().end_punctuation = true;
+  app_->PanelOptions().ellipsis_form = 2;
   app_->PanelOptions().ignore_glyph_size = true;
-  app_->PanelOptions().selected_ime = "other";
-  app_->PhraseGrid().SetCell(1, 1, "changed");
-  flow.Cancel();
-
-  EXPECT_TRUE(app_->PanelOptions().author_entry_on);
-  EXPECT_FALSE(app_->PanelOptions().ignore_glyph_size);
-  EXPECT_FALSE(app_->PanelOptions().selected_ime.has_value());
-  EXPECT_EQ(app_->PhraseGrid().Cell(1, 1), "b");
+  // The check and the engine read the options as shown, without a save.
+  const proof::CheckOptions check = CurrentCheckOptions(*app_);
+  EXPECT_TRUE(check.drop_final_stop);
+  EXPECT_EQ(check.ellipsis, proof::EllipsisForm::kThreeDots);
+  ocr::EngineOptions engine;
+  ApplyEngineSettings(app_->Settings(), app_->PanelOptions(), engine);
+  EXPECT_TRUE(engine.ignore_size);
   EXPECT_EQ(dir_.Read("setup.sys"), before);
   EXPECT_EQ(dir_.Read("replace.sys"), "a<=>b\r\n");
 }
 
 TEST_F(SettingsPanelFlowTest, SaveWithoutAChosenInputMethodKeepsItsLines) {
   SettingsPanelFlow flow(*app_);
-  flow.Open();
   app_->PanelOptions().ime_for_new_glyph = false;
   app_->PanelOptions().ime_for_library_edit = true;
   ASSERT_TRUE(flow.Save().ok());
@@ -168,7 +162,6 @@ TEST_F(SettingsPanelFlowTest, ShowingTheListSelectsTheTeachingInputMethod) {
 
 TEST_F(SettingsPanelFlowTest, ChosenInputMethodIsSavedWithItsFlags) {
   SettingsPanelFlow flow(*app_);
-  flow.Open();
   flow.InputMethodSelected("anthy");
   app_->PanelOptions().ime_for_new_glyph = false;
   app_->PanelOptions().ime_for_library_edit = true;
@@ -181,14 +174,12 @@ TEST_F(SettingsPanelFlowTest, ChosenInputMethodIsSavedWithItsFlags) {
 
 TEST_F(SettingsPanelFlowTest, FailedWriteIsShownAndKeepsThePanelState) {
   SettingsPanelFlow flow(*app_);
-  flow.Open();
   app_->PanelOptions().auto_time_fix = true;
   std::filesystem::remove(dir_ / "setup.sys");
   std::filesystem::create_directory(dir_ / "setup.sys");  // cannot be replaced by a file
   EXPECT_FALSE(flow.Save().ok());
   EXPECT_EQ(messages_.informed.size(), 1u);
-  flow.Cancel();  // the opened state is still there to go back to
-  EXPECT_FALSE(app_->PanelOptions().auto_time_fix);
+  EXPECT_TRUE(app_->PanelOptions().auto_time_fix);  // what was typed stays on the panel
 }
 
 TEST_F(SettingsPanelFlowTest, SaveTakesTheAuthorEntryAsShownNow) {
