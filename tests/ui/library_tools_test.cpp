@@ -19,31 +19,18 @@
 #include "ui/floating_panel.h"
 #include "ui/recognition_tools.h"
 #include "ui_tests.h"
+#include "window_files.h"
 
 namespace {
+
+using testing_support::NumberedLanguageFile;
+using testing_support::SettingsFile;
 
 using app::Answer;
 
 // Message N in language 1 as the numbered language file gives it.
 std::string M(int number) {
   return "m" + std::to_string(number + 1);
-}
-
-std::string NumberedLanguageFile() {
-  std::string file;
-  for (int i = 0; i < 780; ++i) {
-    file += "m" + std::to_string(i) + "\r\n";
-  }
-  return file;
-}
-
-std::string DefaultSettingsFile() {
-  std::string file;
-  for (int line = 0; line < 23; ++line) {
-    const bool folder = line >= settings::kOpenFolder && line <= settings::kSaveFolder;
-    file += (line == settings::kLanguage ? "1" : folder ? "" : "0") + std::string("\r\n");
-  }
-  return file;
 }
 
 // A FeatureLine of key `first` + 12 that no other `first` shares.
@@ -73,7 +60,7 @@ class LibraryToolsTest : public QObject {
   void init() {
     folder_ = std::make_unique<testing_support::TempDir>();
     folder_->Write("language.sys", NumberedLanguageFile());
-    folder_->Write("setup.sys", DefaultSettingsFile());
+    folder_->Write("setup.sys", SettingsFile());
     folder_->Write("replace.sys", "");
     messages_ = {};
     dialogs_ = {};

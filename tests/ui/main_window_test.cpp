@@ -15,29 +15,14 @@
 #include "text/line_file.h"
 #include "ui/floating_panel.h"
 #include "ui_tests.h"
+#include "window_files.h"
 
 namespace {
 
+using testing_support::NumberedLanguageFile;
+using testing_support::SettingsFile;
+
 using app::Answer;
-
-// language.sys where line i reads "m<i>", so message N in language L is "m<N+L>".
-std::string NumberedLanguageFile() {
-  std::string file;
-  for (int i = 0; i < 780; ++i) {
-    file += "m" + std::to_string(i) + "\r\n";
-  }
-  return file;
-}
-
-// setup.sys of 23 lines: options off, language 1, no remembered folders.
-std::string DefaultSettingsFile() {
-  std::string file;
-  for (int line = 0; line < 23; ++line) {
-    const bool folder = line >= settings::kOpenFolder && line <= settings::kSaveFolder;
-    file += (line == settings::kLanguage ? "1" : folder ? "" : "0") + std::string("\r\n");
-  }
-  return file;
-}
 
 class FakeLibrary : public app::GlyphLibraryPort {
  public:
@@ -74,7 +59,7 @@ class MainWindowTest : public QObject {
   void init() {
     folder_ = std::make_unique<testing_support::TempDir>();
     folder_->Write("language.sys", NumberedLanguageFile());
-    folder_->Write("setup.sys", DefaultSettingsFile());
+    folder_->Write("setup.sys", SettingsFile());
     folder_->Write("replace.sys", "");
     messages_ = {};
     dialogs_ = {};
@@ -368,7 +353,7 @@ class MainWindowTest : public QObject {
     library_.journal = 2;
     messages_.answers = {Answer::kCancel};
     Action("ExitFormMenu")->trigger();
-    QCOMPARE(folder_->Read("setup.sys"), DefaultSettingsFile());  // a refused exit writes nothing
+    QCOMPARE(folder_->Read("setup.sys"), SettingsFile());  // a refused exit writes nothing
     QCOMPARE(library_.archived, 0);
     messages_.answers = {Answer::kNo, Answer::kNo};
     window_->show();

@@ -22,8 +22,13 @@
 #include "ui/floating_panel.h"
 #include "ui/main_window.h"
 #include "ui_tests.h"
+#include "window_files.h"
 
 namespace {
+
+using testing_support::NoLibrary;
+using testing_support::NumberedLanguageFile;
+using testing_support::SettingsFile;
 
 using app::Answer;
 using document::kChangeMarks;
@@ -32,39 +37,6 @@ using document::kShiftMark;
 using document::kStart;
 using document::kStyle;
 using document::kText;
-
-// language.sys where message N in language 1 reads "m<N+1>".
-std::string NumberedLanguageFile() {
-  std::string file;
-  for (int i = 0; i < 780; ++i) {
-    file += "m" + std::to_string(i) + "\r\n";
-  }
-  return file;
-}
-
-// setup.sys of 23 lines: only the final-punctuation rule on, language 1.
-std::string SettingsFile() {
-  std::string file;
-  for (int line = 0; line < 23; ++line) {
-    const bool on = line == settings::kLanguage || line == settings::kEndPunctuation;
-    const bool folder = line >= settings::kOpenFolder && line <= settings::kSaveFolder;
-    file += (on ? "1" : folder ? "" : "0") + std::string("\r\n");
-  }
-  return file;
-}
-
-class NoLibrary : public app::GlyphLibraryPort {
- public:
-  text::Status Load(app::MessagePort&, const app::MessageSource&, app::EventPump&) override {
-    return text::Success();
-  }
-  int JournalCount() const override {
-    return 0;
-  }
-  text::Status ArchiveJournal() override {
-    return text::Success();
-  }
-};
 
 // One SRT entry per (start, end, text); times in whole milliseconds after 00:00:00.
 std::string Srt(const std::vector<std::tuple<int, int, std::string>>& entries) {
@@ -90,7 +62,7 @@ class ProofToolsTest : public QObject {
   void init() {
     folder_ = std::make_unique<testing_support::TempDir>();
     folder_->Write("language.sys", NumberedLanguageFile());
-    folder_->Write("setup.sys", SettingsFile());
+    folder_->Write("setup.sys", SettingsFile({{settings::kEndPunctuation, "1"}}));
     folder_->Write("replace.sys", "");
     messages_ = {};
     dialogs_ = {};

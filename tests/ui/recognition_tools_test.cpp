@@ -21,32 +21,12 @@
 #include "ui/main_window.h"
 #include "ui/teaching_panel.h"
 #include "ui_tests.h"
+#include "window_files.h"
 
 namespace {
 
-// language.sys where message N in language 1 reads "m<N+1>".
-std::string NumberedLanguageFile() {
-  std::string file;
-  for (int i = 0; i < 780; ++i) {
-    file += "m" + std::to_string(i) + "\r\n";
-  }
-  return file;
-}
-
-std::string DefaultSettingsFile() {
-  std::string file;
-  for (int line = 0; line < 23; ++line) {
-    const bool folder = line >= settings::kOpenFolder && line <= settings::kSaveFolder;
-    std::string value = line == settings::kLanguage ? "1" : folder ? "" : "0";
-    // The track bars at their usual places: space detection 4, space width 8, line height 2.
-    if (line == settings::kSpaceDetection || line == settings::kSpaceWidth ||
-        line == settings::kLineHeight) {
-      value = line == settings::kSpaceDetection ? "4" : line == settings::kSpaceWidth ? "8" : "2";
-    }
-    file += value + "\r\n";
-  }
-  return file;
-}
+using testing_support::NumberedLanguageFile;
+using testing_support::SettingsFile;
 
 // Glyph art, 12 rows each: '#' is pure black ink.
 using Art = std::vector<std::string>;
@@ -96,7 +76,9 @@ class RecognitionToolsTest : public QObject {
   void init() {
     folder_ = std::make_unique<testing_support::TempDir>();
     folder_->Write("language.sys", NumberedLanguageFile());
-    folder_->Write("setup.sys", DefaultSettingsFile());
+    folder_->Write("setup.sys", SettingsFile({{settings::kSpaceDetection, "4"},
+                                              {settings::kSpaceWidth, "8"},
+                                              {settings::kLineHeight, "2"}}));
     folder_->Write("replace.sys", "");
     folder_->Write("word.wrd", "");
     folder_->Write("word.sts", "");

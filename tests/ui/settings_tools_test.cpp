@@ -24,39 +24,13 @@
 #include "ui/floating_panel.h"
 #include "ui/main_window.h"
 #include "ui_tests.h"
+#include "window_files.h"
 
 namespace {
 
-// setup.sys of 23 lines: every option off, ellipsis item 0, language 1, input method "pinyin"
-// switched on for the teaching boxes.
-std::string SettingsFile() {
-  std::string file;
-  for (int line = 0; line < 23; ++line) {
-    std::string value = "0";
-    if (line == settings::kLanguage || line == settings::kImeForNewGlyph) {
-      value = "1";
-    } else if (line == settings::kImeName) {
-      value = "pinyin";
-    } else if (line >= settings::kOpenFolder && line <= settings::kSaveFolder) {
-      value = "";
-    }
-    file += value + "\r\n";
-  }
-  return file;
-}
-
-class NoLibrary : public app::GlyphLibraryPort {
- public:
-  text::Status Load(app::MessagePort&, const app::MessageSource&, app::EventPump&) override {
-    return text::Success();
-  }
-  int JournalCount() const override {
-    return 0;
-  }
-  text::Status ArchiveJournal() override {
-    return text::Success();
-  }
-};
+using testing_support::NoLibrary;
+using testing_support::NumberedLanguageFile;
+using testing_support::SettingsFile;
 
 class SettingsToolsTest : public QObject {
   Q_OBJECT
@@ -68,7 +42,8 @@ class SettingsToolsTest : public QObject {
     auto language = text::ReadFileBytes(shipped);
     QVERIFY(language.ok());
     folder_->Write("language.sys", language.value());
-    folder_->Write("setup.sys", SettingsFile());
+    folder_->Write("setup.sys", SettingsFile({{settings::kImeForNewGlyph, "1"},
+                                              {settings::kImeName, "pinyin"}}));
     folder_->Write("replace.sys", "\xCF\xF3<=>\xCF\xF1\r\n");  // 象<=>像
     messages_ = {};
     ui::MainWindowSetup setup;

@@ -1,0 +1,33 @@
+// Working files and ports shared by the window tests: a numbered language.sys, setup.sys with
+// chosen lines, and a glyph library port that holds nothing.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "app/shell_hooks.h"
+
+namespace testing_support {
+
+// language.sys where line i reads "m<i>", so message N in language L is "m<N+L>".
+std::string NumberedLanguageFile();
+
+// setup.sys of 23 lines: options "0", language "1", the remembered folders empty; `lines`
+// replaces the lines it names.
+std::string SettingsFile(const std::map<int, std::string>& lines = {});
+
+// A glyph library port that loads nothing and never has a journal.
+class NoLibrary : public app::GlyphLibraryPort {
+ public:
+  text::Status Load(app::MessagePort&, const app::MessageSource&, app::EventPump&) override {
+    return text::Success();
+  }
+  int JournalCount() const override {
+    return 0;
+  }
+  text::Status ArchiveJournal() override {
+    return text::Success();
+  }
+};
+
+}  // namespace testing_support
