@@ -311,10 +311,8 @@ void MainWindow::ConnectSignals() {
   connect(u.N16, &QAction::triggered, this, &MainWindow::N16Click);
   connect(u.AboutMenu, &QAction::triggered, this, &MainWindow::AboutMenuClick);
   connect(u.HelpFileMenu, &QAction::triggered, this, &MainWindow::HelpFileMenuClick);
-  // Commands whose tools come with the recognition, library and proofreading panels.
-  for (QAction* later : {u.CompareCheckMenu}) {
-    connect(later, &QAction::triggered, this, &MainWindow::NotAvailableYet);
-  }
+  // Comparing with the reference has no action of its own yet; it says so rather than nothing.
+  connect(u.CompareCheckMenu, &QAction::triggered, this, &MainWindow::NotAvailableYet);
   connect(u.StringGrid1, &QWidget::customContextMenuRequested, this,
           &MainWindow::StringGrid1ContextMenu);
   connect(u.AboutClose, &QPushButton::clicked, u.Panel24, &QWidget::hide);
