@@ -7,20 +7,24 @@ namespace app {
 
 text::Result<MessageTable> MessageTable::LoadFromFile(const std::filesystem::path& path) {
   auto lines = text::ReadLines(path);
-  if (!lines) return lines.error();
+  if (!lines)
+    return lines.error();
   return MessageTable(std::move(lines).value());
 }
 
 void MessageTable::SetLanguage(int language) {
-  language_ = (language >= kSimplifiedChinese && language <= kEnglish) ? language
-                                                                        : kSimplifiedChinese;
+  language_ =
+      (language >= kSimplifiedChinese && language <= kEnglish) ? language : kSimplifiedChinese;
 }
 
-std::string MessageTable::Message(int number) const { return MessageIn(number, language_); }
+std::string MessageTable::Message(int number) const {
+  return MessageIn(number, language_);
+}
 
 std::string MessageTable::MessageIn(int number, int language) const {
   const long long index = static_cast<long long>(number) + language;
-  if (index < 0 || index >= static_cast<long long>(lines_.size())) return {};
+  if (index < 0 || index >= static_cast<long long>(lines_.size()))
+    return {};
   return lines_[static_cast<size_t>(index)];
 }
 

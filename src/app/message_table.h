@@ -27,14 +27,18 @@ class MessageTable : public MessageSource {
 
   // Sets the current language; anything but 1, 2 or 3 falls back to 1.
   void SetLanguage(int language);
-  int Language() const { return language_; }
+  int Language() const {
+    return language_;
+  }
 
   // Message N in the current language; "" when the file has no such line.
   std::string Message(int number) const override;
   // Message N in language `language` (1 to 3); "" when missing.
   std::string MessageIn(int number, int language) const;
 
-  const std::vector<std::string>& Lines() const { return lines_; }
+  const std::vector<std::string>& Lines() const {
+    return lines_;
+  }
 
  private:
   std::vector<std::string> lines_;

@@ -66,7 +66,9 @@ class NullEventPump : public EventPump {
  public:
   void LetPendingEventsRun() override {}
   void ReportProgress(int, int) override {}
-  bool StopRequested() const override { return false; }
+  bool StopRequested() const override {
+    return false;
+  }
 };
 
 // The texts of the message table in the current language: Message(N) is message N (GBK), ""

@@ -12,10 +12,14 @@ namespace {
 
 // Size in bytes of the UTF-8 sequence starting with `lead`, or 0 when `lead` cannot start one.
 size_t Utf8SequenceLength(unsigned char lead) {
-  if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF) return 2;
-  if (lead >= 0xE0 && lead <= 0xEF) return 3;
-  if (lead >= 0xF0 && lead <= 0xF4) return 4;
+  if (lead < 0x80)
+    return 1;
+  if (lead >= 0xC2 && lead <= 0xDF)
+    return 2;
+  if (lead >= 0xE0 && lead <= 0xEF)
+    return 3;
+  if (lead >= 0xF0 && lead <= 0xF4)
+    return 4;
   return 0;
 }
 
@@ -23,16 +27,22 @@ size_t Utf8SequenceLength(unsigned char lead) {
 size_t ValidUtf8Prefix(std::string_view s) {
   const auto lead = static_cast<unsigned char>(s[0]);
   const size_t length = Utf8SequenceLength(lead);
-  if (length == 0 || length > s.size()) return 0;
+  if (length == 0 || length > s.size())
+    return 0;
   for (size_t i = 1; i < length; ++i) {
-    if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return 0;
+    if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80)
+      return 0;
   }
   const auto second = static_cast<unsigned char>(s.size() > 1 ? s[1] : 0);
   // Overlong forms, surrogates and code points above U+10FFFF.
-  if (lead == 0xE0 && second < 0xA0) return 0;
-  if (lead == 0xED && second > 0x9F) return 0;
-  if (lead == 0xF0 && second < 0x90) return 0;
-  if (lead == 0xF4 && second > 0x8F) return 0;
+  if (lead == 0xE0 && second < 0xA0)
+    return 0;
+  if (lead == 0xED && second > 0x9F)
+    return 0;
+  if (lead == 0xF0 && second < 0x90)
+    return 0;
+  if (lead == 0xF4 && second > 0x8F)
+    return 0;
   return length;
 }
 
@@ -40,17 +50,21 @@ class Iconv {
  public:
   Iconv(const char* to, const char* from) : handle_(iconv_open(to, from)) {}
   ~Iconv() {
-    if (valid()) iconv_close(handle_);
+    if (valid())
+      iconv_close(handle_);
   }
   Iconv(const Iconv&) = delete;
   Iconv& operator=(const Iconv&) = delete;
 
-  bool valid() const { return handle_ != reinterpret_cast<iconv_t>(-1); }
+  bool valid() const {
+    return handle_ != reinterpret_cast<iconv_t>(-1);
+  }
 
   // Converts as much of `in` as it can, appending to `out`. Returns the number of bytes
   // consumed; it stops early only at a sequence the converter rejects.
   size_t ConvertRun(std::string_view in, std::string& out) {
-    if (!valid()) return 0;
+    if (!valid())
+      return 0;
     iconv(handle_, nullptr, nullptr, nullptr, nullptr);
     char* in_ptr = const_cast<char*>(in.data());
     size_t in_left = in.size();
@@ -60,7 +74,8 @@ class Iconv {
       size_t out_left = sizeof(buffer);
       const size_t rc = iconv(handle_, &in_ptr, &in_left, &out_ptr, &out_left);
       out.append(buffer, static_cast<size_t>(out_ptr - buffer));
-      if (rc == static_cast<size_t>(-1) && errno != E2BIG) break;
+      if (rc == static_cast<size_t>(-1) && errno != E2BIG)
+        break;
     }
     return in.size() - in_left;
   }
@@ -75,7 +90,8 @@ bool IsValidUtf8(std::string_view bytes) {
   size_t i = 0;
   while (i < bytes.size()) {
     const size_t length = ValidUtf8Prefix(bytes.substr(i));
-    if (length == 0) return false;
+    if (length == 0)
+      return false;
     i += length;
   }
   return true;
@@ -83,13 +99,15 @@ bool IsValidUtf8(std::string_view bytes) {
 
 bool HasNonAscii(std::string_view bytes) {
   for (char c : bytes) {
-    if (static_cast<unsigned char>(c) >= 0x80) return true;
+    if (static_cast<unsigned char>(c) >= 0x80)
+      return true;
   }
   return false;
 }
 
 bool IsCharBoundary(std::string_view gbk, size_t index) {
-  if (index > gbk.size()) return false;
+  if (index > gbk.size())
+    return false;
   size_t i = 0;
   while (i < index) {
     i += static_cast<unsigned char>(gbk[i]) >= 0x80 ? 2 : 1;
@@ -105,7 +123,8 @@ Converted GbkToUtf8(std::string_view gbk) {
   size_t i = 0;
   while (i < gbk.size()) {
     i += converter.ConvertRun(gbk.substr(i), result.text);
-    if (i >= gbk.size()) break;
+    if (i >= gbk.size())
+      break;
     // A rejected character: always one byte >= 0x80 and, when present, its trail byte.
     const size_t length = i + 1 < gbk.size() ? 2 : 1;
     if (length == 2 && fallback.ConvertRun(gbk.substr(i, 2), result.text) == 2) {
@@ -126,7 +145,8 @@ Converted Utf8ToGbk(std::string_view utf8) {
   size_t i = 0;
   while (i < utf8.size()) {
     i += converter.ConvertRun(utf8.substr(i), result.text);
-    if (i >= utf8.size()) break;
+    if (i >= utf8.size())
+      break;
     const size_t length = ValidUtf8Prefix(utf8.substr(i));
     result.text.push_back('?');
     ++result.replaced;

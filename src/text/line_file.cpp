@@ -16,8 +16,8 @@ namespace text {
 namespace {
 
 Error IoError(const std::filesystem::path& path, const char* what, int error_number) {
-  return Error{"io", std::string(what) + " " + PathForMessage(path) + ": " +
-                         std::strerror(error_number)};
+  return Error{"io",
+               std::string(what) + " " + PathForMessage(path) + ": " + std::strerror(error_number)};
 }
 
 std::filesystem::path TemporarySibling(const std::filesystem::path& path) {
@@ -29,7 +29,9 @@ std::filesystem::path TemporarySibling(const std::filesystem::path& path) {
 
 }  // namespace
 
-std::string PathForMessage(const std::filesystem::path& path) { return path.string(); }
+std::string PathForMessage(const std::filesystem::path& path) {
+  return path.string();
+}
 
 Result<std::string> ReadFileBytes(const std::filesystem::path& path) {
   std::error_code ec;
@@ -60,18 +62,22 @@ Lines SplitLines(std::string_view bytes) {
   const size_t n = bytes.size();
   for (size_t i = 0; i < n; ++i) {
     const char c = bytes[i];
-    if (c != '\r' && c != '\n') continue;
+    if (c != '\r' && c != '\n')
+      continue;
     lines.emplace_back(bytes.substr(start, i - start));
-    if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n') ++i;
+    if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n')
+      ++i;
     start = i + 1;
   }
-  if (start < n) lines.emplace_back(bytes.substr(start));
+  if (start < n)
+    lines.emplace_back(bytes.substr(start));
   return lines;
 }
 
 std::string JoinLinesCrLf(const Lines& lines) {
   size_t total = 0;
-  for (const auto& line : lines) total += line.size() + 2;
+  for (const auto& line : lines)
+    total += line.size() + 2;
   std::string out;
   out.reserve(total);
   for (const auto& line : lines) {
@@ -83,19 +89,22 @@ std::string JoinLinesCrLf(const Lines& lines) {
 
 Result<Lines> ReadLines(const std::filesystem::path& path) {
   auto bytes = ReadFileBytes(path);
-  if (!bytes) return bytes.error();
+  if (!bytes)
+    return bytes.error();
   return SplitLines(bytes.value());
 }
 
 Status WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes) {
   const auto temporary = TemporarySibling(path);
   const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) return IoError(path, "Cannot write", errno);
+  if (fd < 0)
+    return IoError(path, "Cannot write", errno);
   size_t written = 0;
   while (written < bytes.size()) {
     const ssize_t rc = ::write(fd, bytes.data() + written, bytes.size() - written);
     if (rc < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR)
+        continue;
       const int saved = errno;
       ::close(fd);
       ::unlink(temporary.c_str());
@@ -105,7 +114,8 @@ Status WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes
   }
   // Keep the permissions of a file being replaced.
   struct stat old_stat {};
-  if (::stat(path.c_str(), &old_stat) == 0) ::fchmod(fd, old_stat.st_mode & 07777);
+  if (::stat(path.c_str(), &old_stat) == 0)
+    ::fchmod(fd, old_stat.st_mode & 07777);
   if (::fsync(fd) != 0 || ::close(fd) != 0) {
     const int saved = errno;
     ::unlink(temporary.c_str());

@@ -20,15 +20,27 @@ struct Error {
 template <typename T>
 class [[nodiscard]] Result {
  public:
-  Result(T value) : data_(std::move(value)) {}  // NOLINT: implicit by design
+  Result(T value) : data_(std::move(value)) {}      // NOLINT: implicit by design
   Result(Error error) : data_(std::move(error)) {}  // NOLINT: implicit by design
 
-  bool ok() const { return data_.index() == 0; }
-  explicit operator bool() const { return ok(); }
-  T& value() & { return std::get<0>(data_); }
-  const T& value() const& { return std::get<0>(data_); }
-  T&& value() && { return std::get<0>(std::move(data_)); }
-  const Error& error() const { return std::get<1>(data_); }
+  bool ok() const {
+    return data_.index() == 0;
+  }
+  explicit operator bool() const {
+    return ok();
+  }
+  T& value() & {
+    return std::get<0>(data_);
+  }
+  const T& value() const& {
+    return std::get<0>(data_);
+  }
+  T&& value() && {
+    return std::get<0>(std::move(data_));
+  }
+  const Error& error() const {
+    return std::get<1>(data_);
+  }
 
  private:
   std::variant<T, Error> data_;
@@ -38,6 +50,8 @@ class [[nodiscard]] Result {
 struct Ok {};
 using Status = Result<Ok>;
 
-inline Status Success() { return Ok{}; }
+inline Status Success() {
+  return Ok{};
+}
 
 }  // namespace text

@@ -97,10 +97,10 @@ text::Result<std::unique_ptr<MainWindow>> MainWindow::Create(MainWindowSetup set
   w.BindDocument();
   w.proof_tools_ = new ProofTools(w, *w.ui_, *w.app_, *w.message_port_, *w.file_dialogs_, *w.pump_);
   w.ConnectSignals();
-  w.recognition_tools_ = std::make_unique<RecognitionTools>(
-      *w.ui_, *w.app_, *w.message_port_, *w.pump_, w.own_glyphs_.get(), &w);
-  w.library_tools_ = std::make_unique<LibraryTools>(
-      *w.ui_, *w.app_, w.own_glyphs_.get(), *w.message_port_, *w.file_dialogs_, &w);
+  w.recognition_tools_ = std::make_unique<RecognitionTools>(*w.ui_, *w.app_, *w.message_port_,
+                                                            *w.pump_, w.own_glyphs_.get(), &w);
+  w.library_tools_ = std::make_unique<LibraryTools>(*w.ui_, *w.app_, w.own_glyphs_.get(),
+                                                    *w.message_port_, *w.file_dialogs_, &w);
   // A glyph double-clicked in the row details opens the library editor at its record.
   connect(w.recognition_tools_.get(), &RecognitionTools::GlyphLookupRequested,
           w.library_tools_.get(), &LibraryTools::OpenEditorWithSearch);
@@ -301,9 +301,12 @@ void MainWindow::LayOut() {
   const int strip_height = std::max(40, std::min(height - (grid.top() + grid.height()) - 80, room));
   u.Panel2->setGeometry(grid.left(), strip_top, width - 30, strip_height);
   const int strip_width = u.Panel2->width();
-  u.Panel14->setGeometry(5, 5, 150, strip_height - 10);
-  u.Panel9->setGeometry(u.Panel14->width() + 10, 5, std::max(1, strip_width - 340),
-                        strip_height - 10);
+  // The left group is 150 wide unless the reference-editing buttons need more for their captions;
+  // the picture frame gives up what it takes.
+  const int side_width = std::max(150, u.Panel19->sizeHint().width());
+  u.Panel14->setGeometry(5, 5, side_width, strip_height - 10);
+  u.Panel9->setGeometry(u.Panel14->width() + 10, 5,
+                        std::max(1, strip_width - 340 - (side_width - 150)), strip_height - 10);
   u.Image1->setGeometry(0, 0, std::max(1, u.Panel9->width() - 10), u.Panel9->height());
   u.Panel1->setGeometry(strip_width - 170, 5, 160, strip_height - 10);
   u.Panel19->setGeometry(u.Panel14->geometry());

@@ -100,7 +100,7 @@ class MainWindow : public QMainWindow, private app::ShellHooks {
  private:
   struct Ui;
   friend class ProofTools;
-  friend class SettingsTools;  // builds the settings panel into the window's widgets
+  friend class SettingsTools;     // builds the settings panel into the window's widgets
   friend class RecognitionTools;  // builds the recognition controls into the window's widgets
   friend class LibraryTools;      // builds the library panels into the window's widgets
   explicit MainWindow(MainWindowSetup& setup);
@@ -158,9 +158,9 @@ class MainWindow : public QMainWindow, private app::ShellHooks {
   SubtitleTableModel* main_model_ = nullptr;
   SubtitleTableModel* reference_model_ = nullptr;
   bool reference_grid_shown_ = false;
-  ProofTools* proof_tools_ = nullptr;  // a child of the window
+  ProofTools* proof_tools_ = nullptr;                    // a child of the window
   std::unique_ptr<RecognitionTools> recognition_tools_;  // strip, run, teaching, analysis, cropping
-  std::unique_ptr<LibraryTools> library_tools_;  // library editor, merge, export, check, index
+  std::unique_ptr<LibraryTools> library_tools_;    // library editor, merge, export, check, index
   std::unique_ptr<SettingsTools> settings_tools_;  // the settings panel and the phrase grid
 };
 

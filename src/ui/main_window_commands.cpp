@@ -383,6 +383,12 @@ void MainWindow::ApplyLanguage() {
   for (QAction* item : {ui_->N14, ui_->N15, ui_->N16}) {
     item->setChecked(item->objectName().toStdString() == plan.checked_menu_item);
   }
+  // Captions of another language can be longer than the design sizes allow: panels grow to hold
+  // them (and keep that size), then everything is placed again.
+  for (FloatingPanel* panel : findChildren<FloatingPanel*>()) {
+    panel->resize(panel->size().expandedTo(panel->sizeHint()));
+  }
+  LayOut();
 }
 
 void MainWindow::SetHeading(const QString& grid_name, Qt::Orientation orientation, int index,

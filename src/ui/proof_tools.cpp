@@ -141,6 +141,7 @@ std::string ProofTools::Message(int number) const {
 
 void ProofTools::BuildCheckPanel() {
   FloatingPanel* panel = ui_.Panel21;
+  panel->TitleLabel()->setObjectName(QStringLiteral("Label32"));  // gets its caption by that name
   w_.StringGrid3 = new QTableWidget(1, 3, panel);
   w_.StringGrid3->setObjectName(QStringLiteral("StringGrid3"));
   w_.StringGrid3->verticalHeader()->hide();
@@ -165,6 +166,7 @@ void ProofTools::BuildCheckPanel() {
 
 void ProofTools::BuildFindPanel() {
   FloatingPanel* panel = ui_.Panel13;
+  panel->TitleLabel()->setObjectName(QStringLiteral("Label14"));  // gets its caption by that name
   w_.Label21 = new QLabel(ToQString("\xB2\xE9\xD5\xD2" /* 查找 */), panel);
   w_.Label21->setObjectName(QStringLiteral("Label21"));
   w_.Edit9 = NewEdit(panel, "Edit9");

@@ -19,7 +19,8 @@ class FakeMessages : public app::MessagePort {
   }
   app::Answer Ask(const app::Question& question) override {
     asked.push_back(question);
-    if (answers.empty()) return default_answer;
+    if (answers.empty())
+      return default_answer;
     const auto answer = answers.front();
     answers.pop_front();
     return answer;
@@ -58,7 +59,8 @@ class FakeFileDialogs : public app::FileDialogPort {
  private:
   static std::optional<std::filesystem::path> Next(
       std::deque<std::optional<std::filesystem::path>>& queue) {
-    if (queue.empty()) return std::nullopt;
+    if (queue.empty())
+      return std::nullopt;
     auto next = queue.front();
     queue.pop_front();
     return next;
@@ -69,14 +71,17 @@ class FakeEventPump : public app::EventPump {
  public:
   void LetPendingEventsRun() override {
     ++pump_calls;
-    if (stop_at_call > 0 && pump_calls >= stop_at_call) stop_requested = true;
+    if (stop_at_call > 0 && pump_calls >= stop_at_call)
+      stop_requested = true;
   }
   void ReportProgress(int done, int total) override {
     last_done = done;
     last_total = total;
     ++progress_calls;
   }
-  bool StopRequested() const override { return stop_requested; }
+  bool StopRequested() const override {
+    return stop_requested;
+  }
 
   int pump_calls = 0;
   int progress_calls = 0;

@@ -14,8 +14,12 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
-  const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+  const std::filesystem::path& path() const {
+    return path_;
+  }
+  std::filesystem::path operator/(std::string_view name) const {
+    return path_ / name;
+  }
 
   // Writes `bytes` to the file `name` inside the folder and returns its path.
   std::filesystem::path Write(std::string_view name, std::string_view bytes) const;

@@ -15,9 +15,9 @@ QObject* NewSettingsToolsTest();
 QObject* NewLibraryToolsTest();
 
 inline std::vector<QObject*> AllTests() {
-  return {NewQtConvertTest(), NewSubtitleTableModelTest(), NewMainWindowTest(),
-          NewRecognitionToolsTest(), NewSettingsToolsTest(),
-          NewProofToolsTest(), NewLibraryToolsTest()};
+  return {NewQtConvertTest(),        NewSubtitleTableModelTest(), NewMainWindowTest(),
+          NewRecognitionToolsTest(), NewSettingsToolsTest(),      NewProofToolsTest(),
+          NewLibraryToolsTest()};
 }
 
 }  // namespace ui_tests

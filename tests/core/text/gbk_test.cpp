@@ -17,7 +17,10 @@ TEST(Gbk, RoundTripsChineseAndAscii) {
 
 TEST(Gbk, CountsCharactersGbkCannotHold) {
   // An emoji and a Hangul syllable are outside GBK; the text around them survives.
-  const auto gbk = Utf8ToGbk("a\xF0\x9F\x98\x80" "b\xEA\xB0\x80" "c");
+  const auto gbk = Utf8ToGbk(
+      "a\xF0\x9F\x98\x80"
+      "b\xEA\xB0\x80"
+      "c");
   EXPECT_EQ(gbk.text, "a?b?c");
   EXPECT_EQ(gbk.replaced, 2);
   // Malformed UTF-8 counts too and never swallows the following ASCII.
@@ -42,7 +45,9 @@ TEST(Gbk, ValidatesUtf8) {
 }
 
 TEST(Gbk, FindsCharacterBoundaries) {
-  const std::string text = "a\xD6\xD0" "b";  // a 中 b
+  const std::string text =
+      "a\xD6\xD0"
+      "b";  // a 中 b
   EXPECT_TRUE(IsCharBoundary(text, 0));
   EXPECT_TRUE(IsCharBoundary(text, 1));
   EXPECT_FALSE(IsCharBoundary(text, 2));
