@@ -142,6 +142,15 @@ void Application::RestoreRecordedCommandState() {
 void Application::SwitchLanguage(int language) {
   messages_.SetLanguage(language);
   settings_.SetLanguage(messages_.Language());
+  if (status_suffix_message_ != 0) {
+    ShowRowsReadStatus(status_rows_, status_suffix_message_);
+  }
+}
+
+void Application::ShowRowsReadStatus(const std::string& rows, int suffix_message) {
+  status_rows_ = rows;
+  status_suffix_message_ = suffix_message;
+  ports_.hooks.StatusTextChanged(Text(msg::kRowsReadPrefix) + rows + Text(suffix_message));
 }
 
 void Application::ShowError(const text::Error& error) {
@@ -204,8 +213,7 @@ bool Application::OpenCommand() {
   document_.current_row = 1;
   if (document_.picture_mode) {
     ports_.hooks.ResetTaughtRows();
-    ports_.hooks.StatusTextChanged(Text(msg::kRowsReadPrefix) + rows +
-                                   Text(msg::kPictureRowsReadSuffix));
+    ShowRowsReadStatus(rows, msg::kPictureRowsReadSuffix);
     ports_.hooks.FocusFirstCell();
     EnterCommandState(1);
     document_.picture_folder = chosen->parent_path();
@@ -216,8 +224,7 @@ bool Application::OpenCommand() {
     document_.last_save_folder = document_.last_open_folder;
     document_.save_file = document_.source_file;
     document_.save_extension = document_.source_extension;
-    ports_.hooks.StatusTextChanged(Text(msg::kRowsReadPrefix) + rows +
-                                   Text(msg::kTextRowsReadSuffix));
+    ShowRowsReadStatus(rows, msg::kTextRowsReadSuffix);
     ports_.hooks.FocusFirstCell();
     EnterCommandState(7);
     ports_.hooks.ShowEditPanels();

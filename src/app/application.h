@@ -169,6 +169,9 @@ class Application {
   // when the command may go on: No, or Yes followed by a save that happened.
   bool GuardUnsavedMainSubtitle(int text_message);
   void ShowError(const text::Error& error);
+  // The status text after an Open: message 395, the row count, and the suffix `suffix_message`.
+  // Kept so that a language switch shows it again in the new language.
+  void ShowRowsReadStatus(const std::string& rows, int suffix_message);
   std::string Text(int message) const {
     return messages_.Message(message);
   }
@@ -185,6 +188,8 @@ class Application {
   text::Lines find_history_;
   text::Lines replace_history_;
   bool recognition_stopped_ = true;
+  std::string status_rows_;
+  int status_suffix_message_ = 0;  // 0 until an Open has put its status text up
 };
 
 }  // namespace app

@@ -9,7 +9,9 @@
 namespace library {
 
 ExportRange DefaultExportRange(int record_count) {
-  return {std::to_string(record_count - 4999), std::to_string(record_count)};
+  // A library of fewer than 5000 records exports from its first record: a negative start would
+  // only be refused as not a number when the user presses the button.
+  return {std::to_string(std::max(1, record_count - 4999)), std::to_string(record_count)};
 }
 
 text::Result<ExportResult> ExportRecords(const GlyphLibrary& library, const std::string& from_text,

@@ -16,8 +16,8 @@ inline constexpr int kMessageExportOwnFiles = 596;
 inline constexpr int kMessageExportOverwrite = 599;
 inline constexpr int kMessageExportDone = 602;
 
-// The range boxes' texts when the export opens: N - 4999 and N (the first may be negative and
-// then fails the digits test until the user changes it).
+// The range boxes' texts when the export opens: the latest 5000 records, N - 4999 (at least 1)
+// to N.
 struct ExportRange {
   std::string from;
   std::string to;

@@ -15,6 +15,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -333,7 +334,9 @@ void LibraryTools::BuildEditor() {
   body->addWidget(StringGrid5, 1);
   auto* side_box = new QWidget(panel);
   side_box->setLayout(side);
-  side_box->setFixedWidth(150);
+  // At least the design width; wider when another language's captions need it.
+  side_box->setMinimumWidth(150);
+  side_box->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
   body->addWidget(side_box);
   panel->Body()->addWidget(Label8);
   panel->Body()->addLayout(body, 1);
@@ -384,9 +387,16 @@ void LibraryTools::BuildExport() {
   Button17 = NewButton(panel, "Button17", "\xB7\xB5\xBB\xD8" /* 返回 */);
   ExportProgress = NewBar(panel, "ExportProgress");
 
+  // The caption leaves a gap for the first box ("from [   ] to"): it is shown in two parts around
+  // the boxes, and Label38 keeps the caption as language.sys gives it.
+  Label38->hide();
+  ExportFromLabel = NewLabel(panel, "ExportFromLabel", "");
+  ExportToLabel = NewLabel(panel, "ExportToLabel", "");
+  SplitRangeCaption();
   auto* range = new QHBoxLayout();
-  range->addWidget(Label38);
+  range->addWidget(ExportFromLabel);
   range->addWidget(Edit8, 1);
+  range->addWidget(ExportToLabel);
   range->addWidget(Edit4, 1);
   auto* path = new QHBoxLayout();
   path->addWidget(Edit7, 1);
@@ -399,7 +409,26 @@ void LibraryTools::BuildExport() {
   panel->Body()->addLayout(path);
   panel->Body()->addWidget(ExportProgress);
   panel->Body()->addLayout(buttons);
-  panel->AddDragHandle(Label38);
+  panel->AddDragHandle(ExportFromLabel);
+}
+
+void LibraryTools::SplitRangeCaption() {
+  const QString caption = Label38->text();
+  // The gap is the first run of two or more spaces; a caption without one stays whole in front.
+  static const QRegularExpression gap(QStringLiteral(" {2,}"));
+  const QRegularExpressionMatch match = gap.match(caption);
+  if (!match.hasMatch()) {
+    ExportFromLabel->setText(caption.trimmed());
+    ExportToLabel->clear();
+    return;
+  }
+  ExportFromLabel->setText(caption.left(match.capturedStart()).trimmed());
+  ExportToLabel->setText(caption.mid(match.capturedEnd()).trimmed());
+}
+
+void LibraryTools::LanguageApplied() {
+  SplitRangeCaption();
+  SetMerging(merging_);
 }
 
 void LibraryTools::Connect() {

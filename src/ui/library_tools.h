@@ -42,6 +42,10 @@ class LibraryTools : public QObject {
   // analysis calls this with one of the two filled.
   void OpenEditorWithSearch(const std::string& number, const std::string& text);
 
+  // After the window's texts changed language: captions that depend on the tools' state, and the
+  // export's range labels, follow the new texts.
+  void LanguageApplied();
+
   // True while a library tool runs a pumped loop; library commands then do nothing.
   bool Busy() const {
     return busy_;
@@ -73,7 +77,9 @@ class LibraryTools : public QObject {
   QPushButton* Button12 = nullptr;        // back
   QProgressBar* MergeProgress = nullptr;  // 0..255 over the run
   // Library export (Panel25); its title label is Label37.
-  QLabel* Label38 = nullptr;               // labels of the range boxes
+  QLabel* Label38 = nullptr;               // labels of the range boxes (holds the caption)
+  QLabel* ExportFromLabel = nullptr;       // Label38's caption before its gap, left of Edit8
+  QLabel* ExportToLabel = nullptr;         // Label38's caption after its gap, between the boxes
   QLineEdit* Edit8 = nullptr;              // first record number
   QLineEdit* Edit4 = nullptr;              // last record number
   QLineEdit* Edit7 = nullptr;              // path of the .sts file to write
@@ -116,6 +122,7 @@ class LibraryTools : public QObject {
   void BuildEditor();
   void BuildMerge();
   void BuildExport();
+  void SplitRangeCaption();
   void Connect();
 
   // False (after telling the user) when no library is at hand or a tool is running.

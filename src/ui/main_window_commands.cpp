@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -20,8 +21,10 @@
 
 #include "app/language_layout.h"
 #include "ui/floating_panel.h"
+#include "ui/library_tools.h"
 #include "ui/main_window.h"
 #include "ui/main_window_ui.h"
+#include "ui/proof_tools.h"
 #include "ui/qt_convert.h"
 #include "ui/qt_ports.h"
 #include "ui/subtitle_table_model.h"
@@ -383,9 +386,19 @@ void MainWindow::ApplyLanguage() {
   for (QAction* item : {ui_->N14, ui_->N15, ui_->N16}) {
     item->setChecked(item->objectName().toStdString() == plan.checked_menu_item);
   }
+  if (proof_tools_ != nullptr) {
+    proof_tools_->LanguageApplied();
+  }
+  if (library_tools_) {
+    library_tools_->LanguageApplied();
+  }
   // Captions of another language can be longer than the design sizes allow: panels grow to hold
   // them (and keep that size), then everything is placed again.
   for (FloatingPanel* panel : findChildren<FloatingPanel*>()) {
+    // Nested layouts of a hidden panel still hold the old captions' sizes until invalidated.
+    for (QLayout* layout : panel->findChildren<QLayout*>()) {
+      layout->invalidate();
+    }
     panel->resize(panel->size().expandedTo(panel->sizeHint()));
   }
   LayOut();

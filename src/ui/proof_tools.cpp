@@ -40,6 +40,23 @@ namespace {
 constexpr int kFindListHeight = 72;
 constexpr int kReplaceListHeight = 48;
 
+// The check lets window events run as it goes but has no bar of its own: the status bar's bar
+// belongs to the recognition run and keeps showing how far that got.
+class EventsOnlyPump : public app::EventPump {
+ public:
+  explicit EventsOnlyPump(app::EventPump& inner) : inner_(inner) {}
+  void LetPendingEventsRun() override {
+    inner_.LetPendingEventsRun();
+  }
+  void ReportProgress(int, int) override {}
+  bool StopRequested() const override {
+    return false;  // the check has no stop
+  }
+
+ private:
+  app::EventPump& inner_;
+};
+
 QPushButton* NewButton(QWidget* parent, const char* name, const char* gbk_caption) {
   auto* button = new QPushButton(ToQString(gbk_caption), parent);
   button->setObjectName(QString::fromLatin1(name));
@@ -376,7 +393,8 @@ void ProofTools::Check1MenuClick() {
   QTableWidget* grid = w_.StringGrid3;
   grid->clearContents();
   grid->setRowCount(1);
-  const proof::CheckReview review = proof::RunCheck(app_.Document(), options, pump_);
+  EventsOnlyPump pump(pump_);
+  const proof::CheckReview review = proof::RunCheck(app_.Document(), options, pump);
   // One grid row per listed row and one empty row below the last.
   grid->setRowCount(static_cast<int>(review.rows.size()) + 1);
   for (int index = 0; index < static_cast<int>(review.rows.size()); ++index) {
@@ -427,6 +445,12 @@ proof::FindReplace& ProofTools::Finder() {
     finder_.emplace(std::move(find_history), std::move(replace_history), app_.ProgramFolder());
   }
   return *finder_;
+}
+
+void ProofTools::LanguageApplied() {
+  if (finder_) {
+    w_.Button23->setText(ToQString(Message(finder_->CaptionMessage())));
+  }
 }
 
 void ProofTools::FindReplaceMenuClick() {

@@ -69,6 +69,10 @@ class ProofTools : public QObject {
     return w_;
   }
 
+  // After the window's texts changed language: the find button's caption follows the search's
+  // state again (the new texts name only its first state).
+  void LanguageApplied();
+
  public slots:
   // The check over every row, opening the review (also after a recognition run and from the
   // save question).

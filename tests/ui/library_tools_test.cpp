@@ -261,7 +261,7 @@ class LibraryToolsTest : public QObject {
     StartWith(12);
     Trigger("OutWordMenu");
     QVERIFY(Panel("Panel25")->isVisible());
-    QCOMPARE(Find<QLineEdit>("Edit8")->text(), QStringLiteral("-4987"));
+    QCOMPARE(Find<QLineEdit>("Edit8")->text(), QStringLiteral("1"));
     QCOMPARE(Find<QLineEdit>("Edit4")->text(), QStringLiteral("12"));
     const std::string target = (folder_->path() / "out.sts").string();
 

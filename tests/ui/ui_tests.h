@@ -13,11 +13,12 @@ QObject* NewProofToolsTest();
 QObject* NewRecognitionToolsTest();
 QObject* NewSettingsToolsTest();
 QObject* NewLibraryToolsTest();
+QObject* NewPanelLayoutTest();
 
 inline std::vector<QObject*> AllTests() {
   return {NewQtConvertTest(),        NewSubtitleTableModelTest(), NewMainWindowTest(),
           NewRecognitionToolsTest(), NewSettingsToolsTest(),      NewProofToolsTest(),
-          NewLibraryToolsTest()};
+          NewLibraryToolsTest(),     NewPanelLayoutTest()};
 }
 
 }  // namespace ui_tests

@@ -380,6 +380,9 @@ TEST_F(ApplicationTest, OpeningAPictureSubtitleEstimatesSizesAndEntersStateOne) 
   EXPECT_EQ(hooks_.status, "s4192s422");
   const std::vector<std::string> tail(hooks_.events.end() - 3, hooks_.events.end());
   EXPECT_EQ(tail, (std::vector<std::string>{"commands", "estimate", "picture panels"}));
+  // The status text follows a language switch.
+  app.SwitchLanguage(3);
+  EXPECT_EQ(hooks_.status, "e4192e422");
 }
 
 TEST_F(ApplicationTest, OpeningAnotherKindOfFileShowsTheMessageAndKeepsTheTable) {

@@ -45,8 +45,10 @@ class Export : public ::testing::Test {
 TEST(ExportDefaults, RangeIsTheLatestFiveThousand) {
   EXPECT_EQ(DefaultExportRange(12000).from, "7001");
   EXPECT_EQ(DefaultExportRange(12000).to, "12000");
-  EXPECT_EQ(DefaultExportRange(100).from, "-4899");
-  EXPECT_EQ(DefaultExportRange(4999).from, "0");
+  EXPECT_EQ(DefaultExportRange(5000).from, "1");
+  EXPECT_EQ(DefaultExportRange(100).from, "1");
+  EXPECT_EQ(DefaultExportRange(0).from, "1");  // an empty library's range names nothing to write
+  EXPECT_EQ(DefaultExportRange(0).to, "0");
 }
 
 TEST_F(Export, RefusesBadRequestsWithTheirMessages) {
