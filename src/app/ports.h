@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -83,6 +84,13 @@ class Clock {
  public:
   virtual ~Clock() = default;
   virtual std::chrono::steady_clock::time_point Now() const = 0;
+};
+
+// The host's small wait panel, shown with a text (GBK) over long work that has no bar of its own.
+// Either function may be empty when the host shows nothing.
+struct WaitPanel {
+  std::function<void(const std::string& text)> show;  // show or update the text
+  std::function<void()> hide;
 };
 
 }  // namespace app

@@ -68,12 +68,6 @@ std::string AnalysisTitle(const Application& app);
 ocr::RowAnalysis AnalyseCurrentRow(Application& app, ocr::Recogniser& recogniser,
                                    const RecognitionPorts& ports);
 
-// The wait panel as the cropping command drives it.
-struct WaitPanel {
-  std::function<void(const std::string& text)> show;  // show or update the text (GBK)
-  std::function<void()> hide;
-};
-
 // Automatic cropping: asks message 554 (caption 557, OK and Cancel); on OK crops the pictures of
 // rows 1 .. row count - 2 in place under command state 6 (not recorded), showing message 560 and
 // the percentage in the wait panel. Ends with message 563, or message 638 when the pump was asked

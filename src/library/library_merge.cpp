@@ -50,7 +50,8 @@ text::Result<MergeSource> OpenMergeSource(const GlyphLibrary& library, const std
 }
 
 text::Result<MergeResult> RunMerge(GlyphLibrary& library, MergeSource& source, app::EventPump& pump,
-                                   app::MessagePort& port, const app::MessageSource& messages) {
+                                   app::MessagePort& port, const app::MessageSource& messages,
+                                   const app::WaitPanel& wait) {
   MergeResult result;
   result.total = static_cast<int>(source.texts.size());
   const app::Question question{messages.Message(kMessageMergeQuestion),
@@ -130,8 +131,15 @@ text::Result<MergeResult> RunMerge(GlyphLibrary& library, MergeSource& source, a
     sts += ".sts";
     // The own files come first in the commit, the other library's shrunk files after them.
     std::vector<PlannedFile> others{{wrd, kept_texts}, {sts, kept_features}};
+    if (wait.show) {
+      wait.show(messages.Message(kMessageMergeWriting));
+    }
     // The source lists are only copied from above, so a failed write leaves them whole.
-    if (auto saved = library.SaveContents(std::move(contents), std::move(others)); !saved.ok()) {
+    auto saved = library.SaveContents(std::move(contents), std::move(others));
+    if (wait.hide) {
+      wait.hide();
+    }
+    if (!saved.ok()) {
       return saved.error();
     }
     // A new record must not show a picture left by an older record of the same name; the ring

@@ -67,8 +67,9 @@ struct MergeResult {
 // added, the own files (with an emptied journal) and then the other files, shrunk to the
 // records not processed, are written as one commit, and stale pictures of the new numbers are
 // deleted; when nothing was added no file is written. Error "io" leaves both libraries as they
-// were.
+// were. `wait` shows message 551 while the files are written.
 text::Result<MergeResult> RunMerge(GlyphLibrary& library, MergeSource& source, app::EventPump& pump,
-                                   app::MessagePort& port, const app::MessageSource& messages);
+                                   app::MessagePort& port, const app::MessageSource& messages,
+                                   const app::WaitPanel& wait = {});
 
 }  // namespace library

@@ -334,7 +334,11 @@ void LibraryTools::BuildEditor() {
   body->addWidget(StringGrid5, 1);
   auto* side_box = new QWidget(panel);
   side_box->setLayout(side);
-  // At least the design width; wider when another language's captions need it.
+  // At least the design width; wider when another language's captions need it. The boxes take
+  // the width the captions leave, so they do not widen the column themselves.
+  for (QLineEdit* edit : {Edit2, Edit12, Edit13}) {
+    edit->setSizePolicy(QSizePolicy::Ignored, edit->sizePolicy().verticalPolicy());
+  }
   side_box->setMinimumWidth(150);
   side_box->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
   body->addWidget(side_box);
@@ -813,7 +817,9 @@ void LibraryTools::BitBtn4Click() {
       MergeProgress->setValue(BarUnits(done, all));
       Label9->setText(ToQString(MergeStatus(library::kMessageMergeStillToDo, all - done)));
     });
-    merged = library::RunMerge(*glyphs_, source.value(), *pump_, *port_, app_.Messages());
+    const app::WaitPanel wait{[this](const std::string& text) { ShowWait(text); },
+                              [this] { HideWait(); }};
+    merged = library::RunMerge(*glyphs_, source.value(), *pump_, *port_, app_.Messages(), wait);
   });
   port_->RunAfterYes(nullptr);
   SetMerging(false);

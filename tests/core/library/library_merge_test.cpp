@@ -34,7 +34,9 @@ class Merge : public ::testing::Test {
     auto source = OpenMergeSource(*library_, (other_dir_ / "base.sts").string(), messages_);
     if (!source.ok())
       return source.error();
-    return RunMerge(*library_, source.value(), pump, port_, messages_);
+    const app::WaitPanel wait{[this](const std::string& text) { waits_.push_back(text); },
+                              [this] { waits_.push_back("hidden"); }};
+    return RunMerge(*library_, source.value(), pump, port_, messages_, wait);
   }
 
   TempDir dir_;
@@ -43,6 +45,7 @@ class Merge : public ::testing::Test {
   FakeMessages port_;
   NumberedMessages messages_;
   std::unique_ptr<GlyphLibrary> library_;
+  std::vector<std::string> waits_;  // texts the wait panel showed, "hidden" when it went away
 };
 
 TEST_F(Merge, RefusesMissingOwnAndEmptySources) {
@@ -77,6 +80,7 @@ TEST_F(Merge, CopyOfItselfAddsNothingAndWritesNothing) {
   EXPECT_EQ(result.value().remaining, 50) << "nothing written, so the other keeps everything";
   EXPECT_EQ(dir_.Read("word.wrd"), wrd);
   EXPECT_EQ(other_dir_.Read("base.sts"), other);
+  EXPECT_TRUE(waits_.empty()) << "nothing is written, so there is nothing to wait for";
   ASSERT_EQ(port_.asked.size(), 1u);
   EXPECT_EQ(port_.asked[0].text, "<527>");
   EXPECT_EQ(port_.asked[0].caption, "<413>");
@@ -121,6 +125,7 @@ TEST_F(Merge, StoppedRunWritesWhatItDidAndASecondRunResumes) {
   EXPECT_EQ(ReadOrEmpty(other_dir_ / "base.wrd")[0], "o40");
   EXPECT_EQ(ReadOrEmpty(dir_ / "word.wrd").size(), 41u);
   EXPECT_TRUE(ReadOrEmpty(dir_ / "newword.wrd").empty()) << "the merge archives the journal";
+  EXPECT_EQ(waits_, (std::vector<std::string>{"<551>", "hidden"}));
 
   FakeEventPump second_pump;
   auto second = Run(second_pump);
