@@ -105,7 +105,8 @@ text::Result<std::unique_ptr<MainWindow>> MainWindow::Create(MainWindowSetup set
   connect(w.recognition_tools_.get(), &RecognitionTools::GlyphLookupRequested,
           w.library_tools_.get(), &LibraryTools::OpenEditorWithSearch);
   w.settings_tools_ = std::make_unique<SettingsTools>(*w.ui_, *w.app_, *w.message_port_,
-                                                      std::move(setup.input_methods), &w);
+                                                      std::move(setup.input_methods),
+                                                      std::move(setup.switch_input_method), &w);
   w.ApplyLanguage();
   w.resize(1024, 720);
   w.LayOut();

@@ -40,6 +40,8 @@ struct MainWindowSetup {
   std::function<bool(const QUrl&)> open_url;
   // Lists the desktop's input methods (GBK names); defaults to the ibus or fcitx5 list.
   std::function<std::vector<std::string>()> input_methods;
+  // Makes the input method of a GBK name active; defaults to ibus or fcitx5.
+  std::function<void(const std::string&)> switch_input_method;
 };
 
 class MainWindow : public QMainWindow, private app::ShellHooks {

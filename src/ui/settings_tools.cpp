@@ -6,6 +6,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QFile>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -23,6 +24,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/floating_panel.h"
 #include "ui/main_window_ui.h"
@@ -128,15 +130,40 @@ std::vector<std::string> DesktopInputMethods() {
   return {};
 }
 
+void DesktopSwitchInputMethod(const std::string& name) {
+  const QString engine = ToQString(name);
+  if (engine.isEmpty()) {
+    return;
+  }
+  if (!QStandardPaths::findExecutable(QStringLiteral("ibus")).isEmpty()) {
+    QProcess::startDetached(QStringLiteral("ibus"), {QStringLiteral("engine"), engine});
+  } else if (!QStandardPaths::findExecutable(QStringLiteral("fcitx5-remote")).isEmpty()) {
+    QProcess::startDetached(QStringLiteral("fcitx5-remote"), {QStringLiteral("-s"), engine});
+  }
+}
+
 SettingsTools::SettingsTools(MainWindow::Ui& ui, app::Application& app, app::MessagePort& messages,
-                             InputMethodLister input_methods, QWidget* window)
+                             InputMethodLister input_methods,
+                             InputMethodSwitcher switch_input_method, QWidget* window)
     : QObject(window),
       ui_(ui),
       app_(app),
       messages_(messages),
       input_methods_(input_methods ? std::move(input_methods)
                                    : InputMethodLister(DesktopInputMethods)),
+      switch_input_method_(switch_input_method ? std::move(switch_input_method)
+                                               : InputMethodSwitcher(DesktopSwitchInputMethod)),
       flow_(app) {
+  for (const char* name : {"Edit1", "Edit6"}) {
+    if (QObject* box = window->findChild<QLineEdit*>(QString::fromLatin1(name))) {
+      new_glyph_boxes_.push_back(box);
+      box->installEventFilter(this);
+    }
+  }
+  library_search_box_ = window->findChild<QLineEdit*>(QStringLiteral("Edit2"));
+  if (library_search_box_ != nullptr) {
+    library_search_box_->installEventFilter(this);
+  }
   FloatingPanel* panel = ui_.Panel11;
   panel->TitleLabel()->setObjectName(QStringLiteral("Label7"));
   PageControl1 = new QTabWidget(panel);
@@ -435,6 +462,20 @@ void SettingsTools::PhraseItemChanged(int column, int row, const QString& text) 
 }
 
 bool SettingsTools::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusIn &&
+      static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+    const settings::SettingsList& lines = app_.Settings();
+    const bool teaching = std::find(new_glyph_boxes_.begin(), new_glyph_boxes_.end(), watched) !=
+                          new_glyph_boxes_.end();
+    if ((teaching && lines.ImeForNewGlyph()) ||
+        (watched == library_search_box_ && lines.ImeForLibraryEdit())) {
+      const std::string& name = lines.Line(settings::kImeName);
+      if (!name.empty()) {
+        switch_input_method_(name);
+      }
+    }
+    return false;
+  }
   if (event->type() == QEvent::KeyRelease && StringGrid4->isEnabled() &&
       (watched == StringGrid4 || watched->parent() == StringGrid4->viewport())) {
     StringGrid4KeyUp();

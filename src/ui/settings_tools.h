@@ -33,15 +33,26 @@ using InputMethodLister = std::function<std::vector<std::string>()>;
 // otherwise the fcitx5 profile's methods, otherwise none. Names GBK cannot hold are left out.
 std::vector<std::string> DesktopInputMethods();
 
+// Makes the input method of that GBK name the active one.
+using InputMethodSwitcher = std::function<void(const std::string& name)>;
+
+// Switches the desktop's input method: `ibus engine NAME` when ibus is installed, otherwise
+// `fcitx5-remote -s NAME`; nothing when neither is. Runs in the background.
+void DesktopSwitchInputMethod(const std::string& name);
+
 class SettingsTools : public QObject {
   Q_OBJECT
 
  public:
   // Fills Panel11 of `ui` and connects SetProMenu. The controls show and change
   // `app.PanelOptions()` and `app.PhraseGrid()`, which the using commands read when they act.
-  // A null `input_methods` means DesktopInputMethods. All references must outlive the tools.
+  // A null `input_methods` means DesktopInputMethods, a null `switch_input_method`
+  // DesktopSwitchInputMethod. The teaching boxes (Edit1, Edit6) and the library editor's search
+  // box (Edit2) switch to the stored input method when they get the focus, as setup.sys lines 4
+  // to 6 say. All references must outlive the tools.
   SettingsTools(MainWindow::Ui& ui, app::Application& app, app::MessagePort& messages,
-                InputMethodLister input_methods, QWidget* window);
+                InputMethodLister input_methods, InputMethodSwitcher switch_input_method,
+                QWidget* window);
 
   // fixed names: tests look them up by objectName; do not rename. The title label is Label7.
   QTabWidget* PageControl1 = nullptr;   // the five tabs
@@ -106,6 +117,9 @@ class SettingsTools : public QObject {
   app::Application& app_;
   app::MessagePort& messages_;
   InputMethodLister input_methods_;
+  InputMethodSwitcher switch_input_method_;
+  std::vector<QObject*> new_glyph_boxes_;  // Edit1 and Edit6: setup.sys line 4
+  QObject* library_search_box_ = nullptr;  // Edit2: setup.sys line 5
   app::SettingsPanelFlow flow_;
   QButtonGroup* ellipsis_buttons_ = nullptr;
   std::vector<std::string> listed_methods_;  // GBK names of ListBox4's entries

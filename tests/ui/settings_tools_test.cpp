@@ -52,6 +52,8 @@ class SettingsToolsTest : public QObject {
     setup.file_dialogs = &dialogs_;
     setup.library = &library_;
     setup.input_methods = [] { return std::vector<std::string>{"xkb:us::eng", "pinyin"}; };
+    switched_.clear();
+    setup.switch_input_method = [this](const std::string& name) { switched_.push_back(name); };
     auto created = ui::MainWindow::Create(std::move(setup));
     QVERIFY(created.ok());
     window_ = std::move(created.value());
@@ -164,6 +166,13 @@ class SettingsToolsTest : public QObject {
   }
 
   void InputMethodListSelectsAndSavesTheChoice() {
+    // As stored: the teaching boxes switch to pinyin when they get the focus, the library
+    // editor's search box switches nothing.
+    Focus("Edit1");
+    Focus("Edit6");
+    Focus("Edit2");
+    QCOMPARE(switched_, (std::vector<std::string>{"pinyin", "pinyin"}));
+    switched_.clear();
     Open();
     auto* list = window_->findChild<QListWidget*>(QStringLiteral("ListBox4"));
     QVERIFY(list != nullptr);
@@ -177,6 +186,10 @@ class SettingsToolsTest : public QObject {
     const std::vector<std::string> lines = SetupLines();
     QCOMPARE(lines[settings::kImeName], std::string("xkb:us::eng"));
     QCOMPARE(lines[settings::kImeForLibraryEdit], std::string("1"));
+    // The saved choice is what the boxes switch to from now on.
+    Focus("Edit2");
+    Focus("Edit1");
+    QCOMPARE(switched_, (std::vector<std::string>{"xkb:us::eng", "xkb:us::eng"}));
   }
 
   void EveryLanguageCaptionsThePanel() {
@@ -239,6 +252,13 @@ class SettingsToolsTest : public QObject {
     QTest::keyClicks(editor, QString::fromLatin1(text));
     QTest::keyClick(editor, Qt::Key_Return);
   }
+  // The box gets the focus as from a click (the teaching boxes' panel need not be showing).
+  void Focus(const char* box) {
+    auto* edit = window_->findChild<QLineEdit*>(QString::fromLatin1(box));
+    QVERIFY(edit != nullptr);
+    QFocusEvent focus(QEvent::FocusIn, Qt::MouseFocusReason);
+    QApplication::sendEvent(edit, &focus);
+  }
   std::vector<std::string> SetupLines() {
     auto lines = text::ReadLines(folder_->path() / "setup.sys");
     return lines.ok() ? lines.value() : std::vector<std::string>{};
@@ -267,6 +287,7 @@ class SettingsToolsTest : public QObject {
   testing_support::FakeFileDialogs dialogs_;
   NoLibrary library_;
   std::unique_ptr<ui::MainWindow> window_;
+  std::vector<std::string> switched_;  // input methods the boxes switched to, in order
 };
 
 }  // namespace
