@@ -49,7 +49,8 @@ QVariant SubtitleTableModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant SubtitleTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (role != Qt::DisplayRole) {
+  // The narrow columns cut their headings: the whole heading is also the header's tooltip.
+  if (role != Qt::DisplayRole && !(role == Qt::ToolTipRole && orientation == Qt::Horizontal)) {
     return {};
   }
   if (orientation == Qt::Vertical) {

@@ -23,6 +23,8 @@ class SubtitleTableModelTest : public QObject {
     QCOMPARE(model.data(model.index(1, 1)).toString(), QString::fromUtf8("\xE5\xAD\x97"));
     QCOMPARE(model.headerData(1, Qt::Horizontal).toString(),
              QString::fromUtf8("\xE5\xAD\x97\xE5\xB9\x95"));
+    QCOMPARE(model.headerData(1, Qt::Horizontal, Qt::ToolTipRole),
+             model.headerData(1, Qt::Horizontal));  // narrow columns cut it; the tooltip does not
     QVERIFY(model.flags(model.index(0, 1)) & Qt::ItemIsEditable);
     QVERIFY(!(model.flags(model.index(0, 0)) & Qt::ItemIsEditable));
   }
