@@ -15,6 +15,7 @@
 #include <QTableView>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <system_error>
 
 #include "app/library_port.h"
@@ -302,9 +303,12 @@ void MainWindow::LayOut() {
   const int strip_height = std::max(40, std::min(height - (grid.top() + grid.height()) - 80, room));
   u.Panel2->setGeometry(grid.left(), strip_top, width - 30, strip_height);
   const int strip_width = u.Panel2->width();
-  // The left group is 150 wide unless the reference-editing buttons need more for their captions;
-  // the picture frame gives up what it takes.
-  const int side_width = std::max(150, u.Panel19->sizeHint().width());
+  // The left group is 150 wide unless the captions of the size boxes, of the switch button at its
+  // foot or of the reference-editing buttons need more; the picture frame gives up what it takes.
+  int side_width = std::max({150, u.Panel19->sizeHint().width(), u.Panel14->sizeHint().width()});
+  if (auto* switch_button = u.Panel14->findChild<QPushButton*>(QStringLiteral("Button30"))) {
+    side_width = std::max(side_width, switch_button->sizeHint().width() + 10);
+  }
   u.Panel14->setGeometry(5, 5, side_width, strip_height - 10);
   u.Panel9->setGeometry(u.Panel14->width() + 10, 5,
                         std::max(1, strip_width - 340 - (side_width - 150)), strip_height - 10);

@@ -114,7 +114,6 @@ void RecognitionTools::BuildStrip() {
   int row = 0;
   for (auto [label, edit] :
        {std::pair{Label15, Edit10}, std::pair{Label17, Edit11}, std::pair{Label6, Edit5}}) {
-    label->setWordWrap(true);
     sizes->addWidget(label, row, 0);
     sizes->addWidget(edit, row, 1);
     ++row;
@@ -160,7 +159,9 @@ void RecognitionTools::BuildStrip() {
 
 void RecognitionTools::BuildRowDetails() {
   FloatingPanel* panel = ui_.Panel10;
-  Label13 = NewLabel(panel, "Label13", "");
+  // The title bar is Label13: the language gives its caption, the analysis names the row in it.
+  Label13 = panel->TitleLabel();
+  Label13->setObjectName(QStringLiteral("Label13"));
   Label13->setWordWrap(true);
   StringGrid6 = new QTableWidget(2, 2, panel);
   StringGrid6->setObjectName(QStringLiteral("StringGrid6"));
@@ -171,10 +172,8 @@ void RecognitionTools::BuildRowDetails() {
   StringGrid6->setRowCount(1);
   Button15 = new QPushButton(ToQString("\xB9\xD8\xB1\xD5" /* 关闭 */), panel);
   Button15->setObjectName(QStringLiteral("Button15"));
-  panel->Body()->addWidget(Label13);
   panel->Body()->addWidget(StringGrid6, 1);
   panel->Body()->addWidget(Button15, 0, Qt::AlignRight);
-  panel->AddDragHandle(Label13);
   connect(Button15, &QPushButton::clicked, this, &RecognitionTools::Button15Click);
   connect(StringGrid6, &QTableWidget::cellDoubleClicked, this,
           &RecognitionTools::StringGrid6DblClick);

@@ -78,16 +78,20 @@ class PanelLayoutTest : public QObject {
       Action(language)->trigger();
       for (const PanelCommand& entry : kPanels) {
         Action(entry.command)->trigger();
-        auto* panel = window_->findChild<ui::FloatingPanel*>(QString::fromLatin1(entry.panel));
-        QVERIFY(panel != nullptr);
+        auto* panel = Find<ui::FloatingPanel>(entry.panel);
         QVERIFY2(panel->isVisible(), entry.command);
         QApplication::processEvents();
         CheckFits(panel, QStringLiteral("%1 %2").arg(language, entry.panel));
         panel->hide();
       }
-      // The edit panels' buttons beside the grids.
-      CheckFits(window_->findChild<QWidget*>(QStringLiteral("Panel19")),
-                QStringLiteral("%1 Panel19").arg(language));
+      // The left group of the strip below the grid: the edit panels' buttons, and the size boxes
+      // of the picture panels with the switch button.
+      CheckFits(Find<QWidget>("Panel19"), QStringLiteral("%1 Panel19").arg(language));
+      Find<QPushButton>("Button29")->click();  // to the picture panels
+      QApplication::processEvents();
+      QVERIFY(Find<QWidget>("Panel14")->isVisible());
+      CheckFits(Find<QWidget>("Panel14"), QStringLiteral("%1 Panel14").arg(language));
+      Find<QPushButton>("Button30")->click();  // back to the edit panels
     }
   }
 
@@ -95,10 +99,10 @@ class PanelLayoutTest : public QObject {
     // The range caption leaves a gap for the first box: its two parts stand around that box.
     Action("N16")->trigger();
     Action("OutWordMenu")->trigger();
-    const auto* from = window_->findChild<QLabel*>(QStringLiteral("ExportFromLabel"));
-    const auto* to = window_->findChild<QLabel*>(QStringLiteral("ExportToLabel"));
-    const auto* first = window_->findChild<QLineEdit*>(QStringLiteral("Edit8"));
-    const auto* last = window_->findChild<QLineEdit*>(QStringLiteral("Edit4"));
+    const auto* from = Find<QLabel>("ExportFromLabel");
+    const auto* to = Find<QLabel>("ExportToLabel");
+    const auto* first = Find<QLineEdit>("Edit8");
+    const auto* last = Find<QLineEdit>("Edit4");
     QCOMPARE(from->text(), QStringLiteral("Export numbers from"));
     QCOMPARE(to->text(), QStringLiteral("to"));
     QVERIFY(from->geometry().right() < first->geometry().left());
@@ -111,12 +115,16 @@ class PanelLayoutTest : public QObject {
   }
 
  private:
-  QAction* Action(const char* name) {
-    auto* action = window_->findChild<QAction*>(QString::fromLatin1(name));
-    if (action == nullptr) {
-      qFatal("no action %s", name);
+  template <typename T>
+  T* Find(const char* name) {
+    T* found = window_->findChild<T*>(QString::fromLatin1(name));
+    if (found == nullptr) {
+      qFatal("no %s", name);
     }
-    return action;
+    return found;
+  }
+  QAction* Action(const char* name) {
+    return Find<QAction>(name);
   }
 
   // A push button needs its caption and a little frame (its size hint adds the style's minimum

@@ -1,0 +1,164 @@
+// panel_shots: pictures of the main window with each of its panels open, in each language, for
+// looking over the layout by eye. Run by scripts/screenshots (under Xvfb when it is installed).
+//
+//   panel_shots WORKDIR OUTDIR TEXT_SUBTITLE REFERENCE_SUBTITLE PICTURE_SUBTITLE
+//
+// WORKDIR is a ready working folder (a copy of data/); answers to questions are No and file
+// dialogs give the subtitles named here, so nothing outside WORKDIR and OUTDIR is written.
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QTabWidget>
+#include <QTimer>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+
+#include "support/fake_ports.h"
+#include "ui/main_window.h"
+
+namespace {
+
+struct Language {
+  const char* command;
+  const char* tag;
+};
+constexpr Language kLanguages[] = {{"N14", "zh-hans"}, {"N15", "zh-hant"}, {"N16", "en"}};
+
+class Shooter {
+ public:
+  Shooter(ui::MainWindow& window, std::filesystem::path out) : window_(window), out_(out) {}
+
+  void SetLanguage(const Language& language) {
+    Trigger(language.command);
+    tag_ = language.tag;
+  }
+  void Trigger(const char* action) {
+    if (auto* found = window_.findChild<QAction*>(QString::fromLatin1(action))) {
+      found->trigger();
+    } else {
+      std::fprintf(stderr, "no action %s\n", action);
+    }
+  }
+  void Click(const char* button) {
+    if (auto* found = window_.findChild<QAbstractButton*>(QString::fromLatin1(button))) {
+      found->click();
+    }
+  }
+  void Hide(const char* widget) {
+    if (auto* found = window_.findChild<QWidget*>(QString::fromLatin1(widget))) {
+      found->hide();
+    }
+  }
+  void Shot(const QString& what) {
+    QApplication::processEvents();
+    const auto path = out_ / (what + QLatin1Char('-') + QLatin1String(tag_) + ".png").toStdString();
+    if (!window_.grab().save(QString::fromStdString(path.string()))) {
+      std::fprintf(stderr, "cannot write %s\n", path.c_str());
+      failed_ = true;
+    }
+    ++shots_;
+  }
+  // Opens a panel with its command, takes the picture and hides the panel again.
+  void Panel(const char* command, const char* panel, const char* what) {
+    Trigger(command);
+    Shot(QString::fromLatin1(what));
+    Hide(panel);
+  }
+  // Runs `command`, which waits in the teaching panel for an answer: the picture is taken once
+  // the panel shows, then the teaching is aborted so that the command returns.
+  void WhileTeaching(const char* command, const char* what) {
+    QTimer::singleShot(500, [this, what] {
+      Shot(QString::fromLatin1(what));
+      Click("Button5");
+    });
+    Trigger(command);
+    QApplication::processEvents();
+  }
+
+  int shots() const {
+    return shots_;
+  }
+  bool failed() const {
+    return failed_;
+  }
+
+ private:
+  ui::MainWindow& window_;
+  std::filesystem::path out_;
+  const char* tag_ = "";
+  int shots_ = 0;
+  bool failed_ = false;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  if (argc != 6) {
+    std::fprintf(stderr,
+                 "usage: panel_shots WORKDIR OUTDIR TEXT_SUBTITLE REFERENCE_SUBTITLE "
+                 "PICTURE_SUBTITLE\n");
+    return 2;
+  }
+  const std::filesystem::path out = std::filesystem::absolute(argv[2]);
+  std::filesystem::create_directories(out);
+  testing_support::FakeMessages messages;
+  messages.default_answer = app::Answer::kNo;
+  testing_support::FakeFileDialogs dialogs;
+  for (int i = 3; i <= 5; ++i) {
+    dialogs.open_paths.push_back(std::filesystem::absolute(argv[i]));
+  }
+  ui::MainWindowSetup setup;
+  setup.program_folder = std::filesystem::absolute(argv[1]);
+  setup.message_port = &messages;
+  setup.file_dialogs = &dialogs;
+  setup.switch_input_method = [](const std::string&) {};
+  auto created = ui::MainWindow::Create(std::move(setup));
+  if (!created.ok()) {
+    std::fprintf(stderr, "%s\n", created.error().message.c_str());
+    return 1;
+  }
+  ui::MainWindow& window = *created.value();
+  window.resize(1366, 768);
+  window.show();
+  if (!window.Activate()) {
+    return 1;
+  }
+  Shooter shooter(window, out);
+
+  // A text subtitle with a reference beside it: the editing tools.
+  shooter.Trigger("OpenSrtMenu");
+  shooter.Trigger("OpenSecSrtMenu");
+  for (const Language& language : kLanguages) {
+    shooter.SetLanguage(language);
+    shooter.Shot(QStringLiteral("edit-panels"));
+    shooter.Panel("Check1Menu", "Panel21", "check-review");
+    shooter.Panel("FindReplaceMenu", "Panel13", "find-replace");
+    shooter.Panel("EditWordMenu", "Panel6", "library-editor");
+    shooter.Panel("AddWordMenu", "Panel15", "library-merge");
+    shooter.Click("Button12");  // back: the merge's command state ends
+    shooter.Panel("OutWordMenu", "Panel25", "library-export");
+    shooter.Trigger("SetProMenu");
+    auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+    for (int tab = 0; tabs != nullptr && tab < tabs->count(); ++tab) {
+      tabs->setCurrentIndex(tab);
+      shooter.Shot(QStringLiteral("settings-tab%1").arg(tab + 1));
+    }
+    shooter.Click("Button10");
+    shooter.Panel("AboutMenu", "Panel24", "about");
+  }
+
+  // A picture subtitle: the picture strip, the row analysis and the teaching panel.
+  shooter.Trigger("OpenSrtMenu");
+  for (const Language& language : kLanguages) {
+    shooter.SetLanguage(language);
+    shooter.Shot(QStringLiteral("picture-strip"));
+    shooter.WhileTeaching("StartReadMenu", "teaching");
+    shooter.WhileTeaching("CheckRowMenu", "row-analysis");
+    shooter.Shot(QStringLiteral("row-analysis-result"));
+    shooter.Hide("Panel10");
+  }
+  std::printf("%d pictures in %s\n", shooter.shots(), out.c_str());
+  return shooter.failed() ? 1 : 0;
+}
