@@ -12,10 +12,10 @@
 #include "document/row_table.h"
 #include "support/fake_ports.h"
 #include "support/temp_dir.h"
+#include "support/working_files.h"
 #include "text/line_file.h"
 #include "ui/floating_panel.h"
 #include "ui_tests.h"
-#include "window_files.h"
 
 namespace {
 

@@ -19,10 +19,10 @@
 #include "settings/settings_list.h"
 #include "support/fake_ports.h"
 #include "support/temp_dir.h"
+#include "support/working_files.h"
 #include "ui/floating_panel.h"
 #include "ui/main_window.h"
 #include "ui_tests.h"
-#include "window_files.h"
 
 namespace {
 

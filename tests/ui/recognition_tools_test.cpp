@@ -18,10 +18,10 @@
 #include "platform/qt_picture.h"
 #include "support/fake_ports.h"
 #include "support/temp_dir.h"
+#include "support/working_files.h"
 #include "ui/main_window.h"
 #include "ui/teaching_panel.h"
 #include "ui_tests.h"
-#include "window_files.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 
 #include "support/fake_ports.h"
 #include "support/temp_dir.h"
+#include "support/working_files.h"
 
 namespace app {
 namespace {
@@ -13,18 +14,8 @@ namespace {
 using testing_support::FakeEventPump;
 using testing_support::FakeFileDialogs;
 using testing_support::FakeMessages;
+using testing_support::PrefixedLanguageFile;
 using testing_support::TempDir;
-
-// A language file whose message N reads "sN", "tN" or "eN" in languages 1, 2 and 3.
-std::string LanguageFile() {
-  std::string bytes;
-  for (int number = -1; number < 800; number += 3) {
-    for (const char* prefix : {"s", "t", "e"}) {
-      bytes += prefix + std::to_string(number) + "\r\n";
-    }
-  }
-  return bytes;
-}
 
 class FakeLibrary : public GlyphLibraryPort {
  public:
@@ -112,7 +103,7 @@ class ApplicationTest : public ::testing::Test {
   void SetUp() override {
     dir_.Write("replace.sys", "a<=>b\r\nc<=>d\r\n");
     dir_.Write("setup.sys", "");
-    dir_.Write("language.sys", LanguageFile());
+    dir_.Write("language.sys", PrefixedLanguageFile());
   }
 
   ShellPorts Ports() {

@@ -8,6 +8,7 @@
 
 #include "support/fake_ports.h"
 #include "support/temp_dir.h"
+#include "support/working_files.h"
 
 namespace app {
 namespace {
@@ -15,31 +16,10 @@ namespace {
 using testing_support::FakeEventPump;
 using testing_support::FakeFileDialogs;
 using testing_support::FakeMessages;
+using testing_support::NoLibrary;
+using testing_support::PrefixedLanguageFile;
+using testing_support::SettingsFile;
 using testing_support::TempDir;
-
-// Message N in language 1 reads "sN".
-std::string LanguageFile() {
-  std::string bytes;
-  for (int number = -1; number < 800; number += 3) {
-    for (const char* prefix : {"s", "t", "e"}) {
-      bytes += prefix + std::to_string(number) + "\r\n";
-    }
-  }
-  return bytes;
-}
-
-class NoLibrary : public GlyphLibraryPort {
- public:
-  text::Status Load(MessagePort&, const MessageSource&, EventPump&) override {
-    return text::Success();
-  }
-  int JournalCount() const override {
-    return 0;
-  }
-  text::Status ArchiveJournal() override {
-    return text::Success();
-  }
-};
 
 constexpr const char* kReferenceSrt =
     "1\r\n00:00:01,000 --> 00:00:02,000\r\nOne\r\n\r\n"
@@ -48,12 +28,8 @@ constexpr const char* kReferenceSrt =
 class ProofCommandsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_.Write("language.sys", LanguageFile());
-    std::string setup;
-    for (int line = 0; line < 23; ++line) {
-      setup += (line == settings::kLanguage ? "1" : "0") + std::string("\r\n");
-    }
-    folder_.Write("setup.sys", setup);
+    folder_.Write("language.sys", PrefixedLanguageFile());
+    folder_.Write("setup.sys", SettingsFile());
     folder_.Write("replace.sys", "a<=>b\r\nc<=>d\r\n");
     auto created = Application::Create(folder_.path(),
                                        ShellPorts{messages_, dialogs_, pump_, hooks_, library_});

@@ -8,6 +8,7 @@
 #include "document/row_table.h"
 #include "support/fake_ports.h"
 #include "support/temp_dir.h"
+#include "support/working_files.h"
 
 namespace app {
 namespace {
@@ -17,29 +18,9 @@ using ocr_testing::SaveAs;
 using testing_support::FakeEventPump;
 using testing_support::FakeFileDialogs;
 using testing_support::FakeMessages;
+using testing_support::NoLibrary;
+using testing_support::NumberedLanguageFile;
 using testing_support::TempDir;
-
-// Message N in language 1 reads "m<N+1>".
-std::string LanguageFile() {
-  std::string bytes;
-  for (int i = 0; i < 800; ++i) {
-    bytes += "m" + std::to_string(i) + "\r\n";
-  }
-  return bytes;
-}
-
-class NoLibrary : public GlyphLibraryPort {
- public:
-  text::Status Load(MessagePort&, const MessageSource&, EventPump&) override {
-    return text::Success();
-  }
-  int JournalCount() const override {
-    return 0;
-  }
-  text::Status ArchiveJournal() override {
-    return text::Success();
-  }
-};
 
 const std::vector<std::string> kGlyph = {"######", "#....#", "#....#", "#....#",
                                          "######", "#....#", "######"};
@@ -47,7 +28,7 @@ const std::vector<std::string> kGlyph = {"######", "#....#", "#....#", "#....#",
 class RecognitionCommandsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_.Write("language.sys", LanguageFile());
+    folder_.Write("language.sys", NumberedLanguageFile());
     folder_.Write("setup.sys", "");
     folder_.Write("replace.sys", "");
     auto created = Application::Create(folder_.path(),

@@ -8,6 +8,7 @@
 #include "app/recognition_commands.h"
 #include "support/fake_ports.h"
 #include "support/temp_dir.h"
+#include "support/working_files.h"
 #include "text/line_file.h"
 
 namespace app {
@@ -16,20 +17,8 @@ namespace {
 using testing_support::FakeEventPump;
 using testing_support::FakeFileDialogs;
 using testing_support::FakeMessages;
+using testing_support::NoLibrary;
 using testing_support::TempDir;
-
-class NoLibrary : public GlyphLibraryPort {
- public:
-  text::Status Load(MessagePort&, const MessageSource&, EventPump&) override {
-    return text::Success();
-  }
-  int JournalCount() const override {
-    return 0;
-  }
-  text::Status ArchiveJournal() override {
-    return text::Success();
-  }
-};
 
 // setup.sys: author entry on ("00:00:01,000 --> 00:00:02,000", "By\\NMe"), input method
 // "pinyin" on for teaching only, the check rules off, ellipsis item 2, phrases on, language 1.

@@ -1,5 +1,5 @@
-// Working files shared by the window tests.
-#include "window_files.h"
+// Working files shared by the application and window tests.
+#include "support/working_files.h"
 
 #include "settings/settings_list.h"
 
@@ -11,6 +11,16 @@ std::string NumberedLanguageFile() {
     file += "m" + std::to_string(i) + "\r\n";
   }
   return file;
+}
+
+std::string PrefixedLanguageFile() {
+  std::string bytes;
+  for (int number = -1; number < 800; number += 3) {
+    for (const char* prefix : {"s", "t", "e"}) {
+      bytes += prefix + std::to_string(number) + "\r\n";
+    }
+  }
+  return bytes;
 }
 
 std::string SettingsFile(const std::map<int, std::string>& lines) {

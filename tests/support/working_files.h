@@ -1,5 +1,5 @@
-// Working files and ports shared by the window tests: a numbered language.sys, setup.sys with
-// chosen lines, and a glyph library port that holds nothing.
+// Working files and ports shared by the application and window tests: language.sys files with
+// recognisable texts, setup.sys with chosen lines, and a glyph library port that holds nothing.
 #pragma once
 
 #include <map>
@@ -11,6 +11,9 @@ namespace testing_support {
 
 // language.sys where line i reads "m<i>", so message N in language L is "m<N+L>".
 std::string NumberedLanguageFile();
+
+// language.sys where message N reads "sN", "tN" and "eN" in languages 1, 2 and 3.
+std::string PrefixedLanguageFile();
 
 // setup.sys of 23 lines: options "0", language "1", the remembered folders empty; `lines`
 // replaces the lines it names.
