@@ -4,6 +4,7 @@
 #include <exception>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/message_table.h"
@@ -91,15 +92,43 @@ std::string Lines(const std::string& gbk) {
   return out;
 }
 
-int RunCheck(const LibraryArguments& arguments) {
-  const auto folder = WorkingFolder(arguments);
-  ChosenLanguage messages(folder);
-  library::GlyphLibrary library(folder);
-  ConsoleEventPump pump;
-  auto loaded = library.LoadReadOnly(pump);
-  if (!loaded.ok()) {
-    return Fail(Explain(loaded.error(), messages));
+// What every library subcommand starts from: the working folder's messages and its library.
+struct LibraryContext {
+  explicit LibraryContext(const LibraryArguments& arguments)
+      : messages(WorkingFolder(arguments)), library(WorkingFolder(arguments)) {}
+
+  // Loads without writing anything. nullopt after the error was shown.
+  std::optional<library::LoadReport> LoadReadOnly() {
+    auto loaded = library.LoadReadOnly(pump);
+    if (!loaded.ok()) {
+      Fail(Explain(loaded.error(), messages));
+      return std::nullopt;
+    }
+    return loaded.value();
   }
+  // Loads for a command that writes; errors leave the folder as it was. False after the error
+  // was shown.
+  bool LoadForWriting() {
+    auto loaded = library.Load(pump);
+    if (!loaded.ok()) {
+      Fail(Explain(loaded.error(), messages));
+      return false;
+    }
+    return true;
+  }
+
+  ChosenLanguage messages;
+  library::GlyphLibrary library;
+  ConsoleEventPump pump;
+};
+
+int RunCheck(const LibraryArguments& arguments) {
+  LibraryContext context(arguments);
+  const auto loaded = context.LoadReadOnly();
+  if (!loaded) {
+    return 2;
+  }
+  auto& [messages, library, pump] = context;
   const auto report = library::CheckLibrary(library, messages, pump);
   std::printf("%s\n", Lines(report.text).c_str());
   if (report.damaged_feature_lines > 0) {
@@ -108,31 +137,19 @@ int RunCheck(const LibraryArguments& arguments) {
         "0..13000\n",
         report.damaged_feature_lines);
   }
-  if (loaded.value().skipped_journal_lines > 0) {
+  if (loaded->skipped_journal_lines > 0) {
     std::printf("%d journal line(s) without a partner in the other journal file\n",
-                loaded.value().skipped_journal_lines);
+                loaded->skipped_journal_lines);
   }
   return report.problem || report.damaged_feature_lines > 0 ? 1 : 0;
 }
 
-// Loads for a command that writes; errors leave the folder as it was.
-int LoadForWriting(library::GlyphLibrary& library, const app::MessageSource& messages,
-                   app::EventPump& pump) {
-  auto loaded = library.Load(pump);
-  if (!loaded.ok()) {
-    return Fail(Explain(loaded.error(), messages));
-  }
-  return 0;
-}
-
 int RunRebuild(const LibraryArguments& arguments) {
-  const auto folder = WorkingFolder(arguments);
-  ChosenLanguage messages(folder);
-  library::GlyphLibrary library(folder);
-  ConsoleEventPump pump;
-  if (int failed = LoadForWriting(library, messages, pump); failed != 0) {
-    return failed;
+  LibraryContext context(arguments);
+  if (!context.LoadForWriting()) {
+    return 2;
   }
+  auto& [messages, library, pump] = context;
   if (auto rebuilt = library.RebuildIndex(pump); !rebuilt.ok()) {
     return Fail(rebuilt.error().message);
   }
@@ -143,14 +160,11 @@ int RunRebuild(const LibraryArguments& arguments) {
 }
 
 int RunExport(const LibraryArguments& arguments) {
-  const auto folder = WorkingFolder(arguments);
-  ChosenLanguage messages(folder);
-  library::GlyphLibrary library(folder);
-  ConsoleEventPump pump;
-  auto loaded = library.LoadReadOnly(pump);
-  if (!loaded.ok()) {
-    return Fail(Explain(loaded.error(), messages));
+  LibraryContext context(arguments);
+  if (!context.LoadReadOnly()) {
+    return 2;
   }
+  auto& [messages, library, pump] = context;
   // The overwrite question is answered by --overwrite.
   ConsoleMessages port(arguments.overwrite ? app::Answer::kYes : app::Answer::kNo);
   auto exported = library::ExportRecords(library, arguments.from, arguments.to, arguments.base,
@@ -168,13 +182,11 @@ int RunExport(const LibraryArguments& arguments) {
 }
 
 int RunMerge(const LibraryArguments& arguments) {
-  const auto folder = WorkingFolder(arguments);
-  ChosenLanguage messages(folder);
-  library::GlyphLibrary library(folder);
-  ConsoleEventPump pump;
+  LibraryContext context(arguments);
+  auto& [messages, library, pump] = context;
   // Check the other library before the own folder is touched by loading.
   {
-    library::GlyphLibrary probe(folder);
+    library::GlyphLibrary probe(WorkingFolder(arguments));
     auto probed = probe.LoadReadOnly(pump);
     if (!probed.ok() && probed.error().code != "pending") {
       return Fail(Explain(probed.error(), messages));
@@ -184,8 +196,8 @@ int RunMerge(const LibraryArguments& arguments) {
       return Fail(Explain(source.error(), messages));
     }
   }
-  if (int failed = LoadForWriting(library, messages, pump); failed != 0) {
-    return failed;
+  if (!context.LoadForWriting()) {
+    return 2;
   }
   auto source = library::OpenMergeSource(library, arguments.base, messages);
   if (!source.ok()) {
@@ -204,13 +216,11 @@ int RunMerge(const LibraryArguments& arguments) {
 }
 
 int RunArchive(const LibraryArguments& arguments) {
-  const auto folder = WorkingFolder(arguments);
-  ChosenLanguage messages(folder);
-  library::GlyphLibrary library(folder);
-  ConsoleEventPump pump;
-  if (int failed = LoadForWriting(library, messages, pump); failed != 0) {
-    return failed;
+  LibraryContext context(arguments);
+  if (!context.LoadForWriting()) {
+    return 2;
   }
+  auto& [messages, library, pump] = context;
   const int journal = library.JournalCount();
   if (journal > 0) {
     if (auto archived = library.ArchiveJournal(); !archived.ok()) {
@@ -223,14 +233,11 @@ int RunArchive(const LibraryArguments& arguments) {
 }
 
 int RunStats(const LibraryArguments& arguments) {
-  const auto folder = WorkingFolder(arguments);
-  ChosenLanguage messages(folder);
-  library::GlyphLibrary library(folder);
-  ConsoleEventPump pump;
-  auto loaded = library.LoadReadOnly(pump);
-  if (!loaded.ok()) {
-    return Fail(Explain(loaded.error(), messages));
+  LibraryContext context(arguments);
+  if (!context.LoadReadOnly()) {
+    return 2;
   }
+  auto& [messages, library, pump] = context;
   int distinct_keys = 0;
   size_t largest = 0;
   int largest_key = 0;
