@@ -20,6 +20,7 @@
 #include "ui/floating_panel.h"
 #include "ui/recognition_tools.h"
 #include "ui_tests.h"
+#include "window_fixture.h"
 
 namespace {
 
@@ -339,25 +340,14 @@ class LibraryToolsTest : public QObject {
     const auto [texts, features] = LibraryFiles(1, count);
     folder_->Write("word.wrd", texts);
     folder_->Write("word.sts", features);
-    ui::MainWindowSetup setup;
-    setup.program_folder = folder_->path();
-    setup.message_port = &messages_;
-    setup.file_dialogs = &dialogs_;
-    auto created = ui::MainWindow::Create(std::move(setup));
-    QVERIFY(created.ok());
-    window_ = std::move(created).value();
-    window_->show();
-    QVERIFY(window_->Activate());
+    window_ = ui_tests::StartWindow(ui_tests::TestSetup(folder_->path(), messages_, dialogs_));
+    QVERIFY(window_ != nullptr);
     messages_.informed.clear();  // the index built at the first load
   }
 
   template <typename T>
   T* Find(const char* name) {
-    T* found = window_->findChild<T*>(QString::fromLatin1(name));
-    if (found == nullptr) {
-      qFatal("no widget %s", name);
-    }
-    return found;
+    return ui_tests::Child<T>(*window_, name);
   }
   QAction* Action(const char* name) {
     return Find<QAction>(name);

@@ -16,6 +16,7 @@
 #include "text/line_file.h"
 #include "ui/floating_panel.h"
 #include "ui_tests.h"
+#include "window_fixture.h"
 
 namespace {
 
@@ -477,11 +478,8 @@ class MainWindowTest : public QObject {
 
  private:
   std::unique_ptr<ui::MainWindow> NewWindow() {
-    ui::MainWindowSetup setup;
-    setup.program_folder = folder_->path();
-    setup.message_port = &messages_;
-    setup.file_dialogs = &dialogs_;
-    setup.library = &library_;
+    ui::MainWindowSetup setup =
+        ui_tests::TestSetup(folder_->path(), messages_, dialogs_, &library_);
     setup.open_url = [this](const QUrl& url) {
       opened_urls_.push_back(url);
       return true;

@@ -15,6 +15,7 @@
 #include "ui/floating_panel.h"
 #include "ui/main_window.h"
 #include "ui_tests.h"
+#include "window_fixture.h"
 
 namespace {
 
@@ -52,15 +53,8 @@ class PanelLayoutTest : public QObject {
     folder_->Write("word.sts", "");
     messages_ = {};
     dialogs_ = {};
-    ui::MainWindowSetup setup;
-    setup.program_folder = folder_->path();
-    setup.message_port = &messages_;
-    setup.file_dialogs = &dialogs_;
-    auto created = ui::MainWindow::Create(std::move(setup));
-    QVERIFY(created.ok());
-    window_ = std::move(created).value();
-    window_->show();
-    QVERIFY(window_->Activate());
+    window_ = ui_tests::StartWindow(ui_tests::TestSetup(folder_->path(), messages_, dialogs_));
+    QVERIFY(window_ != nullptr);
     dialogs_.open_paths.push_back(folder_->Write("film.srt", kTextSrt));
     dialogs_.open_paths.push_back(folder_->Write("reference.srt", kTextSrt));
     Action("OpenSrtMenu")->trigger();
@@ -117,11 +111,7 @@ class PanelLayoutTest : public QObject {
  private:
   template <typename T>
   T* Find(const char* name) {
-    T* found = window_->findChild<T*>(QString::fromLatin1(name));
-    if (found == nullptr) {
-      qFatal("no %s", name);
-    }
-    return found;
+    return ui_tests::Child<T>(*window_, name);
   }
   QAction* Action(const char* name) {
     return Find<QAction>(name);

@@ -23,6 +23,7 @@
 #include "ui/floating_panel.h"
 #include "ui/main_window.h"
 #include "ui_tests.h"
+#include "window_fixture.h"
 
 namespace {
 
@@ -66,16 +67,9 @@ class ProofToolsTest : public QObject {
     folder_->Write("replace.sys", "");
     messages_ = {};
     dialogs_ = {};
-    ui::MainWindowSetup setup;
-    setup.program_folder = folder_->path();
-    setup.message_port = &messages_;
-    setup.file_dialogs = &dialogs_;
-    setup.library = &library_;
-    auto created = ui::MainWindow::Create(std::move(setup));
-    QVERIFY(created.ok());
-    window_ = std::move(created.value());
-    QVERIFY(window_->Activate());
-    window_->show();
+    window_ =
+        ui_tests::StartWindow(ui_tests::TestSetup(folder_->path(), messages_, dialogs_, &library_));
+    QVERIFY(window_ != nullptr);
   }
 
   void cleanup() {
@@ -312,9 +306,7 @@ class ProofToolsTest : public QObject {
   }
   template <typename T>
   T* Find(const char* name) {
-    auto* widget = window_->findChild<T*>(QString::fromLatin1(name));
-    Q_ASSERT(widget != nullptr);
-    return widget;
+    return ui_tests::Child<T>(*window_, name);
   }
   void RightClick(int row, int column) {
     auto* grid = Find<QTableView>("StringGrid1");

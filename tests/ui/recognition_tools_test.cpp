@@ -22,6 +22,7 @@
 #include "ui/main_window.h"
 #include "ui/teaching_panel.h"
 #include "ui_tests.h"
+#include "window_fixture.h"
 
 namespace {
 
@@ -87,14 +88,8 @@ class RecognitionToolsTest : public QObject {
     dialogs_ = {};
     answers_.clear();
     questions_ = 0;
-    ui::MainWindowSetup setup;
-    setup.program_folder = folder_->path();
-    setup.message_port = &messages_;
-    setup.file_dialogs = &dialogs_;
-    auto created = ui::MainWindow::Create(std::move(setup));
-    QVERIFY(created.ok());
-    window_ = std::move(created.value());
-    QVERIFY(window_->Activate());
+    window_ = ui_tests::StartWindow(ui_tests::TestSetup(folder_->path(), messages_, dialogs_));
+    QVERIFY(window_ != nullptr);
     auto* teaching = window_->findChild<ui::TeachingPanel*>();
     QVERIFY(teaching != nullptr);
     connect(teaching, &ui::TeachingPanel::QuestionShown, this, [this] { Answer(); });

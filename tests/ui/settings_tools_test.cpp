@@ -25,6 +25,7 @@
 #include "ui/floating_panel.h"
 #include "ui/main_window.h"
 #include "ui_tests.h"
+#include "window_fixture.h"
 
 namespace {
 
@@ -46,19 +47,13 @@ class SettingsToolsTest : public QObject {
                                               {settings::kImeName, "pinyin"}}));
     folder_->Write("replace.sys", "\xCF\xF3<=>\xCF\xF1\r\n");  // 象<=>像
     messages_ = {};
-    ui::MainWindowSetup setup;
-    setup.program_folder = folder_->path();
-    setup.message_port = &messages_;
-    setup.file_dialogs = &dialogs_;
-    setup.library = &library_;
+    ui::MainWindowSetup setup =
+        ui_tests::TestSetup(folder_->path(), messages_, dialogs_, &library_);
     setup.input_methods = [] { return std::vector<std::string>{"xkb:us::eng", "pinyin"}; };
     switched_.clear();
     setup.switch_input_method = [this](const std::string& name) { switched_.push_back(name); };
-    auto created = ui::MainWindow::Create(std::move(setup));
-    QVERIFY(created.ok());
-    window_ = std::move(created.value());
-    QVERIFY(window_->Activate());
-    window_->show();
+    window_ = ui_tests::StartWindow(std::move(setup));
+    QVERIFY(window_ != nullptr);
   }
 
   void cleanup() {
