@@ -14,6 +14,7 @@
 #include "library/library_check.h"
 #include "library/library_export.h"
 #include "library/library_merge.h"
+#include "silent_ports.h"
 #include "text/line_file.h"
 
 namespace {
@@ -85,21 +86,6 @@ class CountingPump : public app::EventPump {
   long calls = 0;
 };
 
-class YesPort : public app::MessagePort {
- public:
-  void Inform(app::Severity, const std::string&) override {}
-  app::Answer Ask(const app::Question&) override {
-    return app::Answer::kYes;
-  }
-};
-
-class NoMessages : public app::MessageSource {
- public:
-  std::string Message(int) const override {
-    return {};
-  }
-};
-
 void WriteLibrary(const std::filesystem::path& folder, const Lists& main, const Lists& journal) {
   (void)text::WriteLines(folder / library::kTextsFileName, main.texts);
   (void)text::WriteLines(folder / library::kFeaturesFileName, main.features);
@@ -131,8 +117,8 @@ void BM_Merge100kInto200k(benchmark::State& state) {
     other.features[i] = own.features[i];
   }
   CountingPump pump;
-  YesPort port;
-  NoMessages messages;
+  bench_support::AnswerYes port;
+  bench_support::NoTexts messages;
   ScratchFolder folder("merge");
   ScratchFolder exchange("merge-other");
   for (auto _ : state) {
@@ -162,7 +148,7 @@ void BM_Check(benchmark::State& state) {
   app::NullEventPump quiet;
   (void)library.Load(quiet);
   CountingPump pump;
-  NoMessages messages;
+  bench_support::NoTexts messages;
   for (auto _ : state) {
     auto report = library::CheckLibrary(library, messages, pump);
     benchmark::DoNotOptimize(report.problem);
@@ -177,8 +163,8 @@ void BM_ExportAll(benchmark::State& state) {
   app::NullEventPump quiet;
   (void)library.Load(quiet);
   CountingPump pump;
-  YesPort port;
-  NoMessages messages;
+  bench_support::AnswerYes port;
+  bench_support::NoTexts messages;
   const std::string target = (folder.path() / "share.sts").string();
   for (auto _ : state) {
     auto exported = library::ExportRecords(library, "1", std::to_string(kRecords), target, pump,

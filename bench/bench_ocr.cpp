@@ -19,27 +19,13 @@
 #include "ocr/recognition_run.h"
 #include "ocr/size_estimate.h"
 #include "platform/qt_picture.h"
+#include "silent_ports.h"
 #include "text/line_file.h"
 
 namespace {
 
 constexpr int kBenchPictures = 1500;
 constexpr int kUnseenPictures = 300;
-
-class NoQuestions : public app::MessagePort {
- public:
-  void Inform(app::Severity, const std::string&) override {}
-  app::Answer Ask(const app::Question&) override {
-    return app::Answer::kYes;
-  }
-};
-
-class NoTexts : public app::MessageSource {
- public:
-  std::string Message(int) const override {
-    return {};
-  }
-};
 
 // Counts the glyphs that a complete library should not have met.
 class CountingSkipper : public ocr::Teacher {
@@ -93,8 +79,8 @@ Setup& TheSetup() {
       return s;
     }
     s.recogniser = std::make_unique<ocr::Recogniser>(*s.library, s.pictures);
-    NoQuestions questions;
-    NoTexts texts;
+    bench_support::AnswerYes questions;
+    bench_support::NoTexts texts;
 
     // Teaching the training film.
     document::SubtitleDocument training;
@@ -146,8 +132,8 @@ void BM_RecogniseFilm(benchmark::State& state) {
     return;
   }
   app::NullEventPump pump;
-  NoQuestions questions;
-  NoTexts texts;
+  bench_support::AnswerYes questions;
+  bench_support::NoTexts texts;
   CountingSkipper skipper;
   long long lookups = 0;
   long long pictures = 0;

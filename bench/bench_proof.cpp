@@ -11,6 +11,7 @@
 #include "proof/check_rules.h"
 #include "proof/find_replace.h"
 #include "proof/time_overlap.h"
+#include "silent_ports.h"
 
 namespace {
 
@@ -107,25 +108,10 @@ void FixOverlaps(benchmark::State& state) {
 }
 BENCHMARK(FixOverlaps)->Unit(benchmark::kMillisecond);
 
-class NoQuestions : public app::MessagePort {
- public:
-  void Inform(app::Severity, const std::string&) override {}
-  app::Answer Ask(const app::Question&) override {
-    return app::Answer::kYes;
-  }
-};
-
-class NoTexts : public app::MessageSource {
- public:
-  std::string Message(int) const override {
-    return "";
-  }
-};
-
 void ReplaceEverywhere(benchmark::State& state) {
   const document::SubtitleDocument original = MakeDocument();
-  NoQuestions questions;
-  NoTexts texts;
+  bench_support::AnswerYes questions;
+  bench_support::NoTexts texts;
   // 象 to 像 everywhere, without asking.
   const proof::SearchRequest request{kSlip, kMended, true, false, false};
   for (auto _ : state) {

@@ -2,18 +2,7 @@
 # End-to-end checks of `zentrope-cli convert`: SRT -> SSA -> SRT, UTF-8 output, and the failures
 # that must exit 1 with one line on stderr and no output file.
 # Usage: convert_test.sh ZENTROPE_CLI DATA_FOLDER
-set -u
-cli=$1
-data=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
-failures=0
-
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+source "$(dirname "${BASH_SOURCE[0]}")/test_lib.sh"
 
 expect_same() {  # expect_same FILE EXPECTED_FILE what
   cmp -s "$1" "$2" || { fail "$3"; diff <(od -c "$2") <(od -c "$1") | head -20 >&2; }
@@ -69,4 +58,4 @@ expect_failure none4.ssa convert in.srt none4.ssa --workdir empty
 expect_failure none5.srt convert in.srt nofolder/none5.srt
 [ -e nofolder ] && fail "a folder was created"
 
-exit $((failures > 0))
+finish

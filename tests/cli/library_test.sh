@@ -2,18 +2,7 @@
 # End-to-end checks of `zentrope-cli library`: index rebuild, stats, check, export with its
 # overwrite refusal, merge and archive over a small library in a copy of the working folder.
 # Usage: library_test.sh ZENTROPE_CLI DATA_FOLDER
-set -u
-cli=$1
-data=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
-failures=0
-
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+source "$(dirname "${BASH_SOURCE[0]}")/test_lib.sh"
 
 # A FeatureLine: 13 numbers summing to at most 13000; the first one tells the records apart.
 features() {
@@ -68,4 +57,4 @@ if "$cli" library check --workdir "$lib" > /dev/null 2>&1; then
   fail "check passed a damaged FeatureLine"
 fi
 
-exit $((failures > 0))
+finish
