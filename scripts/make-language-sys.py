@@ -3,8 +3,9 @@
 
 The table holds one message per line: number, Simplified Chinese, Traditional Chinese, English,
 separated by tabs; blank lines and lines starting with '#' are notes. Message N fills group
-k = (N + 1) / 3 of the output, lines 3k, 3k + 1 and 3k + 2, so every group from message -1 up to
-the highest number must be present. Texts are written exactly as they stand.
+k = (N + 1) / 3 of the output, lines 3k, 3k + 1 and 3k + 2. Every group from message -1 up to
+HIGHEST_MESSAGE must be present; above it the messages come in blocks by feature, and the groups
+between blocks are written as empty lines. Texts are written exactly as they stand.
 
 The script fails loudly, naming the table line, on a malformed line, a duplicate or missing
 number, an empty text, a character that GBK cannot encode, or a punctuation message of the wrong
@@ -82,12 +83,12 @@ def build(messages):
     highest = max(messages)
     if highest < HIGHEST_MESSAGE:
         raise TableError(f"the table ends at message {highest}; it must reach {HIGHEST_MESSAGE}")
-    missing = [n for n in range(-1, highest + 1, 3) if n not in messages]
+    missing = [n for n in range(-1, HIGHEST_MESSAGE + 1, 3) if n not in messages]
     if missing:
         raise TableError(f"messages missing from the table: {missing}")
     lines = []
     for number in range(-1, highest + 1, 3):
-        lines.extend(messages[number][1])
+        lines.extend(messages[number][1] if number in messages else [b"", b"", b""])
     return b"".join(line + b"\r\n" for line in lines)
 
 

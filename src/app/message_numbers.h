@@ -8,7 +8,7 @@ namespace app::msg {
 // Message numbers are -1, 2, 5, 8, ...: message N of language L is line N + L of language.sys.
 inline constexpr int kStep = 3;
 inline constexpr int kLowest = -1;
-inline constexpr int kHighest = 770;
+inline constexpr int kHighest = 770;  // the last of the base table; feature blocks lie above it
 
 // A run of consecutive message numbers, first to last inclusive, in steps of kStep.
 struct MessageRange {
@@ -194,6 +194,23 @@ inline constexpr int kAutoCheckOption = 737;
 inline constexpr int kHelpMissing = 740;
 inline constexpr int kAboutLines[] = {743, 746, 749, 752, 755, 758, 761};  // memo, in pairs
 inline constexpr int kAboutCredit = 764;
+
+// Feature blocks above kHighest (language.tsv names the same blocks).
+// Disc subtitle import: 1001-1097.
+
+// Teaching assistance: 1100-1199.
+
+// Undo and redo: 1202-1250.
+
+// Save encoding, checked times, status texts and shortcuts: 1253-1298.
+
+// Desktop integration: 1301-1397.
+
+// Chinese script conversion: 1400-1499.
+
+// Command-line hardening: 1502-1598.
+
+// Recognition speed: 1601-1697.
 
 // Every message number the program uses, ascending and without repeats: the four runs above
 // expanded, then each named message. language.sys must hold a text for each in every language.
