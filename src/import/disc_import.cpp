@@ -1,0 +1,273 @@
+// The import: stream to pictures, ink, bitmaps and the SRT in a temporary folder, then the
+// folder put in place.
+#include "import/disc_import.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <functional>
+#include <system_error>
+
+#include "import/bmp_writer.h"
+#include "text/line_file.h"
+
+namespace import {
+namespace {
+
+namespace fs = std::filesystem;
+
+text::Error IoError(const fs::path& path, const std::string& what) {
+  return text::Error{"io", text::PathForMessage(path) + ": " + what, 0};
+}
+
+// Walks the pictures of `options.first` .. `options.last`, handing each to `take` inked and
+// cropped. `take` returns false to stop early (the host asked to stop).
+text::Status ForEachPicture(SubtitleStream& stream, const ImportOptions& options,
+                            const std::string& name,
+                            const std::function<text::Result<bool>(ImportedPicture)>& take) {
+  if (options.first < 1 || (options.last != 0 && options.last < options.first)) {
+    return text::Error{"range",
+                       name + ": the range of pictures " + std::to_string(options.first) + " to " +
+                           std::to_string(options.last) + " is empty",
+                       0};
+  }
+  int shown = 0;
+  int taken = 0;
+  while (options.last == 0 || shown < options.last) {
+    auto next = stream.Next();
+    if (!next) {
+      return next.error();
+    }
+    if (!next.value()) {
+      break;
+    }
+    ++shown;
+    if (shown < options.first) {
+      continue;
+    }
+    const SubtitleBitmap& bitmap = *next.value();
+    const InkChoice choice = ChooseInk(bitmap, options.ink);
+    ImportedPicture picture{bitmap.entry,  bitmap.start, bitmap.end,
+                            bitmap.forced, choice.used,  RenderInk(bitmap, choice)};
+    ++taken;
+    auto go_on = take(std::move(picture));
+    if (!go_on) {
+      return go_on.error();
+    }
+    if (!go_on.value()) {
+      return text::Success();
+    }
+  }
+  if (shown == 0) {
+    return text::Error{"format", name + ": the subtitle track holds no pictures", 0};
+  }
+  if (taken == 0) {
+    return text::Error{"range",
+                       name + ": there are only " + std::to_string(shown) +
+                           " pictures, none from number " + std::to_string(options.first),
+                       0};
+  }
+  return text::Success();
+}
+
+bool IsEmptyFolder(const fs::path& folder) {
+  std::error_code error;
+  return fs::is_empty(folder, error) && !error;
+}
+
+// Removes the temporary folder unless released.
+class FolderGuard {
+ public:
+  explicit FolderGuard(fs::path folder) : folder_(std::move(folder)) {}
+  ~FolderGuard() {
+    if (!folder_.empty()) {
+      std::error_code ignored;
+      fs::remove_all(folder_, ignored);
+    }
+  }
+  void Release() {
+    folder_.clear();
+  }
+
+ private:
+  fs::path folder_;
+};
+
+// Puts the finished temporary folder in place of `out_dir`.
+text::Status PutInPlace(const fs::path& temporary, const fs::path& out_dir) {
+  std::error_code error;
+  if (fs::exists(out_dir, error) && IsEmptyFolder(out_dir)) {
+    fs::remove(out_dir, error);
+  }
+  if (!fs::exists(out_dir, error)) {
+    fs::rename(temporary, out_dir, error);
+    if (error) {
+      return IoError(out_dir, "cannot be made (" + error.message() + ")");
+    }
+    return text::Success();
+  }
+  // --overwrite into a folder that holds files: each file of the import replaces its namesake.
+  for (const fs::directory_entry& entry : fs::directory_iterator(temporary, error)) {
+    fs::rename(entry.path(), out_dir / entry.path().filename(), error);
+    if (error) {
+      return IoError(out_dir / entry.path().filename(),
+                     "cannot be replaced (" + error.message() + ")");
+    }
+  }
+  return error ? IoError(temporary, "cannot be read (" + error.message() + ")") : text::Success();
+}
+
+}  // namespace
+
+fs::path SubtitleNameFor(const fs::path& input) {
+  return input.filename().replace_extension(".srt");
+}
+
+fs::path DefaultOutputFolder(const fs::path& input) {
+  return input.parent_path() / input.stem();
+}
+
+std::string PictureName(int number) {
+  char name[32];
+  std::snprintf(name, sizeof name, "%04d.bmp", number);
+  return name;
+}
+
+std::string SrtTime(Milliseconds time) {
+  if (time < 0) {
+    time = 0;
+  }
+  char text[48];
+  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld,%03lld",
+                static_cast<long long>(time / 3600000), static_cast<long long>(time / 60000 % 60),
+                static_cast<long long>(time / 1000 % 60), static_cast<long long>(time % 1000));
+  return text;
+}
+
+text::Result<ImportReport> ImportDiscSubtitles(const fs::path& input, const fs::path& out_dir,
+                                               const ImportOptions& options, app::EventPump& pump) {
+  std::error_code error;
+  const fs::path target = out_dir.has_filename() ? out_dir : out_dir.parent_path();
+  if (fs::exists(target, error)) {
+    if (!fs::is_directory(target, error)) {
+      return text::Error{"exists", text::PathForMessage(target) + ": is a file, not a folder", 0};
+    }
+    if (!options.overwrite && !IsEmptyFolder(target)) {
+      return text::Error{
+          "exists",
+          text::PathForMessage(target) + ": the folder is not empty; its files would be replaced",
+          0};
+    }
+  }
+  const fs::path parent = fs::absolute(target, error).parent_path();
+  if (!fs::is_directory(parent, error)) {
+    return IoError(parent, "the folder does not exist");
+  }
+
+  auto opened = SubtitleStream::Open(input, options.track);
+  if (!opened) {
+    return opened.error();
+  }
+  SubtitleStream& stream = *opened.value();
+  const std::string name = text::PathForMessage(input);
+
+  const fs::path temporary =
+      parent / ("." + target.filename().string() + ".import-" + std::to_string(::getpid()));
+  fs::remove_all(temporary, error);
+  if (!fs::create_directory(temporary, error)) {
+    return IoError(temporary, "cannot be made (" + error.message() + ")");
+  }
+  FolderGuard guard(temporary);
+
+  ImportReport report;
+  report.track = stream.Track();
+  std::string srt;
+  const text::Status walked =
+      ForEachPicture(stream, options, name, [&](ImportedPicture picture) -> text::Result<bool> {
+        const int number = report.pictures + 1;
+        text::Status written = WriteBmp(picture.picture, temporary / PictureName(number));
+        if (!written) {
+          return written.error();
+        }
+        srt += std::to_string(number) + "\r\n" + SrtTime(picture.start) + " --> " +
+               SrtTime(picture.end) + "\r\n" + PictureName(number) + "\r\n\r\n";
+        if (number == 1) {
+          report.first_start = picture.start;
+        }
+        report.last_end = picture.end;
+        if (picture.forced) {
+          report.forced.push_back(number);
+        }
+        ++report.ink_used[static_cast<std::size_t>(picture.ink_used)];
+        report.pictures = number;
+        pump.ReportProgress(stream.Progress(), 1000);
+        pump.LetPendingEventsRun();
+        if (pump.StopRequested()) {
+          report.stopped = true;
+          return false;
+        }
+        return true;
+      });
+  if (!walked) {
+    return walked.error();
+  }
+  report.empty_dropped = stream.EmptyCount();
+  if (report.stopped) {
+    return report;  // the guard removes the temporary folder
+  }
+  const fs::path subtitle = temporary / SubtitleNameFor(input);
+  if (text::Status saved = text::WriteFileAtomic(subtitle, srt); !saved) {
+    return saved.error();
+  }
+  if (text::Status placed = PutInPlace(temporary, target); !placed) {
+    return placed.error();
+  }
+  report.subtitle_file = target / SubtitleNameFor(input);
+  pump.ReportProgress(1000, 1000);
+  return report;
+}
+
+text::Result<std::vector<ImportedPicture>> ImportFromMemory(std::string bytes,
+                                                            const std::string& name,
+                                                            const ImportOptions& options) {
+  auto opened = SubtitleStream::OpenMemory(std::move(bytes), name, options.track);
+  if (!opened) {
+    return opened.error();
+  }
+  std::vector<ImportedPicture> pictures;
+  const text::Status walked =
+      ForEachPicture(*opened.value(), options, name, [&](ImportedPicture picture) {
+        pictures.push_back(std::move(picture));
+        return text::Result<bool>(true);
+      });
+  if (!walked) {
+    return walked.error();
+  }
+  return pictures;
+}
+
+text::Result<std::vector<SubtitleBitmap>> ReadFirstPictures(const fs::path& input, int track,
+                                                            int count) {
+  auto opened = SubtitleStream::Open(input, track);
+  if (!opened) {
+    return opened.error();
+  }
+  std::vector<SubtitleBitmap> pictures;
+  while (static_cast<int>(pictures.size()) < count) {
+    auto next = opened.value()->Next();
+    if (!next) {
+      return next.error();
+    }
+    if (!next.value()) {
+      break;
+    }
+    pictures.push_back(std::move(*next.value()));
+  }
+  if (pictures.empty()) {
+    return text::Error{"format",
+                       text::PathForMessage(input) + ": the subtitle track holds no pictures", 0};
+  }
+  return pictures;
+}
+
+}  // namespace import

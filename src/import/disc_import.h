@@ -1,0 +1,82 @@
+// Importing a disc subtitle track as a picture subtitle: an SRT naming 0001.bmp, 0002.bmp, ...
+// and those 24-bit bitmaps, ink black on white, in one output folder.
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/ports.h"
+#include "import/ink.h"
+#include "import/subtitle_stream.h"
+#include "text/result.h"
+
+namespace import {
+
+struct ImportOptions {
+  int track = 0;  // 1-based subtitle track; 0 = the first PGS or VobSub track
+  InkOptions ink;
+  // The pictures to import, 1-based in stream order, counting only pictures that show
+  // something; last 0 = to the end. The output is numbered from 1 whatever `first` is.
+  int first = 1;
+  int last = 0;
+  // An output folder that exists and holds files is refused unless this is set; then files of
+  // the same names are replaced and other files are left alone.
+  bool overwrite = false;
+};
+
+// One imported picture in memory.
+struct ImportedPicture {
+  int entry = 0;  // display set number in the stream
+  Milliseconds start = 0;
+  Milliseconds end = 0;
+  bool forced = false;
+  InkUsed ink_used = InkUsed::kAllOpaque;
+  InkPicture picture;
+};
+
+struct ImportReport {
+  std::filesystem::path subtitle_file;  // the SRT written
+  TrackInfo track;
+  int pictures = 0;         // pictures written
+  int empty_dropped = 0;    // display sets that showed nothing
+  std::vector<int> forced;  // SRT entry numbers of the pictures the stream marks as forced
+  Milliseconds first_start = 0;
+  Milliseconds last_end = 0;
+  std::array<int, 4> ink_used{};  // pictures per InkUsed, indexed by its value
+  bool stopped = false;           // the host asked to stop: nothing was written
+};
+
+// The SRT's name for an input: its name with the extension replaced by ".srt".
+std::filesystem::path SubtitleNameFor(const std::filesystem::path& input);
+// The output folder proposed for an input: beside it, named after it without its extension.
+std::filesystem::path DefaultOutputFolder(const std::filesystem::path& input);
+// "0001.bmp" for 1: at least four digits.
+std::string PictureName(int number);
+// "hh:mm:ss,mmm", as SRT writes times.
+std::string SrtTime(Milliseconds time);
+
+// Reads `input` (see SubtitleStream) and writes `out_dir`/<input name>.srt with one entry per
+// picture and its bitmaps. Everything is written into a temporary folder beside `out_dir` that
+// replaces it at the end, so on any Error (the first one met, naming the file and, where it
+// applies, the display set) and on a stop nothing is left in `out_dir`. Calls
+// pump.LetPendingEventsRun() and ReportProgress(per mille of the input read, 1000) once per
+// picture and stops when StopRequested(). Errors: those of SubtitleStream, code "range" for a
+// --first/--last outside the pictures, "exists" for an occupied out_dir, "io" for writes.
+text::Result<ImportReport> ImportDiscSubtitles(const std::filesystem::path& input,
+                                               const std::filesystem::path& out_dir,
+                                               const ImportOptions& options, app::EventPump& pump);
+
+// The same import without files: the pictures of a stream image held in memory (see
+// SubtitleStream::OpenMemory), for tests and fuzzing. Never writes anything.
+text::Result<std::vector<ImportedPicture>> ImportFromMemory(std::string bytes,
+                                                            const std::string& name,
+                                                            const ImportOptions& options);
+
+// The first `count` pictures of a track as decoded, for a preview that inks them again as the
+// options change. Errors as SubtitleStream's.
+text::Result<std::vector<SubtitleBitmap>> ReadFirstPictures(const std::filesystem::path& input,
+                                                            int track, int count);
+
+}  // namespace import

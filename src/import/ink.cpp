@@ -1,0 +1,192 @@
+// Ink choice by palette luminance and enclosure, and the cropped black-on-white rendering.
+#include "import/ink.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace import {
+namespace {
+
+// Two opaque classes closer than this in mean luminance are one: the picture has no outline.
+constexpr double kMinClassContrast = 48.0;
+
+struct ColourStats {
+  std::int64_t pixels = 0;
+  std::int64_t bordering = 0;  // pixels with a 4-neighbour that is not opaque, or the edge
+};
+
+// Per palette index: pixel count and how many of them touch the transparent background.
+std::array<ColourStats, 256> Measure(const SubtitleBitmap& bitmap,
+                                     const std::array<bool, 256>& opaque) {
+  std::array<ColourStats, 256> stats{};
+  const int width = bitmap.width;
+  const int height = bitmap.height;
+  const std::uint8_t* pixels = bitmap.pixels.data();
+  for (int row = 0; row < height; ++row) {
+    const std::uint8_t* line = pixels + static_cast<std::size_t>(row) * width;
+    const std::uint8_t* above = row > 0 ? line - width : nullptr;
+    const std::uint8_t* below = row + 1 < height ? line + width : nullptr;
+    for (int column = 0; column < width; ++column) {
+      const std::uint8_t index = line[column];
+      if (!opaque[index]) {
+        continue;
+      }
+      ColourStats& entry = stats[index];
+      ++entry.pixels;
+      const bool border = column == 0 || !opaque[line[column - 1]] || column + 1 == width ||
+                          !opaque[line[column + 1]] || above == nullptr || !opaque[above[column]] ||
+                          below == nullptr || !opaque[below[column]];
+      entry.bordering += border ? 1 : 0;
+    }
+  }
+  return stats;
+}
+
+}  // namespace
+
+InkChoice ChooseInk(const SubtitleBitmap& bitmap, const InkOptions& options) {
+  InkChoice choice;
+  const std::size_t colours = std::min<std::size_t>(bitmap.palette.size(), 256);
+  std::array<bool, 256> opaque{};
+  for (std::size_t i = 0; i < colours; ++i) {
+    opaque[i] = IsOpaque(bitmap.palette[i]);
+  }
+  if (options.threshold) {
+    choice.used = InkUsed::kThreshold;
+    for (std::size_t i = 0; i < colours; ++i) {
+      choice.is_ink[i] = opaque[i] && Luminance(bitmap.palette[i]) >= *options.threshold;
+    }
+    return choice;
+  }
+  choice.used = InkUsed::kAllOpaque;
+  choice.is_ink = opaque;
+  if (options.mode == InkMode::kAll) {
+    return choice;
+  }
+
+  const std::array<ColourStats, 256> stats = Measure(bitmap, opaque);
+  // Two-means over the luminance of the opaque pixels, each colour weighted by its pixels:
+  // start from the darkest and the lightest colour shown, then move each colour to the nearer
+  // mean until nothing moves. Anti-aliasing colours thus join the class they are nearer.
+  double dark = 256.0;
+  double light = -1.0;
+  for (std::size_t i = 0; i < colours; ++i) {
+    if (stats[i].pixels > 0) {
+      const double y = Luminance(bitmap.palette[i]);
+      dark = std::min(dark, y);
+      light = std::max(light, y);
+    }
+  }
+  if (light < 0.0 || light - dark < kMinClassContrast) {
+    return choice;  // nothing shown, or a single class
+  }
+  std::array<bool, 256> in_light{};
+  for (int round = 0; round < 32; ++round) {
+    bool moved = false;
+    double sums[2] = {0.0, 0.0};
+    double weights[2] = {0.0, 0.0};
+    for (std::size_t i = 0; i < colours; ++i) {
+      if (stats[i].pixels == 0) {
+        continue;
+      }
+      const double y = Luminance(bitmap.palette[i]);
+      const bool lighter = std::abs(y - light) < std::abs(y - dark);
+      moved = moved || lighter != in_light[i];
+      in_light[i] = lighter;
+      sums[lighter ? 1 : 0] += y * static_cast<double>(stats[i].pixels);
+      weights[lighter ? 1 : 0] += static_cast<double>(stats[i].pixels);
+    }
+    if (weights[0] == 0.0 || weights[1] == 0.0) {
+      return choice;
+    }
+    dark = sums[0] / weights[0];
+    light = sums[1] / weights[1];
+    if (!moved && round > 0) {
+      break;
+    }
+  }
+  if (light - dark < kMinClassContrast) {
+    return choice;
+  }
+
+  bool fill_is_light = true;
+  if (options.mode == InkMode::kOutline) {
+    fill_is_light = false;
+  } else if (options.mode == InkMode::kAuto) {
+    // The outline borders the background; the fill lies inside it. Compare the share of each
+    // class's pixels that touch the background (cross-multiplied to stay in integers).
+    std::int64_t pixels[2] = {0, 0};
+    std::int64_t bordering[2] = {0, 0};
+    for (std::size_t i = 0; i < colours; ++i) {
+      pixels[in_light[i] ? 1 : 0] += stats[i].pixels;
+      bordering[in_light[i] ? 1 : 0] += stats[i].bordering;
+    }
+    fill_is_light = bordering[1] * pixels[0] <= bordering[0] * pixels[1];
+  }
+  const bool outline_wanted = options.mode == InkMode::kOutline;
+  choice.used = outline_wanted ? InkUsed::kOutline : InkUsed::kFill;
+  for (std::size_t i = 0; i < colours; ++i) {
+    choice.is_ink[i] = opaque[i] && in_light[i] == fill_is_light;
+  }
+  return choice;
+}
+
+InkPicture RenderInk(const SubtitleBitmap& bitmap, const InkChoice& choice, int margin) {
+  std::array<bool, 256> opaque{};
+  for (std::size_t i = 0; i < std::min<std::size_t>(bitmap.palette.size(), 256); ++i) {
+    opaque[i] = IsOpaque(bitmap.palette[i]);
+  }
+  int left = bitmap.width;
+  int right = -1;
+  int top = bitmap.height;
+  int bottom = -1;
+  for (int row = 0; row < bitmap.height; ++row) {
+    const std::uint8_t* line = bitmap.pixels.data() + static_cast<std::size_t>(row) * bitmap.width;
+    int first = -1;
+    int last = -1;
+    for (int column = 0; column < bitmap.width; ++column) {
+      if (opaque[line[column]]) {
+        first = first < 0 ? column : first;
+        last = column;
+      }
+    }
+    if (first >= 0) {
+      left = std::min(left, first);
+      right = std::max(right, last);
+      top = std::min(top, row);
+      bottom = row;
+    }
+  }
+  InkPicture picture;
+  if (right < 0) {
+    return picture;
+  }
+  picture.width = right - left + 1 + 2 * margin;
+  picture.height = bottom - top + 1 + 2 * margin;
+  picture.ink.assign(static_cast<std::size_t>(picture.width) * picture.height, 0);
+  for (int row = top; row <= bottom; ++row) {
+    const std::uint8_t* line = bitmap.pixels.data() + static_cast<std::size_t>(row) * bitmap.width;
+    std::uint8_t* out =
+        picture.ink.data() + static_cast<std::size_t>(row - top + margin) * picture.width + margin;
+    for (int column = left; column <= right; ++column) {
+      out[column - left] = choice.is_ink[line[column]] ? 1 : 0;
+    }
+  }
+  return picture;
+}
+
+std::string InkUsedName(InkUsed used) {
+  switch (used) {
+    case InkUsed::kFill:
+      return "fill";
+    case InkUsed::kOutline:
+      return "outline";
+    case InkUsed::kAllOpaque:
+      return "all";
+    case InkUsed::kThreshold:
+      return "threshold";
+  }
+  return "all";
+}
+
+}  // namespace import

@@ -1,0 +1,80 @@
+// Reading picture subtitles from disc formats through FFmpeg: PGS (.sup), VobSub (.idx with its
+// .sub), and the PGS or VobSub tracks of Matroska and MPEG-TS files.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "import/subtitle_bitmap.h"
+#include "text/result.h"
+
+namespace import {
+
+enum class SubtitleCodec { kPgs, kVobSub, kOther };
+
+// A subtitle track of an input file.
+struct TrackInfo {
+  int number = 0;  // 1-based among the file's subtitle tracks: what --track takes
+  SubtitleCodec codec = SubtitleCodec::kOther;
+  std::string codec_name;  // FFmpeg's name, e.g. "hdmv_pgs_subtitle"
+  std::string language;    // as the container tags it ("eng"), "" when untagged
+  bool IsSupported() const {
+    return codec == SubtitleCodec::kPgs || codec == SubtitleCodec::kVobSub;
+  }
+};
+
+// Pictures larger than this in either direction are refused as damaged input.
+inline constexpr int kMaxPictureSide = 4096;
+// The display time given to a last picture whose end the stream does not say.
+inline constexpr Milliseconds kDefaultLastDuration = 3000;
+
+// Lists the subtitle tracks of `input`. Errors (code "format" or "io") name the file: a missing
+// file, a file FFmpeg cannot read as a container, a .idx without its .sub, a file with no
+// subtitle track.
+text::Result<std::vector<TrackInfo>> ListTracks(const std::filesystem::path& input);
+
+// Reads the display sets of one subtitle track in stream order. Each Next() call returns the next
+// picture with its times settled (the end is the stream's own end time, else the start of the
+// following display set, clearing or not). Display sets with no opaque pixel are skipped and
+// counted. Not copyable; owns its FFmpeg contexts.
+class SubtitleStream {
+ public:
+  ~SubtitleStream();
+  SubtitleStream(const SubtitleStream&) = delete;
+  SubtitleStream& operator=(const SubtitleStream&) = delete;
+
+  // Opens track `track` (1-based as in ListTracks; 0 = the first PGS or VobSub track). Errors
+  // name the file; a track number that does not exist or is not PGS or VobSub is refused.
+  static text::Result<std::unique_ptr<SubtitleStream>> Open(const std::filesystem::path& input,
+                                                            int track = 0);
+  // The same over bytes in memory (a .sup, .mkv, .mks, .ts or .m2ts image; not VobSub, which
+  // needs two files). `name` stands for the file in messages. For tests and fuzzing.
+  static text::Result<std::unique_ptr<SubtitleStream>> OpenMemory(std::string bytes,
+                                                                  const std::string& name,
+                                                                  int track = 0);
+
+  // The next picture; nullopt at the end of the stream. An Error (code "format") names the file
+  // and the display set: a truncated or undecodable display set, a palette index that the
+  // palette does not define, a picture larger than kMaxPictureSide. After an Error the stream
+  // gives nothing more.
+  text::Result<std::optional<SubtitleBitmap>> Next();
+
+  const TrackInfo& Track() const;
+  // Display sets read so far that showed nothing (clearing sets excluded).
+  int EmptyCount() const;
+  // How far the input has been read, 0-1000 (per mille of the file), for progress.
+  int Progress() const;
+
+  // The FFmpeg side, defined in the .cpp file only.
+  struct State;
+  explicit SubtitleStream(std::unique_ptr<State> state);
+
+ private:
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace import
