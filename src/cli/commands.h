@@ -6,6 +6,7 @@
 namespace cli {
 
 void AddConvertCommand(CLI::App& app);
+void AddImportCommand(CLI::App& app);
 void AddLibraryCommands(CLI::App& app);
 void AddOcrCommand(CLI::App& app);
 void AddProofCommands(CLI::App& app);

@@ -7,6 +7,7 @@ int main(int argc, char** argv) {
   CLI::App app{"Zentrope: picture subtitles to text subtitles, and proofreading."};
   app.require_subcommand(1);
   cli::AddConvertCommand(app);
+  cli::AddImportCommand(app);
   cli::AddLibraryCommands(app);
   cli::AddOcrCommand(app);
   cli::AddProofCommands(app);

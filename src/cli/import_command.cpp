@@ -1,0 +1,203 @@
+// zentrope-cli import: a disc subtitle track (PGS, VobSub, Matroska, MPEG-TS) to a picture
+// subtitle: OUTDIR/<input name>.srt naming 0001.bmp ... and those bitmaps.
+#include <unistd.h>
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cli/commands.h"
+#include "import/disc_import.h"
+
+namespace cli {
+namespace {
+
+struct ImportArguments {
+  std::string input;
+  std::string output;
+  int track = 0;
+  bool list_tracks = false;
+  std::string ink = "auto";
+  std::optional<int> threshold;
+  int first = 1;
+  int last = 0;
+  bool overwrite = false;
+};
+
+// Exit status of the command: 0 done, 2 nothing written because of an error.
+constexpr int kFailed = 2;
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "error: %s\n", message.c_str());
+  return kFailed;
+}
+
+// Rewrites one progress line on the error stream when it is a terminal, at most every 200
+// pictures, and ends it when the import ends.
+class ImportProgress : public app::NullEventPump {
+ public:
+  ImportProgress() : terminal_(isatty(STDERR_FILENO) != 0) {}
+  ~ImportProgress() override {
+    if (shown_) {
+      std::fputc('\n', stderr);
+    }
+  }
+  void ReportProgress(int done, int total) override {
+    ++pictures_;
+    if (!terminal_ || total <= 0 || pictures_ % 200 != 0) {
+      return;
+    }
+    std::fprintf(stderr, "\rimporting: %d pictures, %d%% of the input read", pictures_,
+                 done * 100 / total);
+    std::fflush(stderr);
+    shown_ = true;
+  }
+
+ private:
+  bool terminal_;
+  bool shown_ = false;
+  int pictures_ = 0;
+};
+
+std::string CodecLabel(const import::TrackInfo& track) {
+  switch (track.codec) {
+    case import::SubtitleCodec::kPgs:
+      return "PGS";
+    case import::SubtitleCodec::kVobSub:
+      return "VobSub";
+    case import::SubtitleCodec::kOther:
+      break;
+  }
+  return track.codec_name + " (not importable)";
+}
+
+int ListTracks(const ImportArguments& arguments) {
+  auto tracks = import::ListTracks(arguments.input);
+  if (!tracks) {
+    return Fail(tracks.error().message);
+  }
+  for (const import::TrackInfo& track : tracks.value()) {
+    std::printf("%d: %s%s%s\n", track.number, CodecLabel(track).c_str(),
+                track.language.empty() ? "" : ", ", track.language.c_str());
+  }
+  return 0;
+}
+
+std::string InkSummary(const import::ImportReport& report) {
+  std::string summary;
+  for (int used = 0; used < 4; ++used) {
+    const int count = report.ink_used[static_cast<std::size_t>(used)];
+    if (count > 0) {
+      summary += (summary.empty() ? "" : ", ") +
+                 import::InkUsedName(static_cast<import::InkUsed>(used)) + " on " +
+                 std::to_string(count);
+    }
+  }
+  return summary;
+}
+
+int RunImport(const ImportArguments& arguments) {
+  if (arguments.list_tracks) {
+    return ListTracks(arguments);
+  }
+  if (arguments.output.empty()) {
+    return Fail("import needs the output folder: -o OUTDIR");
+  }
+  import::ImportOptions options;
+  options.track = arguments.track;
+  options.first = arguments.first;
+  options.last = arguments.last;
+  options.overwrite = arguments.overwrite;
+  options.ink.threshold = arguments.threshold;
+  const std::pair<const char*, import::InkMode> modes[] = {{"auto", import::InkMode::kAuto},
+                                                           {"fill", import::InkMode::kFill},
+                                                           {"outline", import::InkMode::kOutline},
+                                                           {"all", import::InkMode::kAll}};
+  for (const auto& [name, mode] : modes) {
+    if (arguments.ink == name) {
+      options.ink.mode = mode;
+    }
+  }
+  std::optional<import::ImportReport> report;
+  {
+    ImportProgress progress;
+    auto imported =
+        import::ImportDiscSubtitles(arguments.input, arguments.output, options, progress);
+    if (!imported) {
+      if (imported.error().code == "exists") {
+        return Fail(imported.error().message + " (give --overwrite to replace them)");
+      }
+      return Fail(imported.error().message);
+    }
+    report = std::move(imported).value();
+  }
+  const import::ImportReport& r = *report;
+  std::printf("%s: %d pictures from %s to %s (track %d, %s)\n", arguments.input.c_str(), r.pictures,
+              import::SrtTime(r.first_start).c_str(), import::SrtTime(r.last_end).c_str(),
+              r.track.number, CodecLabel(r.track).c_str());
+  std::printf("ink: %s\n", InkSummary(r).c_str());
+  if (r.empty_dropped > 0) {
+    std::printf("empty display sets dropped: %d\n", r.empty_dropped);
+  }
+  if (!r.forced.empty()) {
+    std::string entries;
+    for (const int entry : r.forced) {
+      entries += (entries.empty() ? "" : ", ") + std::to_string(entry);
+    }
+    std::printf("forced entries: %s\n", entries.c_str());
+  }
+  std::printf("written: %s\n", r.subtitle_file.c_str());
+  return 0;
+}
+
+}  // namespace
+
+void AddImportCommand(CLI::App& app) {
+  auto arguments = std::make_shared<ImportArguments>();
+  CLI::App* command = app.add_subcommand(
+      "import",
+      "Import a disc subtitle track (PGS .sup, VobSub .idx/.sub, .mkv/.mks/.m2ts/.ts) as a "
+      "picture subtitle: OUTDIR/<input name>.srt naming 0001.bmp ... (exit 2 on errors)");
+  command->add_option("INPUT", arguments->input, "The disc subtitle file")->required();
+  command->add_option("-o,--output", arguments->output,
+                      "Folder to write (made; refused when it holds files, unless --overwrite)");
+  command
+      ->add_option("--track", arguments->track,
+                   "Subtitle track, 1-based as --list-tracks numbers them (default: the first "
+                   "PGS or VobSub track)")
+      ->check(CLI::NonNegativeNumber);
+  command->add_flag("--list-tracks", arguments->list_tracks,
+                    "List the subtitle tracks of INPUT and write nothing");
+  command
+      ->add_option("--ink", arguments->ink,
+                   "Ink of the bitmaps: auto (the fill inside the outline), fill (the lighter "
+                   "colours), outline (the darker ones), all (every opaque colour)")
+      ->check(CLI::IsMember({"auto", "fill", "outline", "all"}));
+  command
+      ->add_option("--ink-threshold", arguments->threshold,
+                   "Ink is every opaque pixel of this luminance (0-255) or more; replaces --ink")
+      ->check(CLI::Range(0, 255));
+  command->add_option("--first", arguments->first, "First picture to import, 1-based")
+      ->check(CLI::PositiveNumber);
+  command->add_option("--last", arguments->last, "Last picture to import (default: the last)")
+      ->check(CLI::PositiveNumber);
+  command->add_flag("--overwrite", arguments->overwrite,
+                    "Write into an output folder that holds files, replacing files of the same "
+                    "names");
+  command->callback([arguments] {
+    int status = kFailed;
+    try {
+      status = RunImport(*arguments);
+    } catch (const std::exception& error) {
+      status = Fail(error.what());
+    }
+    if (status != 0) {
+      throw CLI::RuntimeError(status);
+    }
+  });
+}
+
+}  // namespace cli

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# End-to-end checks of `zentrope-cli import`: PGS, VobSub and a Matroska track give exactly the
+# expected bitmaps and SRT for both inks, tracks are listed, and every bad input exits 2 with one
+# line on stderr and no output folder.
+# Usage: import_test.sh ZENTROPE_CLI DATA_FOLDER MAKE_DISC_SAMPLES
+source "$(dirname "${BASH_SOURCE[0]}")/test_lib.sh"
+make_samples=$3
+"$make_samples" samples || { echo "FAIL: make_disc_samples" >&2; exit 1; }
+
+expect_folder() {  # expect_folder OUTDIR EXPECTED_FOLDER what
+  diff -r "$1" "$2" > /dev/null || { fail "$3 differs: $(diff -rq "$1" "$2" | head -3)"; }
+}
+
+"$cli" import samples/sample.sup -o sup-auto > out.txt 2> err.txt || fail "sup auto exited $?"
+expect_folder sup-auto samples/expected/sup-auto "sup, auto ink"
+[ -s err.txt ] && fail "unexpected stderr: $(cat err.txt)"
+grep -q '3 pictures from 00:00:01,000 to 00:01:05,432 (track 1, PGS)' out.txt ||
+  fail "sup summary: $(cat out.txt)"
+grep -q '^ink: fill on 3$' out.txt || fail "ink summary: $(cat out.txt)"
+grep -q '^forced entries: 2$' out.txt || fail "forced: $(cat out.txt)"
+
+"$cli" import samples/sample.sup -o sup-t128 --ink-threshold 128 > /dev/null 2>&1 ||
+  fail "sup threshold exited $?"
+expect_folder sup-t128 samples/expected/sup-t128 "sup, threshold 128"
+
+"$cli" import samples/sample.idx -o vobsub-auto > /dev/null 2>&1 || fail "vobsub exited $?"
+expect_folder vobsub-auto samples/expected/vobsub-auto "vobsub, auto ink"
+"$cli" import samples/sample.idx -o vobsub-t128 --ink-threshold 128 > /dev/null 2>&1 ||
+  fail "vobsub threshold exited $?"
+expect_folder vobsub-t128 samples/expected/vobsub-t128 "vobsub, threshold 128"
+
+"$cli" import samples/sample.mkv --list-tracks > tracks.txt 2>&1 || fail "list-tracks exited $?"
+printf '1: PGS, fre\n2: PGS, eng\n' | cmp -s - tracks.txt || fail "tracks: $(cat tracks.txt)"
+"$cli" import samples/sample.mkv -o mkv-t128 --track 2 --ink-threshold 128 > /dev/null 2>&1 ||
+  fail "mkv exited $?"
+mv mkv-t128/sample.srt mkv-t128/sample.srt.got
+sed -n p samples/expected/sup-t128/sample.srt | cmp -s - mkv-t128/sample.srt.got ||
+  fail "mkv srt differs"
+mv mkv-t128/sample.srt.got mkv-t128/sample.srt
+expect_folder mkv-t128 samples/expected/sup-t128 "mkv track 2, threshold 128"
+
+# --first/--last: pictures 2 and 3 renumbered from 0001.
+"$cli" import samples/sample.sup -o range --first 2 --last 3 > /dev/null 2>&1 || fail "range exited $?"
+cmp -s range/0001.bmp samples/expected/sup-auto/0002.bmp || fail "range picture 1"
+cmp -s range/0002.bmp samples/expected/sup-auto/0003.bmp || fail "range picture 2"
+[ -e range/0003.bmp ] && fail "range wrote a third picture"
+
+# Failures: exit 2, exactly one line on stderr naming the input, no output folder.
+expect_failure() {  # expect_failure OUTDIR INPUT args...
+  local out=$1 input=$2
+  shift 2
+  "$cli" import "$input" -o "$out" "$@" > /dev/null 2> err.txt
+  local status=$?
+  [ "$status" -eq 2 ] || fail "import $input exited $status, not 2"
+  [ "$(wc -l < err.txt)" -eq 1 ] || fail "import $input printed $(wc -l < err.txt) lines on stderr"
+  grep -q "$(basename "$input")" err.txt || fail "error does not name $input: $(cat err.txt)"
+  [ -e "$out" ] && fail "import $input created $out"
+}
+head -c 5000 samples/sample.sup > cut.sup
+head -c 3000 /dev/zero | tr '\0' 'Z' > noise.sup
+cp samples/sample.idx lonely.idx
+expect_failure none1 missing.sup
+expect_failure none2 noise.sup
+expect_failure none3 cut.sup
+expect_failure none4 lonely.idx
+expect_failure none5 samples/sample.mkv --track 3
+# An occupied folder is refused unless --overwrite, and then only same-named files change.
+mkdir busy && echo keep > busy/notes.txt
+"$cli" import samples/sample.sup -o busy > /dev/null 2> err.txt
+[ $? -eq 2 ] || fail "busy folder not refused"
+grep -q -- '--overwrite' err.txt || fail "busy folder error: $(cat err.txt)"
+[ -e busy/sample.srt ] && fail "busy folder written"
+"$cli" import samples/sample.sup -o busy --overwrite > /dev/null 2>&1 || fail "overwrite exited $?"
+cmp -s busy/0003.bmp samples/expected/sup-auto/0003.bmp || fail "overwrite picture"
+[ "$(cat busy/notes.txt)" = keep ] || fail "overwrite touched another file"
+ls -a | grep -q '\.import-' && fail "a temporary folder was left"
+
+finish

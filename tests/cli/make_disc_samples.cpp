@@ -1,0 +1,127 @@
+// make_disc_samples OUTDIR: the disc subtitle streams of the import command's end-to-end test,
+// with the files the import must produce from them, made from the pictures' known roles.
+//   sample.sup, sample.idx + sample.sub, sample.mkv (two PGS tracks), and under expected/:
+//   <kind>-<ink>/sample.srt and the bitmaps, for kind sup, vobsub, mkv and ink auto, t128.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "core/import/import_test_support.h"
+#include "import/bmp_writer.h"
+#include "import/disc_import.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using import_tests::PixelRole;
+
+void Save(const fs::path& file, const std::string& bytes) {
+  fs::create_directories(file.parent_path());
+  std::ofstream(file, std::ios::binary) << bytes;
+}
+
+struct Expected {
+  std::int64_t start;
+  std::int64_t end;
+  std::vector<std::uint8_t> roles;
+  int width;
+  int height;
+};
+
+// Writes what the import gives for `pictures` with both inks into expected/<kind>-auto and
+// expected/<kind>-t128.
+void SaveExpected(const fs::path& out, const std::string& kind,
+                  const std::vector<Expected>& pictures) {
+  const std::pair<std::string, std::function<bool(PixelRole)>> inks[] = {
+      {"auto",
+       [](PixelRole role) { return role == PixelRole::kFill || role == PixelRole::kLightBlend; }},
+      {"t128", [](PixelRole role) {
+         return testing_support::RoleIsOpaque(role) && testing_support::RoleLuminance(role) >= 128;
+       }}};
+  for (const auto& [name, is_ink] : inks) {
+    const fs::path folder = out / "expected" / (kind + "-" + name);
+    std::string srt;
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+      const Expected& p = pictures[i];
+      const std::string picture = import::PictureName(static_cast<int>(i) + 1);
+      Save(folder / picture,
+           import::EncodeBmp(import_tests::ExpectedInk(p.roles, p.width, p.height, is_ink)));
+      srt += std::to_string(i + 1) + "\r\n" + import::SrtTime(p.start) + " --> " +
+             import::SrtTime(p.end) + "\r\n" + picture + "\r\n\r\n";
+    }
+    Save(folder / "sample.srt", srt);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make_disc_samples OUTDIR\n");
+    return 2;
+  }
+  const fs::path out = argv[1];
+  // PGS: three pictures of 1920x1080 video; the second is forced and ended by the third.
+  std::vector<testing_support::PgsPicture> pgs;
+  std::vector<Expected> pgs_expected;
+  const std::int64_t times[][2] = {{1000, 2500}, {61000, -1}, {62500, 65432}};
+  for (int i = 0; i < 3; ++i) {
+    testing_support::PgsPicture p;
+    p.start = times[i][0];
+    p.end = times[i][1];
+    p.forced = i == 1;
+    p.x = 400;
+    p.y = 950;
+    p.width = 600 + 40 * i;
+    p.height = 70;
+    p.palette = testing_support::SyntheticPalette();
+    p.pixels = testing_support::SyntheticSubtitle(p.width, p.height, 200 + i);
+    pgs_expected.push_back({p.start, i == 1 ? times[2][0] : p.end, p.pixels, p.width, p.height});
+    pgs.push_back(std::move(p));
+  }
+  const auto sets = testing_support::PgsDisplaySets(pgs);
+  Save(out / "sample.sup", testing_support::SupFile(sets));
+  Save(out / "sample.mkv",
+       testing_support::MatroskaWithPgs({{sets.front()}, sets}, {"fre", "eng"}));
+  SaveExpected(out, "sup", pgs_expected);
+
+  // VobSub: 0 transparent, 1 fill, 2 outline, 3 light blend (ink under both inks above).
+  std::vector<testing_support::VobSubPicture> vobsub;
+  std::vector<Expected> vobsub_expected;
+  for (int i = 0; i < 2; ++i) {
+    testing_support::VobSubPicture p;
+    p.start = 5000 + 7001 * i;
+    p.duration = 1800;
+    p.x = 60;
+    p.y = 480;
+    p.width = 300;
+    p.height = 50;
+    p.colours[1] = 1;
+    p.colours[2] = 2;
+    p.colours[3] = 3;
+    auto roles = testing_support::SyntheticSubtitle(p.width, p.height, 300 + i);
+    for (std::uint8_t& role : roles) {
+      const auto r = static_cast<PixelRole>(role);
+      const std::uint8_t pixel = r == PixelRole::kFill              ? 1
+                                 : r == PixelRole::kLightBlend      ? 3
+                                 : testing_support::RoleIsOpaque(r) ? 2
+                                                                    : 0;
+      p.pixels.push_back(pixel);
+      // The roles as this stream shows them: the outline shades are all outline here.
+      role = static_cast<std::uint8_t>(pixel == 1   ? PixelRole::kFill
+                                       : pixel == 3 ? PixelRole::kLightBlend
+                                       : pixel == 2 ? PixelRole::kOutline
+                                                    : PixelRole::kTransparent);
+    }
+    vobsub_expected.push_back({p.start, p.start + testing_support::VobSubCodedDuration(p.duration),
+                               roles, p.width, p.height});
+    vobsub.push_back(std::move(p));
+  }
+  const auto files =
+      testing_support::VobSubStream(vobsub, {0x000000, 0xFFFFFF, 0x000000, 0xC0C0C0});
+  Save(out / "sample.idx", files.idx);
+  Save(out / "sample.sub", files.sub);
+  SaveExpected(out, "vobsub", vobsub_expected);
+  return 0;
+}
