@@ -5,6 +5,7 @@
 
 namespace cli {
 
+void AddChineseCommand(CLI::App& app);
 void AddConvertCommand(CLI::App& app);
 void AddImportCommand(CLI::App& app);
 void AddLibraryCommands(CLI::App& app);

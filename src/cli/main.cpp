@@ -8,6 +8,7 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   cli::AddConvertCommand(app);
   cli::AddImportCommand(app);
+  cli::AddChineseCommand(app);
   cli::AddLibraryCommands(app);
   cli::AddOcrCommand(app);
   cli::AddProofCommands(app);

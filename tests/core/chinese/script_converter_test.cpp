@@ -91,6 +91,7 @@ std::string MixedText() {
        {"srtmergebox-chinese-unpadded-times-long.srt", "libass-tests-cjk-utf8-crlf.ass",
         "xyvsfilter-fansub-chs-jpn-karaoke-bom-crlf.ass"}) {
     std::ifstream file(std::filesystem::path(ZENTROPE_CORPUS_DIR) / name, std::ios::binary);
+    EXPECT_TRUE(file.good()) << name;
     std::ostringstream bytes;
     bytes << file.rdbuf();
     text += bytes.str();
