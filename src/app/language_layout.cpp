@@ -204,6 +204,32 @@ constexpr LayoutEntry kHeadingsAndFilters[] = {
     {"SaveDialog1", P::kFilter, 0, msg::kSaveFilter, {}},
 };
 
+// The Chinese script conversion command and its panel.
+constexpr LayoutEntry kChineseConversion[] = {
+    Caption("ConvertChineseMenu", msg::kChineseMenu),
+    Caption("ChineseTitle", msg::kChineseTitle),
+    Caption("ChineseDirectionLabel", msg::kChineseDirectionLabel),
+    {"ChineseDirectionBox", P::kItem, 0, msg::kChineseDirections[0], {}},
+    {"ChineseDirectionBox", P::kItem, 1, msg::kChineseDirections[1], {}},
+    {"ChineseDirectionBox", P::kItem, 2, msg::kChineseDirections[2], {}},
+    {"ChineseDirectionBox", P::kItem, 3, msg::kChineseDirections[3], {}},
+    {"ChineseDirectionBox", P::kItem, 4, msg::kChineseDirections[4], {}},
+    {"ChineseDirectionBox", P::kItem, 5, msg::kChineseDirections[5], {}},
+    {"ChineseDirectionBox", P::kItem, 6, msg::kChineseDirections[6], {}},
+    {"ChineseDirectionBox", P::kItem, 7, msg::kChineseDirections[7], {}},
+    Caption("ChineseRowsGroup", msg::kChineseRowsGroup),
+    Caption("ChineseAllRows", msg::kChineseAllRows),
+    Caption("ChineseSelectedRows", msg::kChineseSelectedRows),
+    Caption("ChineseTableGroup", msg::kChineseTableGroup),
+    Caption("ChineseMainTable", msg::kChineseMainTable),
+    Caption("ChineseReferenceTable", msg::kChineseReferenceTable),
+    Column("ChineseGrid", 0, msg::kNumberHeading),
+    Column("ChineseGrid", 1, msg::kChineseBeforeHeading),
+    Column("ChineseGrid", 2, msg::kChineseAfterHeading),
+    Caption("ChineseOk", msg::kChineseOk),
+    Caption("ChineseCancel", msg::kChineseCancel),
+};
+
 std::vector<LayoutEntry> BuildLayout() {
   std::vector<LayoutEntry> layout(std::begin(kMenus), std::end(kMenus));
   int message = msg::kPanelCaptions.first;
@@ -218,6 +244,7 @@ std::vector<LayoutEntry> BuildLayout() {
     message += msg::kStep;
   }
   layout.insert(layout.end(), std::begin(kHeadingsAndFilters), std::end(kHeadingsAndFilters));
+  layout.insert(layout.end(), std::begin(kChineseConversion), std::end(kChineseConversion));
   return layout;
 }
 

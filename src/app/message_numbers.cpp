@@ -128,6 +128,31 @@ constexpr int kNamedMessages[] = {
     kAutoCheckOption,
     kHelpMissing,
     kAboutCredit,
+    kChineseMenu,
+    kChineseTitle,
+    kChineseDirectionLabel,
+    kChineseAllRows,
+    kChineseSelectedRows,
+    kChineseMainTable,
+    kChineseReferenceTable,
+    kChineseBeforeHeading,
+    kChineseAfterHeading,
+    kChineseOk,
+    kChineseCancel,
+    kChineseChangedPrefix,
+    kChineseChangedSuffix,
+    kChineseRowPrefix,
+    kChineseKeptInfix,
+    kChineseKeptConversion,
+    kChineseKeptSuffix,
+    kChineseNotGbk,
+    kChineseDataMissingPrefix,
+    kChineseDataMissingSuffix,
+    kChineseOpenFailed,
+    kChineseRowsGroup,
+    kChineseTableGroup,
+    kChineseRowsSkipped,
+    kChineseNothingToChange,
 };
 
 constexpr MessageRange kOrderedRuns[] = {kMenuCaptions, kPanelCaptions, kEllipsisAndPhrase,
@@ -144,6 +169,7 @@ std::vector<int> UsedMessageNumbers() {
   }
   numbers.insert(numbers.end(), std::begin(kNamedMessages), std::end(kNamedMessages));
   numbers.insert(numbers.end(), std::begin(kAboutLines), std::end(kAboutLines));
+  numbers.insert(numbers.end(), std::begin(kChineseDirections), std::end(kChineseDirections));
   std::sort(numbers.begin(), numbers.end());
   numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
   return numbers;

@@ -207,6 +207,34 @@ inline constexpr int kAboutCredit = 764;
 // Desktop integration: 1301-1397.
 
 // Chinese script conversion: 1400-1499.
+inline constexpr int kChineseMenu = 1400;            // "Convert Chinese script..."
+inline constexpr int kChineseTitle = 1403;           // title of the conversion panel
+inline constexpr int kChineseDirectionLabel = 1406;  // label of the direction list
+// The direction list's items, in the order of chinese::kAllDirections (s2t, t2s, s2tw, s2twp,
+// tw2s, tw2sp, s2hk, hk2s).
+inline constexpr int kChineseDirections[] = {1409, 1412, 1415, 1418, 1421, 1424, 1427, 1430};
+inline constexpr int kChineseAllRows = 1433;
+inline constexpr int kChineseSelectedRows = 1436;
+inline constexpr int kChineseMainTable = 1439;
+inline constexpr int kChineseReferenceTable = 1442;
+inline constexpr int kChineseBeforeHeading = 1445;  // preview grid: text before
+inline constexpr int kChineseAfterHeading = 1448;   // preview grid: text after
+inline constexpr int kChineseOk = 1451;
+inline constexpr int kChineseCancel = 1454;
+inline constexpr int kChineseChangedPrefix = 1457;  // prefix + changed row count + suffix
+inline constexpr int kChineseChangedSuffix = 1460;
+inline constexpr int kChineseRowPrefix = 1463;       // report line: prefix + row number + ...
+inline constexpr int kChineseKeptInfix = 1466;       // ... + kept character + ...
+inline constexpr int kChineseKeptConversion = 1469;  // ... + its code points + ...
+inline constexpr int kChineseKeptSuffix = 1472;
+inline constexpr int kChineseNotGbk = 1475;             // row left unconverted: bytes not GBK
+inline constexpr int kChineseDataMissingPrefix = 1478;  // prefix + missing file + suffix
+inline constexpr int kChineseDataMissingSuffix = 1481;  // names the package to install
+inline constexpr int kChineseOpenFailed = 1484;         // followed by OpenCC's reason
+inline constexpr int kChineseRowsGroup = 1487;          // title of the rows choice
+inline constexpr int kChineseTableGroup = 1490;         // title of the subtitle choice
+inline constexpr int kChineseRowsSkipped = 1493;        // followed by the row numbers
+inline constexpr int kChineseNothingToChange = 1496;
 
 // Command-line hardening: 1502-1598.
 

@@ -22,6 +22,7 @@
 #include "app/save_dialog.h"
 #include "library/glyph_library.h"
 #include "text/line_file.h"
+#include "ui/chinese_tools.h"
 #include "ui/floating_panel.h"
 #include "ui/library_tools.h"
 #include "ui/main_window_ui.h"
@@ -108,6 +109,7 @@ text::Result<std::unique_ptr<MainWindow>> MainWindow::Create(MainWindowSetup set
   w.settings_tools_ = std::make_unique<SettingsTools>(*w.ui_, *w.app_, *w.message_port_,
                                                       std::move(setup.input_methods),
                                                       std::move(setup.switch_input_method), &w);
+  w.chinese_tools_ = new ChineseTools(w, *w.app_, *w.message_port_, *w.pump_);
   w.ApplyLanguage();
   w.resize(1024, 720);
   w.LayOut();
@@ -117,6 +119,7 @@ text::Result<std::unique_ptr<MainWindow>> MainWindow::Create(MainWindowSetup set
 MainWindow::~MainWindow() {
   // The tools and the models use the application: they go first.
   delete proof_tools_;
+  delete chinese_tools_;
   delete main_model_;
   delete reference_model_;
 }

@@ -22,6 +22,7 @@ class GlyphLibrary;
 
 namespace ui {
 
+class ChineseTools;
 class LibraryTools;
 class ProofTools;
 class QtEventPump;
@@ -164,6 +165,7 @@ class MainWindow : public QMainWindow, private app::ShellHooks {
   std::unique_ptr<RecognitionTools> recognition_tools_;  // strip, run, teaching, analysis, cropping
   std::unique_ptr<LibraryTools> library_tools_;    // library editor, merge, export, check, index
   std::unique_ptr<SettingsTools> settings_tools_;  // the settings panel and the phrase grid
+  ChineseTools* chinese_tools_ = nullptr;          // a child of the window: script conversion
 };
 
 }  // namespace ui

@@ -135,6 +135,7 @@ int main(int argc, char** argv) {
     shooter.Shot(QStringLiteral("edit-panels"));
     shooter.Panel("Check1Menu", "Panel21", "check-review");
     shooter.Panel("FindReplaceMenu", "Panel13", "find-replace");
+    shooter.Panel("ConvertChineseMenu", "ChinesePanel", "chinese-conversion");
     shooter.Panel("EditWordMenu", "Panel6", "library-editor");
     shooter.Panel("AddWordMenu", "Panel15", "library-merge");
     shooter.Click("Button12");  // back: the merge's command state ends

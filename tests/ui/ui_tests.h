@@ -14,11 +14,12 @@ QObject* NewRecognitionToolsTest();
 QObject* NewSettingsToolsTest();
 QObject* NewLibraryToolsTest();
 QObject* NewPanelLayoutTest();
+QObject* NewChineseToolsTest();
 
 inline std::vector<QObject*> AllTests() {
   return {NewQtConvertTest(),        NewSubtitleTableModelTest(), NewMainWindowTest(),
           NewRecognitionToolsTest(), NewSettingsToolsTest(),      NewProofToolsTest(),
-          NewLibraryToolsTest(),     NewPanelLayoutTest()};
+          NewLibraryToolsTest(),     NewPanelLayoutTest(),        NewChineseToolsTest()};
 }
 
 }  // namespace ui_tests

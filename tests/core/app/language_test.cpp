@@ -267,7 +267,13 @@ TEST(LanguageLayout, CoversTheLanguageSwitchRangesAndSetsEachTargetOnce) {
     expected.insert(number);
   for (int number : {msg::kSpaceWidthLabel, 587, 734, 737, 767, 770})
     expected.insert(number);
-  EXPECT_EQ(layout_messages, expected);
+  // Feature blocks above the base table add controls of their own; they must be used messages.
+  std::set<int> base_messages;
+  for (int number : layout_messages) {
+    if (number <= msg::kHighest)
+      base_messages.insert(number);
+  }
+  EXPECT_EQ(base_messages, expected);
   const std::vector<int> used = msg::UsedMessageNumbers();
   for (int number : layout_messages) {
     EXPECT_TRUE(std::binary_search(used.begin(), used.end(), number)) << number;
@@ -329,7 +335,7 @@ TEST(LanguagePlan, ShortTableLeavesTextsEmptyAndReportsThem) {
   EXPECT_EQ(TextOf(plan, "RadioGroup1", LayoutProperty::kItem, 2), "...");
   ASSERT_FALSE(plan.missing_messages.empty());
   EXPECT_EQ(plan.missing_messages.front(), 5);
-  EXPECT_EQ(plan.missing_messages.back(), 770);
+  EXPECT_EQ(std::count(plan.missing_messages.begin(), plan.missing_messages.end(), 770), 1);
   EXPECT_EQ(std::count(plan.missing_messages.begin(), plan.missing_messages.end(), 338), 1);
 }
 
