@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <system_error>
 
+#include "app/status_texts.h"
+#include "document/save_check.h"
 #include "document/subtitle_reader.h"
 #include "document/subtitle_writer.h"
 
@@ -142,15 +144,20 @@ void Application::RestoreRecordedCommandState() {
 void Application::SwitchLanguage(int language) {
   messages_.SetLanguage(language);
   settings_.SetLanguage(messages_.Language());
-  if (status_suffix_message_ != 0) {
-    ShowRowsReadStatus(status_rows_, status_suffix_message_);
+  if (status_) {
+    ports_.hooks.StatusTextChanged(status_());
   }
 }
 
+void Application::ShowStatus(std::function<std::string()> make) {
+  status_ = std::move(make);
+  ports_.hooks.StatusTextChanged(status_ ? status_() : std::string());
+}
+
 void Application::ShowRowsReadStatus(const std::string& rows, int suffix_message) {
-  status_rows_ = rows;
-  status_suffix_message_ = suffix_message;
-  ports_.hooks.StatusTextChanged(Text(msg::kRowsReadPrefix) + rows + Text(suffix_message));
+  ShowStatus([this, rows, suffix_message] {
+    return Text(msg::kRowsReadPrefix) + rows + Text(suffix_message);
+  });
 }
 
 void Application::ShowError(const text::Error& error) {
@@ -246,13 +253,39 @@ bool Application::SaveCommand() {
   // subtitle extension, so it is taken before the choice changes save_extension.
   const std::string default_extension = document_.save_extension;
   FileFilter filter{{kSrtFilter, kSsaFilter}, document_.last_save_folder, default_extension};
-  const auto chosen = ports_.dialogs.ChooseFileToSave(filter, document_.save_file);
+  const SaveListChoice encodings{Text(msg::kSaveEncodingCaption), SaveEncodingNames(messages_),
+                                 settings_.SaveEncoding()};
+  const auto chosen =
+      ports_.dialogs.ChooseFileToSaveWithList(filter, document_.save_file, encodings);
   if (!chosen) {
     return false;
   }
-  document_.last_save_folder = chosen->parent_path();
-  document_.save_file = *chosen;
-  document_.save_extension = LowerExtension(*chosen);
+  // The choice is remembered as made, even when the guard below sends the user back.
+  const int encoding_index =
+      chosen->selected >= 0 && chosen->selected < static_cast<int>(std::size(kSaveEncodings))
+          ? chosen->selected
+          : 0;
+  settings_.SetNumber(settings::kSaveEncoding, encoding_index);
+  const document::OutputEncoding encoding = SaveEncodingAt(encoding_index);
+  const document::SaveProblems problems = document::FindSaveProblems(document_.main, encoding);
+  if (!problems.Empty()) {
+    const Answer answer = ports_.messages.Ask(
+        {SaveProblemsQuestion(problems, messages_), Text(msg::kUnsavedCaption), Buttons::kYesNo});
+    if (answer != Answer::kYes) {
+      // The cursor lands on what is wrong: the start time, or the text when only that is.
+      const int row = problems.FirstRow();
+      const auto names = [row](const std::vector<int>& rows) {
+        return std::find(rows.begin(), rows.end(), row) != rows.end();
+      };
+      const bool time_problem =
+          names(problems.unreadable_times) || names(problems.end_before_start);
+      ports_.hooks.GoToCell(row, time_problem ? document::kStart : document::kText);
+      return false;
+    }
+  }
+  document_.last_save_folder = chosen->file.parent_path();
+  document_.save_file = chosen->file;
+  document_.save_extension = LowerExtension(chosen->file);
   if (!IsSubtitleExtension(document_.save_extension)) {
     document_.save_file += default_extension;
     document_.save_extension = default_extension;
@@ -270,6 +303,7 @@ bool Application::SaveCommand() {
   options.author_time_line = panel_options_.author_time;
   options.author_text = panel_options_.author_text;
   options.working_folder = program_folder_;
+  options.encoding = encoding;
   const text::Status written =
       document::WriteSubtitleFile(document_.save_file, Role::kMain, document_, options);
   if (!written) {
@@ -278,6 +312,10 @@ bool Application::SaveCommand() {
   }
   document_.proofread_done = true;
   document_.document_saved = true;
+  ports_.hooks.TitleChanged(std::string(kProgramCaption) + "--" +
+                            text::PathForMessage(document_.save_file));
+  const std::string name = text::PathForMessage(document_.save_file.filename());
+  ShowStatus([this, name, encoding] { return SavedStatus(messages_, name, encoding); });
   return true;
 }
 

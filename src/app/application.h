@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -70,9 +71,12 @@ class Application {
   // subtitle (state 7). Returns true when a subtitle was read.
   bool OpenCommand();
   // The Save command: offers the check first while the texts are not proofread (messages 488,
-  // 491; Yes runs the check and saves nothing), asks for the file and writes it as SRT or SSA.
-  // Returns true when the file was written; a failed write is shown and leaves the flags as
-  // they were.
+  // 491; Yes runs the check and saves nothing), asks for the file and the encoding (the list
+  // opens at settings line 23, which remembers the choice) and writes it as SRT or SSA. Rows the
+  // file would not hold as the table does (document::FindSaveProblems) are named first (caption
+  // 413, Yes and No): Yes saves anyway, No goes to the first such row and saves nothing. After a
+  // save the title names the file and the status bar says "saved: name, encoding". Returns true
+  // when the file was written; a failed write is shown and leaves the flags as they were.
   bool SaveCommand();
   // The Close command: guards unsaved work (message 635), clears the main table and enters
   // state 0. Returns true when the table was closed.
@@ -154,6 +158,10 @@ class Application {
     return replace_history_;
   }
 
+  // Shows a status text made by `make` (GBK) now, and again after every language switch until
+  // another status replaces it, so the bar always speaks the current language.
+  void ShowStatus(std::function<std::string()> make);
+
   // True while no recognition run is going; a run clears it and sets it again when it ends.
   bool RecognitionStopped() const {
     return recognition_stopped_;
@@ -188,8 +196,7 @@ class Application {
   text::Lines find_history_;
   text::Lines replace_history_;
   bool recognition_stopped_ = true;
-  std::string status_rows_;
-  int status_suffix_message_ = 0;  // 0 until an Open has put its status text up
+  std::function<std::string()> status_;  // empty until a status text was shown
 };
 
 }  // namespace app

@@ -202,7 +202,23 @@ inline constexpr int kAboutCredit = 764;
 
 // Undo and redo: 1202-1250.
 
-// Save encoding, checked times, status texts and shortcuts: 1253-1298.
+// Save encoding, checked times, status texts and shortcuts: 1253-1298. "%1".."%4" in a text are
+// filled in by FillIn (app/status_texts.h).
+inline constexpr int kSaveEncodingCaption = 1253;  // label of the save dialog's encoding list
+inline constexpr int kSaveEncodingItems = 1256;    // the three encodings, separated by "|"
+inline constexpr int kTimeRefused = 1259;          // %1: the text typed into a time cell
+inline constexpr int kSaveUnreadableTimes = 1262;  // followed by row numbers
+inline constexpr int kSaveEndBeforeStart = 1265;   // followed by row numbers
+inline constexpr int kSaveUnencodable = 1268;      // followed by row numbers
+inline constexpr int kSaveAnywayQuestion = 1271;   // Yes saves, No goes to the first row
+inline constexpr int kRunProgressStatus = 1274;    // %1 row, %2 rows, %3 glyphs taught
+inline constexpr int kRunDoneStatus = 1277;        // %1 rows, %2 taught, %3 skipped
+inline constexpr int kRunStoppedStatus = 1280;     // %1 row, %2 rows, %3 taught, %4 skipped
+inline constexpr int kSavedStatus = 1283;          // %1 file name, %2 encoding
+inline constexpr int kCheckedStatus = 1286;        // %1 rows changed
+inline constexpr int kReplacedStatus = 1289;       // %1 replacements
+inline constexpr int kNextProblemRow = 1292;       // check menu: next row of the check review
+inline constexpr int kPreviousProblemRow = 1295;   // check menu: previous row of the review
 
 // Desktop integration: 1301-1397.
 

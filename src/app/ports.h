@@ -41,6 +41,20 @@ struct FileFilter {
   std::string default_extension;  // with the full stop, e.g. ".srt"
 };
 
+// A list the save dialog shows beside the file name (the encoding): a caption, its entries (GBK)
+// and the entry selected when the dialog opens.
+struct SaveListChoice {
+  std::string caption;
+  std::vector<std::string> entries;
+  int selected = 0;
+};
+
+// The file chosen in a save dialog and the entry chosen in its list.
+struct SaveChoice {
+  std::filesystem::path file;
+  int selected = 0;
+};
+
 class FileDialogPort {
  public:
   virtual ~FileDialogPort() = default;
@@ -48,6 +62,17 @@ class FileDialogPort {
   virtual std::optional<std::filesystem::path> ChooseFileToOpen(const FileFilter& filter) = 0;
   virtual std::optional<std::filesystem::path> ChooseFileToSave(
       const FileFilter& filter, const std::filesystem::path& suggestion) = 0;
+  // The save dialog with a list beside the file name. A host without such a list asks for the
+  // file alone and keeps `list.selected`.
+  virtual std::optional<SaveChoice> ChooseFileToSaveWithList(
+      const FileFilter& filter, const std::filesystem::path& suggestion,
+      const SaveListChoice& list) {
+    auto file = ChooseFileToSave(filter, suggestion);
+    if (!file) {
+      return std::nullopt;
+    }
+    return SaveChoice{std::move(*file), list.selected};
+  }
 };
 
 // Lets a long loop on the host's thread stay responsive. Loops call LetPendingEventsRun once per

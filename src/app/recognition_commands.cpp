@@ -1,6 +1,7 @@
 // The recognition commands of the window over the engine's run, analysis, cropping and estimate.
 #include "app/recognition_commands.h"
 
+#include "app/status_texts.h"
 #include "document/row_table.h"
 #include "proof/time_overlap.h"
 
@@ -97,6 +98,8 @@ ocr::RunOutcome StartRecognition(Application& app, ocr::Recogniser& recogniser, 
       run_check();
     }
   }
+  // Said last, so that it stays whatever the post-run tools showed meanwhile.
+  app.ShowStatus([&app, outcome] { return RunEndStatus(app.Messages(), outcome); });
   app.SetRecognitionStopped(true);
   app.Document().document_saved = false;
   app.EnterCommandState(kCommandStateAfterRun);

@@ -48,9 +48,9 @@ std::optional<std::filesystem::path> ShowRowPicture(Application& app, ocr::Recog
 // application's RecognitionStopped flag cleared; the missing-picture question and unreadable
 // pictures go through `ports.messages`. After a complete run the time-overlap correction (its
 // report shown) and then `run_check` run when their options, read through `options` at that
-// moment, are on. Ends in command state 4 (recorded) with the document counted as not saved,
-// whatever ended the run. Returns the run's outcome; its next_start_row is where the next run
-// starts unless the user selects a row.
+// moment, are on. The status bar then says how the run ended (RunEndStatus). Ends in command state
+// 4 (recorded) with the document counted as not saved, whatever ended the run. Returns the run's
+// outcome; its next_start_row is where the next run starts unless the user selects a row.
 ocr::RunOutcome StartRecognition(Application& app, ocr::Recogniser& recogniser, int start_row,
                                  const RecognitionPorts& ports,
                                  const std::function<PostRunOptions()>& options,

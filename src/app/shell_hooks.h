@@ -31,6 +31,9 @@ class ShellHooks {
 
   // Select row 1, column 1 of the main grid and give it the focus.
   virtual void FocusFirstCell() {}
+  // Select data row `row`, column `column` of the main grid, scroll it into sight and give the
+  // grid the focus (the save's "go to the first such row").
+  virtual void GoToCell(int /*row*/, int /*column*/) {}
   // After a picture subtitle was read: empty the list of taught rows, estimate the standard
   // line height and glyph width from the first pictures, and show the picture panels.
   virtual void ResetTaughtRows() {}

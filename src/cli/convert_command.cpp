@@ -4,9 +4,12 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "cli/commands.h"
 #include "cli/console_ports.h"
+#include "document/save_check.h"
 #include "document/subtitle_document.h"
 #include "document/subtitle_reader.h"
 #include "document/subtitle_writer.h"
@@ -59,8 +62,26 @@ int RunConvert(const ConvertArguments& arguments) {
   options.working_folder = arguments.working_folder.empty()
                                ? std::filesystem::current_path()
                                : std::filesystem::path(arguments.working_folder);
-  options.encoding = arguments.encoding == "utf-8" ? document::OutputEncoding::kUtf8
-                                                   : document::OutputEncoding::kGbk;
+  options.encoding = arguments.encoding == "utf-8"       ? document::OutputEncoding::kUtf8
+                     : arguments.encoding == "utf-8-bom" ? document::OutputEncoding::kUtf8Bom
+                                                         : document::OutputEncoding::kGbk;
+  // What the file will not hold as the table does is named by row, never changed silently.
+  const document::SaveProblems problems =
+      document::FindSaveProblems(subtitle.main, options.encoding);
+  const std::pair<const char*, const std::vector<int>*> kinds[] = {
+      {"time cannot be read (written as the time read or 00:00:00,000)",
+       &problems.unreadable_times},
+      {"end before start", &problems.end_before_start},
+      {"text the encoding cannot hold (written as U+FFFD)", &problems.unencodable}};
+  for (const auto& [what, rows] : kinds) {
+    if (!rows->empty()) {
+      std::string list;
+      for (const int row : *rows) {
+        list += (list.empty() ? "" : ", ") + std::to_string(row);
+      }
+      messages.Inform(app::Severity::kWarning, arguments.input + ": rows " + list + ": " + what);
+    }
+  }
   document::WriteReport written;
   auto saved =
       document::WriteSubtitleFile(output, document::Role::kMain, subtitle, options, &written);
@@ -89,8 +110,10 @@ void AddConvertCommand(CLI::App& app) {
       ->required();
   command->add_option("--workdir", arguments->working_folder,
                       "Working folder holding ssahead.txt (default: the current folder)");
-  command->add_option("--encoding", arguments->encoding, "Encoding of OUT (default gbk)")
-      ->check(CLI::IsMember({"gbk", "utf-8"}));
+  command
+      ->add_option("--encoding", arguments->encoding,
+                   "Encoding of OUT: gbk (default), utf-8, or utf-8-bom (UTF-8 with its mark)")
+      ->check(CLI::IsMember({"gbk", "utf-8", "utf-8-bom"}));
   command->callback([arguments] {
     int status = 1;
     try {

@@ -62,6 +62,100 @@ std::optional<Milliseconds> ParseSubtitleTime(std::string_view text) {
   return ((*hours * 60 + *minutes) * 60 + *seconds) * 1000 + millis;
 }
 
+std::optional<Milliseconds> ParseTimeEntry(std::string_view typed) {
+  typed = Trim(typed);
+  // Field map: up to three colon-separated fields, the last one "ss" with an optional fraction
+  // after a full stop or a comma.
+  std::string_view fields[3];
+  int count = 0;
+  size_t start = 0;
+  for (size_t pos = 0; pos <= typed.size(); ++pos) {
+    if (pos == typed.size() || typed[pos] == ':') {
+      if (count == 3) {
+        return std::nullopt;
+      }
+      fields[count++] = typed.substr(start, pos - start);
+      start = pos + 1;
+    }
+  }
+  if (count < 2) {
+    return std::nullopt;
+  }
+  std::string_view seconds_field = fields[count - 1];
+  std::string_view fraction;
+  const size_t separator = seconds_field.find_first_of(".,");
+  if (separator != std::string_view::npos) {
+    fraction = seconds_field.substr(separator + 1);
+    seconds_field = seconds_field.substr(0, separator);
+    if (fraction.empty()) {
+      return std::nullopt;
+    }
+  } else if (count == 2) {
+    return std::nullopt;  // "mm:ss" without a fraction reads too much like "hh:mm"
+  }
+  const auto all_digits = [](std::string_view text, size_t min_size, size_t max_size) {
+    if (text.size() < min_size || text.size() > max_size) {
+      return false;
+    }
+    for (const char c : text) {
+      if (c < '0' || c > '9') {
+        return false;
+      }
+    }
+    return true;
+  };
+  const std::string_view hours_field = count == 3 ? fields[0] : std::string_view("0");
+  const std::string_view minutes_field = fields[count - 2];
+  if (!all_digits(hours_field, 1, 2) || !all_digits(minutes_field, count == 3 ? 2 : 1, 2) ||
+      !all_digits(seconds_field, 2, 2) ||
+      (separator != std::string_view::npos && !all_digits(fraction, 1, 3))) {
+    return std::nullopt;
+  }
+  const auto number = [](std::string_view digits) {
+    Milliseconds value = 0;
+    for (const char c : digits) {
+      value = value * 10 + (c - '0');
+    }
+    return value;
+  };
+  const Milliseconds minutes = number(minutes_field);
+  const Milliseconds seconds = number(seconds_field);
+  if (minutes > 59 || seconds > 59) {
+    return std::nullopt;
+  }
+  Milliseconds millis = number(fraction);
+  for (size_t digits = fraction.size(); digits < 3; ++digits) {
+    millis *= 10;
+  }
+  return ((number(hours_field) * 60 + minutes) * 60 + seconds) * 1000 + millis;
+}
+
+std::optional<Milliseconds> ReadCellTime(std::string_view cell) {
+  cell = Trim(cell);
+  cell = cell.substr(0, cell.find(' '));
+  // Some editors write times before zero as "-00:00:01,000"; they are times all the same.
+  const bool negative = !cell.empty() && cell.front() == '-';
+  if (negative) {
+    cell.remove_prefix(1);
+  }
+  auto value = ParseSubtitleTime(cell);
+  if (!value) {
+    value = ParseTimeEntry(cell);
+  }
+  if (value && negative) {
+    *value = -*value;
+  }
+  return value;
+}
+
+std::optional<std::string> NormaliseTimeEntry(std::string_view typed) {
+  const auto value = ParseTimeEntry(typed);
+  if (!value) {
+    return std::nullopt;
+  }
+  return FormatSubtitleTime(*value);
+}
+
 std::string FormatSubtitleTime(Milliseconds value) {
   if (value < 0)
     value = 0;

@@ -17,6 +17,28 @@ using Milliseconds = std::int64_t;
 // Returns nullopt for anything else (empty, letters, missing fields, negative or too long).
 std::optional<Milliseconds> ParseSubtitleTime(std::string_view text);
 
+// Reads a time typed by the user into a time cell. Accepted forms, spaces around ignored:
+//   h:mm:ss.mmm and hh:mm:ss.mmm   hours of one or two digits, the fraction optional
+//   hh:mm:ss,mmm                   the SRT file form: a comma before the milliseconds
+//   mm:ss.mmm and m:ss.mmm         no hours; the fraction is required here, so that "12:34"
+//                                  is not silently taken as minutes and seconds
+// Minutes and seconds below 60, seconds of exactly two digits, one to three fraction digits
+// ("5" is 500 ms). Returns nullopt for anything else, the empty text included.
+std::optional<Milliseconds> ParseTimeEntry(std::string_view typed);
+
+// The time a cell holds as far as other programs are concerned: its first word (spaces around
+// ignored; SRT files may carry coordinates such as "X1:000" after the end time) read by
+// ParseSubtitleTime or, failing that, by ParseTimeEntry (so the SRT comma form counts too); a
+// leading minus gives a negative value, as some editors write times before zero.
+// nullopt when the cell does not begin with a time.
+std::optional<Milliseconds> ReadCellTime(std::string_view cell);
+inline bool IsReadableTime(std::string_view cell) {
+  return ReadCellTime(cell).has_value();
+}
+
+// A typed time in the tables' own form "hh:mm:ss.zzz"; nullopt when ParseTimeEntry refuses it.
+std::optional<std::string> NormaliseTimeEntry(std::string_view typed);
+
 // Formats as "hh:mm:ss.zzz", zero-padded. A negative value formats as 00:00:00.000; hours of 100
 // or more keep all their digits.
 std::string FormatSubtitleTime(Milliseconds value);

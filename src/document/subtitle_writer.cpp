@@ -63,6 +63,31 @@ void AppendSrtTime(std::string& out, std::string_view time) {
   out += time.substr(stop + 1);
 }
 
+// A row's start and end as written. A time line " --> " or "abc --> ..." would make the whole
+// file unreadable elsewhere, so an unreadable cell gives way to the row's base time (as read or
+// last saved) when that is readable, else to zero. Chosen before the row's base values are
+// committed, which would overwrite that fallback; the views stay valid because the commit only
+// writes the base cells, and a used fallback is held here.
+struct WrittenTimes {
+  std::string_view start;
+  std::string_view end;
+  std::string start_fallback;
+  std::string end_fallback;
+};
+
+void ChooseTimes(const std::vector<std::string>& cells, bool has_base, WrittenTimes& times) {
+  const auto choose = [&](int column, int base_column, std::string& fallback) {
+    if (IsReadableTime(cells[column])) {
+      return std::string_view(cells[column]);
+    }
+    fallback = has_base && IsReadableTime(cells[base_column]) ? cells[base_column]
+                                                              : std::string("00:00:00.000");
+    return std::string_view(fallback);
+  };
+  times.start = choose(kStart, kBaseStart, times.start_fallback);
+  times.end = choose(kEnd, kBaseEnd, times.end_fallback);
+}
+
 // Splits an SRT time line "start --> end"; without " --> " the whole line is the start.
 std::pair<std::string_view, std::string_view> SplitTimeLine(std::string_view line) {
   const size_t arrow = line.find(kArrow);
@@ -80,19 +105,22 @@ void AppendSrt(const RowTable& table, bool commit, SubtitleDocument& document,
     AppendTextLines(out, author->author_text);
     AppendLine(out, "");
   }
+  const bool has_base = table.ColumnCount() > kBaseEnd;
+  WrittenTimes times;
   for (int row = 1; row < table.RowCount(); ++row) {
+    const auto& cells = table.Row(row);
+    ChooseTimes(cells, has_base, times);
     if (commit) {
       document.CommitBaseValues(row);
     }
-    const auto& cells = table.Row(row);
     const std::string& text = cells[kText];
     if (text.empty()) {
       continue;
     }
     AppendLine(out, cells[kNumber]);
-    AppendSrtTime(out, cells[kStart]);
+    AppendSrtTime(out, times.start);
     out += kArrow;
-    AppendSrtTime(out, cells[kEnd]);
+    AppendSrtTime(out, times.end);
     out += kCrLf;
     AppendTextLines(out, text);
     out += kCrLf;
@@ -131,17 +159,19 @@ void AppendSsa(const RowTable& table, bool commit, SubtitleDocument& document,
     AppendSsaEvent(out, start, end, "Default", "0000", "0000", "0000", author->author_text);
   }
   const bool main = table.ColumnCount() > kMarginV;
+  WrittenTimes times;
   for (int row = 1; row < table.RowCount(); ++row) {
+    const auto& cells = table.Row(row);
+    ChooseTimes(cells, main, times);
     if (commit) {
       document.CommitBaseValues(row);
     }
-    const auto& cells = table.Row(row);
     if (cells[kText].empty()) {
       continue;
     }
     // The reference table has no style or margin columns: they are written as defaults.
     const std::string_view none;
-    AppendSsaEvent(out, cells[kStart], cells[kEnd], main ? cells[kStyle] : none,
+    AppendSsaEvent(out, times.start, times.end, main ? cells[kStyle] : none,
                    main ? cells[kMarginL] : none, main ? cells[kMarginR] : none,
                    main ? cells[kMarginV] : none, cells[kText]);
     ++entries;
@@ -206,9 +236,10 @@ text::Status WriteSubtitleFile(const std::filesystem::path& path, Role role,
     return built.error();
   }
   std::string bytes = std::move(built.value());
-  if (options.encoding == OutputEncoding::kUtf8) {
+  if (options.encoding != OutputEncoding::kGbk) {
     auto converted = text::GbkToUtf8(bytes);
-    bytes = std::move(converted.text);
+    bytes = options.encoding == OutputEncoding::kUtf8Bom ? "\xEF\xBB\xBF" + converted.text
+                                                         : std::move(converted.text);
     counts.replaced_characters = converted.replaced;
   }
   auto saved = text::WriteFileAtomic(path, bytes);

@@ -9,8 +9,9 @@
 
 namespace document {
 
-// The bytes written: GBK as the tables hold them, or UTF-8 (without a byte-order mark).
-enum class OutputEncoding { kGbk, kUtf8 };
+// The bytes written: GBK as the tables hold them, UTF-8 without a byte-order mark, or UTF-8
+// preceded by the mark EF BB BF (which some players need to recognise UTF-8).
+enum class OutputEncoding { kGbk, kUtf8, kUtf8Bom };
 
 struct WriteOptions {
   // The author entry, written in front of the subtitles only for role 1 of a picture subtitle.
@@ -32,6 +33,9 @@ struct WriteReport {
 // Builds the file content of the role's table in the format of document.WriteExtension(role)
 // (".srt" or ".ssa", compared lower-cased), lines ending in CR LF, in GBK. In role 1 every row's
 // start, end and text are first committed to the base columns, rows with an empty text skipped.
+// A start or end that IsReadableTime refuses is never written as it stands (other programs could
+// not read the file back): the row's base time takes its place when that is readable, else
+// 00:00:00.000. The table keeps the unreadable text; FindSaveProblems names such rows first.
 // SRT numbers come from column 0 as they stand. SSA takes the role's KeptSsaHeader, else the lines
 // of options.working_folder/ssahead.txt (the KeptSsaHeader itself is not changed).
 // Errors: "io" when ssahead.txt is needed and cannot be read (no row is touched then); "format"

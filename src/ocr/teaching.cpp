@@ -1,6 +1,7 @@
 // The teaching session's actions over the recogniser's segment walk.
 #include "ocr/teaching.h"
 
+#include <algorithm>
 #include <system_error>
 
 #include "ocr/recogniser.h"
@@ -46,6 +47,33 @@ std::unique_ptr<Picture> TeachingSession::GlyphPicture() const {
   for (int j = 0; j < box.height; ++j) {
     for (int i = 0; i < box.width; ++i) {
       picture->SetPixel(i, j, recogniser_.grid_.At(box.left + i, box.top + j));
+    }
+  }
+  return picture;
+}
+
+int TeachingSession::LineTop() const {
+  return recogniser_.line_top_;
+}
+
+int TeachingSession::LineHeight() const {
+  return recogniser_.line_height_;
+}
+
+GlyphBox TeachingSession::BoxInPicture() const {
+  GlyphBox box = recogniser_.box_;
+  box.top += recogniser_.grid_.TopOffset();
+  return box;
+}
+
+std::unique_ptr<Picture> TeachingSession::BandPicture() const {
+  const GlyphBox& box = recogniser_.box_;
+  const int width = std::max(1, box.width);
+  const int height = std::max(1, recogniser_.line_height_);
+  auto picture = recogniser_.pictures_.Create(width, height);
+  for (int j = 0; j < height; ++j) {
+    for (int i = 0; i < width; ++i) {
+      picture->SetPixel(i, j, recogniser_.grid_.At(box.left + i, recogniser_.line_top_ + j));
     }
   }
   return picture;

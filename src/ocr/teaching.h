@@ -39,6 +39,16 @@ class TeachingSession {
   // The box shown, in grid coordinates, and its picture (the grid's own colours).
   const GlyphBox& Box() const;
   std::unique_ptr<Picture> GlyphPicture() const;
+  // The band of the text line the box lies in: grid rows LineTop() .. LineTop() + LineHeight() - 1.
+  int LineTop() const;
+  int LineHeight() const;
+  // The box in the coordinates of the subtitle picture as loaded (the grid is the picture below
+  // its trimmed top rows), for marking it on the picture shown to the user.
+  GlyphBox BoxInPicture() const;
+  // The box's columns over the whole line band, in the grid's own colours: the glyph seen at its
+  // height in the line, so that a full stop on the baseline and a middle dot, or a comma and an
+  // apostrophe, can be told apart. Width and height at least 1.
+  std::unique_ptr<Picture> BandPicture() const;
   // True when the box ends at a forced cut of a wide run (the frame is drawn darker).
   bool EndsAtForcedCut() const;
   // The text recognised so far in the current picture.

@@ -35,6 +35,8 @@ enum SettingsLine : int {
   kSpaceWidth = 20,         // number 0..10: TrackBar4 position
   kLineHeight = 21,         // number 0..10: TrackBar1 position
   kIgnoreGlyphSize = 22,    // flag: ignore the glyph's height and width when matching
+  // Lines beyond the 23 every setup.sys has; a file without them reads their fallbacks.
+  kSaveEncoding = 23,  // number 0..2: the save dialog's encoding, 0 GBK, 1 UTF-8, 2 UTF-8 + BOM
 };
 
 inline constexpr int kSettingsLineCount = 23;
@@ -108,6 +110,10 @@ class SettingsList {
   }
   int LineHeight() const {
     return Number(kLineHeight, 0, kTrackBarMax, kDefaultLineHeight);
+  }
+  // 0 (GBK, also for a file that has no such line), 1 (UTF-8) or 2 (UTF-8 with its mark).
+  int SaveEncoding() const {
+    return Number(kSaveEncoding, 0, 2, 0);
   }
 
   // Typed views of the flag lines.

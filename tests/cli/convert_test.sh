@@ -34,6 +34,23 @@ grep -q $'\xe5\xad\x97\xe5\xb9\x95' utf8.srt || fail "utf-8 output lacks the con
 "$cli" convert utf8.srt gbk.SRT > /dev/null 2>&1 || fail "utf-8 input exited $?"
 grep -q $'\xd7\xd6\xc4\xbb' gbk.SRT || fail "utf-8 input not converted to GBK"
 
+# UTF-8 with its mark reads back to the same GBK file; the mark is the first thing written.
+"$cli" convert in.srt bom.srt --encoding utf-8-bom > /dev/null 2>&1 || fail "utf-8-bom exited $?"
+[ "$(head -c 3 bom.srt | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "utf-8-bom output lacks the mark"
+"$cli" convert bom.srt frombom.srt > /dev/null 2>&1 || fail "utf-8-bom input exited $?"
+"$cli" convert in.srt plain.srt > /dev/null 2>&1 && "$cli" convert plain.srt plain2.srt > /dev/null 2>&1 \
+  || fail "gbk twice exited $?"
+expect_same frombom.srt plain2.srt "utf-8-bom round trip"
+
+# Rows the file cannot hold as read are named on stderr, and no time line is left without times.
+printf '1\r\n00:00:02,000 --> 00:00:01,000\r\nreversed\r\n\r\n' > odd.srt
+printf '2\r\nabc --> x,y\r\nno times\r\n\r\n3\r\n00:00:05,000 --> 00:00:06,000\r\nbad \xff\r\n' >> odd.srt
+"$cli" convert odd.srt odd-out.srt --encoding utf-8 > /dev/null 2> err.txt || fail "odd srt exited $?"
+grep -q 'rows 2: time cannot be read' err.txt || fail "unreadable time not named: $(cat err.txt)"
+grep -q 'rows 1: end before start' err.txt || fail "reversed times not named: $(cat err.txt)"
+grep -q 'rows 3: text the encoding cannot hold' err.txt || fail "unencodable text not named: $(cat err.txt)"
+grep -q $'^00:00:00,000 --> 00:00:00,000\r$' odd-out.srt || fail "row 2 written without times"
+
 # A picture subtitle has no texts yet: nothing to write, and that is a success.
 printf '1\r\n00:00:01,000 --> 00:00:02,000\r\n0001.bmp\r\n\r\n2\r\n00:00:03,000 --> 00:00:04,000\r\n0002.bmp\r\n' > pictures.srt
 "$cli" convert pictures.srt pictures.ssa --workdir "$data" > out.txt 2>&1 || fail "picture srt exited $?"

@@ -48,6 +48,20 @@ class FakeFileDialogs : public app::FileDialogPort {
     save_suggestions.push_back(suggestion);
     return Next(save_paths);
   }
+  std::optional<app::SaveChoice> ChooseFileToSaveWithList(
+      const app::FileFilter& filter, const std::filesystem::path& suggestion,
+      const app::SaveListChoice& list) override {
+    save_lists.push_back(list);
+    auto file = ChooseFileToSave(filter, suggestion);
+    if (!file)
+      return std::nullopt;
+    int selected = list.selected;
+    if (!save_list_selections.empty()) {
+      selected = save_list_selections.front();
+      save_list_selections.pop_front();
+    }
+    return app::SaveChoice{*file, selected};
+  }
 
   // nullopt entries mean "cancelled"; an empty queue cancels too.
   std::deque<std::optional<std::filesystem::path>> open_paths;
@@ -55,6 +69,8 @@ class FakeFileDialogs : public app::FileDialogPort {
   std::vector<app::FileFilter> open_filters;
   std::vector<app::FileFilter> save_filters;
   std::vector<std::filesystem::path> save_suggestions;
+  std::vector<app::SaveListChoice> save_lists;  // the list each save dialog showed
+  std::deque<int> save_list_selections;         // entries chosen in turn; empty keeps the shown one
 
  private:
   static std::optional<std::filesystem::path> Next(

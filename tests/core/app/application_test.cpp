@@ -47,6 +47,9 @@ class RecordingHooks : public ShellHooks {
   void CommandsChanged(const CommandEnablement&) override {
     events.push_back("commands");
   }
+  void GoToCell(int row, int column) override {
+    events.push_back("go to " + std::to_string(row) + "," + std::to_string(column));
+  }
   void TitleChanged(const std::string& text) override {
     title = text;
   }
@@ -452,6 +455,69 @@ TEST_F(ApplicationTest, SaveAsSsaUsesTheHeaderFileOfTheWorkingFolder) {
   EXPECT_EQ(app.Document().save_extension, ".ssa");
   EXPECT_NE(dir_.Read("out.SSA").find("Dialogue: Marked=0,0:00:01.00,0:00:02.00,"),
             std::string::npos);
+}
+
+TEST_F(ApplicationTest, SaveWritesTheChosenEncodingAndRemembersIt) {
+  Application& app = Start();
+  OpenEditedTextSubtitle(app);
+  app.Document().main.SetCell(document::kText, 2, "\xD7\xD6");  // 字
+  dialogs_.save_paths = {dir_ / "a.srt", dir_ / "b.srt"};
+  dialogs_.save_list_selections = {2};
+  ASSERT_TRUE(app.SaveCommand());
+  ASSERT_EQ(dialogs_.save_lists.size(), 1u);
+  EXPECT_EQ(dialogs_.save_lists[0].caption, "s1253");
+  EXPECT_EQ(dialogs_.save_lists[0].entries.size(), 3u);
+  EXPECT_EQ(dialogs_.save_lists[0].selected, 0);  // setup.sys without line 23: GBK
+  EXPECT_EQ(dir_.Read("a.srt").rfind("\xEF\xBB\xBF"
+                                     "1\r\n",
+                                     0),
+            0u);
+  EXPECT_NE(dir_.Read("a.srt").find("\xE5\xAD\x97"), std::string::npos);
+  EXPECT_EQ(app.Settings().SaveEncoding(), 2);
+  EXPECT_EQ(hooks_.status, "s1283");  // the saved status, in the current language
+  EXPECT_EQ(hooks_.title, std::string(kProgramCaption) + "--" + (dir_ / "a.srt").string());
+
+  // The next save opens the list at the remembered entry and keeps it.
+  ASSERT_TRUE(app.SaveCommand());
+  EXPECT_EQ(dialogs_.save_lists[1].selected, 2);
+  EXPECT_EQ(dir_.Read("b.srt").rfind("\xEF\xBB\xBF", 0), 0u);
+  // Remembered through setup.sys at shutdown.
+  ASSERT_TRUE(app.Shutdown(ShutdownPath::kWindowClose));
+  auto setup = settings::SettingsList::LoadFromFile(dir_ / "setup.sys");
+  ASSERT_TRUE(setup.ok());
+  EXPECT_EQ(setup.value().SaveEncoding(), 2);
+}
+
+TEST_F(ApplicationTest, SaveNamesRowsItCannotWriteAsTheyAreAndNoGoesToTheFirst) {
+  Application& app = Start();
+  OpenEditedTextSubtitle(app);
+  document::RowTable& table = app.Document().main;
+  table.SetCell(document::kEnd, 1, "00:00:00.500");  // before its start
+  table.SetCell(document::kStart, 2, "abc");
+  dialogs_.save_paths = {dir_ / "no.srt", dir_ / "yes.srt"};
+  messages_.answers = {Answer::kNo, Answer::kYes};
+  EXPECT_FALSE(app.SaveCommand());
+  ASSERT_EQ(messages_.asked.size(), 1u);
+  // Each kind of problem with its rows (unreadable: row 2; reversed: row 1), then the question.
+  EXPECT_EQ(messages_.asked[0].text, "s12622\ns12651\n\ns1271");
+  EXPECT_EQ(messages_.asked[0].buttons, Buttons::kYesNo);
+  EXPECT_EQ(hooks_.events.back(), "go to 1,2");
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "no.srt"));
+  EXPECT_FALSE(app.Document().document_saved);
+
+  // Yes saves anyway; the unreadable start is written as the row's time as read.
+  ASSERT_TRUE(app.SaveCommand());
+  EXPECT_NE(dir_.Read("yes.srt").find("2\r\n00:00:03,000 --> 00:00:04,000\r\n"), std::string::npos);
+  EXPECT_EQ(table.Cell(document::kStart, 2), "abc");  // the table keeps what was typed
+  EXPECT_TRUE(app.Document().document_saved);
+}
+
+TEST_F(ApplicationTest, StatusFollowsTheLanguageUntilReplaced) {
+  Application& app = Start();
+  app.ShowStatus([&app] { return app.Messages().Message(msg::kCheckedStatus); });
+  EXPECT_EQ(hooks_.status, "s1286");
+  app.SwitchLanguage(3);
+  EXPECT_EQ(hooks_.status, "e1286");
 }
 
 TEST_F(ApplicationTest, FailedSaveIsReportedAndKeepsTheFlags) {

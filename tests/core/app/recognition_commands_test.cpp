@@ -25,6 +25,14 @@ using testing_support::TempDir;
 const std::vector<std::string> kGlyph = {"######", "#....#", "#....#", "#....#",
                                          "######", "#....#", "######"};
 
+class StatusHooks : public ShellHooks {
+ public:
+  void StatusTextChanged(const std::string& text) override {
+    status = text;
+  }
+  std::string status;
+};
+
 class RecognitionCommandsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -68,7 +76,7 @@ class RecognitionCommandsTest : public ::testing::Test {
   FakeMessages messages_;
   FakeFileDialogs dialogs_;
   FakeEventPump pump_;
-  ShellHooks hooks_;
+  StatusHooks hooks_;
   NoLibrary library_;
   std::unique_ptr<Application> app_;
   ocr_testing::EmptyLibrary glyphs_;
@@ -99,6 +107,7 @@ TEST_F(RecognitionCommandsTest, CompleteRunFixesOverlapsThenChecks) {
             "1"
             "m693");
   EXPECT_EQ(order, (std::vector<std::string>{"options", "check"}));
+  EXPECT_EQ(hooks_.status, "m1278");  // "done: ..." in language 1
   EXPECT_TRUE(app_->RecognitionStopped());
   EXPECT_FALSE(app_->Document().document_saved);
   EXPECT_EQ(app_->Commands().Recorded(), 4);
@@ -119,6 +128,7 @@ TEST_F(RecognitionCommandsTest, DeclinedMissingPictureEndsWithoutPostRunOptions)
   EXPECT_FALSE(asked_options);
   ASSERT_EQ(messages_.asked.size(), size_t{1});
   EXPECT_EQ(messages_.asked[0].text, "m444gone.bmpm447");
+  EXPECT_EQ(hooks_.status, "m1281");  // "stopped at row ..."
   EXPECT_EQ(app_->Document().main.Cell(document::kText, 3), "");
   EXPECT_EQ(app_->Commands().Recorded(), 4);
   EXPECT_TRUE(app_->RecognitionStopped());

@@ -65,8 +65,9 @@ TEST(SrtWriter, SplitsTextsAtEveryLineMark) {
   };
   for (const auto& c : cases) {
     SubtitleDocument document;
-    Fill(document.main, {{"7", c.text, "s", "e"}});
-    EXPECT_EQ(Build(document, ".srt"), std::string("7\r\ns --> e\r\n") + c.lines + "\r\n")
+    Fill(document.main, {{"7", c.text, "00:00:01.000", "00:00:02.000"}});
+    EXPECT_EQ(Build(document, ".srt"),
+              std::string("7\r\n00:00:01,000 --> 00:00:02,000\r\n") + c.lines + "\r\n")
         << c.text;
   }
 }
@@ -82,7 +83,7 @@ TEST(SsaWriter, ConvertsTimesAndDefaultsStyleAndMargins) {
       {"00:00:01.999", "0:00:01.99"},  // the third millisecond digit is dropped, not rounded
       {"00:00:01,000", "0:00:01.00"},
       {"0:00:01.5", "0:00:01.5"},  // not 12 characters: written as it stands
-      {"", ""},
+      {"", "0:00:00.00"},          // never an event without a time
   };
   for (const auto& c : cases) {
     SubtitleDocument document;
@@ -229,22 +230,91 @@ TEST(SubtitleWriter, FailedSaveReportsTheFileAndLeavesWhatWasThere) {
   EXPECT_EQ(files, 1);
 }
 
-TEST(SubtitleWriter, Utf8OutputReadsBackToTheSameGbkText) {
-  testing_support::TempDir dir;
-  SubtitleDocument document;
-  Fill(document.main, {{"1", "\xD7\xD6\xC4\xBB\\Nx", "00:00:01.000", "00:00:02.000"}});
-  WriteOptions options;
-  options.encoding = OutputEncoding::kUtf8;
-  WriteReport report;
-  ASSERT_TRUE(WriteSubtitleFile(dir / "u.srt", Role::kMain, document, options, &report).ok());
-  EXPECT_EQ(report.entries, 1);
-  EXPECT_EQ(report.replaced_characters, 0);
-  EXPECT_EQ(dir.Read("u.srt"),
-            "1\r\n00:00:01,000 --> 00:00:02,000\r\n\xE5\xAD\x97\xE5\xB9\x95\r\nx\r\n\r\n");
-  SubtitleDocument back;
-  auto read = ReadSubtitleFile(dir / "u.srt", Role::kMain, back);
-  ASSERT_TRUE(read.ok());
-  EXPECT_EQ(back.main.Cell(kText, 1), "\xD7\xD6\xC4\xBB\\Nx");
+TEST(SubtitleWriter, EveryEncodingReadsBackToTheSameGbkText) {
+  struct Case {
+    OutputEncoding encoding;
+    const char* extension;
+    const char* prefix;  // the bytes the file must start with
+    const char* text;    // how 字幕 is written
+  };
+  const Case cases[] = {
+      {OutputEncoding::kGbk, ".srt", "1\r\n", "\xD7\xD6\xC4\xBB"},
+      {OutputEncoding::kUtf8, ".srt", "1\r\n", "\xE5\xAD\x97\xE5\xB9\x95"},
+      {OutputEncoding::kUtf8Bom, ".srt",
+       "\xEF\xBB\xBF"
+       "1\r\n",
+       "\xE5\xAD\x97\xE5\xB9\x95"},
+      {OutputEncoding::kGbk, ".ssa", "[Script Info]", "\xD7\xD6\xC4\xBB"},
+      {OutputEncoding::kUtf8, ".ssa", "[Script Info]", "\xE5\xAD\x97\xE5\xB9\x95"},
+      {OutputEncoding::kUtf8Bom, ".ssa", "\xEF\xBB\xBF[Script Info]", "\xE5\xAD\x97\xE5\xB9\x95"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.extension) + " encoding " +
+                 std::to_string(static_cast<int>(c.encoding)));
+    testing_support::TempDir dir;
+    SubtitleDocument document;
+    document.kept_ssa_header_main = {"[Script Info]", kFormatLine};
+    Fill(document.main, {{"1", "\xD7\xD6\xC4\xBB\\Nx", "00:00:01.000", "00:00:02.000"},
+                         {"2", "plain", "00:00:03.000", "00:00:04.000"}});
+    document.save_extension = c.extension;
+    WriteOptions options;
+    options.encoding = c.encoding;
+    WriteReport report;
+    const auto file = dir / (std::string("out") + c.extension);
+    ASSERT_TRUE(WriteSubtitleFile(file, Role::kMain, document, options, &report).ok());
+    EXPECT_EQ(report.entries, 2);
+    EXPECT_EQ(report.replaced_characters, 0);
+    const std::string bytes = dir.Read(std::string("out") + c.extension);
+    EXPECT_EQ(bytes.rfind(c.prefix, 0), 0u);
+    EXPECT_NE(bytes.find(c.text), std::string::npos);
+
+    SubtitleDocument back;
+    back.source_extension = c.extension;
+    auto read = ReadSubtitleFile(file, Role::kMain, back);
+    ASSERT_TRUE(read.ok());
+    ASSERT_EQ(back.main.DataRowCount(), 2);
+    EXPECT_EQ(back.main.Cell(kNumber, 1), "1");  // the mark does not spoil the first line
+    EXPECT_EQ(back.main.Cell(kText, 1), "\xD7\xD6\xC4\xBB\\Nx");
+    EXPECT_EQ(back.main.Cell(kStart, 2), "00:00:03.000");
+    EXPECT_EQ(back.main.Cell(kText, 2), "plain");
+  }
+}
+
+TEST(SubtitleWriter, NeverWritesATimeLineWithoutTimes) {
+  struct Case {
+    const char* start;
+    const char* end;
+    const char* base_start;
+    const char* base_end;
+    const char* srt_line;
+    const char* ssa_times;
+  };
+  const Case cases[] = {
+      // Unreadable cells fall back to the base times...
+      {"abc", "", "00:00:01.000", "00:00:02.000", "00:00:01,000 --> 00:00:02,000",
+       "0:00:01.00,0:00:02.00"},
+      // ... or to zero when the base cannot be read either (a new row).
+      {"", "", "", "", "00:00:00,000 --> 00:00:00,000", "0:00:00.00,0:00:00.00"},
+      // Readable cells are written as they stand, file forms and all.
+      {"00:00:05.5", "00:00:06", "", "", "00:00:05,5 --> 00:00:06", "00:00:05.5,00:00:06"},
+      {"00:00:07,250", "xyz", "", "00:00:09.000", "00:00:07,250 --> 00:00:09,000",
+       "0:00:07.25,0:00:09.00"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.srt_line);
+    SubtitleDocument document;
+    document.kept_ssa_header_main = {kFormatLine};
+    Fill(document.main, {{"1", "t", c.start, c.end}});
+    document.main.SetCell(kBaseStart, 1, c.base_start);
+    document.main.SetCell(kBaseEnd, 1, c.base_end);
+    EXPECT_EQ(Build(document, ".srt"), std::string("1\r\n") + c.srt_line + "\r\nt\r\n\r\n");
+    // The table keeps what the user typed; the first save committed it as the new base.
+    EXPECT_EQ(document.main.Cell(kStart, 1), c.start);
+    document.main.SetCell(kBaseStart, 1, c.base_start);
+    document.main.SetCell(kBaseEnd, 1, c.base_end);
+    EXPECT_EQ(Build(document, ".ssa"), std::string(kFormatLine) + "\r\nDialogue: Marked=0," +
+                                           c.ssa_times + ",Default,,0000,0000,0000,,t\r\n");
+  }
 }
 
 std::vector<Cells> TextRows(const RowTable& table, bool non_empty_only) {

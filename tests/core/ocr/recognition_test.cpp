@@ -432,6 +432,45 @@ TEST_F(RecognitionTest, PicturesTooLargeForTheGridAreSkippedLikeMissingOnes) {
   EXPECT_EQ(Text(row), "old");
 }
 
+TEST_F(RecognitionTest, QuestionShowsWhereTheBoxIsInThePictureAndItsLineBand) {
+  // A tall block then a two-row bar at the top of the line: the bar's box is two rows high, its
+  // band is the whole line. The picture has a three-pixel white margin all round.
+  AddRow({kBlock, Bar(8)});
+  struct Seen {
+    ocr::GlyphBox in_picture;
+    int line_height = 0;
+    int band_width = 0;
+    int band_height = 0;
+    bool band_top_ink = false;
+    bool band_bottom_ink = false;
+  };
+  std::vector<Seen> seen;
+  const auto look = [&seen](ocr::TeachingSession& session) {
+    const auto band = session.BandPicture();
+    seen.push_back({session.BoxInPicture(), session.LineHeight(), band->Width(), band->Height(),
+                    band->Pixel(0, 0) == ocr::kInkColour,
+                    band->Pixel(0, band->Height() - 1) == ocr::kInkColour});
+    EXPECT_TRUE(session.Save("x" + std::to_string(seen.size())).ok());
+  };
+  teacher_.actions = {look, look};
+  Run();
+  ASSERT_EQ(seen.size(), 2u);
+  // The block: left at the margin, top at the margin of the picture as loaded.
+  EXPECT_EQ(seen[0].in_picture.left, 3);
+  EXPECT_EQ(seen[0].in_picture.top, 3);
+  EXPECT_EQ(seen[0].in_picture.width, 8);
+  EXPECT_EQ(seen[0].in_picture.height, 10);
+  // The bar: 4 columns after the block, two rows high, in a band as high as the block.
+  EXPECT_EQ(seen[1].in_picture.left, 3 + 8 + 4);
+  EXPECT_EQ(seen[1].in_picture.top, 3);
+  EXPECT_EQ(seen[1].in_picture.height, 2);
+  EXPECT_EQ(seen[1].line_height, seen[0].line_height);
+  EXPECT_EQ(seen[1].band_height, seen[1].line_height);
+  EXPECT_EQ(seen[1].band_width, 8);
+  EXPECT_TRUE(seen[1].band_top_ink);      // the bar sits at the top of its band...
+  EXPECT_FALSE(seen[1].band_bottom_ink);  // ... with the band's empty rows below it
+}
+
 TEST(TeachingPanelSizes, GrowWithWideGlyphs) {
   const struct {
     int width, panel, inner, frame;

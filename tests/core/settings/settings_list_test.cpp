@@ -51,6 +51,24 @@ TEST(SettingsList, EmptyFileStartsWithFlagsOnAndNumbersOne) {
   EXPECT_EQ(list.OpenFolder(), "1");
 }
 
+TEST(SettingsList, SaveEncodingLivesBeyondTheTwentyThreeLinesAndReadsBack) {
+  TempDir dir;
+  SettingsList list;
+  EXPECT_EQ(list.SaveEncoding(), 0);  // a file of 23 lines has no such line: GBK
+  for (const auto& [line, encoding] : std::vector<std::pair<std::string, int>>{
+           {"1", 1}, {"2", 2}, {"3", 0}, {"-1", 0}, {"utf-8", 0}, {"0", 0}}) {
+    list.SetLine(kSaveEncoding, line);
+    EXPECT_EQ(list.SaveEncoding(), encoding) << line;
+  }
+  list.SetNumber(kSaveEncoding, 2);
+  ASSERT_TRUE(list.SaveToFile(dir / "setup.sys").ok());
+  const auto back = SettingsList::LoadFromFile(dir / "setup.sys");
+  ASSERT_TRUE(back.ok());
+  EXPECT_EQ(back.value().LineCount(), 24);
+  EXPECT_EQ(back.value().SaveEncoding(), 2);
+  EXPECT_EQ(back.value().Line(kLineHeight), list.Line(kLineHeight));  // nothing else moved
+}
+
 TEST(SettingsList, FlagIsOnOnlyWhenExactlyOne) {
   SettingsList list;
   const std::vector<std::pair<std::string, bool>> cases = {
