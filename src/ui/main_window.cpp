@@ -13,13 +13,17 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 #include <system_error>
 
 #include "app/library_port.h"
 #include "app/save_dialog.h"
+#include "app/status_texts.h"
+#include "document/subtitle_time.h"
 #include "library/glyph_library.h"
 #include "text/line_file.h"
 #include "ui/chinese_tools.h"
@@ -57,7 +61,7 @@ MainWindow::MainWindow(MainWindowSetup& setup)
       pump_(std::make_unique<QtEventPump>()),
       ui_(std::make_unique<Ui>()) {
   setObjectName(QStringLiteral("MainForm"));
-  setWindowTitle(QString::fromLatin1(app::kProgramCaption));
+  setWindowTitle(QString::fromLatin1(app::kProgramCaption) + QStringLiteral("[*]"));
   // The layout's font size, which the fixed column widths are measured for.
   QFont window_font = font();
   window_font.setPixelSize(12);
@@ -99,6 +103,10 @@ text::Result<std::unique_ptr<MainWindow>> MainWindow::Create(MainWindowSetup set
   w.BindDocument();
   w.proof_tools_ = new ProofTools(w, *w.ui_, *w.app_, *w.message_port_, *w.file_dialogs_, *w.pump_);
   w.ConnectSignals();
+  w.modified_timer_ = new QTimer(&w);
+  w.modified_timer_->setInterval(200);
+  connect(w.modified_timer_, &QTimer::timeout, &w, &MainWindow::SyncModifiedMark);
+  w.modified_timer_->start();
   w.recognition_tools_ = std::make_unique<RecognitionTools>(*w.ui_, *w.app_, *w.message_port_,
                                                             *w.pump_, w.own_glyphs_.get(), &w);
   w.library_tools_ = std::make_unique<LibraryTools>(*w.ui_, *w.app_, w.own_glyphs_.get(),
@@ -197,6 +205,7 @@ void MainWindow::BuildStatusBar() {
   u.StatusProgress = new ProgressArea(statusBar());
   statusBar()->addWidget(u.StatusText);
   statusBar()->addWidget(u.StatusProgress);
+  u.StatusProgress->SetProgress(0, 0);  // hidden until work runs
 }
 
 void MainWindow::BuildPanels() {
@@ -401,6 +410,16 @@ bool MainWindow::AcceptCellEdit(int column, int row, const QString& value) {
     message_port_->Inform(app::Severity::kWarning, gbk.error().message);
     return false;
   }
+  if (column == document::kStart || column == document::kEnd) {
+    // A time is kept only in the tables' own form; anything unreadable keeps the old value.
+    std::optional<std::string> time = document::NormaliseTimeEntry(gbk.value());
+    if (!time && !gbk.value().empty()) {
+      message_port_->Inform(app::Severity::kWarning,
+                            app::FillIn(Message(app::msg::kTimeRefused), {gbk.value()}));
+      return false;
+    }
+    gbk = time.value_or(std::string());
+  }
   document::RowTable& table = app_->Document().main;
   if (!table.IsDataRow(row) || table.Cell(column, row) == gbk.value()) {
     return true;
@@ -471,7 +490,9 @@ void MainWindow::SaveDialog1FolderChange(const std::filesystem::path& folder) {
 }
 
 void MainWindow::OpenSrtMenuClick() {
-  app_->OpenCommand();
+  if (app_->OpenCommand()) {
+    ui_->StatusProgress->SetProgress(0, 0);
+  }
 }
 
 void MainWindow::SaveSrtMenuClick() {
@@ -522,18 +543,38 @@ void MainWindow::CommandsChanged(const app::CommandEnablement& enabled) {
 void MainWindow::TitleChanged(const std::string& title) {
   // The title ends with the file name, which is in the system's encoding, not GBK.
   const std::filesystem::path& source = app_->Document().source_file;
-  const std::string file = text::PathForMessage(source);
-  if (!file.empty() && title.size() >= file.size() &&
-      title.compare(title.size() - file.size(), file.size(), file) == 0) {
-    setWindowTitle(ToQString(title.substr(0, title.size() - file.size())) + PathToQString(source));
-  } else {
-    setWindowTitle(ToQString(title));
+  // "[*]" is where Qt shows the unsaved mark while the window is marked modified.
+  const std::filesystem::path& saved_as = app_->Document().save_file;
+  for (const std::filesystem::path* named : {&source, &saved_as}) {
+    const std::string name = text::PathForMessage(*named);
+    if (!name.empty() && title.size() >= name.size() &&
+        title.compare(title.size() - name.size(), name.size(), name) == 0) {
+      setWindowTitle(ToQString(title.substr(0, title.size() - name.size())) +
+                     PathToQString(*named) + QStringLiteral("[*]"));
+      return;
+    }
   }
+  setWindowTitle(ToQString(title) + QStringLiteral("[*]"));
+}
+
+void MainWindow::SyncModifiedMark() {
+  // DocumentSaved is a plain flag that many commands clear; the mark follows it.
+  setWindowModified(!app_->Document().document_saved);
+}
+
+void MainWindow::GoToCell(int row, int column) {
+  QTableView* grid = ui_->StringGrid1;
+  const QModelIndex index = main_model_->index(SubtitleTableModel::ModelRow(row), column);
+  if (!index.isValid()) {
+    return;
+  }
+  grid->setCurrentIndex(index);
+  grid->scrollTo(index);
+  grid->setFocus();
 }
 
 void MainWindow::StatusTextChanged(const std::string& text) {
   ui_->StatusText->setText(ToQString(text));
-  ui_->StatusProgress->SetProgress(0, 0);
 }
 
 void MainWindow::ShowLoadingText(const std::string& text) {

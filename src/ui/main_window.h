@@ -14,6 +14,7 @@
 #include "app/shell_hooks.h"
 #include "text/result.h"
 
+class QTimer;
 class QUrl;
 
 namespace library {
@@ -117,6 +118,7 @@ class MainWindow : public QMainWindow, private app::ShellHooks {
   void ShowWaitText(const std::string& text) override;
   void HideWaitText() override;
   void FocusFirstCell() override;
+  void GoToCell(int row, int column) override;
   void ShowPicturePanels() override;
   void ShowEditPanels() override;
   void MainSubtitleClosed() override;
@@ -144,6 +146,8 @@ class MainWindow : public QMainWindow, private app::ShellHooks {
   bool AcceptCellEdit(int column, int row, const QString& value);
   void ShowAboutPanel(const std::string& loading_text);
   void ShowProgress(int done, int total);
+  // Sets Qt's unsaved mark of the title from the document's DocumentSaved flag.
+  void SyncModifiedMark();
   void ApplyColumnWidths();
 
   std::filesystem::path program_folder_;
@@ -161,6 +165,7 @@ class MainWindow : public QMainWindow, private app::ShellHooks {
   SubtitleTableModel* main_model_ = nullptr;
   SubtitleTableModel* reference_model_ = nullptr;
   bool reference_grid_shown_ = false;
+  QTimer* modified_timer_ = nullptr;                     // keeps the title's unsaved mark in step
   ProofTools* proof_tools_ = nullptr;                    // a child of the window
   std::unique_ptr<RecognitionTools> recognition_tools_;  // strip, run, teaching, analysis, cropping
   std::unique_ptr<LibraryTools> library_tools_;    // library editor, merge, export, check, index

@@ -20,6 +20,7 @@
 #include <map>
 
 #include "app/language_layout.h"
+#include "app/message_numbers.h"
 #include "ui/floating_panel.h"
 #include "ui/library_tools.h"
 #include "ui/main_window.h"
@@ -159,6 +160,13 @@ void MainWindow::BuildMenus() {
                 "\xBB\xB9\xD4\xAD\xB5\xB1\xC7\xB0\xD0\xD0\xD7\xD6\xC4\xBB" /* 还原当前行字幕 */);
   u.CheckMenu->addActions(
       {u.Check1Menu, u.ChkTimeMenu, u.FindReplaceMenu, u.CreatBlankMenu, u.CompareCheckMenu});
+  u.NextProblemMenu = NewAction(this, "NextProblemMenu",
+                                "\xCF\xC2\xD2\xBB\xB8\xF6\xCE\xCA"
+                                "\xCC\xE2\xD0\xD0" /* 下一个问题行 */);
+  u.PrevProblemMenu = NewAction(this, "PrevProblemMenu",
+                                "\xC9\xCF\xD2\xBB\xB8\xF6\xCE\xCA"
+                                "\xCC\xE2\xD0\xD0" /* 上一个问题行 */);
+  u.CheckMenu->addActions({u.NextProblemMenu, u.PrevProblemMenu});
   u.CheckMenu->addSeparator();
   u.CheckMenu->addActions(
       {u.InsertPRowMenu, u.InsertNRowMenu, u.DeleteRowMenu, u.RestoreTimeMenu, u.RestoreTextMenu});
@@ -226,6 +234,15 @@ void MainWindow::BuildMenus() {
   u.FindReplaceMenu->setShortcut(QKeySequence::Find);
   u.ExitFormMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
   u.HelpFileMenu->setShortcut(QKeySequence::HelpContents);
+  // Recognition and row editing from the keyboard. The menu items carry the keys, so they work
+  // wherever the focus is in the window, and the menus show them.
+  u.StartReadMenu->setShortcut(QKeySequence(Qt::Key_F5));
+  u.StopReadMenu->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F5));
+  u.InsertPRowMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Up));
+  u.InsertNRowMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Down));
+  u.DeleteRowMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete));
+  u.NextProblemMenu->setShortcut(QKeySequence(Qt::Key_F8));
+  u.PrevProblemMenu->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F8));
 }
 
 void MainWindow::BuildToolBar() {
@@ -381,6 +398,8 @@ void MainWindow::ApplyLanguage() {
   for (const auto& [name, list] : lines) {
     SetLines(findChild<QWidget*>(QString::fromStdString(name)), list);
   }
+  ui_->NextProblemMenu->setText(MessageText(app::msg::kNextProblemRow));
+  ui_->PrevProblemMenu->setText(MessageText(app::msg::kPreviousProblemRow));
   main_model_->HeadingsChanged();
   reference_model_->HeadingsChanged();
   for (QAction* item : {ui_->N14, ui_->N15, ui_->N16}) {

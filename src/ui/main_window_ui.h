@@ -50,6 +50,8 @@ struct MainWindow::Ui {
   QAction* DeleteRowMenu = nullptr;     // delete the current row
   QAction* RestoreTimeMenu = nullptr;   // restore the row's times
   QAction* RestoreTextMenu = nullptr;   // restore the row's text
+  QAction* NextProblemMenu = nullptr;   // the check review's next row, in the main grid
+  QAction* PrevProblemMenu = nullptr;   // the check review's previous row, in the main grid
   QAction* CutBmpMenu = nullptr;        // automatic cropping
   QAction* EditWordMenu = nullptr;      // library editor
   QAction* AddWordMenu = nullptr;       // library merge

@@ -24,7 +24,9 @@
 #include <QVBoxLayout>
 
 #include "app/proof_commands.h"
+#include "app/status_texts.h"
 #include "document/row_table.h"
+#include "document/subtitle_reader.h"
 #include "proof/check_rules.h"
 #include "proof/row_editing.h"
 #include "proof/search_history.h"
@@ -291,6 +293,8 @@ void ProofTools::BuildEditPanels() {
 void ProofTools::Connect() {
   MainWindow::Ui& u = ui_;
   connect(u.Check1Menu, &QAction::triggered, this, &ProofTools::Check1MenuClick);
+  connect(u.NextProblemMenu, &QAction::triggered, this, &ProofTools::NextProblemMenuClick);
+  connect(u.PrevProblemMenu, &QAction::triggered, this, &ProofTools::PrevProblemMenuClick);
   connect(w_.Button13, &QPushButton::clicked, this, &ProofTools::Button13Click);
   connect(w_.Button14, &QPushButton::clicked, this, &ProofTools::Button14Click);
   connect(u.ChkTimeMenu, &QAction::triggered, this, &ProofTools::ChkTimeMenuClick);
@@ -405,6 +409,8 @@ void ProofTools::Check1MenuClick() {
   }
   grid->setCurrentCell(static_cast<int>(review.rows.size()), 0);
   checking_ = false;
+  const int changed = static_cast<int>(review.rows.size());
+  app_.ShowStatus([this, changed] { return app::CheckedStatus(app_.Messages(), changed); });
   messages_.Inform(app::Severity::kInformation, Message(proof::kCheckFinishedMessage));
 }
 
@@ -423,6 +429,35 @@ void ProofTools::Button13Click() {
 void ProofTools::Button14Click() {
   app_.RestoreRecordedCommandState();
   ui_.Panel21->hide();
+}
+
+void ProofTools::GoToProblemRow(int step) {
+  // The review's listed rows, without the empty row under them.
+  QTableWidget* review = w_.StringGrid3;
+  const int listed = review->rowCount() - 1;
+  if (listed <= 0) {
+    return;
+  }
+  // From the review's current entry; the first step from the empty row goes to an end.
+  int entry = review->currentRow();
+  entry = entry < 0 || entry >= listed ? (step > 0 ? 0 : listed - 1) : entry + step;
+  entry = (entry % listed + listed) % listed;
+  review->setCurrentCell(entry, 0);
+  const std::string number = CellOf(review, entry, 0);
+  const int row = document::IsAllDigits(number) && number.size() <= 9 ? std::stoi(number) : 0;
+  if (app_.Document().main.IsDataRow(row)) {
+    app_.Document().current_row = row;
+    ShowCurrentRow(document::kText);
+    ui_.StringGrid1->setFocus();
+  }
+}
+
+void ProofTools::NextProblemMenuClick() {
+  GoToProblemRow(1);
+}
+
+void ProofTools::PrevProblemMenuClick() {
+  GoToProblemRow(-1);
 }
 
 void ProofTools::ChkTimeMenuClick() {
@@ -484,6 +519,10 @@ void ProofTools::Button23Click() {
   const proof::SearchOutcome outcome =
       Finder().Run(request, app_.Document(), messages_, app_.Messages());
   w_.Button23->setText(ToQString(Message(Finder().CaptionMessage())));
+  if (request.replace) {
+    const int replaced = outcome.replacements;
+    app_.ShowStatus([this, replaced] { return app::ReplacedStatus(app_.Messages(), replaced); });
+  }
   if (outcome.row > 0) {
     ShowCurrentRow(document::kText);
   }

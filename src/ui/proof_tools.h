@@ -79,6 +79,10 @@ class ProofTools : public QObject {
   void Check1MenuClick();
   void Button13Click();
   void Button14Click();
+  // The next / previous row listed by the check review, made current in the main grid (the
+  // list wraps round); nothing happens while the review lists no row.
+  void NextProblemMenuClick();
+  void PrevProblemMenuClick();
   void ChkTimeMenuClick();
   void FindReplaceMenuClick();
   void Button23Click();
@@ -104,6 +108,7 @@ class ProofTools : public QObject {
 
  private:
   void BuildCheckPanel();
+  void GoToProblemRow(int step);
   void BuildFindPanel();
   void BuildEditPanels();
   void Connect();

@@ -1,8 +1,11 @@
 // QMessageBox, QFileDialog and processEvents behind the core's ports.
 #include "ui/qt_ports.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QWidget>
 #include <algorithm>
@@ -12,7 +15,9 @@
 namespace ui {
 
 void QtMessagePort::Inform(app::Severity severity, const std::string& text) {
-  const QString title = parent_ ? parent_->window()->windowTitle() : QString();
+  // The window's title without the "[*]" placeholder of its unsaved mark.
+  const QString title =
+      parent_ ? parent_->window()->windowTitle().remove(QStringLiteral("[*]")) : QString();
   switch (severity) {
     case app::Severity::kInformation:
       QMessageBox::information(parent_, title, ToQString(text));
@@ -108,21 +113,57 @@ std::optional<std::filesystem::path> QtFileDialogPort::ChooseFileToOpen(
   return Chosen(dialog);
 }
 
-std::optional<std::filesystem::path> QtFileDialogPort::ChooseFileToSave(
-    const app::FileFilter& filter, const std::filesystem::path& suggestion) {
-  QFileDialog dialog(parent_);
-  PrepareDialog(dialog, filter);
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setFileMode(QFileDialog::AnyFile);
+std::unique_ptr<QFileDialog> QtFileDialogPort::NewSaveDialog(
+    const app::FileFilter& filter, const std::filesystem::path& suggestion,
+    const app::SaveListChoice* list) {
+  auto dialog = std::make_unique<QFileDialog>(parent_);
+  PrepareDialog(*dialog, filter);
+  dialog->setAcceptMode(QFileDialog::AcceptSave);
+  dialog->setFileMode(QFileDialog::AnyFile);
   if (!suggestion.empty()) {
-    dialog.selectFile(PathToQString(suggestion.filename()));
+    dialog->selectFile(PathToQString(suggestion.filename()));
   }
   if (save_folder_changed_) {
     QObject::connect(
-        &dialog, &QFileDialog::directoryEntered, &dialog,
+        dialog.get(), &QFileDialog::directoryEntered, dialog.get(),
         [this](const QString& folder) { save_folder_changed_(PathFromQString(folder)); });
   }
-  return Chosen(dialog);
+  // Qt's own dialog lays its controls out in a grid: the list goes in a row of its own under
+  // the file type, label left and box right, as the file name and type rows are.
+  auto* grid = qobject_cast<QGridLayout*>(dialog->layout());
+  if (list != nullptr && grid != nullptr) {
+    auto* label = new QLabel(ToQString(list->caption), dialog.get());
+    label->setObjectName(QStringLiteral("EncodingLabel"));
+    auto* box = new QComboBox(dialog.get());
+    box->setObjectName(QStringLiteral("EncodingBox"));
+    for (const std::string& entry : list->entries) {
+      box->addItem(ToQString(entry));
+    }
+    box->setCurrentIndex(std::clamp(list->selected, 0, std::max(0, box->count() - 1)));
+    label->setBuddy(box);
+    const int row = grid->rowCount();
+    grid->addWidget(label, row, 0);
+    grid->addWidget(box, row, 1);
+  }
+  return dialog;
+}
+
+std::optional<std::filesystem::path> QtFileDialogPort::ChooseFileToSave(
+    const app::FileFilter& filter, const std::filesystem::path& suggestion) {
+  const std::unique_ptr<QFileDialog> dialog = NewSaveDialog(filter, suggestion, nullptr);
+  return Chosen(*dialog);
+}
+
+std::optional<app::SaveChoice> QtFileDialogPort::ChooseFileToSaveWithList(
+    const app::FileFilter& filter, const std::filesystem::path& suggestion,
+    const app::SaveListChoice& list) {
+  const std::unique_ptr<QFileDialog> dialog = NewSaveDialog(filter, suggestion, &list);
+  auto file = Chosen(*dialog);
+  if (!file) {
+    return std::nullopt;
+  }
+  const auto* box = dialog->findChild<QComboBox*>(QStringLiteral("EncodingBox"));
+  return app::SaveChoice{std::move(*file), box != nullptr ? box->currentIndex() : list.selected};
 }
 
 QtEventPump::QtEventPump() {

@@ -6,10 +6,12 @@
 #include <QPointer>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "app/ports.h"
 
+class QFileDialog;
 class QWidget;
 
 namespace ui {
@@ -33,6 +35,17 @@ class QtFileDialogPort : public app::FileDialogPort {
   std::optional<std::filesystem::path> ChooseFileToOpen(const app::FileFilter& filter) override;
   std::optional<std::filesystem::path> ChooseFileToSave(
       const app::FileFilter& filter, const std::filesystem::path& suggestion) override;
+  // The save dialog with the list (objectName "EncodingBox", its label "EncodingLabel") below
+  // the file type.
+  std::optional<app::SaveChoice> ChooseFileToSaveWithList(const app::FileFilter& filter,
+                                                          const std::filesystem::path& suggestion,
+                                                          const app::SaveListChoice& list) override;
+
+  // The save dialog as the two functions above show it, not yet run (`list` may be null); the
+  // caller owns it. Tests and pictures of the dialog use it directly.
+  std::unique_ptr<QFileDialog> NewSaveDialog(const app::FileFilter& filter,
+                                             const std::filesystem::path& suggestion,
+                                             const app::SaveListChoice* list);
 
   // Called with the new folder each time the save dialog changes folder.
   void SetSaveFolderChanged(std::function<void(const std::filesystem::path&)> handler) {

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QSlider>
@@ -20,10 +21,12 @@
 #include <iterator>
 
 #include "app/recognition_commands.h"
+#include "app/status_texts.h"
 #include "document/row_table.h"
 #include "document/subtitle_reader.h"
 #include "library/glyph_library.h"
 #include "ui/main_window_ui.h"
+#include "ui/progress_area.h"
 #include "ui/qt_convert.h"
 #include "ui/qt_ports.h"
 #include "ui/subtitle_table_model.h"
@@ -90,6 +93,17 @@ RecognitionTools::RecognitionTools(MainWindow::Ui& ui, app::Application& app,
   ui_.Image1->installEventFilter(this);
   ui_.Image1->setCursor(Qt::SizeVerCursor);
   ui_.Image1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  // The text read so far on the picture, at the foot of the picture frame while a glyph is asked.
+  StripText = new QLabel(ui_.Panel9);
+  StripText->setObjectName(QStringLiteral("StripText"));
+  StripText->setAutoFillBackground(true);
+  StripText->setFrameStyle(QFrame::Box);
+  QFont big = StripText->font();
+  big.setPixelSize(18);
+  StripText->setFont(big);
+  StripText->hide();
+  connect(teaching_, &TeachingPanel::BoxShown, this, &RecognitionTools::MarkAskedBox);
+  connect(teaching_, &TeachingPanel::QuestionClosed, this, &RecognitionTools::ClearAskedBox);
 }
 
 RecognitionTools::~RecognitionTools() = default;
@@ -240,13 +254,62 @@ void RecognitionTools::ShowPicture(const std::filesystem::path& path) {
   if (!picture.load(PathToQString(path))) {
     return;
   }
-  ui_.Image1->setPixmap(picture);
+  picture_ = picture;
+  PaintPicture();
   // The frame is the picture's width plus 12, centred in the strip.
   QFrame* frame = ui_.Panel9;
   const int frame_width = std::min(picture.width() + 12, ui_.Panel2->width());
   frame->setGeometry((ui_.Panel2->width() - frame_width) / 2, frame->y(), frame_width,
                      frame->height());
   ui_.Image1->setGeometry(0, 0, frame_width, std::max(frame->height(), picture.height()));
+}
+
+void RecognitionTools::PaintPicture() {
+  if (asked_box_.isNull() || picture_.isNull()) {
+    ui_.Image1->setPixmap(picture_);
+    return;
+  }
+  QPixmap marked = picture_;
+  QPainter painter(&marked);
+  painter.setPen(QPen(QColor::fromRgb(TeachingPanel::kBoxMarkColour), 2));
+  // Drawn one pixel outside the box all round, so that the frame covers none of its ink.
+  painter.drawRect(asked_box_.adjusted(-2, -2, 1, 1));
+  painter.end();
+  ui_.Image1->setPixmap(marked);
+}
+
+void RecognitionTools::MarkAskedBox() {
+  const ocr::TeachingSession* session = teaching_->Session();
+  if (session == nullptr) {
+    return;
+  }
+  FollowRun();  // the strip shows the asked row's picture before its box is framed
+  const ocr::GlyphBox box = session->BoxInPicture();
+  asked_box_ = QRect(box.left, box.top, std::max(1, box.width), std::max(1, box.height));
+  PaintPicture();
+  const QString so_far = ToQString(session->PictureTextSoFar());
+  StripText->setText(so_far);
+  StripText->adjustSize();
+  StripText->move(4, std::max(0, ui_.Panel9->height() - StripText->height() - 4));
+  StripText->setVisible(!so_far.isEmpty());
+  StripText->raise();
+  // The panel may have been placed, or dragged, over the strip: it moves up to leave it free.
+  QWidget* panel = ui_.Panel3;
+  const int strip_top = ui_.Panel2->geometry().top();
+  if (ui_.Panel2->isVisible() && panel->geometry().bottom() >= strip_top) {
+    panel->move(panel->x(), std::max(0, strip_top - panel->height() - 2));
+  }
+}
+
+void RecognitionTools::ClearAskedBox() {
+  asked_box_ = QRect();
+  StripText->hide();
+  PaintPicture();
+}
+
+void RecognitionTools::FocusCurrentRow() {
+  SelectRow(app_.Document().current_row);
+  ui_.StringGrid1->setFocus();
 }
 
 void RecognitionTools::SelectRow(int row) {
@@ -261,6 +324,13 @@ void RecognitionTools::SelectRow(int row) {
 void RecognitionTools::FollowRun() {
   const document::SubtitleDocument& document = app_.Document();
   const int row = document.current_row;
+  if (running_ && recogniser_ != nullptr) {
+    const int taught = recogniser_->Counts().taught - taught_at_start_;
+    const int rows = document.main.DataRowCount();
+    app_.ShowStatus([this, row, rows, taught] {
+      return app::RunProgressStatus(app_.Messages(), row, rows, taught);
+    });
+  }
   if (row == shown_row_ || !document.main.IsDataRow(row)) {
     return;
   }
@@ -275,6 +345,7 @@ void RecognitionTools::StartReadMenuClick() {
   }
   running_ = true;
   shown_row_ = 0;
+  taught_at_start_ = recogniser_->Counts().taught;
   pump_.Reset();
   // Nothing else may change the document or the library while the run holds the engine.
   QTableView* grid = ui_.StringGrid1;
@@ -307,12 +378,17 @@ void RecognitionTools::StartReadMenuClick() {
   running_ = false;
   pump_.Reset();
   FollowRun();
+  ui_.StatusProgress->SetProgress(0, 0);
   run_start_row_ = outcome.next_start_row;
+  FocusCurrentRow();
 }
 
 void RecognitionTools::StopReadMenuClick() {
   pump_.RequestStop();
   app::StopRecognition(app_, messages_);
+  // The stop message took the focus; it goes back to the grid, never to an entry box where a
+  // stray key would change a setting.
+  FocusCurrentRow();
 }
 
 void RecognitionTools::CheckRowButClick() {

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QObject>
+#include <QPixmap>
+#include <QRect>
 #include <QTimer>
 #include <filesystem>
 #include <memory>
@@ -98,7 +100,15 @@ class RecognitionTools : public QObject {
   void BuildRowDetails();
   void RowSelected(int row);
   void ShowPicture(const std::filesystem::path& path);
+  // Draws the shown picture again, with the asked glyph box framed while a question is open.
+  void PaintPicture();
   void SelectRow(int row);
+  // The open question: frame its box on the strip, show the text read so far there, and keep
+  // the teaching panel clear of the strip.
+  void MarkAskedBox();
+  void ClearAskedBox();
+  // The grid's current row gets the keyboard focus (after Stop and after a run).
+  void FocusCurrentRow();
   bool LibraryMissing();
 
   MainWindow::Ui& ui_;
@@ -113,7 +123,11 @@ class RecognitionTools : public QObject {
   bool running_ = false;
   bool opening_ = false;  // a picture subtitle is being opened: its folder is not known yet
   int run_start_row_ = 1;
-  int shown_row_ = 0;  // the row whose picture the view shows during a run
+  int shown_row_ = 0;           // the row whose picture the view shows during a run
+  int taught_at_start_ = 0;     // the recogniser's taught count when the run started
+  QPixmap picture_;             // the picture shown in the strip, unmarked
+  QRect asked_box_;             // the asked glyph box in picture coordinates; null when none
+  QLabel* StripText = nullptr;  // over the strip's picture: the text read so far
   bool dragging_ = false;
   int drag_y_ = 0;
 };

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTimer>
@@ -27,6 +28,8 @@ constexpr QRgb kForcedCutFrame = 0xFF808080;
 constexpr QRgb kPlainFrame = 0xFFC0C0C0;
 // Room the glyph frame keeps around the enlarged picture.
 constexpr int kFrameMargin = 9;
+// The enlarged band is never taller than this, whatever the zoom the glyph would like.
+constexpr int kMaxBandHeight = 160;
 
 QImage ToImage(const ocr::Picture& picture) {
   QImage image(std::max(1, picture.Width()), std::max(1, picture.Height()), QImage::Format_RGB32);
@@ -174,6 +177,7 @@ void TeachingPanel::Teach(ocr::TeachingSession& session) {
   panel_->show();
   panel_->raise();
   Edit1->setFocus();
+  emit BoxShown();
   QEventLoop loop;
   loop_ = &loop;
   // Announced from inside the loop, so that whoever answers does so while the run waits.
@@ -186,6 +190,7 @@ void TeachingPanel::Teach(ocr::TeachingSession& session) {
   loop_ = nullptr;
   session_ = nullptr;
   panel_->hide();
+  emit QuestionClosed();
 }
 
 void TeachingPanel::AfterAction() {
@@ -203,6 +208,7 @@ void TeachingPanel::AfterAction() {
   ShowGlyphBox();
   ApplySizeRule();
   Edit1->setFocus();
+  emit BoxShown();
 }
 
 void TeachingPanel::ShowGlyphBox() {
@@ -210,16 +216,29 @@ void TeachingPanel::ShowGlyphBox() {
   palette.setColor(QPalette::Window,
                    QColor::fromRgb(session_->EndsAtForcedCut() ? kForcedCutFrame : kPlainFrame));
   Panel5->setPalette(palette);
-  const std::unique_ptr<ocr::Picture> glyph = session_->GlyphPicture();
-  if (glyph == nullptr) {
+  // The box's columns over the whole line band, so that the glyph's height in its line shows.
+  const std::unique_ptr<ocr::Picture> band = session_->BandPicture();
+  if (band == nullptr) {
     Image2->clear();
     return;
   }
-  const QImage image = ToImage(*glyph);
-  const int zoom = GlyphZoom(image.width(), image.height());
+  const QImage image = ToImage(*band);
+  const ocr::GlyphBox& box = session_->Box();
+  // The zoom suits the glyph itself, as far as the band's height allows.
+  int zoom = GlyphZoom(box.width, box.height);
+  while (zoom > 1 && image.height() * zoom > kMaxBandHeight) {
+    --zoom;
+  }
   // Whole-pixel zoom without smoothing keeps every pixel of the glyph a crisp square.
-  Image2->setPixmap(QPixmap::fromImage(image.scaled(
-      image.width() * zoom, image.height() * zoom, Qt::IgnoreAspectRatio, Qt::FastTransformation)));
+  QPixmap shown = QPixmap::fromImage(image.scaled(image.width() * zoom, image.height() * zoom,
+                                                  Qt::IgnoreAspectRatio, Qt::FastTransformation));
+  // The box's own rows inside the band, outlined in the strip's frame colour.
+  const int top = std::max(0, box.top - session_->LineTop());
+  QPainter painter(&shown);
+  painter.setPen(QPen(QColor::fromRgb(kBoxMarkColour), 1, Qt::DotLine));
+  painter.drawRect(0, top * zoom, shown.width() - 1, std::max(1, box.height * zoom) - 1);
+  painter.end();
+  Image2->setPixmap(shown);
 }
 
 void TeachingPanel::ApplySizeRule() {

@@ -2,6 +2,7 @@
 // answering the engine's teaching session while the run waits in a nested event loop.
 #pragma once
 
+#include <QColor>
 #include <QObject>
 
 #include "app/application.h"
@@ -32,6 +33,14 @@ class TeachingPanel : public QObject, public ocr::Teacher {
   bool QuestionOpen() const {
     return session_ != nullptr && session_->IsOpen();
   }
+  // The open question's session, null while none is open.
+  const ocr::TeachingSession* Session() const {
+    return QuestionOpen() ? session_ : nullptr;
+  }
+  // The colour that marks the asked box: its frame on the picture strip and its rows in the
+  // enlarged band. Orange stands out on black ink and on white or coloured backgrounds alike.
+  static constexpr QRgb kBoxMarkColour = 0xFFFF8000;
+
   // The zoom the glyph picture is shown with: whole pixels, so a 20-pixel glyph reads well.
   static int GlyphZoom(int width, int height);
 
@@ -56,6 +65,10 @@ class TeachingPanel : public QObject, public ocr::Teacher {
  signals:
   // The question is on screen and waiting for an answer (emitted inside the waiting loop).
   void QuestionShown();
+  // The box of the open question was shown or changed (emitted at once, before waiting), and
+  // the question was answered and the panel hidden.
+  void BoxShown();
+  void QuestionClosed();
 
  private slots:
   void Button1Click();

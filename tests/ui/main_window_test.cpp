@@ -2,9 +2,12 @@
 #include "ui/main_window.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTest>
 #include <QUrl>
 #include <memory>
@@ -15,6 +18,7 @@
 #include "support/working_files.h"
 #include "text/line_file.h"
 #include "ui/floating_panel.h"
+#include "ui/qt_ports.h"
 #include "ui_tests.h"
 #include "window_fixture.h"
 
@@ -225,8 +229,11 @@ class MainWindowTest : public QObject {
     QCOMPARE(model->index(1, document::kText).data().toString(),
              QString::fromUtf8("\xE5\xAD\x97\xE5\xB9\x95"));
     QCOMPARE(model->index(0, document::kStart).data().toString(), QStringLiteral("00:00:01.000"));
-    QCOMPARE(window_->windowTitle(),
-             QStringLiteral("Zentrope V3.13--") + QString::fromStdString(path.string()));
+    // "[*]" is Qt's place for the unsaved mark: nothing shows while the subtitle is saved.
+    QCOMPARE(window_->windowTitle(), QStringLiteral("Zentrope V3.13--") +
+                                         QString::fromStdString(path.string()) +
+                                         QStringLiteral("[*]"));
+    QVERIFY(!window_->isWindowModified());
     QCOMPARE(Grid()->currentIndex().row(), 0);
     QCOMPARE(Grid()->currentIndex().column(), int{document::kText});
     // The open dialog offers SRT and SSA and starts from the document's extension.
@@ -260,6 +267,113 @@ class MainWindowTest : public QObject {
         !model->setData(model->index(0, document::kText), QString::fromUtf8("\xF0\x9F\x98\x80")));
     QCOMPARE(table.Cell(document::kText, 1), std::string("\xC4\xE3"));
     QCOMPARE(messages_.informed.size(), size_t{1});
+  }
+
+  void TimeCellsTakeTheAcceptedFormsAndRefuseTheRest() {
+    OpenFile("text.srt", kTextSrt);
+    QAbstractItemModel* model = Grid()->model();
+    const document::RowTable& table = window_->Document().main;
+    struct Case {
+      const char* typed;
+      bool accepted;
+      const char* cell;  // the start of row 1 afterwards
+    };
+    const Case cases[] = {
+        {"1:02:03.5", true, "01:02:03.500"}, {"00:00:07,250", true, "00:00:07.250"},
+        {"02:03.456", true, "00:02:03.456"}, {"abc", false, "00:02:03.456"},
+        {"12:34", false, "00:02:03.456"},    {"00:61:00.000", false, "00:02:03.456"},
+    };
+    for (const Case& c : cases) {
+      messages_.informed.clear();
+      QCOMPARE(model->setData(model->index(0, document::kStart), QString::fromLatin1(c.typed)),
+               c.accepted);
+      QCOMPARE(table.Cell(document::kStart, 1), std::string(c.cell));
+      // A refusal names the expected form; the cell keeps its value.
+      QCOMPARE(messages_.informed.size(), size_t{c.accepted ? 0u : 1u});
+    }
+  }
+
+  void SaveDialogsEncodingIsWrittenAndReadBack() {
+    OpenFile("text.srt", kTextSrt);
+    dialogs_.save_paths = {folder_->path() / "u.srt", folder_->path() / "g.srt"};
+    dialogs_.save_list_selections = {1};
+    Action("SaveSrtMenu")->trigger();
+    QCOMPARE(dialogs_.save_lists.at(0).entries.size(), size_t{3});
+    QCOMPARE(dialogs_.save_lists.at(0).selected, 0);
+    QVERIFY(folder_->Read("u.srt").find("\xE5\xAD\x97\xE5\xB9\x95") != std::string::npos);
+    QCOMPARE(window_->Application().Settings().SaveEncoding(), 1);
+    // The status says what was saved and how; the title names the file.
+    QCOMPARE(Child<QLabel>("StatusText")->text(), QStringLiteral("m1284"));
+    QVERIFY(window_->windowTitle().contains(QStringLiteral("u.srt")));
+    // The next save opens at the remembered encoding.
+    Action("SaveSrtMenu")->trigger();
+    QCOMPARE(dialogs_.save_lists.at(1).selected, 1);
+
+    // The window's own dialog shows the list with the remembered entry, under the file type.
+    ui::QtFileDialogPort port(window_.get());
+    const app::SaveListChoice list{"Encoding:", {"GBK", "UTF-8", "UTF-8 BOM"}, 2};
+    const std::unique_ptr<QFileDialog> dialog =
+        port.NewSaveDialog(app::FileFilter{}, folder_->path() / "x.srt", &list);
+    auto* box = dialog->findChild<QComboBox*>(QStringLiteral("EncodingBox"));
+    QVERIFY(box != nullptr);
+    QCOMPARE(box->count(), 3);
+    QCOMPARE(box->currentIndex(), 2);
+    QCOMPARE(dialog->findChild<QLabel*>(QStringLiteral("EncodingLabel"))->text(),
+             QStringLiteral("Encoding:"));
+  }
+
+  void TitleMarksUnsavedWorkUntilSaved() {
+    OpenFile("text.srt", kTextSrt);
+    QVERIFY(!window_->isWindowModified());
+    Grid()->model()->setData(Grid()->model()->index(0, document::kText), QStringLiteral("Hi"));
+    QTRY_VERIFY(window_->isWindowModified());
+    dialogs_.save_paths = {folder_->path() / "saved.srt"};
+    Action("SaveSrtMenu")->trigger();
+    QTRY_VERIFY(!window_->isWindowModified());
+  }
+
+  void SaveGoesToTheFirstRowItCannotWriteAsItIs() {
+    OpenFile("text.srt", kTextSrt);
+    window_->Document().main.SetCell(document::kEnd, 2, "00:00:01.000");  // before its start
+    dialogs_.save_paths = {folder_->path() / "no.srt"};
+    messages_.answers = {Answer::kNo};
+    Action("SaveSrtMenu")->trigger();
+    QVERIFY(!std::filesystem::exists(folder_->path() / "no.srt"));
+    QCOMPARE(Grid()->currentIndex().row(), 1);
+    QCOMPARE(Grid()->currentIndex().column(), int{document::kStart});
+  }
+
+  void RowShortcutsAndProblemRowsFromTheReview() {
+    OpenFile("text.srt", kTextSrt);
+    // Shortcuts reach an active window only.
+    window_->show();
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    Grid()->setFocus();
+    Grid()->setCurrentIndex(Grid()->model()->index(0, document::kText));
+    QTest::keyClick(Grid(), Qt::Key_Down, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(window_->Document().main.DataRowCount(), 3);  // inserted after row 1
+    QCOMPARE(Grid()->currentIndex().row(), 1);
+    messages_.answers = {Answer::kOk};
+    QTest::keyClick(Grid(), Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(messages_.asked.size(), size_t{1});  // deleting asks first
+    QCOMPARE(window_->Document().main.DataRowCount(), 2);
+    QCOMPARE(Action("StartReadMenu")->shortcut(), QKeySequence(Qt::Key_F5));
+    QCOMPARE(Action("StopReadMenu")->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F5));
+
+    // The review lists rows 2 and 1 (and its empty entry row): F8 and Shift+F8 walk them.
+    auto* review = Child<QTableWidget>("StringGrid3");
+    review->setRowCount(3);
+    review->setItem(0, 0, new QTableWidgetItem(QStringLiteral("2")));
+    review->setItem(1, 0, new QTableWidgetItem(QStringLiteral("1")));
+    review->setCurrentCell(2, 0);
+    for (const int expected : {2, 1, 2}) {
+      QTest::keyClick(Grid(), Qt::Key_F8);
+      QCOMPARE(window_->Document().current_row, expected);
+      QCOMPARE(Grid()->currentIndex().row(), expected - 1);
+    }
+    QTest::keyClick(Grid(), Qt::Key_F8, Qt::ShiftModifier);
+    QCOMPARE(window_->Document().current_row, 1);
   }
 
   void SavesAsSrtAndSsa() {
@@ -503,6 +617,10 @@ class MainWindowTest : public QObject {
   }
   QTableView* Grid() {
     return window_->findChild<QTableView*>(QStringLiteral("StringGrid1"));
+  }
+  template <typename T>
+  T* Child(const char* name) {
+    return ui_tests::Child<T>(*window_, name);
   }
 
   std::unique_ptr<testing_support::TempDir> folder_;

@@ -8,14 +8,20 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QTabWidget>
 #include <QTimer>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <string>
 
+#include "app/message_numbers.h"
+#include "app/status_texts.h"
 #include "support/fake_ports.h"
 #include "ui/main_window.h"
+#include "ui/qt_ports.h"
 
 namespace {
 
@@ -59,6 +65,27 @@ class Shooter {
     }
     ++shots_;
   }
+  // The save dialog as the Save command shows it, with the encoding list, UTF-8 chosen.
+  void SaveDialog() {
+    ui::QtFileDialogPort port(&window_);
+    const app::MessageTable& texts = window_.Application().Messages();
+    const app::SaveListChoice list{texts.Message(app::msg::kSaveEncodingCaption),
+                                   app::SaveEncodingNames(texts), 1};
+    const app::FileFilter filter{
+        {{"srt\xB8\xF1\xCA\xBD\xD7\xD6\xC4\xBB(*.srt)" /* srt格式字幕 */, "*.srt"}},
+        window_.Document().last_save_folder,
+        ".srt"};
+    const std::unique_ptr<QFileDialog> dialog = port.NewSaveDialog(filter, "result.srt", &list);
+    dialog->resize(760, 460);
+    dialog->show();
+    QApplication::processEvents();
+    const auto path = out_ / ("save-dialog-" + std::string(tag_) + ".png");
+    if (!dialog->grab().save(QString::fromStdString(path.string()))) {
+      std::fprintf(stderr, "cannot write %s\n", path.c_str());
+      failed_ = true;
+    }
+    ++shots_;
+  }
   // Opens a panel with its command, takes the picture and hides the panel again.
   void Panel(const char* command, const char* panel, const char* what) {
     Trigger(command);
@@ -67,13 +94,21 @@ class Shooter {
   }
   // Runs `command`, which waits in the teaching panel for an answer: the picture is taken once
   // the panel shows, then the teaching is aborted so that the command returns.
-  void WhileTeaching(const char* command, const char* what) {
-    QTimer::singleShot(500, [this, what] {
-      Shot(QString::fromLatin1(what));
-      Click("Button5");
-    });
+  // With `skips` > 0 the first questions are skipped and their pictures taken as what-1, what-2...
+  void WhileTeaching(const char* command, const char* what, int skips = 0) {
+    QTimer::singleShot(500, [this, what, skips] { Answer(what, skips, 0); });
     Trigger(command);
     QApplication::processEvents();
+  }
+
+  void Answer(const char* what, int skips, int done) {
+    Shot(done == 0 ? QString::fromLatin1(what) : QStringLiteral("%1-%2").arg(what).arg(done));
+    if (done < skips) {
+      Click("Button4");
+      QTimer::singleShot(500, [this, what, skips, done] { Answer(what, skips, done + 1); });
+      return;
+    }
+    Click("Button5");
   }
 
   int shots() const {
@@ -148,6 +183,7 @@ int main(int argc, char** argv) {
     }
     shooter.Click("Button10");
     shooter.Panel("AboutMenu", "Panel24", "about");
+    shooter.SaveDialog();
   }
 
   // A picture subtitle: the picture strip, the row analysis and the teaching panel.
@@ -155,7 +191,7 @@ int main(int argc, char** argv) {
   for (const Language& language : kLanguages) {
     shooter.SetLanguage(language);
     shooter.Shot(QStringLiteral("picture-strip"));
-    shooter.WhileTeaching("StartReadMenu", "teaching");
+    shooter.WhileTeaching("StartReadMenu", "teaching", 2);
     shooter.WhileTeaching("CheckRowMenu", "row-analysis");
     shooter.Shot(QStringLiteral("row-analysis-result"));
     shooter.Hide("Panel10");

@@ -151,6 +151,61 @@ class RecognitionToolsTest : public QObject {
     QVERIFY(!Informed("m567"));  // abort shows no stop message
   }
 
+  void AskedBoxIsFramedOnTheStripAndTheStatusFollowsTheRun() {
+    OpenFilm();
+    const QColor mark = QColor::fromRgb(ui::TeachingPanel::kBoxMarkColour);
+    // The frame lies two pixels outside the box; the block's box starts at (5, 5).
+    const auto framed = [this, &mark] {
+      return Widget<QLabel>("Image1")->pixmap().toImage().pixelColor(3, 8) == mark;
+    };
+    answers_ = {[&] {
+                  QVERIFY(framed());
+                  QVERIFY(Widget<QLabel>("StripText")->isHidden());  // nothing read yet
+                  QCOMPARE(Widget<QLabel>("StatusText")->text(), QStringLiteral("m1275"));
+                  QVERIFY(Widget<QWidget>("StatusProgress")->isVisible());
+                  // The panel leaves the strip free.
+                  QVERIFY(!Widget<QWidget>("Panel3")->geometry().intersects(
+                      Widget<QWidget>("Panel2")->geometry()));
+                  // The enlarged glyph shows its whole line band, at least the box's rows.
+                  QVERIFY(Widget<QLabel>("Image2")->pixmap().height() >= 12);
+                  Type("A");
+                },
+                [&] {
+                  QVERIFY(!framed());  // the hollow box lies further right
+                  QCOMPARE(Widget<QLabel>("StripText")->text(), QStringLiteral("A"));
+                  QVERIFY(!Widget<QLabel>("StripText")->isHidden());
+                  Click("Button5");
+                }};
+    Action("StartReadMenu")->trigger();
+    QCOMPARE(questions_, 2);
+    QVERIFY(!framed());  // no question, no frame
+    QVERIFY(Widget<QLabel>("StripText")->isHidden());
+    QCOMPARE(Widget<QLabel>("StatusText")->text(), QStringLiteral("m1281"));  // stopped at row 1
+    QVERIFY(Widget<QWidget>("StatusProgress")->isHidden());
+  }
+
+  void FocusGoesBackToTheGridAfterStopAndAfterARun() {
+    OpenFilm();
+    auto* grid = Widget<QTableView>("StringGrid1");
+    Widget<QLineEdit>("Edit10")->setFocus();
+    answers_ = {[this] {
+      Action("StopReadMenu")->trigger();
+      Type("A");
+    }};
+    Action("StartReadMenu")->trigger();
+    QCOMPARE(window_->focusWidget(), static_cast<QWidget*>(grid));
+    QCOMPARE(grid->currentIndex().row(), window_->Document().current_row - 1);
+    // A run that ends by itself gives the focus back too (the rest is taught or skipped).
+    answers_ = {[this] { Type("B"); }};
+    for (int skip = 0; skip < 8; ++skip) {
+      answers_.push_back([this] { Click("Button4"); });
+    }
+    Widget<QLineEdit>("Edit10")->setFocus();
+    Action("StartReadMenu")->trigger();
+    QCOMPARE(window_->focusWidget(), static_cast<QWidget*>(grid));
+    QVERIFY(Widget<QLabel>("StatusText")->text().startsWith(QStringLiteral("m1278")));
+  }
+
   void EngineSettingsFollowTheEstimateAndTheTrackBars() {
     OpenFilm();
     // The estimate: 12-row lines, 8-column glyphs (the 2-column strokes are too narrow to count).
