@@ -22,6 +22,7 @@ struct ConvertArguments {
   std::string output;
   std::string working_folder;
   std::string encoding = "gbk";
+  bool allow_lossy = false;
 };
 
 bool IsSubtitleExtension(const std::string& extension) {
@@ -53,6 +54,14 @@ int RunConvert(const ConvertArguments& arguments) {
   auto read = document::ReadSubtitleFile(input, document::Role::kMain, subtitle);
   if (!read) {
     return Fail(read.error().message);
+  }
+  if (read.value().entries == 0) {
+    return Fail(arguments.input + " holds no subtitle entry; nothing was written");
+  }
+  if (read.value().replaced_characters > 0 && !arguments.allow_lossy) {
+    return Fail(arguments.input + ": " + std::to_string(read.value().replaced_characters) +
+                " character(s) cannot be held in GBK; nothing was written (give --allow-lossy to "
+                "write them as '?')");
   }
   for (const auto& warning : read.value().warnings) {
     messages.Inform(app::Severity::kWarning, arguments.input + ": " + warning);
@@ -114,6 +123,8 @@ void AddConvertCommand(CLI::App& app) {
       ->add_option("--encoding", arguments->encoding,
                    "Encoding of OUT: gbk (default), utf-8, or utf-8-bom (UTF-8 with its mark)")
       ->check(CLI::IsMember({"gbk", "utf-8", "utf-8-bom"}));
+  command->add_flag("--allow-lossy", arguments->allow_lossy,
+                    "Write characters GBK cannot hold as '?' instead of refusing the input");
   command->callback([arguments] {
     int status = 1;
     try {

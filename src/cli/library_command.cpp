@@ -81,6 +81,12 @@ std::string Explain(const text::Error& error, const app::MessageSource& messages
   return error.message;
 }
 
+// One line for a refused or unreadable other library: its errors name its own files, and the
+// own library's load messages (401 and the like) would blame the wrong pair.
+std::string ExplainSource(const text::Error& error) {
+  return library::RefusalMessage(error) != 0 ? ForTerminal(error.message) : error.message;
+}
+
 // Terminal lines for a text whose lines end in CR.
 std::string Lines(const std::string& gbk) {
   std::string out = ForTerminal(gbk);
@@ -193,7 +199,7 @@ int RunMerge(const LibraryArguments& arguments) {
     }
     auto source = library::OpenMergeSource(probe, arguments.base, messages);
     if (!source.ok()) {
-      return Fail(Explain(source.error(), messages));
+      return Fail(ExplainSource(source.error()));
     }
   }
   if (!context.LoadForWriting()) {
@@ -201,7 +207,7 @@ int RunMerge(const LibraryArguments& arguments) {
   }
   auto source = library::OpenMergeSource(library, arguments.base, messages);
   if (!source.ok()) {
-    return Fail(Explain(source.error(), messages));
+    return Fail(ExplainSource(source.error()));
   }
   // The command itself is the confirmation.
   ConsoleMessages port(app::Answer::kYes);

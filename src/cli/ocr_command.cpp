@@ -195,6 +195,12 @@ class ScriptTeacher : public ocr::Teacher {
   int UnknownLeft() const {
     return unknown_left_;
   }
+  std::size_t AnswersUsed() const {
+    return next_;
+  }
+  std::size_t AnswerCount() const {
+    return answers_.size();
+  }
 
  private:
   std::vector<Answer> answers_;
@@ -224,41 +230,76 @@ text::Status ReadPictureSubtitle(const std::filesystem::path& file,
   return text::Success();
 }
 
-// The post-run options of the settings: time-overlap correction, then check and proofread
-// (its proposals applied as a confirmed review).
-void RunPostOptions(const settings::SettingsList& settings, const std::filesystem::path& folder,
-                    const app::MessageSource& texts, document::SubtitleDocument& subtitle) {
-  if (settings.AutoTimeFix()) {
+// Which post-run options run: the --check and --fix-overlaps switches, or setup.sys's flags
+// when a switch is not given (off without a setup.sys).
+struct PostOptions {
+  bool fix_overlaps = false;
+  bool check = false;
+};
+
+bool SwitchOr(const std::string& value, bool fallback) {
+  return value.empty() ? fallback : value == "on";
+}
+
+// The post-run options: time-overlap correction, then check and proofread (its proposals
+// applied as a confirmed review), each reported on its own line whether it ran or not.
+void RunPostOptions(const PostOptions& post, bool due,
+                    const std::optional<settings::SettingsList>& loaded,
+                    const std::filesystem::path& folder, const app::MessageSource& texts,
+                    document::SubtitleDocument& subtitle) {
+  const char* kNotRun = "not run (the run did not complete)";
+  if (!post.fix_overlaps || !due) {
+    std::fprintf(stderr, "time-overlap correction: %s\n", post.fix_overlaps ? kNotRun : "off");
+  } else {
     const int fixed = proof::FixTimeOverlaps(subtitle.main);
-    std::fprintf(stderr, "time overlaps corrected: %d\n", fixed);
+    std::fprintf(stderr, "time-overlap correction: ran, %d overlaps corrected\n", fixed);
   }
-  if (settings.Flag(settings::kAutoCheck)) {
-    proof::CheckOptions options;
-    options.quotes_to_full_width = settings.FullWidthQuotes();
-    options.pair_quotes = settings.UnpairedQuotes();
-    options.inner_full_stops = settings.InnerFullStop();
-    options.drop_final_stop = settings.EndPunctuation();
-    options.ellipsis = static_cast<proof::EllipsisForm>(settings.EllipsisForm());
-    options.apply_phrases = settings.PhraseReplacementOn();
-    options.forms = proof::PunctuationForms::FromMessages(texts);
-    if (options.forms.full_stop.empty()) {
-      options.forms = proof::PunctuationForms::SimplifiedChinese();
-    }
-    auto phrases = settings::PhraseTable::LoadFromFile(folder / "replace.sys");
-    if (phrases.ok()) {
-      for (const std::string& line : phrases.value().Lines()) {
-        const auto pair = settings::SplitPhraseLine(line);
-        if (settings::IsStorablePair(pair)) {
-          options.phrases.push_back({pair.search, pair.replacement});
-        }
+  if (!post.check || !due) {
+    std::fprintf(stderr, "check and proofread: %s\n", post.check ? kNotRun : "off");
+    return;
+  }
+  const settings::SettingsList settings = loaded.value_or(settings::SettingsList());
+  proof::CheckOptions options;
+  options.quotes_to_full_width = settings.FullWidthQuotes();
+  options.pair_quotes = settings.UnpairedQuotes();
+  options.inner_full_stops = settings.InnerFullStop();
+  options.drop_final_stop = settings.EndPunctuation();
+  options.ellipsis = static_cast<proof::EllipsisForm>(settings.EllipsisForm());
+  options.apply_phrases = settings.PhraseReplacementOn();
+  options.forms = proof::PunctuationForms::FromMessages(texts);
+  if (options.forms.full_stop.empty()) {
+    options.forms = proof::PunctuationForms::SimplifiedChinese();
+  }
+  auto phrases = settings::PhraseTable::LoadFromFile(folder / "replace.sys");
+  if (phrases.ok()) {
+    for (const std::string& line : phrases.value().Lines()) {
+      const auto pair = settings::SplitPhraseLine(line);
+      if (settings::IsStorablePair(pair)) {
+        options.phrases.push_back({pair.search, pair.replacement});
       }
     }
-    app::NullEventPump pump;
-    const auto review = proof::RunCheck(subtitle, options, pump);
-    const auto confirmed = proof::ConfirmReview(review.rows, subtitle);
-    std::fprintf(stderr, "check and proofread: %d texts changed\n", confirmed.written);
   }
+  app::NullEventPump pump;
+  const auto review = proof::RunCheck(subtitle, options, pump);
+  const auto confirmed = proof::ConfirmReview(review.rows, subtitle);
+  std::fprintf(stderr, "check and proofread: ran, %d texts changed\n", confirmed.written);
 }
+
+// Answers the missing-picture question with Yes without printing it, and counts: a subtitle
+// whose pictures are all missing would otherwise print one question per row. The run's summary
+// reports the count, and missing pictures fail the command.
+class QuietMissingPictures : public app::MessagePort {
+ public:
+  void Inform(app::Severity severity, const std::string& text) override {
+    console_.Inform(severity, text);
+  }
+  app::Answer Ask(const app::Question& /*question*/) override {
+    return app::Answer::kYes;
+  }
+
+ private:
+  ConsoleMessages console_{app::Answer::kYes};
+};
 
 struct OcrArguments {
   std::string subtitle;
@@ -266,18 +307,22 @@ struct OcrArguments {
   std::string working_folder;
   std::string answers;
   std::string unknown = "stop";
+  std::string check;         // "on", "off", or empty for setup.sys's choice
+  std::string fix_overlaps;  // likewise
   int start_row = 1;
   int line_height = -1;
   int glyph_width = -1;
 };
 
-// Exit status: 0 when every row was recognised, 2 when the run ended early, 1 on an error.
+// Exit status: 0 when every row was recognised, 2 when the run ended early, 1 on an error
+// (then no output file is written): a picture that could not be read, missing pictures,
+// answers left over in stop mode, or a file that could not be written.
 int RunOcr(const OcrArguments& arguments) {
   const auto started = std::chrono::steady_clock::now();
   const std::filesystem::path folder = WorkingFolder(arguments.working_folder);
   const auto settings = LoadSettings(folder);
   const CommandTexts texts(folder, settings.has_value() ? settings->Language() : 1);
-  ConsoleMessages messages(app::Answer::kYes);
+  QuietMissingPictures messages;
   ConsoleEventPump pump;
 
   document::SubtitleDocument subtitle;
@@ -314,49 +359,78 @@ int RunOcr(const OcrArguments& arguments) {
                recogniser.Options().line_height, recogniser.Options().glyph_width,
                estimate.line_height, estimate.glyph_width);
 
-  ScriptTeacher teacher(std::move(answers), arguments.unknown == "skip");
+  const bool stop_mode = arguments.unknown != "skip";
+  ScriptTeacher teacher(std::move(answers), !stop_mode);
   const ocr::RunPorts ports{teacher, pump, messages, texts};
   const auto outcome = ocr::RunRecognition(recogniser, subtitle, arguments.start_row, ports);
   std::fputc('\n', stderr);
   for (const auto& warning : recogniser.Warnings()) {
     std::fprintf(stderr, "warning: %s\n", warning.message.c_str());
   }
-  if (outcome.post_run_due && settings.has_value()) {
-    RunPostOptions(*settings, folder, texts, subtitle);
-  }
+  const PostOptions post{
+      SwitchOr(arguments.fix_overlaps, settings.has_value() && settings->AutoTimeFix()),
+      SwitchOr(arguments.check, settings.has_value() && settings->Flag(settings::kAutoCheck))};
+  RunPostOptions(post, outcome.post_run_due, settings, folder, texts, subtitle);
 
   int status = outcome.end == ocr::RunEnd::kCompleted ? 0 : 2;
+  std::vector<std::string> failures;
+  if (outcome.error.has_value()) {
+    failures.push_back(outcome.error->message);
+  }
+  const int rows = subtitle.main.RowCount() - 1;
+  if (outcome.pictures_missing > 0) {
+    failures.push_back(std::to_string(outcome.pictures_missing) + " of " + std::to_string(rows) +
+                       " pictures are missing or unusable");
+  }
+  const bool answers_given = !arguments.answers.empty();
+  if (answers_given && stop_mode && teacher.AnswersUsed() < teacher.AnswerCount()) {
+    failures.push_back(std::to_string(teacher.AnswerCount() - teacher.AnswersUsed()) +
+                       " answers were left over: the answers file does not fit this run");
+  }
   if (library.JournalCount() > 0) {
     if (auto archived = library.ArchiveJournal(); !archived.ok()) {
-      Fail(archived.error().message);
-      status = 1;
+      failures.push_back(archived.error().message);
     }
   }
-  if (!arguments.output.empty()) {
+  if (!failures.empty()) {
+    status = 1;
+  }
+  const bool nothing = outcome.rows_recognised == 0;
+  if (!arguments.output.empty() && status != 1 && !nothing) {
     subtitle.save_extension = document::LowerCaseExtension(arguments.output);
     document::WriteOptions options;
     options.working_folder = folder;
     if (auto saved =
             document::WriteSubtitleFile(arguments.output, document::Role::kMain, subtitle, options);
         !saved.ok()) {
-      Fail(saved.error().message);
+      failures.push_back(saved.error().message);
       status = 1;
     }
-  }
-  if (outcome.error.has_value()) {
-    Fail(outcome.error->message);
-    status = 1;
   }
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   std::fprintf(stderr,
-               "rows recognised: %d\nglyphs matched: %d\nglyphs taught: %d\nglyphs skipped: %d\n"
-               "unknown glyphs left: %d\npictures missing: %d\ntime: %.2f s\n",
+               "rows recognised: %d\nglyphs matched: %d\nglyphs taught: %d\nglyphs skipped: %d\n",
                outcome.rows_recognised, outcome.glyphs.matched, outcome.glyphs.taught,
-               outcome.glyphs.skipped - (arguments.unknown == "skip" ? teacher.UnknownLeft() : 0),
-               teacher.UnknownLeft(), outcome.pictures_missing, seconds);
-  if (status == 2) {
-    std::fprintf(stderr, "the run ended early at row %d\n", outcome.next_start_row);
+               outcome.glyphs.skipped - (stop_mode ? 0 : teacher.UnknownLeft()));
+  if (!stop_mode) {
+    std::fprintf(stderr, "unknown glyphs skipped after the answers ran out: %d\n",
+                 teacher.UnknownLeft());
+  }
+  if (answers_given) {
+    std::fprintf(stderr, "answers used %zu of %zu\n", teacher.AnswersUsed(), teacher.AnswerCount());
+  }
+  std::fprintf(stderr, "pictures missing: %d\ntime: %.2f s\n", outcome.pictures_missing, seconds);
+  if (outcome.end != ocr::RunEnd::kCompleted) {
+    std::fprintf(stderr, "stopped at row %d with %d rows not recognised\n", outcome.next_start_row,
+                 std::max(0, rows - outcome.next_start_row + 1));
+  }
+  for (const auto& failure : failures) {
+    Fail(failure);
+  }
+  if ((status == 1 || nothing) && !arguments.output.empty()) {
+    std::fprintf(stderr, "%s was not written%s\n", arguments.output.c_str(),
+                 status == 1 ? "" : ": no row was recognised");
   }
   return status;
 }
@@ -406,6 +480,11 @@ int RunFeatures(const std::string& bitmap, const std::string& box_text, bool ign
   auto grid = std::make_unique<ocr::PixelGrid>();
   if (auto prepared = grid->Prepare(*picture.value()); !prepared.ok()) {
     return Fail(bitmap + ": " + prepared.error().message);
+  }
+  if (!ocr::BoxInPicture(*grid, *box)) {
+    return Fail("--box " + box_text + " does not lie inside the prepared picture (" +
+                std::to_string(grid->Width()) + " x " + std::to_string(grid->Height()) +
+                "): it needs left, top >= 0, width, height >= 1 and must end inside it");
   }
   std::string line;
   ocr::ComputeFeatures(*grid, *box, ignore_size, line);
@@ -475,6 +554,12 @@ int RunEstimate(const std::string& subtitle_file) {
   platform::QtPictureIo pictures;
   ocr::Recogniser recogniser(unused_library, pictures);
   const auto estimate = ocr::EstimateStandardSizes(recogniser, subtitle, ocr::kDefaultSampleLines);
+  if (estimate.sampled_lines == 0) {
+    return Fail("no text line could be read from the pictures of " + subtitle_file +
+                (estimate.unreadable_pictures > 0
+                     ? " (" + std::to_string(estimate.unreadable_pictures) + " unreadable)"
+                     : std::string()));
+  }
   std::printf("S_L %d\nS_G %d\n", estimate.line_height, estimate.glyph_width);
   if (estimate.unreadable_pictures > 0) {
     std::fprintf(stderr, "warning: %d pictures could not be read\n", estimate.unreadable_pictures);
@@ -499,6 +584,11 @@ int RunCrop(const std::string& subtitle_file, bool dry_run) {
       });
   if (outcome.error.has_value()) {
     return Fail(outcome.error->message);
+  }
+  if (outcome.pictures_cropped == 0 && !outcome.stopped) {
+    return Fail("no picture of " + subtitle_file +
+                " could be cropped: none holds five rows or more (the last row's picture is "
+                "left alone)");
   }
   std::fprintf(stderr, "%d pictures %s\n", outcome.pictures_cropped,
                dry_run ? "would be cropped" : "cropped");
@@ -535,6 +625,14 @@ void AddOcrCommand(CLI::App& app) {
   ocr->add_option("--unknown", ocr_arguments->unknown,
                   "When the answers run out: stop (default) or skip")
       ->check(CLI::IsMember({"stop", "skip"}));
+  ocr->add_option(
+         "--check", ocr_arguments->check,
+         "Check and proofread after a complete run: on or off (default: as setup.sys says)")
+      ->check(CLI::IsMember({"on", "off"}));
+  ocr->add_option("--fix-overlaps", ocr_arguments->fix_overlaps,
+                  "Correct overlapping times after a complete run: on or off (default: as "
+                  "setup.sys says)")
+      ->check(CLI::IsMember({"on", "off"}));
   ocr->add_option("--start-row", ocr_arguments->start_row, "First row to recognise (default 1)")
       ->check(CLI::PositiveNumber);
   ocr->add_option("--sl", ocr_arguments->line_height, "Standard line height (overrides)")

@@ -1,4 +1,5 @@
 // zentrope-cli check, fix-overlaps and replace: the proofreading tools over a subtitle file.
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -28,6 +29,7 @@ struct ProofArguments {
   std::string working_folder;
   std::string find;
   std::string with;
+  bool allow_lossy = false;
 };
 
 // A failure the command reports on stderr; its exit status is 1.
@@ -55,6 +57,14 @@ document::SubtitleDocument ReadInput(const ProofArguments& arguments) {
   auto read = document::ReadSubtitleFile(input, document::Role::kMain, subtitle);
   if (!read) {
     throw CommandError{ForTerminal(read.error().message)};
+  }
+  if (read.value().entries == 0) {
+    throw CommandError{arguments.input + " holds no subtitle entry"};
+  }
+  if (read.value().replaced_characters > 0 && !arguments.allow_lossy) {
+    throw CommandError{arguments.input + ": " + std::to_string(read.value().replaced_characters) +
+                       " character(s) cannot be held in GBK; nothing was written (give "
+                       "--allow-lossy to take them as '?')"};
   }
   ConsoleMessages messages;
   for (const std::string& warning : read.value().warnings) {
@@ -128,10 +138,10 @@ int RunCheckCommand(const ProofArguments& arguments) {
   ConsoleMessages messages;
   for (const std::string& number : review.bounded_numbers) {
     messages.Inform(app::Severity::kWarning,
-                    "row " + number +
-                        ": a phrase pair keeps recreating its own search text; "
-                        "replacing stopped after " +
-                        std::to_string(proof::kMaxReplacementsPerText) + " replacements");
+                    "row " + number + ": a phrase pair stopped after " +
+                        std::to_string(proof::kMaxReplacementsPerText) +
+                        " replacements, the most one pair makes in one text; the rest of the "
+                        "text was left as it stood");
   }
   if (!arguments.output.empty()) {
     const proof::ConfirmOutcome confirmed = proof::ConfirmReview(review.rows, subtitle);
@@ -189,11 +199,18 @@ int RunReplaceCommand(const ProofArguments& arguments, bool replacing) {
   }
   const proof::SearchOutcome outcome = tool.Run(request, subtitle, messages, no_texts);
   for (const int row : outcome.bounded_rows) {
+    const bool recreating =
+        std::find(outcome.recreating_rows.begin(), outcome.recreating_rows.end(), row) !=
+        outcome.recreating_rows.end();
+    const std::string limit = std::to_string(proof::kMaxReplacementsPerText);
     messages.Inform(app::Severity::kWarning,
                     "row " + std::to_string(row) +
-                        ": the replacement keeps recreating the search text; replacing stopped "
-                        "after " +
-                        std::to_string(proof::kMaxReplacementsPerText) + " replacements");
+                        (recreating ? ": the replacement keeps recreating the search text; "
+                                      "replacing stopped after " +
+                                          limit + " replacements"
+                                    : ": replacing stopped after " + limit +
+                                          " replacements, the most one text takes; later "
+                                          "occurrences were left as they stood"));
   }
   WriteOutput(arguments, subtitle);
   std::printf("%d\n", outcome.replacements);
@@ -216,6 +233,11 @@ void RunReportingFailure(Body body) {
   }
 }
 
+void AddLossyFlag(CLI::App* command, ProofArguments& arguments) {
+  command->add_flag("--allow-lossy", arguments.allow_lossy,
+                    "Take characters GBK cannot hold as '?' instead of refusing the input");
+}
+
 }  // namespace
 
 void AddProofCommands(CLI::App& app) {
@@ -227,6 +249,7 @@ void AddProofCommands(CLI::App& app) {
                     "Write the subtitle with every proposal taken (.srt or .ssa)");
   check->add_option("--workdir", check_arguments->working_folder,
                     "Folder of setup.sys, replace.sys and language.sys (default: current)");
+  AddLossyFlag(check, *check_arguments);
   check->callback([check_arguments] {
     RunReportingFailure([&] { return RunCheckCommand(*check_arguments); });
   });
@@ -237,6 +260,7 @@ void AddProofCommands(CLI::App& app) {
   overlaps->add_option("IN", overlap_arguments->input, "Subtitle to correct (.srt or .ssa)")
       ->required();
   overlaps->add_option("-o,--output", overlap_arguments->output, "Corrected subtitle")->required();
+  AddLossyFlag(overlaps, *overlap_arguments);
   overlaps->callback([overlap_arguments] {
     RunReportingFailure([&] { return RunFixOverlapsCommand(*overlap_arguments); });
   });
@@ -252,6 +276,7 @@ void AddProofCommands(CLI::App& app) {
   replace->add_option("--find", replace_arguments->find, "Text to find (UTF-8)")->required();
   CLI::Option* with =
       replace->add_option("--with", replace_arguments->with, "Replacement (UTF-8; may be empty)");
+  AddLossyFlag(replace, *replace_arguments);
   replace->callback([replace_arguments, with] {
     RunReportingFailure([&] { return RunReplaceCommand(*replace_arguments, with->count() > 0); });
   });

@@ -44,6 +44,29 @@ text::Status CompleteRecord(FileLayer& files, const std::filesystem::path& folde
   return files.Remove(record);
 }
 
+// Removes the hidden temporary files of atomic writes that never reached their rename: those of
+// the own files, of their staged copies and of the commit record. Nothing else writes such
+// names, and a finished write leaves none, so each one is a leftover.
+text::Status RemoveTemporaries(FileLayer& files, const std::filesystem::path& folder,
+                               const std::vector<std::string>& own_names) {
+  std::vector<std::string> written{kCommitRecordName};
+  for (const auto& name : own_names) {
+    written.push_back(name);
+    written.push_back(name + kStagedSuffix);
+  }
+  for (const auto& file_name : files.FileNames(folder)) {
+    for (const auto& name : written) {
+      if (text::IsTemporaryOf(file_name, name)) {
+        if (auto removed = files.Remove(folder / file_name); !removed.ok()) {
+          return removed;
+        }
+        break;
+      }
+    }
+  }
+  return text::Success();
+}
+
 }  // namespace
 
 bool RealFileLayer::Exists(const std::filesystem::path& path) {
@@ -60,8 +83,21 @@ text::Status RealFileLayer::WriteLines(const std::filesystem::path& path,
   return text::WriteLines(path, lines);
 }
 
+std::vector<std::string> FileLayer::FileNames(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    names.push_back(it->path().filename().string());
+  }
+  return names;
+}
+
 text::Status RealFileLayer::Rename(const std::filesystem::path& from,
                                    const std::filesystem::path& to) {
+  if (!text::PassFileStep(text::FileStep::kRename, to)) {
+    return IoError("Cannot rename", from, std::make_error_code(std::errc::io_error));
+  }
   std::error_code ec;
   std::filesystem::rename(from, to, ec);
   if (ec) {
@@ -71,6 +107,9 @@ text::Status RealFileLayer::Rename(const std::filesystem::path& from,
 }
 
 text::Status RealFileLayer::Remove(const std::filesystem::path& path) {
+  if (!text::PassFileStep(text::FileStep::kRemove, path)) {
+    return IoError("Cannot delete", path, std::make_error_code(std::errc::io_error));
+  }
   std::error_code ec;
   std::filesystem::remove(path, ec);
   if (ec) {
@@ -129,18 +168,18 @@ text::Status FinishInterruptedWrite(FileLayer& files, const std::filesystem::pat
     if (finished != nullptr) {
       *finished = true;
     }
-    return text::Success();
-  }
-  // No commit record: any staged copy belongs to a write that never happened.
-  for (const auto& name : own_names) {
-    const auto staged = StagedPath(folder / name);
-    if (files.Exists(staged)) {
-      if (auto removed = files.Remove(staged); !removed.ok()) {
-        return removed;
+  } else {
+    // No commit record: any staged copy belongs to a write that never happened.
+    for (const auto& name : own_names) {
+      const auto staged = StagedPath(folder / name);
+      if (files.Exists(staged)) {
+        if (auto removed = files.Remove(staged); !removed.ok()) {
+          return removed;
+        }
       }
     }
   }
-  return text::Success();
+  return RemoveTemporaries(files, folder, own_names);
 }
 
 }  // namespace library

@@ -30,6 +30,8 @@ class FileLayer {
   virtual text::Status Remove(const std::filesystem::path& path) = 0;
   // Creates a folder when missing.
   virtual text::Status CreateFolder(const std::filesystem::path& path) = 0;
+  // The file names directly inside `folder`; empty when it cannot be read.
+  virtual std::vector<std::string> FileNames(const std::filesystem::path& folder);
 };
 
 // The layer over the real file system.
@@ -68,7 +70,9 @@ text::Status WriteFilesTogether(FileLayer& files, const std::filesystem::path& f
 
 // Completes a write that a crash interrupted: with a commit record, renames each listed
 // "<path>.new" that still exists over its target and removes the record; without one, removes
-// the leftover staged copies of the `own_names` in `folder`. Sets `*finished` to true when a
+// the leftover staged copies of the `own_names` in `folder`. Either way it then removes the
+// hidden temporary files (text::IsTemporaryOf) that a write killed before its rename left for
+// the `own_names`, their staged copies and the commit record. Sets `*finished` to true when a
 // committed write was completed.
 text::Status FinishInterruptedWrite(FileLayer& files, const std::filesystem::path& folder,
                                     const std::vector<std::string>& own_names,

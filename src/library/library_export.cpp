@@ -14,6 +14,17 @@ ExportRange DefaultExportRange(int record_count) {
   return {std::to_string(std::max(1, record_count - 4999)), std::to_string(record_count)};
 }
 
+text::Status FinishExchangePair(FileLayer& files, const std::filesystem::path& base,
+                                bool* finished) {
+  auto wrd = base;
+  wrd += ".wrd";
+  auto sts = base;
+  sts += ".sts";
+  const auto folder = base.parent_path().empty() ? std::filesystem::path(".") : base.parent_path();
+  return FinishInterruptedWrite(files, folder, {wrd.filename().string(), sts.filename().string()},
+                                finished);
+}
+
 text::Result<ExportResult> ExportRecords(const GlyphLibrary& library, const std::string& from_text,
                                          const std::string& to_text, const std::string& path_text,
                                          app::EventPump& pump, app::MessagePort& port,
@@ -36,6 +47,9 @@ text::Result<ExportResult> ExportRecords(const GlyphLibrary& library, const std:
   sts += ".sts";
   ExportResult result;
   RealFileLayer files;
+  if (auto finished = FinishExchangePair(files, base); !finished.ok()) {
+    return finished.error();
+  }
   if (files.Exists(sts)) {
     const app::Question question{messages.Message(kMessageExportOverwrite),
                                  messages.Message(kMessageCaptionUnsaved), app::Buttons::kYesNo};

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "library/library_editor.h"
+#include "library/library_export.h"
 #include "library/library_text.h"
 
 namespace library {
@@ -24,6 +25,12 @@ text::Result<MergeSource> OpenMergeSource(const GlyphLibrary& library, const std
   auto sts = source.base;
   sts += ".sts";
   RealFileLayer files;
+  // A pair whose export died between its two renames is finished first; one that cannot be
+  // finished is refused, as its files may come from different exports.
+  if (auto finished = FinishExchangePair(files, source.base); !finished.ok()) {
+    return text::Error{"io", "An interrupted write of " + text::PathForMessage(sts) +
+                                 " cannot be completed: " + finished.error().message};
+  }
   if (!files.Exists(wrd) || !files.Exists(sts)) {
     return Refusal(kMessageMergeMissing, messages);
   }

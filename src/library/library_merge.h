@@ -43,8 +43,10 @@ struct MergeSource {
 
 // Reads the other library named by `path_text` (the .sts file, or its base). Refusals: 509 (no
 // path), 512 (the own word or newword files, in any letter case), 515 (base.wrd or base.sts
-// missing), 518 (no record). Error "mismatch" when its two files differ in length (merging
-// would pair texts with the wrong shapes), "io" when a file cannot be read.
+// missing), 518 (no record). An interrupted export of the pair is finished first
+// (FinishExchangePair); Error "io" when it cannot be. Error "mismatch" when its two files
+// differ in length (merging would pair texts with the wrong shapes), "io" when a file cannot be
+// read.
 text::Result<MergeSource> OpenMergeSource(const GlyphLibrary& library, const std::string& path_text,
                                           const app::MessageSource& messages);
 

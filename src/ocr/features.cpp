@@ -2,6 +2,7 @@
 // shared between users, so every machine must produce the same digits.
 #include "ocr/features.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -34,6 +35,8 @@ int ComputeFeatures(const PixelGrid& grid, const GlyphBox& box, bool ignore_size
   line.clear();
   const float grid_size = 5.0F;
   // The quotient is taken wide and then kept in single precision, as the format requires.
+  // Any box is safe here (counts are 64-bit and no loop leaves the picture); callers that take
+  // boxes from users still refuse those outside the picture (BoxInPicture).
   float cell_width = static_cast<float>(box.width * 1.0 / static_cast<double>(grid_size));
   float cell_height = static_cast<float>(box.height * 1.0 / static_cast<double>(grid_size));
   int column_limit = 5;
@@ -58,23 +61,29 @@ int ComputeFeatures(const PixelGrid& grid, const GlyphBox& box, bool ignore_size
       // fractional cw the last cell can reach one column past the box.
       const double x_end = (c + 1) * cw + box.left;
       const double y_end = (r + 1) * ch + box.top;
-      const int x_first = static_cast<int>(std::trunc(c * cw + box.left));
-      const int y_first = static_cast<int>(std::trunc(r * ch + box.top));
-      int ink = 0;
-      int columns = 0;
-      int rows = 0;
-      for (int y = y_first; y < y_end; ++y) {
-        ++rows;
-      }
-      for (int x = x_first; x < x_end; ++x) {
-        ++columns;
-        for (int y = y_first; y < y_end; ++y) {
-          ink += grid.Ink(x, y) ? 1 : 0;
+      const long long x_first = static_cast<long long>(std::trunc(c * cw + box.left));
+      const long long y_first = static_cast<long long>(std::trunc(r * ch + box.top));
+      // The cell holds the integers x_first <= x < x_end (and likewise for y). They are counted
+      // rather than walked, and ink is only looked for where the picture is, so a box of any
+      // size, even one reaching far outside the grid, costs at most the picture's own pixels.
+      const long long x_stop = static_cast<long long>(std::ceil(x_end));
+      const long long y_stop = static_cast<long long>(std::ceil(y_end));
+      const long long columns = std::max(0LL, x_stop - x_first);
+      const long long rows = std::max(0LL, y_stop - y_first);
+      long long ink = 0;
+      const long long x_low = std::max(x_first, 0LL);
+      const long long x_high = std::min(x_stop, static_cast<long long>(grid.Width()));
+      const long long y_low = std::max(y_first, 0LL);
+      const long long y_high = std::min(y_stop, static_cast<long long>(grid.Height()));
+      for (long long x = x_low; x < x_high; ++x) {
+        for (long long y = y_low; y < y_high; ++y) {
+          ink += grid.Ink(static_cast<int>(x), static_cast<int>(y)) ? 1 : 0;
         }
       }
-      const int pixels = columns * rows;
+      const long long pixels = columns * rows;
       if (pixels > 0) {
-        const int v = static_cast<int>(std::trunc(ink * 100000.0 / pixels));
+        const int v = static_cast<int>(
+            std::trunc(static_cast<double>(ink) * 100000.0 / static_cast<double>(pixels)));
         density = RoundOneDigit(RoundOneDigit(v));
       }
     }
@@ -91,6 +100,13 @@ int ComputeFeatures(const PixelGrid& grid, const GlyphBox& box, bool ignore_size
     AppendNumber(line, box.height);
   }
   return key;
+}
+
+bool BoxInPicture(const PixelGrid& grid, const GlyphBox& box) {
+  const long long right = static_cast<long long>(box.left) + box.width;
+  const long long bottom = static_cast<long long>(box.top) + box.height;
+  return box.left >= 0 && box.top >= 0 && box.width > 0 && box.height > 0 &&
+         right <= grid.Width() && bottom <= grid.Height();
 }
 
 std::string_view DensityPart(std::string_view feature_line) {

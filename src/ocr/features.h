@@ -21,9 +21,15 @@ int RoundOneDigit(int v);
 // cell (0 = empty, 1000 = all ink); cells follow the rows of a 5 × 5 grid, those with row +
 // column even. Cell sizes are single precision and cell limits double, so the numbers are the
 // same on every machine. The line ends with ",width,height" unless `ignore_size`. A box with
-// no rows or columns gives 0 densities. Reads outside the grid's area count as background.
+// no rows or columns gives 0 densities. Reads outside the grid's area count as background; any
+// box, however large or far outside, ends in time bounded by the picture's size.
 int ComputeFeatures(const PixelGrid& grid, const GlyphBox& box, bool ignore_size,
                     std::string& line);
+
+// True when `box` has at least one column and row and lies inside the prepared picture's area
+// (columns 0 .. Width() - 1, rows 0 .. Height() - 1); sums are taken in 64 bits, so no box
+// overflows into passing.
+bool BoxInPicture(const PixelGrid& grid, const GlyphBox& box);
 
 // The first 13 comma-separated fields of a FeatureLine (the whole line when it has no more).
 std::string_view DensityPart(std::string_view feature_line);

@@ -2,7 +2,8 @@
 #include "proof/char_search.h"
 
 #include <algorithm>
-#include <vector>
+#include <deque>
+#include <string>
 
 namespace proof {
 
@@ -35,40 +36,123 @@ ReplaceCount ReplaceOnCharBoundaries(std::string& text, std::string_view search,
   if (search.empty()) {
     return count;
   }
-  // Every character boundary before `boundary`, in order. They stay valid across a replacement
-  // because the text before the replaced occurrence does not change.
-  std::vector<std::size_t> passed;
-  std::size_t boundary = 0;
+  // The text as it stands is out + pending + input[in..]: `out` is final up to the search
+  // cursor's neighbourhood, `pending` holds the bytes a replacement put back for searching again
+  // (the few bytes before it and the replacement), `input` is the original text not yet
+  // reached. Each byte of the input is copied once, so the whole run is linear in the text plus
+  // the bytes replaced, instead of moving the rest of the text at every replacement.
+  const std::string input = std::move(text);
+  std::string out;
+  out.reserve(input.size());
+  std::string pending;
+  std::size_t in = 0;
+  // The latest character boundaries of out + pending + input, as positions from the start of the
+  // text; the one a replacement resumes from lies among the last search.size() + 1 of them.
+  std::deque<std::size_t> boundaries;
+  auto visit = [&](std::size_t position) {
+    boundaries.push_back(position);
+    if (boundaries.size() > search.size() + 1) {
+      boundaries.pop_front();
+    }
+  };
+  // Offsets k below are relative to out.size(), into pending followed by input[in..].
+  auto byte_at = [&](std::size_t k) {
+    return k < pending.size() ? pending[k] : input[in + (k - pending.size())];
+  };
+  auto source_size = [&] { return pending.size() + (input.size() - in); };
+  auto matches_at = [&](std::size_t k) {
+    if (k + search.size() > source_size()) {
+      return false;
+    }
+    for (std::size_t i = 0; i < search.size(); ++i) {
+      if (byte_at(k + i) != search[i]) {
+        return false;
+      }
+    }
+    return true;
+  };
+  // Moves the first n bytes of pending + input[in..] to out.
+  auto advance = [&](std::size_t n) {
+    const std::size_t from_pending = std::min(n, pending.size());
+    out.append(pending, 0, from_pending);
+    pending.erase(0, from_pending);
+    out.append(input, in, n - from_pending);
+    in += n - from_pending;
+  };
+  // Drops the first n bytes of pending + input[in..].
+  auto drop = [&](std::size_t n) {
+    const std::size_t from_pending = std::min(n, pending.size());
+    pending.erase(0, from_pending);
+    in += n - from_pending;
+  };
+
+  std::size_t k = 0;  // a character boundary
   for (;;) {
     std::size_t found = std::string::npos;
-    for (std::size_t candidate = text.find(search, boundary); candidate != std::string::npos;
-         candidate = text.find(search, candidate + 1)) {
-      while (boundary < candidate) {
-        passed.push_back(boundary);
-        boundary = NextCharBoundary(text, boundary);
-      }
-      if (boundary == candidate) {
-        found = candidate;
+    bool inside_pending = false;
+    while (k < pending.size()) {
+      visit(out.size() + k);
+      if (matches_at(k)) {
+        found = k;
+        inside_pending = true;
         break;
+      }
+      k += static_cast<unsigned char>(byte_at(k)) >= 0x80 ? 2 : 1;
+    }
+    if (found == std::string::npos) {
+      // Past pending: the fast byte search finds candidates in the input, and the boundary
+      // cursor walks forward to them (as in FindOnCharBoundary).
+      const std::size_t shift = pending.size();
+      std::size_t boundary = in + (k - shift);
+      std::size_t candidate = input.find(search, boundary);
+      while (candidate != std::string::npos) {
+        while (boundary < candidate) {
+          visit(out.size() + shift + (boundary - in));
+          boundary += static_cast<unsigned char>(input[boundary]) >= 0x80 ? 2 : 1;
+        }
+        if (boundary == candidate) {
+          found = shift + (candidate - in);
+          visit(out.size() + found);
+          break;
+        }
+        candidate = input.find(search, candidate + 1);
       }
     }
     if (found == std::string::npos) {
-      return count;
+      break;
     }
     if (count.replaced == limit) {
       count.limit_hit = true;
-      return count;
+      break;
     }
-    text.replace(found, search.size(), replacement);
+    // Only an occurrence that overlaps an earlier replacement is found inside pending.
+    count.recreated = count.recreated || inside_pending;
+    advance(found);
+    drop(search.size());
     ++count.replaced;
     // A new occurrence can only start where it overlaps the replacement: at or after
     // found - (search length - 1). Resume at the last boundary not after that point.
-    passed.push_back(found);
-    const std::size_t lowest = found >= search.size() - 1 ? found - (search.size() - 1) : 0;
-    const auto after = std::upper_bound(passed.begin(), passed.end(), lowest);
-    boundary = after == passed.begin() ? 0 : *(after - 1);
-    passed.erase(after == passed.begin() ? passed.begin() : after - 1, passed.end());
+    const std::size_t at = out.size();
+    const std::size_t lowest = at >= search.size() - 1 ? at - (search.size() - 1) : 0;
+    std::size_t resume = 0;
+    for (auto it = boundaries.rbegin(); it != boundaries.rend(); ++it) {
+      if (*it <= lowest) {
+        resume = *it;
+        break;
+      }
+    }
+    while (!boundaries.empty() && boundaries.back() >= resume) {
+      boundaries.pop_back();
+    }
+    pending.insert(0, replacement);
+    pending.insert(0, out, resume, std::string::npos);
+    out.resize(resume);
+    k = 0;
   }
+  out += pending;
+  out.append(input, in, std::string::npos);
+  text = std::move(out);
+  return count;
 }
 
 bool IsAllDigits(std::string_view text) {

@@ -29,6 +29,7 @@ inline constexpr int kMaxReplacementsPerText = 10000;
 struct ReplaceCount {
   int replaced = 0;
   bool limit_hit = false;  // stopped after `limit` replacements with an occurrence left
+  bool recreated = false;  // some occurrence overlapped an earlier replacement
 };
 
 // Replaces the first occurrence of `search` on a character boundary by `replacement` and
@@ -36,7 +37,8 @@ struct ReplaceCount {
 // replacements were made. An occurrence that a replacement creates across its own left edge is
 // therefore replaced too. An empty `search` replaces nothing. The search resumes just before the
 // last replacement instead of at the start, which finds the same occurrences (the text before
-// that point is unchanged and held none) in time linear in the bytes replaced.
+// that point is unchanged and held none), and the new text is built in one pass, so the time is
+// linear in the text and the bytes replaced, and the memory about twice the text.
 ReplaceCount ReplaceOnCharBoundaries(std::string& text, std::string_view search,
                                      std::string_view replacement, int limit);
 

@@ -180,6 +180,9 @@ bool FindReplace::HandleRow(int row, const SearchRequest& request, const SearchP
         ReplaceOnCharBoundaries(text, pattern.text, request.replacement, kMaxReplacementsPerText);
     if (count.limit_hit) {
       outcome.bounded_rows.push_back(row);
+      if (count.recreated) {
+        outcome.recreating_rows.push_back(row);
+      }
     }
     if (count.replaced > 0) {
       StoreReplacedText(document, row, std::move(text));

@@ -78,9 +78,12 @@ struct SearchOutcome {
   int row = 0;      // row the search stopped on (made current), 0 when it ran out
   TextMatch match;  // kShowingMatch only
   int replacements = 0;
-  // Rows where plain-mode replacing stopped at kMaxReplacementsPerText: the pair keeps
-  // recreating its own search text, and the rest of that row was left as it stood.
+  // Rows where plain-mode replacing stopped at kMaxReplacementsPerText; the rest of that row
+  // was left as it stood.
   std::vector<int> bounded_rows;
+  // Those of bounded_rows where a replacement recreated the search text across its own edge
+  // (the others simply hold more occurrences than the bound).
+  std::vector<int> recreating_rows;
   // Set when a history file could not be written; the search itself still ran.
   std::optional<text::Error> history_error;
 };

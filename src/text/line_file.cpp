@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <random>
 
 namespace text {
@@ -20,39 +19,98 @@ Error IoError(const std::filesystem::path& path, const char* what, int error_num
                std::string(what) + " " + PathForMessage(path) + ": " + std::strerror(error_number)};
 }
 
+FileStepHook file_step_hook = nullptr;
+
 std::filesystem::path TemporarySibling(const std::filesystem::path& path) {
   static std::mt19937 generator{std::random_device{}()};
-  auto name = path.filename().string();
-  name = "." + name + ".tmp" + std::to_string(generator() % 1000000);
+  const auto name =
+      TemporaryPrefix(path.filename().string()) + std::to_string(generator() % 1000000);
   return path.parent_path() / name;
 }
 
 }  // namespace
 
+std::string TemporaryPrefix(const std::string& name) {
+  return "." + name + ".tmp";
+}
+
+bool IsTemporaryOf(const std::string& file_name, const std::string& name) {
+  const std::string prefix = TemporaryPrefix(name);
+  if (file_name.size() <= prefix.size() || file_name.compare(0, prefix.size(), prefix) != 0) {
+    return false;
+  }
+  return file_name.find_first_not_of("0123456789", prefix.size()) == std::string::npos;
+}
+
+void SetFileStepHookForTesting(FileStepHook hook) {
+  file_step_hook = hook;
+}
+
+bool PassFileStep(FileStep step, const std::filesystem::path& target) {
+  return file_step_hook == nullptr || file_step_hook(step, target);
+}
+
 std::string PathForMessage(const std::filesystem::path& path) {
   return path.string();
 }
 
-Result<std::string> ReadFileBytes(const std::filesystem::path& path) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
+Status CheckRegularFile(const std::filesystem::path& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    return IoError(path, "Cannot open", errno);
+  }
+  if (S_ISDIR(info.st_mode)) {
     return IoError(path, "Cannot read", EISDIR);
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    return IoError(path, "Cannot open", errno != 0 ? errno : ENOENT);
+  if (!S_ISREG(info.st_mode)) {
+    return Error{"io", "Cannot read " + PathForMessage(path) + ": not a regular file"};
+  }
+  return Success();
+}
+
+Result<std::string> ReadFileBytes(const std::filesystem::path& path) {
+  // O_NONBLOCK keeps the open of a FIFO from waiting for a writer; fstat then refuses it.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    return IoError(path, "Cannot open", errno);
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    const bool folder = S_ISDIR(info.st_mode);
+    ::close(fd);
+    if (folder) {
+      return IoError(path, "Cannot read", EISDIR);
+    }
+    return Error{"io", "Cannot read " + PathForMessage(path) + ": not a regular file"};
   }
   std::string bytes;
-  in.seekg(0, std::ios::end);
-  const auto size = in.tellg();
-  if (size > 0) {
-    bytes.resize(static_cast<size_t>(size));
-    in.seekg(0, std::ios::beg);
-    in.read(bytes.data(), size);
+  bytes.resize(static_cast<size_t>(info.st_size));
+  size_t done = 0;
+  char probe[4096];
+  for (;;) {
+    // Into the buffer while it has room, then into `probe`, in case the file grew since fstat.
+    const bool room = done < bytes.size();
+    char* target = room ? bytes.data() + done : probe;
+    const size_t wanted = room ? bytes.size() - done : sizeof probe;
+    const ssize_t rc = ::read(fd, target, wanted);
+    if (rc < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      const int saved = errno;
+      ::close(fd);
+      return IoError(path, "Cannot read", saved);
+    }
+    if (rc == 0) {
+      break;
+    }
+    if (!room) {
+      bytes.append(probe, static_cast<size_t>(rc));
+    }
+    done += static_cast<size_t>(rc);
   }
-  if (in.bad() || (size > 0 && in.gcount() != size)) {
-    return IoError(path, "Cannot read", errno != 0 ? errno : EIO);
-  }
+  ::close(fd);
+  bytes.resize(done);
   return bytes;
 }
 
@@ -99,6 +157,11 @@ Status WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes
   const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd < 0)
     return IoError(path, "Cannot write", errno);
+  if (!PassFileStep(FileStep::kWrite, path)) {
+    ::close(fd);
+    ::unlink(temporary.c_str());
+    return IoError(path, "Cannot write", EIO);
+  }
   size_t written = 0;
   while (written < bytes.size()) {
     const ssize_t rc = ::write(fd, bytes.data() + written, bytes.size() - written);
@@ -120,6 +183,10 @@ Status WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes
     const int saved = errno;
     ::unlink(temporary.c_str());
     return IoError(path, "Cannot write", saved);
+  }
+  if (!PassFileStep(FileStep::kRename, path)) {
+    ::unlink(temporary.c_str());
+    return IoError(path, "Cannot replace", EIO);
   }
   if (::rename(temporary.c_str(), path.c_str()) != 0) {
     const int saved = errno;

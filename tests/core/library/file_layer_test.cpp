@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "library_fixture.h"
 #include "support/temp_dir.h"
 
@@ -69,6 +71,33 @@ TEST(WriteFilesTogether, PendingCommitIsCompletedBeforeTheNextWrite) {
   EXPECT_EQ(ReadOrEmpty(dir / "a"), (text::Lines{"1"}));
   EXPECT_EQ(ReadOrEmpty(dir / "b"), (text::Lines{"2"}));
   EXPECT_FALSE(std::filesystem::exists(dir / "library.commit"));
+}
+
+TEST(FinishInterruptedWrite, RemovesTheTemporariesOfWritesKilledBeforeTheirRename) {
+  TempDir dir;
+  const std::vector<std::string> own = {"word.wrd", "word.ind"};
+  for (const char* name :
+       {".word.ind.new.tmp123", ".library.commit.tmp9", ".word.wrd.tmp77", ".word.wrd.new.tmp4",
+        ".other.txt.tmp5", ".word.ind.new.tmpX", "word.wrd"}) {
+    dir.Write(name, "x");
+  }
+  RealFileLayer real;
+  ASSERT_TRUE(FinishInterruptedWrite(real, dir.path(), own).ok());
+  std::set<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    left.insert(entry.path().filename().string());
+  }
+  // Only files the library's writes cannot have made stay.
+  EXPECT_EQ(left, (std::set<std::string>{".other.txt.tmp5", ".word.ind.new.tmpX", "word.wrd"}));
+  // With a commit record waiting, the temporaries go too once it is completed.
+  dir.Write(".word.ind.new.tmp8", "x");
+  dir.Write("word.ind.new", "new\r\n");
+  dir.Write("library.commit", "word.ind\r\n");
+  bool finished = false;
+  ASSERT_TRUE(FinishInterruptedWrite(real, dir.path(), own, &finished).ok());
+  EXPECT_TRUE(finished);
+  EXPECT_EQ(dir.Read("word.ind"), "new\r\n");
+  EXPECT_FALSE(std::filesystem::exists(dir / ".word.ind.new.tmp8"));
 }
 
 }  // namespace

@@ -67,6 +67,30 @@ TEST_F(Merge, RefusesMissingOwnAndEmptySources) {
   EXPECT_EQ(odd.error().code, "mismatch");
 }
 
+TEST_F(Merge, FinishesAnExportThatDiedBetweenItsRenames) {
+  // An export over an older pair of the same length died after renaming base.wrd: base.sts is
+  // still the old one and its new content waits as a staged copy behind the commit record.
+  const Records older = MakeRecords(3, 100);
+  const Records newer = MakeRecords(3, 200);
+  Make(MakeRecords(2), older);
+  ASSERT_TRUE(text::WriteLines(other_dir_ / "base.wrd", newer.texts).ok());
+  ASSERT_TRUE(text::WriteLines(other_dir_ / "base.sts.new", newer.features).ok());
+  ASSERT_TRUE(text::WriteLines(other_dir_ / "library.commit", {"base.wrd", "base.sts"}).ok());
+  other_dir_.Write(".base.sts.new.tmp42", "half");
+  auto source = OpenMergeSource(*library_, (other_dir_ / "base.sts").string(), messages_);
+  ASSERT_TRUE(source.ok()) << source.error().message;
+  EXPECT_EQ(source.value().texts, newer.texts);
+  EXPECT_EQ(source.value().features, newer.features) << "texts and shapes of one export";
+  EXPECT_FALSE(std::filesystem::exists(other_dir_ / "library.commit"));
+  EXPECT_FALSE(std::filesystem::exists(other_dir_ / ".base.sts.new.tmp42"));
+  // A staged copy without a commit record is a write that never happened: the old pair stands.
+  ASSERT_TRUE(text::WriteLines(other_dir_ / "base.wrd.new", older.texts).ok());
+  auto again = OpenMergeSource(*library_, (other_dir_ / "base.sts").string(), messages_);
+  ASSERT_TRUE(again.ok());
+  EXPECT_EQ(again.value().texts, newer.texts);
+  EXPECT_FALSE(std::filesystem::exists(other_dir_ / "base.wrd.new"));
+}
+
 TEST_F(Merge, CopyOfItselfAddsNothingAndWritesNothing) {
   const Records own = MakeRecords(50);
   Make(own, own);

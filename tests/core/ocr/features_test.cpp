@@ -99,6 +99,36 @@ TEST(ComputeFeatures, EmptyOrDegenerateBoxesGiveZeros) {
   EXPECT_EQ(FeaturesOf(rows, {0, 1, 2, 5}, true), "1000,0,0,0,0,0,0,0,0,0,0,0,0");
 }
 
+TEST(ComputeFeatures, HugeBoxesEndAtOnceWithoutOverflow) {
+  // Boxes near the int limits used to overflow the loop counters and never end.
+  const std::vector<std::string> rows = {"##..", "##..", "...."};
+  const int kMax = 2147483647;
+  EXPECT_EQ(FeaturesOf(rows, {kMax, kMax, kMax, kMax}, true), "0,0,0,0,0,0,0,0,0,0,0,0,0");
+  EXPECT_EQ(FeaturesOf(rows, {-kMax, -kMax, kMax, kMax}, true), "0,0,0,0,0,0,0,0,0,0,0,0,0");
+  EXPECT_EQ(FeaturesOf(rows, {0, 0, kMax, kMax}, true), "0,0,0,0,0,0,0,0,0,0,0,0,0");
+  EXPECT_EQ(FeaturesOf(rows, {0, 0, 1000000, 5}), "0,0,0,0,0,0,0,0,0,0,0,0,0,1000000,5");
+}
+
+TEST(BoxInPicture, AcceptsOnlyBoxesInsideThePreparedArea) {
+  ocr::PixelGrid grid;
+  ASSERT_TRUE(grid.Prepare(BitmapFromRows({"##..", "##..", "...."})).ok());
+  ASSERT_EQ(grid.Width(), 5);  // four columns and the added background column
+  const int rows = grid.Height();
+  const int kMax = 2147483647;
+  struct Case {
+    ocr::GlyphBox box;
+    bool inside;
+  };
+  for (const Case c :
+       {Case{{0, 0, 5, rows}, true}, Case{{4, 0, 1, 1}, true}, Case{{0, 0, 6, 1}, false},
+        Case{{0, 0, 1, rows + 1}, false}, Case{{-1, 0, 2, 1}, false}, Case{{0, -1, 1, 2}, false},
+        Case{{0, 0, 0, 1}, false}, Case{{0, 0, 1, -3}, false},
+        Case{{kMax, kMax, kMax, kMax}, false}, Case{{1, 0, kMax, 1}, false}}) {
+    EXPECT_EQ(ocr::BoxInPicture(grid, c.box), c.inside)
+        << c.box.left << "," << c.box.top << "," << c.box.width << "," << c.box.height;
+  }
+}
+
 TEST(DensityPart, KeepsTheFirstThirteenFields) {
   EXPECT_EQ(ocr::DensityPart("1,2,3,4,5,6,7,8,9,10,11,12,13,20,30"),
             "1,2,3,4,5,6,7,8,9,10,11,12,13");

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 
 #include "proof/char_search.h"
@@ -67,6 +68,94 @@ TEST(ReplaceOnCharBoundaries, SearchesAgainFromTheStartAfterEachReplacement) {
   const ReplaceCount count = ReplaceOnCharBoundaries(text, "a", "b", 3);
   EXPECT_EQ(text, "bbba");
   EXPECT_TRUE(count.limit_hit);
+}
+
+// The plain reading of the rule: replace the first occurrence on a boundary, search again from
+// the start, until none is left or `limit` replacements were made.
+ReplaceCount ReplaceOneAtATime(std::string& text, const std::string& search,
+                               const std::string& replacement, int limit) {
+  ReplaceCount count;
+  for (std::size_t found = FindOnCharBoundary(text, search); found != 0 && !search.empty();
+       found = FindOnCharBoundary(text, search)) {
+    if (count.replaced == limit) {
+      count.limit_hit = true;
+      break;
+    }
+    text.replace(found - 1, search.size(), replacement);
+    ++count.replaced;
+  }
+  return count;
+}
+
+TEST(ReplaceOnCharBoundaries, GivesTheSameTextAsReplacingOneAtATime) {
+  // Short texts over letters and lead bytes, so that occurrences straddle characters, are
+  // recreated across both edges of a replacement and run into the limit.
+  const std::string alphabet = "ab\xC4\xE3";
+  unsigned seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) & 0x7FFF;
+  };
+  auto random_text = [&](unsigned max_length) {
+    std::string text;
+    for (unsigned n = next() % (max_length + 1); n > 0; --n) {
+      text += alphabet[next() % alphabet.size()];
+    }
+    return text;
+  };
+  for (int round = 0; round < 20000; ++round) {
+    const std::string original = random_text(14);
+    const std::string search = random_text(3);
+    const std::string replacement = random_text(3);
+    const int limit = static_cast<int>(next() % 6) + (round % 2 == 0 ? 0 : 100);
+    std::string expected = original;
+    const ReplaceCount want = ReplaceOneAtATime(expected, search, replacement, limit);
+    std::string text = original;
+    const ReplaceCount got = ReplaceOnCharBoundaries(text, search, replacement, limit);
+    ASSERT_EQ(text, expected) << "text " << original << " search " << search << " by "
+                              << replacement << " limit " << limit;
+    ASSERT_EQ(got.replaced, want.replaced) << original;
+    ASSERT_EQ(got.limit_hit, want.limit_hit) << original;
+  }
+}
+
+TEST(ReplaceOnCharBoundaries, TellsARecreatedOccurrenceFromAPlainOne) {
+  struct Case {
+    std::string text;
+    std::string search;
+    std::string replacement;
+    bool recreated;
+  };
+  const std::vector<Case> cases = {
+      {"aaaa", "a", "b", false}, {"aab", "ab", "b", true}, {"abab", "ab", "x", false},
+      {"abb", "ab", "xa", true}, {"aabb", "ab", "", true}, {"aaa", "aa", "b", false},
+  };
+  for (const Case& c : cases) {
+    std::string text = c.text;
+    EXPECT_EQ(ReplaceOnCharBoundaries(text, c.search, c.replacement, 100).recreated, c.recreated)
+        << c.text << " " << c.search;
+  }
+}
+
+TEST(ReplaceOnCharBoundaries, StopsAtTheLimitOnALongLineInOnePass) {
+  // Moving the rest of the line at every replacement made this take minutes.
+  std::string text(30'000'000, 'A');
+  const auto started = std::chrono::steady_clock::now();
+  const ReplaceCount count = ReplaceOnCharBoundaries(text, "A", "BB", kMaxReplacementsPerText);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  EXPECT_EQ(count.replaced, kMaxReplacementsPerText);
+  EXPECT_TRUE(count.limit_hit);
+  EXPECT_FALSE(count.recreated);
+  EXPECT_EQ(text.size(), 30'000'000u + kMaxReplacementsPerText);
+  EXPECT_EQ(text.substr(0, 4), "BBBB");
+  EXPECT_EQ(text.substr(2 * kMaxReplacementsPerText - 2, 4), "BBAA");
+  EXPECT_LT(seconds, 10.0);
+  // Without the limit in reach every occurrence is replaced, still in one pass.
+  std::string many(2'000'000, 'A');
+  const ReplaceCount all = ReplaceOnCharBoundaries(many, "A", "BB", 1 << 30);
+  EXPECT_EQ(all.replaced, 2'000'000);
+  EXPECT_EQ(many, std::string(4'000'000, 'B'));
 }
 
 struct RuleCase {

@@ -71,5 +71,76 @@ TEST(LineFile, ReplacingAFileLeavesNoTemporaryBehind) {
   EXPECT_EQ(files, 1);
 }
 
+TEST(LineFile, RefusesAnythingButARegularFileWithoutBlocking) {
+  TempDir dir;
+  ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
+  dir.Write("plain.txt", "x");
+  std::filesystem::create_symlink(dir / "pipe", dir / "link-to-pipe");
+  std::filesystem::create_symlink(dir / "plain.txt", dir / "link-to-plain");
+  struct Case {
+    const char* name;
+    bool readable;
+  };
+  // A FIFO without a writer would block an ordinary open for ever.
+  for (const Case c : {Case{"pipe", false}, Case{"link-to-pipe", false}, Case{"plain.txt", true},
+                       Case{"link-to-plain", true}, Case{".", false}}) {
+    const auto read = ReadFileBytes(dir / c.name);
+    EXPECT_EQ(read.ok(), c.readable) << c.name;
+    EXPECT_EQ(CheckRegularFile(dir / c.name).ok(), c.readable) << c.name;
+    if (!read.ok()) {
+      EXPECT_EQ(read.error().code, "io");
+      EXPECT_NE(read.error().message.find(c.name), std::string::npos) << read.error().message;
+    }
+  }
+  EXPECT_FALSE(CheckRegularFile(dir / "absent").ok());
+  EXPECT_FALSE(ReadFileBytes("/dev/null").ok()) << "a device is not a file either";
+}
+
+TEST(LineFile, KnowsTheNamesOfItsOwnTemporaryFiles) {
+  EXPECT_EQ(TemporaryPrefix("word.ind.new"), ".word.ind.new.tmp");
+  struct Case {
+    const char* file;
+    const char* name;
+    bool temporary;
+  };
+  for (const Case c : {Case{".word.ind.new.tmp123", "word.ind.new", true},
+                       Case{".library.commit.tmp0", "library.commit", true},
+                       Case{".word.ind.new.tmp", "word.ind.new", false},
+                       Case{".word.ind.new.tmp12a", "word.ind.new", false},
+                       Case{".word.ind.tmp5", "word.ind.new", false},
+                       Case{"word.ind.new.tmp5", "word.ind.new", false},
+                       Case{".word.wrd.tmp77", "word.wrd", true}}) {
+    EXPECT_EQ(IsTemporaryOf(c.file, c.name), c.temporary) << c.file << " of " << c.name;
+  }
+}
+
+// Fails the Nth step of the file hook; counts every step.
+int hooked_steps = 0;
+int failing_step = -1;
+bool FailNthStep(FileStep /*step*/, const std::filesystem::path& /*target*/) {
+  return hooked_steps++ != failing_step;
+}
+
+TEST(LineFile, AWriteFailedAtEachStepLeavesTheOldFileAndNoTemporary) {
+  TempDir dir;
+  dir.Write("a.txt", "old");
+  SetFileStepHookForTesting(FailNthStep);
+  for (failing_step = 0; failing_step < 2; ++failing_step) {
+    hooked_steps = 0;
+    EXPECT_FALSE(WriteFileAtomic(dir / "a.txt", "new").ok()) << failing_step;
+    EXPECT_EQ(dir.Read("a.txt"), "old");
+    int files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+      ++files;
+    }
+    EXPECT_EQ(files, 1) << failing_step;
+  }
+  hooked_steps = 0;
+  ASSERT_TRUE(WriteFileAtomic(dir / "a.txt", "new").ok());
+  SetFileStepHookForTesting(nullptr);
+  EXPECT_EQ(hooked_steps, 2) << "one write and one rename";
+  EXPECT_EQ(dir.Read("a.txt"), "new");
+}
+
 }  // namespace
 }  // namespace text
