@@ -8,6 +8,7 @@
 #include "document/save_check.h"
 #include "document/subtitle_reader.h"
 #include "document/subtitle_writer.h"
+#include "library/file_layer.h"
 
 namespace app {
 namespace {
@@ -53,6 +54,40 @@ text::Result<T> LoadStartupFile(const fs::path& folder, const char* name) {
 
 }  // namespace
 
+text::Status SaveSettingsFiles(const fs::path& folder, const settings::SettingsList& settings,
+                               const settings::PhraseTable& phrases) {
+  const fs::path setup = folder / settings::kSettingsFileName;
+  const fs::path table = folder / settings::kPhraseFileName;
+  // A target that is not a file (a folder, say) could never be replaced: refuse before the
+  // commit, while nothing has changed.
+  for (const fs::path& target : {setup, table}) {
+    std::error_code error;
+    if (fs::exists(target, error)) {
+      if (auto regular = text::CheckRegularFile(target); !regular) {
+        return regular.error();
+      }
+    }
+  }
+  library::RealFileLayer files;
+  auto written = library::WriteFilesTogether(files, folder,
+                                             {{setup, settings.Lines()}, {table, phrases.Lines()}});
+  if (!written) {
+    return written;
+  }
+  if (files.Exists(folder / library::kCommitRecordName)) {
+    return text::Error{"io", "The settings were written but could not yet replace " +
+                                 text::PathForMessage(setup) +
+                                 "; the next start completes the change"};
+  }
+  return text::Success();
+}
+
+text::Status FinishSettingsWrite(const fs::path& folder) {
+  library::RealFileLayer files;
+  return library::FinishInterruptedWrite(files, folder,
+                                         {settings::kSettingsFileName, settings::kPhraseFileName});
+}
+
 ShutdownMessages MessagesFor(ShutdownPath path) {
   if (path == ShutdownPath::kExitCommand) {
     return {msg::kExitWhileRecognising, msg::kExitMainUnsaved, msg::kExitReferenceUnsaved,
@@ -69,6 +104,10 @@ Application::Application(fs::path program_folder, ShellPorts ports)
 
 text::Result<std::unique_ptr<Application>> Application::Create(fs::path program_folder,
                                                                ShellPorts ports) {
+  // A settings save cut short by a crash is completed (or dropped) before the files are read.
+  if (auto finished = FinishSettingsWrite(program_folder); !finished) {
+    return finished.error();
+  }
   auto phrases = LoadStartupFile<settings::PhraseTable>(program_folder, settings::kPhraseFileName);
   if (!phrases) {
     return phrases.error();
@@ -382,10 +421,8 @@ bool Application::Shutdown(ShutdownPath path) {
 
 text::Status Application::SaveSettingsPanel(const settings::PanelValues& values) {
   settings::ApplyPanelSave(values, settings_, phrase_grid_, phrases_);
-  text::Status saved = settings_.SaveToFile(WorkingFile(settings::kSettingsFileName));
-  if (saved) {
-    saved = phrases_.SaveToFile(WorkingFile(settings::kPhraseFileName));
-  }
+  // The two files change together, so a crash never pairs new settings with old phrases.
+  const text::Status saved = SaveSettingsFiles(program_folder_, settings_, phrases_);
   if (!saved) {
     ShowError(saved.error());
   }

@@ -40,6 +40,18 @@ struct ShutdownMessages {
 };
 ShutdownMessages MessagesFor(ShutdownPath path);
 
+// Writes setup.sys and replace.sys of `folder` as one commit (library::WriteFilesTogether): a
+// crash leaves both old or, once the commit record is written, both new after the next
+// FinishSettingsWrite. Error "io" when nothing was changed (a target that is not a regular file
+// is refused first), or when the files were committed but could not yet be put in place.
+text::Status SaveSettingsFiles(const std::filesystem::path& folder,
+                               const settings::SettingsList& settings,
+                               const settings::PhraseTable& phrases);
+
+// Completes or clears an interrupted SaveSettingsFiles in `folder` (and any other committed
+// write waiting there); called at start-up before the files are read.
+text::Status FinishSettingsWrite(const std::filesystem::path& folder);
+
 // The host's side of the shell: ports for messages, dialogs and event pumping, the window's
 // hooks and the glyph library. All must outlive the Application.
 struct ShellPorts {

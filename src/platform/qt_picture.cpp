@@ -66,8 +66,12 @@ text::Result<std::unique_ptr<ocr::Picture>> QtPictureIo::Load(const std::filesys
   if (!bytes.ok()) {
     return bytes.error();
   }
+  return Decode(bytes.value(), file);
+}
+
+text::Result<std::unique_ptr<ocr::Picture>> QtPictureIo::Decode(const std::string& data,
+                                                                const std::filesystem::path& file) {
   // Only Windows bitmaps are accepted, whatever the toolkit could read otherwise.
-  const std::string& data = bytes.value();
   QByteArray raw = QByteArray::fromRawData(data.data(), static_cast<qsizetype>(data.size()));
   QBuffer buffer(&raw);
   QImageReader reader(&buffer, "BMP");

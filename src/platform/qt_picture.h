@@ -37,6 +37,10 @@ class QtPicture : public ocr::Picture {
 class QtPictureIo : public ocr::PictureIo {
  public:
   text::Result<std::unique_ptr<ocr::Picture>> Load(const std::filesystem::path& file) override;
+  // Decodes the bytes of a Windows bitmap; `file` only names it in the Error ("format" when the
+  // bytes are not a bitmap the toolkit can decode).
+  static text::Result<std::unique_ptr<ocr::Picture>> Decode(const std::string& data,
+                                                            const std::filesystem::path& file);
   std::unique_ptr<ocr::Picture> Create(int width, int height) override;
   text::Status Save(const ocr::Picture& picture, const std::filesystem::path& file) override;
 };
