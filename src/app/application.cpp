@@ -228,6 +228,11 @@ bool Application::OpenCommand() {
   if (!chosen) {
     return false;
   }
+  return OpenSubtitleFile(*chosen);
+}
+
+bool Application::OpenSubtitleFile(const fs::path& file) {
+  const fs::path* chosen = &file;
   document_.last_open_folder = chosen->parent_path();
   document_.source_file = *chosen;
   document_.source_extension = LowerExtension(*chosen);

@@ -82,6 +82,14 @@ class Application {
   // into the main table and prepares the window for a picture subtitle (state 1) or a text
   // subtitle (state 7). Returns true when a subtitle was read.
   bool OpenCommand();
+  // The Open command's work after the dialog: reads `file` (.srt or .ssa) into the main table and
+  // prepares the window as OpenCommand does. Does not guard unsaved work. Returns true when a
+  // subtitle was read.
+  bool OpenSubtitleFile(const std::filesystem::path& file);
+  // Asks the unsaved-work question `text_message` (caption 413, Yes/No/Cancel) while the main
+  // subtitle is unsaved. Returns true when the command may go on: saved, No, or Yes followed by a
+  // save that happened.
+  bool GuardUnsavedMainSubtitle(int text_message);
   // The Save command: offers the check first while the texts are not proofread (messages 488,
   // 491; Yes runs the check and saves nothing), asks for the file and the encoding (the list
   // opens at settings line 23, which remembers the choice) and writes it as SRT or SSA. Rows the
@@ -185,9 +193,6 @@ class Application {
  private:
   Application(std::filesystem::path program_folder, ShellPorts ports);
 
-  // Asks the unsaved-work question `text_message` (caption 413, Yes/No/Cancel). Returns true
-  // when the command may go on: No, or Yes followed by a save that happened.
-  bool GuardUnsavedMainSubtitle(int text_message);
   void ShowError(const text::Error& error);
   // The status text after an Open: message 395, the row count, and the suffix `suffix_message`.
   // Kept so that a language switch shows it again in the new language.

@@ -197,6 +197,24 @@ inline constexpr int kAboutCredit = 764;
 
 // Feature blocks above kHighest (language.tsv names the same blocks).
 // Disc subtitle import: 1001-1097.
+inline constexpr int kImportMenu = 1001;    // file menu and tool button: the import command
+inline constexpr int kImportHint = 1004;    // the tool button's hint
+inline constexpr int kImportFilter = 1007;  // description of the open dialog's filter
+inline constexpr int kImportTitle = 1010;   // the panel's title and the caption of its question
+inline constexpr int kImportInputCaption = 1013;
+inline constexpr int kImportTrackCaption = 1016;
+inline constexpr int kImportInkCaption = 1019;
+inline constexpr int kImportInkFill = 1022;     // ink: the fill inside the outline
+inline constexpr int kImportInkOutline = 1025;  // ink: the darker colours
+inline constexpr int kImportInkAll = 1028;      // ink: every opaque colour
+inline constexpr int kImportThreshold = 1031;   // ink by luminance, with the slider
+inline constexpr int kImportPreviewCaption = 1034;
+inline constexpr int kImportOutputCaption = 1037;
+inline constexpr int kImportRun = 1040;
+inline constexpr int kImportStop = 1043;
+inline constexpr int kImportFailed = 1046;           // followed by the reason
+inline constexpr int kImportReplaceQuestion = 1049;  // Yes/No: the output folder holds files
+inline constexpr int kImportStopped = 1052;          // nothing was written
 
 // Teaching assistance: 1100-1199.
 

@@ -1,0 +1,67 @@
+// ImportFlow: the import use case behind the window's panel.
+#include "app/import_flow.h"
+
+#include <system_error>
+
+namespace app {
+
+namespace fs = std::filesystem;
+
+std::optional<fs::path> ImportFlow::ChooseInput() {
+  if (!application_.GuardUnsavedMainSubtitle(msg::kOpenUnsavedQuestion)) {
+    return std::nullopt;
+  }
+  // The dialog shows the patterns after the description.
+  FileFilter filter{{{Text(msg::kImportFilter), "*.sup;*.idx;*.mkv;*.mks;*.m2ts;*.ts"}},
+                    application_.Document().last_open_folder,
+                    ".sup"};
+  auto chosen = dialogs_.ChooseFileToOpen(filter);
+  if (chosen) {
+    application_.Document().last_open_folder = chosen->parent_path();
+  }
+  return chosen;
+}
+
+text::Result<ImportPreview> ImportFlow::LoadPreview(const fs::path& input, int track) {
+  auto tracks = import::ListTracks(input);
+  if (!tracks) {
+    ShowFailure(tracks.error());
+    return tracks.error();
+  }
+  auto pictures = import::ReadFirstPictures(input, track, kPreviewPictures);
+  if (!pictures) {
+    ShowFailure(pictures.error());
+    return pictures.error();
+  }
+  return ImportPreview{std::move(tracks).value(), std::move(pictures).value()};
+}
+
+ImportOutcome ImportFlow::Run(const fs::path& input, const fs::path& out_dir,
+                              import::ImportOptions options) {
+  std::error_code error;
+  if (!options.overwrite && fs::is_directory(out_dir, error) && !fs::is_empty(out_dir, error)) {
+    const Answer answer = messages_.Ask(
+        {Text(msg::kImportReplaceQuestion), Text(msg::kImportTitle), Buttons::kYesNo});
+    if (answer != Answer::kYes) {
+      return ImportOutcome::kDeclined;
+    }
+    options.overwrite = true;
+  }
+  auto report = import::ImportDiscSubtitles(input, out_dir, options, pump_);
+  if (!report) {
+    ShowFailure(report.error());
+    return ImportOutcome::kFailed;
+  }
+  if (report.value().stopped) {
+    messages_.Inform(Severity::kInformation, Text(msg::kImportStopped));
+    return ImportOutcome::kStopped;
+  }
+  return application_.OpenSubtitleFile(report.value().subtitle_file) ? ImportOutcome::kOpened
+                                                                     : ImportOutcome::kFailed;
+}
+
+void ImportFlow::ShowFailure(const text::Error& error) {
+  messages_.Inform(Severity::kError, Text(msg::kImportFailed) + error.message);
+}
+
+}  // namespace app
