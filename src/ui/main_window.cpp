@@ -28,6 +28,7 @@
 #include "text/line_file.h"
 #include "ui/chinese_tools.h"
 #include "ui/floating_panel.h"
+#include "ui/import_tools.h"
 #include "ui/library_tools.h"
 #include "ui/main_window_ui.h"
 #include "ui/progress_area.h"
@@ -118,6 +119,8 @@ text::Result<std::unique_ptr<MainWindow>> MainWindow::Create(MainWindowSetup set
                                                       std::move(setup.input_methods),
                                                       std::move(setup.switch_input_method), &w);
   w.chinese_tools_ = new ChineseTools(w, *w.app_, *w.message_port_, *w.pump_);
+  w.import_tools_ =
+      std::make_unique<ImportTools>(*w.ui_, *w.app_, *w.message_port_, *w.file_dialogs_, &w);
   w.ApplyLanguage();
   w.resize(1024, 720);
   w.LayOut();
@@ -537,6 +540,9 @@ void MainWindow::CommandsChanged(const app::CommandEnablement& enabled) {
         widget->setEnabled(on);
       }
     }
+  }
+  if (import_tools_) {
+    import_tools_->SetEnabled(ui_->OpenSrtMenu->isEnabled());
   }
 }
 

@@ -24,6 +24,7 @@ class GlyphLibrary;
 namespace ui {
 
 class ChineseTools;
+class ImportTools;
 class LibraryTools;
 class ProofTools;
 class QtEventPump;
@@ -107,6 +108,7 @@ class MainWindow : public QMainWindow, private app::ShellHooks {
   friend class SettingsTools;     // builds the settings panel into the window's widgets
   friend class RecognitionTools;  // builds the recognition controls into the window's widgets
   friend class LibraryTools;      // builds the library panels into the window's widgets
+  friend class ImportTools;       // adds the import command and its panel
   explicit MainWindow(MainWindowSetup& setup);
 
   // ShellHooks: what the shell's flows show in the window.
@@ -171,6 +173,7 @@ class MainWindow : public QMainWindow, private app::ShellHooks {
   std::unique_ptr<LibraryTools> library_tools_;    // library editor, merge, export, check, index
   std::unique_ptr<SettingsTools> settings_tools_;  // the settings panel and the phrase grid
   ChineseTools* chinese_tools_ = nullptr;          // a child of the window: script conversion
+  std::unique_ptr<ImportTools> import_tools_;      // disc subtitle import
 };
 
 }  // namespace ui

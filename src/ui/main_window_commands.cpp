@@ -22,6 +22,7 @@
 #include "app/language_layout.h"
 #include "app/message_numbers.h"
 #include "ui/floating_panel.h"
+#include "ui/import_tools.h"
 #include "ui/library_tools.h"
 #include "ui/main_window.h"
 #include "ui/main_window_ui.h"
@@ -410,6 +411,9 @@ void MainWindow::ApplyLanguage() {
   }
   if (library_tools_) {
     library_tools_->LanguageApplied();
+  }
+  if (import_tools_) {
+    import_tools_->LanguageApplied();
   }
   // Captions of another language can be longer than the design sizes allow: panels grow to hold
   // them (and keep that size), then everything is placed again.

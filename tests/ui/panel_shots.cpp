@@ -13,12 +13,14 @@
 #include <QTimer>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "app/message_numbers.h"
 #include "app/status_texts.h"
+#include "support/disc_streams.h"
 #include "support/fake_ports.h"
 #include "ui/main_window.h"
 #include "ui/qt_ports.h"
@@ -196,6 +198,30 @@ int main(int argc, char** argv) {
     shooter.Shot(QStringLiteral("row-analysis-result"));
     shooter.Hide("Panel10");
   }
+  // The disc subtitle import panel over a generated PGS stream of three pictures.
+  std::vector<testing_support::PgsPicture> pictures;
+  for (int i = 0; i < 3; ++i) {
+    testing_support::PgsPicture picture;
+    picture.start = 1000 + 3000 * i;
+    picture.end = picture.start + 2000;
+    picture.x = 460;
+    picture.y = 960;
+    picture.width = 1000;
+    picture.height = 80;
+    picture.palette = testing_support::SyntheticPalette();
+    picture.pixels = testing_support::SyntheticSubtitle(1000, 80, 500 + static_cast<unsigned>(i));
+    pictures.push_back(std::move(picture));
+  }
+  const std::filesystem::path sup = std::filesystem::absolute(argv[1]) / "import-sample.sup";
+  std::ofstream(sup, std::ios::binary)
+      << testing_support::SupFile(testing_support::PgsDisplaySets(pictures));
+  dialogs.open_paths.push_back(sup);
+  shooter.Trigger("ImportDiscMenu");
+  for (const Language& language : kLanguages) {
+    shooter.SetLanguage(language);
+    shooter.Shot(QStringLiteral("import-panel"));
+  }
+  shooter.Hide("ImportPanel");
   std::printf("%d pictures in %s\n", shooter.shots(), out.c_str());
   return shooter.failed() ? 1 : 0;
 }

@@ -15,11 +15,13 @@ QObject* NewSettingsToolsTest();
 QObject* NewLibraryToolsTest();
 QObject* NewPanelLayoutTest();
 QObject* NewChineseToolsTest();
+QObject* NewImportToolsTest();
 
 inline std::vector<QObject*> AllTests() {
   return {NewQtConvertTest(),        NewSubtitleTableModelTest(), NewMainWindowTest(),
           NewRecognitionToolsTest(), NewSettingsToolsTest(),      NewProofToolsTest(),
-          NewLibraryToolsTest(),     NewPanelLayoutTest(),        NewChineseToolsTest()};
+          NewLibraryToolsTest(),     NewPanelLayoutTest(),        NewChineseToolsTest(),
+          NewImportToolsTest()};
 }
 
 }  // namespace ui_tests

@@ -1,0 +1,148 @@
+// The import panel in the real window: open a generated PGS stream, change the ink in the
+// preview, import, and the picture subtitle opens in the grid.
+#include "ui/import_tools.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTableView>
+#include <QTest>
+#include <QToolButton>
+#include <memory>
+
+#include "document/row_table.h"
+#include "support/disc_streams.h"
+#include "support/fake_ports.h"
+#include "support/temp_dir.h"
+#include "support/working_files.h"
+#include "ui/main_window.h"
+#include "ui/qt_convert.h"
+#include "ui_tests.h"
+#include "window_fixture.h"
+
+namespace {
+
+using ui_tests::Child;
+
+// language.sys where line i reads "m<i>", long enough for the import's messages.
+std::string LanguageFile() {
+  std::string file;
+  for (int i = 0; i < 1100; ++i) {
+    file += "m" + std::to_string(i) + "\r\n";
+  }
+  return file;
+}
+
+std::string FilmSup() {
+  std::vector<testing_support::PgsPicture> pictures;
+  for (int i = 0; i < 4; ++i) {
+    testing_support::PgsPicture picture;
+    picture.start = 2000 * (i + 1);
+    picture.end = picture.start + 1500;
+    picture.x = 500;
+    picture.y = 950;
+    picture.width = 400;
+    picture.height = 60;
+    picture.palette = testing_support::SyntheticPalette();
+    picture.pixels = testing_support::SyntheticSubtitle(400, 60, 70 + static_cast<unsigned>(i));
+    pictures.push_back(std::move(picture));
+  }
+  return testing_support::SupFile(testing_support::PgsDisplaySets(pictures));
+}
+
+class ImportToolsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    folder_ = std::make_unique<testing_support::TempDir>();
+    folder_->Write("language.sys", LanguageFile());
+    folder_->Write("setup.sys", testing_support::SettingsFile());
+    folder_->Write("replace.sys", "");
+    folder_->Write("word.wrd", "");
+    folder_->Write("word.sts", "");
+    std::filesystem::create_directories(folder_->path() / "wordbmp");
+    messages_ = {};
+    dialogs_ = {};
+    window_ = ui_tests::StartWindow(ui_tests::TestSetup(folder_->path(), messages_, dialogs_));
+    QVERIFY(window_ != nullptr);
+    messages_.informed.clear();  // the start-up's notes on the new library
+  }
+
+  void cleanup() {
+    window_.reset();
+    folder_.reset();
+  }
+
+  void CommandAndPanelCarryTheirTexts() {
+    auto* command = Child<QAction>(*window_, "ImportDiscMenu");
+    QCOMPARE(command->text(), QStringLiteral("m1002"));  // message 1001, language 1
+    QCOMPARE(Child<QToolButton>(*window_, "ImportDiscBut")->defaultAction(), command);
+    QCOMPARE(Child<QPushButton>(*window_, "ImportRun")->text(), QStringLiteral("m1041"));
+    Child<QAction>(*window_, "N16")->trigger();
+    QCOMPARE(command->text(), QStringLiteral("m1004"));
+  }
+
+  void PreviewFollowsTheInkAndImportOpensTheSubtitle() {
+    const auto sup = folder_->Write("film.sup", FilmSup());
+    dialogs_.open_paths.push_back(sup);
+    Child<QAction>(*window_, "ImportDiscMenu")->trigger();
+    auto* panel = Child<QWidget>(*window_, "ImportPanel");
+    QVERIFY(panel->isVisible());
+    QCOMPARE(Child<QComboBox>(*window_, "ImportTrack")->count(), 1);
+    QCOMPARE(Child<QLineEdit>(*window_, "ImportOutput")->text(),
+             ui::PathToQString(folder_->path() / "film"));
+    auto* preview = Child<QLabel>(*window_, "ImportPreview");
+    const QImage fill = preview->pixmap().toImage();
+    QVERIFY(!fill.isNull());
+
+    Child<QRadioButton>(*window_, "ImportInkOutline")->click();
+    const QImage outline = preview->pixmap().toImage();
+    QVERIFY(outline != fill);
+    Child<QCheckBox>(*window_, "ImportUseThreshold")->click();
+    auto* slider = Child<QSlider>(*window_, "ImportThreshold");
+    QVERIFY(slider->isEnabled());
+    slider->setValue(150);
+    QCOMPARE(Child<QLabel>(*window_, "ImportThresholdValue")->text(), QStringLiteral("150"));
+    // Luminance 150 and up is the fill and its lighter blend: the same ink as the fill choice.
+    QCOMPARE(preview->pixmap().toImage(), fill);
+
+    Child<QPushButton>(*window_, "ImportRun")->click();
+    QTRY_VERIFY(!panel->isVisible());
+    QVERIFY(messages_.informed.empty());
+    const document::SubtitleDocument& document = window_->Document();
+    QVERIFY(document.picture_mode);
+    QCOMPARE(document.main.DataRowCount(), 4);
+    QCOMPARE(document.main.Cell(document::kPicture, 4), std::string("0004.bmp"));
+    QCOMPARE(Child<QTableView>(*window_, "StringGrid1")->model()->rowCount(), 4);
+    QVERIFY(window_->windowTitle().endsWith(QStringLiteral("film.srt")));
+    QVERIFY(std::filesystem::exists(folder_->path() / "film" / "0004.bmp"));
+  }
+
+  void AFailedPreviewLeavesThePanelClosed() {
+    dialogs_.open_paths.push_back(folder_->Write("broken.sup", FilmSup().substr(0, 300)));
+    Child<QAction>(*window_, "ImportDiscMenu")->trigger();
+    QVERIFY(!Child<QWidget>(*window_, "ImportPanel")->isVisible());
+    QCOMPARE(messages_.informed.size(), std::size_t{1});
+    QVERIFY(messages_.informed[0].text.find("broken.sup") != std::string::npos);
+  }
+
+ private:
+  std::unique_ptr<testing_support::TempDir> folder_;
+  testing_support::FakeMessages messages_;
+  testing_support::FakeFileDialogs dialogs_;
+  std::unique_ptr<ui::MainWindow> window_;
+};
+
+}  // namespace
+
+QObject* ui_tests::NewImportToolsTest() {
+  return new ImportToolsTest;
+}
+
+#include "import_tools_test.moc"
