@@ -360,6 +360,7 @@ bool Application::SaveCommand() {
                             text::PathForMessage(document_.save_file));
   const std::string name = text::PathForMessage(document_.save_file.filename());
   ShowStatus([this, name, encoding] { return SavedStatus(messages_, name, encoding); });
+  document_.MarkSaved();
   return true;
 }
 

@@ -195,6 +195,8 @@ constexpr MessageRange kOrderedRuns[] = {kMenuCaptions, kPanelCaptions, kEllipsi
 
 std::vector<int> UsedMessageNumbers() {
   std::vector<int> numbers;
+  numbers.insert(numbers.end(), {kEditMenu, kUndoCaption, kRedoCaption});
+  numbers.insert(numbers.end(), std::begin(kStepNames), std::end(kStepNames));
   for (const MessageRange& run : kOrderedRuns) {
     for (int number = run.first; number <= run.last; number += kStep) {
       numbers.push_back(number);

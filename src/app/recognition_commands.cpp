@@ -80,28 +80,38 @@ ocr::RunOutcome StartRecognition(Application& app, ocr::Recogniser& recogniser, 
   app.SetRecognitionStopped(false);
   app.EnterCommandState(kCommandStateRunning);
   ApplyEngineSettings(app.Settings(), app.PanelOptions(), recogniser.Options());
-  ocr::RunOutcome outcome =
-      ocr::RunRecognition(recogniser, app.Document(), start_row,
-                          ocr::RunPorts{ports.teacher, ports.pump, ports.messages, app.Messages()});
+  ocr::RunOutcome outcome;
+  PostRunOptions post;
+  std::optional<int> corrections;
+  {
+    // The run and the overlap correction that completes it are one undo step; the check review
+    // is confirmed later, as a step of its own.
+    const document::EditStep step(app.Document(), document::EditKind::kRecognition);
+    outcome = ocr::RunRecognition(
+        recogniser, app.Document(), start_row,
+        ocr::RunPorts{ports.teacher, ports.pump, ports.messages, app.Messages()});
+    if (outcome.post_run_due) {
+      // Read at this moment: the user may change the options while the run goes on.
+      post = options ? options() : PostRunOptions{};
+      if (post.fix_time_overlaps) {
+        corrections = proof::FixTimeOverlaps(app.Document().main);
+      }
+    }
+    app.Document().document_saved = false;
+  }
   if (outcome.end == ocr::RunEnd::kFailed && outcome.error) {
     ports.messages.Inform(Severity::kError, outcome.error->message);
   }
-  if (outcome.post_run_due) {
-    // Read at this moment: the user may change the options while the run goes on.
-    const PostRunOptions post = options ? options() : PostRunOptions{};
-    if (post.fix_time_overlaps) {
-      const int corrections = proof::FixTimeOverlaps(app.Document().main);
-      ports.messages.Inform(Severity::kInformation,
-                            proof::OverlapReport(corrections, app.Messages()));
-    }
-    if (post.check && run_check) {
-      run_check();
-    }
+  if (corrections) {
+    ports.messages.Inform(Severity::kInformation,
+                          proof::OverlapReport(*corrections, app.Messages()));
+  }
+  if (outcome.post_run_due && post.check && run_check) {
+    run_check();
   }
   // Said last, so that it stays whatever the post-run tools showed meanwhile.
   app.ShowStatus([&app, outcome] { return RunEndStatus(app.Messages(), outcome); });
   app.SetRecognitionStopped(true);
-  app.Document().document_saved = false;
   app.EnterCommandState(kCommandStateAfterRun);
   return outcome;
 }

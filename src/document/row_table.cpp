@@ -29,7 +29,13 @@ void RowTable::SetCell(int column, int row, std::string value) {
   auto& cell = rows_[static_cast<size_t>(row - 1)][static_cast<size_t>(column)];
   if (cell == value)
     return;
-  cell = std::move(value);
+  if (history_.Recording()) {
+    std::string before = std::move(cell);
+    cell = std::move(value);
+    history_.RecordCell(column, row, std::move(before), cell);
+  } else {
+    cell = std::move(value);
+  }
   if (observer_ != nullptr)
     observer_->CellChanged(column, row);
 }
@@ -50,6 +56,8 @@ int RowTable::AppendRow() {
   if (observer_ != nullptr)
     observer_->RowsAboutToBeInserted(row, row);
   rows_.emplace_back(static_cast<size_t>(column_count_));
+  if (history_.Recording())
+    history_.RecordInsertion(row);
   if (observer_ != nullptr)
     observer_->RowsInserted();
   return row;
@@ -60,8 +68,33 @@ void RowTable::InsertRow(int row) {
   if (observer_ != nullptr)
     observer_->RowsAboutToBeInserted(row, row);
   rows_.insert(rows_.begin() + (row - 1), std::vector<std::string>(column_count_));
+  if (history_.Recording())
+    history_.RecordInsertion(row);
   if (observer_ != nullptr)
     observer_->RowsInserted();
+}
+
+void RowTable::InsertFilledRow(int row, std::vector<std::string> cells) {
+  assert(row >= 1 && row <= RowCount());
+  cells.resize(static_cast<size_t>(column_count_));
+  if (observer_ != nullptr)
+    observer_->RowsAboutToBeInserted(row, row);
+  rows_.insert(rows_.begin() + (row - 1), std::move(cells));
+  if (history_.Recording())
+    history_.RecordInsertion(row);
+  if (observer_ != nullptr)
+    observer_->RowsInserted();
+}
+
+std::vector<std::string> RowTable::TakeRow(int row) {
+  assert(IsDataRow(row) && rows_.size() > 1);
+  if (observer_ != nullptr)
+    observer_->RowsAboutToBeRemoved(row, row);
+  std::vector<std::string> cells = std::move(rows_[static_cast<size_t>(row - 1)]);
+  rows_.erase(rows_.begin() + (row - 1));
+  if (observer_ != nullptr)
+    observer_->RowsRemoved();
+  return cells;
 }
 
 void RowTable::RemoveRow(int row) {
@@ -73,7 +106,11 @@ void RowTable::RemoveRow(int row) {
   }
   if (observer_ != nullptr)
     observer_->RowsAboutToBeRemoved(row, row);
+  // The history keeps the removed cells themselves, so an undo puts back the very row.
+  std::vector<std::string> cells = std::move(rows_[static_cast<size_t>(row - 1)]);
   rows_.erase(rows_.begin() + (row - 1));
+  if (history_.Recording())
+    history_.RecordRemoval(row, std::move(cells));
   if (observer_ != nullptr)
     observer_->RowsRemoved();
 }
@@ -86,6 +123,8 @@ void RowTable::ReplaceRows(std::vector<std::vector<std::string>> rows) {
     row.resize(static_cast<size_t>(column_count_));
   if (rows_.empty())
     rows_.emplace_back(static_cast<size_t>(column_count_));
+  // A new table (open, close, blank subtitle): no earlier step can be applied to it.
+  history_.RecordReset();
   if (observer_ != nullptr)
     observer_->ResetDone();
 }

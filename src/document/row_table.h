@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "document/edit_history.h"
+
 namespace document {
 
 // Columns of the main table. The reference table uses only the first four (number, text,
@@ -45,6 +47,8 @@ class TableObserver {
 // Row 0 is the heading row; data rows are 1 to RowCount() - 1, and there is always at least one
 // data row (an empty table is one data row of empty cells). Cells are addressed (column, row) as
 // in the grid. Out-of-range access is a programming error (asserted); callers check RowCount().
+// Every change of a data row goes through the methods below, which record it in the table's
+// EditHistory once that is enabled (the main subtitle's table), so nothing escapes undo.
 class RowTable {
  public:
   explicit RowTable(int column_count);
@@ -91,11 +95,29 @@ class RowTable {
     observer_ = observer;
   }
 
+  // The undo history of this table; it records only after EnableHistory().
+  EditHistory& History() {
+    return history_;
+  }
+  const EditHistory& History() const {
+    return history_;
+  }
+  void EnableHistory() {
+    history_.Enable();
+  }
+
  private:
+  friend class EditHistory;
+  // Inserts a data row holding `cells` (padded or cut to the column count) as row `row`.
+  void InsertFilledRow(int row, std::vector<std::string> cells);
+  // Removes data row `row` (not the only one) and gives its cells back.
+  std::vector<std::string> TakeRow(int row);
+
   int column_count_;
   std::vector<std::string> headings_;
   std::vector<std::vector<std::string>> rows_;  // rows_[0] is data row 1
   TableObserver* observer_ = nullptr;
+  EditHistory history_;
 };
 
 }  // namespace document

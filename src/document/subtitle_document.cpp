@@ -1,21 +1,50 @@
-// SubtitleDocument defaults and base-value commit.
+// SubtitleDocument defaults, base-value commit, undo and redo.
 #include "document/subtitle_document.h"
 
+#include <algorithm>
+
 namespace document {
+namespace {
+
+void ApplyState(const EditHistory::Applied& applied, SubtitleDocument& document) {
+  if (!applied.restore_state) {
+    return;
+  }
+  document.document_saved = applied.state.document_saved;
+  document.proofread_done = applied.state.proofread_done;
+  document.current_row = std::clamp(applied.state.current_row, 1, document.main.DataRowCount());
+}
+
+}  // namespace
 
 SubtitleDocument::SubtitleDocument() {
   SetDefaultHeadings(*this);
+  main.EnableHistory();
 }
 
 void SubtitleDocument::CommitBaseValues(int row) {
+  main.History().Pause();
   main.SetCell(kBaseStart, row, main.Cell(kStart, row));
   main.SetCell(kBaseEnd, row, main.Cell(kEnd, row));
   main.SetCell(kBaseText, row, main.Cell(kText, row));
+  main.History().Resume();
 }
 
 void SubtitleDocument::CommitBaseValues() {
   for (int row = 1; row < main.RowCount(); ++row)
     CommitBaseValues(row);
+}
+
+bool SubtitleDocument::Undo() {
+  const EditHistory::Applied applied = main.History().Undo(main);
+  ApplyState(applied, *this);
+  return applied.done;
+}
+
+bool SubtitleDocument::Redo() {
+  const EditHistory::Applied applied = main.History().Redo(main);
+  ApplyState(applied, *this);
+  return applied.done;
 }
 
 void SetDefaultHeadings(SubtitleDocument& document) {

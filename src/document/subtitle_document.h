@@ -69,8 +69,21 @@ struct SubtitleDocument {
   }
 
   // For every data row of the main table: start, end, text to base start, base end, base text.
+  // This is bookkeeping of the save, not an edit: the history does not record it.
   void CommitBaseValues();
   void CommitBaseValues(int row);
+
+  // Undo and redo of the main table's steps (main.History()). Each puts the cells and rows of
+  // one step back, then the saved and proofread flags and the current row as they were before
+  // the step (undo) or after it (redo); a state that was saved when it was left is saved again,
+  // unless a later save wrote another. Return false when there was nothing to do or a step is
+  // still open.
+  bool Undo();
+  bool Redo();
+  // After the main subtitle was written: the present state becomes the saved one.
+  void MarkSaved() {
+    main.History().MarkSaved();
+  }
 };
 
 // The Simplified Chinese default headings of the main and reference tables.

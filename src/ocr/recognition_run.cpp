@@ -31,6 +31,8 @@ text::Result<bool> LoadSubtitlePicture(Recogniser& recogniser, const std::filesy
 RunOutcome RunRecognition(Recogniser& recogniser, document::SubtitleDocument& document,
                           int start_row, const RunPorts& ports) {
   RunOutcome outcome;
+  // The whole run, with every row it wrote, is one undo step.
+  const document::EditStep step(document, document::EditKind::kRecognition);
   auto& table = document.main;
   document.proofread_done = false;
   const GlyphCounts counts_before = recogniser.Counts();

@@ -62,7 +62,7 @@ struct RunPorts {
 // folder), writing each picture's text into the text and base-text cells. Sets the document's
 // current row to each row it handles, clears proofread_done at the start and document_saved at
 // the end. Reports progress (row, row count) once per row. A correction of an earlier taught
-// glyph sends the run back to that glyph's row.
+// glyph sends the run back to that glyph's row. The run is one undo step of the document.
 RunOutcome RunRecognition(Recogniser& recogniser, document::SubtitleDocument& document,
                           int start_row, const RunPorts& ports);
 

@@ -382,6 +382,7 @@ CheckReview RunCheck(const document::SubtitleDocument& document, const CheckOpti
 ConfirmOutcome ConfirmReview(const std::vector<ReviewRow>& review,
                              document::SubtitleDocument& document) {
   ConfirmOutcome outcome;
+  const document::EditStep step(document, document::EditKind::kCheckConfirmation);
   document::RowTable& table = document.main;
   for (const ReviewRow& row : review) {
     if (row.number.empty()) {

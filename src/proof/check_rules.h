@@ -96,7 +96,7 @@ struct ConfirmOutcome {
 // of the main grid (not all digits, 0, past the end) is skipped and returned, never written
 // elsewhere. Base text, ChangeMarks and document_saved are not touched, so restoring the text
 // still brings back the text as read or last saved. Cancelling a review needs no call: it
-// changes nothing.
+// changes nothing. The confirmation is one undo step, proofread_done included.
 ConfirmOutcome ConfirmReview(const std::vector<ReviewRow>& review,
                              document::SubtitleDocument& document);
 

@@ -146,6 +146,11 @@ SearchOutcome FindReplace::Run(const SearchRequest& request, document::SubtitleD
     RememberTexts(request, outcome);
   }
   const SearchPattern pattern = ParseSearchText(request.search);
+  // Every replacement of one click, asked one by one or not, is one undo step.
+  std::optional<document::EditStep> step;
+  if (request.replace) {
+    step.emplace(document, document::EditKind::kReplace);
+  }
   for (int row = start_row; row <= last; ++row) {
     if (row > start_row) {
       resume_position_ = 0;

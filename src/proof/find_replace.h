@@ -106,7 +106,8 @@ class FindReplace {
   // `messages`) when request.confirm is set: Yes replaces and, in plain mode, scans the row
   // again from its start; No goes on after the match; Cancel stops. A pair whose replacement
   // contains the search text (in span mode: the text matched) leaves the row unchanged.
-  // Each replaced row gains "C" and clears document_saved.
+  // Each replaced row gains "C" and clears document_saved. The replacements of one call are one
+  // undo step (a replace-all too).
   SearchOutcome Run(const SearchRequest& request, document::SubtitleDocument& document,
                     app::MessagePort& questions, const app::MessageSource& messages);
 

@@ -153,6 +153,8 @@ bool StoreEditAndNext(document::SubtitleDocument& document, const RowEditor& edi
   const bool time_differs =
       editor.start != table.Cell(kStart, row) || editor.end != table.Cell(kEnd, row);
   const bool stored = text_differs || time_differs;
+  // The step takes the move to the next row with it, so its undo comes back to the stored row.
+  const document::EditStep step(document, document::EditKind::kStoreRowEdit);
   if (stored) {
     std::string marks = table.Cell(document::kChangeMarks, row);
     if (text_differs) {

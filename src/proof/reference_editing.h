@@ -69,7 +69,8 @@ void TakeReferenceTimes(RowEditor& editor, const RowEditor& reference);
 
 // Writes the editor into the current main row when it differs ("C" appended when the text
 // differs, "T" in front when a time does; document_saved cleared), then makes the next row
-// current unless the current row is the last. Returns true when something was stored.
+// current unless the current row is the last. Returns true when something was stored. The store
+// is one undo step; its undo makes the stored row current again.
 bool StoreEditAndNext(document::SubtitleDocument& document, const RowEditor& editor);
 
 // Makes the next row current unless the current row is the last; the typed edit is dropped.

@@ -149,7 +149,26 @@ bool NoteKeyTyped(document::SubtitleDocument& document, int row, int column) {
   return true;
 }
 
+bool StoreTypedCell(document::SubtitleDocument& document, int column, int row, std::string value) {
+  RowTable& table = document.main;
+  if (!table.IsDataRow(row) || column < kText || column > document::kMarginV ||
+      column == document::kPicture || column == kChangeMarks || column == kShiftMark) {
+    return false;
+  }
+  if (table.Cell(column, row) == value) {
+    return true;
+  }
+  const document::EditStep step(document, document::EditKind::kCellEdit);
+  table.SetCell(column, row, std::move(value));
+  // The same marks the typing rule gives, so a value typed and committed marks its row.
+  const char letter = column == kText ? kTextMark : (column <= kEnd ? kTimeMark : kStyleMark);
+  UpdateMarks(table, row, letter, true);
+  document.document_saved = false;
+  return true;
+}
+
 void InsertRowBefore(document::SubtitleDocument& document) {
+  const document::EditStep step(document, document::EditKind::kInsertRow);
   RowTable& table = document.main;
   const int row = CurrentRow(document);
   const std::vector<std::string> numbers = NumberColumn(table);
@@ -160,6 +179,7 @@ void InsertRowBefore(document::SubtitleDocument& document) {
 }
 
 void InsertRowAfter(document::SubtitleDocument& document) {
+  const document::EditStep step(document, document::EditKind::kInsertRow);
   RowTable& table = document.main;
   const int row = CurrentRow(document);
   if (row < table.DataRowCount()) {
@@ -178,6 +198,7 @@ bool DeleteCurrentRow(document::SubtitleDocument& document, app::MessagePort& qu
   if (!Confirmed(questions, messages, kDeleteRowQuestion)) {
     return false;
   }
+  const document::EditStep step(document, document::EditKind::kDeleteRow);
   RowTable& table = document.main;
   const int row = CurrentRow(document);
   const std::vector<std::string> numbers = NumberColumn(table);
@@ -199,6 +220,7 @@ RestoreEnd RestoreTime(document::SubtitleDocument& document, app::MessagePort& q
   if (!Confirmed(questions, messages, kRestoreTimeQuestion)) {
     return RestoreEnd::kCancelled;
   }
+  const document::EditStep step(document, document::EditKind::kRestoreTime);
   table.SetCell(kStart, row, table.Cell(kBaseStart, row));
   table.SetCell(kEnd, row, table.Cell(kBaseEnd, row));
   UpdateMarks(table, row, kTimeMark, false);
@@ -215,6 +237,7 @@ RestoreEnd RestoreText(document::SubtitleDocument& document, app::MessagePort& q
   if (!Confirmed(questions, messages, kRestoreTextQuestion)) {
     return RestoreEnd::kCancelled;
   }
+  const document::EditStep step(document, document::EditKind::kRestoreText);
   table.SetCell(kText, row, table.Cell(kBaseText, row));
   UpdateMarks(table, row, kTextMark, false);
   return RestoreEnd::kRestored;
@@ -246,6 +269,7 @@ text::Result<ShiftChange> ToggleShiftMark(document::SubtitleDocument& document, 
   if (!table.IsDataRow(row)) {
     return text::Error{"row", "row " + std::to_string(row) + " is not a data row", row};
   }
+  const document::EditStep step(document, document::EditKind::kShiftRange);
   const int last = table.DataRowCount();
   const std::string mark = table.Cell(kShiftMark, row);
   if (mark.empty()) {

@@ -34,6 +34,15 @@ bool IsArrowKey(int key_code);
 // and returns true. `row` must be a data row.
 bool NoteKeyTyped(document::SubtitleDocument& document, int row, int column);
 
+// A value typed into cell (column, row) of the main grid and committed: text, start, end, style
+// and margins only (false for any other column or a row that is no data row; nothing changes).
+// A different value is stored, the row gains its mark ("C" for the text, "T" in front for a
+// time, "P" for style and margins) and document_saved is cleared, as one undo step. An equal
+// value changes nothing and returns true.
+bool StoreTypedCell(document::SubtitleDocument& document, int column, int row, std::string value);
+
+// Every command below that changes the table is one undo step of the document's history.
+
 // Puts a new row with empty times and text, style "Default" and margins "0000" at the current
 // row and makes it current; the rows from there move down. Column 0 stays in place, so numbers
 // read 1, 2, 3 ... in grid order and the new last row is numbered by its index.

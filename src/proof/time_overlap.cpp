@@ -27,6 +27,11 @@ int FixTimeOverlaps(document::RowTable& table) {
   return corrections;
 }
 
+int FixTimeOverlaps(document::SubtitleDocument& document) {
+  const document::EditStep step(document, document::EditKind::kOverlapCorrection);
+  return FixTimeOverlaps(document.main);
+}
+
 std::string OverlapReport(int corrections, const app::MessageSource& messages) {
   if (corrections == 0) {
     return messages.Message(kNoOverlapMessage);

@@ -6,6 +6,7 @@
 
 #include "app/ports.h"
 #include "document/row_table.h"
+#include "document/subtitle_document.h"
 
 namespace proof {
 
@@ -21,6 +22,8 @@ inline constexpr int kNoOverlapMessage = 695;
 // compared (an empty text would sort before every time and wipe the end above it). Returns the
 // number of corrections.
 int FixTimeOverlaps(document::RowTable& table);
+// The same on the document's main table, as one undo step.
+int FixTimeOverlaps(document::SubtitleDocument& document);
 
 // The report shown after a correction: messages 689, the count and 692 joined without spaces,
 // or message 695 when the count is 0.

@@ -25,6 +25,7 @@
 #include "app/status_texts.h"
 #include "document/subtitle_time.h"
 #include "library/glyph_library.h"
+#include "proof/row_editing.h"
 #include "text/line_file.h"
 #include "ui/chinese_tools.h"
 #include "ui/floating_panel.h"
@@ -423,25 +424,8 @@ bool MainWindow::AcceptCellEdit(int column, int row, const QString& value) {
     }
     gbk = time.value_or(std::string());
   }
-  document::RowTable& table = app_->Document().main;
-  if (!table.IsDataRow(row) || table.Cell(column, row) == gbk.value()) {
-    return true;
-  }
-  table.SetCell(column, row, std::move(gbk.value()));
-  // The change marks: "T" in front for times, "C" and "P" appended for text and style.
-  std::string marks = table.Cell(document::kChangeMarks, row);
-  if ((column == document::kStart || column == document::kEnd) &&
-      marks.find('T') == std::string::npos) {
-    marks.insert(marks.begin(), 'T');
-  } else if (column == document::kText && marks.find('C') == std::string::npos) {
-    marks += 'C';
-  } else if (column >= document::kStyle && column <= document::kMarginV &&
-             marks.find('P') == std::string::npos) {
-    marks += 'P';
-  }
-  table.SetCell(document::kChangeMarks, row, std::move(marks));
-  app_->Document().document_saved = false;
-  return true;
+  // The value, the row's mark and the unsaved flag, as one undo step.
+  return proof::StoreTypedCell(app_->Document(), column, row, std::move(gbk.value()));
 }
 
 void MainWindow::BindDocument() {
@@ -521,6 +505,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::CommandsChanged(const app::CommandEnablement& enabled) {
+  // A run's end comes with a command state: Undo and Redo may run again.
+  if (proof_tools_ != nullptr) {
+    proof_tools_->UpdateUndoActions();
+  }
   for (int index = 0; index < app::kCommandCount; ++index) {
     const app::CommandControls controls = app::ControlsOf(static_cast<app::Command>(index));
     const bool on = enabled[static_cast<size_t>(index)];

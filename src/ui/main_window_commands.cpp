@@ -123,6 +123,12 @@ void MainWindow::BuildMenus() {
   u.FileMenu->addSeparator();
   u.FileMenu->addAction(u.ExitFormMenu);
 
+  // Captions follow the steps they would undo and redo: ProofTools keeps them up to date.
+  u.EditMenu = NewMenu(bar, "EditMenu", ToQString("\xB1\xE0\xBC\xAD(&E)" /* 编辑(&E) */));
+  u.UndoMenu = NewAction(this, "UndoMenu", "\xB3\xB7\xCF\xFA(&U)" /* 撤销(&U) */);
+  u.RedoMenu = NewAction(this, "RedoMenu", "\xD6\xD8\xD7\xF6(&R)" /* 重做(&R) */);
+  u.EditMenu->addActions({u.UndoMenu, u.RedoMenu});
+
   u.ReadMenu = NewMenu(bar, "ReadMenu", ToQString("\xCA\xB6\xB1\xF0(&R)" /* 识别(&R) */));
   u.StartReadMenu =
       NewAction(this, "StartReadMenu", "\xBF\xAA\xCA\xBC\xCA\xB6\xB1\xF0" /* 开始识别 */);
@@ -234,6 +240,9 @@ void MainWindow::BuildMenus() {
   u.SaveSrtMenu->setShortcut(QKeySequence::Save);
   u.FindReplaceMenu->setShortcut(QKeySequence::Find);
   u.ExitFormMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+  u.UndoMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+  u.RedoMenu->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
   u.HelpFileMenu->setShortcut(QKeySequence::HelpContents);
   // Recognition and row editing from the keyboard. The menu items carry the keys, so they work
   // wherever the focus is in the window, and the menus show them.

@@ -22,6 +22,7 @@ class ProgressArea;
 struct MainWindow::Ui {
   // fixed names: tests look them up by objectName; do not rename.
   QMenu* FileMenu = nullptr;     // "文件"
+  QMenu* EditMenu = nullptr;     // undo and redo
   QMenu* ReadMenu = nullptr;     // recognition menu, disabled as a whole by command states
   QMenu* CheckMenu = nullptr;    // proofreading and row editing menu
   QMenu* EditBmpMenu = nullptr;  // picture menu
@@ -37,6 +38,8 @@ struct MainWindow::Ui {
   QAction* OpenSecSrtMenu = nullptr;    // open a reference subtitle
   QAction* SaveSecSrtMenu = nullptr;    // save and close the reference
   QAction* ExitFormMenu = nullptr;      // exit
+  QAction* UndoMenu = nullptr;          // undo the last step (caption names it)
+  QAction* RedoMenu = nullptr;          // redo the last undone step
   QAction* StartReadMenu = nullptr;     // start recognition
   QAction* StopReadMenu = nullptr;      // stop recognition
   QAction* CheckRowMenu = nullptr;      // row analysis

@@ -23,6 +23,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/edit_commands.h"
+#include "app/message_numbers.h"
 #include "app/proof_commands.h"
 #include "app/status_texts.h"
 #include "document/row_table.h"
@@ -152,6 +154,11 @@ ProofTools::ProofTools(MainWindow& window, MainWindow::Ui& ui, app::Application&
   BuildFindPanel();
   BuildEditPanels();
   Connect();
+  UpdateUndoActions();
+}
+
+ProofTools::~ProofTools() {
+  app_.Document().main.History().SetListener({});
 }
 
 std::string ProofTools::Message(int number) const {
@@ -292,6 +299,9 @@ void ProofTools::BuildEditPanels() {
 
 void ProofTools::Connect() {
   MainWindow::Ui& u = ui_;
+  connect(u.UndoMenu, &QAction::triggered, this, &ProofTools::UndoMenuClick);
+  connect(u.RedoMenu, &QAction::triggered, this, &ProofTools::RedoMenuClick);
+  app_.Document().main.History().SetListener([this] { UpdateUndoActions(); });
   connect(u.Check1Menu, &QAction::triggered, this, &ProofTools::Check1MenuClick);
   connect(u.NextProblemMenu, &QAction::triggered, this, &ProofTools::NextProblemMenuClick);
   connect(u.PrevProblemMenu, &QAction::triggered, this, &ProofTools::PrevProblemMenuClick);
@@ -461,7 +471,7 @@ void ProofTools::PrevProblemMenuClick() {
 }
 
 void ProofTools::ChkTimeMenuClick() {
-  const int corrections = proof::FixTimeOverlaps(app_.Document().main);
+  const int corrections = proof::FixTimeOverlaps(app_.Document());
   messages_.Inform(app::Severity::kInformation, proof::OverlapReport(corrections, app_.Messages()));
 }
 
@@ -486,6 +496,8 @@ void ProofTools::LanguageApplied() {
   if (finder_) {
     w_.Button23->setText(ToQString(Message(finder_->CaptionMessage())));
   }
+  ui_.EditMenu->setTitle(ToQString(Message(app::msg::kEditMenu)));
+  UpdateUndoActions();
 }
 
 void ProofTools::FindReplaceMenuClick() {
@@ -827,6 +839,29 @@ void ProofTools::RestoreTextMenuClick() {
     messages_.Inform(app::Severity::kInformation, Message(proof::kTextAlreadyBaseMessage));
   }
   MainRowSelected();
+}
+
+// --- Undo and redo ---------------------------------------------------------------------------
+
+void ProofTools::UpdateUndoActions() {
+  ui_.UndoMenu->setText(ToQString(app::UndoCaption(app_)));
+  ui_.UndoMenu->setEnabled(app::UndoAvailable(app_));
+  ui_.RedoMenu->setText(ToQString(app::RedoCaption(app_)));
+  ui_.RedoMenu->setEnabled(app::RedoAvailable(app_));
+}
+
+void ProofTools::UndoMenuClick() {
+  if (app::UndoCommand(app_)) {
+    ShowCurrentRow(CurrentColumn());
+    MainRowSelected();
+  }
+}
+
+void ProofTools::RedoMenuClick() {
+  if (app::RedoCommand(app_)) {
+    ShowCurrentRow(CurrentColumn());
+    MainRowSelected();
+  }
 }
 
 void ProofTools::StringGrid1RightClick(const QPoint& point) {

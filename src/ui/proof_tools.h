@@ -64,6 +64,7 @@ class ProofTools : public QObject {
   // the reference grid; everything must outlive this object.
   ProofTools(MainWindow& window, MainWindow::Ui& ui, app::Application& application,
              app::MessagePort& messages, app::FileDialogPort& dialogs, app::EventPump& pump);
+  ~ProofTools() override;
 
   const ProofWidgets& Widgets() const {
     return w_;
@@ -72,6 +73,8 @@ class ProofTools : public QObject {
   // After the window's texts changed language: the find button's caption follows the search's
   // state again (the new texts name only its first state).
   void LanguageApplied();
+  // Enables Undo and Redo when they can run and names their steps in the current language.
+  void UpdateUndoActions();
 
  public slots:
   // The check over every row, opening the review (also after a recognition run and from the
@@ -102,6 +105,8 @@ class ProofTools : public QObject {
   void DeleteRowMenuClick();
   void RestoreTimeMenuClick();
   void RestoreTextMenuClick();
+  void UndoMenuClick();
+  void RedoMenuClick();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/edit_commands.h"
+#include "proof/row_editing.h"
 #include "support/fake_ports.h"
 #include "support/temp_dir.h"
 #include "support/working_files.h"
@@ -528,6 +530,38 @@ TEST_F(ApplicationTest, FailedSaveIsReportedAndKeepsTheFlags) {
   ASSERT_EQ(messages_.informed.size(), 1u);
   EXPECT_EQ(messages_.informed[0].severity, Severity::kError);
   EXPECT_FALSE(app.Document().document_saved);
+}
+
+TEST_F(ApplicationTest, UndoAfterASaveIsUnsavedAndRedoIsSavedAgain) {
+  Application& app = Start();
+  dialogs_.open_paths.push_back(dir_.Write("movie.srt", kTextSrt));
+  ASSERT_TRUE(app.OpenCommand());
+  document::SubtitleDocument& doc = app.Document();
+  EXPECT_FALSE(UndoAvailable(app));  // opening starts an empty history
+  ASSERT_TRUE(proof::StoreTypedCell(doc, document::kText, 1, "Edited"));
+  ASSERT_TRUE(UndoCommand(app));
+  EXPECT_TRUE(doc.document_saved);  // back at the file as opened
+  ASSERT_TRUE(RedoCommand(app));
+  EXPECT_FALSE(doc.document_saved);
+
+  dialogs_.save_paths = {dir_ / "movie.srt"};
+  ASSERT_TRUE(app.SaveCommand());
+  ASSERT_TRUE(UndoCommand(app));
+  EXPECT_EQ(doc.main.Cell(document::kText, 1), "Hello");
+  EXPECT_EQ(doc.main.Cell(document::kChangeMarks, 1), "");
+  EXPECT_FALSE(doc.document_saved);  // the file now holds "Edited"
+  ASSERT_TRUE(RedoCommand(app));
+  EXPECT_TRUE(doc.document_saved);
+
+  // Opening again and closing start from an empty history.
+  dialogs_.open_paths.push_back(dir_ / "movie.srt");
+  ASSERT_TRUE(app.OpenCommand());
+  EXPECT_FALSE(UndoAvailable(app));
+  EXPECT_FALSE(RedoAvailable(app));
+  ASSERT_TRUE(proof::StoreTypedCell(doc, document::kText, 2, "x"));
+  messages_.answers = {Answer::kNo};
+  ASSERT_TRUE(app.CloseCommand());
+  EXPECT_FALSE(UndoAvailable(app));
 }
 
 TEST_F(ApplicationTest, CloseGuardsUnsavedWorkThenClearsTheTable) {

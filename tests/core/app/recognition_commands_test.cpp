@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "../ocr/ocr_test_support.h"
+#include "app/edit_commands.h"
 #include "document/row_table.h"
 #include "support/fake_ports.h"
 #include "support/temp_dir.h"
@@ -111,6 +112,35 @@ TEST_F(RecognitionCommandsTest, CompleteRunFixesOverlapsThenChecks) {
   EXPECT_TRUE(app_->RecognitionStopped());
   EXPECT_FALSE(app_->Document().document_saved);
   EXPECT_EQ(app_->Commands().Recorded(), 4);
+}
+
+TEST_F(RecognitionCommandsTest, ARunWithItsOverlapCorrectionIsOneUndoStep) {
+  Rows({"a.bmp", "b.bmp"}, {"a.bmp", "b.bmp"});
+  app_->Document().main.History().Clear();
+  const auto before = app_->Document().main.Row(1);
+  teacher_.actions = {SaveAs("O")};
+  bool undo_offered_during_check = true;
+  StartRecognition(*app_, *recogniser_, 1, Ports(), [] { return PostRunOptions{true, true}; },
+                   [&] { undo_offered_during_check = UndoAvailable(*app_); });
+  // The review opens while the run is still winding up: nothing may be undone under it.
+  EXPECT_FALSE(undo_offered_during_check);
+  const document::EditHistory& history = app_->Document().main.History();
+  ASSERT_TRUE(UndoAvailable(*app_));
+  EXPECT_EQ(history.UndoCount(), 1u);
+  EXPECT_EQ(history.UndoKind(), document::EditKind::kRecognition);
+
+  ASSERT_TRUE(UndoCommand(*app_));
+  const document::SubtitleDocument& document = app_->Document();
+  EXPECT_EQ(document.main.Row(1), before);  // text, base text and the corrected end
+  EXPECT_EQ(document.main.Cell(document::kText, 2), "");
+  EXPECT_TRUE(document.document_saved);
+  EXPECT_TRUE(document.proofread_done);
+  EXPECT_FALSE(UndoAvailable(*app_));
+  ASSERT_TRUE(RedoCommand(*app_));
+  EXPECT_EQ(document.main.Cell(document::kBaseText, 2), "O");
+  EXPECT_EQ(document.main.Cell(document::kEnd, 1), "00:00:02.000");
+  EXPECT_FALSE(document.document_saved);
+  EXPECT_FALSE(document.proofread_done);
 }
 
 TEST_F(RecognitionCommandsTest, DeclinedMissingPictureEndsWithoutPostRunOptions) {

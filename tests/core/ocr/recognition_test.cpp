@@ -118,6 +118,32 @@ TEST_F(RecognitionTest, TaughtGlyphsAreRecognisedWhenTheyComeAgain) {
   EXPECT_EQ(picture->second.Pixel(3, 3), ocr::kInkColour);
 }
 
+TEST_F(RecognitionTest, ARunIsOneUndoStepThatPutsBackTextsAndFlags) {
+  AddRow({kBlock, kRing});
+  AddRow({kRing});
+  AddRow({kBlock});
+  document_.main.History().Clear();  // the rows as a file would have given them
+  teacher_.actions = {SaveAs(kNi), SaveAs(kHao)};
+  ASSERT_EQ(Run().end, ocr::RunEnd::kCompleted);
+  const document::EditHistory& history = document_.main.History();
+  ASSERT_EQ(history.UndoCount(), 1u);
+  EXPECT_EQ(history.UndoKind(), document::EditKind::kRecognition);
+
+  ASSERT_TRUE(document_.Undo());
+  for (int row = 1; row <= 3; ++row) {
+    EXPECT_EQ(Text(row), "old");
+    EXPECT_EQ(document_.main.Cell(document::kBaseText, row), "");
+  }
+  EXPECT_TRUE(document_.document_saved);
+  EXPECT_TRUE(document_.proofread_done);
+  EXPECT_EQ(document_.current_row, 1);
+  ASSERT_TRUE(document_.Redo());
+  EXPECT_EQ(Text(1), kNi + kHao);
+  EXPECT_EQ(document_.main.Cell(document::kBaseText, 3), kNi);
+  EXPECT_FALSE(document_.document_saved);
+  EXPECT_FALSE(document_.proofread_done);
+}
+
 TEST_F(RecognitionTest, SpacesFollowTheGapInSpaceUnits) {
   recogniser_.Options().glyph_width = 20;
   AddRow({kBlock, kRing}, 4);
