@@ -173,7 +173,7 @@ class EditHistory {
   std::vector<Step> steps_;  // steps_[0, position_) are done, the rest were undone
   std::size_t position_ = 0;
   int depth_ = 0;
-  Step open_;                   // the step being recorded while depth_ > 0
+  Step open_;                    // the step being recorded while depth_ > 0
   bool open_discarded_ = false;  // the rows were replaced while it was open
   bool gathering_ = false;       // steps_[position_ - 1] is a kChange step still taking changes
   std::size_t bytes_ = 0;

@@ -496,7 +496,9 @@ void ProofTools::LanguageApplied() {
   if (finder_) {
     w_.Button23->setText(ToQString(Message(finder_->CaptionMessage())));
   }
-  ui_.EditMenu->setTitle(ToQString(Message(app::msg::kEditMenu)));
+  if (const QString title = ToQString(Message(app::msg::kEditMenu)); !title.isEmpty()) {
+    ui_.EditMenu->setTitle(title);
+  }
   UpdateUndoActions();
 }
 
@@ -844,9 +846,14 @@ void ProofTools::RestoreTextMenuClick() {
 // --- Undo and redo ---------------------------------------------------------------------------
 
 void ProofTools::UpdateUndoActions() {
-  ui_.UndoMenu->setText(ToQString(app::UndoCaption(app_)));
+  // A language file without these texts keeps the captions shown so far.
+  if (const QString caption = ToQString(app::UndoCaption(app_)); !caption.isEmpty()) {
+    ui_.UndoMenu->setText(caption);
+  }
+  if (const QString caption = ToQString(app::RedoCaption(app_)); !caption.isEmpty()) {
+    ui_.RedoMenu->setText(caption);
+  }
   ui_.UndoMenu->setEnabled(app::UndoAvailable(app_));
-  ui_.RedoMenu->setText(ToQString(app::RedoCaption(app_)));
   ui_.RedoMenu->setEnabled(app::RedoAvailable(app_));
 }
 

@@ -96,6 +96,7 @@ class MainWindowTest : public QObject {
   void FixedNamesExistWithTheirTypes() {
     const std::pair<const char*, const char*> names[] = {
         {"FileMenu", "QMenu"},
+        {"EditMenu", "QMenu"},
         {"ReadMenu", "QMenu"},
         {"CheckMenu", "QMenu"},
         {"EditBmpMenu", "QMenu"},
@@ -110,6 +111,8 @@ class MainWindowTest : public QObject {
         {"OpenSecSrtMenu", "QAction"},
         {"SaveSecSrtMenu", "QAction"},
         {"ExitFormMenu", "QAction"},
+        {"UndoMenu", "QAction"},
+        {"RedoMenu", "QAction"},
         {"StartReadMenu", "QAction"},
         {"StopReadMenu", "QAction"},
         {"CheckRowMenu", "QAction"},
@@ -577,6 +580,8 @@ class MainWindowTest : public QObject {
         {"SaveSrtMenu", QKeySequence(Qt::CTRL | Qt::Key_S)},
         {"FindReplaceMenu", QKeySequence(Qt::CTRL | Qt::Key_F)},
         {"ExitFormMenu", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+        {"UndoMenu", QKeySequence(Qt::CTRL | Qt::Key_Z)},
+        {"RedoMenu", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
     };
     for (const auto& [name, keys] : shortcuts) {
       QVERIFY2(Action(name)->shortcut() == keys, name);

@@ -9,7 +9,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTimer>
 #include <cstdio>
 #include <filesystem>
@@ -83,6 +87,33 @@ class Shooter {
     QApplication::processEvents();
     const auto path = out_ / ("save-dialog-" + std::string(tag_) + ".png");
     if (!dialog->grab().save(QString::fromStdString(path.string()))) {
+      std::fprintf(stderr, "cannot write %s\n", path.c_str());
+      failed_ = true;
+    }
+    ++shots_;
+  }
+  // Drops the menu `menu` down from the menu bar and takes the window with the open menu drawn
+  // over it (a menu is a window of its own, which grabbing the main window leaves out).
+  void MenuShot(const char* menu, const char* what) {
+    auto* found = window_.findChild<QMenu*>(QString::fromLatin1(menu));
+    if (found == nullptr) {
+      std::fprintf(stderr, "no menu %s\n", menu);
+      failed_ = true;
+      return;
+    }
+    QMenuBar* bar = window_.menuBar();
+    const QRect title = bar->actionGeometry(found->menuAction());
+    found->popup(bar->mapToGlobal(title.bottomLeft()));
+    QApplication::processEvents();
+    QPixmap picture = window_.grab();
+    QPainter painter(&picture);
+    painter.drawPixmap(window_.mapFromGlobal(found->geometry().topLeft()), found->grab());
+    painter.end();
+    found->hide();
+    const auto path = out_ / (QLatin1String(what) + QLatin1Char('-') + QLatin1String(tag_) +
+                              QStringLiteral(".png"))
+                                 .toStdString();
+    if (!picture.save(QString::fromStdString(path.string()))) {
       std::fprintf(stderr, "cannot write %s\n", path.c_str());
       failed_ = true;
     }
@@ -186,6 +217,17 @@ int main(int argc, char** argv) {
     shooter.Click("Button10");
     shooter.Panel("AboutMenu", "Panel24", "about");
     shooter.SaveDialog();
+  }
+
+  // The Edit menu naming the step it would undo (a typed cell) and the one it would redo (an
+  // inserted row).
+  auto* grid = window.findChild<QTableView*>(QStringLiteral("StringGrid1"));
+  grid->model()->setData(grid->model()->index(0, 1), QStringLiteral("Hello!"));
+  shooter.Trigger("InsertNRowMenu");
+  shooter.Trigger("UndoMenu");
+  for (const Language& language : kLanguages) {
+    shooter.SetLanguage(language);
+    shooter.MenuShot("EditMenu", "edit-menu");
   }
 
   // A picture subtitle: the picture strip, the row analysis and the teaching panel.

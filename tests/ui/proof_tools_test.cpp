@@ -3,6 +3,7 @@
 #include "ui/proof_tools.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -291,6 +292,66 @@ class ProofToolsTest : public QObject {
     QCOMPARE(messages_.informed.back().text, std::string("m732"));
     Action("RestoreTimeMenu")->trigger();
     QCOMPARE(messages_.informed.back().text, std::string("m726"));
+  }
+
+  void UndoAndRedoKeysWorkInTheGridWhileNotEditing() {
+    Open("main.srt", Srt({{1000, 2000, "a"}, {3000, 4000, "b"}, {5000, 6000, "c"}}));
+    document::SubtitleDocument& document = window_->Document();
+    auto* grid = Find<QTableView>("StringGrid1");
+    QAction* undo = Action("UndoMenu");
+    QAction* redo = Action("RedoMenu");
+    QVERIFY(!undo->isEnabled());
+    QVERIFY(!redo->isEnabled());
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    grid->setFocus();
+    const QModelIndex second = grid->model()->index(1, kText);
+    grid->setCurrentIndex(second);
+
+    // Nothing to undo: Ctrl+Z neither opens the cell editor nor counts as typing.
+    QTest::keyClick(grid, Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(grid->indexWidget(second) == nullptr);
+    QCOMPARE(document.main.Cell(kChangeMarks, 2), std::string());
+    QVERIFY(document.document_saved);
+
+    // A value typed into the cell is one step.
+    QTest::keyClick(grid, Qt::Key_X);
+    QWidget* editor = QApplication::focusWidget();
+    QVERIFY(editor != grid);
+    QTest::keyClick(editor, Qt::Key_Y);
+    QTest::keyClick(editor, Qt::Key_Return);  // the view commits it from its event queue
+    QTRY_COMPARE(document.main.Cell(kText, 2), std::string("xy"));
+    QCOMPARE(document.main.Cell(kChangeMarks, 2), std::string("C"));
+    QVERIFY(undo->isEnabled());
+    Action("InsertNRowMenu")->trigger();
+    QCOMPARE(document.main.DataRowCount(), 4);
+    grid->setFocus();
+
+    QTest::keyClick(grid, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(document.main.DataRowCount(), 3);
+    QCOMPARE(grid->currentIndex().row(), 1);  // back on the row the insert started from
+    QTest::keyClick(grid, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(document.main.Cell(kText, 2), std::string("b"));
+    QCOMPARE(document.main.Cell(kChangeMarks, 2), std::string());
+    QVERIFY(document.document_saved);
+    QVERIFY(!undo->isEnabled());
+    QVERIFY(redo->isEnabled());
+
+    QTest::keyClick(grid, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(document.main.Cell(kText, 2), std::string("xy"));
+    QVERIFY(!document.document_saved);
+    QTest::keyClick(grid, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(document.main.DataRowCount(), 4);
+    QVERIFY(!redo->isEnabled());
+
+    // While a cell is being edited, Ctrl+Z belongs to its editor, not to the document.
+    QTest::keyClick(grid, Qt::Key_Q);
+    editor = QApplication::focusWidget();
+    QVERIFY(editor != grid);
+    QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(document.main.DataRowCount(), 4);
+    QCOMPARE(document.main.Cell(kText, 2), std::string("xy"));
+    QTest::keyClick(editor, Qt::Key_Escape);
   }
 
  private:

@@ -120,8 +120,12 @@ TEST_F(RecognitionCommandsTest, ARunWithItsOverlapCorrectionIsOneUndoStep) {
   const auto before = app_->Document().main.Row(1);
   teacher_.actions = {SaveAs("O")};
   bool undo_offered_during_check = true;
-  StartRecognition(*app_, *recogniser_, 1, Ports(), [] { return PostRunOptions{true, true}; },
-                   [&] { undo_offered_during_check = UndoAvailable(*app_); });
+  StartRecognition(
+      *app_, *recogniser_, 1, Ports(),
+      [] {
+        return PostRunOptions{true, true};
+      },
+      [&] { undo_offered_during_check = UndoAvailable(*app_); });
   // The review opens while the run is still winding up: nothing may be undone under it.
   EXPECT_FALSE(undo_offered_during_check);
   const document::EditHistory& history = app_->Document().main.History();

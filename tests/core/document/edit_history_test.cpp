@@ -47,26 +47,31 @@ TEST(EditHistory, UndoAndRedoPutBackEveryKindOfTableChange) {
   const std::string long_text(200, 'x');  // kept on the heap, unlike short strings
   const std::vector<Case> cases = {
       {"one cell", [](RowTable& t) { t.SetCell(kText, 2, "new"); }},
-      {"a cell twice", [&](RowTable& t) {
+      {"a cell twice",
+       [&](RowTable& t) {
          t.SetCell(kText, 2, long_text);
          t.SetCell(kText, 2, "again");
        }},
-      {"insert in the middle", [](RowTable& t) {
+      {"insert in the middle",
+       [](RowTable& t) {
          t.InsertRow(2);
          t.SetCell(kText, 2, "inserted");
        }},
       {"append", [](RowTable& t) { t.SetCell(kText, t.AppendRow(), "appended"); }},
-      {"remove first and last", [](RowTable& t) {
+      {"remove first and last",
+       [](RowTable& t) {
          t.RemoveRow(1);
          t.RemoveRow(t.DataRowCount());
        }},
-      {"insert, edit below, remove above", [&](RowTable& t) {
+      {"insert, edit below, remove above",
+       [&](RowTable& t) {
          t.InsertRow(3);
          t.SetCell(kEnd, 4, long_text);
          t.RemoveRow(1);
          t.SetCell(kText, 1, "moved up");
        }},
-      {"remove every row", [](RowTable& t) {
+      {"remove every row",
+       [](RowTable& t) {
          while (t.DataRowCount() > 1) {
            t.RemoveRow(1);
          }
@@ -308,8 +313,8 @@ TEST(EditHistory, ListenerHearsEveryChangeOfWhatUndoOffers) {
   std::vector<std::string> heard;
   EditHistory& history = document.main.History();
   history.SetListener([&] {
-    heard.push_back(std::to_string(history.UndoCount()) + (history.StepOpen() ? "o" : "") +
-                    "/" + std::to_string(history.RedoCount()));
+    heard.push_back(std::to_string(history.UndoCount()) + (history.StepOpen() ? "o" : "") + "/" +
+                    std::to_string(history.RedoCount()));
   });
   Edit(document, "a");
   document.Undo();

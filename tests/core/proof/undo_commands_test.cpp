@@ -76,7 +76,8 @@ TEST(UndoCommands, EachCommandIsOneStepThatUndoAndRedoReplay) {
        }},
       {"typed margin", EditKind::kCellEdit,
        [](SubtitleDocument& d, auto&) { ASSERT_TRUE(StoreTypedCell(d, 9, 2, "0010")); }},
-      {"insert before", EditKind::kInsertRow, [](SubtitleDocument& d, auto&) { InsertRowBefore(d); }},
+      {"insert before", EditKind::kInsertRow,
+       [](SubtitleDocument& d, auto&) { InsertRowBefore(d); }},
       {"insert after the last row", EditKind::kInsertRow,
        [](SubtitleDocument& d, auto&) {
          d.current_row = 4;
@@ -113,7 +114,8 @@ TEST(UndoCommands, EachCommandIsOneStepThatUndoAndRedoReplay) {
        }},
       {"store the row editor", EditKind::kStoreRowEdit,
        [](SubtitleDocument& d, auto&) {
-         ASSERT_TRUE(StoreEditAndNext(d, RowEditor{{"one", "two"}, "00:00:03.100", "00:00:05.400"}));
+         ASSERT_TRUE(
+             StoreEditAndNext(d, RowEditor{{"one", "two"}, "00:00:03.100", "00:00:05.400"}));
        }},
       {"confirm the check", EditKind::kCheckConfirmation,
        [](SubtitleDocument& d, auto&) {
