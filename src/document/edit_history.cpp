@@ -121,32 +121,30 @@ void EditHistory::Append(TableChange change, std::size_t bytes) {
   }
 }
 
-void EditHistory::RecordCell(int column, int row, std::string before, const std::string& after) {
+void EditHistory::RecordCell(int column, int row, std::string before) {
   Step& step = Target();
-  // A cell written twice in a row by the same step (a text and then its mark, a value typed
-  // over) keeps its first value and takes the last one.
+  // A cell written again right after by the same step (a value typed over) keeps its first
+  // value: the table holds the last.
   if (!step.changes.empty()) {
-    if (auto* last = std::get_if<CellChange>(&step.changes.back());
+    if (const auto* last = std::get_if<CellChange>(&step.changes.back());
         last != nullptr && last->column == column && last->row == row) {
-      const std::size_t old_bytes = HeapBytes(last->after);
-      last->after = after;
-      const std::size_t new_bytes = HeapBytes(last->after);
-      step.bytes = step.bytes - old_bytes + new_bytes;
-      bytes_ = bytes_ - old_bytes + new_bytes;
       return;
     }
   }
-  const std::size_t bytes = sizeof(TableChange) + HeapBytes(before) + HeapBytes(after);
-  Append(CellChange{column, row, std::move(before), after}, bytes);
+  // The count stays that of the value recorded; after an undo the record holds the other one,
+  // so the figure is an estimate.
+  const std::size_t bytes = sizeof(TableChange) + HeapBytes(before);
+  Append(CellChange{column, row, std::move(before)}, bytes);
 }
 
-void EditHistory::RecordInsertion(int row) {
-  Append(RowInsertion{row}, sizeof(TableChange));
+void EditHistory::RecordInsertion(int row, int kept_column, std::string kept_value) {
+  const std::size_t bytes = sizeof(TableChange) + HeapBytes(kept_value);
+  Append(RowInsertion{row, kept_column, std::move(kept_value)}, bytes);
 }
 
-void EditHistory::RecordRemoval(int row, std::vector<std::string> cells) {
+void EditHistory::RecordRemoval(int row, std::vector<std::string> cells, int kept_column) {
   const std::size_t bytes = sizeof(TableChange) + RowBytes(cells);
-  Append(RowRemoval{row, std::move(cells)}, bytes);
+  Append(RowRemoval{row, std::move(cells), kept_column}, bytes);
 }
 
 void EditHistory::RecordReset() {
@@ -192,11 +190,11 @@ EditHistory::Applied EditHistory::Undo(RowTable& table) {
   // Backwards: each change is undone on the table exactly as the change left it.
   for (auto change = step.changes.rbegin(); change != step.changes.rend(); ++change) {
     if (auto* cell = std::get_if<CellChange>(&*change)) {
-      table.SetCell(cell->column, cell->row, cell->before);
+      table.SwapCell(cell->column, cell->row, cell->other);
     } else if (auto* insertion = std::get_if<RowInsertion>(&*change)) {
-      table.TakeRow(insertion->row);
+      table.TakeRow(insertion->row, insertion->kept_column);
     } else if (auto* removal = std::get_if<RowRemoval>(&*change)) {
-      table.InsertFilledRow(removal->row, std::move(removal->cells));
+      table.InsertFilledRow(removal->row, std::move(removal->cells), removal->kept_column);
       removal->cells.clear();
     }
   }
@@ -214,11 +212,15 @@ EditHistory::Applied EditHistory::Redo(RowTable& table) {
   Pause();
   for (TableChange& change : step.changes) {
     if (auto* cell = std::get_if<CellChange>(&change)) {
-      table.SetCell(cell->column, cell->row, cell->after);
+      table.SwapCell(cell->column, cell->row, cell->other);
     } else if (auto* insertion = std::get_if<RowInsertion>(&change)) {
-      table.InsertRow(insertion->row);
+      std::vector<std::string> cells(static_cast<std::size_t>(table.ColumnCount()));
+      if (insertion->kept_column >= 0) {
+        cells[static_cast<std::size_t>(insertion->kept_column)] = insertion->kept_value;
+      }
+      table.InsertFilledRow(insertion->row, std::move(cells), insertion->kept_column);
     } else if (auto* removal = std::get_if<RowRemoval>(&change)) {
-      removal->cells = table.TakeRow(removal->row);
+      removal->cells = table.TakeRow(removal->row, removal->kept_column);
     }
   }
   Resume();

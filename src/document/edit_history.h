@@ -38,20 +38,25 @@ struct EditState {
   int current_row = 1;
 };
 
-// One change of the table as recorded: a cell's value before and after, an empty row inserted
-// as row `row`, or row `row` removed with its cells.
+// One change of the table as recorded. A cell change holds the one value of the cell that the
+// table does not hold now (the value before while the step is done, the value after while it
+// is undone): undo and redo exchange them. A row inserted as row `row` is empty, or, with a
+// kept column (see RowTable::InsertRowKeepingColumn), gave the new last row `kept_value`. A
+// removed row's cells are held while the step is done.
 struct CellChange {
   int column = 0;
   int row = 0;
-  std::string before;
-  std::string after;
+  std::string other;
 };
 struct RowInsertion {
   int row = 0;
+  int kept_column = -1;  // -1: none
+  std::string kept_value;
 };
 struct RowRemoval {
   int row = 0;
   std::vector<std::string> cells;  // empty while the row is back in the table (after an undo)
+  int kept_column = -1;
 };
 using TableChange = std::variant<CellChange, RowInsertion, RowRemoval>;
 
@@ -145,9 +150,9 @@ class EditHistory {
   void Resume() {
     --paused_;
   }
-  void RecordCell(int column, int row, std::string before, const std::string& after);
-  void RecordInsertion(int row);
-  void RecordRemoval(int row, std::vector<std::string> cells);
+  void RecordCell(int column, int row, std::string before);
+  void RecordInsertion(int row, int kept_column = -1, std::string kept_value = {});
+  void RecordRemoval(int row, std::vector<std::string> cells, int kept_column = -1);
   // All rows were replaced: nothing recorded before can be applied any more.
   void RecordReset();
 

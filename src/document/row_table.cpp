@@ -30,9 +30,8 @@ void RowTable::SetCell(int column, int row, std::string value) {
   if (cell == value)
     return;
   if (history_.Recording()) {
-    std::string before = std::move(cell);
-    cell = std::move(value);
-    history_.RecordCell(column, row, std::move(before), cell);
+    std::swap(cell, value);
+    history_.RecordCell(column, row, std::move(value));
   } else {
     cell = std::move(value);
   }
@@ -74,20 +73,65 @@ void RowTable::InsertRow(int row) {
     observer_->RowsInserted();
 }
 
-void RowTable::InsertFilledRow(int row, std::vector<std::string> cells) {
+void RowTable::InsertRowKeepingColumn(int row, int kept_column, std::string last_value) {
+  assert(kept_column >= 0 && kept_column < column_count_);
+  std::vector<std::string> cells(static_cast<size_t>(column_count_));
+  cells[static_cast<size_t>(kept_column)] = last_value;
+  InsertFilledRow(row, std::move(cells), kept_column);
+  if (history_.Recording())
+    history_.RecordInsertion(row, kept_column, std::move(last_value));
+}
+
+void RowTable::RemoveRowKeepingColumn(int row, int kept_column) {
+  assert(IsDataRow(row) && kept_column >= 0 && kept_column < column_count_);
+  if (rows_.size() == 1) {
+    for (int column = 0; column < column_count_; ++column) {
+      if (column != kept_column)
+        SetCell(column, row, {});
+    }
+    return;
+  }
+  std::vector<std::string> cells = TakeRow(row, kept_column);
+  if (history_.Recording())
+    history_.RecordRemoval(row, std::move(cells), kept_column);
+}
+
+void RowTable::RotateColumn(int column, int row, bool up) {
+  // Swaps only: the strings' buffers move, nothing is copied.
+  const size_t col = static_cast<size_t>(column);
+  const size_t last = rows_.size() - 1;
+  if (up) {
+    for (size_t i = static_cast<size_t>(row - 1); i < last; ++i)
+      std::swap(rows_[i][col], rows_[i + 1][col]);
+  } else {
+    for (size_t i = last; i > static_cast<size_t>(row - 1); --i)
+      std::swap(rows_[i][col], rows_[i - 1][col]);
+  }
+  // The kept cells stay where the view shows them, but the rows under them changed.
+  if (observer_ != nullptr) {
+    observer_->CellChanged(column, row);
+    observer_->CellChanged(column, static_cast<int>(rows_.size()));
+  }
+}
+
+void RowTable::InsertFilledRow(int row, std::vector<std::string> cells, int kept_column) {
   assert(row >= 1 && row <= RowCount());
   cells.resize(static_cast<size_t>(column_count_));
   if (observer_ != nullptr)
     observer_->RowsAboutToBeInserted(row, row);
   rows_.insert(rows_.begin() + (row - 1), std::move(cells));
-  if (history_.Recording())
-    history_.RecordInsertion(row);
   if (observer_ != nullptr)
     observer_->RowsInserted();
+  // The new row's kept cell goes to the last row; the others stay at their positions.
+  if (kept_column >= 0)
+    RotateColumn(kept_column, row, true);
 }
 
-std::vector<std::string> RowTable::TakeRow(int row) {
+std::vector<std::string> RowTable::TakeRow(int row, int kept_column) {
   assert(IsDataRow(row) && rows_.size() > 1);
+  // The last row's kept cell goes with the removed row; the others stay at their positions.
+  if (kept_column >= 0)
+    RotateColumn(kept_column, row, false);
   if (observer_ != nullptr)
     observer_->RowsAboutToBeRemoved(row, row);
   std::vector<std::string> cells = std::move(rows_[static_cast<size_t>(row - 1)]);
@@ -95,6 +139,13 @@ std::vector<std::string> RowTable::TakeRow(int row) {
   if (observer_ != nullptr)
     observer_->RowsRemoved();
   return cells;
+}
+
+void RowTable::SwapCell(int column, int row, std::string& value) {
+  assert(column >= 0 && column < column_count_ && IsDataRow(row));
+  std::swap(rows_[static_cast<size_t>(row - 1)][static_cast<size_t>(column)], value);
+  if (observer_ != nullptr)
+    observer_->CellChanged(column, row);
 }
 
 void RowTable::RemoveRow(int row) {

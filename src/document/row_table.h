@@ -84,6 +84,12 @@ class RowTable {
   void InsertRow(int row);
   // Removes data row `row`; removing the only data row empties it instead.
   void RemoveRow(int row);
+  // InsertRow and RemoveRow for a column whose cells belong to the grid positions rather than
+  // to the rows (the main grid's numbers): its cells stay where they are while the other
+  // columns move. Inserting gives the new last row `last_value` in that column; removing drops
+  // the last row's value (the only data row keeps its value while its other cells empty).
+  void InsertRowKeepingColumn(int row, int kept_column, std::string last_value);
+  void RemoveRowKeepingColumn(int row, int kept_column);
   // Replaces all data rows at once (one reset notification). Each row is padded or cut to the
   // column count; an empty list leaves one empty data row.
   void ReplaceRows(std::vector<std::vector<std::string>> rows);
@@ -108,10 +114,19 @@ class RowTable {
 
  private:
   friend class EditHistory;
-  // Inserts a data row holding `cells` (padded or cut to the column count) as row `row`.
-  void InsertFilledRow(int row, std::vector<std::string> cells);
-  // Removes data row `row` (not the only one) and gives its cells back.
-  std::vector<std::string> TakeRow(int row);
+  // Inserts a data row holding `cells` (padded or cut to the column count) as row `row`. With
+  // a kept column, that column's cells keep their positions and cells[kept_column] lands in
+  // the new last row. Records nothing.
+  void InsertFilledRow(int row, std::vector<std::string> cells, int kept_column);
+  // Removes data row `row` (not the only one) and gives its cells back. With a kept column,
+  // that column's cells keep their positions and the returned cell of it is the last row's.
+  // Records nothing.
+  std::vector<std::string> TakeRow(int row, int kept_column);
+  // Exchanges the value of a data cell with `value`, telling the observer. Records nothing.
+  void SwapCell(int column, int row, std::string& value);
+  // Moves the kept column's cells of rows `row` .. last one row up (the cell of `row` goes to
+  // the last row), or down (the last row's cell goes to `row`).
+  void RotateColumn(int column, int row, bool up);
 
   int column_count_;
   std::vector<std::string> headings_;

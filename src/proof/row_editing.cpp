@@ -36,29 +36,6 @@ void FillNewRowDefaults(RowTable& table, int row) {
   table.SetCell(document::kMarginV, row, "0000");
 }
 
-std::vector<std::string> NumberColumn(const RowTable& table) {
-  std::vector<std::string> numbers;
-  numbers.reserve(table.DataRowCount());
-  for (int row = 1; row <= table.DataRowCount(); ++row) {
-    numbers.push_back(table.Cell(kNumber, row));
-  }
-  return numbers;
-}
-
-// After rows moved, the number column is put back by position: the number cells belong to the
-// grid positions, not to the rows that move through them.
-void RestoreNumbers(RowTable& table, const std::vector<std::string>& numbers, int from_row) {
-  const int kept = std::min<int>(static_cast<int>(numbers.size()), table.DataRowCount());
-  for (int row = from_row; row <= kept; ++row) {
-    if (table.Cell(kNumber, row) != numbers[row - 1]) {
-      table.SetCell(kNumber, row, numbers[row - 1]);
-    }
-  }
-  for (int row = kept + 1; row <= table.DataRowCount(); ++row) {
-    table.SetCell(kNumber, row, std::to_string(row));
-  }
-}
-
 int CurrentRow(const document::SubtitleDocument& document) {
   return std::clamp(document.current_row, 1, document.main.DataRowCount());
 }
@@ -171,9 +148,9 @@ void InsertRowBefore(document::SubtitleDocument& document) {
   const document::EditStep step(document, document::EditKind::kInsertRow);
   RowTable& table = document.main;
   const int row = CurrentRow(document);
-  const std::vector<std::string> numbers = NumberColumn(table);
-  table.InsertRow(row);
-  RestoreNumbers(table, numbers, row);
+  // The number cells belong to the grid positions, not to the rows that move through them:
+  // they stay, and the new last row is numbered by its index.
+  table.InsertRowKeepingColumn(row, kNumber, std::to_string(table.RowCount()));
   FillNewRowDefaults(table, row);
   document.current_row = row;
 }
@@ -201,9 +178,7 @@ bool DeleteCurrentRow(document::SubtitleDocument& document, app::MessagePort& qu
   const document::EditStep step(document, document::EditKind::kDeleteRow);
   RowTable& table = document.main;
   const int row = CurrentRow(document);
-  const std::vector<std::string> numbers = NumberColumn(table);
-  table.RemoveRow(row);
-  RestoreNumbers(table, numbers, 1);
+  table.RemoveRowKeepingColumn(row, kNumber);  // numbers stay in grid order
   document.current_row = std::min(row, table.DataRowCount());
   document.document_saved = false;
   return true;

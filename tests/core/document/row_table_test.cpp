@@ -34,6 +34,39 @@ class RecordingObserver : public TableObserver {
   std::vector<std::string> log;
 };
 
+TEST(RowTable, AKeptColumnStaysWithThePositionsWhileRowsMove) {
+  RowTable table(kReferenceColumnCount);
+  for (const char* text : {"a", "b", "c"}) {
+    const int row =
+        table.DataRowCount() == 1 && table.Cell(kText, 1).empty() ? 1 : table.AppendRow();
+    table.SetCell(kNumber, row, std::to_string(row * 10));
+    table.SetCell(kText, row, text);
+  }
+  RecordingObserver observer;
+  table.SetObserver(&observer);
+  table.InsertRowKeepingColumn(2, kNumber, "40");
+  const std::vector<std::pair<std::string, std::string>> inserted = {
+      {"10", "a"}, {"20", ""}, {"30", "b"}, {"40", "c"}};
+  for (int row = 1; row <= 4; ++row) {
+    EXPECT_EQ(table.Cell(kNumber, row), inserted[row - 1].first) << row;
+    EXPECT_EQ(table.Cell(kText, row), inserted[row - 1].second) << row;
+  }
+  EXPECT_EQ(observer.log,
+            (std::vector<std::string>{"insert 2-2", "inserted", "cell 0,2", "cell 0,4"}));
+  table.RemoveRowKeepingColumn(1, kNumber);
+  EXPECT_EQ(table.DataRowCount(), 3);
+  EXPECT_EQ(table.Cell(kNumber, 1), "10");
+  EXPECT_EQ(table.Cell(kText, 1), "");
+  EXPECT_EQ(table.Cell(kNumber, 3), "30");
+  EXPECT_EQ(table.Cell(kText, 3), "c");
+  while (table.DataRowCount() > 1) {
+    table.RemoveRowKeepingColumn(1, kNumber);
+  }
+  table.RemoveRowKeepingColumn(1, kNumber);  // the only row: emptied, its number kept
+  EXPECT_EQ(table.Row(1), (std::vector<std::string>{"10", "", "", ""}));
+  table.SetObserver(nullptr);
+}
+
 TEST(RowTable, AlwaysHoldsAtLeastOneDataRow) {
   RowTable table(kMainColumnCount);
   EXPECT_EQ(table.RowCount(), 2);
