@@ -224,9 +224,9 @@ inline constexpr int kUndoCaption = 1205;  // Undo item: "%1" stands for the ste
 inline constexpr int kRedoCaption = 1208;  // Redo item, the same way
 // The steps' names, in the order of document::EditKind (change, cell edit, insert row, delete
 // row, restore times, restore text, shift of end times, kept row edit, check confirmation,
-// replace, overlap correction, recognition).
-inline constexpr int kStepNames[] = {1211, 1214, 1217, 1220, 1223, 1226,
-                                     1229, 1232, 1235, 1238, 1241, 1244};
+// replace, overlap correction, recognition, script conversion).
+inline constexpr int kStepNames[] = {1211, 1214, 1217, 1220, 1223, 1226, 1229,
+                                     1232, 1235, 1238, 1241, 1244, 1247};
 
 // Save encoding, checked times, status texts and shortcuts: 1253-1298. "%1".."%4" in a text are
 // filled in by FillIn (app/status_texts.h).

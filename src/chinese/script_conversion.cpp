@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <optional>
 
 #include "document/subtitle_reader.h"
 #include "text/gbk.h"
@@ -273,6 +274,11 @@ ApplyOutcome ApplyConversion(document::SubtitleDocument& document, document::Rol
                              const std::vector<RowChange>& changes) {
   ApplyOutcome outcome;
   document::RowTable& table = document.Table(role);
+  // On the main subtitle the whole conversion is one undo step.
+  std::optional<document::EditStep> step;
+  if (role == document::Role::kMain) {
+    step.emplace(document, document::EditKind::kScriptConversion);
+  }
   for (const RowChange& change : changes) {
     if (!table.IsDataRow(change.row) || table.Cell(document::kText, change.row) != change.before) {
       outcome.skipped_rows.push_back(change.row);

@@ -28,6 +28,7 @@ enum class EditKind {
   kReplace,            // one click of find and replace that replaced (a replace-all included)
   kOverlapCorrection,  // the time-overlap correction
   kRecognition,        // the texts written by one recognition run
+  kScriptConversion,   // the texts written by a Simplified/Traditional Chinese conversion
 };
 
 // The document's flags and cursor as a step found them and as it left them; undo puts back the

@@ -176,6 +176,29 @@ TEST_F(ScriptConversion, ApplyWritesTextsWithTheMarksOfAnEdit) {
   EXPECT_TRUE(document.reference_saved);
 }
 
+TEST_F(ScriptConversion, ApplyToTheMainSubtitleIsOneUndoStep) {
+  document::SubtitleDocument document = DocumentWithTexts({"头发", "发展", "干杯"});
+  document.main.SetCell(document::kChangeMarks, 2, "TC");
+  document.main.History().Clear();  // the rows as read
+  testing_support::FakeEventPump pump;
+  const ConversionPreview preview =
+      PreviewConversion(document.main, AllRows(document.main), Converter(Direction::kS2T), pump);
+  ASSERT_EQ(ApplyConversion(document, document::Role::kMain, preview.changes).written, 3);
+  const document::EditHistory& history = document.main.History();
+  ASSERT_EQ(history.UndoCount(), 1u);
+  EXPECT_EQ(history.UndoKind(), document::EditKind::kScriptConversion);
+  ASSERT_TRUE(document.Undo());
+  EXPECT_EQ(Utf8(document.main.Cell(document::kText, 1)), "头发");
+  EXPECT_EQ(Utf8(document.main.Cell(document::kText, 3)), "干杯");
+  EXPECT_EQ(document.main.Cell(document::kChangeMarks, 1), "");
+  EXPECT_EQ(document.main.Cell(document::kChangeMarks, 2), "TC");
+  EXPECT_TRUE(document.document_saved);
+  ASSERT_TRUE(document.Redo());
+  EXPECT_EQ(Utf8(document.main.Cell(document::kText, 2)), "發展");
+  EXPECT_EQ(document.main.Cell(document::kChangeMarks, 3), "C");
+  EXPECT_FALSE(document.document_saved);
+}
+
 TEST_F(ScriptConversion, ApplyToTheReferenceClearsOnlyItsSavedFlag) {
   document::SubtitleDocument document;
   document.reference.SetCell(document::kNumber, 1, "1");
