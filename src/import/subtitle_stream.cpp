@@ -346,7 +346,8 @@ text::Status SubtitleStream::State::Decode(AVPacket* packet) {
   // The decoder gives the packet's time in microseconds; the display offsets are milliseconds.
   std::int64_t pts = decoded.subtitle.pts;
   if (pts == AV_NOPTS_VALUE && packet != nullptr && packet->pts != AV_NOPTS_VALUE) {
-    pts = av_rescale_q(packet->pts, time_base, AV_TIME_BASE_Q);
+    // AV_TIME_BASE_Q is a C compound literal, which C++ compilers may refuse.
+    pts = av_rescale_q(packet->pts, time_base, AVRational{1, AV_TIME_BASE});
   }
   const Milliseconds base = pts == AV_NOPTS_VALUE ? 0 : (pts + 500) / 1000;
   return Take(decoded.subtitle, base);
