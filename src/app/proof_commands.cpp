@@ -46,6 +46,7 @@ proof::CheckOptions CurrentCheckOptions(Application& application) {
     options.phrases.push_back({grid.Cell(0, row), grid.Cell(1, row)});
   }
   options.forms = proof::PunctuationForms::FromMessages(application.Messages());
+  options.skip_placeholder = panel.assistance.skip_placeholder;
   return options;
 }
 

@@ -46,6 +46,14 @@ void ApplyEngineSettings(const settings::SettingsList& settings, const settings:
   options.space_detection = settings.SpaceDetection();
   options.space_width = settings.SpaceWidth();
   options.ignore_size = panel.ignore_glyph_size;
+  ApplyAssistance(panel.assistance, options);
+}
+
+void ApplyAssistance(const settings::TeachingAssistance& assistance, ocr::EngineOptions& options) {
+  options.fitted_box = assistance.fitted_box;
+  options.suggestions = assistance.suggestions;
+  options.chinese_spaces = assistance.chinese_spaces;
+  options.skip_placeholder = assistance.skip_placeholder;
 }
 
 std::optional<std::filesystem::path> ShowRowPicture(Application& app, ocr::Recogniser& recogniser,

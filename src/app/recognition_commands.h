@@ -31,11 +31,13 @@ struct RecognitionPorts {
   ocr::Teacher& teacher;
 };
 
-// Reads the three track bar positions from the settings and the "ignore glyph size" option as
-// the settings panel shows it now into the engine options; the standard sizes are left as they
-// are.
+// Reads the three track bar positions from the settings, and the "ignore glyph size" option and
+// the teaching assistance as the settings panel shows them now, into the engine options; the
+// standard sizes are left as they are.
 void ApplyEngineSettings(const settings::SettingsList& settings, const settings::PanelValues& panel,
                          ocr::EngineOptions& options);
+// The engine's part of the teaching assistance: fitted box, suggestions, spaces, placeholder.
+void ApplyAssistance(const settings::TeachingAssistance& assistance, ocr::EngineOptions& options);
 
 // Selecting row `row` of the main grid while idle: when a picture subtitle is open and the row
 // names a picture, resets the glyph box and loads and prepares it. Returns the picture's path

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/message_table.h"
+#include "app/recognition_commands.h"
 #include "cli/commands.h"
 #include "cli/console_ports.h"
 #include "document/subtitle_document.h"
@@ -81,6 +82,7 @@ ocr::EngineOptions OptionsFromSettings(const std::optional<settings::SettingsLis
     options.space_width = settings->SpaceWidth();
     options.line_detection = settings->LineHeight();
     options.ignore_size = settings->Flag(settings::kIgnoreGlyphSize);
+    app::ApplyAssistance(settings->Assistance(), options);
   }
   return options;
 }
@@ -266,6 +268,7 @@ void RunPostOptions(const PostOptions& post, bool due,
   options.drop_final_stop = settings.EndPunctuation();
   options.ellipsis = static_cast<proof::EllipsisForm>(settings.EllipsisForm());
   options.apply_phrases = settings.PhraseReplacementOn();
+  options.skip_placeholder = settings.Assistance().skip_placeholder;
   options.forms = proof::PunctuationForms::FromMessages(texts);
   if (options.forms.full_stop.empty()) {
     options.forms = proof::PunctuationForms::SimplifiedChinese();

@@ -108,6 +108,7 @@ proof::CheckOptions LoadCheckOptions(const std::filesystem::path& folder) {
   options.drop_final_stop = setup.EndPunctuation();
   options.ellipsis = static_cast<proof::EllipsisForm>(setup.EllipsisForm());
   options.apply_phrases = setup.PhraseReplacementOn();
+  options.skip_placeholder = setup.Assistance().skip_placeholder;
   for (const std::string& line : phrase_table.value().Lines()) {
     const settings::PhrasePair pair = settings::SplitPhraseLine(line);
     options.phrases.push_back({pair.search, pair.replacement});

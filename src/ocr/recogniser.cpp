@@ -1,6 +1,7 @@
 // The glyph walk: lines, spans of segments, spaces, and the hand-over to the teacher.
 #include "ocr/recogniser.h"
 
+#include "ocr/glyph_text.h"
 #include "ocr/teaching.h"
 
 namespace ocr {
@@ -65,41 +66,73 @@ bool Recogniser::RecognisePicture(Teacher& teacher, app::EventPump& pump) {
   return !stopped_;
 }
 
-void Recogniser::AppendSpaces() {
+GlyphCounts GlyphCounts::Difference(const GlyphCounts& later, const GlyphCounts& earlier) {
+  return {later.matched - earlier.matched,     later.taught - earlier.taught,
+          later.skipped - earlier.skipped,     later.lookups - earlier.lookups,
+          later.questions - earlier.questions, later.typed - earlier.typed,
+          later.accepted - earlier.accepted,   later.automatic - earlier.automatic};
+}
+
+int Recogniser::SpaceCount() const {
   const long long unit_numerator =
       static_cast<long long>(options_.glyph_width) * (options_.space_detection + 1);
-  if (unit_numerator <= 0) {
-    return;  // no standard width: the space rule is off
+  if (cur_ <= 0 || unit_numerator <= 0) {
+    return 0;  // no standard width: the space rule is off
   }
   const int gap = segments_[cur_].left - segments_[cur_ - 1].right;
   if (gap <= 0) {
-    return;
+    return 0;
   }
   // unit = S_G × (p3 + 1) / 8 as an exact quotient: gap / unit = gap × 8 / (S_G × (p3 + 1)).
   const long long units = gap * 8LL / unit_numerator;
   const long long per_unit = 11 - options_.space_width;
-  if (units > 0 && per_unit > 0) {
-    picture_text_.append(static_cast<std::size_t>(units * per_unit), ' ');
+  if (units <= 0 || per_unit <= 0) {
+    return 0;
   }
+  return static_cast<int>(units * per_unit);
+}
+
+bool Recogniser::SpacesDropped(const std::string& before, const std::string& after) const {
+  // Full-width marks carry their own room: their ink is small inside a wide cell, so the gap
+  // rule would see a space beside every one of them.
+  if (IsFullWidthPunctuation(before) || IsFullWidthPunctuation(after)) {
+    return true;
+  }
+  if (!IsIdeograph(before) || !IsIdeograph(after)) {
+    return false;
+  }
+  // Inside a phrase: the gap is below 1.5 space units (gap × 8 × 2 < 3 × S_G × (p3 + 1)).
+  const long long unit_numerator =
+      static_cast<long long>(options_.glyph_width) * (options_.space_detection + 1);
+  return gap_before_ * 16LL < 3 * unit_numerator;
 }
 
 bool Recogniser::RecogniseLine(Teacher& teacher, app::EventPump& pump) {
   continue_run_ = true;
+  std::string previous_text;  // the text of the glyph before, on this line
   for (;;) {
     const int count = static_cast<int>(segments_.size());
     if (CheckStop(pump) || cur_ >= count) {
       return continue_run_;
     }
-    if (cur_ > 0) {
-      AppendSpaces();
+    const int spaces = SpaceCount();
+    gap_before_ = cur_ > 0 ? segments_[cur_].left - segments_[cur_ - 1].right : 0;
+    // The Chinese spaces rule needs the glyph's text, so its spaces wait for the glyph; without
+    // it they are written before the glyph is looked at, as they always were.
+    if (!options_.chinese_spaces) {
+      picture_text_.append(static_cast<std::size_t>(spaces), ' ');
     }
     box_.left = segments_[cur_].left;
     next_left_ = cur_ + 1 < count ? segments_[cur_ + 1].left : box_.left;
+    question_start_ = cur_;
     if (RecogniseSpan()) {
+      ++counts_.matched;
+    } else if (options_.fitted_box && FitQuestionBox()) {
       ++counts_.matched;
     } else {
       continue_run_ = true;
       glyph_text_.clear();
+      ++counts_.questions;
       TeachingSession session(*this);
       teacher.Teach(session);
       if (session.IsOpen()) {
@@ -109,11 +142,37 @@ bool Recogniser::RecogniseLine(Teacher& teacher, app::EventPump& pump) {
         return continue_run_;
       }
     }
+    if (options_.chinese_spaces && !SpacesDropped(previous_text, glyph_text_)) {
+      picture_text_.append(static_cast<std::size_t>(spaces), ' ');
+    }
     picture_text_ += glyph_text_;
+    previous_text = glyph_text_;
     if (detail_mode_) {
       details_.push_back({glyph_text_, matched_number_});
     }
   }
+}
+
+bool Recogniser::FitQuestionBox() {
+  const int count = static_cast<int>(segments_.size());
+  const long long limit = 112LL * options_.glyph_width;  // 1.12 × S_G, in hundredths
+  const int left = segments_[cur_].left;
+  int last = cur_;
+  while (last + 1 < count && (segments_[last + 1].right - left) * 100LL <= limit) {
+    ++last;
+  }
+  if (last == cur_) {
+    return false;  // the single segment stays the box, as the failed search left it
+  }
+  box_ = {left, line_top_, segments_[last].right - left, line_height_};
+  FitBox();
+  if (MatchGlyph()) {
+    cur_ = last + 1;
+    return true;
+  }
+  cur_ = last;
+  next_left_ = cur_ + 1 < count ? segments_[cur_ + 1].left : box_.left;
+  return false;
 }
 
 bool Recogniser::RecogniseSpan() {

@@ -31,6 +31,13 @@ struct GlyphCounts {
   int taught = 0;         // glyphs saved through the teaching session
   int skipped = 0;        // glyphs skipped in the teaching session
   long long lookups = 0;  // candidate boxes looked up in the library
+  int questions = 0;      // teaching sessions opened
+  int typed = 0;          // glyphs saved with a text the teacher typed
+  int accepted = 0;       // glyphs saved by accepting a suggestion
+  int automatic = 0;      // glyphs taught without a question (from the reference subtitle)
+
+  // The counts of `later` minus those of `earlier`.
+  static GlyphCounts Difference(const GlyphCounts& later, const GlyphCounts& earlier);
 };
 
 // The text that separates the lines of one subtitle inside a cell.
@@ -157,7 +164,15 @@ class Recogniser {
 
   bool RecogniseLine(Teacher& teacher, app::EventPump& pump);
   bool RecogniseSpan();
-  void AppendSpaces();
+  // The spaces the gap before segment cur_ stands for (0 for the first segment).
+  int SpaceCount() const;
+  // With the Chinese spaces rule: true when no space goes between `before` and `after`.
+  bool SpacesDropped(const std::string& before, const std::string& after) const;
+  // When the widest span is unknown: widens the box over the following segments while it stays
+  // at most 1.12 × S_G wide and re-matches it. True when the widened box was found (cur_ then
+  // points after it); otherwise cur_ is the box's last segment and the unknown features
+  // describe it.
+  bool FitQuestionBox();
   bool CheckStop(app::EventPump& pump);
   void ResetBoxRows();
 
@@ -172,7 +187,9 @@ class Recogniser {
   int line_top_ = 0;
   int line_height_ = 0;
   int cur_ = 0;
-  int next_left_ = 0;  // left column of the segment after cur, taken before each span search
+  int next_left_ = 0;       // left column of the segment after cur, taken before each span search
+  int question_start_ = 0;  // segment at which the current question began (Undo's floor)
+  int gap_before_ = 0;      // empty columns between the segment being read and the one before
   std::string picture_text_;
   std::string glyph_text_;
   int matched_number_ = 0;

@@ -100,9 +100,7 @@ RunOutcome RunRecognition(Recogniser& recogniser, document::SubtitleDocument& do
     outcome.post_run_due = true;
   }
   outcome.next_start_row = next_start;
-  const GlyphCounts& counts = recogniser.Counts();
-  outcome.glyphs = {counts.matched - counts_before.matched, counts.taught - counts_before.taught,
-                    counts.skipped - counts_before.skipped, counts.lookups - counts_before.lookups};
+  outcome.glyphs = GlyphCounts::Difference(recogniser.Counts(), counts_before);
   document.document_saved = false;
   return outcome;
 }

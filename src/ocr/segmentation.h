@@ -1,6 +1,7 @@
 // Finding text lines in the PixelGrid, cutting a line into glyph segments, fitting a glyph box.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "ocr/pixel_grid.h"
@@ -16,6 +17,25 @@ struct EngineOptions {
   int space_detection = 4;   // p3: space unit is S_G × (p3 + 1) / 8 columns
   int space_width = 8;       // p4: 11 - p4 space characters per space unit
   bool ignore_size = false;  // FeatureLines without the width and height fields
+  // Teaching assistance; all off (and the placeholder empty) gives the walk as it always was.
+  // A question opens with the box widened over the following segments while it stays at most
+  // 1.12 × S_G wide.
+  bool fitted_box = true;
+  // Questions carry the library's nearest shapes as suggestions.
+  bool suggestions = true;
+  // No spaces beside a full-width punctuation mark, nor between two ideographs less than 1.5
+  // space units apart.
+  bool chinese_spaces = true;
+  // The text a skipped glyph leaves (GBK): "□" by default, "" for nothing.
+  std::string skip_placeholder = "\xA1\xF5";
+
+  // Every assistance off: the walk as it always was.
+  void SwitchAssistanceOff() {
+    fitted_box = false;
+    suggestions = false;
+    chinese_spaces = false;
+    skip_placeholder.clear();
+  }
 };
 
 // A text line: its first grid row and its height in rows.

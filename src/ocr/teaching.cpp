@@ -16,7 +16,7 @@ TeachingPanelSizes TeachingPanelSizesFor(int box_width) {
 }
 
 TeachingSession::TeachingSession(Recogniser& recogniser)
-    : recogniser_(recogniser), start_(recogniser.cur_) {
+    : recogniser_(recogniser), start_(recogniser.question_start_) {
   const int records = recogniser_.library_.RecordCount();
   if (records > 0) {
     shown_number_ = records;
@@ -24,6 +24,23 @@ TeachingSession::TeachingSession(Recogniser& recogniser)
     previous_enabled_ = records > 1;
     LoadShownRecord();
   }
+  UpdateSuggestions();
+}
+
+void TeachingSession::UpdateSuggestions() {
+  std::vector<Suggestion> shapes;
+  if (recogniser_.options_.suggestions && recogniser_.box_has_ink_) {
+    shapes = NearestShapes(recogniser_.library_, recogniser_.unknown_features_,
+                           recogniser_.unknown_key_, recogniser_.options_.ignore_size);
+  }
+  suggestions_ = MergeSuggestions(reference_suggestions_, ocr_suggestions_, shapes);
+}
+
+void TeachingSession::SetSourceSuggestions(std::vector<Suggestion> reference,
+                                           std::vector<Suggestion> ocr_guess) {
+  reference_suggestions_ = std::move(reference);
+  ocr_suggestions_ = std::move(ocr_guess);
+  UpdateSuggestions();
 }
 
 const GlyphBox& TeachingSession::Box() const {
@@ -95,10 +112,35 @@ void TeachingSession::CloseIfMatched() {
     ++recogniser_.counts_.matched;
     ResetBoxRows();
     Close();
+    return;
   }
+  UpdateSuggestions();
 }
 
 text::Status TeachingSession::Save(const std::string& text) {
+  const int taught = recogniser_.counts_.taught;
+  text::Status status = SaveText(text);
+  if (recogniser_.counts_.taught > taught) {
+    ++recogniser_.counts_.typed;
+  }
+  return status;
+}
+
+text::Status TeachingSession::Accept(int index) {
+  if (index < 0 || index >= static_cast<int>(suggestions_.size())) {
+    return text::Success();
+  }
+  const int taught = recogniser_.counts_.taught;
+  // Copied: saving re-matches the box, which may recompute the list.
+  const std::string text = suggestions_[static_cast<std::size_t>(index)].text;
+  text::Status status = SaveText(text);
+  if (recogniser_.counts_.taught > taught) {
+    ++recogniser_.counts_.accepted;
+  }
+  return status;
+}
+
+text::Status TeachingSession::SaveText(const std::string& text) {
   if (!open_ || text.empty()) {
     return text::Success();
   }
@@ -169,7 +211,7 @@ void TeachingSession::Skip() {
   }
   ++recogniser_.cur_;
   ResetBoxRows();
-  recogniser_.glyph_text_.clear();
+  recogniser_.glyph_text_ = recogniser_.options_.skip_placeholder;
   recogniser_.matched_number_ = 0;
   ++recogniser_.counts_.skipped;
   Close();

@@ -7,6 +7,7 @@
 
 #include "ocr/picture.h"
 #include "ocr/segmentation.h"
+#include "ocr/suggestions.h"
 #include "text/result.h"
 
 namespace ocr {
@@ -63,11 +64,23 @@ class TeachingSession {
   // picture folder. Errors: the library's "io" when the glyph could not be added (the session
   // stays open), or the picture's "io" (the glyph is taught and the session closed).
   text::Status Save(const std::string& text);
+  // The suggestions for the box shown, nearest first (at most kMaxSuggestions): the library's
+  // nearest shapes while the suggestions option is on, after those that SetSourceSuggestions
+  // gave. Recomputed after every box change.
+  const std::vector<Suggestion>& Suggestions() const {
+    return suggestions_;
+  }
+  // Suggestions of other sources (the reference subtitle, an OCR guess), merged in front of the
+  // library's.
+  void SetSourceSuggestions(std::vector<Suggestion> reference, std::vector<Suggestion> ocr_guess);
+  // Saves the glyph as suggestion `index` (0-based) says, as Save does; counted as accepted, not
+  // typed. An index outside the list does nothing.
+  text::Status Accept(int index);
   // Adds the next segment to the box / takes the last added one off again (never below the
   // segment where the question opened), then re-matches.
   void Expand();
   void Undo();
-  // Leaves the glyph out of the text.
+  // Leaves the glyph out of the text: it gives the engine's skip placeholder ("" for nothing).
   void Skip();
   // Ends the run; the current picture's text is dropped.
   void Abort();
@@ -104,6 +117,8 @@ class TeachingSession {
  private:
   void Close();
   void CloseIfMatched();
+  text::Status SaveText(const std::string& text);
+  void UpdateSuggestions();
   void ResetBoxRows();
   void LoadShownRecord();
 
@@ -116,6 +131,9 @@ class TeachingSession {
   std::string shown_text_;
   bool previous_enabled_ = false;
   bool next_enabled_ = false;
+  std::vector<Suggestion> reference_suggestions_;
+  std::vector<Suggestion> ocr_suggestions_;
+  std::vector<Suggestion> suggestions_;
 };
 
 // Answers unknown glyphs. Teach is called with an open session and answers through its actions;

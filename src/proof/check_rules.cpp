@@ -369,7 +369,14 @@ CheckReview RunCheck(const document::SubtitleDocument& document, const CheckOpti
     if (checked.replacement_bound_hit) {
       review.bounded_numbers.push_back(table.Cell(document::kNumber, row));
     }
-    if (checked.changed) {
+    // A skipped glyph's mark is listed whether or not a rule changed the text, so that no glyph
+    // is lost silently.
+    const bool placeholder = !options.skip_placeholder.empty() &&
+                             FindOnCharBoundary(checked.text, options.skip_placeholder) != 0;
+    if (placeholder) {
+      review.placeholder_numbers.push_back(table.Cell(document::kNumber, row));
+    }
+    if (checked.changed || placeholder) {
       review.rows.push_back({table.Cell(document::kNumber, row), text, std::move(checked.text)});
     }
   }

@@ -53,6 +53,9 @@ struct CheckOptions {
   bool apply_phrases = false;                        // rule F
   PunctuationForms forms = PunctuationForms::SimplifiedChinese();
   std::vector<PhrasePair> phrases;
+  // The mark a skipped glyph leaves in recognised text (GBK); rows holding it are listed for
+  // review even when no rule changes them. "" lists nothing.
+  std::string skip_placeholder;
 };
 
 // One text through the rules.
@@ -78,9 +81,13 @@ struct CheckReview {
   int rows_checked = 0;                      // main rows looked at (all of them unless stopped)
   bool stopped = false;                      // the host asked to stop; the rows so far are kept
   std::vector<std::string> bounded_numbers;  // rows where a phrase pair hit its bound
+  // Rows whose text (after the rules) still holds the skip placeholder: a glyph was skipped
+  // there. They are among `rows` too.
+  std::vector<std::string> placeholder_numbers;
 };
 
-// Runs the check over every main row with a non-empty text; the document is not changed. Calls
+// Runs the check over every main row with a non-empty text; the document is not changed. Rows
+// the rules mark, and rows holding options.skip_placeholder, are listed in the review. Calls
 // pump.LetPendingEventsRun() and ReportProgress once per row and honours StopRequested(). The
 // caller shows kCheckFinishedMessage afterwards.
 CheckReview RunCheck(const document::SubtitleDocument& document, const CheckOptions& options,

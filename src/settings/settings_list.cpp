@@ -65,6 +65,33 @@ int SettingsList::Number(int line, int minimum, int maximum, int fallback) const
   return number;
 }
 
+TeachingAssistance SettingsList::Assistance() const {
+  // Lines beyond the 23 of every release may be missing: missing means the default.
+  auto flag = [this](int line) { return line >= LineCount() || Flag(line); };
+  TeachingAssistance assistance;
+  assistance.fitted_box = flag(kFittedBox);
+  assistance.suggestions = flag(kSuggestions);
+  assistance.reference_teaching = flag(kReferenceTeaching);
+  assistance.chinese_spaces = flag(kChineseSpaces);
+  assistance.skip_placeholder = kSkipPlaceholder >= LineCount()
+                                    ? std::string(kDefaultSkipPlaceholder)
+                                    : Line(kSkipPlaceholder);
+  return assistance;
+}
+
+void SettingsList::SetAssistance(const TeachingAssistance& assistance) {
+  // In line order, so that a short list never gets a padding "1" where the placeholder goes, and
+  // empty lines before them: a "1" there would be read as another setting's value.
+  while (LineCount() < kFittedBox) {
+    lines_.emplace_back();
+  }
+  SetFlag(kFittedBox, assistance.fitted_box);
+  SetFlag(kSuggestions, assistance.suggestions);
+  SetFlag(kReferenceTeaching, assistance.reference_teaching);
+  SetFlag(kChineseSpaces, assistance.chinese_spaces);
+  SetLine(kSkipPlaceholder, assistance.skip_placeholder);
+}
+
 void SettingsList::SetFolders(const std::string& open_folder, const std::string& reference_folder,
                               const std::string& save_folder) {
   SetLine(kOpenFolder, open_folder);

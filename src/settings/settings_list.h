@@ -37,6 +37,14 @@ enum SettingsLine : int {
   kIgnoreGlyphSize = 22,    // flag: ignore the glyph's height and width when matching
   // Lines beyond the 23 every setup.sys has; a file without them reads their fallbacks.
   kSaveEncoding = 23,  // number 0..2: the save dialog's encoding, 0 GBK, 1 UTF-8, 2 UTF-8 + BOM
+  // Teaching assistance, after the lines every release has written. A file without these lines
+  // gets the assistance on: a missing flag line counts as on, a missing placeholder line as
+  // kDefaultSkipPlaceholder.
+  kFittedBox = 24,          // flag: open the teaching question with a box fitted to one glyph
+  kSuggestions = 25,        // flag: offer suggestions in the teaching question
+  kReferenceTeaching = 26,  // flag: teach from the reference subtitle where it is certain
+  kChineseSpaces = 27,      // flag: no spaces beside full-width punctuation or inside words
+  kSkipPlaceholder = 28,    // text: what a skipped glyph leaves in the text; "" leaves nothing
 };
 
 inline constexpr int kSettingsLineCount = 23;
@@ -48,6 +56,24 @@ inline constexpr int kDefaultSpaceDetection = 4;
 inline constexpr int kDefaultSpaceWidth = 8;
 inline constexpr int kDefaultLineHeight = 2;
 inline constexpr int kTrackBarMax = 10;
+
+// "□" in GBK: the mark a skipped glyph leaves by default.
+inline constexpr const char* kDefaultSkipPlaceholder = "\xA1\xF5";
+
+// The teaching assistance as the settings give it. Every part on gives the assistance; every part
+// off (and an empty placeholder) gives recognition and library files exactly as before it existed.
+struct TeachingAssistance {
+  bool fitted_box = true;
+  bool suggestions = true;
+  bool reference_teaching = true;
+  bool chinese_spaces = true;
+  std::string skip_placeholder = kDefaultSkipPlaceholder;  // GBK
+  // Everything off, the placeholder empty.
+  static TeachingAssistance Off() {
+    return {false, false, false, false, ""};
+  }
+  bool operator==(const TeachingAssistance&) const = default;
+};
 
 // The file name of the settings in the program folder.
 inline constexpr const char* kSettingsFileName = "setup.sys";
@@ -170,6 +196,12 @@ class SettingsList {
   const std::string& SaveFolder() const {
     return Line(kSaveFolder);
   }
+
+  // Lines 24 .. 28; a line the file does not hold gives the default (on, the "□" mark).
+  TeachingAssistance Assistance() const;
+  // Writes lines 24 .. 28 (appending them, in order, to a shorter list; a missing line before
+  // them is added empty, so that it reads its own fallback).
+  void SetAssistance(const TeachingAssistance& assistance);
 
   // Line 13 := the language number (the language switch writes it at once, in memory).
   void SetLanguage(int language) {

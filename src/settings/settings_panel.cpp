@@ -19,6 +19,7 @@ PanelValues PanelValuesFrom(const SettingsList& list) {
   values.auto_time_fix = list.AutoTimeFix();
   values.auto_check = list.AutoCheck();
   values.ignore_glyph_size = list.IgnoreGlyphSize();
+  values.assistance = list.Assistance();
   return values;
 }
 
@@ -42,6 +43,7 @@ void ApplyPanelSave(const PanelValues& values, SettingsList& list, PhraseGrid& g
   list.SetFlag(kAutoTimeFix, values.auto_time_fix);
   list.SetFlag(kAutoCheck, values.auto_check);
   list.SetFlag(kIgnoreGlyphSize, values.ignore_glyph_size);
+  list.SetAssistance(values.assistance);
   list.SetNumber(kEllipsisForm, values.ellipsis_form);
   list.SetFlag(kPhraseReplacement, values.phrase_replacement_on);
   if (values.phrase_replacement_on) {

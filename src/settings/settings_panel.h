@@ -30,6 +30,7 @@ struct PanelValues {
   bool auto_time_fix = false;                // CheckBox11
   bool auto_check = false;                   // CheckBox12
   bool ignore_glyph_size = false;            // CheckBox13
+  TeachingAssistance assistance;             // the recognition tab's assistance group
 };
 
 // The values the controls get from the settings list at start-up (flags exactly "1", the
@@ -39,8 +40,9 @@ PanelValues PanelValuesFrom(const SettingsList& list);
 
 // The settings-list part of "save": line 1 and, only while the author entry is on, lines 2 and 3;
 // lines 4, 5 and 6 only when an input method is selected; the check flags, the ellipsis item,
-// line 12 and lines 17, 18, 22. When the phrase option is on, the table is rebuilt from the grid
-// (and the grid refilled); when off, both stay as they are. Writes no file.
+// line 12, lines 17, 18, 22 and the assistance lines 24 to 28. When the phrase option is on, the
+// table is rebuilt from the grid (and the grid refilled); when off, both stay as they are. Writes
+// no file.
 void ApplyPanelSave(const PanelValues& values, SettingsList& list, PhraseGrid& grid,
                     PhraseTable& table);
 

@@ -44,6 +44,8 @@ class RecognitionTest : public ::testing::Test {
   RecognitionTest() : recogniser_(library_.library, pictures_) {
     document_.picture_folder = pictures_folder_.path();
     document_.picture_mode = true;
+    // These cases describe the walk without assistance; the assistance has its own tests.
+    recogniser_.Options().SwitchAssistanceOff();
   }
 
   // Appends a row whose picture shows `glyphs` `gap` columns apart; its text starts as "old".
@@ -378,6 +380,7 @@ TEST_F(RecognitionTest, LinesAreJoinedOnlyBetweenLinesThatGaveText) {
   // Forget the block: its line gives nothing, so no break comes before the ring's text.
   ocr_testing::EmptyLibrary fresh;
   ocr::Recogniser again(fresh.library, pictures_);
+  again.Options().SwitchAssistanceOff();
   ASSERT_TRUE(fresh.library
                   .AddGlyph("b", library_.library.FeatureLine(1),
                             *library::FeatureKeyOf(library_.library.FeatureLine(1)))

@@ -340,6 +340,29 @@ TEST(CheckRun, ListsOnlyChangedRowsAndConfirmWritesThem) {
   EXPECT_EQ(document.main.Cell(document::kChangeMarks, 1), "");
 }
 
+TEST(CheckRun, ListsRowsHoldingTheSkipMarkEvenWhenNoRuleChangesThem) {
+  // □ is A1F5; "\xB0\xA1\xF5" holds the bytes A1 F5 across a character boundary only.
+  const std::string mark = "\xA1\xF5";
+  document::SubtitleDocument document = proof_test::MakeTextDocument(
+      {G("好") + mark, G("好"), "\xB0\xA1\xF5\xB0", mark + G("走。"), ""});
+  CheckOptions options;
+  options.drop_final_stop = true;
+  options.skip_placeholder = mark;
+  testing_support::FakeEventPump pump;
+  const CheckReview review = RunCheck(document, options, pump);
+  EXPECT_EQ(review.placeholder_numbers, (std::vector<std::string>{"1", "4"}));
+  ASSERT_EQ(review.rows.size(), 2U);
+  EXPECT_EQ(review.rows[0].number, "1");
+  EXPECT_EQ(review.rows[0].after, review.rows[0].before);  // listed, not changed
+  EXPECT_EQ(review.rows[1].after, mark + G("走"));
+  // Without a mark only the rules list rows.
+  options.skip_placeholder.clear();
+  const CheckReview plain = RunCheck(document, options, pump);
+  EXPECT_TRUE(plain.placeholder_numbers.empty());
+  ASSERT_EQ(plain.rows.size(), 1U);
+  EXPECT_EQ(plain.rows[0].number, "4");
+}
+
 TEST(CheckRun, StopsWhenTheHostAsksAndKeepsWhatItFound) {
   document::SubtitleDocument document = proof_test::MakeTextDocument({"a.", "b.", "c."});
   CheckOptions options;

@@ -124,6 +124,48 @@ TEST(SettingsList, SaveWritesEveryLineWithCrLfAndReadsBackTheSame) {
   EXPECT_EQ(again.value().Language(), 3);
 }
 
+TEST(SettingsList, TeachingAssistanceIsOnUnlessItsLinesSayOff) {
+  TempDir dir;
+  std::string today;  // the 23 lines every release has written
+  for (int i = 0; i < 23; ++i) {
+    today += "0\r\n";
+  }
+  const auto old_file = SettingsList::LoadFromFile(dir.Write("old.sys", today));
+  ASSERT_TRUE(old_file.ok());
+  EXPECT_EQ(old_file.value().Assistance(), TeachingAssistance{});
+  EXPECT_EQ(TeachingAssistance{}.skip_placeholder, "\xA1\xF5");
+
+  struct Case {
+    std::string lines;  // lines 24 onwards, after the save encoding's line 23
+    TeachingAssistance expected;
+  };
+  const Case cases[] = {
+      {"0\r\n0\r\n0\r\n0\r\n\r\n", TeachingAssistance::Off()},
+      {"1\r\n0\r\n1\r\n0\r\n*\r\n", {true, false, true, false, "*"}},
+      {"0\r\n", {false, true, true, true, "\xA1\xF5"}},  // the rest missing: defaults
+      {"x\r\n1\r\n1\r\n1\r\n\xA1\xF5\r\n", {false, true, true, true, "\xA1\xF5"}},
+  };
+  for (const Case& c : cases) {
+    const auto loaded = SettingsList::LoadFromFile(dir.Write("new.sys", today + "2\r\n" + c.lines));
+    ASSERT_TRUE(loaded.ok());
+    EXPECT_EQ(loaded.value().Assistance(), c.expected) << c.lines;
+  }
+
+  // Written in line order onto a 23-line list: the placeholder line gets no padding "1", and the
+  // save encoding's line is added empty (its fallback), not as "1" (UTF-8).
+  SettingsList list(std::vector<std::string>(23, "0"));
+  list.SetAssistance({false, true, false, true, ""});
+  EXPECT_EQ(list.LineCount(), 29);
+  EXPECT_EQ(list.Line(kSkipPlaceholder), "");
+  EXPECT_EQ(list.Line(kSaveEncoding), "");
+  EXPECT_EQ(list.SaveEncoding(), 0);
+  const auto path = dir.path() / "saved.sys";
+  ASSERT_TRUE(list.SaveToFile(path).ok());
+  const auto reread = SettingsList::LoadFromFile(path);
+  ASSERT_TRUE(reread.ok());
+  EXPECT_EQ(reread.value().Assistance(), (TeachingAssistance{false, true, false, true, ""}));
+}
+
 TEST(SettingsList, MissingFileIsAnErrorNamingIt) {
   TempDir dir;
   const auto missing = SettingsList::LoadFromFile(dir / "setup.sys");

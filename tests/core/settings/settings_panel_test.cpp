@@ -64,8 +64,11 @@ TEST(SettingsPanel, SaveWritesEveryOptionLineAndNoOther) {
   PhraseTable table;
   ApplyPanelSave(values, list, grid, table);
   const std::vector<std::string> expected = {
-      "keep", "0",    "keep", "keep", "keep", "keep", "keep", "1",    "0",    "1",    "0", "2",
-      "0",    "keep", "keep", "keep", "keep", "0",    "1",    "keep", "keep", "keep", "1"};
+      "keep", "0", "keep", "keep", "keep", "keep", "keep", "1", "0", "1", "0", "2", "0", "keep",
+      "keep", "keep", "keep", "0", "1", "keep", "keep", "keep", "1",
+      // the save encoding's line, added empty (its fallback); the teaching assistance, on by
+      // default, and its skip mark
+      "", "1", "1", "1", "1", "\xA1\xF5"};
   EXPECT_EQ(list.Lines(), expected);
 }
 
