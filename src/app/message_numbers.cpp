@@ -186,6 +186,16 @@ constexpr int kNamedMessages[] = {
     kImportFailed,
     kImportReplaceQuestion,
     kImportStopped,
+    kAssistanceGroup,
+    kFittedBoxOption,
+    kSuggestionsOption,
+    kReferenceTeachingOption,
+    kChineseSpacesOption,
+    kSkipPlaceholderLabel,
+    kSuggestionsLabel,
+    kSourceLibrary,
+    kSourceReference,
+    kSourceOcr,
 };
 
 constexpr MessageRange kOrderedRuns[] = {kMenuCaptions, kPanelCaptions, kEllipsisAndPhrase,

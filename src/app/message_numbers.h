@@ -217,6 +217,16 @@ inline constexpr int kImportReplaceQuestion = 1049;  // Yes/No: the output folde
 inline constexpr int kImportStopped = 1052;          // nothing was written
 
 // Teaching assistance: 1100-1199.
+inline constexpr int kAssistanceGroup = 1100;          // settings: the group's title
+inline constexpr int kFittedBoxOption = 1103;          // settings: fit the question box
+inline constexpr int kSuggestionsOption = 1106;        // settings: offer suggestions
+inline constexpr int kReferenceTeachingOption = 1109;  // settings: teach from the reference
+inline constexpr int kChineseSpacesOption = 1112;      // settings: the Chinese spaces rule
+inline constexpr int kSkipPlaceholderLabel = 1115;     // settings: label of the skip mark box
+inline constexpr int kSuggestionsLabel = 1118;         // teaching panel: before the suggestions
+inline constexpr int kSourceLibrary = 1121;            // teaching panel: a suggestion's source
+inline constexpr int kSourceReference = 1124;
+inline constexpr int kSourceOcr = 1127;
 
 // Undo and redo: 1202-1250.
 inline constexpr int kEditMenu = 1202;     // the Edit menu's caption

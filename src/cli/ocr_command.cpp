@@ -211,6 +211,157 @@ class ScriptTeacher : public ocr::Teacher {
   int unknown_left_ = 0;
 };
 
+// A JSON string of a UTF-8 text: quotes, backslashes and control characters escaped.
+std::string JsonString(const std::string& utf8) {
+  std::string out = "\"";
+  for (const char c : utf8) {
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          char escaped[8];
+          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+          out += escaped;
+        } else {
+          out += c;
+        }
+    }
+  }
+  return out + "\"";
+}
+
+// The teaching protocol for scripts: one JSON object per question on stdout, one answer per line
+// on stdin. Answers: the answers-file words, "accept K" (suggestion K, 1-based) and
+// "box LEFT WIDTH". The end of stdin aborts the run.
+class StdioTeacher : public ocr::Teacher {
+ public:
+  StdioTeacher(const document::SubtitleDocument& subtitle, const ocr::Recogniser& recogniser)
+      : subtitle_(subtitle), recogniser_(recogniser) {}
+
+  void Teach(ocr::TeachingSession& session) override {
+    while (session.IsOpen()) {
+      Ask(session);
+      std::string line;
+      if (!ReadLine(line)) {
+        session.Abort();
+        return;
+      }
+      Answer(session, line);
+    }
+  }
+
+  int Unreadable() const {
+    return unreadable_;
+  }
+
+ private:
+  static bool ReadLine(std::string& line) {
+    line.clear();
+    int c = 0;
+    while ((c = std::fgetc(stdin)) != EOF && c != '\n') {
+      line += static_cast<char>(c);
+    }
+    if (!line.empty() && line.back() == '\r') {
+      line.pop_back();
+    }
+    return c != EOF || !line.empty();
+  }
+
+  void Ask(const ocr::TeachingSession& session) const {
+    const int row = recogniser_.CurrentRow();
+    const ocr::GlyphBox& box = session.Box();
+    std::string json =
+        "{\"row\":" + std::to_string(row) + ",\"picture\":" +
+        JsonString(text::GbkToUtf8(subtitle_.main.Cell(document::kPicture, row)).text) +
+        ",\"glyph_width\":" + std::to_string(session.GlyphWidth()) +
+        ",\"line\":{\"top\":" + std::to_string(session.LineTop()) +
+        ",\"height\":" + std::to_string(session.LineHeight()) +
+        "},\"box\":{\"left\":" + std::to_string(box.left) + ",\"top\":" + std::to_string(box.top) +
+        ",\"width\":" + std::to_string(box.width) + ",\"height\":" + std::to_string(box.height) +
+        "},\"segments\":[";
+    const auto& segments = session.Segments();
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+      json += (i > 0 ? ",[" : "[") + std::to_string(segments[i].left) + "," +
+              std::to_string(segments[i].right) + "]";
+    }
+    json += "],\"current\":" + std::to_string(session.CurrentSegment()) +
+            ",\"start\":" + std::to_string(session.StartSegment()) +
+            ",\"text\":" + JsonString(text::GbkToUtf8(session.PictureTextSoFar()).text) +
+            ",\"suggestions\":[";
+    const auto& suggestions = session.Suggestions();
+    for (std::size_t i = 0; i < suggestions.size(); ++i) {
+      json += (i > 0 ? ",{\"text\":" : "{\"text\":") +
+              JsonString(text::GbkToUtf8(suggestions[i].text).text) + ",\"source\":\"" +
+              ocr::SourceName(suggestions[i].source) + "\"}";
+    }
+    json += "]}\n";
+    std::fputs(json.c_str(), stdout);
+    std::fflush(stdout);
+  }
+
+  void Answer(ocr::TeachingSession& session, const std::string& line) {
+    if (line.rfind("save ", 0) == 0) {
+      const auto converted = text::Utf8ToGbk(line.substr(5));
+      Report(session.Save(converted.text), session);
+      return;
+    }
+    int first = 0;
+    int second = 0;
+    if (std::sscanf(line.c_str(), "accept %d", &first) == 1) {
+      Report(session.Accept(first - 1), session);
+      return;
+    }
+    if (std::sscanf(line.c_str(), "box %d %d", &first, &second) == 2) {
+      session.SetBox(first, second);
+      return;
+    }
+    static const std::map<std::string, void (ocr::TeachingSession::*)()> kActions = {
+        {"expand", &ocr::TeachingSession::Expand},
+        {"undo", &ocr::TeachingSession::Undo},
+        {"skip", &ocr::TeachingSession::Skip},
+        {"abort", &ocr::TeachingSession::Abort},
+        {"move-left", &ocr::TeachingSession::MoveBoxLeft},
+        {"move-right", &ocr::TeachingSession::MoveBoxRight},
+        {"narrow", &ocr::TeachingSession::NarrowBox},
+        {"widen", &ocr::TeachingSession::WidenBox}};
+    const auto action = kActions.find(line);
+    if (action == kActions.end()) {
+      // The question is asked again; the script sees it did not move on.
+      ++unreadable_;
+      std::fprintf(stderr, "warning: unknown answer \"%s\"\n", line.c_str());
+      return;
+    }
+    (session.*(action->second))();
+  }
+
+  static void Report(const text::Status& status, ocr::TeachingSession& session) {
+    if (!status.ok()) {
+      std::fprintf(stderr, "error: %s\n", status.error().message.c_str());
+      if (session.IsOpen()) {
+        session.Abort();
+      }
+    }
+  }
+
+  const document::SubtitleDocument& subtitle_;
+  const ocr::Recogniser& recogniser_;
+  int unreadable_ = 0;
+};
+
 // Reads a picture subtitle as the main subtitle, its pictures in its own folder.
 text::Status ReadPictureSubtitle(const std::filesystem::path& file,
                                  document::SubtitleDocument& subtitle) {
@@ -312,6 +463,7 @@ struct OcrArguments {
   std::string unknown = "stop";
   std::string check;         // "on", "off", or empty for setup.sys's choice
   std::string fix_overlaps;  // likewise
+  bool teach_stdio = false;
   int start_row = 1;
   int line_height = -1;
   int glyph_width = -1;
@@ -363,8 +515,12 @@ int RunOcr(const OcrArguments& arguments) {
                estimate.line_height, estimate.glyph_width);
 
   const bool stop_mode = arguments.unknown != "skip";
-  ScriptTeacher teacher(std::move(answers), !stop_mode);
-  const ocr::RunPorts ports{teacher, pump, messages, texts};
+  ScriptTeacher script_teacher(std::move(answers), !stop_mode);
+  StdioTeacher stdio_teacher(subtitle, recogniser);
+  ocr::Teacher& chosen = arguments.teach_stdio ? static_cast<ocr::Teacher&>(stdio_teacher)
+                                               : static_cast<ocr::Teacher&>(script_teacher);
+  const ScriptTeacher& teacher = script_teacher;
+  const ocr::RunPorts ports{chosen, pump, messages, texts};
   const auto outcome = ocr::RunRecognition(recogniser, subtitle, arguments.start_row, ports);
   std::fputc('\n', stderr);
   for (const auto& warning : recogniser.Warnings()) {
@@ -422,6 +578,13 @@ int RunOcr(const OcrArguments& arguments) {
   }
   if (answers_given) {
     std::fprintf(stderr, "answers used %zu of %zu\n", teacher.AnswersUsed(), teacher.AnswerCount());
+  }
+  if (arguments.teach_stdio) {
+    std::fprintf(stderr,
+                 "questions asked: %d\nanswers typed: %d\nsuggestions accepted: %d\n"
+                 "automatic teachings: %d\n",
+                 outcome.glyphs.questions, outcome.glyphs.typed, outcome.glyphs.accepted,
+                 outcome.glyphs.automatic);
   }
   std::fprintf(stderr, "pictures missing: %d\ntime: %.2f s\n", outcome.pictures_missing, seconds);
   if (outcome.end != ocr::RunEnd::kCompleted) {
@@ -625,6 +788,10 @@ void AddOcrCommand(CLI::App& app) {
   ocr->add_option("--answers", ocr_arguments->answers,
                   "Answers for unknown glyphs, one per line: save TEXT, expand, undo, skip, "
                   "abort, move-left, move-right, narrow, widen");
+  ocr->add_flag("--teach-stdio", ocr_arguments->teach_stdio,
+                "Ask each unknown glyph as one JSON line on stdout and read one answer per line "
+                "on stdin (the answers-file words, accept K, box LEFT WIDTH)")
+      ->excludes("--answers");
   ocr->add_option("--unknown", ocr_arguments->unknown,
                   "When the answers run out: stop (default) or skip")
       ->check(CLI::IsMember({"stop", "skip"}));

@@ -52,6 +52,45 @@ int Distance(const ParsedLine& a, const ParsedLine& b, bool compare_size) {
   return distance;
 }
 
+// The distance of `line` from `wanted`, or -1 as soon as it is known to exceed `bound` (most
+// records of a large library are left after a few fields, unparsed beyond them), or when `line`
+// is not a FeatureLine.
+int BoundedDistance(const ParsedLine& wanted, std::string_view line, bool compare_size, int bound) {
+  const char* position = line.data();
+  const char* end = line.data() + line.size();
+  int distance = 0;
+  int fields = 0;
+  int sizes[2] = {0, 0};
+  while (position < end && fields < kDensityCount + 2) {
+    int value = 0;
+    const auto [next, error] = std::from_chars(position, end, value);
+    if (error != std::errc()) {
+      break;
+    }
+    if (fields < kDensityCount) {
+      distance += std::abs(value - wanted.values[static_cast<std::size_t>(fields)]);
+      if (distance > bound) {
+        return -1;
+      }
+    } else {
+      sizes[fields - kDensityCount] = value;
+    }
+    ++fields;
+    if (next == end || *next != ',') {
+      break;
+    }
+    position = next + 1;
+  }
+  if (fields < kDensityCount) {
+    return -1;
+  }
+  if (compare_size && fields >= kDensityCount + 2 && wanted.count >= kDensityCount + 2) {
+    distance += kSizeWeight * (std::abs(sizes[0] - wanted.values[kDensityCount]) +
+                               std::abs(sizes[1] - wanted.values[kDensityCount + 1]));
+  }
+  return distance > bound ? -1 : distance;
+}
+
 }  // namespace
 
 const char* SourceName(SuggestionSource source) {
@@ -89,8 +128,9 @@ std::vector<Suggestion> NearestShapes(const library::GlyphLibrary& library,
     if (position < 0 || position >= library.RecordCount()) {
       return;
     }
-    const int distance = Distance(wanted, Parse(library.FeatureLine(position)), !ignore_size);
-    if (distance < 0 || distance > bound()) {
+    const int distance =
+        BoundedDistance(wanted, library.FeatureLine(position), !ignore_size, bound());
+    if (distance < 0) {
       return;
     }
     const std::string& text = library.Text(position);

@@ -46,7 +46,7 @@ int ShapeDistance(std::string_view a, std::string_view b);
 // Costs one parse per record read; never touches the files.
 std::vector<Suggestion> NearestShapes(const library::GlyphLibrary& library,
                                       std::string_view features, int key, bool ignore_size,
-                                      int count = kMaxSuggestions, int max_distance = 1500);
+                                      int count = kMaxSuggestions, int max_distance = 800);
 
 // Joins the sources' lists into one of at most kMaxSuggestions, without repeating a text: the
 // reference's first, then the OCR guess, then the library's shapes.

@@ -51,6 +51,49 @@ const std::string& TeachingSession::PictureTextSoFar() const {
   return recogniser_.picture_text_;
 }
 
+int TeachingSession::LineTop() const {
+  return recogniser_.line_top_;
+}
+
+int TeachingSession::LineHeight() const {
+  return recogniser_.line_height_;
+}
+
+const std::vector<Segment>& TeachingSession::Segments() const {
+  return recogniser_.segments_;
+}
+
+int TeachingSession::CurrentSegment() const {
+  return recogniser_.cur_;
+}
+
+int TeachingSession::GlyphWidth() const {
+  return recogniser_.options_.glyph_width;
+}
+
+void TeachingSession::SetBox(int left, int width) {
+  auto& r = recogniser_;
+  const int count = static_cast<int>(r.segments_.size());
+  if (!open_ || width < 1 || count == 0) {
+    return;
+  }
+  // The box stays within the line's ink from the question's first segment on.
+  const int first = r.segments_[start_].left;
+  const int last = r.segments_[count - 1].right;
+  left = std::clamp(left, first, last - 1);
+  width = std::min(width, last - left);
+  // cur_ becomes the last segment the box reaches into, so that the walk goes on after it.
+  int cur = start_;
+  while (cur + 1 < count && r.segments_[cur + 1].left < left + width) {
+    ++cur;
+  }
+  r.cur_ = cur;
+  ResetBoxRows();
+  r.box_.left = left;
+  r.box_.width = width;
+  CloseIfMatched();
+}
+
 bool TeachingSession::EndsAtForcedCut() const {
   const auto& segments = recogniser_.segments_;
   const int cur = recogniser_.cur_;

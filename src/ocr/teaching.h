@@ -54,6 +54,16 @@ class TeachingSession {
   bool EndsAtForcedCut() const;
   // The text recognised so far in the current picture.
   const std::string& PictureTextSoFar() const;
+  // The current text line (its top row and height), its segments, the box's last segment and the
+  // segment where the question began; the standard glyph width S_G.
+  int LineTop() const;
+  int LineHeight() const;
+  const std::vector<Segment>& Segments() const;
+  int CurrentSegment() const;
+  int StartSegment() const {
+    return start_;
+  }
+  int GlyphWidth() const;
 
   // Saves the glyph as `text` (GBK). The box is re-matched first, as every key typed into the
   // entry box does, so the stored features describe the box shown; if the library already knows
@@ -92,6 +102,9 @@ class TeachingSession {
   void MoveBoxRight();
   void NarrowBox();
   void WidenBox();
+  // Sets the box to columns left .. left + width - 1 of the line, clamped to the line's segments
+  // from the question's first one, then re-matches. A width below 1 does nothing.
+  void SetBox(int left, int width);
 
   // The library record shown beside the question: its 1-based number (0 when the library is
   // empty), its text as edited, and the path of its picture.

@@ -333,8 +333,30 @@ void SettingsTools::BuildRecognitionTab() {
       NewCheckBox(TabSheet5, "CheckBox13",
                   "\xBA\xF6\xC2\xD4\xCD\xBC\xC6\xAC\xB5\xC4\xB8\xDF\xB6\xC8\xBA\xCD\xBF\xED"
                   "\xB6\xC8" /* 忽略图片的高度和宽度 */);
+  AssistanceGroup = new QGroupBox(TabSheet5);
+  AssistanceGroup->setObjectName(QStringLiteral("AssistanceGroup"));
+  FittedBoxOption = NewCheckBox(AssistanceGroup, "FittedBoxOption", "");
+  SuggestionsOption = NewCheckBox(AssistanceGroup, "SuggestionsOption", "");
+  ReferenceTeachingOption = NewCheckBox(AssistanceGroup, "ReferenceTeachingOption", "");
+  ChineseSpacesOption = NewCheckBox(AssistanceGroup, "ChineseSpacesOption", "");
+  SkipPlaceholderLabel = NewLabel(AssistanceGroup, "SkipPlaceholderLabel", "");
+  SkipPlaceholderEdit = new QLineEdit(AssistanceGroup);
+  SkipPlaceholderEdit->setObjectName(QStringLiteral("SkipPlaceholderEdit"));
+  SkipPlaceholderEdit->setMaxLength(4);
+  SkipPlaceholderEdit->setFixedWidth(60);
+  auto* placeholder_row = new QHBoxLayout();
+  placeholder_row->addWidget(SkipPlaceholderLabel);
+  placeholder_row->addWidget(SkipPlaceholderEdit);
+  placeholder_row->addStretch(1);
+  auto* group_layout = new QVBoxLayout(AssistanceGroup);
+  for (QCheckBox* box :
+       {FittedBoxOption, SuggestionsOption, ReferenceTeachingOption, ChineseSpacesOption}) {
+    group_layout->addWidget(box);
+  }
+  group_layout->addLayout(placeholder_row);
   auto* layout = new QVBoxLayout(TabSheet5);
   layout->addWidget(CheckBox13);
+  layout->addWidget(AssistanceGroup);
   layout->addStretch(1);
   PageControl1->addTab(TabSheet5, ToQString("OCR\xC9\xE8\xD6\xC3" /* OCR设置 */));
 }
@@ -356,6 +378,22 @@ void SettingsTools::ConnectOptions() {
   for (const auto& [box, member] : flags) {
     connect(box, &QCheckBox::toggled, this, [&options, member](bool on) { options.*member = on; });
   }
+  const std::pair<QCheckBox*, bool settings::TeachingAssistance::*> assistance[] = {
+      {FittedBoxOption, &settings::TeachingAssistance::fitted_box},
+      {SuggestionsOption, &settings::TeachingAssistance::suggestions},
+      {ReferenceTeachingOption, &settings::TeachingAssistance::reference_teaching},
+      {ChineseSpacesOption, &settings::TeachingAssistance::chinese_spaces},
+  };
+  for (const auto& [box, member] : assistance) {
+    connect(box, &QCheckBox::toggled, this,
+            [&options, member](bool on) { options.assistance.*member = on; });
+  }
+  connect(SkipPlaceholderEdit, &QLineEdit::textEdited, this, [this](const QString& text) {
+    text::Result<std::string> gbk = ToGbk(text);
+    if (gbk.ok()) {
+      app_.PanelOptions().assistance.skip_placeholder = std::move(gbk.value());
+    }
+  });
   connect(CheckBox1, &QCheckBox::toggled, this, &SettingsTools::CheckBox1Click);
   connect(CheckBox8, &QCheckBox::toggled, this, &SettingsTools::CheckBox8Click);
   connect(ellipsis_buttons_, &QButtonGroup::idToggled, this, [&options](int item, bool on) {
@@ -391,6 +429,21 @@ void SettingsTools::ShowValues() {
   for (const auto& [box, on] : flags) {
     const QSignalBlocker blocker(box);
     box->setChecked(on);
+  }
+  const settings::TeachingAssistance& assistance = options.assistance;
+  const std::pair<QCheckBox*, bool> assistance_flags[] = {
+      {FittedBoxOption, assistance.fitted_box},
+      {SuggestionsOption, assistance.suggestions},
+      {ReferenceTeachingOption, assistance.reference_teaching},
+      {ChineseSpacesOption, assistance.chinese_spaces},
+  };
+  for (const auto& [box, on] : assistance_flags) {
+    const QSignalBlocker blocker(box);
+    box->setChecked(on);
+  }
+  {
+    const QSignalBlocker blocker(SkipPlaceholderEdit);
+    SkipPlaceholderEdit->setText(ToQString(assistance.skip_placeholder));
   }
   if (QAbstractButton* item = ellipsis_buttons_->button(options.ellipsis_form)) {
     const QSignalBlocker blocker(ellipsis_buttons_);

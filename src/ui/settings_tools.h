@@ -16,6 +16,7 @@ class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
@@ -79,8 +80,16 @@ class SettingsTools : public QObject {
   QTableWidget* StringGrid4 = nullptr;  // phrase grid: pairs, then the entry row
   QPlainTextEdit* Memo1 = nullptr;      // phrase grid hint
   QCheckBox* CheckBox13 = nullptr;      // ignore the glyph's height and width
-  QPushButton* Button9 = nullptr;       // save
-  QPushButton* Button10 = nullptr;      // cancel
+  // The teaching assistance group of the recognition tab.
+  QGroupBox* AssistanceGroup = nullptr;
+  QCheckBox* FittedBoxOption = nullptr;          // fit the question box to one glyph
+  QCheckBox* SuggestionsOption = nullptr;        // offer suggestions while teaching
+  QCheckBox* ReferenceTeachingOption = nullptr;  // teach from the reference where certain
+  QCheckBox* ChineseSpacesOption = nullptr;      // no spaces beside marks or inside phrases
+  QLabel* SkipPlaceholderLabel = nullptr;
+  QLineEdit* SkipPlaceholderEdit = nullptr;  // the mark a skipped glyph leaves; empty: none
+  QPushButton* Button9 = nullptr;            // save
+  QPushButton* Button10 = nullptr;           // cancel
 
  public slots:
   void SetProMenuClick();

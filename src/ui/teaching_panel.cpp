@@ -16,6 +16,8 @@
 #include <algorithm>
 #include <system_error>
 
+#include "app/message_numbers.h"
+#include "ocr/glyph_text.h"
 #include "ui/floating_panel.h"
 #include "ui/qt_convert.h"
 
@@ -148,7 +150,38 @@ void TeachingPanel::BuildControls() {
   paging->addWidget(Button20);
   paging->addWidget(Button21);
 
+  // Suggestions (Alt+1 .. Alt+6) and the punctuation marks, each a row under the entry.
+  SuggestionsLabel = new QLabel(parent);
+  SuggestionsLabel->setObjectName(QStringLiteral("SuggestionsLabel"));
+  auto* suggestion_row = new QHBoxLayout();
+  suggestion_row->addWidget(SuggestionsLabel);
+  for (int i = 0; i < ocr::kMaxSuggestions; ++i) {
+    const std::string name = "SuggestionButton" + std::to_string(i + 1);
+    QPushButton* button = NewButton(parent, name.c_str(), "");
+    button->hide();
+    SuggestionButtons.push_back(button);
+    suggestion_row->addWidget(button);
+    connect(button, &QPushButton::clicked, this, [this, i] { SuggestionClick(i); });
+  }
+  suggestion_row->addStretch(1);
+  auto* punctuation_row = new QHBoxLayout();
+  punctuation_row->setSpacing(1);
+  const std::vector<std::string>& marks = ocr::TeachingPunctuation();
+  for (std::size_t i = 0; i < marks.size(); ++i) {
+    const std::string name = "PunctuationButton" + std::to_string(i + 1);
+    QPushButton* button = NewButton(parent, name.c_str(), marks[i].c_str());
+    button->setFixedWidth(button->fontMetrics().horizontalAdvance(button->text()) + 10);
+    button->setFocusPolicy(Qt::NoFocus);
+    PunctuationButtons.push_back(button);
+    punctuation_row->addWidget(button);
+    connect(button, &QPushButton::clicked, this,
+            [this, i] { PunctuationClick(static_cast<int>(i)); });
+  }
+  punctuation_row->addStretch(1);
+
   panel_->Body()->addWidget(Panel4);
+  panel_->Body()->addLayout(suggestion_row);
+  panel_->Body()->addLayout(punctuation_row);
   panel_->Body()->addWidget(Label3);
   panel_->Body()->addLayout(buttons);
   panel_->Body()->addLayout(record);
@@ -172,6 +205,7 @@ void TeachingPanel::Teach(ocr::TeachingSession& session) {
   Button21->setEnabled(false);
   ShowRecord();
   ShowGlyphBox();
+  ShowSuggestions();
   ApplySizeRule();
   Label3->setText(ToQString(session.PictureTextSoFar()));
   panel_->show();
@@ -206,9 +240,60 @@ void TeachingPanel::AfterAction() {
     return;
   }
   ShowGlyphBox();
+  ShowSuggestions();
   ApplySizeRule();
   Edit1->setFocus();
   emit BoxShown();
+}
+
+void TeachingPanel::ShowSuggestions() {
+  const std::vector<ocr::Suggestion>& suggestions = session_->Suggestions();
+  SuggestionsLabel->setVisible(!suggestions.empty());
+  for (std::size_t i = 0; i < SuggestionButtons.size(); ++i) {
+    QPushButton* button = SuggestionButtons[i];
+    if (i >= suggestions.size()) {
+      button->hide();
+      continue;
+    }
+    const ocr::Suggestion& suggestion = suggestions[i];
+    const int source =
+        suggestion.source == ocr::SuggestionSource::kReference  ? app::msg::kSourceReference
+        : suggestion.source == ocr::SuggestionSource::kOcrGuess ? app::msg::kSourceOcr
+                                                                : app::msg::kSourceLibrary;
+    // "&k" makes Alt+k the button's shortcut; the source is named small after the text.
+    button->setText(QStringLiteral("&%1 ").arg(i + 1) + ToQString(suggestion.text) +
+                    QStringLiteral(" \u00B7 ") + ToQString(app_.Messages().Message(source)));
+    button->show();
+  }
+}
+
+void TeachingPanel::SaveText(const std::string& gbk_text, int suggestion) {
+  text::Result<std::string> record_text = ToGbk(Edit6->text());
+  if (!record_text.ok()) {
+    messages_.Inform(app::Severity::kWarning, record_text.error().message);
+    Edit1->setFocus();
+    return;
+  }
+  session_->SetShownText(record_text.value());
+  const text::Status saved =
+      suggestion >= 0 ? session_->Accept(suggestion) : session_->Save(gbk_text);
+  if (!saved.ok()) {
+    messages_.Inform(app::Severity::kError, saved.error().message);
+  }
+  AfterAction();
+}
+
+void TeachingPanel::SuggestionClick(int index) {
+  if (session_ != nullptr) {
+    SaveText({}, index);
+  }
+}
+
+void TeachingPanel::PunctuationClick(int index) {
+  const std::vector<std::string>& marks = ocr::TeachingPunctuation();
+  if (session_ != nullptr && index >= 0 && index < static_cast<int>(marks.size())) {
+    SaveText(marks[static_cast<std::size_t>(index)], -1);
+  }
 }
 
 void TeachingPanel::ShowGlyphBox() {

@@ -187,8 +187,33 @@ class SettingsToolsTest : public QObject {
     QCOMPARE(switched_, (std::vector<std::string>{"xkb:us::eng", "xkb:us::eng"}));
   }
 
+  void AssistanceGroupCountsAtOnceAndSavesItsLines() {
+    Open();
+    Tabs()->setCurrentIndex(4);
+    const char* boxes[] = {"FittedBoxOption", "SuggestionsOption", "ReferenceTeachingOption",
+                           "ChineseSpacesOption"};
+    for (const char* box : boxes) {
+      QVERIFY2(Box(box)->isChecked(), box);  // a setup.sys of 23 lines: everything on
+      Box(box)->click();
+    }
+    auto* mark = window_->findChild<QLineEdit*>(QStringLiteral("SkipPlaceholderEdit"));
+    QVERIFY(mark != nullptr);
+    QCOMPARE(mark->text(), QString::fromUtf8("\xE2\x96\xA1"));  // □
+    mark->selectAll();
+    QTest::keyClick(mark, Qt::Key_Backspace);
+    QCOMPARE(window_->Application().PanelOptions().assistance, settings::TeachingAssistance::Off());
+    Button("Button9")->click();
+    const std::vector<std::string> lines = SetupLines();
+    QCOMPARE(lines.size(), std::size_t{28});
+    for (int line = settings::kFittedBox; line <= settings::kChineseSpaces; ++line) {
+      QCOMPARE(lines[static_cast<std::size_t>(line)], std::string("0"));
+    }
+    QCOMPARE(lines[settings::kSkipPlaceholder], std::string());
+  }
+
   void EveryLanguageCaptionsThePanel() {
     std::vector<QStringList> captions;
+    std::vector<QStringList> assistance_captions;
     for (const char* language : {"N14", "N15", "N16"}) {
       window_->findChild<QAction*>(QString::fromLatin1(language))->trigger();
       QStringList texts;
@@ -200,6 +225,17 @@ class SettingsToolsTest : public QObject {
             "CheckBox2", "CheckBox11", "CheckBox12", "CheckBox8", "CheckBox13"}) {
         texts << Box(box)->text();
       }
+      QStringList assistance;
+      for (const char* box : {"FittedBoxOption", "SuggestionsOption", "ReferenceTeachingOption",
+                              "ChineseSpacesOption"}) {
+        assistance << Box(box)->text();
+      }
+      assistance << window_->findChild<QGroupBox*>(QStringLiteral("AssistanceGroup"))->title()
+                 << window_->findChild<QLabel*>(QStringLiteral("SkipPlaceholderLabel"))->text();
+      for (const QString& text : assistance) {
+        QVERIFY2(!text.trimmed().isEmpty(), language);
+      }
+      assistance_captions.push_back(assistance);
       for (int item = 0; item < 4; ++item) {
         texts << Radio(item)->text();
       }
@@ -220,6 +256,8 @@ class SettingsToolsTest : public QObject {
     }
     QVERIFY(captions[0] != captions[1]);
     QVERIFY(captions[0] != captions[2]);
+    QVERIFY(assistance_captions[0] != assistance_captions[1]);
+    QVERIFY(assistance_captions[0] != assistance_captions[2]);
     // The recognition tab, its option and the "..." item keep their captions in every language.
     for (const QStringList& texts : captions) {
       QCOMPARE(texts[4], QStringLiteral("OCR") + QString::fromUtf8("\xE8\xAE\xBE\xE7\xBD\xAE"));

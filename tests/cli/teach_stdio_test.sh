@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# zentrope-cli ocr --teach-stdio: one JSON question per unknown glyph, answers read line by line,
+# the summary of questions, typed answers and accepted suggestions.
+# Usage: teach_stdio_test.sh ZENTROPE_CLI DATA_FOLDER
+source "$(dirname "${BASH_SOURCE[0]}")/test_lib.sh"
+
+cp "$data"/word.* "$data"/newword.* "$data"/language.sys "$data"/replace.sys "$data"/setup.sys .
+mkdir wordbmp
+
+# Row 1 begins 怎 会: save the first, then ask for the second twice (an unknown answer repeats the
+# question), move its box, and abort.
+printf 'save \xe6\x80\x8e\nbogus\nbox 160 19\nabort\n' |
+  "$cli" ocr "$data/demo/demo.srt" --teach-stdio > questions.txt 2> err.txt
+status=$?
+[ "$status" = 2 ] || fail "an aborted run exits 2, got $status"
+[ "$(wc -l < questions.txt)" = 4 ] || fail "four questions expected: $(cat questions.txt)"
+first=$(sed -n 1p questions.txt)
+for field in '"row":1' '"picture":"0001.bmp"' '"glyph_width":20' '"line":{"top":0,"height":20}' \
+             '"box":{"left":144,' '"current":0' '"start":0' '"text":""' '"suggestions":['; do
+  case $first in *"$field"*) ;; *) fail "first question lacks $field: $first" ;; esac
+done
+case $first in *'"segments":[[144,164],[167,186],'*) ;; *) fail "segments: $first" ;; esac
+second=$(sed -n 2p questions.txt)
+case $second in *'"text":"怎"'*'"current":1'*) ;; *'"current":1'*'"text":"怎"'*) ;;
+  *) fail "second question: $second" ;; esac
+[ "$(sed -n 3p questions.txt)" = "$second" ] || fail "an unknown answer must repeat the question"
+# The box may not start before the question's first segment (167).
+case $(sed -n 4p questions.txt) in *'"box":{"left":167,"top":0,"width":19,'*) ;;
+  *) fail "box answer: $(sed -n 4p questions.txt)" ;; esac
+grep -q 'unknown answer "bogus"' err.txt || fail "unknown answer not reported"
+grep -q '^questions asked: 2$' err.txt || fail "summary: $(cat err.txt)"
+grep -q '^answers typed: 1$' err.txt || fail "typed count"
+grep -q '^suggestions accepted: 0$' err.txt || fail "accepted count"
+grep -q '^glyphs taught: 1$' err.txt || fail "taught count"
+
+# The end of the input aborts; --answers and --teach-stdio exclude each other.
+"$cli" ocr "$data/demo/demo.srt" --teach-stdio < /dev/null > /dev/null 2>&1
+[ $? = 2 ] || fail "end of input must abort the run"
+: > answers.txt
+"$cli" ocr "$data/demo/demo.srt" --teach-stdio --answers answers.txt > /dev/null 2>&1 &&
+  fail "--answers with --teach-stdio accepted"
+
+finish
