@@ -270,6 +270,8 @@ class RecognitionToolsTest : public QObject {
 
  private:
   void OpenFilm() {
+    // These cases follow the glyph walk without teaching assistance (the core tests cover it).
+    window_->Application().PanelOptions().assistance = settings::TeachingAssistance::Off();
     const std::vector<std::vector<Art>> pictures = {{Block(), Hollow()},
                                                     {TwoBars(), Block()},
                                                     {Cross(), Block()},

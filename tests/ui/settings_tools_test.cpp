@@ -109,7 +109,7 @@ class SettingsToolsTest : public QObject {
     QVERIFY(!Panel()->isVisible());
     QCOMPARE(folder_->Read("replace.sys"), std::string("\xCF\xF3<=>\xCF\xF1\r\nx<=>y\r\n"));
     const std::vector<std::string> lines = SetupLines();
-    QCOMPARE(lines.size(), size_t{23});
+    QCOMPARE(lines.size(), size_t{28});  // the 23 lines and the teaching assistance
     const std::pair<int, const char*> expected[] = {
         {1, "1"}, {2, "0"},  {3, "Team\\NTwo"}, {4, "1"},  {6, "pinyin"}, {7, "1"},
         {8, "0"}, {11, "3"}, {12, "1"},         {17, "0"}, {22, "1"},
