@@ -109,7 +109,7 @@ class SettingsToolsTest : public QObject {
     QVERIFY(!Panel()->isVisible());
     QCOMPARE(folder_->Read("replace.sys"), std::string("\xCF\xF3<=>\xCF\xF1\r\nx<=>y\r\n"));
     const std::vector<std::string> lines = SetupLines();
-    QCOMPARE(lines.size(), size_t{28});  // the 23 lines and the teaching assistance
+    QCOMPARE(lines.size(), size_t{29});  // with the save encoding and the teaching assistance
     const std::pair<int, const char*> expected[] = {
         {1, "1"}, {2, "0"},  {3, "Team\\NTwo"}, {4, "1"},  {6, "pinyin"}, {7, "1"},
         {8, "0"}, {11, "3"}, {12, "1"},         {17, "0"}, {22, "1"},
@@ -204,7 +204,7 @@ class SettingsToolsTest : public QObject {
     QCOMPARE(window_->Application().PanelOptions().assistance, settings::TeachingAssistance::Off());
     Button("Button9")->click();
     const std::vector<std::string> lines = SetupLines();
-    QCOMPARE(lines.size(), std::size_t{28});
+    QCOMPARE(lines.size(), std::size_t{29});
     for (int line = settings::kFittedBox; line <= settings::kChineseSpaces; ++line) {
       QCOMPARE(lines[static_cast<std::size_t>(line)], std::string("0"));
     }
