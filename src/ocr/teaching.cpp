@@ -112,14 +112,6 @@ std::unique_ptr<Picture> TeachingSession::GlyphPicture() const {
   return picture;
 }
 
-int TeachingSession::LineTop() const {
-  return recogniser_.line_top_;
-}
-
-int TeachingSession::LineHeight() const {
-  return recogniser_.line_height_;
-}
-
 GlyphBox TeachingSession::BoxInPicture() const {
   GlyphBox box = recogniser_.box_;
   box.top += recogniser_.grid_.TopOffset();

@@ -54,10 +54,8 @@ class TeachingSession {
   bool EndsAtForcedCut() const;
   // The text recognised so far in the current picture.
   const std::string& PictureTextSoFar() const;
-  // The current text line (its top row and height), its segments, the box's last segment and the
-  // segment where the question began; the standard glyph width S_G.
-  int LineTop() const;
-  int LineHeight() const;
+  // The current line's segments, the box's last segment and the segment where the question
+  // began; the standard glyph width S_G.
   const std::vector<Segment>& Segments() const;
   int CurrentSegment() const;
   int StartSegment() const {
