@@ -84,7 +84,7 @@ std::optional<std::filesystem::path> ShowRowPicture(Application& app, ocr::Recog
 ocr::RunOutcome StartRecognition(Application& app, ocr::Recogniser& recogniser, int start_row,
                                  const RecognitionPorts& ports,
                                  const std::function<PostRunOptions()>& options,
-                                 const std::function<void()>& run_check) {
+                                 const std::function<void()>& run_check, int jobs) {
   app.SetRecognitionStopped(false);
   app.EnterCommandState(kCommandStateRunning);
   ApplyEngineSettings(app.Settings(), app.PanelOptions(), recogniser.Options());
@@ -97,7 +97,7 @@ ocr::RunOutcome StartRecognition(Application& app, ocr::Recogniser& recogniser, 
     const document::EditStep step(app.Document(), document::EditKind::kRecognition);
     outcome = ocr::RunRecognition(
         recogniser, app.Document(), start_row,
-        ocr::RunPorts{ports.teacher, ports.pump, ports.messages, app.Messages()});
+        ocr::RunPorts{ports.teacher, ports.pump, ports.messages, app.Messages()}, jobs);
     if (outcome.post_run_due) {
       // Read at this moment: the user may change the options while the run goes on.
       post = options ? options() : PostRunOptions{};

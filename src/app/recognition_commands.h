@@ -53,10 +53,11 @@ std::optional<std::filesystem::path> ShowRowPicture(Application& app, ocr::Recog
 // moment, are on. The status bar then says how the run ended (RunEndStatus). Ends in command state
 // 4 (recorded) with the document counted as not saved, whatever ended the run. Returns the run's
 // outcome; its next_start_row is where the next run starts unless the user selects a row.
+// `jobs` as RunRecognition's.
 ocr::RunOutcome StartRecognition(Application& app, ocr::Recogniser& recogniser, int start_row,
                                  const RecognitionPorts& ports,
                                  const std::function<PostRunOptions()>& options,
-                                 const std::function<void()>& run_check);
+                                 const std::function<void()>& run_check, int jobs = 1);
 
 // The Stop command's part in the core: shows message 566. The host asks its event pump to stop,
 // which the run polls after the glyph in hand; RecognitionStopped is set when the run has ended.

@@ -20,8 +20,10 @@
 #include "document/subtitle_reader.h"
 #include "document/subtitle_writer.h"
 #include "library/glyph_library.h"
+#include "ocr/bitmap_reader.h"
 #include "ocr/cropping.h"
 #include "ocr/features.h"
+#include "ocr/read_ahead.h"
 #include "ocr/recognition_run.h"
 #include "ocr/row_analysis.h"
 #include "ocr/size_estimate.h"
@@ -467,6 +469,8 @@ struct OcrArguments {
   int start_row = 1;
   int line_height = -1;
   int glyph_width = -1;
+  int jobs = ocr::DefaultJobs();
+  std::string reader = "core";
 };
 
 // Exit status: 0 when every row was recognised, 2 when the run ended early, 1 on an error
@@ -500,7 +504,12 @@ int RunOcr(const OcrArguments& arguments) {
     return Fail(loaded.error().message + (text.empty() ? "" : " (" + text + ")"));
   }
 
-  platform::QtPictureIo pictures;
+  // Bitmaps are read by the core reader; the toolkit's reader stays available for comparison.
+  platform::QtPictureIo toolkit_pictures;
+  ocr::BitmapFileIo core_pictures(toolkit_pictures);
+  ocr::PictureIo& pictures = arguments.reader == "toolkit"
+                                 ? static_cast<ocr::PictureIo&>(toolkit_pictures)
+                                 : static_cast<ocr::PictureIo&>(core_pictures);
   ocr::Recogniser recogniser(library, pictures);
   recogniser.Options() = OptionsFromSettings(settings);
   const auto estimate = ocr::EstimateStandardSizes(recogniser, subtitle, ocr::kDefaultSampleLines);
@@ -521,7 +530,8 @@ int RunOcr(const OcrArguments& arguments) {
                                                : static_cast<ocr::Teacher&>(script_teacher);
   const ScriptTeacher& teacher = script_teacher;
   const ocr::RunPorts ports{chosen, pump, messages, texts};
-  const auto outcome = ocr::RunRecognition(recogniser, subtitle, arguments.start_row, ports);
+  const auto outcome =
+      ocr::RunRecognition(recogniser, subtitle, arguments.start_row, ports, arguments.jobs);
   std::fputc('\n', stderr);
   for (const auto& warning : recogniser.Warnings()) {
     std::fprintf(stderr, "warning: %s\n", warning.message.c_str());
@@ -809,6 +819,13 @@ void AddOcrCommand(CLI::App& app) {
       ->check(CLI::NonNegativeNumber);
   ocr->add_option("--sg", ocr_arguments->glyph_width, "Standard glyph width (overrides)")
       ->check(CLI::NonNegativeNumber);
+  ocr->add_option("--jobs", ocr_arguments->jobs,
+                  "Threads: 2 reads the next pictures while one is recognised (default: the "
+                  "cores available, at most 2)")
+      ->check(CLI::Range(1, 2));
+  ocr->add_option("--reader", ocr_arguments->reader,
+                  "Bitmap reader: core (default) or toolkit (the display's reader)")
+      ->check(CLI::IsMember({"core", "toolkit"}));
   ocr->callback([ocr_arguments] { RunGuarded([&] { return RunOcr(*ocr_arguments); }); });
 
   struct FeatureArguments {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 
 namespace ocr {
 namespace {
@@ -75,9 +76,10 @@ int ComputeFeatures(const PixelGrid& grid, const GlyphBox& box, bool ignore_size
       const long long x_high = std::min(x_stop, static_cast<long long>(grid.Width()));
       const long long y_low = std::max(y_first, 0LL);
       const long long y_high = std::min(y_stop, static_cast<long long>(grid.Height()));
-      for (long long x = x_low; x < x_high; ++x) {
-        for (long long y = y_low; y < y_high; ++y) {
-          ink += grid.Ink(static_cast<int>(x), static_cast<int>(y)) ? 1 : 0;
+      for (long long y = y_low; y < y_high; ++y) {
+        const std::uint8_t* row = grid.InkRow(static_cast<int>(y));
+        for (long long x = x_low; x < x_high; ++x) {
+          ink += row[x];
         }
       }
       const long long pixels = columns * rows;

@@ -12,6 +12,26 @@ void Picture::ReadRow(int y, Colour* out) const {
   }
 }
 
+void Picture::ReadInkRow(int y, std::uint8_t* out) const {
+  const int width = Width();
+  thread_local std::vector<Colour> row;
+  row.resize(static_cast<std::size_t>(width));
+  ReadRow(y, row.data());
+  for (int x = 0; x < width; ++x) {
+    out[x] = row[x] == kInkColour ? 1 : 0;
+  }
+}
+
+text::Status PictureIo::LoadInto(const std::filesystem::path& file,
+                                 std::unique_ptr<Picture>& picture) {
+  auto loaded = Load(file);
+  if (!loaded.ok()) {
+    return loaded.error();
+  }
+  picture = std::move(loaded.value());
+  return text::Success();
+}
+
 MemoryPicture::MemoryPicture(int width, int height, Colour fill)
     : width_(std::max(width, 0)),
       height_(std::max(height, 0)),

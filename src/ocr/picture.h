@@ -31,6 +31,10 @@ class Picture {
   // Copies row y, columns 0 .. Width() - 1, into `out` (room for Width() values). The default
   // reads pixel by pixel; adapters override it with a bulk copy giving the same values.
   virtual void ReadRow(int y, Colour* out) const;
+  // Writes 1 into out[x] where pixel (x, y) is ink (exactly kInkColour) and 0 elsewhere, for
+  // x = 0 .. Width() - 1 (room for Width() values); a row outside the picture gives all 0. The
+  // default goes through ReadRow; pictures that know their ink override it.
+  virtual void ReadInkRow(int y, std::uint8_t* out) const;
   // Changes the size, keeping the pixels of the top-left area both sizes share; new pixels are
   // white. Sizes below 0 count as 0.
   virtual void Resize(int width, int height) = 0;
@@ -66,6 +70,17 @@ class PictureIo {
   // Loads a Windows bitmap. Error code "io" when the file cannot be read, "format" when it is
   // not a bitmap the layer can decode; the message names the file.
   virtual text::Result<std::unique_ptr<Picture>> Load(const std::filesystem::path& file) = 0;
+  // Loads `file` into `picture`, reusing its storage when it is a picture this layer made, so
+  // that a loop over many files allocates nothing once warmed up; otherwise (or when `picture`
+  // is null) it is replaced. Same errors as Load; on an error `picture` is left usable but its
+  // content is unspecified. The default calls Load.
+  virtual text::Status LoadInto(const std::filesystem::path& file,
+                                std::unique_ptr<Picture>& picture);
+  // True when LoadInto may run on another thread at the same time as any call of this layer
+  // (the recognition run then reads pictures ahead on a second thread).
+  virtual bool ConcurrentLoads() const {
+    return false;
+  }
   // A new white picture of the given size, of the kind Save accepts.
   virtual std::unique_ptr<Picture> Create(int width, int height) = 0;
   // Writes `picture` as a Windows bitmap, replacing `file` safely. Error code "io" on failure.

@@ -23,14 +23,25 @@ Recogniser::~Recogniser() = default;
 
 text::Status Recogniser::Prepare(const Picture& picture) {
   auto status = grid_.Prepare(picture);
-  if (!status.ok()) {
-    return status;
+  if (status.ok()) {
+    FindLines();
   }
+  return status;
+}
+
+text::Status Recogniser::Prepare(std::unique_ptr<Picture>& picture) {
+  auto status = grid_.Prepare(picture);
+  if (status.ok()) {
+    FindLines();
+  }
+  return status;
+}
+
+void Recogniser::FindLines() {
   segments_.clear();
   cur_ = 0;
   picture_text_.clear();
   FindTextLines(grid_, options_, lines_);
-  return status;
 }
 
 bool Recogniser::CheckStop(app::EventPump& pump) {

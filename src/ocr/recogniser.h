@@ -2,6 +2,7 @@
 // box) and the walk that turns it into text, asking a Teacher about unknown glyphs.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,13 @@ class Recogniser {
   // Trims `picture` into the grid and finds its text lines. Error "size" as PixelGrid::Prepare
   // (the previous picture then stays prepared). Resets the picture text.
   text::Status Prepare(const Picture& picture);
+  // The same for a picture the recogniser takes over (PixelGrid::Prepare): on success `picture`
+  // holds the previously prepared picture (or null), ready to be loaded into again.
+  text::Status Prepare(std::unique_ptr<Picture>& picture);
+  // Storage for the next picture that LoadSubtitlePicture loads (null until the first).
+  std::unique_ptr<Picture>& SparePicture() {
+    return spare_picture_;
+  }
   const PixelGrid& Grid() const {
     return grid_;
   }
@@ -162,6 +170,7 @@ class Recogniser {
  private:
   friend class TeachingSession;
 
+  void FindLines();
   bool RecogniseLine(Teacher& teacher, app::EventPump& pump);
   bool RecogniseSpan();
   // The spaces the gap before segment cur_ stands for (0 for the first segment).
@@ -180,6 +189,7 @@ class Recogniser {
   PictureIo& pictures_;
   EngineOptions options_;
   PixelGrid grid_;
+  std::unique_ptr<Picture> spare_picture_;
   std::vector<TextLine> lines_;
   std::vector<Segment> segments_;
   GlyphBox box_;

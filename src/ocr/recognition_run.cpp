@@ -4,22 +4,16 @@
 #include <system_error>
 
 #include "document/row_table.h"
+#include "ocr/read_ahead.h"
 #include "text/line_file.h"
 
 namespace ocr {
 
-text::Result<bool> LoadSubtitlePicture(Recogniser& recogniser, const std::filesystem::path& folder,
-                                       const std::string& name) {
-  const auto path = folder / name;
-  std::error_code error;
-  if (name.empty() || !std::filesystem::is_regular_file(path, error)) {
-    return false;
-  }
-  auto picture = recogniser.Pictures().Load(path);
-  if (!picture.ok()) {
-    return picture.error();
-  }
-  auto prepared = recogniser.Prepare(*picture.value());
+namespace {
+
+// Prepares the picture just loaded into the recogniser's spare; a refusal names the file.
+text::Result<bool> PrepareSpare(Recogniser& recogniser, const std::filesystem::path& path) {
+  auto prepared = recogniser.Prepare(recogniser.SparePicture());
   if (!prepared.ok()) {
     text::Error refused = prepared.error();
     refused.message = text::PathForMessage(path) + ": " + refused.message;
@@ -28,11 +22,28 @@ text::Result<bool> LoadSubtitlePicture(Recogniser& recogniser, const std::filesy
   return true;
 }
 
+}  // namespace
+
+text::Result<bool> LoadSubtitlePicture(Recogniser& recogniser, const std::filesystem::path& folder,
+                                       const std::string& name) {
+  const auto path = folder / name;
+  std::error_code error;
+  if (name.empty() || !std::filesystem::is_regular_file(path, error)) {
+    return false;
+  }
+  auto loaded = recogniser.Pictures().LoadInto(path, recogniser.SparePicture());
+  if (!loaded.ok()) {
+    return loaded.error();
+  }
+  return PrepareSpare(recogniser, path);
+}
+
 RunOutcome RunRecognition(Recogniser& recogniser, document::SubtitleDocument& document,
-                          int start_row, const RunPorts& ports) {
+                          int start_row, const RunPorts& ports, int jobs) {
   RunOutcome outcome;
   // The whole run, with every row it wrote, is one undo step.
   const document::EditStep step(document, document::EditKind::kRecognition);
+  PictureReadAhead ahead(recogniser.Pictures(), jobs);
   auto& table = document.main;
   document.proofread_done = false;
   const GlyphCounts counts_before = recogniser.Counts();
@@ -53,8 +64,27 @@ RunOutcome RunRecognition(Recogniser& recogniser, document::SubtitleDocument& do
     ports.pump.ReportProgress(r, table.RowCount());
     // Copied: the table may not be held by reference across the walk's event pumping.
     const std::string name = table.Cell(document::kPicture, r);
-    auto loaded = LoadSubtitlePicture(recogniser, document.picture_folder, name);
-    if (!loaded.ok() && loaded.error().code != "size") {
+    text::Result<bool> loaded = false;
+    if (ahead.Enabled()) {
+      // Keep the loader a few rows ahead; after a jump back it starts again at this row.
+      if (ahead.NextRow() != -1 && ahead.NextRow() <= r) {
+        ahead.Reset();
+      }
+      for (int k = ahead.NextRow() == -1 ? r : ahead.NextRow();
+           k < table.RowCount() && ahead.HasRoom(); ++k) {
+        ahead.Request(k, document.picture_folder, table.Cell(document::kPicture, k));
+      }
+      if (ahead.Take(r, name, recogniser.SparePicture())) {
+        loaded = PrepareSpare(recogniser, document.picture_folder / name);
+      } else {
+        loaded = LoadSubtitlePicture(recogniser, document.picture_folder, name);
+      }
+    } else {
+      loaded = LoadSubtitlePicture(recogniser, document.picture_folder, name);
+    }
+    // A picture the layer cannot decode, or one too large for the grid, is handled like a
+    // missing one: the user may skip the row. Only a file that cannot be read ends the run.
+    if (!loaded.ok() && loaded.error().code != "size" && loaded.error().code != "format") {
       outcome.end = RunEnd::kFailed;
       outcome.error = loaded.error();
       ended_early = true;

@@ -63,7 +63,12 @@ struct RunPorts {
 // current row to each row it handles, clears proofread_done at the start and document_saved at
 // the end. Reports progress (row, row count) once per row. A correction of an earlier taught
 // glyph sends the run back to that glyph's row. The run is one undo step of the document.
+// A picture that is missing, that the picture layer cannot decode ("format") or that is too
+// large for the grid ("size") asks the missing-picture question; a file that cannot be read
+// ("io") ends the run as kFailed. With `jobs` > 1 and a picture layer that allows concurrent
+// loads, a loader thread reads the next pictures ahead (PictureReadAhead); the results are the
+// same with any `jobs`.
 RunOutcome RunRecognition(Recogniser& recogniser, document::SubtitleDocument& document,
-                          int start_row, const RunPorts& ports);
+                          int start_row, const RunPorts& ports, int jobs = 1);
 
 }  // namespace ocr

@@ -2,24 +2,27 @@
 #include "ocr/segmentation.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace ocr {
 namespace {
 
 bool RowHasInk(const PixelGrid& grid, int y) {
-  const Colour* row = grid.RowData(y);
-  return std::find(row, row + grid.Width(), kInkColour) != row + grid.Width();
+  return std::memchr(grid.InkRow(y), 1, static_cast<std::size_t>(grid.Width())) != nullptr;
 }
 
 // Marks the columns of the band that hold ink, reading the grid row by row.
 void MarkInkColumns(const PixelGrid& grid, int top, int height, std::vector<unsigned char>& ink) {
-  ink.assign(static_cast<std::size_t>(grid.Width()), 0);
+  const int width = grid.Width();
+  ink.assign(static_cast<std::size_t>(width), 0);
   const int first = std::max(top, 0);
   const int last = std::min(top + height, grid.Height());
+  unsigned char* marks = ink.data();
   for (int y = first; y < last; ++y) {
-    const Colour* row = grid.RowData(y);
-    for (int x = 0; x < grid.Width(); ++x) {
-      ink[x] |= row[x] == kInkColour ? 1 : 0;
+    const std::uint8_t* row = grid.InkRow(y);
+    for (int x = 0; x < width; ++x) {
+      marks[x] |= row[x];
     }
   }
 }
@@ -123,16 +126,21 @@ void CutSegments(const PixelGrid& grid, int top, int height, int glyph_width,
 }
 
 bool FitBoxHeight(const PixelGrid& grid, GlyphBox& box) {
+  // Only the area holds ink: the box is clipped to it before its rows are searched.
+  const int x_first = std::max(box.left, 0);
+  const int x_stop = std::min(box.left + box.width, grid.Width());
+  const int y_first = std::max(box.top, 0);
+  const int y_stop = std::min(box.top + box.height, grid.Height());
   int first = -1;
   int last = -1;
-  for (int y = box.top; y < box.top + box.height; ++y) {
-    for (int x = box.left; x < box.left + box.width; ++x) {
-      if (grid.Ink(x, y)) {
+  if (x_first < x_stop) {
+    const auto columns = static_cast<std::size_t>(x_stop - x_first);
+    for (int y = y_first; y < y_stop; ++y) {
+      if (std::memchr(grid.InkRow(y) + x_first, 1, columns) != nullptr) {
         if (first < 0) {
           first = y;
         }
         last = y;
-        break;
       }
     }
   }

@@ -25,6 +25,7 @@
 #include "document/row_table.h"
 #include "document/subtitle_reader.h"
 #include "library/glyph_library.h"
+#include "ocr/read_ahead.h"
 #include "ui/main_window_ui.h"
 #include "ui/progress_area.h"
 #include "ui/qt_convert.h"
@@ -73,7 +74,7 @@ RecognitionTools::RecognitionTools(MainWindow::Ui& ui, app::Application& app,
                                    library::GlyphLibrary* glyphs, QWidget* window)
     : QObject(window), ui_(ui), app_(app), messages_(messages), pump_(pump), window_(window) {
   if (glyphs != nullptr) {
-    recogniser_ = std::make_unique<ocr::Recogniser>(*glyphs, pictures_);
+    recogniser_ = std::make_unique<ocr::Recogniser>(*glyphs, engine_pictures_);
   }
   teaching_ = new TeachingPanel(ui_.Panel3, app_, messages_);
   BuildStrip();
@@ -369,7 +370,7 @@ void RecognitionTools::StartReadMenuClick() {
   };
   const ocr::RunOutcome outcome = app::StartRecognition(
       app_, *recogniser_, run_start_row_, app::RecognitionPorts{messages_, pump_, *teaching_},
-      options, [this] { ui_.Check1Menu->trigger(); });
+      options, [this] { ui_.Check1Menu->trigger(); }, ocr::DefaultJobs());
   follow_timer_.stop();
   for (size_t i = 0; i < std::size(library_actions); ++i) {
     library_actions[i]->setEnabled(were_enabled[i]);

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/application.h"
+#include "ocr/bitmap_reader.h"
 #include "ocr/recogniser.h"
 #include "platform/qt_picture.h"
 #include "ui/main_window.h"
@@ -116,7 +117,8 @@ class RecognitionTools : public QObject {
   app::MessagePort& messages_;
   QtEventPump& pump_;
   QWidget* window_;
-  platform::QtPictureIo pictures_;
+  platform::QtPictureIo pictures_;                // display, cropping, glyph pictures
+  ocr::BitmapFileIo engine_pictures_{pictures_};  // the run's bitmaps, read by the core reader
   std::unique_ptr<ocr::Recogniser> recogniser_;
   TeachingPanel* teaching_ = nullptr;
   QTimer follow_timer_;

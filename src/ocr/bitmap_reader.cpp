@@ -1,0 +1,527 @@
+// Decoding Windows bitmap files into ink rows, with every size checked against the bytes held.
+#include "ocr/bitmap_reader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <system_error>
+
+#include "text/line_file.h"
+
+namespace ocr {
+namespace {
+
+// File layout (all numbers little-endian):
+//   0  "BM"   2 file size   6 reserved   10 offset of the pixel data
+//   14 header size, then the header:
+//      12 (core):  18 width u16, 20 height u16, 22 planes, 24 bits per pixel
+//      40 and up:  18 width s32, 22 height s32 (negative: top row first), 26 planes,
+//                  28 bits per pixel, 30 compression, 34 image size, 38/42 resolution,
+//                  46 colours used, 50 colours important
+//      52 and up:  54 red mask, 58 green mask, 62 blue mask; 56 and up: 66 alpha mask
+//   the palette follows the header: 4 bytes (B, G, R, 0) an entry, 3 for the core header; with
+//   a 40-byte header and bit fields the masks come first, in the palette's place.
+constexpr std::size_t kFileHeader = 14;
+constexpr std::uint32_t kRgb = 0;
+constexpr std::uint32_t kRle8 = 1;
+constexpr std::uint32_t kRle4 = 2;
+constexpr std::uint32_t kBitFields = 3;
+constexpr std::uint32_t kAlphaBitFields = 6;
+
+std::uint32_t U16(const unsigned char* p) {
+  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8;
+}
+std::uint32_t U32(const unsigned char* p) {
+  return U16(p) | U16(p + 2) << 16;
+}
+
+text::Status Refuse(const std::string& why) {
+  return text::Error{"format", why};
+}
+
+// The toolkit's channel arithmetic: the masked bits shifted down and multiplied by
+// 256 / (largest value + 1), so 5 bits give 0, 8, ... 248 and masks wider than 8 bits give 0.
+int LowestBit(std::uint32_t mask) {
+  int shift = 0;
+  while (mask != 0 && (mask & 1) == 0) {
+    ++shift;
+    mask >>= 1;
+  }
+  return shift;
+}
+
+// The toolkit's premultiplication of a colour by its alpha (exact to the last bit).
+Colour Premultiply(std::uint32_t r, std::uint32_t g, std::uint32_t b, std::uint32_t a) {
+  const std::uint32_t x = 0xFF000000U | r << 16 | g << 8 | b;
+  std::uint32_t t = (x & 0xFF00FF) * a;
+  t = (t + ((t >> 8) & 0xFF00FF) + 0x800080) >> 8;
+  t &= 0xFF00FF;
+  std::uint32_t u = ((x >> 8) & 0xFF) * a;
+  u = (u + ((u >> 8) & 0xFF) + 0x80);
+  u &= 0xFF00;
+  const std::uint32_t argb = u | t;
+  return ((argb >> 16) & 0xFF) | (argb & 0xFF00) | (argb & 0xFF) << 16;
+}
+
+}  // namespace
+
+void BitmapPicture::Clear() {
+  width_ = 0;
+  height_ = 0;
+  bits_ = 0;
+  rle_ = false;
+  top_down_ = false;
+  has_alpha_ = false;
+  is_edited_ = false;
+  edited_.clear();
+}
+
+text::Status BitmapPicture::Decode(std::string_view bytes) {
+  bytes_.assign(bytes.data(), bytes.size());
+  return DecodeKept();
+}
+
+text::Status BitmapPicture::ReadFile(const char* file) {
+  Clear();
+  auto fail = [file](const std::string& what, int error) {
+    return text::Error{"io", what + " " + text::PathForMessage(file) + ": " +
+                                 std::generic_category().message(error)};
+  };
+  // Non-blocking, so that a FIFO does not wait for a writer; it is refused below.
+  const int fd = ::open(file, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    return fail("Cannot open", errno);
+  }
+  struct stat status {};
+  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    ::close(fd);
+    return fail("Cannot read", S_ISDIR(status.st_mode) ? EISDIR : EINVAL);
+  }
+  if (status.st_size > kMaxBitmapFileBytes) {
+    ::close(fd);
+    return text::Error{"format", text::PathForMessage(file) +
+                                     " is too large for a subtitle picture (" +
+                                     std::to_string(status.st_size) + " bytes)"};
+  }
+  bytes_.resize(static_cast<std::size_t>(status.st_size));
+  std::size_t done = 0;
+  while (done < bytes_.size()) {
+    const ssize_t got = ::read(fd, bytes_.data() + done, bytes_.size() - done);
+    if (got < 0 && errno == EINTR) {
+      continue;
+    }
+    if (got < 0) {
+      const int error = errno;
+      ::close(fd);
+      return fail("Cannot read", error);
+    }
+    if (got == 0) {
+      break;  // the file shrank while it was read: decode what is there
+    }
+    done += static_cast<std::size_t>(got);
+  }
+  ::close(fd);
+  bytes_.resize(done);
+  auto decoded = DecodeKept();
+  if (!decoded.ok()) {
+    return text::Error{"format", text::PathForMessage(file) + " is a damaged or unsupported " +
+                                     "Windows bitmap (" + decoded.error().message + ")"};
+  }
+  return decoded;
+}
+
+text::Status BitmapPicture::DecodeKept() {
+  Clear();
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes_.data());
+  const std::size_t size = bytes_.size();
+  if (size < kFileHeader + 4 || data[0] != 'B' || data[1] != 'M') {
+    return Refuse("not a Windows bitmap");
+  }
+  const std::uint32_t header = U32(data + 14);
+  if (header != 12 && header != 40 && header != 52 && header != 56 && header != 64 &&
+      header != 108 && header != 124) {
+    return Refuse("unsupported header size " + std::to_string(header));
+  }
+  if (kFileHeader + header > size) {
+    return Refuse("file cut short in the header");
+  }
+  std::int64_t width = 0;
+  std::int64_t height = 0;
+  std::uint32_t bits = 0;
+  std::uint32_t compression = kRgb;
+  std::uint32_t colours_used = 0;
+  if (header == 12) {
+    width = U16(data + 18);
+    height = U16(data + 20);
+    bits = U16(data + 24);
+  } else {
+    width = static_cast<std::int32_t>(U32(data + 18));
+    height = static_cast<std::int32_t>(U32(data + 22));
+    bits = U16(data + 28);
+    compression = U32(data + 30);
+    colours_used = U32(data + 46);
+  }
+  bool top_down = false;
+  if (height < 0) {
+    top_down = true;
+    height = -height;
+  }
+  if (width <= 0 || height <= 0) {
+    return Refuse("width or height is 0 or negative");
+  }
+  if (width * height > kMaxBitmapPixels) {
+    return Refuse("picture of " + std::to_string(width) + " x " + std::to_string(height) +
+                  " pixels is too large");
+  }
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) {
+    return Refuse("unsupported bit depth " + std::to_string(bits));
+  }
+  const bool rle = compression == kRle8 || compression == kRle4;
+  const bool fields = compression == kBitFields || compression == kAlphaBitFields;
+  if (compression != kRgb && !rle && !fields) {
+    return Refuse("unknown compression " + std::to_string(compression));
+  }
+  if ((compression == kRle8 && bits != 8) || (compression == kRle4 && bits != 4) ||
+      (fields && bits != 16 && bits != 32)) {
+    return Refuse("compression " + std::to_string(compression) + " with " + std::to_string(bits) +
+                  " bits per pixel");
+  }
+  if (rle && top_down) {
+    return Refuse("compressed picture stored top row first");
+  }
+
+  // Bit fields: in the header from V2 on (alpha from V3 on), else just after the 40-byte
+  // header. The OS/2 header of 64 bytes has none: compression 3 means something else there.
+  std::size_t palette_start = kFileHeader + header;
+  std::uint32_t masks[4] = {0, 0, 0, 0};
+  if (fields) {
+    int count = 0;
+    if (header == 40) {
+      count = compression == kAlphaBitFields ? 4 : 3;
+      palette_start += 4 * static_cast<std::size_t>(count);
+      if (palette_start > size) {
+        return Refuse("file cut short in the bit fields");
+      }
+    } else if (header != 64 && header != 12) {
+      count = header >= 56 ? 4 : 3;
+    } else {
+      return Refuse("compression " + std::to_string(compression) + " with a " +
+                    std::to_string(header) + "-byte header");
+    }
+    for (int i = 0; i < count; ++i) {
+      masks[i] = U32(data + kFileHeader + 40 + 4 * static_cast<std::size_t>(i));
+    }
+  } else if (bits == 16) {
+    masks[0] = 0x7C00;
+    masks[1] = 0x03E0;
+    masks[2] = 0x001F;
+  } else if (bits == 32) {
+    masks[0] = 0xFF0000;
+    masks[1] = 0x00FF00;
+    masks[2] = 0x0000FF;
+  }
+  Channel* channels[4] = {&red_, &green_, &blue_, &alpha_};
+  for (int i = 0; i < 4; ++i) {
+    channels[i]->mask = masks[i];
+    channels[i]->shift = LowestBit(masks[i]);
+    const std::uint64_t range = (static_cast<std::uint64_t>(masks[i]) >> channels[i]->shift) + 1;
+    channels[i]->scale = static_cast<std::uint32_t>(256 / range);
+  }
+  has_alpha_ = masks[3] != 0;
+
+  palette_.fill(0);
+  if (bits <= 8) {
+    const std::size_t entry = header == 12 ? 3 : 4;
+    std::size_t entries = colours_used != 0 ? colours_used : std::size_t{1} << bits;
+    entries = std::min<std::size_t>(entries, 256);
+    if (palette_start + entries * entry > size) {
+      return Refuse("file cut short in the palette");
+    }
+    for (std::size_t i = 0; i < entries; ++i) {
+      const unsigned char* p = data + palette_start + i * entry;
+      palette_[i] = static_cast<Colour>(p[0]) << 16 | static_cast<Colour>(p[1]) << 8 | p[2];
+    }
+  }
+
+  const std::size_t offset = U32(data + 10);
+  if (offset >= size) {
+    return Refuse("no pixel data");
+  }
+  width_ = static_cast<int>(width);
+  height_ = static_cast<int>(height);
+  bits_ = static_cast<int>(bits);
+  rle_ = rle;
+  top_down_ = top_down;
+  pixels_offset_ = offset;
+  stride_ = static_cast<std::size_t>((width * bits + 31) / 32 * 4);
+  if (rle) {
+    auto decoded = DecodeRle(offset);
+    if (!decoded.ok()) {
+      Clear();
+      return decoded;
+    }
+  } else {
+    // The last row may lack its padding; every pixel must be there.
+    const std::size_t last_row = static_cast<std::size_t>((width * bits + 7) / 8);
+    if (offset + stride_ * static_cast<std::size_t>(height - 1) + last_row > size) {
+      Clear();
+      return Refuse("file cut short in the pixel data");
+    }
+  }
+  FillInk();
+  return text::Success();
+}
+
+// RLE: pairs (count, index) repeat an index (RLE4: two alternating indices); (0, 0) ends a
+// row, (0, 1) the picture, (0, 2, dx, dy) moves right and up, (0, n >= 3) is followed by n
+// literal indices padded to an even number of bytes. Rows run bottom-up; skipped pixels keep
+// index 0.
+text::Status BitmapPicture::DecodeRle(std::size_t start) {
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes_.data());
+  const std::size_t size = bytes_.size();
+  const std::size_t w = static_cast<std::size_t>(width_);
+  indices_.assign(w * static_cast<std::size_t>(height_), 0);
+  const bool four = bits_ == 4;
+  std::size_t x = 0;
+  int row = 0;  // counted from the bottom
+  std::size_t i = start;
+  auto past = [] { return Refuse("compressed data runs past the picture"); };
+  for (;;) {
+    if (i + 2 > size) {
+      if (row >= height_) {
+        return text::Success();  // every row given; only the end mark is missing
+      }
+      return Refuse("compressed data ends early");
+    }
+    const std::size_t count = data[i];
+    const unsigned char value = data[i + 1];
+    i += 2;
+    if (count > 0) {
+      if (row >= height_ || x + count > w) {
+        return past();
+      }
+      std::uint8_t* out = indices_.data() + static_cast<std::size_t>(height_ - 1 - row) * w + x;
+      for (std::size_t k = 0; k < count; ++k) {
+        out[k] = four ? ((k % 2 == 0) ? value >> 4 : value & 0x0F) : value;
+      }
+      x += count;
+      continue;
+    }
+    if (value == 0) {
+      x = 0;
+      ++row;
+    } else if (value == 1) {
+      return text::Success();
+    } else if (value == 2) {
+      if (i + 2 > size) {
+        return Refuse("compressed data ends early");
+      }
+      x += data[i];
+      row += data[i + 1];
+      i += 2;
+      if (x > w || row > height_) {
+        return past();
+      }
+    } else {
+      const std::size_t n = value;
+      const std::size_t used = four ? (n + 1) / 2 : n;
+      const std::size_t padded = (used + 1) & ~std::size_t{1};
+      if (i + used > size) {
+        return Refuse("compressed data ends early");
+      }
+      if (row >= height_ || x + n > w) {
+        return past();
+      }
+      std::uint8_t* out = indices_.data() + static_cast<std::size_t>(height_ - 1 - row) * w + x;
+      for (std::size_t k = 0; k < n; ++k) {
+        out[k] =
+            four ? ((k % 2 == 0) ? data[i + k / 2] >> 4 : data[i + k / 2] & 0x0F) : data[i + k];
+      }
+      x += n;
+      i += std::min(padded, size - i);
+    }
+  }
+}
+
+const unsigned char* BitmapPicture::FileRow(int y) const {
+  const std::size_t row = static_cast<std::size_t>(top_down_ ? y : height_ - 1 - y);
+  return reinterpret_cast<const unsigned char*>(bytes_.data()) + pixels_offset_ + row * stride_;
+}
+
+Colour BitmapPicture::MaskedColour(std::uint32_t value) const {
+  auto channel = [value](const Channel& c) {
+    return (((value & c.mask) >> c.shift) * c.scale) & 0xFF;
+  };
+  const std::uint32_t r = channel(red_);
+  const std::uint32_t g = channel(green_);
+  const std::uint32_t b = channel(blue_);
+  if (has_alpha_) {
+    return Premultiply(r, g, b, channel(alpha_));
+  }
+  return b << 16 | g << 8 | r;
+}
+
+void BitmapPicture::FillInk() {
+  const std::size_t w = static_cast<std::size_t>(width_);
+  ink_.resize(w * static_cast<std::size_t>(height_));
+  std::uint8_t ink_index[256];
+  for (int i = 0; i < 256; ++i) {
+    ink_index[i] = palette_[i] == kInkColour ? 1 : 0;
+  }
+  const bool plain32 = bits_ == 32 && !has_alpha_ && red_.mask == 0xFF0000 &&
+                       green_.mask == 0xFF00 && blue_.mask == 0xFF;
+  for (int y = 0; y < height_; ++y) {
+    std::uint8_t* out = ink_.data() + static_cast<std::size_t>(y) * w;
+    if (rle_) {
+      const std::uint8_t* in = indices_.data() + static_cast<std::size_t>(y) * w;
+      for (std::size_t x = 0; x < w; ++x) {
+        out[x] = ink_index[in[x]];
+      }
+      continue;
+    }
+    const unsigned char* in = FileRow(y);
+    switch (bits_) {
+      case 1:
+        for (std::size_t x = 0; x < w; ++x) {
+          out[x] = ink_index[(in[x / 8] >> (7 - x % 8)) & 1];
+        }
+        break;
+      case 4:
+        for (std::size_t x = 0; x < w; ++x) {
+          out[x] = ink_index[(x % 2 == 0) ? in[x / 2] >> 4 : in[x / 2] & 0x0F];
+        }
+        break;
+      case 8:
+        for (std::size_t x = 0; x < w; ++x) {
+          out[x] = ink_index[in[x]];
+        }
+        break;
+      case 24:
+        for (std::size_t x = 0; x < w; ++x) {
+          out[x] = (in[3 * x] | in[3 * x + 1] | in[3 * x + 2]) == 0 ? 1 : 0;
+        }
+        break;
+      case 32:
+        if (plain32) {
+          for (std::size_t x = 0; x < w; ++x) {
+            out[x] = (in[4 * x] | in[4 * x + 1] | in[4 * x + 2]) == 0 ? 1 : 0;
+          }
+          break;
+        }
+        for (std::size_t x = 0; x < w; ++x) {
+          out[x] = MaskedColour(U32(in + 4 * x)) == kInkColour ? 1 : 0;
+        }
+        break;
+      default:  // 16
+        for (std::size_t x = 0; x < w; ++x) {
+          out[x] = MaskedColour(U16(in + 2 * x)) == kInkColour ? 1 : 0;
+        }
+        break;
+    }
+  }
+}
+
+Colour BitmapPicture::Pixel(int x, int y) const {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) {
+    return kOutsideColour;
+  }
+  const std::size_t at =
+      static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x);
+  if (is_edited_) {
+    return edited_[at];
+  }
+  if (rle_) {
+    return palette_[indices_[at]];
+  }
+  const unsigned char* in = FileRow(y);
+  const auto column = static_cast<std::size_t>(x);
+  switch (bits_) {
+    case 1:
+      return palette_[(in[column / 8] >> (7 - column % 8)) & 1];
+    case 4:
+      return palette_[(column % 2 == 0) ? in[column / 2] >> 4 : in[column / 2] & 0x0F];
+    case 8:
+      return palette_[in[column]];
+    case 24:
+      return static_cast<Colour>(in[3 * column]) << 16 |
+             static_cast<Colour>(in[3 * column + 1]) << 8 | in[3 * column + 2];
+    case 32:
+      return MaskedColour(U32(in + 4 * column));
+    default:
+      return MaskedColour(U16(in + 2 * column));
+  }
+}
+
+void BitmapPicture::ReadRow(int y, Colour* out) const {
+  for (int x = 0; x < width_; ++x) {
+    out[x] = Pixel(x, y);
+  }
+}
+
+void BitmapPicture::ReadInkRow(int y, std::uint8_t* out) const {
+  const auto w = static_cast<std::size_t>(width_);
+  if (y < 0 || y >= height_) {
+    std::memset(out, 0, w);
+    return;
+  }
+  if (is_edited_) {
+    for (std::size_t x = 0; x < w; ++x) {
+      out[x] = edited_[static_cast<std::size_t>(y) * w + x] == kInkColour ? 1 : 0;
+    }
+    return;
+  }
+  std::memcpy(out, ink_.data() + static_cast<std::size_t>(y) * w, w);
+}
+
+void BitmapPicture::SetPixel(int x, int y, Colour colour) {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) {
+    return;
+  }
+  if (!is_edited_) {
+    Resize(width_, height_);
+  }
+  edited_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+          static_cast<std::size_t>(x)] = colour;
+}
+
+void BitmapPicture::Resize(int width, int height) {
+  width = std::max(width, 0);
+  height = std::max(height, 0);
+  std::vector<Colour> resized(static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
+                              kWhite);
+  for (int y = 0; y < std::min(height, height_); ++y) {
+    for (int x = 0; x < std::min(width, width_); ++x) {
+      resized[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+              static_cast<std::size_t>(x)] = Pixel(x, y);
+    }
+  }
+  edited_ = std::move(resized);
+  is_edited_ = true;
+  width_ = width;
+  height_ = height;
+}
+
+text::Result<std::unique_ptr<Picture>> BitmapFileIo::Load(const std::filesystem::path& file) {
+  auto picture = std::make_unique<BitmapPicture>();
+  auto read = picture->ReadFile(file);
+  if (!read.ok()) {
+    return read.error();
+  }
+  return std::unique_ptr<Picture>(std::move(picture));
+}
+
+text::Status BitmapFileIo::LoadInto(const std::filesystem::path& file,
+                                    std::unique_ptr<Picture>& picture) {
+  auto* reused = dynamic_cast<BitmapPicture*>(picture.get());
+  if (reused == nullptr) {
+    picture = std::make_unique<BitmapPicture>();
+    reused = static_cast<BitmapPicture*>(picture.get());
+  }
+  return reused->ReadFile(file);
+}
+
+}  // namespace ocr

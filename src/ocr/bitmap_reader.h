@@ -1,0 +1,116 @@
+// The core reader of Windows bitmap files: the kinds subtitle rippers write, decoded straight
+// into ink rows for the engine, with the colours read from the file's bytes on demand.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ocr/picture.h"
+#include "text/result.h"
+
+namespace ocr {
+
+// The largest picture the reader accepts, in pixels (4096 × 4096): a subtitle picture is far
+// smaller, and the bound keeps a forged header from claiming gigabytes.
+inline constexpr std::int64_t kMaxBitmapPixels = std::int64_t{1} << 24;
+// The largest file the reader reads, in bytes.
+inline constexpr std::int64_t kMaxBitmapFileBytes = std::int64_t{80} << 20;
+
+// A Windows bitmap held as its file's bytes plus one ink byte per pixel. Reads BITMAPCOREHEADER,
+// BITMAPINFOHEADER and its V2 to V5 forms; 1, 4 and 8 bits per pixel with a palette, RLE8 and
+// RLE4, 16 and 32 bits with or without bit fields (alpha included), 24 bits; rows bottom-up or
+// top-down. Colours come out as the picture layer over the toolkit gives them (0x00BBGGRR; bit
+// fields scaled the same way, alpha premultiplied), so both readers find the same ink. The
+// storage is kept between decodes: reading many files into one picture allocates only when a
+// file is larger than every earlier one. SetPixel and Resize work on a colour copy made at the
+// first edit.
+class BitmapPicture : public Picture {
+ public:
+  BitmapPicture() = default;
+
+  // Decodes the bitmap file held in `bytes` (copied). Errors: code "format" with a message
+  // saying what is wrong (no file name): not a bitmap, an unsupported header, bit depth or
+  // compression, sizes that are 0, negative, beyond kMaxBitmapPixels or beyond the bytes
+  // given, a palette or pixel data cut short, an RLE stream that runs past the picture or ends
+  // early. Never reads outside `bytes`. On an error the picture is 0 × 0.
+  text::Status Decode(std::string_view bytes);
+  // Reads the file `file` with one read into the kept buffer and decodes it. Errors: "io" when
+  // it cannot be opened or read or is not a regular file, "format" as Decode; both messages
+  // name the file.
+  text::Status ReadFile(const char* file);
+  text::Status ReadFile(const std::filesystem::path& file) {
+    return ReadFile(file.c_str());
+  }
+
+  int Width() const override {
+    return width_;
+  }
+  int Height() const override {
+    return height_;
+  }
+  Colour Pixel(int x, int y) const override;
+  void SetPixel(int x, int y, Colour colour) override;
+  void ReadRow(int y, Colour* out) const override;
+  void ReadInkRow(int y, std::uint8_t* out) const override;
+  void Resize(int width, int height) override;
+
+ private:
+  // One colour channel of a 16- or 32-bit pixel: ((value & mask) >> shift) × scale.
+  struct Channel {
+    std::uint32_t mask = 0;
+    int shift = 0;
+    std::uint32_t scale = 0;
+  };
+
+  text::Status DecodeKept();
+  text::Status DecodeRle(std::size_t start);
+  void FillInk();
+  void Clear();
+  Colour MaskedColour(std::uint32_t value) const;
+  const unsigned char* FileRow(int y) const;
+
+  std::string bytes_;                  // the whole file
+  std::vector<std::uint8_t> indices_;  // RLE pictures: palette indices, top row first
+  std::vector<std::uint8_t> ink_;      // 1 per ink pixel, top row first
+  std::vector<Colour> edited_;         // the colours once SetPixel or Resize was used
+  bool is_edited_ = false;
+  std::array<Colour, 256> palette_{};  // unused entries are black, as the toolkit pads them
+  int width_ = 0;
+  int height_ = 0;
+  int bits_ = 0;
+  bool rle_ = false;
+  bool top_down_ = false;
+  bool has_alpha_ = false;
+  std::size_t pixels_offset_ = 0;
+  std::size_t stride_ = 0;
+  Channel red_, green_, blue_, alpha_;
+};
+
+// The picture layer for the engine: bitmap files are read by BitmapPicture (reusing the
+// picture handed to LoadInto), pictures are created and saved through `host`. LoadInto and Load
+// may run on any thread; Create and Save are `host`'s and keep its rules.
+class BitmapFileIo : public PictureIo {
+ public:
+  explicit BitmapFileIo(PictureIo& host) : host_(host) {}
+  text::Result<std::unique_ptr<Picture>> Load(const std::filesystem::path& file) override;
+  text::Status LoadInto(const std::filesystem::path& file,
+                        std::unique_ptr<Picture>& picture) override;
+  bool ConcurrentLoads() const override {
+    return true;
+  }
+  std::unique_ptr<Picture> Create(int width, int height) override {
+    return host_.Create(width, height);
+  }
+  text::Status Save(const Picture& picture, const std::filesystem::path& file) override {
+    return host_.Save(picture, file);
+  }
+
+ private:
+  PictureIo& host_;
+};
+
+}  // namespace ocr

@@ -1,0 +1,133 @@
+// The loader thread and its ring of pictures.
+#include "ocr/read_ahead.h"
+
+#include <algorithm>
+#include <exception>
+#include <utility>
+
+namespace ocr {
+
+int DefaultJobs() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return cores >= 2 ? 2 : 1;
+}
+
+PictureReadAhead::PictureReadAhead(PictureIo& pictures, int jobs, int depth)
+    : pictures_(pictures), slots_(static_cast<std::size_t>(std::max(depth, 1))) {
+  if (jobs > 1 && pictures.ConcurrentLoads()) {
+    loader_ = std::thread([this] { Load(); });
+  }
+}
+
+PictureReadAhead::~PictureReadAhead() {
+  if (!loader_.joinable()) {
+    return;
+  }
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    quit_ = true;
+  }
+  changed_.notify_all();
+  loader_.join();
+}
+
+int PictureReadAhead::NextRow() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (count_ == 0) {
+    return -1;
+  }
+  const auto last =
+      static_cast<std::size_t>((head_ + count_ - 1) % static_cast<int>(slots_.size()));
+  return slots_[last].row + 1;
+}
+
+bool PictureReadAhead::HasRoom() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return count_ < static_cast<int>(slots_.size());
+}
+
+void PictureReadAhead::Request(int row, const std::filesystem::path& folder,
+                               const std::string& name) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Slot& slot =
+        slots_[static_cast<std::size_t>((head_ + count_) % static_cast<int>(slots_.size()))];
+    // The slot is free: only this thread queues, and the loader takes queued slots only.
+    slot.row = row;
+    slot.name = name;
+    slot.path = folder;
+    slot.path /= name;
+    slot.read = false;
+    slot.state = State::kQueued;
+    ++count_;
+  }
+  changed_.notify_all();
+}
+
+bool PictureReadAhead::Take(int row, const std::string& name, std::unique_ptr<Picture>& picture) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (count_ == 0) {
+    return false;
+  }
+  Slot& slot = slots_[static_cast<std::size_t>(head_)];
+  if (slot.row != row) {
+    ResetLocked(lock);
+    return false;
+  }
+  changed_.wait(lock, [&slot] { return slot.state == State::kDone; });
+  const bool taken = slot.read && slot.name == name;
+  if (taken) {
+    std::swap(slot.picture, picture);
+  }
+  slot.state = State::kFree;
+  head_ = (head_ + 1) % static_cast<int>(slots_.size());
+  --count_;
+  return taken;
+}
+
+void PictureReadAhead::Reset() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  ResetLocked(lock);
+}
+
+void PictureReadAhead::ResetLocked(std::unique_lock<std::mutex>& lock) {
+  changed_.wait(lock, [this] {
+    return std::none_of(slots_.begin(), slots_.end(),
+                        [](const Slot& slot) { return slot.state == State::kLoading; });
+  });
+  for (Slot& slot : slots_) {
+    slot.state = State::kFree;
+  }
+  head_ = 0;
+  count_ = 0;
+  next_load_ = 0;
+}
+
+void PictureReadAhead::Load() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    changed_.wait(lock, [this] {
+      return quit_ || slots_[static_cast<std::size_t>(next_load_)].state == State::kQueued;
+    });
+    if (quit_) {
+      return;
+    }
+    Slot& slot = slots_[static_cast<std::size_t>(next_load_)];
+    slot.state = State::kLoading;
+    lock.unlock();
+    // The slot is the loader's alone until it is marked done.
+    bool read = false;
+    try {
+      read = pictures_.LoadInto(slot.path, slot.picture).ok();
+    } catch (const std::exception&) {
+      read = false;  // the run loads the row itself and meets the failure there
+    }
+    lock.lock();
+    slot.read = read;
+    slot.state = State::kDone;
+    next_load_ = (next_load_ + 1) % static_cast<int>(slots_.size());
+    changed_.notify_all();
+  }
+}
+
+}  // namespace ocr

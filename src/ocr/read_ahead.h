@@ -1,0 +1,81 @@
+// Reading the run's subtitle pictures ahead on a second thread, in row order, into a small ring.
+#pragma once
+
+#include <condition_variable>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ocr/picture.h"
+#include "text/result.h"
+
+namespace ocr {
+
+// How many pictures the loader may hold ahead of the run.
+inline constexpr int kReadAheadDepth = 8;
+
+// The number of threads a run uses unless told otherwise: the cores available, at most 2 (the
+// run's own and one loader).
+int DefaultJobs();
+
+// The loader. The run thread asks for the pictures of the rows it will recognise next, in
+// order, and takes them one by one; the loader thread only reads files into pictures
+// (PictureIo::LoadInto) and never touches the document or the engine. Everything but a read
+// that succeeded is left to the run, which loads that row itself as it always has, so missing
+// pictures, damaged files and their questions happen in the run's order and on its thread.
+class PictureReadAhead {
+ public:
+  // Starts a loader thread when `jobs` > 1 and `pictures` allows concurrent loads; otherwise
+  // Enabled() is false and nothing else may be called.
+  PictureReadAhead(PictureIo& pictures, int jobs, int depth = kReadAheadDepth);
+  ~PictureReadAhead();  // stops and joins the loader
+  PictureReadAhead(const PictureReadAhead&) = delete;
+  PictureReadAhead& operator=(const PictureReadAhead&) = delete;
+
+  bool Enabled() const {
+    return loader_.joinable();
+  }
+  // The row after the last one asked for, or -1 when nothing is asked for.
+  int NextRow() const;
+  // True when another row may be asked for.
+  bool HasRoom() const;
+  // Asks for `folder` / `name` as the picture of `row`. Needs HasRoom().
+  void Request(int row, const std::filesystem::path& folder, const std::string& name);
+  // Waits for the oldest row asked for and, when it is `row` named `name` and its read
+  // succeeded, swaps its picture with `picture` and returns true (`picture` then holds the
+  // loaded picture; hand back the one to reuse the same way). Returns false otherwise, when the
+  // caller loads the row itself. Either way the row is no longer held. When the oldest row is
+  // not `row`, every row asked for is dropped first.
+  bool Take(int row, const std::string& name, std::unique_ptr<Picture>& picture);
+  // Drops every row asked for (waiting for a read in progress to end).
+  void Reset();
+
+ private:
+  enum class State { kFree, kQueued, kLoading, kDone };
+  struct Slot {
+    State state = State::kFree;
+    int row = 0;
+    std::string name;
+    std::filesystem::path path;
+    std::unique_ptr<Picture> picture;
+    bool read = false;  // the read succeeded
+  };
+
+  void Load();
+  void ResetLocked(std::unique_lock<std::mutex>& lock);
+
+  PictureIo& pictures_;
+  std::vector<Slot> slots_;
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  int head_ = 0;       // oldest slot in use
+  int count_ = 0;      // slots in use
+  int next_load_ = 0;  // the slot the loader reads next
+  bool quit_ = false;
+  std::thread loader_;
+};
+
+}  // namespace ocr
