@@ -1,6 +1,7 @@
 // Recognition end to end on generated films: a library taught from a training film by the
 // teaching session, the character accuracy on an unseen film, and the speed of a run over 1,500
-// two-line pictures (720 pixels wide) with a complete library, file loading included.
+// two-line pictures (720 pixels wide) with a complete library, file loading included, with one
+// and two jobs.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -16,6 +17,7 @@
 #include "document/subtitle_reader.h"
 #include "film_generator.h"
 #include "library/glyph_library.h"
+#include "ocr/bitmap_reader.h"
 #include "ocr/recognition_run.h"
 #include "ocr/size_estimate.h"
 #include "platform/qt_picture.h"
@@ -41,6 +43,7 @@ struct Setup {
   std::filesystem::path root;
   std::unique_ptr<library::GlyphLibrary> library;
   platform::QtPictureIo pictures;
+  ocr::BitmapFileIo core_pictures{pictures};  // the programs' reader of subtitle bitmaps
   std::unique_ptr<ocr::Recogniser> recogniser;
   document::SubtitleDocument bench_film;
   bool ok = false;
@@ -78,7 +81,7 @@ Setup& TheSetup() {
     if (!s.library->Load(pump).ok()) {
       return s;
     }
-    s.recogniser = std::make_unique<ocr::Recogniser>(*s.library, s.pictures);
+    s.recogniser = std::make_unique<ocr::Recogniser>(*s.library, s.core_pictures);
     bench_support::AnswerYes questions;
     bench_support::NoTexts texts;
 
@@ -138,8 +141,9 @@ void BM_RecogniseFilm(benchmark::State& state) {
   long long lookups = 0;
   long long pictures = 0;
   for (auto _ : state) {
-    const auto outcome = ocr::RunRecognition(*setup.recogniser, setup.bench_film, 1,
-                                             {skipper, pump, questions, texts});
+    const auto outcome =
+        ocr::RunRecognition(*setup.recogniser, setup.bench_film, 1,
+                            {skipper, pump, questions, texts}, static_cast<int>(state.range(0)));
     lookups += outcome.glyphs.lookups;
     pictures += outcome.rows_recognised;
   }
@@ -149,7 +153,8 @@ void BM_RecogniseFilm(benchmark::State& state) {
       benchmark::Counter(static_cast<double>(lookups), benchmark::Counter::kIsRate);
   state.counters["unknown"] = skipper.unknown;
 }
-BENCHMARK(BM_RecogniseFilm)->Unit(benchmark::kMillisecond)->UseRealTime();
+// The argument is the number of jobs.
+BENCHMARK(BM_RecogniseFilm)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
