@@ -54,19 +54,6 @@ int LowestBit(std::uint32_t mask) {
   return shift;
 }
 
-// The toolkit's premultiplication of a colour by its alpha (exact to the last bit).
-Colour Premultiply(std::uint32_t r, std::uint32_t g, std::uint32_t b, std::uint32_t a) {
-  const std::uint32_t x = 0xFF000000U | r << 16 | g << 8 | b;
-  std::uint32_t t = (x & 0xFF00FF) * a;
-  t = (t + ((t >> 8) & 0xFF00FF) + 0x800080) >> 8;
-  t &= 0xFF00FF;
-  std::uint32_t u = ((x >> 8) & 0xFF) * a;
-  u = (u + ((u >> 8) & 0xFF) + 0x80);
-  u &= 0xFF00;
-  const std::uint32_t argb = u | t;
-  return ((argb >> 16) & 0xFF) | (argb & 0xFF00) | (argb & 0xFF) << 16;
-}
-
 }  // namespace
 
 void BitmapPicture::Clear() {
@@ -75,7 +62,6 @@ void BitmapPicture::Clear() {
   bits_ = 0;
   rle_ = false;
   top_down_ = false;
-  has_alpha_ = false;
   is_edited_ = false;
   edited_.clear();
 }
@@ -224,14 +210,14 @@ text::Status BitmapPicture::DecodeKept() {
     masks[1] = 0x00FF00;
     masks[2] = 0x0000FF;
   }
-  Channel* channels[4] = {&red_, &green_, &blue_, &alpha_};
-  for (int i = 0; i < 4; ++i) {
+  // The alpha mask (masks[3]) plays no part: the toolkit reports colours without it.
+  Channel* channels[3] = {&red_, &green_, &blue_};
+  for (int i = 0; i < 3; ++i) {
     channels[i]->mask = masks[i];
     channels[i]->shift = LowestBit(masks[i]);
     const std::uint64_t range = (static_cast<std::uint64_t>(masks[i]) >> channels[i]->shift) + 1;
     channels[i]->scale = static_cast<std::uint32_t>(256 / range);
   }
-  has_alpha_ = masks[3] != 0;
 
   palette_.fill(0);
   if (bits <= 8) {
@@ -356,13 +342,8 @@ Colour BitmapPicture::MaskedColour(std::uint32_t value) const {
   auto channel = [value](const Channel& c) {
     return (((value & c.mask) >> c.shift) * c.scale) & 0xFF;
   };
-  const std::uint32_t r = channel(red_);
-  const std::uint32_t g = channel(green_);
-  const std::uint32_t b = channel(blue_);
-  if (has_alpha_) {
-    return Premultiply(r, g, b, channel(alpha_));
-  }
-  return b << 16 | g << 8 | r;
+  // Alpha, when the file has it, does not change the colour the toolkit reports.
+  return channel(blue_) << 16 | channel(green_) << 8 | channel(red_);
 }
 
 void BitmapPicture::FillInk() {
@@ -372,8 +353,8 @@ void BitmapPicture::FillInk() {
   for (int i = 0; i < 256; ++i) {
     ink_index[i] = palette_[i] == kInkColour ? 1 : 0;
   }
-  const bool plain32 = bits_ == 32 && !has_alpha_ && red_.mask == 0xFF0000 &&
-                       green_.mask == 0xFF00 && blue_.mask == 0xFF;
+  const bool plain32 =
+      bits_ == 32 && red_.mask == 0xFF0000 && green_.mask == 0xFF00 && blue_.mask == 0xFF;
   for (int y = 0; y < height_; ++y) {
     std::uint8_t* out = ink_.data() + static_cast<std::size_t>(y) * w;
     if (rle_) {

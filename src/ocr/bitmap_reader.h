@@ -24,7 +24,7 @@ inline constexpr std::int64_t kMaxBitmapFileBytes = std::int64_t{80} << 20;
 // BITMAPINFOHEADER and its V2 to V5 forms; 1, 4 and 8 bits per pixel with a palette, RLE8 and
 // RLE4, 16 and 32 bits with or without bit fields (alpha included), 24 bits; rows bottom-up or
 // top-down. Colours come out as the picture layer over the toolkit gives them (0x00BBGGRR; bit
-// fields scaled the same way, alpha premultiplied), so both readers find the same ink. The
+// fields scaled the same way, alpha ignored), so both readers find the same ink. The
 // storage is kept between decodes: reading many files into one picture allocates only when a
 // file is larger than every earlier one. SetPixel and Resize work on a colour copy made at the
 // first edit.
@@ -84,10 +84,9 @@ class BitmapPicture : public Picture {
   int bits_ = 0;
   bool rle_ = false;
   bool top_down_ = false;
-  bool has_alpha_ = false;
   std::size_t pixels_offset_ = 0;
   std::size_t stride_ = 0;
-  Channel red_, green_, blue_, alpha_;
+  Channel red_, green_, blue_;
 };
 
 // The picture layer for the engine: bitmap files are read by BitmapPicture (reusing the

@@ -50,6 +50,8 @@ struct Kind {
   BitmapLayout layout;
 };
 
+// The kinds both readers accept. The toolkit refuses bit fields with alpha (compression 6) and
+// the 52- and 56-byte headers, which the core reader's own tests cover.
 std::vector<Kind> EveryKind() {
   const std::vector<std::uint32_t> rgb565 = {0xF800, 0x07E0, 0x001F};
   const std::vector<std::uint32_t> argb = {0xFF0000, 0x00FF00, 0x0000FF, 0xFF000000};
@@ -61,18 +63,14 @@ std::vector<Kind> EveryKind() {
           {"RLE8", Layout(8, 1)},
           {"16-bit", Layout(16, 0)},
           {"16-bit 5-6-5", Layout(16, 3, false, 40, rgb565)},
-          {"16-bit 4-4-4-4", Layout(16, 6, false, 40, {0x0F00, 0x00F0, 0x000F, 0xF000})},
           {"24-bit", Layout(24, 0)},
           {"24-bit top-down", Layout(24, 0, true)},
           {"32-bit", Layout(32, 0)},
           {"32-bit fields", Layout(32, 3, false, 40, {0x0000FF, 0x00FF00, 0xFF0000})},
           {"32-bit 10-bit fields", Layout(32, 3, false, 40, {0x3FF00000, 0x000FFC00, 0x3FF})},
-          {"32-bit alpha fields", Layout(32, 6, false, 40, argb)},
           {"core 1-bit", Layout(1, 0, false, 12)},
           {"core 8-bit", Layout(8, 0, false, 12)},
           {"core 24-bit", Layout(24, 0, false, 12)},
-          {"V2 fields", Layout(32, 3, false, 52, {0xFF0000, 0x00FF00, 0x0000FF})},
-          {"V3 alpha", Layout(32, 3, false, 56, argb)},
           {"V4 24-bit", Layout(24, 0, false, 108)},
           {"V4 16-bit", Layout(16, 3, true, 108, rgb565)},
           {"V5 8-bit", Layout(8, 0, false, 124)},
@@ -149,26 +147,32 @@ TEST(BitmapReaders, EveryKindGivesTheSamePixelsThroughBothReaders) {
           kind.name + " " + std::to_string(width) + "x" + std::to_string(height);
       const auto path = dir.Write("picture.bmp", RandomFile(kind.layout, width, height, random));
       auto expected = toolkit.Load(path);
-      ASSERT_TRUE(expected.ok()) << what << ": " << expected.error().message;
       auto read = core.Load(path);
-      ASSERT_TRUE(read.ok()) << what << ": " << read.error().message;
+      if (!expected.ok() || !read.ok()) {
+        ADD_FAILURE() << what << ": " << (expected.ok() ? "" : expected.error().message) << " / "
+                      << (read.ok() ? "" : read.error().message);
+        continue;
+      }
       ExpectSamePixels(*expected.value(), *read.value(), what);
     }
   }
 }
 
-// Colours used counts below the depth's maximum, and RLE deltas that leave pixels unwritten.
-TEST(BitmapReaders, ShortPalettesAndSkippedPixelsReadTheSame) {
+// Colours-used counts below the depth's maximum, with indices beyond them (black, as the
+// toolkit pads its colour table), and RLE deltas and early ends of line. The toolkit leaves
+// the pixels an RLE stream skips as its memory held them (they read differently from file to
+// file); the core reader gives them palette index 0, so only the pixels the stream wrote are
+// compared here.
+TEST(BitmapReaders, ShortPalettesAndRleSkipsReadTheSame) {
   testing_support::TempDir dir;
   platform::QtPictureIo toolkit;
   ocr::BitmapFileIo core(toolkit);
   BitmapLayout layout = Layout(8, 1);
   layout.palette = {0xFFFFFF, 0x000000, 0x336699};
-  PixelValues values(4, std::vector<std::uint32_t>(6, 0));
-  std::string file = EncodeBitmap(values, layout);
+  std::string file = EncodeBitmap(PixelValues(4, std::vector<std::uint32_t>(6, 0)), layout);
   const std::size_t offset = static_cast<unsigned char>(file[10]);
   // Bottom row: two pixels of index 1, a delta of (1, 1), one of index 2; then the top row
-  // after an end of line: three of index 1. Rows and pixels in between stay index 0.
+  // after an end of line: three of index 1.
   file = file.substr(0, offset) +
          std::string("\x02\x01\x00\x02\x01\x01\x01\x02\x00\x00\x00\x00\x03\x01\x00\x01", 16);
   const auto path = dir.Write("skips.bmp", file);
@@ -176,7 +180,12 @@ TEST(BitmapReaders, ShortPalettesAndSkippedPixelsReadTheSame) {
   ASSERT_TRUE(expected.ok()) << expected.error().message;
   auto read = core.Load(path);
   ASSERT_TRUE(read.ok()) << read.error().message;
-  ExpectSamePixels(*expected.value(), *read.value(), "RLE8 with a delta");
+  const struct { int x, y; } written[] = {{0, 3}, {1, 3}, {3, 2}, {0, 0}, {1, 0}, {2, 0}};
+  for (const auto& pixel : written) {
+    EXPECT_EQ(read.value()->Pixel(pixel.x, pixel.y), expected.value()->Pixel(pixel.x, pixel.y))
+        << pixel.x << "," << pixel.y;
+  }
+  EXPECT_EQ(read.value()->Pixel(5, 3), 0xFFFFFFu);  // skipped: index 0
 
   BitmapLayout four = Layout(4, 0);
   four.palette = {0x000000, 0xFFFFFF, 0x808080};
@@ -202,8 +211,9 @@ class FilmInEveryKind : public ::testing::Test {
       }
       auto picture = toolkit_.Load(entry.path());
       ASSERT_TRUE(picture.ok()) << picture.error().message;
-      const BitmapLayout& layout = kinds[next++ % kinds.size()].layout;
-      film_.Write(entry.path().filename().string(), Encode(*picture.value(), layout));
+      const Kind& kind = kinds[next++ % kinds.size()];
+      film_.Write(entry.path().filename().string(), Encode(*picture.value(), kind.layout));
+      kind_of_[entry.path().filename().string()] = kind.name;
     }
   }
 
@@ -292,10 +302,19 @@ class FilmInEveryKind : public ::testing::Test {
   }
 
   testing_support::TempDir film_;
+  std::map<std::string, std::string> kind_of_;  // file name: the kind it was written in
   platform::QtPictureIo toolkit_;
 };
 
 TEST_F(FilmInEveryKind, BothReadersAndBothJobCountsGiveTheSameRun) {
+  ocr::BitmapFileIo reader(toolkit_);
+  for (const auto& entry : std::filesystem::directory_iterator(film_.path())) {
+    if (entry.path().extension() == ".bmp") {
+      ExpectSamePixels(*toolkit_.Load(entry.path()).value(), *reader.Load(entry.path()).value(),
+                       entry.path().filename().string() + " (" +
+                           kind_of_[entry.path().filename().string()] + ")");
+    }
+  }
   const Result before = Run(toolkit_, 1);
   ASSERT_GT(before.questions, 20);
   ASSERT_GT(before.files.size(), 20u);  // library files and glyph pictures

@@ -151,7 +151,11 @@ std::string EncodeBitmap(const PixelValues& values, const BitmapLayout& layout) 
       info.push_back(0);  // colour space, end points, gamma, intent, profile: all zero
     }
   }
-  for (const std::uint32_t colour : layout.palette) {
+  std::vector<std::uint32_t> palette = layout.palette;
+  if (layout.header == 12 && layout.bits <= 8) {
+    palette.resize(std::size_t{1} << layout.bits, 0);  // the core header has no count: all
+  }
+  for (const std::uint32_t colour : palette) {
     info.push_back(static_cast<char>((colour >> 16) & 0xFF));
     info.push_back(static_cast<char>((colour >> 8) & 0xFF));
     info.push_back(static_cast<char>(colour & 0xFF));

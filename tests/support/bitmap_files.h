@@ -14,7 +14,8 @@ struct BitmapLayout {
   bool top_down = false;                  // rows top first (negative height)
   std::uint32_t header = 40;              // 12, 40, 52, 56, 108 or 124 bytes
   std::uint32_t masks[4] = {0, 0, 0, 0};  // red, green, blue, alpha: bit fields, V2+ headers
-  std::vector<std::uint32_t> palette;     // colours, for 1 to 8 bits
+  std::vector<std::uint32_t> palette;     // colours, for 1 to 8 bits (padded with black to
+                                          // the full count for the core header)
   std::uint32_t colours_used = 0;         // the header's count; 0 writes palette.size()
 };
 
