@@ -546,6 +546,9 @@ int RunOcr(const OcrArguments& arguments) {
   if (outcome.error.has_value()) {
     failures.push_back(outcome.error->message);
   }
+  for (const auto& unusable : outcome.unusable_pictures) {
+    failures.push_back(unusable.message);
+  }
   const int rows = subtitle.main.RowCount() - 1;
   if (outcome.pictures_missing > 0) {
     failures.push_back(std::to_string(outcome.pictures_missing) + " of " + std::to_string(rows) +

@@ -107,6 +107,9 @@ RunOutcome RunRecognition(Recogniser& recogniser, document::SubtitleDocument& do
     } else {
       // A missing picture, or one too large for the grid: the user may skip the row.
       ++outcome.pictures_missing;
+      if (!loaded.ok()) {
+        outcome.unusable_pictures.push_back(loaded.error());
+      }
       std::string question;
       if (loaded.ok()) {
         question = ports.texts.Message(kMessageMissingPicture) + name +

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/ports.h"
 #include "document/subtitle_document.h"
@@ -43,7 +44,10 @@ struct RunOutcome {
   int next_start_row = 1;
   int rows_recognised = 0;   // rows whose text was written
   int pictures_missing = 0;  // rows skipped because their picture was missing or unusable
-  GlyphCounts glyphs;        // of this run
+  // Why each unusable picture that was skipped could not be used ("format" or "size", naming
+  // the file), in run order; missing pictures are only counted.
+  std::vector<text::Error> unusable_pictures;
+  GlyphCounts glyphs;  // of this run
   std::optional<text::Error> error;
   // True when the post-run options (time-overlap correction, then check and proofread) are due:
   // only after a complete run. The host runs them.
