@@ -106,6 +106,16 @@ expect_refusal "estimate over a picture claiming 60000 x 60000" "$cli" estimate 
 expect_refusal "ocr with answers from a FIFO" \
   "$cli" ocr "$data/demo/demo.srt" -o "$out/o.srt" --workdir "$lib" --answers "$work/fifo.txt"
 
+# --allow-lossy gives the earlier behaviour: the characters become '?', a warning, and OUT.
+"$cli" convert "$work/utf8.srt" "$work/lossy.srt" --allow-lossy > /dev/null 2> "$work/stderr.txt" ||
+  fail "convert --allow-lossy exited $?"
+printf '1\r\n00:00:01,000 --> 00:00:02,000\r\nsmile ?\r\n\r\n' > "$work/lossy-expected.srt"
+cmp -s "$work/lossy.srt" "$work/lossy-expected.srt" || fail "convert --allow-lossy wrote $(od -c "$work/lossy.srt")"
+grep -q "^warning: .*could not be held in GBK" "$work/stderr.txt" || fail "lossy warning: $(cat "$work/stderr.txt")"
+"$cli" replace "$work/utf8.srt" --find smile --with grin -o "$work/lossy.srt" --allow-lossy \
+  > /dev/null 2>&1 || fail "replace --allow-lossy exited $?"
+grep -q 'grin ?' "$work/lossy.srt" || fail "replace --allow-lossy wrote $(cat "$work/lossy.srt")"
+
 # The picture commands over every kind of bad bitmap.
 for input in absent.bmp folder.bmp fifo.bmp long.bmp junk.bmp huge.bmp; do
   expect_refusal "features $input" "$cli" features "$work/$input" --box 0,0,1,1
