@@ -24,12 +24,14 @@ out="$work/out"
 mkdir "$out"
 
 # --- the inputs, generated here ---
-mkdir "$work/folder.srt" "$work/folder.bmp"
-mkfifo "$work/fifo.srt" "$work/fifo.bmp" "$work/fifo.txt"
+mkdir "$work/folder.srt" "$work/folder.bmp" "$work/folder.sup"
+mkfifo "$work/fifo.srt" "$work/fifo.bmp" "$work/fifo.txt" "$work/fifo.sup"
 head -c 100000000 /dev/zero | tr '\0' 'A' > "$work/long.srt"
 cp "$work/long.srt" "$work/long.bmp"
+cp "$work/long.srt" "$work/long.sup"
 head -c 3000000 "$cli" > "$work/junk.srt"  # the program's own bytes: junk, yet reproducible
 cp "$work/junk.srt" "$work/junk.bmp"
+cp "$work/junk.srt" "$work/junk.sup"
 # A bitmap file header and info header claiming 60000 x 60000 pixels of 24 bits, then no pixels.
 le32() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $((($1 >> 8) & 255)))"; printf "\\x$(printf %02x $((($1 >> 16) & 255)))\\x$(printf %02x $((($1 >> 24) & 255)))"; }
 {
@@ -105,6 +107,15 @@ expect_refusal "ocr over a picture claiming 60000 x 60000" \
 expect_refusal "estimate over a picture claiming 60000 x 60000" "$cli" estimate "$work/huge/huge.srt"
 expect_refusal "ocr with answers from a FIFO" \
   "$cli" ocr "$data/demo/demo.srt" -o "$out/o.srt" --workdir "$lib" --answers "$work/fifo.txt"
+
+# The script conversion and the disc import over the same bad files. The conversion takes any
+# text line by line, so a long line or junk is converted, not refused: only what cannot be read.
+for input in absent.srt folder.srt fifo.srt; do
+  expect_refusal "chinese $input" "$cli" chinese "$work/$input" -o "$out/o.srt" --to hans
+done
+for input in absent.sup folder.sup fifo.sup long.sup junk.sup; do
+  expect_refusal "import $input" "$cli" import "$work/$input" -o "$out/pictures"
+done
 
 # --allow-lossy gives the earlier behaviour: the characters become '?', a warning, and OUT.
 "$cli" convert "$work/utf8.srt" "$work/lossy.srt" --allow-lossy > /dev/null 2> "$work/stderr.txt" ||
