@@ -237,6 +237,18 @@ constexpr LayoutEntry kChineseConversion[] = {
     Caption("ChineseCancel", msg::kChineseCancel),
 };
 
+// Controls of the desktop window beyond the first layout: the recognition tab of the settings,
+// the recent-files menu and the first-start hint.
+constexpr LayoutEntry kDesktopCaptions[] = {
+    Caption("TabSheet5", msg::kOcrSettingsTab),
+    Caption("CheckBox13", msg::kIgnoreGlyphSizeOption),
+    Caption("RecentMenu", msg::kRecentFilesMenu),
+    Caption("ClearRecentMenu", msg::kClearRecentFiles),
+    Caption("StartHintText", msg::kStartHint),
+    Caption("StartOpenBut", msg::kStartOpenButton),
+    Caption("StartDemoBut", msg::kStartDemoButton),
+};
+
 std::vector<LayoutEntry> BuildLayout() {
   std::vector<LayoutEntry> layout(std::begin(kMenus), std::end(kMenus));
   int message = msg::kPanelCaptions.first;
@@ -252,6 +264,7 @@ std::vector<LayoutEntry> BuildLayout() {
   }
   layout.insert(layout.end(), std::begin(kHeadingsAndFilters), std::end(kHeadingsAndFilters));
   layout.insert(layout.end(), std::begin(kChineseConversion), std::end(kChineseConversion));
+  layout.insert(layout.end(), std::begin(kDesktopCaptions), std::end(kDesktopCaptions));
   return layout;
 }
 

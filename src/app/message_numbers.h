@@ -257,6 +257,21 @@ inline constexpr int kNextProblemRow = 1292;       // check menu: next row of th
 inline constexpr int kPreviousProblemRow = 1295;   // check menu: previous row of the review
 
 // Desktop integration: 1301-1397.
+inline constexpr int kOcrSettingsTab = 1301;
+inline constexpr int kIgnoreGlyphSizeOption = 1304;
+inline constexpr int kRecentFilesMenu = 1307;
+inline constexpr int kClearRecentFiles = 1310;
+inline constexpr int kStartHint = 1313;
+inline constexpr int kStartOpenButton = 1316;
+inline constexpr int kStartDemoButton = 1319;
+inline constexpr int kHelpWindowTitle = 1322;
+inline constexpr int kYesButton = 1325;
+inline constexpr int kNoButton = 1328;
+inline constexpr int kOkButton = 1331;
+inline constexpr int kCancelButton = 1334;
+inline constexpr int kDemoMissing = 1337;     // + the path
+inline constexpr int kRecentFileGone = 1340;  // + the path
+inline constexpr int kHelpCloseButton = 1343;
 
 // Chinese script conversion: 1400-1499.
 inline constexpr int kChineseMenu = 1400;            // "Convert Chinese script..."

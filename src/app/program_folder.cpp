@@ -38,6 +38,34 @@ std::filesystem::path ChooseProgramFolder(const std::optional<std::filesystem::p
   return current_folder;
 }
 
+std::filesystem::path ShippedDataFolder(const std::filesystem::path& executable_folder,
+                                        const std::filesystem::path& from_executable,
+                                        const std::filesystem::path& source_data) {
+  std::error_code error;
+  const std::filesystem::path installed = (executable_folder / from_executable).lexically_normal();
+  if (std::filesystem::exists(installed / settings::kSettingsFileName, error)) {
+    return installed;
+  }
+  return source_data;
+}
+
+std::filesystem::path HelpFileFor(std::span<const std::filesystem::path> folders, int language) {
+  // English has no file of its own: help.html is the English guide.
+  const char* own = language == 2   ? "help.zh_TW.html"
+                    : language == 3 ? "help.html"
+                                    : "help.zh_CN.html";
+  std::error_code error;
+  // The language's own guide anywhere beats help.html: an older working folder may hold only that.
+  for (const char* name : {own, "help.html"}) {
+    for (const std::filesystem::path& folder : folders) {
+      if (std::filesystem::is_regular_file(folder / name, error)) {
+        return folder / name;
+      }
+    }
+  }
+  return {};
+}
+
 text::Status PrepareProgramFolder(const std::filesystem::path& folder,
                                   const std::filesystem::path& defaults) {
   namespace fs = std::filesystem;

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "text/result.h"
@@ -20,6 +21,19 @@ std::filesystem::path ChooseProgramFolder(const std::optional<std::filesystem::p
                                           bool current_has_settings,
                                           const std::string& xdg_data_home,
                                           const std::string& home);
+
+// The shipped working files that seed a new working folder: `executable_folder` /
+// `from_executable` (share/zentrope beside bin/) when it holds setup.sys, that is when the program
+// runs installed; else `source_data`, the data folder of the source tree it was built from.
+std::filesystem::path ShippedDataFolder(const std::filesystem::path& executable_folder,
+                                        const std::filesystem::path& from_executable,
+                                        const std::filesystem::path& source_data);
+
+// The user guide for `language` (1 Simplified Chinese, 2 Traditional Chinese, 3 English; any
+// other number counts as 1): help.zh_CN.html, help.zh_TW.html or help.html. The language's own
+// file is looked for in each of `folders` in turn, then help.html likewise. Empty when no folder
+// holds either.
+std::filesystem::path HelpFileFor(std::span<const std::filesystem::path> folders, int language);
 
 // Makes `folder` a ready working folder on first start: when it does not yet hold setup.sys, it
 // is created if needed and every file and folder of `defaults` (the shipped data folder) that it

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace ui {
 
@@ -42,8 +43,20 @@ QPoint FloatingPanel::CentredPosition(QSize area, QSize panel, int top_offset) {
   return {(area.width() - panel.width()) / 2, (area.height() - panel.height()) / 2 - top_offset};
 }
 
+QPoint FloatingPanel::KeptInside(QPoint position, QSize panel, QSize bounds) {
+  const int left = std::max(0, std::min(position.x(), bounds.width() - panel.width()));
+  const int top = std::max(0, std::min(position.y(), bounds.height() - panel.height()));
+  return {left, top};
+}
+
 void FloatingPanel::PlaceIn(QSize area) {
-  move(CentredPosition(area, size(), top_offset_));
+  QPoint position = CentredPosition(area, size(), top_offset_);
+  // The window's size includes its menu and tool bars, the parent's does not: centring alone
+  // would let a tall panel hang below the status bar or a wide one off a narrow window.
+  if (parentWidget() != nullptr && !parentWidget()->size().isEmpty()) {
+    position = KeptInside(position, size(), parentWidget()->size());
+  }
+  move(position);
 }
 
 void FloatingPanel::Press(QPoint point) {

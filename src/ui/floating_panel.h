@@ -37,10 +37,16 @@ class FloatingPanel : public QFrame {
   // Makes `handle` (a child such as a picture or a name label) drag the panel too.
   void AddDragHandle(QWidget* handle);
 
+  // Centres the panel for a window of size `area` (CentredPosition), then keeps it inside its
+  // parent: a panel never starts left of or above the parent's corner, nor reaches past its right
+  // or bottom edge where the parent is big enough to hold it.
+  void PlaceIn(QSize area);
   // Left = (area width - panel width) / 2, top = (area height - panel height) / 2 - offset,
   // divisions truncating toward zero; a panel wider than the area gets a negative left edge.
-  void PlaceIn(QSize area);
   static QPoint CentredPosition(QSize area, QSize panel, int top_offset);
+  // `position` moved the least needed for a panel of size `panel` to lie inside `bounds` (a
+  // parent of that size); where the panel is bigger than `bounds`, its top left corner is kept.
+  static QPoint KeptInside(QPoint position, QSize panel, QSize bounds);
 
  signals:
   // A mouse button went down on the panel; the window raises the wait panel after it.

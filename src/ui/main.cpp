@@ -21,6 +21,16 @@ int main(int argc, char* argv[]) {
   if (option >= 0 && option + 1 < arguments.size()) {
     workdir = std::filesystem::absolute(ui::PathFromQString(arguments[option + 1]));
   }
+  // Any other argument not starting with "-" is a subtitle to open (the desktop entry's %f).
+  std::filesystem::path subtitle;
+  for (qsizetype i = 1; i < arguments.size(); ++i) {
+    if (i == option + 1 && option >= 0) {
+      continue;
+    }
+    if (!arguments[i].startsWith(QLatin1Char('-')) && subtitle.empty()) {
+      subtitle = std::filesystem::absolute(ui::PathFromQString(arguments[i]));
+    }
+  }
   std::error_code error;
   const std::filesystem::path current = std::filesystem::current_path(error);
   const char* xdg = std::getenv("XDG_DATA_HOME");
@@ -29,7 +39,11 @@ int main(int argc, char* argv[]) {
   setup.program_folder = app::ChooseProgramFolder(
       workdir, current, std::filesystem::exists(current / "setup.sys", error), xdg ? xdg : "",
       home ? home : "");
-  const text::Status prepared = app::PrepareProgramFolder(setup.program_folder, ZENTROPE_DATA_DIR);
+  setup.shipped_data =
+      app::ShippedDataFolder(ui::PathFromQString(QApplication::applicationDirPath()),
+                             ZENTROPE_DATA_FROM_BIN, ZENTROPE_DATA_DIR);
+  setup.open_at_start = subtitle;
+  const text::Status prepared = app::PrepareProgramFolder(setup.program_folder, setup.shipped_data);
   if (!prepared.ok()) {
     early_messages.Inform(app::Severity::kError, prepared.error().message);
     return 1;
@@ -39,7 +53,7 @@ int main(int argc, char* argv[]) {
   if (!window.ok()) {
     return 1;  // the reason was shown through the window's message port
   }
-  window.value()->showMaximized();
+  window.value()->ShowAsLastTime();
   QTimer::singleShot(0, window.value().get(), &ui::MainWindow::Activate);
   return QApplication::exec();
 }

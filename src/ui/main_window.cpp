@@ -13,12 +13,15 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <optional>
+#include <span>
 #include <system_error>
+#include <utility>
 
 #include "app/library_port.h"
 #include "app/save_dialog.h"
@@ -28,6 +31,7 @@
 #include "proof/row_editing.h"
 #include "text/line_file.h"
 #include "ui/chinese_tools.h"
+#include "ui/desktop_tools.h"
 #include "ui/floating_panel.h"
 #include "ui/import_tools.h"
 #include "ui/library_tools.h"
@@ -60,6 +64,8 @@ QFrame* NewFrame(QWidget* parent, const char* name) {
 MainWindow::MainWindow(MainWindowSetup& setup)
     : program_folder_(setup.program_folder),
       open_url_(std::move(setup.open_url)),
+      shipped_data_(setup.shipped_data),
+      open_at_start_(setup.open_at_start),
       pump_(std::make_unique<QtEventPump>()),
       ui_(std::make_unique<Ui>()) {
   setObjectName(QStringLiteral("MainForm"));
@@ -122,6 +128,9 @@ text::Result<std::unique_ptr<MainWindow>> MainWindow::Create(MainWindowSetup set
   w.chinese_tools_ = new ChineseTools(w, *w.app_, *w.message_port_, *w.pump_);
   w.import_tools_ =
       std::make_unique<ImportTools>(*w.ui_, *w.app_, *w.message_port_, *w.file_dialogs_, &w);
+  w.desktop_tools_ = std::make_unique<DesktopTools>(
+      w, *w.ui_, *w.app_, *w.message_port_, dynamic_cast<QtMessagePort*>(w.own_message_port_.get()),
+      w.shipped_data_, w.open_url_);
   w.ApplyLanguage();
   w.resize(1024, 720);
   w.LayOut();
@@ -130,6 +139,7 @@ text::Result<std::unique_ptr<MainWindow>> MainWindow::Create(MainWindowSetup set
 
 MainWindow::~MainWindow() {
   // The tools and the models use the application: they go first.
+  desktop_tools_.reset();
   delete proof_tools_;
   delete chinese_tools_;
   delete main_model_;
@@ -149,7 +159,15 @@ bool MainWindow::Activate() {
   ui_->Panel2->show();
   ui_->StringGrid1->show();
   ShowPicturePanels();
+  desktop_tools_->Activated();
+  if (!open_at_start_.empty()) {
+    desktop_tools_->OpenFile(std::exchange(open_at_start_, {}));
+  }
   return true;
+}
+
+void MainWindow::ShowAsLastTime() {
+  desktop_tools_->ShowAsLastTime();
 }
 
 void MainWindow::BuildCentralArea() {
@@ -352,43 +370,80 @@ void MainWindow::LayOut() {
 
 void MainWindow::ApplyColumnWidths() {
   // The layout's widths were measured for a narrow 12-pixel font; a time column grows to hold a
-  // whole time in the font in use, and the text column gives up what the two time columns took.
+  // whole time in the font in use.
   const int time_width = std::max(
       80, ui_->StringGrid1->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00.000")) + 10);
-  const int extra = 2 * (time_width - 80);
 
   QTableView* reference = ui_->StringGrid7;
-  const int reference_width = reference->width();
-  for (int column = 0; column < document::kReferenceColumnCount; ++column) {
-    reference->setColumnWidth(column, column == 0 ? 30 : column == 1 ? 80 : time_width);
-  }
-  reference->setColumnWidth(
-      1, std::max(80, (reference_width < 518 ? reference_width - 218 : 300) - extra));
+  const int reference_widths[] = {30, 80, time_width, time_width};
+  FitColumns(reference, reference_widths);
 
   QTableView* grid = ui_->StringGrid1;
   const int grid_width = grid->width();
-  const int widths[] = {30, 80, time_width, time_width, 1, 20, 20, 1, 1, 1, 1, 1, 1, 1};
-  for (int column = 0; column < document::kMainColumnCount; ++column) {
-    grid->setColumnWidth(column, widths[column]);
-  }
-  grid->setColumnWidth(1, std::max(80, (grid_width < 725 ? grid_width - 275 : 450) - extra));
+  int widths[] = {30, 80, time_width, time_width, 1, 20, 20, 1, 1, 1, 1, 1, 1, 1};
   // Style and margins appear as the window grows: (column, below this width, offset, width).
   const int steps[][4] = {
       {7, 806, 725, 80}, {8, 846, 805, 40}, {9, 886, 845, 40}, {10, 926, 885, 40}};
   for (const auto& step : steps) {
     const int value = grid_width < step[1] ? grid_width - step[2] : step[3];
-    grid->setColumnWidth(step[0], std::max(1, value));
+    widths[step[0]] = std::max(1, value);
+  }
+  FitColumns(grid, widths);
+  if (desktop_tools_) {
+    desktop_tools_->PlaceStartHint(grid->geometry());
+  }
+}
+
+void MainWindow::FitColumns(QTableView* grid, std::span<const int> widths) {
+  // A column of width 1 is the layout's way of keeping it out of sight: it is hidden, so every
+  // column shown is wide enough for its heading. The text column stretches over the rest.
+  QHeaderView* header = grid->horizontalHeader();
+  header->setSectionResizeMode(document::kText, QHeaderView::Stretch);
+  for (int column = 0; column < static_cast<int>(widths.size()); ++column) {
+    if (column == document::kText) {
+      continue;
+    }
+    const bool hidden = widths[static_cast<size_t>(column)] <= 1;
+    grid->setColumnHidden(column, hidden);
+    if (!hidden) {
+      grid->setColumnWidth(
+          column, std::max(widths[static_cast<size_t>(column)], header->sectionSizeHint(column)));
+    }
+  }
+}
+
+void MainWindow::FitToolGridHeadings() {
+  for (QTableWidget* grid : findChildren<QTableWidget*>()) {
+    QHeaderView* header = grid->horizontalHeader();
+    if (header->isHidden()) {
+      continue;
+    }
+    // Columns too narrow for their heading grow; the widest column gives the room back while it
+    // stays wide enough for its own heading, so the grid keeps its width.
+    int grown = 0;
+    int widest = -1;
+    for (int column = 0; column < header->count(); ++column) {
+      if (header->isSectionHidden(column)) {
+        continue;
+      }
+      const int need = header->sectionSizeHint(column);
+      if (header->sectionSize(column) < need) {
+        grown += need - header->sectionSize(column);
+        header->resizeSection(column, need);
+      } else if (widest < 0 || header->sectionSize(column) > header->sectionSize(widest)) {
+        widest = column;
+      }
+    }
+    if (grown > 0 && widest >= 0 && !header->stretchLastSection()) {
+      const int room = header->sectionSize(widest) - header->sectionSizeHint(widest);
+      header->resizeSection(widest,
+                            header->sectionSize(widest) - std::min(grown, std::max(0, room)));
+    }
   }
 }
 
 void MainWindow::HelpFileMenuClick() {
-  const std::filesystem::path help = program_folder_ / "help.html";
-  std::error_code error;
-  if (!std::filesystem::exists(help, error)) {
-    message_port_->Inform(app::Severity::kInformation, Message(kHelpMissing));
-    return;
-  }
-  open_url_(QUrl::fromLocalFile(PathToQString(help)));
+  desktop_tools_->ShowHelp();
 }
 
 void MainWindow::NotAvailableYet() {
@@ -449,7 +504,7 @@ void MainWindow::BindDocument() {
           });
 }
 
-void MainWindow::ShowAboutPanel(const std::string& loading_text) {
+void MainWindow::FillAboutPanel(const std::string& loading_text) {
   Ui& u = *ui_;
   const bool loading = !loading_text.empty();
   u.AboutLoadingText->setText(ToQString(loading_text));
@@ -462,6 +517,11 @@ void MainWindow::ShowAboutPanel(const std::string& loading_text) {
   u.AboutText->setPlainText(lines.join(QLatin1Char('\n')));
   u.AboutClose->setText(MessageText(kAboutClose));
   u.AboutClose->setVisible(!loading);
+}
+
+void MainWindow::ShowAboutPanel(const std::string& loading_text) {
+  Ui& u = *ui_;
+  FillAboutPanel(loading_text);
   u.Panel24->show();
   u.Panel24->raise();
   u.Panel23->raise();
@@ -479,6 +539,7 @@ void MainWindow::SaveDialog1FolderChange(const std::filesystem::path& folder) {
 void MainWindow::OpenSrtMenuClick() {
   if (app_->OpenCommand()) {
     ui_->StatusProgress->SetProgress(0, 0);
+    desktop_tools_->RememberOpened();
   }
 }
 
@@ -498,6 +559,7 @@ void MainWindow::ExitFormMenuClick() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (app_->Shutdown(app::ShutdownPath::kWindowClose)) {
+    desktop_tools_->StorePlacement();
     event->accept();
   } else {
     event->ignore();
@@ -508,6 +570,9 @@ void MainWindow::CommandsChanged(const app::CommandEnablement& enabled) {
   // A run's end comes with a command state: Undo and Redo may run again.
   if (proof_tools_ != nullptr) {
     proof_tools_->UpdateUndoActions();
+  }
+  if (desktop_tools_) {
+    desktop_tools_->UpdateStartHint();
   }
   for (int index = 0; index < app::kCommandCount; ++index) {
     const app::CommandControls controls = app::ControlsOf(static_cast<app::Command>(index));
@@ -578,6 +643,8 @@ void MainWindow::ShowLoadingText(const std::string& text) {
 
 void MainWindow::HideLoadingText() {
   ui_->Panel24->hide();
+  // The about panel no longer speaks of loading; a language switch refills it in the new language.
+  FillAboutPanel(std::string());
 }
 
 void MainWindow::ShowWaitText(const std::string& text) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "text/result.h"
 
 class QTimer;
+class QTableView;
 class QUrl;
 
 namespace library {
@@ -25,6 +27,7 @@ namespace ui {
 
 class ChineseTools;
 class ImportTools;
+class DesktopTools;
 class LibraryTools;
 class ProofTools;
 class QtEventPump;
@@ -45,6 +48,11 @@ struct MainWindowSetup {
   std::function<std::vector<std::string>()> input_methods;
   // Makes the input method of a GBK name active; defaults to ibus or fcitx5.
   std::function<void(const std::string&)> switch_input_method;
+  // The shipped working files the program folder was filled from; the guide and the demo are
+  // looked for there when the program folder lacks them. Empty: only the program folder.
+  std::filesystem::path shipped_data;
+  // A subtitle to open once the library has loaded (the command line's file); empty: none.
+  std::filesystem::path open_at_start;
 };
 
 class MainWindow : public QMainWindow, private app::ShellHooks {
@@ -64,6 +72,9 @@ class MainWindow : public QMainWindow, private app::ShellHooks {
 
   // Sets every text of the window for the current language.
   void ApplyLanguage();
+
+  // Shows the window maximised on first start, else at the size it had when it last closed.
+  void ShowAsLastTime();
 
   app::Application& Application() {
     return *app_;
@@ -109,6 +120,7 @@ class MainWindow : public QMainWindow, private app::ShellHooks {
   friend class RecognitionTools;  // builds the recognition controls into the window's widgets
   friend class LibraryTools;      // builds the library panels into the window's widgets
   friend class ImportTools;       // adds the import command and its panel
+  friend class DesktopTools;      // builds the recent-files menu and the first-start hint
   explicit MainWindow(MainWindowSetup& setup);
 
   // ShellHooks: what the shell's flows show in the window.
@@ -147,10 +159,18 @@ class MainWindow : public QMainWindow, private app::ShellHooks {
                   const std::string& gbk);
   bool AcceptCellEdit(int column, int row, const QString& value);
   void ShowAboutPanel(const std::string& loading_text);
+  // The about panel's texts in the current language; a non-empty `loading_text` shows it in place
+  // of the close button.
+  void FillAboutPanel(const std::string& loading_text);
   void ShowProgress(int done, int total);
   // Sets Qt's unsaved mark of the title from the document's DocumentSaved flag.
   void SyncModifiedMark();
   void ApplyColumnWidths();
+  // Widens every visible heading of the tool grids that is narrower than its text.
+  void FitToolGridHeadings();
+  // Column widths of a subtitle grid: `widths` per column, at least the heading's width; a width
+  // of 1 hides the column; the text column takes the room left.
+  static void FitColumns(QTableView* grid, std::span<const int> widths);
 
   std::filesystem::path program_folder_;
   std::unique_ptr<app::MessagePort> own_message_port_;
@@ -161,6 +181,8 @@ class MainWindow : public QMainWindow, private app::ShellHooks {
   app::FileDialogPort* file_dialogs_;
   app::GlyphLibraryPort* library_;
   std::function<bool(const QUrl&)> open_url_;
+  std::filesystem::path shipped_data_;   // the shipped working files (guide and demo)
+  std::filesystem::path open_at_start_;  // a subtitle to open after activation
   std::unique_ptr<QtEventPump> pump_;
   std::unique_ptr<Ui> ui_;
   std::unique_ptr<app::Application> app_;
@@ -174,6 +196,7 @@ class MainWindow : public QMainWindow, private app::ShellHooks {
   std::unique_ptr<SettingsTools> settings_tools_;  // the settings panel and the phrase grid
   ChineseTools* chinese_tools_ = nullptr;          // a child of the window: script conversion
   std::unique_ptr<ImportTools> import_tools_;      // disc subtitle import
+  std::unique_ptr<DesktopTools> desktop_tools_;    // help, hint, recent files, Qt's texts
 };
 
 }  // namespace ui

@@ -21,6 +21,7 @@
 
 #include "app/language_layout.h"
 #include "app/message_numbers.h"
+#include "ui/desktop_tools.h"
 #include "ui/floating_panel.h"
 #include "ui/import_tools.h"
 #include "ui/library_tools.h"
@@ -424,6 +425,11 @@ void MainWindow::ApplyLanguage() {
   if (import_tools_) {
     import_tools_->LanguageApplied();
   }
+  if (desktop_tools_) {
+    desktop_tools_->LanguageApplied();
+    FillAboutPanel(std::string());  // after start-up only: the loading text is gone by then
+  }
+  FitToolGridHeadings();
   // Captions of another language can be longer than the design sizes allow: panels grow to hold
   // them (and keep that size), then everything is placed again.
   for (FloatingPanel* panel : findChildren<FloatingPanel*>()) {

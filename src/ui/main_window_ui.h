@@ -122,6 +122,13 @@ struct MainWindow::Ui {
 
   PanelDragState drag;  // shared by all floating panels
 
+  QMenu* RecentMenu = nullptr;         // File menu: the last subtitles opened
+  QAction* ClearRecentMenu = nullptr;  // its last item: empties the list
+  QFrame* StartHint = nullptr;         // over the grid while no subtitle is open
+  QLabel* StartHintText = nullptr;
+  QPushButton* StartOpenBut = nullptr;  // runs the Open command
+  QPushButton* StartDemoBut = nullptr;  // opens the demo picture subtitle
+
   QLabel* StatusText = nullptr;            // status panel 0
   ProgressArea* StatusProgress = nullptr;  // status panel 1: the red progress bar
 };

@@ -1,6 +1,7 @@
 // QMessageBox, QFileDialog and processEvents behind the core's ports.
 #include "ui/qt_ports.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFileDialog>
@@ -9,26 +10,36 @@
 #include <QMessageBox>
 #include <QWidget>
 #include <algorithm>
+#include <utility>
 
 #include "ui/qt_convert.h"
 
 namespace ui {
 
+void LabelButtons(QMessageBox& box, const MessageBoxButtonTexts& texts) {
+  const std::pair<QMessageBox::StandardButton, const QString*> captions[] = {
+      {QMessageBox::Yes, &texts.yes},
+      {QMessageBox::No, &texts.no},
+      {QMessageBox::Ok, &texts.ok},
+      {QMessageBox::Cancel, &texts.cancel},
+  };
+  for (const auto& [which, caption] : captions) {
+    if (QAbstractButton* button = box.button(which); button != nullptr && !caption->isEmpty()) {
+      button->setText(*caption);
+    }
+  }
+}
+
 void QtMessagePort::Inform(app::Severity severity, const std::string& text) {
   // The window's title without the "[*]" placeholder of its unsaved mark.
   const QString title =
       parent_ ? parent_->window()->windowTitle().remove(QStringLiteral("[*]")) : QString();
-  switch (severity) {
-    case app::Severity::kInformation:
-      QMessageBox::information(parent_, title, ToQString(text));
-      break;
-    case app::Severity::kWarning:
-      QMessageBox::warning(parent_, title, ToQString(text));
-      break;
-    case app::Severity::kError:
-      QMessageBox::critical(parent_, title, ToQString(text));
-      break;
-  }
+  const QMessageBox::Icon icon = severity == app::Severity::kError     ? QMessageBox::Critical
+                                 : severity == app::Severity::kWarning ? QMessageBox::Warning
+                                                                       : QMessageBox::Information;
+  QMessageBox box(icon, title, ToQString(text), QMessageBox::Ok, parent_);
+  LabelButtons(box, button_texts_);
+  box.exec();
 }
 
 app::Answer QtMessagePort::Ask(const app::Question& question) {
@@ -53,6 +64,7 @@ app::Answer QtMessagePort::Ask(const app::Question& question) {
   QMessageBox box(QMessageBox::Question, ToQString(question.caption), ToQString(question.text),
                   buttons, parent_);
   box.setEscapeButton(escape);
+  LabelButtons(box, button_texts_);
   box.exec();
   const auto pressed = box.standardButton(box.clickedButton());
   switch (pressed) {

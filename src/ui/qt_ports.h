@@ -12,9 +12,19 @@
 #include "app/ports.h"
 
 class QFileDialog;
+class QMessageBox;
 class QWidget;
 
 namespace ui {
+
+// The captions of the message boxes' buttons in the interface language. Empty captions leave
+// Qt's own (translated) texts.
+struct MessageBoxButtonTexts {
+  QString yes, no, ok, cancel;
+};
+
+// Gives the standard buttons that `box` holds the captions of `texts`.
+void LabelButtons(QMessageBox& box, const MessageBoxButtonTexts& texts);
 
 // Message boxes (QMessageBox) over `parent`; texts are GBK and cross through qt_convert.h.
 class QtMessagePort : public app::MessagePort {
@@ -23,8 +33,14 @@ class QtMessagePort : public app::MessagePort {
   void Inform(app::Severity severity, const std::string& text) override;
   app::Answer Ask(const app::Question& question) override;
 
+  // The button captions of the boxes shown from now on (the window's language switch).
+  void SetButtonTexts(MessageBoxButtonTexts texts) {
+    button_texts_ = std::move(texts);
+  }
+
  private:
   QPointer<QWidget> parent_;
+  MessageBoxButtonTexts button_texts_;
 };
 
 // Open and save dialogs (QFileDialog, Qt's own widgets so that the folder-change signal works

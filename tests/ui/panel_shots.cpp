@@ -1,8 +1,9 @@
 // panel_shots: pictures of the main window with each of its panels open, in each language, for
 // looking over the layout by eye. Run by scripts/screenshots (under Xvfb when it is installed).
 //
-//   panel_shots WORKDIR OUTDIR TEXT_SUBTITLE REFERENCE_SUBTITLE PICTURE_SUBTITLE
+//   panel_shots WORKDIR OUTDIR TEXT_SUBTITLE REFERENCE_SUBTITLE PICTURE_SUBTITLE [WxH]
 //
+// WxH is the window's size (default 1366x768).
 // WORKDIR is a ready working folder (a copy of data/); answers to questions are No and file
 // dialogs give the subtitles named here, so nothing outside WORKDIR and OUTDIR is written.
 #include <QAbstractButton>
@@ -63,9 +64,13 @@ class Shooter {
     }
   }
   void Shot(const QString& what) {
+    Shot(what, window_);
+  }
+  // A picture of another top-level window, such as the help window.
+  void Shot(const QString& what, QWidget& shown) {
     QApplication::processEvents();
     const auto path = out_ / (what + QLatin1Char('-') + QLatin1String(tag_) + ".png").toStdString();
-    if (!window_.grab().save(QString::fromStdString(path.string()))) {
+    if (!shown.grab().save(QString::fromStdString(path.string()))) {
       std::fprintf(stderr, "cannot write %s\n", path.c_str());
       failed_ = true;
     }
@@ -163,10 +168,13 @@ class Shooter {
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  if (argc != 6) {
+  int width = 1366;
+  int height = 768;
+  if ((argc != 6 && argc != 7) ||
+      (argc == 7 && std::sscanf(argv[6], "%dx%d", &width, &height) != 2)) {
     std::fprintf(stderr,
                  "usage: panel_shots WORKDIR OUTDIR TEXT_SUBTITLE REFERENCE_SUBTITLE "
-                 "PICTURE_SUBTITLE\n");
+                 "PICTURE_SUBTITLE [WxH]\n");
     return 2;
   }
   const std::filesystem::path out = std::filesystem::absolute(argv[2]);
@@ -188,12 +196,23 @@ int main(int argc, char** argv) {
     return 1;
   }
   ui::MainWindow& window = *created.value();
-  window.resize(1366, 768);
+  window.resize(width, height);
   window.show();
   if (!window.Activate()) {
     return 1;
   }
   Shooter shooter(window, out);
+
+  // Nothing open yet: the first-start hint, and the guide in the help window.
+  for (const Language& language : kLanguages) {
+    shooter.SetLanguage(language);
+    shooter.Shot(QStringLiteral("start"));
+    shooter.Trigger("HelpFileMenu");
+    if (auto* help = window.findChild<QWidget*>(QStringLiteral("HelpWindow"))) {
+      shooter.Shot(QStringLiteral("help"), *help);
+      help->close();
+    }
+  }
 
   // A text subtitle with a reference beside it: the editing tools.
   shooter.Trigger("OpenSrtMenu");

@@ -16,12 +16,15 @@ QObject* NewLibraryToolsTest();
 QObject* NewPanelLayoutTest();
 QObject* NewChineseToolsTest();
 QObject* NewImportToolsTest();
+QObject* NewDesktopTest();
 
 inline std::vector<QObject*> AllTests() {
-  return {NewQtConvertTest(),        NewSubtitleTableModelTest(), NewMainWindowTest(),
-          NewRecognitionToolsTest(), NewSettingsToolsTest(),      NewProofToolsTest(),
-          NewLibraryToolsTest(),     NewPanelLayoutTest(),        NewChineseToolsTest(),
-          NewImportToolsTest()};
+  return {NewQtConvertTest(),     NewSubtitleTableModelTest(),
+          NewMainWindowTest(),    NewRecognitionToolsTest(),
+          NewSettingsToolsTest(), NewProofToolsTest(),
+          NewLibraryToolsTest(),  NewPanelLayoutTest(),
+          NewChineseToolsTest(),  NewImportToolsTest(),
+          NewDesktopTest()};
 }
 
 }  // namespace ui_tests
