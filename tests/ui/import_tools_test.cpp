@@ -120,7 +120,7 @@ class ImportToolsTest : public QObject {
     QCOMPARE(document.main.DataRowCount(), 4);
     QCOMPARE(document.main.Cell(document::kPicture, 4), std::string("0004.bmp"));
     QCOMPARE(Child<QTableView>(*window_, "StringGrid1")->model()->rowCount(), 4);
-    QVERIFY(window_->windowTitle().endsWith(QStringLiteral("film.srt")));
+    QVERIFY(window_->windowTitle().contains(QStringLiteral("film.srt")));
     QVERIFY(std::filesystem::exists(folder_->path() / "film" / "0004.bmp"));
   }
 
