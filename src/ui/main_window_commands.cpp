@@ -439,6 +439,9 @@ void MainWindow::ApplyLanguage() {
     }
     panel->resize(panel->size().expandedTo(panel->sizeHint()));
   }
+  if (proof_tools_ != nullptr) {
+    proof_tools_->UpdateUndoActions();  // their captions name the step in the language shown
+  }
   LayOut();
 }
 

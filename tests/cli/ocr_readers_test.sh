@@ -20,7 +20,7 @@ run() {
     head -c 100 "$data/demo/$DAMAGE" > "$name/film/$DAMAGE"
   fi
   "$cli" ocr "$name/film/demo.srt" --workdir "$name/work" --answers answers.txt \
-    -o "$name/out.srt" "$@" > "$name.log" 2>&1
+    --unknown skip -o "$name/out.srt" "$@" > "$name.log" 2>&1
   echo $? > "$name.status"
 }
 
