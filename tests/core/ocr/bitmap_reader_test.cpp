@@ -60,7 +60,7 @@ std::uint32_t Raw(int index, const BitmapLayout& layout) {
       ++shift;
     }
     int width = 0;
-    while (((mask >> (shift + width)) & 1) != 0) {
+    while (shift + width < 32 && ((mask >> (shift + width)) & 1) != 0) {
       ++width;
     }
     value |= (channels[i] >> (8 - width)) << shift;
