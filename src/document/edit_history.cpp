@@ -11,6 +11,9 @@
 namespace document {
 namespace {
 
+// How many changes ahead Undo and Redo ask for the cells they will exchange.
+constexpr std::ptrdiff_t kPrefetchDistance = 16;
+
 // What a string holds on the heap beyond the record itself (short strings live inside it).
 std::size_t HeapBytes(const std::string& text) {
   return text.capacity() > sizeof(std::string) / 2 ? text.capacity() + 1 : 0;
@@ -189,6 +192,11 @@ EditHistory::Applied EditHistory::Undo(RowTable& table) {
   Pause();
   // Backwards: each change is undone on the table exactly as the change left it.
   for (auto change = step.changes.rbegin(); change != step.changes.rend(); ++change) {
+    if (step.changes.rend() - change > kPrefetchDistance) {
+      if (const auto* ahead = std::get_if<CellChange>(&*(change + kPrefetchDistance))) {
+        table.PrefetchCell(ahead->column, ahead->row);
+      }
+    }
     if (auto* cell = std::get_if<CellChange>(&*change)) {
       table.SwapCell(cell->column, cell->row, cell->other);
     } else if (auto* insertion = std::get_if<RowInsertion>(&*change)) {
@@ -210,7 +218,13 @@ EditHistory::Applied EditHistory::Redo(RowTable& table) {
   }
   Step& step = steps_[position_++];
   Pause();
-  for (TableChange& change : step.changes) {
+  for (std::size_t i = 0; i < step.changes.size(); ++i) {
+    TableChange& change = step.changes[i];
+    if (i + kPrefetchDistance < step.changes.size()) {
+      if (const auto* ahead = std::get_if<CellChange>(&step.changes[i + kPrefetchDistance])) {
+        table.PrefetchCell(ahead->column, ahead->row);
+      }
+    }
     if (auto* cell = std::get_if<CellChange>(&change)) {
       table.SwapCell(cell->column, cell->row, cell->other);
     } else if (auto* insertion = std::get_if<RowInsertion>(&change)) {

@@ -97,15 +97,28 @@ void RowTable::RemoveRowKeepingColumn(int row, int kept_column) {
 }
 
 void RowTable::RotateColumn(int column, int row, bool up) {
-  // Swaps only: the strings' buffers move, nothing is copied.
+  // Each cell moves once along the chain (the strings' buffers move, nothing is copied), and
+  // the cells a few rows ahead are fetched meanwhile: the rows lie apart in memory.
+  constexpr size_t kAhead = 16;
   const size_t col = static_cast<size_t>(column);
+  const size_t first = static_cast<size_t>(row - 1);
   const size_t last = rows_.size() - 1;
   if (up) {
-    for (size_t i = static_cast<size_t>(row - 1); i < last; ++i)
-      std::swap(rows_[i][col], rows_[i + 1][col]);
+    std::string moving = std::move(rows_[first][col]);
+    for (size_t i = first; i < last; ++i) {
+      if (i + kAhead <= last)
+        __builtin_prefetch(&rows_[i + kAhead][col], 1);
+      rows_[i][col] = std::move(rows_[i + 1][col]);
+    }
+    rows_[last][col] = std::move(moving);
   } else {
-    for (size_t i = last; i > static_cast<size_t>(row - 1); --i)
-      std::swap(rows_[i][col], rows_[i - 1][col]);
+    std::string moving = std::move(rows_[last][col]);
+    for (size_t i = last; i > first; --i) {
+      if (i >= first + kAhead)
+        __builtin_prefetch(&rows_[i - kAhead][col], 1);
+      rows_[i][col] = std::move(rows_[i - 1][col]);
+    }
+    rows_[first][col] = std::move(moving);
   }
   // The kept cells stay where the view shows them, but the rows under them changed.
   if (observer_ != nullptr) {
