@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <system_error>
@@ -45,6 +46,22 @@ text::Status Refuse(const std::string& why) {
 
 // The toolkit's channel arithmetic: the masked bits shifted down and multiplied by
 // 256 / (largest value + 1), so 5 bits give 0, 8, ... 248 and masks wider than 8 bits give 0.
+// The eight pixels of a 1-bit byte, first (highest bit) first: 1 where the bit is set.
+constexpr auto kBitBytes = [] {
+  std::array<std::array<std::uint8_t, 8>, 256> table{};
+  for (int b = 0; b < 256; ++b) {
+    for (int k = 0; k < 8; ++k) {
+      table[static_cast<std::size_t>(b)][static_cast<std::size_t>(k)] =
+          static_cast<std::uint8_t>((b >> (7 - k)) & 1);
+    }
+  }
+  return table;
+}();
+
+// The first three bytes in memory of a four-byte value loaded with memcpy.
+constexpr std::uint32_t kLowThreeBytes =
+    std::endian::native == std::endian::little ? 0x00FFFFFFU : 0xFFFFFF00U;
+
 int LowestBit(std::uint32_t mask) {
   int shift = 0;
   while (mask != 0 && (mask & 1) == 0) {
@@ -258,7 +275,8 @@ text::Status BitmapPicture::DecodeKept() {
       return Refuse("file cut short in the pixel data");
     }
   }
-  FillInk();
+  plain32_ = bits == 32 && red_.mask == 0xFF0000 && green_.mask == 0xFF00 && blue_.mask == 0xFF;
+  FillInkIndex();
   return text::Success();
 }
 
@@ -346,63 +364,94 @@ Colour BitmapPicture::MaskedColour(std::uint32_t value) const {
   return channel(blue_) << 16 | channel(green_) << 8 | channel(red_);
 }
 
-void BitmapPicture::FillInk() {
-  const std::size_t w = static_cast<std::size_t>(width_);
-  ink_.resize(w * static_cast<std::size_t>(height_));
-  std::uint8_t ink_index[256];
+void BitmapPicture::FillInkIndex() {
   for (int i = 0; i < 256; ++i) {
-    ink_index[i] = palette_[i] == kInkColour ? 1 : 0;
+    ink_index_[static_cast<std::size_t>(i)] = palette_[static_cast<std::size_t>(i)] == kInkColour;
   }
-  const bool plain32 =
-      bits_ == 32 && red_.mask == 0xFF0000 && green_.mask == 0xFF00 && blue_.mask == 0xFF;
-  for (int y = 0; y < height_; ++y) {
-    std::uint8_t* out = ink_.data() + static_cast<std::size_t>(y) * w;
-    if (rle_) {
-      const std::uint8_t* in = indices_.data() + static_cast<std::size_t>(y) * w;
-      for (std::size_t x = 0; x < w; ++x) {
-        out[x] = ink_index[in[x]];
+  if (bits_ == 4 && !rle_) {
+    for (std::size_t b = 0; b < 256; ++b) {
+      pair_ink_[b] = {ink_index_[b >> 4], ink_index_[b & 0x0F]};
+    }
+  }
+}
+
+void BitmapPicture::DecodeInkRow(int y, std::uint8_t* out) const {
+  const std::size_t w = static_cast<std::size_t>(width_);
+  const std::uint8_t* ink = ink_index_.data();
+  if (rle_) {
+    const std::uint8_t* in = indices_.data() + static_cast<std::size_t>(y) * w;
+    for (std::size_t x = 0; x < w; ++x) {
+      out[x] = ink[in[x]];
+    }
+    return;
+  }
+  const unsigned char* in = FileRow(y);
+  switch (bits_) {
+    case 1: {
+      if (ink[0] == ink[1]) {
+        std::memset(out, ink[0], w);
+        return;
       }
-      continue;
+      // Eight pixels a byte through the table; with index 0 as ink every byte is flipped.
+      const std::uint64_t flip = ink[0] != 0 ? 0x0101010101010101ULL : 0;
+      const std::size_t whole = w / 8;
+      for (std::size_t i = 0; i < whole; ++i) {
+        std::uint64_t eight = 0;
+        std::memcpy(&eight, kBitBytes[in[i]].data(), 8);
+        eight ^= flip;
+        std::memcpy(out + 8 * i, &eight, 8);
+      }
+      for (std::size_t x = 8 * whole; x < w; ++x) {
+        out[x] = ink[(in[x / 8] >> (7 - x % 8)) & 1];
+      }
+      return;
     }
-    const unsigned char* in = FileRow(y);
-    switch (bits_) {
-      case 1:
-        for (std::size_t x = 0; x < w; ++x) {
-          out[x] = ink_index[(in[x / 8] >> (7 - x % 8)) & 1];
-        }
-        break;
-      case 4:
-        for (std::size_t x = 0; x < w; ++x) {
-          out[x] = ink_index[(x % 2 == 0) ? in[x / 2] >> 4 : in[x / 2] & 0x0F];
-        }
-        break;
-      case 8:
-        for (std::size_t x = 0; x < w; ++x) {
-          out[x] = ink_index[in[x]];
-        }
-        break;
-      case 24:
-        for (std::size_t x = 0; x < w; ++x) {
-          out[x] = (in[3 * x] | in[3 * x + 1] | in[3 * x + 2]) == 0 ? 1 : 0;
-        }
-        break;
-      case 32:
-        if (plain32) {
-          for (std::size_t x = 0; x < w; ++x) {
-            out[x] = (in[4 * x] | in[4 * x + 1] | in[4 * x + 2]) == 0 ? 1 : 0;
-          }
-          break;
-        }
-        for (std::size_t x = 0; x < w; ++x) {
-          out[x] = MaskedColour(U32(in + 4 * x)) == kInkColour ? 1 : 0;
-        }
-        break;
-      default:  // 16
-        for (std::size_t x = 0; x < w; ++x) {
-          out[x] = MaskedColour(U16(in + 2 * x)) == kInkColour ? 1 : 0;
-        }
-        break;
+    case 4: {
+      // Two pixels a byte through the picture's pair table.
+      const std::size_t pairs = w / 2;
+      for (std::size_t i = 0; i < pairs; ++i) {
+        std::memcpy(out + 2 * i, pair_ink_[in[i]].data(), 2);
+      }
+      if (w % 2 != 0) {
+        out[w - 1] = ink[in[pairs] >> 4];
+      }
+      return;
     }
+    case 8:
+      for (std::size_t x = 0; x < w; ++x) {
+        out[x] = ink[in[x]];
+      }
+      return;
+    case 24: {
+      // One four-byte load a pixel, its fourth byte (the next pixel's or padding) masked off;
+      // the last pixel is read bytewise, as its fourth byte may lie past the file.
+      const std::size_t loaded = w - 1;
+      for (std::size_t x = 0; x < loaded; ++x) {
+        std::uint32_t value = 0;
+        std::memcpy(&value, in + 3 * x, 4);
+        out[x] = (value & kLowThreeBytes) == 0 ? 1 : 0;
+      }
+      out[loaded] = (in[3 * loaded] | in[3 * loaded + 1] | in[3 * loaded + 2]) == 0 ? 1 : 0;
+      return;
+    }
+    case 32:
+      if (plain32_) {
+        for (std::size_t x = 0; x < w; ++x) {
+          std::uint32_t value = 0;
+          std::memcpy(&value, in + 4 * x, 4);
+          out[x] = (value & kLowThreeBytes) == 0 ? 1 : 0;
+        }
+        return;
+      }
+      for (std::size_t x = 0; x < w; ++x) {
+        out[x] = MaskedColour(U32(in + 4 * x)) == kInkColour ? 1 : 0;
+      }
+      return;
+    default:  // 16
+      for (std::size_t x = 0; x < w; ++x) {
+        out[x] = MaskedColour(U16(in + 2 * x)) == kInkColour ? 1 : 0;
+      }
+      return;
   }
 }
 
@@ -455,7 +504,7 @@ void BitmapPicture::ReadInkRow(int y, std::uint8_t* out) const {
     }
     return;
   }
-  std::memcpy(out, ink_.data() + static_cast<std::size_t>(y) * w, w);
+  DecodeInkRow(y, out);
 }
 
 void BitmapPicture::SetPixel(int x, int y, Colour colour) {

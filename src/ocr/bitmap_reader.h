@@ -20,12 +20,12 @@ inline constexpr std::int64_t kMaxBitmapPixels = std::int64_t{1} << 24;
 // The largest file the reader reads, in bytes.
 inline constexpr std::int64_t kMaxBitmapFileBytes = std::int64_t{80} << 20;
 
-// A Windows bitmap held as its file's bytes plus one ink byte per pixel. Reads BITMAPCOREHEADER,
-// BITMAPINFOHEADER and its V2 to V5 forms; 1, 4 and 8 bits per pixel with a palette, RLE8 and
-// RLE4, 16 and 32 bits with or without bit fields (alpha included), 24 bits; rows bottom-up or
-// top-down. Colours come out as the picture layer over the toolkit gives them (0x00BBGGRR; bit
-// fields scaled the same way, alpha ignored), so both readers find the same ink. The
-// storage is kept between decodes: reading many files into one picture allocates only when a
+// A Windows bitmap held as its file's bytes; ink rows are decoded from them on demand. Reads
+// BITMAPCOREHEADER, BITMAPINFOHEADER and its V2 to V5 forms; 1, 4 and 8 bits per pixel with a
+// palette, RLE8 and RLE4, 16 and 32 bits with or without bit fields (alpha included), 24 bits; rows
+// bottom-up or top-down. Colours come out as the picture layer over the toolkit gives them
+// (0x00BBGGRR; bit fields scaled the same way, alpha ignored), so both readers find the same ink.
+// The storage is kept between decodes: reading many files into one picture allocates only when a
 // file is larger than every earlier one. SetPixel and Resize work on a colour copy made at the
 // first edit.
 class BitmapPicture : public Picture {
@@ -68,17 +68,22 @@ class BitmapPicture : public Picture {
 
   text::Status DecodeKept();
   text::Status DecodeRle(std::size_t start);
-  void FillInk();
+  // Which palette entries are ink, from palette_.
+  void FillInkIndex();
+  // Row y's ink straight from the file's bytes (or the RLE indices).
+  void DecodeInkRow(int y, std::uint8_t* out) const;
   void Clear();
   Colour MaskedColour(std::uint32_t value) const;
   const unsigned char* FileRow(int y) const;
 
   std::string bytes_;                  // the whole file
   std::vector<std::uint8_t> indices_;  // RLE pictures: palette indices, top row first
-  std::vector<std::uint8_t> ink_;      // 1 per ink pixel, top row first
   std::vector<Colour> edited_;         // the colours once SetPixel or Resize was used
   bool is_edited_ = false;
-  std::array<Colour, 256> palette_{};  // unused entries are black, as the toolkit pads them
+  std::array<Colour, 256> palette_{};          // unused entries are black, as the toolkit pads them
+  std::array<std::uint8_t, 256> ink_index_{};  // 1 where palette_ holds the ink colour
+  std::array<std::array<std::uint8_t, 2>, 256> pair_ink_{};  // 4 bits: a byte's two pixels
+  bool plain32_ = false;                                     // 32 bits with the usual masks
   int width_ = 0;
   int height_ = 0;
   int bits_ = 0;

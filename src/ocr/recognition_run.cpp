@@ -26,13 +26,17 @@ text::Result<bool> PrepareSpare(Recogniser& recogniser, const std::filesystem::p
 
 text::Result<bool> LoadSubtitlePicture(Recogniser& recogniser, const std::filesystem::path& folder,
                                        const std::string& name) {
-  const auto path = folder / name;
-  std::error_code error;
-  if (name.empty() || !std::filesystem::is_regular_file(path, error)) {
+  if (name.empty()) {
     return false;
   }
+  const auto path = folder / name;
   auto loaded = recogniser.Pictures().LoadInto(path, recogniser.SparePicture());
   if (!loaded.ok()) {
+    // Only a failed load asks whether the file is there at all: one look-up less a picture.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+      return false;
+    }
     return loaded.error();
   }
   return PrepareSpare(recogniser, path);

@@ -75,12 +75,12 @@ std::uint32_t Expected(int index, const BitmapLayout& layout) {
   return kColours[static_cast<std::size_t>(index)];
 }
 
-std::string TestFile(BitmapLayout layout) {
+std::string TestFile(BitmapLayout layout, const std::vector<std::vector<int>>& indices = kIndices) {
   if (layout.bits <= 8) {
     layout.palette = layout.bits == 1 ? std::vector<std::uint32_t>{0x000000, 0xF8F8F8} : kColours;
   }
   PixelValues values;
-  for (const auto& row : kIndices) {
+  for (const auto& row : indices) {
     values.emplace_back();
     for (const int index : row) {
       values.back().push_back(Raw(index, layout));
@@ -150,6 +150,71 @@ TEST(BitmapReader, EveryKindGivesItsColoursAndInk) {
     }
     EXPECT_EQ(picture.Pixel(9, 0), ocr::kOutsideColour) << kind.name;
     EXPECT_EQ(picture.Pixel(0, -1), ocr::kOutsideColour) << kind.name;
+  }
+}
+
+// Rows are decoded several pixels at a time: every width around those steps, on every kind,
+// gives the ink the colours say, up to the last pixel of the row and not beyond it.
+TEST(BitmapReader, WideRowsOfEveryKindGiveTheInkOfTheirColours) {
+  std::uint32_t seed = 12345;
+  auto next_index = [&seed] {
+    seed = seed * 1103515245U + 12345U;
+    return static_cast<int>((seed >> 16) % kColours.size());
+  };
+  for (const Kind& kind : EveryKind()) {
+    for (const int width : {1, 2, 3, 7, 8, 9, 15, 16, 17, 31, 33, 720, 721}) {
+      std::vector<std::vector<int>> indices(4, std::vector<int>(static_cast<std::size_t>(width)));
+      for (auto& row : indices) {
+        for (int& index : row) {
+          index = kind.layout.bits == 1 ? next_index() % 2 : next_index();
+        }
+      }
+      ocr::BitmapPicture picture;
+      const auto decoded = picture.Decode(TestFile(kind.layout, indices));
+      ASSERT_TRUE(decoded.ok()) << kind.name << " " << width << ": " << decoded.error().message;
+      // One guard byte past the row: the decoder must leave it alone.
+      std::vector<std::uint8_t> ink(static_cast<std::size_t>(width) + 1, 7);
+      for (int y = 0; y < 4; ++y) {
+        picture.ReadInkRow(y, ink.data());
+        for (int x = 0; x < width; ++x) {
+          ASSERT_EQ(ink[x], Expected(indices[y][x], kind.layout) == 0 ? 1 : 0)
+              << kind.name << " " << width << " wide, at " << x << "," << y;
+        }
+        ASSERT_EQ(ink[width], 7) << kind.name << " " << width << " wide";
+      }
+    }
+  }
+}
+
+// A two-colour picture may have its ink at either index, at both or at none.
+TEST(BitmapReader, OneBitInkFollowsThePalette) {
+  const std::vector<int> row = {0, 1, 1, 0, 1, 0, 0, 0, 1, 1, 1, 1, 0, 1, 0, 1, 1, 0, 1};
+  struct Case {
+    std::vector<std::uint32_t> palette;
+    std::uint8_t ink_at_0;
+    std::uint8_t ink_at_1;
+  };
+  const Case cases[] = {{{0x000000, 0xFFFFFF}, 1, 0},
+                        {{0xFFFFFF, 0x000000}, 0, 1},
+                        {{0x000000, 0x000000}, 1, 1},
+                        {{0xFFFFFF, 0x010101}, 0, 0},
+                        {{0xFFFFFF}, 0, 1}};  // a one-entry palette: index 1 reads black
+  for (const Case& c : cases) {
+    BitmapLayout layout;
+    layout.bits = 1;
+    layout.palette = c.palette;
+    PixelValues values(1);
+    for (const int index : row) {
+      values[0].push_back(static_cast<std::uint32_t>(index));
+    }
+    ocr::BitmapPicture picture;
+    ASSERT_TRUE(picture.Decode(EncodeBitmap(values, layout)).ok());
+    std::vector<std::uint8_t> ink(row.size());
+    picture.ReadInkRow(0, ink.data());
+    for (std::size_t x = 0; x < row.size(); ++x) {
+      EXPECT_EQ(ink[x], row[x] == 0 ? c.ink_at_0 : c.ink_at_1)
+          << "palette of " << c.palette.size() << " starting " << c.palette[0] << ", at " << x;
+    }
   }
 }
 

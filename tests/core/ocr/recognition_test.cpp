@@ -323,7 +323,9 @@ TEST_F(RecognitionTest, MissingPictureAsksWhetherToGoOn) {
   AddRow({kBlock});
   AddRow({kBlock});
   AddRow({kBlock});
+  // Gone from the folder, and so from what the picture layer can load.
   std::filesystem::remove(pictures_folder_ / "2.bmp");
+  pictures_.files.erase((pictures_folder_ / "2.bmp").string());
   teacher_.actions = {SaveAs("a")};
   messages_.answers = {app::Answer::kYes};
   const auto skipped = Run();
