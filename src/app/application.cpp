@@ -223,7 +223,8 @@ bool Application::OpenCommand() {
   if (!GuardUnsavedMainSubtitle(msg::kOpenUnsavedQuestion)) {
     return false;
   }
-  FileFilter filter{{kSubtitleFilter}, document_.last_open_folder, document_.source_extension};
+  FileFilter filter{DialogFilterEntries(Text(msg::kOpenFilter), {kSubtitleFilter}),
+                    document_.last_open_folder, document_.source_extension};
   const auto chosen = ports_.dialogs.ChooseFileToOpen(filter);
   if (!chosen) {
     return false;
@@ -296,7 +297,8 @@ bool Application::SaveCommand() {
   // The extension offered to the dialog is also the one appended to a name typed without a
   // subtitle extension, so it is taken before the choice changes save_extension.
   const std::string default_extension = document_.save_extension;
-  FileFilter filter{{kSrtFilter, kSsaFilter}, document_.last_save_folder, default_extension};
+  FileFilter filter{DialogFilterEntries(Text(msg::kSaveFilter), {kSrtFilter, kSsaFilter}),
+                    document_.last_save_folder, default_extension};
   const SaveListChoice encodings{Text(msg::kSaveEncodingCaption), SaveEncodingNames(messages_),
                                  settings_.SaveEncoding()};
   const auto chosen =

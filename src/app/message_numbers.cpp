@@ -168,6 +168,8 @@ constexpr int kNamedMessages[] = {
     kReplacedStatus,
     kNextProblemRow,
     kPreviousProblemRow,
+    kRowAnalysisStatus,
+    kRowAnalysedStatus,
     kImportMenu,
     kImportHint,
     kImportFilter,

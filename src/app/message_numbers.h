@@ -255,6 +255,7 @@ inline constexpr int kCheckedStatus = 1286;        // %1 rows changed
 inline constexpr int kReplacedStatus = 1289;       // %1 replacements
 inline constexpr int kNextProblemRow = 1292;       // check menu: next row of the check review
 inline constexpr int kPreviousProblemRow = 1295;   // check menu: previous row of the review
+inline constexpr int kRowAnalysisStatus = 1298;    // %1 row being analysed
 
 // Desktop integration: 1301-1397.
 inline constexpr int kOcrSettingsTab = 1301;
@@ -272,6 +273,8 @@ inline constexpr int kCancelButton = 1334;
 inline constexpr int kDemoMissing = 1337;     // + the path
 inline constexpr int kRecentFileGone = 1340;  // + the path
 inline constexpr int kHelpCloseButton = 1343;
+// The end of a row analysis (beside kRowAnalysisStatus): %1 row, %2 glyphs.
+inline constexpr int kRowAnalysedStatus = 1346;
 
 // Chinese script conversion: 1400-1499.
 inline constexpr int kChineseMenu = 1400;            // "Convert Chinese script..."

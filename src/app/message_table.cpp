@@ -35,4 +35,29 @@ int ParseLanguageNumber(const std::string& settings_line) {
   return MessageTable::kSimplifiedChinese;
 }
 
+std::vector<std::pair<std::string, std::string>> DialogFilterEntries(
+    const std::string& text, std::vector<std::pair<std::string, std::string>> fallback) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t bar = text.find('|', start);
+    parts.push_back(text.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
+    if (bar == std::string::npos) {
+      break;
+    }
+    start = bar + 1;
+  }
+  if (parts.size() % 2 != 0) {
+    return fallback;
+  }
+  std::vector<std::pair<std::string, std::string>> entries;
+  for (std::size_t i = 0; i < parts.size(); i += 2) {
+    if (parts[i].empty() || parts[i + 1].empty()) {
+      return fallback;
+    }
+    entries.emplace_back(parts[i], parts[i + 1]);
+  }
+  return entries;
+}
+
 }  // namespace app

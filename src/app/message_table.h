@@ -49,4 +49,10 @@ class MessageTable : public MessageSource {
 // 1 for anything else (so a damaged settings file never shifts every text).
 int ParseLanguageNumber(const std::string& settings_line);
 
+// A file dialog's filter in the language's text form "description|patterns|description|patterns"
+// split into its pairs; `fallback` when the text holds no complete pair (a missing or damaged
+// line never leaves a dialog without its patterns).
+std::vector<std::pair<std::string, std::string>> DialogFilterEntries(
+    const std::string& text, std::vector<std::pair<std::string, std::string>> fallback);
+
 }  // namespace app

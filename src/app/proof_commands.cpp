@@ -62,9 +62,9 @@ ReferenceOpenEnd OpenReference(Application& application, MessagePort& messages,
       return ReferenceOpenEnd::kKeptOld;
     }
   }
-  const FileFilter filter{{{kTextSubtitleFilterName, "*.srt;*.ssa"}},
-                          document.reference_folder,
-                          document.reference_extension};
+  const FileFilter filter{DialogFilterEntries(application.Messages().Message(msg::kOpenFilter),
+                                              {{kTextSubtitleFilterName, "*.srt;*.ssa"}}),
+                          document.reference_folder, document.reference_extension};
   const auto chosen = dialogs.ChooseFileToOpen(filter);
   if (!chosen) {
     return ReferenceOpenEnd::kCancelled;
@@ -101,9 +101,10 @@ bool SaveReference(Application& application, MessagePort& messages, FileDialogPo
   if (document.reference_saved) {
     return true;
   }
-  const FileFilter filter{{{kSrtFilterName, "*.srt"}, {kSsaFilterName, "*.ssa"}},
-                          document.reference_save_folder,
-                          document.reference_save_extension};
+  const FileFilter filter{
+      DialogFilterEntries(application.Messages().Message(msg::kSaveFilter),
+                          {{kSrtFilterName, "*.srt"}, {kSsaFilterName, "*.ssa"}}),
+      document.reference_save_folder, document.reference_save_extension};
   const auto chosen = dialogs.ChooseFileToSave(filter, document.reference_save_file.filename());
   if (!chosen) {
     return false;

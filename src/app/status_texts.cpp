@@ -98,6 +98,15 @@ std::string RunEndStatus(const MessageSource& texts, const ocr::RunOutcome& outc
                 {std::to_string(outcome.next_start_row), rows, taught, skipped});
 }
 
+std::string RowAnalysisStatus(const MessageSource& texts, int row) {
+  return FillIn(texts.Message(msg::kRowAnalysisStatus), {std::to_string(row)});
+}
+
+std::string RowAnalysedStatus(const MessageSource& texts, int row, int glyphs) {
+  return FillIn(texts.Message(msg::kRowAnalysedStatus),
+                {std::to_string(row), std::to_string(glyphs)});
+}
+
 std::string SavedStatus(const MessageSource& texts, const std::string& file_name,
                         document::OutputEncoding encoding) {
   const std::vector<std::string> names = SaveEncodingNames(texts);

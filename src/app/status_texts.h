@@ -38,6 +38,9 @@ std::string SaveProblemsQuestion(const document::SaveProblems& problems, const M
 std::string RunProgressStatus(const MessageSource& texts, int row, int rows, int taught);
 // The end of a run: "done" after a complete run, else "stopped at row r".
 std::string RunEndStatus(const MessageSource& texts, const ocr::RunOutcome& outcome);
+// A row analysis: while it runs, and its end with the count of glyphs read.
+std::string RowAnalysisStatus(const MessageSource& texts, int row);
+std::string RowAnalysedStatus(const MessageSource& texts, int row, int glyphs);
 std::string SavedStatus(const MessageSource& texts, const std::string& file_name,
                         document::OutputEncoding encoding);
 std::string CheckedStatus(const MessageSource& texts, int rows_changed);

@@ -325,7 +325,7 @@ void RecognitionTools::SelectRow(int row) {
 void RecognitionTools::FollowRun() {
   const document::SubtitleDocument& document = app_.Document();
   const int row = document.current_row;
-  if (running_ && recogniser_ != nullptr) {
+  if (running_ && !analysing_ && recogniser_ != nullptr) {
     const int taught = recogniser_->Counts().taught - taught_at_start_;
     const int rows = document.main.DataRowCount();
     app_.ShowStatus([this, row, rows, taught] {
@@ -397,10 +397,13 @@ void RecognitionTools::CheckRowButClick() {
     return;
   }
   running_ = true;
+  analysing_ = true;
   pump_.Reset();
   StringGrid6->clearContents();
   StringGrid6->setRowCount(1);
   Label13->setText(ToQString(app::AnalysisTitle(app_)));
+  const int row = app_.Document().current_row;
+  app_.ShowStatus([this, row] { return app::RowAnalysisStatus(app_.Messages(), row); });
   ui_.Panel10->show();
   ui_.Panel10->raise();
   const ocr::RowAnalysis analysis = app::AnalyseCurrentRow(
@@ -412,8 +415,12 @@ void RecognitionTools::CheckRowButClick() {
     StringGrid6->setItem(i, 0, new QTableWidgetItem(ToQString(glyph.text)));
     StringGrid6->setItem(i, 1, new QTableWidgetItem(QString::number(glyph.number)));
   }
+  const int glyphs = static_cast<int>(analysis.glyphs.size());
+  app_.ShowStatus(
+      [this, row, glyphs] { return app::RowAnalysedStatus(app_.Messages(), row, glyphs); });
   pump_.Reset();
   running_ = false;
+  analysing_ = false;
 }
 
 void RecognitionTools::Button15Click() {

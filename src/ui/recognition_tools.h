@@ -123,7 +123,8 @@ class RecognitionTools : public QObject {
   TeachingPanel* teaching_ = nullptr;
   QTimer follow_timer_;
   bool running_ = false;
-  bool opening_ = false;  // a picture subtitle is being opened: its folder is not known yet
+  bool analysing_ = false;  // the run is a row analysis: the status names the row
+  bool opening_ = false;    // a picture subtitle is being opened: its folder is not known yet
   int run_start_row_ = 1;
   int shown_row_ = 0;           // the row whose picture the view shows during a run
   int taught_at_start_ = 0;     // the recogniser's taught count when the run started

@@ -230,8 +230,15 @@ class RecognitionToolsTest : public QObject {
 
   void RowAnalysisListsEachGlyph() {
     OpenFilm();
-    answers_ = {[this] { Type("A"); }, [this] { Type("B"); }};
+    QString status_while_asked;
+    answers_ = {[&] {
+                  status_while_asked = Widget<QLabel>("StatusText")->text();
+                  Type("A");
+                },
+                [this] { Type("B"); }};
     Action("CheckRowMenu")->trigger();  // row 1's picture was prepared when it was selected
+    QCOMPARE(status_while_asked, QStringLiteral("m1299"));                    // analysing row 1
+    QCOMPARE(Widget<QLabel>("StatusText")->text(), QStringLiteral("m1347"));  // row 1: 2 glyphs
     auto* details = Widget<QTableWidget>("StringGrid6");
     QCOMPARE(details->rowCount(), 3);
     QCOMPARE(details->item(0, 0)->text(), QStringLiteral("A"));

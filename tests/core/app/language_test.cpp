@@ -378,5 +378,36 @@ TEST(MessageTable, MissingFileIsAnError) {
   EXPECT_EQ(table.error().code, "io");
 }
 
+TEST(DialogFilterText, SplitsIntoPairsAndFallsBackWhenDamaged) {
+  using Entries = std::vector<std::pair<std::string, std::string>>;
+  const Entries fallback = {{"fallback", "*.srt"}};
+  const struct {
+    const char* text;
+    Entries expected;
+  } kCases[] = {
+      {"SRT subtitles (*.srt)|*.srt|SSA subtitles (*.ssa)|*.ssa",
+       {{"SRT subtitles (*.srt)", "*.srt"}, {"SSA subtitles (*.ssa)", "*.ssa"}}},
+      {"Text (*.srt;*.ssa)|*.srt;*.ssa", {{"Text (*.srt;*.ssa)", "*.srt;*.ssa"}}},
+      {"", fallback},
+      {"no bar at all", fallback},
+      {"a|*.srt|b", fallback},
+      {"a||b|*.ssa", fallback},
+      {"|*.srt", fallback},
+  };
+  for (const auto& c : kCases) {
+    EXPECT_EQ(DialogFilterEntries(c.text, fallback), c.expected) << c.text;
+  }
+}
+
+TEST(DialogFilterText, ShippedFiltersHoldCompletePairsInEveryLanguage) {
+  const MessageTable table = LoadShippedTable();
+  for (int language = 1; language <= 3; ++language) {
+    for (int number : {msg::kSaveFilter, msg::kOpenFilter}) {
+      const auto entries = DialogFilterEntries(table.MessageIn(number, language), {});
+      EXPECT_FALSE(entries.empty()) << number << " in language " << language;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace app

@@ -82,5 +82,13 @@ TEST(StatusTexts, RunEndSaysDoneOrWhereItStopped) {
   EXPECT_EQ(RunProgressStatus(texts, 3, 20, 7), "row 3 of 20, 7");
 }
 
+TEST(StatusTexts, RowAnalysisNamesItsRowAndGlyphCount) {
+  Texts texts;
+  texts.texts = {{msg::kRowAnalysisStatus, "analysing %1"},
+                 {msg::kRowAnalysedStatus, "row %1: %2 glyphs"}};
+  EXPECT_EQ(RowAnalysisStatus(texts, 4), "analysing 4");
+  EXPECT_EQ(RowAnalysedStatus(texts, 4, 12), "row 4: 12 glyphs");
+}
+
 }  // namespace
 }  // namespace app
