@@ -258,6 +258,7 @@ text::Result<std::vector<PictureTruth>> Generator::WriteFilm(
   std::vector<PictureTruth> truths;
   text::Lines srt;
   text::Lines texts;
+  text::Lines reference;  // the true texts as a text subtitle with the same times
   for (std::size_t i = 0; i < entries.size(); ++i) {
     PictureTruth truth;
     QImage image = Render(entries[i], truth, width);
@@ -282,6 +283,17 @@ text::Result<std::vector<PictureTruth>> Generator::WriteFilm(
     srt.push_back(SrtTime(start) + " --> " + SrtTime(start + 2500));
     srt.push_back(name);
     srt.push_back("");
+    reference.push_back(std::to_string(i + 1));
+    reference.push_back(srt[srt.size() - 3]);
+    for (std::size_t from = 0;;) {
+      const std::size_t at = truth.text.find("\\N", from);
+      reference.push_back(truth.text.substr(from, at == std::string::npos ? at : at - from));
+      if (at == std::string::npos) {
+        break;
+      }
+      from = at + 2;
+    }
+    reference.push_back("");
     texts.push_back(truth.text);
     truths.push_back(std::move(truth));
   }
@@ -289,6 +301,9 @@ text::Result<std::vector<PictureTruth>> Generator::WriteFilm(
     return written.error();
   }
   if (auto written = text::WriteLines(folder / "truth.txt", texts); !written.ok()) {
+    return written.error();
+  }
+  if (auto written = text::WriteLines(folder / "reference.srt", reference); !written.ok()) {
     return written.error();
   }
   return truths;

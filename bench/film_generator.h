@@ -59,7 +59,8 @@ class Generator {
                 QRgb background = qRgb(224, 228, 240), bool frame_line = true);
 
   // Writes `srt_name` and one picture per entry (0001.bmp, ...) into `folder`, cycling through
-  // `depths`, and truth.txt (the texts, GBK, one line per entry). Returns the truths.
+  // `depths`, truth.txt (the texts, GBK, one line per entry) and reference.srt (the same texts
+  // as a text subtitle with the same times, one SRT line per text line). Returns the truths.
   text::Result<std::vector<PictureTruth>> WriteFilm(
       const std::filesystem::path& folder, const std::vector<SubtitleLines>& entries,
       int width = 720, const std::string& srt_name = "film.srt",

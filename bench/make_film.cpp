@@ -1,4 +1,5 @@
-// make_film: writes a generated picture subtitle (film.srt or NAME, pictures, truth.txt).
+// make_film: writes a generated picture subtitle (film.srt or NAME, pictures, truth.txt and
+// reference.srt, the true texts as a text subtitle).
 // Usage: make_film FOLDER COUNT [SEED] [WIDTH] [SRT_NAME] [FONT_PIXELS]
 #include <QGuiApplication>
 #include <cstdio>

@@ -3,7 +3,10 @@
 film's truth.txt as a careful user would, and prints panels per 100 characters and typed answers
 per panel.
 
-Usage: scripted_teacher.py ZENTROPE_CLI SUBTITLE WORKDIR [--no-suggestions]
+Usage: scripted_teacher.py ZENTROPE_CLI SUBTITLE WORKDIR [--no-suggestions] [--reference]
+
+With --reference the film's true text (reference.srt beside the subtitle, as make_film writes it)
+is the reference subtitle: glyphs it reads for certain are taught without a panel.
 
 The truth gives each entry's text; the next character expected is the one after those the picture
 has given so far. A box clearly narrower than a glyph is expanded first (as a user who sees half a
@@ -21,6 +24,20 @@ def truth_rows(subtitle):
     return [line.replace("\\N", "").replace(" ", "") for line in lines]
 
 
+def read_rows(srt):
+    """The texts of a written SRT file, line breaks and spaces left out, one per entry."""
+    path = Path(srt)
+    if not path.exists():
+        return []
+    blocks = path.read_bytes().decode("gbk").replace("\r", "").split("\n\n")
+    rows = []
+    for block in blocks:
+        lines = block.split("\n")
+        if len(lines) >= 2 and "-->" in lines[1]:
+            rows.append("".join(lines[2:]).replace(" ", ""))
+    return rows
+
+
 def is_wide(ch):
     return ord(ch) > 0x2000
 
@@ -29,7 +46,11 @@ def main():
     cli, subtitle, workdir = sys.argv[1:4]
     use_suggestions = "--no-suggestions" not in sys.argv
     truth = truth_rows(subtitle)
-    process = subprocess.Popen([cli, "ocr", subtitle, "--teach-stdio", "--workdir", workdir],
+    output = str(Path(workdir) / "scripted_teacher_out.srt")
+    command = [cli, "ocr", subtitle, "--teach-stdio", "--workdir", workdir, "-o", output]
+    if "--reference" in sys.argv:
+        command += ["--reference", str(Path(subtitle).parent / "reference.srt")]
+    process = subprocess.Popen(command,
                                stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                stderr=subprocess.PIPE, text=True, encoding="utf-8")
     states = expands = typed = accepted = typed_chars = 0
@@ -77,6 +98,12 @@ def main():
           % (typed, typed / max(panels, 1), accepted))
     print("glyphs matched: %s, automatic teachings: %s"
           % (summary.get("glyphs matched"), summary.get("automatic teachings")))
+    listed = [entry for entry in errors.splitlines()
+              if entry.startswith("taught from the reference: ")]
+    print("automatic teachings listed: %d" % len(listed))
+    read = read_rows(output)
+    exact = sum(1 for i, row in enumerate(truth) if i < len(read) and read[i] == row)
+    print("rows read exactly as the truth: %d of %d" % (exact, len(truth)))
 
 
 if __name__ == "__main__":

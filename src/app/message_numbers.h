@@ -227,6 +227,16 @@ inline constexpr int kSuggestionsLabel = 1118;         // teaching panel: before
 inline constexpr int kSourceLibrary = 1121;            // teaching panel: a suggestion's source
 inline constexpr int kSourceReference = 1124;
 inline constexpr int kSourceOcr = 1127;
+// The review of glyphs taught from the reference (after a run that taught some).
+inline constexpr int kTeachingsTitle = 1172;
+inline constexpr int kTeachingsRowHeading = 1175;
+inline constexpr int kTeachingsTextHeading = 1178;
+inline constexpr int kTeachingsNumberHeading = 1181;
+inline constexpr int kTeachingsGlyphHeading = 1184;
+inline constexpr int kTeachingsUndo = 1187;     // button: undo the selected teachings
+inline constexpr int kTeachingsClose = 1190;    // button
+inline constexpr int kTeachingsRemoved = 1193;  // followed by the count
+inline constexpr int kTeachingsChanged = 1196;  // followed by a record number
 
 // Undo and redo: 1202-1250.
 inline constexpr int kEditMenu = 1202;     // the Edit menu's caption

@@ -1,8 +1,12 @@
 // The recognition commands of the window over the engine's run, analysis, cropping and estimate.
 #include "app/recognition_commands.h"
 
+#include <algorithm>
+#include <set>
+
 #include "app/status_texts.h"
 #include "document/row_table.h"
+#include "library/library_editor.h"
 #include "proof/time_overlap.h"
 
 namespace app {
@@ -52,6 +56,7 @@ void ApplyEngineSettings(const settings::SettingsList& settings, const settings:
 void ApplyAssistance(const settings::TeachingAssistance& assistance, ocr::EngineOptions& options) {
   options.fitted_box = assistance.fitted_box;
   options.suggestions = assistance.suggestions;
+  options.reference_teaching = assistance.reference_teaching;
   options.chinese_spaces = assistance.chinese_spaces;
   options.skip_placeholder = assistance.skip_placeholder;
 }
@@ -121,6 +126,40 @@ ocr::RunOutcome StartRecognition(Application& app, ocr::Recogniser& recogniser, 
   app.ShowStatus([&app, outcome] { return RunEndStatus(app.Messages(), outcome); });
   app.SetRecognitionStopped(true);
   app.EnterCommandState(kCommandStateAfterRun);
+  return outcome;
+}
+
+text::Result<UndoTeachingsOutcome> UndoAutomaticTeachings(ocr::Recogniser& recogniser,
+                                                          const std::vector<int>& numbers,
+                                                          EventPump& pump) {
+  library::GlyphLibrary& library = recogniser.Library();
+  UndoTeachingsOutcome outcome;
+  std::set<int> chosen;
+  for (const ocr::AutomaticTeaching& teaching : recogniser.AutomaticTeachings()) {
+    if (std::find(numbers.begin(), numbers.end(), teaching.number) == numbers.end()) {
+      continue;
+    }
+    // Numbers shift when the library editor deletes records: only the very glyph goes.
+    const int position = teaching.number - 1;
+    if (position < library.RecordCount() && library.Text(position) == teaching.text &&
+        library.FeatureLine(position) == teaching.features) {
+      chosen.insert(teaching.number);
+    } else {
+      outcome.changed.push_back(teaching.number);
+    }
+  }
+  std::sort(outcome.changed.begin(), outcome.changed.end());
+  if (chosen.empty()) {
+    return outcome;
+  }
+  const int old_count = library.RecordCount();
+  auto deleted =
+      library::DeleteRecords(library, std::vector<int>(chosen.begin(), chosen.end()), pump);
+  if (!deleted.ok()) {
+    return deleted.error();
+  }
+  outcome.removed = deleted.value();
+  recogniser.ForgetRecords(chosen, old_count);
   return outcome;
 }
 

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/application.h"
 #include "app/ports.h"
@@ -36,7 +37,8 @@ struct RecognitionPorts {
 // standard sizes are left as they are.
 void ApplyEngineSettings(const settings::SettingsList& settings, const settings::PanelValues& panel,
                          ocr::EngineOptions& options);
-// The engine's part of the teaching assistance: fitted box, suggestions, spaces, placeholder.
+// The engine's part of the teaching assistance: fitted box, suggestions, teaching from the
+// reference, spaces, placeholder.
 void ApplyAssistance(const settings::TeachingAssistance& assistance, ocr::EngineOptions& options);
 
 // Selecting row `row` of the main grid while idle: when a picture subtitle is open and the row
@@ -58,6 +60,23 @@ ocr::RunOutcome StartRecognition(Application& app, ocr::Recogniser& recogniser, 
                                  const RecognitionPorts& ports,
                                  const std::function<PostRunOptions()>& options,
                                  const std::function<void()>& run_check, int jobs = 1);
+
+// What undoing automatic teachings did.
+struct UndoTeachingsOutcome {
+  int removed = 0;  // records deleted from the library
+  // Listed numbers left in the library because their record no longer holds the glyph that was
+  // taught (the library was edited since), ascending.
+  std::vector<int> changed;
+};
+
+// Undoes the automatic teachings of `recogniser` whose record numbers are in `numbers` (numbers
+// the list does not hold are passed over): each record that still holds the text and
+// FeatureLine it was taught with is deleted as the library editor deletes records
+// (library::DeleteRecords), and the list and the taught-row list forget it; the others are
+// reported as changed. Error "io" from the library's write changes nothing.
+text::Result<UndoTeachingsOutcome> UndoAutomaticTeachings(ocr::Recogniser& recogniser,
+                                                          const std::vector<int>& numbers,
+                                                          EventPump& pump);
 
 // The Stop command's part in the core: shows message 566. The host asks its event pump to stop,
 // which the run polls after the glyph in hand; RecognitionStopped is set when the run has ended.

@@ -1,17 +1,19 @@
-// zentrope-cli library: check, rebuild-index, export, merge, archive and stats of the glyph
-// library in a working folder.
+// zentrope-cli library: check, rebuild-index, export, merge, archive, delete and stats of the
+// glyph library in a working folder.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/message_table.h"
 #include "cli/commands.h"
 #include "cli/console_ports.h"
 #include "library/glyph_library.h"
 #include "library/library_check.h"
+#include "library/library_editor.h"
 #include "library/library_export.h"
 #include "library/library_merge.h"
 #include "text/line_file.h"
@@ -25,6 +27,7 @@ struct LibraryArguments {
   std::string to;
   std::string base;
   bool overwrite = false;
+  std::vector<int> numbers;
 };
 
 // The settings line that holds the language (1-based line 13 of setup.sys).
@@ -238,6 +241,28 @@ int RunArchive(const LibraryArguments& arguments) {
   return 0;
 }
 
+// Deletes records by number as the library editor does (an automatic teaching that was wrong, for
+// one). Exit status 2 when a number names no record: nothing is deleted then.
+int RunDelete(const LibraryArguments& arguments) {
+  LibraryContext context(arguments);
+  if (!context.LoadForWriting()) {
+    return 2;
+  }
+  auto& [messages, library, pump] = context;
+  for (const int number : arguments.numbers) {
+    if (number < 1 || number > library.RecordCount()) {
+      return Fail("record " + std::to_string(number) + " does not exist (the library holds " +
+                  std::to_string(library.RecordCount()) + " records); nothing was deleted");
+    }
+  }
+  auto deleted = library::DeleteRecords(library, arguments.numbers, pump);
+  if (!deleted.ok()) {
+    return Fail(deleted.error().message);
+  }
+  std::printf("records deleted: %d\nrecords: %d\n", deleted.value(), library.RecordCount());
+  return 0;
+}
+
 int RunStats(const LibraryArguments& arguments) {
   LibraryContext context(arguments);
   if (!context.LoadReadOnly()) {
@@ -306,6 +331,10 @@ void AddLibraryCommands(CLI::App& app) {
   AddRun(merger, RunMerge, arguments);
   AddRun(group->add_subcommand("archive", "Write the journal into the main library files"),
          RunArchive, arguments);
+  CLI::App* deleter = group->add_subcommand(
+      "delete", "Delete records by number, as the library editor does (the journal is archived)");
+  deleter->add_option("NUMBER", arguments->numbers, "Record numbers (1-based)")->required();
+  AddRun(deleter, RunDelete, arguments);
   AddRun(group->add_subcommand("stats", "Count records, journal records and index lines"), RunStats,
          arguments);
 }

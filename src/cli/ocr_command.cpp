@@ -385,6 +385,25 @@ text::Status ReadPictureSubtitle(const std::filesystem::path& file,
   return text::Success();
 }
 
+// Reads the text subtitle whose rows teach glyphs into the reference table.
+text::Status ReadReferenceSubtitle(const std::filesystem::path& file,
+                                   document::SubtitleDocument& subtitle) {
+  const std::string extension = document::LowerCaseExtension(file);
+  if (extension != ".srt" && extension != ".ssa") {
+    return text::Error{"format", file.string() + " is not a text subtitle (.srt or .ssa)"};
+  }
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(file, error)) {
+    return text::Error{"io", file.string() + ": no such subtitle file"};
+  }
+  auto read = document::ReadSubtitleFile(file, document::Role::kReference, subtitle);
+  if (!read.ok()) {
+    return read.error();
+  }
+  subtitle.reference_file = std::filesystem::absolute(file);
+  return text::Success();
+}
+
 // Which post-run options run: the --check and --fix-overlaps switches, or setup.sys's flags
 // when a switch is not given (off without a setup.sys).
 struct PostOptions {
@@ -465,6 +484,7 @@ struct OcrArguments {
   std::string unknown = "stop";
   std::string check;         // "on", "off", or empty for setup.sys's choice
   std::string fix_overlaps;  // likewise
+  std::string reference;     // text subtitle whose rows teach glyphs, paired by time
   bool teach_stdio = false;
   int start_row = 1;
   int line_height = -1;
@@ -487,6 +507,11 @@ int RunOcr(const OcrArguments& arguments) {
   document::SubtitleDocument subtitle;
   if (auto read = ReadPictureSubtitle(arguments.subtitle, subtitle); !read.ok()) {
     return Fail(read.error().message);
+  }
+  if (!arguments.reference.empty()) {
+    if (auto read = ReadReferenceSubtitle(arguments.reference, subtitle); !read.ok()) {
+      return Fail(read.error().message);
+    }
   }
   std::vector<Answer> answers;
   if (!arguments.answers.empty()) {
@@ -512,6 +537,14 @@ int RunOcr(const OcrArguments& arguments) {
                                  : static_cast<ocr::PictureIo&>(core_pictures);
   ocr::Recogniser recogniser(library, pictures);
   recogniser.Options() = OptionsFromSettings(settings);
+  if (!arguments.reference.empty()) {
+    recogniser.SetReferenceTable(&subtitle.reference);
+    if (!recogniser.Options().reference_teaching) {
+      std::fprintf(stderr,
+                   "teaching from the reference: off in setup.sys, the reference is not "
+                   "used\n");
+    }
+  }
   const auto estimate = ocr::EstimateStandardSizes(recogniser, subtitle, ocr::kDefaultSampleLines);
   if (arguments.line_height >= 0) {
     recogniser.Options().line_height = arguments.line_height;
@@ -598,6 +631,14 @@ int RunOcr(const OcrArguments& arguments) {
                  "automatic teachings: %d\n",
                  outcome.glyphs.questions, outcome.glyphs.typed, outcome.glyphs.accepted,
                  outcome.glyphs.automatic);
+  }
+  if (!arguments.reference.empty() && !arguments.teach_stdio) {
+    std::fprintf(stderr, "automatic teachings: %d\n", outcome.glyphs.automatic);
+  }
+  for (const auto& teaching : recogniser.AutomaticTeachings()) {
+    std::fprintf(stderr, "taught from the reference: row %d (%s) %s as record %d\n", teaching.row,
+                 ForTerminal(subtitle.main.Cell(document::kPicture, teaching.row)).c_str(),
+                 ForTerminal(teaching.text).c_str(), teaching.number);
   }
   std::fprintf(stderr, "pictures missing: %d\ntime: %.2f s\n", outcome.pictures_missing, seconds);
   if (outcome.end != ocr::RunEnd::kCompleted) {
@@ -805,6 +846,9 @@ void AddOcrCommand(CLI::App& app) {
                 "Ask each unknown glyph as one JSON line on stdout and read one answer per line "
                 "on stdin (the answers-file words, accept K, box LEFT WIDTH)")
       ->excludes("--answers");
+  ocr->add_option("--reference", ocr_arguments->reference,
+                  "Text subtitle (.srt or .ssa) of the same film: its rows, paired by time, "
+                  "teach the glyphs they read for certain and are suggested for the others");
   ocr->add_option("--unknown", ocr_arguments->unknown,
                   "When the answers run out: stop (default) or skip")
       ->check(CLI::IsMember({"stop", "skip"}));

@@ -333,6 +333,35 @@ text::Result<SaveOutcome> LibraryEditor::Save(app::EventPump& pump) {
   return SaveOutcome::kSaved;
 }
 
+text::Result<int> DeleteRecords(GlyphLibrary& library, const std::vector<int>& numbers,
+                                app::EventPump& pump) {
+  const int original_count = library.RecordCount();
+  std::vector<bool> deleted(original_count, false);
+  int removed = 0;
+  for (const int number : numbers) {
+    if (number >= 1 && number <= original_count && !deleted[number - 1]) {
+      deleted[number - 1] = true;
+      ++removed;
+    }
+  }
+  if (removed == 0) {
+    return 0;
+  }
+  LibraryContents contents;
+  for (int position = 0; position < original_count; ++position) {
+    if (!deleted[position]) {
+      contents.texts.push_back(library.Text(position));
+      contents.features.push_back(library.FeatureLine(position));
+    }
+  }
+  contents.index = GlyphLibrary::BuildIndex(contents.features, nullptr, &pump);
+  if (auto saved = library.SaveContents(std::move(contents)); !saved.ok()) {
+    return saved.error();
+  }
+  MovePicturesAfterDeletion(library, deleted);
+  return removed;
+}
+
 text::Status LibraryEditor::Archive() {
   if (auto archived = library_.ArchiveJournal(); !archived.ok()) {
     return archived;

@@ -57,6 +57,14 @@ enum class SaveOutcome {
   kSaved,          // the library and its files hold the changes (message 476)
 };
 
+// Deletes the records `numbers` (1-based; numbers outside 1..RecordCount() are passed over) as
+// the editor's save deletes marked rows: the main files are written without them and with the
+// journal archived, the index rebuilt, as one commit, and the pictures of the latest records
+// follow their records to their new numbers. Returns how many records were deleted. Error "io"
+// changes nothing.
+text::Result<int> DeleteRecords(GlyphLibrary& library, const std::vector<int>& numbers,
+                                app::EventPump& pump);
+
 // The editor over one library. Holds its grid rows; the library changes only on Save and
 // Archive. Questions go through `port`; texts come from `messages`. Refusals come back as
 // Errors made by Refusal (the host shows them).

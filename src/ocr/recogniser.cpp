@@ -1,6 +1,9 @@
 // The glyph walk: lines, spans of segments, spaces, and the hand-over to the teacher.
 #include "ocr/recogniser.h"
 
+#include <algorithm>
+#include <system_error>
+
 #include "ocr/glyph_text.h"
 #include "ocr/teaching.h"
 
@@ -41,6 +44,7 @@ void Recogniser::FindLines() {
   segments_.clear();
   cur_ = 0;
   picture_text_.clear();
+  reference_text_.clear();
   FindTextLines(grid_, options_, lines_);
 }
 
@@ -55,10 +59,25 @@ bool Recogniser::CheckStop(app::EventPump& pump) {
 bool Recogniser::RecognisePicture(Teacher& teacher, app::EventPump& pump) {
   stopped_ = false;
   picture_text_.clear();
-  for (const TextLine line : lines_) {
+  reference_lines_.clear();
+  joined_reference_.clear();
+  if (options_.reference_teaching && !reference_text_.empty()) {
+    reference_lines_ = ReferenceLines(reference_text_);
+    reference_lines_match_ = reference_lines_.size() == lines_.size();
+    for (const std::string& line : reference_lines_) {
+      joined_reference_ += line;
+    }
+  }
+  for (std::size_t index = 0; index < lines_.size(); ++index) {
+    const TextLine line = lines_[index];
     if (CheckStop(pump)) {
       break;
     }
+    line_reference_ = nullptr;
+    if (!reference_lines_.empty()) {
+      line_reference_ = reference_lines_match_ ? &reference_lines_[index] : &joined_reference_;
+    }
+    line_items_.clear();
     // A break only between lines that gave text: none before the first one.
     if (!picture_text_.empty()) {
       picture_text_ += kLineBreak;
@@ -136,14 +155,18 @@ bool Recogniser::RecogniseLine(Teacher& teacher, app::EventPump& pump) {
     box_.left = segments_[cur_].left;
     next_left_ = cur_ + 1 < count ? segments_[cur_ + 1].left : box_.left;
     question_start_ = cur_;
+    bool skipped = false;
     if (RecogniseSpan()) {
       ++counts_.matched;
     } else if (options_.fitted_box && FitQuestionBox()) {
       ++counts_.matched;
+    } else if (TeachFromReference()) {
+      // Counted there: taught from the reference, or found after all.
     } else {
       continue_run_ = true;
       glyph_text_.clear();
       ++counts_.questions;
+      const int skipped_before = counts_.skipped;
       TeachingSession session(*this);
       teacher.Teach(session);
       if (session.IsOpen()) {
@@ -152,7 +175,10 @@ bool Recogniser::RecogniseLine(Teacher& teacher, app::EventPump& pump) {
       if (restart_from_taught_row_ || !continue_run_) {
         return continue_run_;
       }
+      skipped = counts_.skipped > skipped_before;
     }
+    line_items_.push_back(
+        {skipped ? LineItem::Kind::kSkipped : LineItem::Kind::kKnown, glyph_text_, {}});
     if (options_.chinese_spaces && !SpacesDropped(previous_text, glyph_text_)) {
       picture_text_.append(static_cast<std::size_t>(spaces), ' ');
     }
@@ -162,6 +188,135 @@ bool Recogniser::RecogniseLine(Teacher& teacher, app::EventPump& pump) {
       details_.push_back({glyph_text_, matched_number_});
     }
   }
+}
+
+bool Recogniser::TeachFromReference() {
+  reference_suggestions_.clear();
+  if (!options_.reference_teaching || line_reference_ == nullptr) {
+    return false;
+  }
+  std::vector<LineItem> items = line_items_;
+  const int run = static_cast<int>(items.size());
+  LookAhead(items);
+  const ReferenceReading reading =
+      ReadFromReference(items, run, *line_reference_, options_.glyph_width);
+  if (!reading.certain || !reference_lines_match_) {
+    for (const std::string& candidate : reading.candidates) {
+      reference_suggestions_.push_back({candidate, SuggestionSource::kReference, 0, 0});
+    }
+    return false;
+  }
+  const int count = static_cast<int>(segments_.size());
+  const int first = question_start_;
+  const int last = std::min(first + reading.segment_count, count) - 1;
+  // The question as the failed search left it, for when the glyph cannot be taught after all.
+  const GlyphBox question_box = box_;
+  const int question_cur = cur_;
+  auto ask_instead = [&] {
+    box_ = question_box;
+    cur_ = question_cur;
+    FitBox();
+    MatchGlyph();
+    reference_suggestions_ = {{reading.text, SuggestionSource::kReference, 0, 0}};
+    return false;
+  };
+  box_ = {segments_[first].left, line_top_, segments_[last].right - segments_[first].left,
+          line_height_};
+  FitBox();
+  if (MatchGlyph()) {
+    cur_ = last + 1;  // the glyph's own segments are known after all
+    ResetBoxRows();
+    ++counts_.matched;
+    return true;
+  }
+  if (!box_has_ink_) {
+    return ask_instead();
+  }
+  auto added = library_.AddGlyph(reading.text, unknown_features_, unknown_key_);
+  if (!added.ok()) {
+    warnings_.push_back(added.error());
+    return ask_instead();
+  }
+  const int number = added.value();
+  std::shared_ptr<Picture> glyph = pictures_.Create(box_.width, box_.height);
+  for (int j = 0; j < box_.height; ++j) {
+    for (int i = 0; i < box_.width; ++i) {
+      glyph->SetPixel(i, j, grid_.At(box_.left + i, box_.top + j));
+    }
+  }
+  const auto path = library_.PicturePath(number);
+  std::error_code ignored;
+  std::filesystem::create_directories(path.parent_path(), ignored);
+  if (auto written = pictures_.Save(*glyph, path); !written.ok()) {
+    warnings_.push_back(written.error());  // the glyph is taught; only its picture is missing
+  }
+  taught_rows_.push_back(current_row_);
+  automatic_.push_back({current_row_, reading.text, number, unknown_features_, glyph});
+  glyph_text_ = reading.text;
+  matched_number_ = number;
+  cur_ = last + 1;
+  ResetBoxRows();
+  ++counts_.automatic;
+  return true;
+}
+
+void Recogniser::LookAhead(std::vector<LineItem>& items) {
+  // Everything the search below may change, put back at the end: the walk itself has not moved.
+  const std::vector<Segment> segments = segments_;
+  const GlyphBox box = box_;
+  const bool has_ink = box_has_ink_;
+  const int cur = cur_;
+  const int next_left = next_left_;
+  const std::string text = glyph_text_;
+  const int number = matched_number_;
+  const std::string features = unknown_features_;
+  const int key = unknown_key_;
+  const int count = static_cast<int>(segments_.size());
+  cur_ = question_start_;
+  while (cur_ < count) {
+    const int start = cur_;
+    box_.left = segments_[cur_].left;
+    next_left_ = cur_ + 1 < count ? segments_[cur_ + 1].left : box_.left;
+    if (RecogniseSpan() || (options_.fitted_box && FitQuestionBox())) {
+      items.push_back({LineItem::Kind::kKnown, glyph_text_, {}});
+      continue;
+    }
+    if (items.empty() || items.back().kind != LineItem::Kind::kUnknown) {
+      items.push_back({LineItem::Kind::kUnknown, "", {}});
+    }
+    items.back().segments.push_back(segments_[start]);
+    cur_ = start + 1;
+  }
+  segments_ = segments;
+  box_ = box;
+  box_has_ink_ = has_ink;
+  cur_ = cur;
+  next_left_ = next_left;
+  glyph_text_ = text;
+  matched_number_ = number;
+  unknown_features_ = features;
+  unknown_key_ = key;
+}
+
+void Recogniser::ForgetRecords(const std::set<int>& numbers, int old_count) {
+  // The taught-row list holds the latest records' rows in order: entry k is record
+  // old_count - size + k + 1.
+  const int tail_start = old_count - static_cast<int>(taught_rows_.size());
+  for (auto number = numbers.rbegin(); number != numbers.rend(); ++number) {
+    if (*number > tail_start && *number <= old_count) {
+      taught_rows_.erase(taught_rows_.begin() + (*number - tail_start - 1));
+    }
+  }
+  std::vector<AutomaticTeaching> kept;
+  for (AutomaticTeaching& teaching : automatic_) {
+    if (numbers.count(teaching.number) > 0) {
+      continue;
+    }
+    teaching.number -=
+        static_cast<int>(std::distance(numbers.begin(), numbers.lower_bound(teaching.number)));
+    kept.push_back(std::move(teaching));
+  }
+  automatic_ = std::move(kept);
 }
 
 bool Recogniser::FitQuestionBox() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,9 @@
 #include "ocr/features.h"
 #include "ocr/picture.h"
 #include "ocr/pixel_grid.h"
+#include "ocr/reference_reading.h"
 #include "ocr/segmentation.h"
+#include "ocr/suggestions.h"
 #include "text/result.h"
 
 namespace ocr {
@@ -24,6 +27,15 @@ class TeachingSession;
 struct GlyphDetail {
   std::string text;
   int number = 0;
+};
+
+// A glyph the walk taught from the reference subtitle without asking.
+struct AutomaticTeaching {
+  int row = 0;           // main-grid row of the picture it was read from
+  std::string text;      // GBK, the reference's character
+  int number = 0;        // 1-based library record number (kept current by ForgetRecords)
+  std::string features;  // the record's FeatureLine, to tell it from a record that replaced it
+  std::shared_ptr<const Picture> glyph;  // the glyph's box in the picture's own colours
 };
 
 // What the walk over pictures has done since the counters were last reset.
@@ -136,9 +148,10 @@ class Recogniser {
   const std::vector<int>& TaughtRows() const {
     return taught_rows_;
   }
-  // Empties the taught-row list, as opening a picture subtitle does.
+  // Empties the taught-row list and the automatic teachings, as opening a picture subtitle does.
   void ClearTaughtRows() {
     taught_rows_.clear();
+    automatic_.clear();
   }
   // Set when a correction of an earlier taught glyph asks the run to go back to RestartRow().
   bool RestartRequested() const {
@@ -150,6 +163,33 @@ class Recogniser {
   void ClearRestart() {
     restart_from_taught_row_ = false;
   }
+
+  // The reference subtitle the run pairs its rows with (a table with text, start and end
+  // columns; it must outlive its use), or null for none. Used only while the reference_teaching
+  // option is on.
+  void SetReferenceTable(const document::RowTable* table) {
+    reference_table_ = table;
+  }
+  const document::RowTable* ReferenceTable() const {
+    return reference_table_;
+  }
+  // The reference text (GBK, lines joined with "\N") of the picture prepared last; emptied by
+  // Prepare. While it is not empty and the option is on, an unknown glyph whose line the
+  // reference reads in exactly one way is taught without a question (an exact shape of the
+  // box, through the library's AddGlyph, listed in AutomaticTeachings()); otherwise the question
+  // carries the reference's characters for this place as its first suggestions. The reference
+  // is read line by line when it has as many lines as the picture, else only suggested from.
+  void SetReferenceText(std::string text) {
+    reference_text_ = std::move(text);
+  }
+  // The glyphs taught from the reference since ClearTaughtRows, in teaching order.
+  const std::vector<AutomaticTeaching>& AutomaticTeachings() const {
+    return automatic_;
+  }
+  // After the library records `numbers` (1-based) were deleted from a library that held
+  // `old_count` records: drops them from the automatic teachings and the taught-row list and
+  // renumbers the automatic teachings above them.
+  void ForgetRecords(const std::set<int>& numbers, int old_count);
 
   // While on, every glyph of the walk is listed in Details() (row analysis).
   void SetDetailMode(bool on) {
@@ -184,6 +224,13 @@ class Recogniser {
   bool FitQuestionBox();
   bool CheckStop(app::EventPump& pump);
   void ResetBoxRows();
+  // With a reference for the current line: teaches the unknown glyph at question_start_ when the
+  // reference reads the line in one way (true; the walk goes on after it), else leaves the
+  // question as it stands with the reference's candidates in reference_suggestions_ (false).
+  bool TeachFromReference();
+  // Appends the items of the current line from question_start_ to its end as the walk would
+  // find them with the library as it is, without changing anything of the walk.
+  void LookAhead(std::vector<LineItem>& items);
 
   library::GlyphLibrary& library_;
   PictureIo& pictures_;
@@ -212,6 +259,15 @@ class Recogniser {
   int restart_row_ = 0;
   int current_row_ = 0;
   std::vector<int> taught_rows_;
+  const document::RowTable* reference_table_ = nullptr;
+  std::string reference_text_;
+  std::vector<std::string> reference_lines_;       // of the picture, when the option is on
+  bool reference_lines_match_ = false;             // as many lines as the picture has
+  const std::string* line_reference_ = nullptr;    // the current line's, or null
+  std::string joined_reference_;                   // every line, when the counts differ
+  std::vector<LineItem> line_items_;               // the current line's glyphs before cur_
+  std::vector<Suggestion> reference_suggestions_;  // for the question being opened
+  std::vector<AutomaticTeaching> automatic_;
   bool detail_mode_ = false;
   std::vector<GlyphDetail> details_;
   GlyphCounts counts_;

@@ -95,7 +95,14 @@ RunOutcome RunRecognition(Recogniser& recogniser, document::SubtitleDocument& do
       break;
     }
     if (loaded.ok() && loaded.value()) {
-      if (!recogniser.RecognisePicture(ports.teacher, ports.pump)) {
+      const document::RowTable* reference = recogniser.ReferenceTable();
+      if (reference != nullptr && recogniser.Options().reference_teaching) {
+        recogniser.SetReferenceText(PairedReferenceText(*reference, table.Cell(document::kStart, r),
+                                                        table.Cell(document::kEnd, r)));
+      }
+      const bool recognised = recogniser.RecognisePicture(ports.teacher, ports.pump);
+      recogniser.SetReferenceText({});  // a later row analysis of this picture reads it alone
+      if (!recognised) {
         outcome.end = ports.pump.StopRequested() ? RunEnd::kStopped : RunEnd::kAborted;
         ended_early = true;
         break;

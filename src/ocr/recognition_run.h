@@ -67,6 +67,8 @@ struct RunPorts {
 // current row to each row it handles, clears proofread_done at the start and document_saved at
 // the end. Reports progress (row, row count) once per row. A correction of an earlier taught
 // glyph sends the run back to that glyph's row. The run is one undo step of the document.
+// With the recogniser's reference table set and its reference_teaching option on, each row is
+// read with the text of the reference row it overlaps longest (PairedReferenceText).
 // A picture that is missing, that the picture layer cannot decode ("format") or that is too
 // large for the grid ("size") asks the missing-picture question; a file that cannot be read
 // ("io") ends the run as kFailed. With `jobs` > 1 and a picture layer that allows concurrent

@@ -23,6 +23,9 @@ struct EngineOptions {
   bool fitted_box = true;
   // Questions carry the library's nearest shapes as suggestions.
   bool suggestions = true;
+  // With a reference subtitle, glyphs the reference reads for certain are taught without a
+  // question and the others get the reference's character as a suggestion.
+  bool reference_teaching = true;
   // No spaces beside a full-width punctuation mark, nor between two ideographs less than 1.5
   // space units apart.
   bool chinese_spaces = true;
@@ -33,6 +36,7 @@ struct EngineOptions {
   void SwitchAssistanceOff() {
     fitted_box = false;
     suggestions = false;
+    reference_teaching = false;
     chinese_spaces = false;
     skip_placeholder.clear();
   }

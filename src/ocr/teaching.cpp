@@ -16,7 +16,9 @@ TeachingPanelSizes TeachingPanelSizesFor(int box_width) {
 }
 
 TeachingSession::TeachingSession(Recogniser& recogniser)
-    : recogniser_(recogniser), start_(recogniser.question_start_) {
+    : recogniser_(recogniser),
+      start_(recogniser.question_start_),
+      reference_suggestions_(recogniser.reference_suggestions_) {
   const int records = recogniser_.library_.RecordCount();
   if (records > 0) {
     shown_number_ = records;

@@ -26,6 +26,7 @@
 #include "document/subtitle_reader.h"
 #include "library/glyph_library.h"
 #include "ocr/read_ahead.h"
+#include "ui/automatic_teachings_dialog.h"
 #include "ui/main_window_ui.h"
 #include "ui/progress_area.h"
 #include "ui/qt_convert.h"
@@ -206,6 +207,9 @@ void RecognitionTools::ResetTaughtRows() {
   if (recogniser_ != nullptr) {
     recogniser_->ClearTaughtRows();
   }
+  if (teachings_ != nullptr) {
+    teachings_->hide();
+  }
   run_start_row_ = 1;
   // The open flow selects row 1 before it names the new picture folder; the picture is shown
   // once the standard sizes are estimated.
@@ -360,6 +364,9 @@ void RecognitionTools::StartReadMenuClick() {
     library_actions[i]->setEnabled(false);
   }
   follow_timer_.start();
+  // The reference teaches while it is shown beside the main subtitle.
+  recogniser_->SetReferenceTable(ui_.StringGrid7->isHidden() ? nullptr
+                                                             : &app_.Document().reference);
   const auto options = [this] {
     // The settings panel's check boxes when they exist, else the settings lines they keep.
     const auto* fix = window_->findChild<QCheckBox*>(QStringLiteral("CheckBox11"));
@@ -382,6 +389,18 @@ void RecognitionTools::StartReadMenuClick() {
   ui_.StatusProgress->SetProgress(0, 0);
   run_start_row_ = outcome.next_start_row;
   FocusCurrentRow();
+  if (outcome.glyphs.automatic > 0) {
+    ShowAutomaticTeachings();
+  }
+}
+
+void RecognitionTools::ShowAutomaticTeachings() {
+  if (teachings_ == nullptr) {
+    teachings_ = new AutomaticTeachingsDialog(app_, *recogniser_, messages_, pump_, window_);
+  }
+  teachings_->Refresh();
+  teachings_->show();
+  teachings_->raise();
 }
 
 void RecognitionTools::StopReadMenuClick() {

@@ -28,6 +28,7 @@ class GlyphLibrary;
 
 namespace ui {
 
+class AutomaticTeachingsDialog;
 class QtEventPump;
 class TeachingPanel;
 
@@ -56,6 +57,9 @@ class RecognitionTools : public QObject {
   TeachingPanel* Teaching() const {
     return teaching_;
   }
+  // Lists the glyphs taught from the reference since the picture subtitle was opened, for review
+  // and undo; shown by itself after a run that taught some.
+  void ShowAutomaticTeachings();
 
   // fixed names: tests look them up by objectName; do not rename.
   QLineEdit* Edit10 = nullptr;          // standard line height
@@ -121,6 +125,7 @@ class RecognitionTools : public QObject {
   ocr::BitmapFileIo engine_pictures_{pictures_};  // the run's bitmaps, read by the core reader
   std::unique_ptr<ocr::Recogniser> recogniser_;
   TeachingPanel* teaching_ = nullptr;
+  AutomaticTeachingsDialog* teachings_ = nullptr;
   QTimer follow_timer_;
   bool running_ = false;
   bool analysing_ = false;  // the run is a row analysis: the status names the row

@@ -27,13 +27,13 @@ digest() {  # digest FOLDER: the output and every library file, pictures include
      $(ls wordbmp | sort | sed 's|^|wordbmp/|') | md5sum | cut -d' ' -f1)
 }
 
-run_case() {  # run_case NAME SUBTITLE TRUTH EXPECTED_DIGEST
+run_case() {  # run_case NAME SUBTITLE TRUTH EXPECTED_DIGEST [OCR OPTION...]
   local folder=$work/$1
   mkdir -p "$folder/wordbmp"
   cp "$data"/word.* "$data"/newword.* "$data"/language.sys "$data"/replace.sys "$folder/"
   assistance_off_settings "$folder"
   answers_from_truth "$3" > "$folder/answers.txt"
-  (cd "$folder" && "$cli" ocr "$2" -o out.srt --answers answers.txt --unknown skip \
+  (cd "$folder" && "$cli" ocr "$2" -o out.srt --answers answers.txt --unknown skip "${@:5}" \
      > /dev/null 2> err.txt) || fail "$1: ocr exited $?: $(cat "$folder/err.txt")"
   local got
   got=$(digest "$folder")
@@ -45,5 +45,10 @@ run_case demo "$data/demo/demo.srt" "$data/demo/truth.txt" 84a4657a8a35191863444
 QT_QPA_PLATFORM=offscreen "$make_film" "$work/film" 40 7 > /dev/null 2>&1 ||
   fail "make_film exited $?"
 run_case film "$work/film/film.srt" "$work/film/truth.txt" a33e813d40cc8df8d586129d913353c2
+# With teaching from the reference off, the film's own text as reference changes nothing.
+run_case film-reference "$work/film/film.srt" "$work/film/truth.txt" \
+  a33e813d40cc8df8d586129d913353c2 --reference "$work/film/reference.srt"
+grep -q '^teaching from the reference: off' "$work/film-reference/err.txt" ||
+  fail "the unused reference is not reported"
 
 finish

@@ -3,6 +3,7 @@
 #include "ui/recognition_tools.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -132,6 +133,37 @@ class RecognitionToolsTest : public QObject {
     QVERIFY(!window_->findChild<QWidget*>(QStringLiteral("Panel3"))->isVisible());
     QCOMPARE(window_->Application().Commands().Recorded(), 4);
     QVERIFY(!window_->Document().document_saved);
+  }
+
+  void TheShownReferenceTeachesAndItsListUndoes() {
+    OpenFilm();
+    window_->Application().PanelOptions().assistance = settings::TeachingAssistance();
+    // Row 1 (the block and the hollow box) has a reference row of the same time; row 2 has none,
+    // so it is asked about, and the unanswered question ends the run.
+    dialogs_.open_paths.push_back(folder_->Write(
+        "reference.srt", "1\r\n00:00:01,000 --> 00:00:01,500\r\n\xC4\xE3\xBA\xC3\r\n\r\n"));
+    Action("OpenSecSrtMenu")->trigger();
+    QVERIFY(!Widget<QTableView>("StringGrid7")->isHidden());
+    Action("StartReadMenu")->trigger();
+    QCOMPARE(questions_, 1);
+    QCOMPARE(Text(1), std::string("\xC4\xE3\xBA\xC3"));
+    auto* list = Widget<QDialog>("AutomaticTeachings");
+    QVERIFY(list->isVisible());
+    auto* grid = Widget<QTableWidget>("TeachingsGrid");
+    QCOMPARE(grid->rowCount(), 2);
+    QCOMPARE(grid->item(0, 1)->text(), QString::fromUtf8("\xE4\xBD\xA0"));  // 你
+    QCOMPARE(grid->item(0, 2)->text(), QStringLiteral("1"));
+    QVERIFY(!grid->item(1, 3)->data(Qt::DecorationRole).value<QPixmap>().isNull());
+    QVERIFY(!Widget<QPushButton>("UndoTeachingsButton")->isEnabled());  // nothing chosen yet
+    grid->selectRow(0);
+    Click("UndoTeachingsButton");
+    QCOMPARE(grid->rowCount(), 1);
+    QCOMPARE(grid->item(0, 1)->text(), QString::fromUtf8("\xE5\xA5\xBD"));  // 好
+    QCOMPARE(grid->item(0, 2)->text(), QStringLiteral("1"));
+    QVERIFY(Widget<QLabel>("TeachingsStatus")->text().startsWith(QStringLiteral("m1194")));
+    QCOMPARE(folder_->Read("word.wrd"), std::string("\xBA\xC3\r\n"));
+    Click("CloseTeachingsButton");
+    QVERIFY(!list->isVisible());
   }
 
   void AbortKeepsTheRowAndTheLibraryRecordIsShown() {

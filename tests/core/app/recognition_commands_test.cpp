@@ -86,6 +86,42 @@ class RecognitionCommandsTest : public ::testing::Test {
   std::unique_ptr<ocr::Recogniser> recogniser_;
 };
 
+TEST_F(RecognitionCommandsTest, UndoOfAutomaticTeachingsDeletesOnlyTheGlyphsStillTaught) {
+  const std::string kMouth = "\xBF\xDA";  // 口
+  struct Case {
+    bool edited_since;  // the record's text was changed after the run
+    int removed;
+    std::vector<int> changed;
+    int records_left;
+  };
+  const Case cases[] = {{false, 1, {}, 0}, {true, 0, {1}, 1}};
+  for (const Case& c : cases) {
+    SetUp();  // a fresh application and recogniser; the first case leaves the library empty
+    Rows({"a.bmp", "b.bmp"}, {"a.bmp", "b.bmp"});
+    document::RowTable& reference = app_->Document().reference;
+    reference.SetCell(document::kStart, 1, "00:00:01.000");
+    reference.SetCell(document::kEnd, 1, "00:00:02.500");
+    reference.SetCell(document::kText, 1, kMouth);
+    recogniser_->Options().glyph_width = 6;
+    recogniser_->SetReferenceTable(&reference);
+    const ocr::RunOutcome outcome = StartRecognition(*app_, *recogniser_, 1, Ports(), {}, {});
+    ASSERT_EQ(outcome.glyphs.automatic, 1);
+    EXPECT_EQ(teacher_.questions, 0);
+    EXPECT_EQ(app_->Document().main.Cell(document::kText, 2), kMouth);  // matched on row 2
+    library::GlyphLibrary& library = glyphs_.library;
+    ASSERT_EQ(library.RecordCount(), 1);
+    if (c.edited_since) {
+      library.SetText(0, "X");
+    }
+    const auto undone = UndoAutomaticTeachings(*recogniser_, {1, 2}, pump_);
+    ASSERT_TRUE(undone.ok());
+    EXPECT_EQ(undone.value().removed, c.removed);
+    EXPECT_EQ(undone.value().changed, c.changed);
+    EXPECT_EQ(library.RecordCount(), c.records_left);
+    EXPECT_EQ(recogniser_->AutomaticTeachings().size(), c.edited_since ? 1u : 0u);
+  }
+}
+
 TEST_F(RecognitionCommandsTest, CompleteRunFixesOverlapsThenChecks) {
   Rows({"a.bmp", "b.bmp"}, {"a.bmp", "b.bmp"});
   teacher_.actions = {SaveAs("O")};

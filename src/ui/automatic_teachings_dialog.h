@@ -1,0 +1,44 @@
+// AutomaticTeachingsDialog: the glyphs a run taught from the reference subtitle, listed for review,
+// with the chosen ones undone (deleted from the library by record number).
+#pragma once
+
+#include <QDialog>
+
+#include "app/application.h"
+#include "app/ports.h"
+#include "ocr/recogniser.h"
+
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+namespace ui {
+
+class AutomaticTeachingsDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  // Everything given must outlive the dialog.
+  AutomaticTeachingsDialog(app::Application& app, ocr::Recogniser& recogniser,
+                           app::MessagePort& messages, app::EventPump& pump, QWidget* parent);
+
+  // Lists the recogniser's automatic teachings again, in the current language.
+  void Refresh();
+
+  // fixed names: tests look them up by objectName; do not rename.
+  QTableWidget* TeachingsGrid = nullptr;  // row, text, record number, glyph picture
+  QPushButton* UndoTeachingsButton = nullptr;
+  QPushButton* CloseTeachingsButton = nullptr;
+  QLabel* TeachingsStatus = nullptr;  // what the last undo did
+
+ private slots:
+  void UndoTeachingsButtonClick();
+
+ private:
+  app::Application& app_;
+  ocr::Recogniser& recogniser_;
+  app::MessagePort& messages_;
+  app::EventPump& pump_;
+};
+
+}  // namespace ui
