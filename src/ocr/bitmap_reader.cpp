@@ -81,6 +81,7 @@ void BitmapPicture::Clear() {
   top_down_ = false;
   is_edited_ = false;
   edited_.clear();
+  ink_decoded_ = false;
 }
 
 text::Status BitmapPicture::Decode(std::string_view bytes) {
@@ -375,6 +376,15 @@ void BitmapPicture::FillInkIndex() {
   }
 }
 
+void BitmapPicture::DecodeAllInk() {
+  const auto w = static_cast<std::size_t>(width_);
+  ink_.resize(w * static_cast<std::size_t>(height_));
+  for (int y = 0; y < height_; ++y) {
+    DecodeInkRow(y, ink_.data() + static_cast<std::size_t>(y) * w);
+  }
+  ink_decoded_ = true;
+}
+
 void BitmapPicture::DecodeInkRow(int y, std::uint8_t* out) const {
   const std::size_t w = static_cast<std::size_t>(width_);
   const std::uint8_t* ink = ink_index_.data();
@@ -504,6 +514,10 @@ void BitmapPicture::ReadInkRow(int y, std::uint8_t* out) const {
     }
     return;
   }
+  if (ink_decoded_) {
+    std::memcpy(out, ink_.data() + static_cast<std::size_t>(y) * w, w);
+    return;
+  }
   DecodeInkRow(y, out);
 }
 
@@ -552,6 +566,15 @@ text::Status BitmapFileIo::LoadInto(const std::filesystem::path& file,
     reused = static_cast<BitmapPicture*>(picture.get());
   }
   return reused->ReadFile(file);
+}
+
+text::Status BitmapFileIo::LoadAheadInto(const std::filesystem::path& file,
+                                         std::unique_ptr<Picture>& picture) {
+  auto read = LoadInto(file, picture);
+  if (read.ok()) {
+    static_cast<BitmapPicture*>(picture.get())->DecodeAllInk();
+  }
+  return read;
 }
 
 }  // namespace ocr

@@ -46,6 +46,11 @@ class BitmapPicture : public Picture {
     return ReadFile(file.c_str());
   }
 
+  // Decodes every ink row now into storage kept with the picture, so that ReadInkRow only
+  // copies them (what the loader thread does ahead of the run). Without it, ReadInkRow decodes
+  // the row asked for from the file's bytes.
+  void DecodeAllInk();
+
   int Width() const override {
     return width_;
   }
@@ -80,6 +85,8 @@ class BitmapPicture : public Picture {
   std::vector<std::uint8_t> indices_;  // RLE pictures: palette indices, top row first
   std::vector<Colour> edited_;         // the colours once SetPixel or Resize was used
   bool is_edited_ = false;
+  std::vector<std::uint8_t> ink_;  // every ink row, top row first, after DecodeAllInk
+  bool ink_decoded_ = false;
   std::array<Colour, 256> palette_{};          // unused entries are black, as the toolkit pads them
   std::array<std::uint8_t, 256> ink_index_{};  // 1 where palette_ holds the ink colour
   std::array<std::array<std::uint8_t, 2>, 256> pair_ink_{};  // 4 bits: a byte's two pixels
@@ -106,6 +113,9 @@ class BitmapFileIo : public PictureIo {
   bool ConcurrentLoads() const override {
     return true;
   }
+  // Reads the file and decodes every ink row at once (BitmapPicture::DecodeAllInk).
+  text::Status LoadAheadInto(const std::filesystem::path& file,
+                             std::unique_ptr<Picture>& picture) override;
   std::unique_ptr<Picture> Create(int width, int height) override {
     return host_.Create(width, height);
   }

@@ -81,6 +81,13 @@ class PictureIo {
   virtual bool ConcurrentLoads() const {
     return false;
   }
+  // LoadInto for the thread that reads pictures ahead of the run: it may also do, there and
+  // then, work the picture would otherwise do when the engine first reads it (decoding its
+  // ink), so that the run's own thread has less to do. The picture reads the same either way.
+  virtual text::Status LoadAheadInto(const std::filesystem::path& file,
+                                     std::unique_ptr<Picture>& picture) {
+    return LoadInto(file, picture);
+  }
   // A new white picture of the given size, of the kind Save accepts.
   virtual std::unique_ptr<Picture> Create(int width, int height) = 0;
   // Writes `picture` as a Windows bitmap, replacing `file` safely. Error code "io" on failure.

@@ -118,7 +118,7 @@ void PictureReadAhead::Load() {
     // The slot is the loader's alone until it is marked done.
     bool read = false;
     try {
-      read = pictures_.LoadInto(slot.path, slot.picture).ok();
+      read = pictures_.LoadAheadInto(slot.path, slot.picture).ok();
     } catch (const std::exception&) {
       read = false;  // the run loads the row itself and meets the failure there
     }
