@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "import/ink.h"
 #include "text/result.h"
@@ -16,5 +17,22 @@ std::string EncodeBmp(const InkPicture& picture);
 
 // Writes EncodeBmp(picture) to `file` (replacing it). Error code "io" names the file.
 text::Status WriteBmp(const InkPicture& picture, const std::filesystem::path& file);
+
+// The same bytes as EncodeBmp(RenderInk(bitmap, choice, margin)), made straight from the palette
+// indexes without the black-and-white picture between.
+std::string EncodeInkBmp(const SubtitleBitmap& bitmap, const InkChoice& choice,
+                         int margin = kCropMargin);
+
+// Writes the bitmaps of an import one after another: each file is EncodeInkBmp's bytes, built
+// in one buffer kept from file to file and written with one system call.
+class BmpFileWriter {
+ public:
+  // Writes `file` (replacing it). Error code "io" names the file.
+  text::Status Write(const SubtitleBitmap& bitmap, const InkChoice& choice,
+                     const std::filesystem::path& file, int margin = kCropMargin);
+
+ private:
+  std::vector<char> buffer_;
+};
 
 }  // namespace import

@@ -2,6 +2,7 @@
 // folder put in place.
 #include "import/disc_import.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -20,11 +21,11 @@ text::Error IoError(const fs::path& path, const std::string& what) {
   return text::Error{"io", text::PathForMessage(path) + ": " + what, 0};
 }
 
-// Walks the pictures of `options.first` .. `options.last`, handing each to `take` inked and
-// cropped. `take` returns false to stop early (the host asked to stop).
-text::Status ForEachPicture(SubtitleStream& stream, const ImportOptions& options,
-                            const std::string& name,
-                            const std::function<text::Result<bool>(ImportedPicture)>& take) {
+// Walks the pictures of `options.first` .. `options.last`, handing each to `take` with the ink
+// chosen for it. `take` returns false to stop early (the host asked to stop).
+text::Status ForEachPicture(
+    SubtitleStream& stream, const ImportOptions& options, const std::string& name,
+    const std::function<text::Result<bool>(const SubtitleBitmap&, const InkChoice&)>& take) {
   if (options.first < 1 || (options.last != 0 && options.last < options.first)) {
     return text::Error{"range",
                        name + ": the range of pictures " + std::to_string(options.first) + " to " +
@@ -46,11 +47,8 @@ text::Status ForEachPicture(SubtitleStream& stream, const ImportOptions& options
       continue;
     }
     const SubtitleBitmap& bitmap = *next.value();
-    const InkChoice choice = ChooseInk(bitmap, options.ink);
-    ImportedPicture picture{bitmap.entry,  bitmap.start, bitmap.end,
-                            bitmap.forced, choice.used,  RenderInk(bitmap, choice)};
     ++taken;
-    auto go_on = take(std::move(picture));
+    auto go_on = take(bitmap, ChooseInk(bitmap, options.ink));
     if (!go_on) {
       return go_on.error();
     }
@@ -92,6 +90,20 @@ class FolderGuard {
  private:
   fs::path folder_;
 };
+
+// Puts what was written into `folder` and the folder itself on the disk. Before the rename this
+// makes sure that a crash leaves at worst the temporary folder, never a finished-looking one
+// with bitmaps the disk never got; one call for the file system costs far less than a sync per
+// bitmap, which would commit the file system's journal once per file.
+text::Status SyncFolder(const fs::path& folder, bool whole_file_system) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    return IoError(folder, "cannot be opened");
+  }
+  const bool synced = whole_file_system ? ::syncfs(fd) == 0 : ::fsync(fd) == 0;
+  ::close(fd);
+  return synced ? text::Success() : IoError(folder, "cannot be written to the disk");
+}
 
 // Puts the finished temporary folder in place of `out_dir`.
 text::Status PutInPlace(const fs::path& temporary, const fs::path& out_dir) {
@@ -182,10 +194,12 @@ text::Result<ImportReport> ImportDiscSubtitles(const fs::path& input, const fs::
   ImportReport report;
   report.track = stream.Track();
   std::string srt;
-  const text::Status walked =
-      ForEachPicture(stream, options, name, [&](ImportedPicture picture) -> text::Result<bool> {
+  BmpFileWriter bitmaps;
+  const text::Status walked = ForEachPicture(
+      stream, options, name,
+      [&](const SubtitleBitmap& picture, const InkChoice& ink) -> text::Result<bool> {
         const int number = report.pictures + 1;
-        text::Status written = WriteBmp(picture.picture, temporary / PictureName(number));
+        text::Status written = bitmaps.Write(picture, ink, temporary / PictureName(number));
         if (!written) {
           return written.error();
         }
@@ -198,7 +212,7 @@ text::Result<ImportReport> ImportDiscSubtitles(const fs::path& input, const fs::
         if (picture.forced) {
           report.forced.push_back(number);
         }
-        ++report.ink_used[static_cast<std::size_t>(picture.ink_used)];
+        ++report.ink_used[static_cast<std::size_t>(ink.used)];
         report.pictures = number;
         pump.ReportProgress(stream.Progress(), 1000);
         pump.LetPendingEventsRun();
@@ -219,8 +233,17 @@ text::Result<ImportReport> ImportDiscSubtitles(const fs::path& input, const fs::
   if (text::Status saved = text::WriteFileAtomic(subtitle, srt); !saved) {
     return saved.error();
   }
+  if (text::Status synced = SyncFolder(temporary, true); !synced) {
+    return synced.error();
+  }
   if (text::Status placed = PutInPlace(temporary, target); !placed) {
     return placed.error();
+  }
+  // The renames last once the folders holding the new names are on the disk.
+  for (const fs::path& folder : {target, parent}) {
+    if (text::Status synced = SyncFolder(folder, false); !synced) {
+      return synced.error();
+    }
   }
   report.subtitle_file = target / SubtitleNameFor(input);
   pump.ReportProgress(1000, 1000);
@@ -235,9 +258,10 @@ text::Result<std::vector<ImportedPicture>> ImportFromMemory(std::string bytes,
     return opened.error();
   }
   std::vector<ImportedPicture> pictures;
-  const text::Status walked =
-      ForEachPicture(*opened.value(), options, name, [&](ImportedPicture picture) {
-        pictures.push_back(std::move(picture));
+  const text::Status walked = ForEachPicture(
+      *opened.value(), options, name, [&](const SubtitleBitmap& bitmap, const InkChoice& ink) {
+        pictures.push_back(ImportedPicture{bitmap.entry, bitmap.start, bitmap.end, bitmap.forced,
+                                           ink.used, RenderInk(bitmap, ink)});
         return text::Result<bool>(true);
       });
   if (!walked) {

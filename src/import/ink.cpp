@@ -131,45 +131,59 @@ InkChoice ChooseInk(const SubtitleBitmap& bitmap, const InkOptions& options) {
   return choice;
 }
 
-InkPicture RenderInk(const SubtitleBitmap& bitmap, const InkChoice& choice, int margin) {
+PictureBox OpaqueBox(const SubtitleBitmap& bitmap) {
   std::array<bool, 256> opaque{};
   for (std::size_t i = 0; i < std::min<std::size_t>(bitmap.palette.size(), 256); ++i) {
     opaque[i] = IsOpaque(bitmap.palette[i]);
   }
-  int left = bitmap.width;
-  int right = -1;
-  int top = bitmap.height;
-  int bottom = -1;
+  const int width = bitmap.width;
+  PictureBox box{width, bitmap.height, -1, -1};
   for (int row = 0; row < bitmap.height; ++row) {
-    const std::uint8_t* line = bitmap.pixels.data() + static_cast<std::size_t>(row) * bitmap.width;
-    int first = -1;
-    int last = -1;
-    for (int column = 0; column < bitmap.width; ++column) {
-      if (opaque[line[column]]) {
-        first = first < 0 ? column : first;
-        last = column;
-      }
+    const std::uint8_t* line = bitmap.pixels.data() + static_cast<std::size_t>(row) * width;
+    // Only what could widen the box is looked at: the columns left of it, right of it, and
+    // between them only until one opaque pixel shows that the row counts.
+    int first = 0;
+    while (first < width && first < box.left && !opaque[line[first]]) {
+      ++first;
     }
-    if (first >= 0) {
-      left = std::min(left, first);
-      right = std::max(right, last);
-      top = std::min(top, row);
-      bottom = row;
+    int last = width - 1;
+    while (last >= first && last > box.right && !opaque[line[last]]) {
+      --last;
     }
+    bool shown = (first < width && opaque[line[first]]) || (last >= 0 && opaque[line[last]]);
+    for (int column = first; !shown && column <= last; ++column) {
+      shown = opaque[line[column]];
+    }
+    if (!shown) {
+      continue;
+    }
+    if (first < box.left && opaque[line[first]]) {
+      box.left = first;
+    }
+    if (last > box.right && opaque[line[last]]) {
+      box.right = last;
+    }
+    box.top = std::min(box.top, row);
+    box.bottom = row;
   }
+  return box;
+}
+
+InkPicture RenderInk(const SubtitleBitmap& bitmap, const InkChoice& choice, int margin) {
+  const PictureBox box = OpaqueBox(bitmap);
   InkPicture picture;
-  if (right < 0) {
+  if (box.Empty()) {
     return picture;
   }
-  picture.width = right - left + 1 + 2 * margin;
-  picture.height = bottom - top + 1 + 2 * margin;
+  picture.width = box.right - box.left + 1 + 2 * margin;
+  picture.height = box.bottom - box.top + 1 + 2 * margin;
   picture.ink.assign(static_cast<std::size_t>(picture.width) * picture.height, 0);
-  for (int row = top; row <= bottom; ++row) {
+  for (int row = box.top; row <= box.bottom; ++row) {
     const std::uint8_t* line = bitmap.pixels.data() + static_cast<std::size_t>(row) * bitmap.width;
-    std::uint8_t* out =
-        picture.ink.data() + static_cast<std::size_t>(row - top + margin) * picture.width + margin;
-    for (int column = left; column <= right; ++column) {
-      out[column - left] = choice.is_ink[line[column]] ? 1 : 0;
+    std::uint8_t* out = picture.ink.data() +
+                        static_cast<std::size_t>(row - box.top + margin) * picture.width + margin;
+    for (int column = box.left; column <= box.right; ++column) {
+      out[column - box.left] = choice.is_ink[line[column]] ? 1 : 0;
     }
   }
   return picture;

@@ -50,6 +50,19 @@ struct InkPicture {
   }
 };
 
+// The opaque area of a picture: columns left..right and rows top..bottom, inclusive.
+struct PictureBox {
+  int left = 0;
+  int top = 0;
+  int right = -1;
+  int bottom = -1;
+  bool Empty() const {
+    return right < left || bottom < top;
+  }
+};
+// The smallest box holding every opaque pixel of `bitmap`; Empty() when there is none.
+PictureBox OpaqueBox(const SubtitleBitmap& bitmap);
+
 // White border kept around the opaque area of a picture.
 inline constexpr int kCropMargin = 4;
 

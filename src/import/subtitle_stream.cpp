@@ -265,6 +265,7 @@ struct SubtitleStream::State {
   PacketPtr packet;
   int stream_index = -1;
   AVRational time_base{1, 1000};
+  std::int64_t input_size = 0;  // bytes, for progress; 0 when unknown
 
   int display_sets = 0;  // decoded so far, clearing ones included: the entry numbers
   int stream_packets = 0;
@@ -428,19 +429,32 @@ text::Status SubtitleStream::State::Take(const AVSubtitle& subtitle, Millisecond
     if ((rect.flags & AV_SUBTITLE_FLAG_FORCED) != 0) {
       bitmap.forced = true;
     }
-    // Which indexes the picture uses; only those enter the merged palette.
-    std::array<bool, 256> used{};
-    for (int row = 0; row < rect.h; ++row) {
-      const std::uint8_t* line = rect.data[0] + static_cast<std::ptrdiff_t>(row) * rect.linesize[0];
-      for (int column = 0; column < rect.w; ++column) {
-        used[line[column]] = true;
+    // The picture's indexes are copied into place while noting which of them it uses; only
+    // those enter the merged palette, and the copy is renumbered afterwards only when the
+    // merged palette numbers them differently.
+    std::array<std::uint8_t, 256> used{};
+    const int rect_width = rect.w;
+    const int rect_height = rect.h;
+    const std::ptrdiff_t in_stride = rect.linesize[0];
+    const std::size_t out_stride = static_cast<std::size_t>(bitmap.width);
+    std::uint8_t* const area = bitmap.pixels.data() +
+                               static_cast<std::size_t>(rect.y - top) * out_stride +
+                               static_cast<std::size_t>(rect.x - left);
+    for (int row = 0; row < rect_height; ++row) {
+      const std::uint8_t* in = rect.data[0] + static_cast<std::ptrdiff_t>(row) * in_stride;
+      std::uint8_t* out = area + static_cast<std::size_t>(row) * out_stride;
+      for (int column = 0; column < rect_width; ++column) {
+        const std::uint8_t index = in[column];
+        used[index] = 1;
+        out[column] = index;
       }
     }
     // The decoder's palette holds 0xAARRGGBB words in native order.
     const auto* colours = reinterpret_cast<const std::uint32_t*>(rect.data[1]);
     std::array<std::uint8_t, 256> remap{};
+    bool renumbered = false;
     for (int index = 0; index < 256; ++index) {
-      if (!used[static_cast<std::size_t>(index)]) {
+      if (used[static_cast<std::size_t>(index)] == 0) {
         continue;
       }
       // A PGS decoder shows an entry that no palette defined as transparent; that hides part of
@@ -462,26 +476,24 @@ text::Status SubtitleStream::State::Take(const AVSubtitle& subtitle, Millisecond
                         static_cast<std::uint8_t>(argb), static_cast<std::uint8_t>(argb >> 24)};
       if (colour.a == 0) {
         remap[static_cast<std::size_t>(index)] = SubtitleBitmap::kBackgroundIndex;
-        continue;
-      }
-      opaque = opaque || IsOpaque(colour);
-      auto found = std::find(bitmap.palette.begin(), bitmap.palette.end(), colour);
-      if (found == bitmap.palette.end()) {
-        if (bitmap.palette.size() == 256) {
-          return FormatError(name, "the pictures use more than 256 colours together", entry);
+      } else {
+        opaque = opaque || IsOpaque(colour);
+        auto found = std::find(bitmap.palette.begin(), bitmap.palette.end(), colour);
+        if (found == bitmap.palette.end()) {
+          if (bitmap.palette.size() == 256) {
+            return FormatError(name, "the pictures use more than 256 colours together", entry);
+          }
+          found = bitmap.palette.insert(bitmap.palette.end(), colour);
         }
-        found = bitmap.palette.insert(bitmap.palette.end(), colour);
+        remap[static_cast<std::size_t>(index)] =
+            static_cast<std::uint8_t>(found - bitmap.palette.begin());
       }
-      remap[static_cast<std::size_t>(index)] =
-          static_cast<std::uint8_t>(found - bitmap.palette.begin());
+      renumbered = renumbered || remap[static_cast<std::size_t>(index)] != index;
     }
-    for (int row = 0; row < rect.h; ++row) {
-      const std::uint8_t* line = rect.data[0] + static_cast<std::ptrdiff_t>(row) * rect.linesize[0];
-      std::uint8_t* out = bitmap.pixels.data() +
-                          static_cast<std::size_t>(rect.y - top + row) * bitmap.width +
-                          (rect.x - left);
-      for (int column = 0; column < rect.w; ++column) {
-        out[column] = remap[line[column]];
+    for (int row = 0; renumbered && row < rect_height; ++row) {
+      std::uint8_t* out = area + static_cast<std::size_t>(row) * out_stride;
+      for (int column = 0; column < rect_width; ++column) {
+        out[column] = remap[out[column]];
       }
     }
   }
@@ -593,6 +605,9 @@ text::Result<std::unique_ptr<SubtitleStream::State>> OpenTrack(Container contain
     return FormatError(name, "the " + state->track.codec_name + " decoder cannot be opened");
   }
   state->container = std::move(container);
+  if (AVIOContext* io = state->container.format->pb; io != nullptr) {
+    state->input_size = std::max<std::int64_t>(avio_size(io), 0);
+  }
   return state;
 }
 
@@ -714,11 +729,8 @@ int SubtitleStream::EmptyCount() const {
 
 int SubtitleStream::Progress() const {
   AVIOContext* io = state_->container.format->pb;
-  if (io == nullptr) {
-    return 0;
-  }
-  const std::int64_t size = avio_size(io);
-  if (size <= 0) {
+  const std::int64_t size = state_->input_size;
+  if (io == nullptr || size <= 0) {
     return 0;
   }
   return static_cast<int>(std::clamp<std::int64_t>(avio_tell(io) * 1000 / size, 0, 1000));

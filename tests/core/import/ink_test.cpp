@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "import/bmp_writer.h"
 #include "import/disc_import.h"
 #include "import_test_support.h"
+#include "support/temp_dir.h"
 
 namespace import_tests {
 namespace {
@@ -145,6 +148,103 @@ TEST(EncodeBmp, WritesBottomUpPaddedRowsOfBlackAndWhite) {
   EXPECT_EQ(DifferingPixels(back, picture), 0);
 }
 
+// A picture of indexes 0 (transparent), 1-3 (opaque white, black, grey) and 4 (a faint halo),
+// each pixel opaque with probability `opaque_share`; with `edges`, the four corners are opaque.
+import::SubtitleBitmap RandomBitmap(int width, int height, double opaque_share, bool edges,
+                                    unsigned seed){import::SubtitleBitmap bitmap;
+bitmap.width = width;
+bitmap.height = height;
+bitmap.palette = {{}, {255, 255, 255, 255}, {0, 0, 0, 255}, {128, 128, 128, 200}, {0, 0, 0, 40}};
+std::mt19937 random(seed);
+std::uniform_real_distribution<double> share(0.0, 1.0);
+for (int i = 0; i < width * height; ++i) {
+  const auto colour = static_cast<std::uint8_t>(1 + random() % 3);
+  bitmap.pixels.push_back(share(random) < opaque_share ? colour : random() % 2 == 0 ? 0 : 4);
+}
+if (edges && width > 0 && height > 0) {
+  for (const int at : {0, width - 1, (height - 1) * width, height * width - 1}) {
+    bitmap.pixels[static_cast<std::size_t>(at)] = 2;
+  }
+}
+return bitmap;
+}  // namespace
+
+struct BitmapCase {
+  int width;
+  int height;
+  double opaque_share;
+  bool edges;
+};
+// Every row padding (widths 1-9 and odd sizes), sparse and dense ink, nothing opaque, a single
+// pixel, and ink reaching every edge.
+const BitmapCase kBitmapCases[] = {
+    {1, 1, 1.0, false},   {1, 1, 0.0, false},     {2, 3, 0.5, false},    {3, 2, 0.0, true},
+    {4, 4, 0.2, false},   {5, 7, 0.01, false},    {6, 1, 0.5, false},    {7, 9, 0.3, true},
+    {8, 3, 0.9, false},   {9, 5, 0.05, false},    {37, 11, 0.02, false}, {64, 20, 0.0, false},
+    {103, 17, 0.4, true}, {250, 40, 0.005, false}};
+
+TEST(OpaqueBox, HoldsEveryOpaquePixelAndNoMore) {
+  unsigned seed = 1;
+  for (const BitmapCase& c : kBitmapCases) {
+    for (int repeat = 0; repeat < 5; ++repeat) {
+      const import::SubtitleBitmap bitmap =
+          RandomBitmap(c.width, c.height, c.opaque_share, c.edges, seed++);
+      int left = c.width;
+      int right = -1;
+      int top = c.height;
+      int bottom = -1;
+      for (int y = 0; y < c.height; ++y) {
+        for (int x = 0; x < c.width; ++x) {
+          if (import::IsOpaque(bitmap.palette[bitmap.At(x, y)])) {
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+          }
+        }
+      }
+      const import::PictureBox box = import::OpaqueBox(bitmap);
+      SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " seed " << seed - 1);
+      EXPECT_EQ(box.Empty(), right < 0);
+      if (right >= 0) {
+        EXPECT_EQ(box.left, left);
+        EXPECT_EQ(box.right, right);
+        EXPECT_EQ(box.top, top);
+        EXPECT_EQ(box.bottom, bottom);
+      }
+    }
+  }
+}
+
+// The bitmaps written straight from the palette indexes are byte for byte those of the rendered
+// ink picture, for every margin; the writer's buffer, kept from file to file while the sizes
+// grow and shrink, leaves nothing of an earlier file in a later one.
+TEST(EncodeInkBmp, GivesTheBytesOfTheRenderedInkPicture) {
+  testing_support::TempDir folder;
+  import::BmpFileWriter writer;
+  import::InkChoice choice;
+  choice.is_ink[1] = true;
+  choice.is_ink[3] = true;
+  unsigned seed = 100;
+  int file = 0;
+  for (const int margin : {0, 1, import::kCropMargin}) {
+    for (const BitmapCase& c : kBitmapCases) {
+      const import::SubtitleBitmap bitmap =
+          RandomBitmap(c.width, c.height, c.opaque_share, c.edges, seed++);
+      const std::string expected = import::EncodeBmp(import::RenderInk(bitmap, choice, margin));
+      SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " margin " << margin);
+      EXPECT_EQ(import::EncodeInkBmp(bitmap, choice, margin), expected);
+      const std::string name = std::to_string(++file) + ".bmp";
+      ASSERT_TRUE(writer.Write(bitmap, choice, folder / name, margin).ok());
+      EXPECT_EQ(folder.Read(name), expected);
+    }
+  }
+  const text::Status missing =
+      writer.Write(RandomBitmap(3, 3, 1.0, false, 1), choice, folder / "no" / "x.bmp");
+  ASSERT_FALSE(missing.ok());
+  EXPECT_NE(missing.error().message.find("x.bmp"), std::string::npos);
+}
+
 TEST(DiscImportNames, TimesPicturesAndFolders) {
   EXPECT_EQ(import::SrtTime(0), "00:00:00,000");
   EXPECT_EQ(import::SrtTime(3723004), "01:02:03,004");
@@ -156,5 +256,5 @@ TEST(DiscImportNames, TimesPicturesAndFolders) {
   EXPECT_EQ(import::DefaultOutputFolder("/films/movie.idx"), "/films/movie");
 }
 
-}  // namespace
+}  // namespace import_tests
 }  // namespace import_tests
