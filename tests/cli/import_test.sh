@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# End-to-end checks of `zentrope-cli import`: PGS, VobSub and a Matroska track give exactly the
-# expected bitmaps and SRT for both inks, tracks are listed, and every bad input exits 2 with one
-# line on stderr and no output folder.
+# End-to-end checks of `zentrope-cli import`: PGS, VobSub and a Matroska or MPEG-TS track give
+# exactly the expected bitmaps and SRT for both inks, tracks are listed, and every bad input exits
+# 2 with one line on stderr and no output folder.
 # Usage: import_test.sh ZENTROPE_CLI DATA_FOLDER MAKE_DISC_SAMPLES
 source "$(dirname "${BASH_SOURCE[0]}")/test_lib.sh"
 make_samples=$3
@@ -38,6 +38,18 @@ sed -n p samples/expected/sup-t128/sample.srt | cmp -s - mkv-t128/sample.srt.got
   fail "mkv srt differs"
 mv mkv-t128/sample.srt.got mkv-t128/sample.srt
 expect_folder mkv-t128 samples/expected/sup-t128 "mkv track 2, threshold 128"
+
+# MPEG transport streams, 188-byte (.ts) and Blu-ray 192-byte (.m2ts) packets: the same tracks.
+for ts in ts m2ts; do
+  "$cli" import samples/sample.$ts --list-tracks > tracks.txt 2>&1 || fail "$ts list-tracks exited $?"
+  printf '1: PGS, fre\n2: PGS, eng\n' | cmp -s - tracks.txt || fail "$ts tracks: $(cat tracks.txt)"
+  "$cli" import samples/sample.$ts -o $ts-t128 --track 2 --ink-threshold 128 > /dev/null 2>&1 ||
+    fail "$ts exited $?"
+  mv $ts-t128/sample.srt $ts-t128/sample.srt.got
+  cmp -s samples/expected/sup-t128/sample.srt $ts-t128/sample.srt.got || fail "$ts srt differs"
+  mv $ts-t128/sample.srt.got $ts-t128/sample.srt
+  expect_folder $ts-t128 samples/expected/sup-t128 "$ts track 2, threshold 128"
+done
 
 # --first/--last: pictures 2 and 3 renumbered from 0001.
 "$cli" import samples/sample.sup -o range --first 2 --last 3 > /dev/null 2>&1 || fail "range exited $?"

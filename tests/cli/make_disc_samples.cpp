@@ -1,6 +1,7 @@
 // make_disc_samples OUTDIR: the disc subtitle streams of the import command's end-to-end test,
 // with the files the import must produce from them, made from the pictures' known roles.
-//   sample.sup, sample.idx + sample.sub, sample.mkv (two PGS tracks), and under expected/:
+//   sample.sup, sample.idx + sample.sub, sample.mkv, sample.ts and sample.m2ts (two PGS tracks
+//   each), and under expected/:
 //   <kind>-<ink>/sample.srt and the bitmaps, for kind sup, vobsub, mkv and ink auto, t128.
 #include <cstdio>
 #include <filesystem>
@@ -84,6 +85,10 @@ int main(int argc, char** argv) {
   Save(out / "sample.sup", testing_support::SupFile(sets));
   Save(out / "sample.mkv",
        testing_support::MatroskaWithPgs({{sets.front()}, sets}, {"fre", "eng"}));
+  Save(out / "sample.ts",
+       testing_support::TransportStreamWithPgs({{sets.front()}, sets}, {"fre", "eng"}, false));
+  Save(out / "sample.m2ts",
+       testing_support::TransportStreamWithPgs({{sets.front()}, sets}, {"fre", "eng"}, true));
   SaveExpected(out, "sup", pgs_expected);
 
   // VobSub: 0 transparent, 1 fill, 2 outline, 3 light blend (ink under both inks above).

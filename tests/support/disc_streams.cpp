@@ -67,6 +67,116 @@ std::string Window(int x, int y, int width, int height) {
   return payload;
 }
 
+// MPEG transport stream pieces: 188-byte packets (a sync byte, the PID, the continuity counter,
+// an adaptation field of stuffing where the payload is short), PSI sections with their CRC, and
+// PES packets of private stream 1 with a PTS.
+constexpr int kTsPacketSize = 188;
+constexpr unsigned kPmtPid = 0x0100;
+constexpr unsigned kFirstSubtitlePid = 0x1200;
+
+// CRC-32 of MPEG-2 sections: polynomial 0x04C11DB7, most significant bit first, no final xor.
+std::uint32_t SectionCrc(const std::string& bytes) {
+  std::uint32_t crc = 0xFFFFFFFF;
+  for (const char byte : bytes) {
+    crc ^= static_cast<std::uint32_t>(static_cast<unsigned char>(byte)) << 24;
+    for (int bit = 0; bit < 8; ++bit) {
+      crc = (crc & 0x80000000U) != 0 ? (crc << 1) ^ 0x04C11DB7U : crc << 1;
+    }
+  }
+  return crc;
+}
+
+class TsMuxer {
+ public:
+  explicit TsMuxer(bool m2ts) : m2ts_(m2ts) {}
+
+  // `payload` cut into packets of `pid`; the first one starts a unit. PSI payloads are padded
+  // with 0xFF after the section, PES payloads with adaptation-field stuffing before the data.
+  void Put(unsigned pid, const std::string& payload, bool psi) {
+    std::size_t at = 0;
+    bool first = true;
+    do {
+      std::string packet;
+      packet += '\x47';
+      Put16(packet, (first ? 0x4000U : 0U) | pid);
+      const std::size_t left = payload.size() - at;
+      const std::size_t room = kTsPacketSize - 4;
+      std::uint8_t& counter = counters_[pid];
+      if (left >= room || psi) {
+        packet += static_cast<char>(0x10 | counter);
+        const std::size_t take = std::min(left, room);
+        packet += payload.substr(at, take);
+        packet.append(room - take, '\xFF');
+        at += take;
+      } else {
+        // Adaptation field of stuffing: its length byte, a flags byte, then 0xFF bytes.
+        packet += static_cast<char>(0x30 | counter);
+        const std::size_t field = room - left - 1;
+        packet += static_cast<char>(field);
+        if (field > 0) {
+          packet += '\0';
+          packet.append(field - 1, '\xFF');
+        }
+        packet += payload.substr(at);
+        at = payload.size();
+      }
+      counter = (counter + 1) & 0x0F;
+      Emit(packet);
+      first = false;
+    } while (at < payload.size());
+  }
+
+  void PutSection(unsigned pid, std::uint8_t table_id, unsigned id, const std::string& body) {
+    std::string section;
+    section += static_cast<char>(table_id);
+    Put16(section, 0xB000U | static_cast<unsigned>(body.size() + 9));  // syntax, length
+    Put16(section, id);
+    section += '\xC1';  // version 0, current
+    section += '\0';    // section 0 of 0
+    section += '\0';
+    section += body;
+    Put32(section, SectionCrc(section));
+    Put(pid, std::string(1, '\0') + section, true);  // pointer field 0
+  }
+
+  std::string Bytes() const {
+    return out_;
+  }
+
+ private:
+  void Emit(const std::string& packet) {
+    if (m2ts_) {
+      // The arrival time stamp of the 192-byte form: copy permission 0, 30 bits of a 27 MHz
+      // clock, here simply rising.
+      Put32(out_, static_cast<std::uint32_t>(packets_ * 1000) & 0x3FFFFFFF);
+    }
+    out_ += packet;
+    ++packets_;
+  }
+
+  bool m2ts_;
+  std::string out_;
+  std::uint64_t packets_ = 0;
+  std::uint8_t counters_[0x2000] = {};
+};
+
+// A PES packet of private stream 1 (0xBD) with a PTS in 90 kHz ticks.
+std::string PrivatePes(std::int64_t pts, const std::string& data) {
+  std::string pes("\0\0\x01\xBD", 4);
+  if (data.size() + 8 > 0xFFFF) {
+    throw std::runtime_error("PES packet too long for the test writer");
+  }
+  Put16(pes, static_cast<unsigned>(data.size() + 8));
+  pes += '\x80';  // marker bits
+  pes += '\x80';  // PTS only
+  pes += '\x05';  // header data length
+  const auto t = static_cast<std::uint64_t>(pts);
+  pes += static_cast<char>(0x21 | ((t >> 29) & 0x0E));
+  Put16(pes, static_cast<unsigned>(((t >> 14) & 0xFFFE) | 1));
+  Put16(pes, static_cast<unsigned>(((t << 1) & 0xFFFE) | 1));
+  return pes + data;
+}
+
 // MPEG program stream pieces for VobSub: the pack header with SCR 0 and the PES timestamp.
 void PackHeader(std::string& out) {
   const unsigned char header[] = {0x00, 0x00, 0x01, 0xBA, 0x44, 0x00, 0x04,
@@ -433,6 +543,61 @@ std::string MatroskaWithPgs(const std::vector<std::vector<PgsDisplaySet>>& track
     avcodec_parameters_free(&parameters);
   }
   return bytes;
+}
+
+std::string TransportStreamWithPgs(const std::vector<std::vector<PgsDisplaySet>>& tracks,
+                                   const std::vector<std::string>& languages, bool m2ts) {
+  TsMuxer muxer(m2ts);
+  std::string pat;
+  Put16(pat, 1);  // program number
+  Put16(pat, 0xE000 | kPmtPid);
+  muxer.PutSection(0, 0x00, 1, pat);
+  std::string pmt;
+  Put16(pmt, 0xE000 | 0x1FFF);  // no PCR
+  // The "HDMV" registration of Blu-ray streams, under which stream type 0x90 means PGS.
+  const std::string registration("\x05\x04HDMV", 6);
+  Put16(pmt, 0xF000 | static_cast<unsigned>(registration.size()));
+  pmt += registration;
+  for (std::size_t t = 0; t < tracks.size(); ++t) {
+    pmt += '\x90';
+    Put16(pmt, 0xE000 | static_cast<unsigned>(kFirstSubtitlePid + t));
+    std::string descriptors;
+    if (t < languages.size() && languages[t].size() == 3) {
+      descriptors += "\x0A\x04" + languages[t] + '\0';  // ISO 639 language, undefined type
+    }
+    Put16(pmt, 0xF000 | static_cast<unsigned>(descriptors.size()));
+    pmt += descriptors;
+  }
+  muxer.PutSection(kPmtPid, 0x02, 1, pmt);
+
+  // The display sets of all tracks in time order, each segment in a PES packet of its own as on
+  // a disc.
+  struct Item {
+    std::int64_t pts;
+    std::size_t track;
+    const PgsDisplaySet* set;
+  };
+  std::vector<Item> items;
+  for (std::size_t t = 0; t < tracks.size(); ++t) {
+    for (const PgsDisplaySet& set : tracks[t]) {
+      items.push_back({set.pts, t, &set});
+    }
+  }
+  std::stable_sort(items.begin(), items.end(),
+                   [](const Item& a, const Item& b) { return a.pts < b.pts; });
+  for (const Item& item : items) {
+    const std::string& segments = item.set->segments;
+    std::size_t at = 0;
+    while (at + 3 <= segments.size()) {
+      const std::size_t length =
+          static_cast<std::size_t>(static_cast<unsigned char>(segments[at + 1]) << 8 |
+                                   static_cast<unsigned char>(segments[at + 2]));
+      muxer.Put(static_cast<unsigned>(kFirstSubtitlePid + item.track),
+                PrivatePes(item.pts, segments.substr(at, 3 + length)), false);
+      at += 3 + length;
+    }
+  }
+  return muxer.Bytes();
 }
 
 std::string MatroskaWithoutSubtitles() {

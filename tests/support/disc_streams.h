@@ -1,5 +1,6 @@
 // Test-only writers of disc subtitle streams with known pictures and times: PGS (.sup and the
-// display sets Matroska holds), VobSub (.idx and .sub), Matroska files through libavformat, and
+// display sets Matroska holds), VobSub (.idx and .sub), Matroska files through libavformat,
+// MPEG transport streams (.ts and .m2ts) written here, since libavformat cannot put PGS in one, and
 // synthetic subtitle pictures with a light fill, a dark outline and anti-aliasing.
 #pragma once
 
@@ -76,6 +77,12 @@ std::int64_t VobSubCodedDuration(std::int64_t duration);
 // display set one block; made by libavformat's Matroska writer.
 std::string MatroskaWithPgs(const std::vector<std::vector<PgsDisplaySet>>& tracks,
                             const std::vector<std::string>& languages);
+// An MPEG transport stream holding one PGS track per entry of `tracks` (stream type 0x90 under
+// the "HDMV" registration, languages as ISO 639 descriptors), each segment one PES packet with
+// its display set's time. `m2ts`: the 192-byte packets of Blu-ray discs (a 4-byte arrival time
+// before each packet) instead of 188-byte ones.
+std::string TransportStreamWithPgs(const std::vector<std::vector<PgsDisplaySet>>& tracks,
+                                   const std::vector<std::string>& languages, bool m2ts);
 // A Matroska file with one PCM audio track and no subtitles.
 std::string MatroskaWithoutSubtitles();
 

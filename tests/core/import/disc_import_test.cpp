@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "import/bmp_writer.h"
 #include "import_test_support.h"
 #include "support/fake_ports.h"
 #include "support/temp_dir.h"
@@ -117,6 +118,34 @@ TEST(PgsImport, FirstAndLastChooseAmongTheShownPictures) {
   EXPECT_EQ(beyond.error().code, "range");
 }
 
+// Palette ids far from the numbers the merged palette gives them (discs use any of 0-255) are
+// renumbered: the pictures are those of the same stream with ids 0-6.
+TEST(PgsImport, PaletteIdsAnywhereInTheRangeGiveTheSamePictures) {
+  std::vector<PgsPicture> moved = PgsSample().pictures;
+  const auto id_of = [](std::uint8_t role) {
+    return static_cast<std::uint8_t>(role == 0 ? 0 : 250 - 30 * role);
+  };
+  for (PgsPicture& picture : moved) {
+    for (std::uint8_t& pixel : picture.pixels) {
+      pixel = id_of(pixel);
+    }
+    for (testing_support::PgsColour& colour : picture.palette) {
+      colour.id = id_of(colour.id);
+    }
+  }
+  const auto plain = import::ImportFromMemory(SampleSup(), "plain.sup", {});
+  const auto renumbered = import::ImportFromMemory(
+      testing_support::SupFile(testing_support::PgsDisplaySets(moved)), "moved.sup", {});
+  ASSERT_TRUE(plain.ok()) << plain.error().message;
+  ASSERT_TRUE(renumbered.ok()) << renumbered.error().message;
+  ExpectSampleTimes(renumbered.value());
+  ASSERT_EQ(renumbered.value().size(), plain.value().size());
+  for (std::size_t i = 0; i < plain.value().size(); ++i) {
+    EXPECT_EQ(renumbered.value()[i].ink_used, import::InkUsed::kFill) << i;
+    EXPECT_EQ(DifferingPixels(renumbered.value()[i].picture, plain.value()[i].picture), 0) << i;
+  }
+}
+
 TEST(MatroskaImport, ListsTracksAndImportsTheChosenOne) {
   const Sample sample = PgsSample();
   PgsPicture other = sample.pictures[0];
@@ -155,6 +184,63 @@ TEST(MatroskaImport, ListsTracksAndImportsTheChosenOne) {
   auto missing = import::ImportFromMemory(mkv, "film.mkv", options);
   ASSERT_FALSE(missing.ok());
   EXPECT_NE(missing.error().message.find("no subtitle track 3"), std::string::npos);
+}
+
+// The same two tracks in an MPEG transport stream, in both its 188-byte (.ts) and its 192-byte
+// Blu-ray (.m2ts) form: the tracks are listed with their languages, and the import writes the
+// chosen track's pictures and times.
+TEST(TransportStreamImport, ListsTracksAndImportsTheChosenOneFromTsAndM2ts) {
+  const Sample sample = PgsSample();
+  PgsPicture other = sample.pictures[0];
+  other.start = 500;
+  other.end = 900;
+  for (const bool m2ts : {false, true}) {
+    SCOPED_TRACE(m2ts ? "m2ts" : "ts");
+    const std::string name = m2ts ? "film.m2ts" : "film.ts";
+    const std::string bytes =
+        testing_support::TransportStreamWithPgs({testing_support::PgsDisplaySets(sample.pictures),
+                                                 testing_support::PgsDisplaySets({other})},
+                                                {"eng", "ger"}, m2ts);
+    ASSERT_EQ(bytes.size() % (m2ts ? 192 : 188), 0u);
+    TempDir folder;
+    const fs::path file = folder.Write(name, bytes);
+    auto tracks = import::ListTracks(file);
+    ASSERT_TRUE(tracks.ok()) << tracks.error().message;
+    ASSERT_EQ(tracks.value().size(), 2u);
+    EXPECT_EQ(tracks.value()[0].language, "eng");
+    EXPECT_EQ(tracks.value()[1].language, "ger");
+    EXPECT_EQ(tracks.value()[0].codec, import::SubtitleCodec::kPgs);
+    EXPECT_EQ(tracks.value()[1].codec, import::SubtitleCodec::kPgs);
+
+    import::ImportOptions options;
+    options.ink.threshold = 128;
+    testing_support::FakeEventPump pump;
+    auto report = import::ImportDiscSubtitles(file, folder / "out", options, pump);
+    ASSERT_TRUE(report.ok()) << report.error().message;
+    EXPECT_EQ(report.value().pictures, 3);
+    EXPECT_EQ(report.value().forced, std::vector<int>{2});
+    const std::int64_t times[][2] = {{1000, 2500}, {4000, 4200}, {4200, 6789}};
+    std::string srt;
+    for (int i = 0; i < 3; ++i) {
+      const std::string picture = import::PictureName(i + 1);
+      srt += std::to_string(i + 1) + "\r\n" + import::SrtTime(times[i][0]) + " --> " +
+             import::SrtTime(times[i][1]) + "\r\n" + picture + "\r\n\r\n";
+      const auto expected =
+          ExpectedInk(sample.roles[static_cast<std::size_t>(i)], 320, 64, [](PixelRole role) {
+            return testing_support::RoleIsOpaque(role) &&
+                   testing_support::RoleLuminance(role) >= 128;
+          });
+      EXPECT_EQ(folder.Read("out/" + picture), import::EncodeBmp(expected)) << i;
+    }
+    EXPECT_EQ(folder.Read("out/film.srt"), srt);
+
+    options.track = 2;
+    auto second = import::ImportFromMemory(bytes, name, options);
+    ASSERT_TRUE(second.ok()) << second.error().message;
+    ASSERT_EQ(second.value().size(), 1u);
+    EXPECT_EQ(second.value()[0].start, 500);
+    EXPECT_EQ(second.value()[0].end, 900);
+  }
 }
 
 // VobSub pictures: 0 transparent, 1 fill, 2 outline, 3 an anti-aliasing shade nearer the fill.
