@@ -2,6 +2,12 @@
 // folder from, and the recent-files list of the File menu.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <set>
+#include <string>
+
 #include "app/program_folder.h"
 #include "app/recent_files.h"
 #include "app/window_placement.h"
@@ -138,6 +144,40 @@ TEST(WindowPlacement, FirstStartIsMaximisedAndDamageFallsBack) {
     EXPECT_EQ(placement.maximised, c.maximised) << c.bytes;
     EXPECT_EQ(placement.width, c.width) << c.bytes;
     EXPECT_EQ(placement.height, c.height) << c.bytes;
+  }
+}
+
+// The shipped guides: every link of a guide's contents leads to a section of the same guide, and
+// the three languages have the same sections, so that no language's reader meets a dead link.
+TEST(ShippedGuides, LinksLeadToSectionsAndTheLanguagesAgree) {
+  const std::filesystem::path data = std::filesystem::path(ZENTROPE_SOURCE_DIR) / "data";
+  const auto collect = [](const std::string& html, const std::regex& pattern) {
+    std::set<std::string> found;
+    for (auto it = std::sregex_iterator(html.begin(), html.end(), pattern);
+         it != std::sregex_iterator(); ++it) {
+      found.insert((*it)[1].str());
+    }
+    return found;
+  };
+  const std::regex id_pattern(R"re(\sid="([^"]+)")re");
+  const std::regex link_pattern(R"re(href="#([^"]+)")re");
+  std::set<std::string> english_ids;
+  for (const char* name : {"help.html", "help.zh_CN.html", "help.zh_TW.html"}) {
+    std::ifstream file(data / name, std::ios::binary);
+    ASSERT_TRUE(file) << name;
+    const std::string html((std::istreambuf_iterator<char>(file)),
+                           std::istreambuf_iterator<char>());
+    const std::set<std::string> ids = collect(html, id_pattern);
+    const std::set<std::string> links = collect(html, link_pattern);
+    EXPECT_GE(ids.size(), 10u) << name;
+    for (const std::string& link : links) {
+      EXPECT_TRUE(ids.count(link)) << name << ": #" << link << " leads nowhere";
+    }
+    if (english_ids.empty()) {
+      english_ids = ids;
+    } else {
+      EXPECT_EQ(ids, english_ids) << name;
+    }
   }
 }
 
