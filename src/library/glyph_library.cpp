@@ -271,6 +271,7 @@ text::Result<LoadReport> GlyphLibrary::LoadFiles(app::EventPump& pump, bool read
   }
 
   contents_ = std::move(loaded);
+  shapes_.reset();
   journal_texts_ = std::move(journal_texts);
   journal_features_ = std::move(journal_features);
   damaged_feature_lines_ = damaged;
@@ -292,6 +293,13 @@ const IndexLine& GlyphLibrary::Candidates(int key) const {
   return contents_.index[key];
 }
 
+const ShapeTable& GlyphLibrary::Shapes() const {
+  if (!shapes_) {
+    shapes_.emplace(contents_);
+  }
+  return *shapes_;
+}
+
 text::Result<int> GlyphLibrary::AddGlyph(std::string text, std::string feature_line, int key) {
   if (key < 0 || key > kMaxFeatureKey) {
     return text::Error{"key", "FeatureKey " + std::to_string(key) + " lies outside 0 to 13000"};
@@ -310,6 +318,9 @@ text::Result<int> GlyphLibrary::AddGlyph(std::string text, std::string feature_l
   contents_.features.push_back(std::move(feature_line));
   const int position = RecordCount() - 1;
   contents_.index[key].push_back(position);
+  if (shapes_) {
+    shapes_->Append(key, position, contents_.features.back());
+  }
   return position + 1;
 }
 
@@ -358,6 +369,7 @@ text::Status GlyphLibrary::SaveContents(LibraryContents contents,
   }
   contents_ = std::move(contents);
   contents_.index.resize(kIndexLineCount);
+  shapes_.reset();
   journal_texts_.clear();
   journal_features_.clear();
   skipped_journal_lines_ = 0;
@@ -380,6 +392,7 @@ text::Status GlyphLibrary::RebuildIndex(app::EventPump& pump) {
     return written;
   }
   contents_.index = std::move(index);
+  shapes_.reset();
   damaged_feature_lines_ = damaged;
   bad_index_entries_ = 0;
   return text::Success();

@@ -11,6 +11,7 @@
 
 #include "app/ports.h"
 #include "library/file_layer.h"
+#include "library/shape_table.h"
 #include "text/result.h"
 
 namespace library {
@@ -137,6 +138,10 @@ class GlyphLibrary {
   // The positions listed in the index line of `key`, in line order (first match wins); empty
   // for an empty line or a key outside 0..13000. Valid until the library next changes.
   const IndexLine& Candidates(int key) const;
+  // The index lines' FeatureLines as numbers (ShapeTable), built at the first call after the
+  // records or the index were replaced (load, rebuild, saved contents) and kept up to date by
+  // AddGlyph. Valid until the library next changes.
+  const ShapeTable& Shapes() const;
 
   // Appends a taught glyph to the records and the journal, writes both journal files (as one
   // write that a crash cannot split) and adds its position to index line `key` (the key the
@@ -221,6 +226,8 @@ class GlyphLibrary {
   int damaged_feature_lines_ = 0;
   int bad_index_entries_ = 0;
   int skipped_journal_lines_ = 0;
+  // Built on demand by Shapes(); empty whenever it would have to be rebuilt.
+  mutable std::optional<ShapeTable> shapes_;
 };
 
 }  // namespace library

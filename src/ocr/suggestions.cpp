@@ -3,40 +3,19 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
+#include <cstdint>
 #include <cstdlib>
 
+#include "library/shape_table.h"
 #include "ocr/features.h"
 
 namespace ocr {
 namespace {
 
-// The numbers of a FeatureLine: 13 densities, then width and height when present.
-struct ParsedLine {
-  std::array<int, kDensityCount + 2> values{};
-  int count = 0;
-};
+using library::FeatureNumbers;
+using library::ShapeTable;
 
-ParsedLine Parse(std::string_view line) {
-  ParsedLine parsed;
-  const char* position = line.data();
-  const char* end = line.data() + line.size();
-  while (position < end && parsed.count < static_cast<int>(parsed.values.size())) {
-    int value = 0;
-    const auto [next, error] = std::from_chars(position, end, value);
-    if (error != std::errc()) {
-      break;
-    }
-    parsed.values[static_cast<std::size_t>(parsed.count++)] = value;
-    if (next == end || *next != ',') {
-      break;
-    }
-    position = next + 1;
-  }
-  return parsed;
-}
-
-int Distance(const ParsedLine& a, const ParsedLine& b, bool compare_size) {
+int Distance(const FeatureNumbers& a, const FeatureNumbers& b, bool compare_size) {
   if (a.count < kDensityCount || b.count < kDensityCount) {
     return -1;
   }
@@ -52,44 +31,52 @@ int Distance(const ParsedLine& a, const ParsedLine& b, bool compare_size) {
   return distance;
 }
 
-// The distance of `line` from `wanted`, or -1 as soon as it is known to exceed `bound` (most
-// records of a large library are left after a few fields, unparsed beyond them), or when `line`
-// is not a FeatureLine.
-int BoundedDistance(const ParsedLine& wanted, std::string_view line, bool compare_size, int bound) {
-  const char* position = line.data();
-  const char* end = line.data() + line.size();
-  int distance = 0;
-  int fields = 0;
-  int sizes[2] = {0, 0};
-  while (position < end && fields < kDensityCount + 2) {
-    int value = 0;
-    const auto [next, error] = std::from_chars(position, end, value);
-    if (error != std::errc()) {
-      break;
-    }
-    if (fields < kDensityCount) {
-      distance += std::abs(value - wanted.values[static_cast<std::size_t>(fields)]);
-      if (distance > bound) {
-        return -1;
+// The wanted shape in the table's layout (group sums; densities and size), so that a record is
+// compared field by field.
+struct Wanted {
+  std::array<std::int32_t, library::kShapeGroupCount> sums{};
+  std::array<std::int32_t, ShapeTable::kStride> numbers{};
+  bool size = false;  // the size part of the distance counts
+
+  Wanted(const FeatureNumbers& parsed, bool compare_size) {
+    for (int group = 0; group < library::kShapeGroupCount; ++group) {
+      for (int i = library::kShapeGroupStarts[static_cast<std::size_t>(group)];
+           i < library::kShapeGroupStarts[static_cast<std::size_t>(group) + 1]; ++i) {
+        sums[static_cast<std::size_t>(group)] += parsed.values[static_cast<std::size_t>(i)];
       }
-    } else {
-      sizes[fields - kDensityCount] = value;
     }
-    ++fields;
-    if (next == end || *next != ',') {
-      break;
+    for (int i = 0; i < kDensityCount + 2; ++i) {
+      numbers[static_cast<std::size_t>(ShapeTable::kDensities + i)] =
+          parsed.values[static_cast<std::size_t>(i)];
     }
-    position = next + 1;
+    size = compare_size && parsed.count >= kDensityCount + 2;
   }
-  if (fields < kDensityCount) {
-    return -1;
+
+  // The distance of record `i` of `line`, or -1 once it is known to exceed `bound`. The group
+  // sums give a lower bound first: a record of a large library is mostly refused after four
+  // differences, without its densities being read.
+  int BoundedDistance(const ShapeTable& table, int row, int bound) const {
+    const std::int32_t* record_sums = table.Sums(row);
+    int lower = 0;
+    for (int group = 0; group < library::kShapeGroupCount; ++group) {
+      lower += std::abs(record_sums[group] - sums[static_cast<std::size_t>(group)]);
+    }
+    if (lower > bound) {
+      return -1;
+    }
+    const std::int32_t* record = table.Record(row);
+    int distance = 0;
+    for (int d = ShapeTable::kDensities; d < ShapeTable::kDensities + kDensityCount; ++d) {
+      distance += std::abs(record[d] - numbers[static_cast<std::size_t>(d)]);
+    }
+    if (size && record[ShapeTable::kCount] >= kDensityCount + 2) {
+      distance +=
+          kSizeWeight * (std::abs(record[ShapeTable::kWidth] - numbers[ShapeTable::kWidth]) +
+                         std::abs(record[ShapeTable::kHeight] - numbers[ShapeTable::kHeight]));
+    }
+    return distance > bound ? -1 : distance;
   }
-  if (compare_size && fields >= kDensityCount + 2 && wanted.count >= kDensityCount + 2) {
-    distance += kSizeWeight * (std::abs(sizes[0] - wanted.values[kDensityCount]) +
-                               std::abs(sizes[1] - wanted.values[kDensityCount + 1]));
-  }
-  return distance > bound ? -1 : distance;
-}
+};
 
 }  // namespace
 
@@ -106,7 +93,7 @@ const char* SourceName(SuggestionSource source) {
 }
 
 int ShapeDistance(std::string_view a, std::string_view b) {
-  return Distance(Parse(a), Parse(b), true);
+  return Distance(library::ParseFeatureNumbers(a), library::ParseFeatureNumbers(b), true);
 }
 
 std::vector<Suggestion> NearestShapes(const library::GlyphLibrary& library,
@@ -116,23 +103,17 @@ std::vector<Suggestion> NearestShapes(const library::GlyphLibrary& library,
   if (count <= 0) {
     return found;
   }
-  const ParsedLine wanted = Parse(features);
-  if (wanted.count < kDensityCount) {
+  const FeatureNumbers parsed = library::ParseFeatureNumbers(features);
+  if (parsed.count < kDensityCount) {
     return found;
   }
+  const Wanted wanted(parsed, !ignore_size);
+  const library::ShapeTable& shapes = library.Shapes();
   // The distance a new record must beat to enter the list.
   auto bound = [&] {
     return static_cast<int>(found.size()) < count ? max_distance : found.back().distance;
   };
-  auto consider = [&](int position) {
-    if (position < 0 || position >= library.RecordCount()) {
-      return;
-    }
-    const int distance =
-        BoundedDistance(wanted, library.FeatureLine(position), !ignore_size, bound());
-    if (distance < 0) {
-      return;
-    }
+  auto consider = [&](int position, int distance) {
     const std::string& text = library.Text(position);
     const auto same = std::find_if(found.begin(), found.end(),
                                    [&](const Suggestion& s) { return s.text == text; });
@@ -157,8 +138,16 @@ std::vector<Suggestion> NearestShapes(const library::GlyphLibrary& library,
       if (candidate_key < 0 || candidate_key > kMaxFeatureKey) {
         continue;
       }
-      for (const int position : library.Candidates(candidate_key)) {
-        consider(position);
+      const ShapeTable::Rows built = shapes.BuiltRows(candidate_key);
+      for (int row = built.begin; row < built.end; ++row) {
+        if (const int distance = wanted.BoundedDistance(shapes, row, bound()); distance >= 0) {
+          consider(shapes.Position(row), distance);
+        }
+      }
+      for (const int row : shapes.AppendedRows(candidate_key)) {
+        if (const int distance = wanted.BoundedDistance(shapes, row, bound()); distance >= 0) {
+          consider(shapes.Position(row), distance);
+        }
       }
       if (step == 0) {
         break;

@@ -43,7 +43,8 @@ int ShapeDistance(std::string_view a, std::string_view b);
 // outward from `key` (the same key first, then key ± 1, ± 2 ...): since the density part of the
 // distance is at least the difference of the keys, the search stops once the key difference
 // exceeds the farthest distance still wanted. With `ignore_size` the sizes are not compared.
-// Costs one parse per record read; never touches the files.
+// Reads the library's ShapeTable (built at the first search after a load, then kept up to date);
+// never touches the files.
 std::vector<Suggestion> NearestShapes(const library::GlyphLibrary& library,
                                       std::string_view features, int key, bool ignore_size,
                                       int count = kMaxSuggestions, int max_distance = 800);
