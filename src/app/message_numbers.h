@@ -237,6 +237,13 @@ inline constexpr int kTeachingsUndo = 1187;     // button: undo the selected tea
 inline constexpr int kTeachingsClose = 1190;    // button
 inline constexpr int kTeachingsRemoved = 1193;  // followed by the count
 inline constexpr int kTeachingsChanged = 1196;  // followed by a record number
+// The OCR guess: 1150-1199.
+inline constexpr int kOcrGuessOption = 1151;       // settings: offer the OCR guess
+inline constexpr int kOcrGuessScriptLabel = 1154;  // settings: before the script choice
+inline constexpr int kOcrGuessByLanguage = 1157;   // settings: script items, in GuessScript order
+inline constexpr int kOcrGuessSimplified = 1160;
+inline constexpr int kOcrGuessTraditional = 1163;
+inline constexpr int kOcrGuessUnavailable = 1166;  // status: followed by the data's name
 
 // Undo and redo: 1202-1250.
 inline constexpr int kEditMenu = 1202;     // the Edit menu's caption

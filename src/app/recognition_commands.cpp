@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <set>
 
+#include "app/glyph_guess.h"
 #include "app/status_texts.h"
 #include "document/row_table.h"
 #include "library/library_editor.h"
@@ -57,6 +58,7 @@ void ApplyAssistance(const settings::TeachingAssistance& assistance, ocr::Engine
   options.fitted_box = assistance.fitted_box;
   options.suggestions = assistance.suggestions;
   options.reference_teaching = assistance.reference_teaching;
+  options.ocr_guess = assistance.ocr_guess;
   options.chinese_spaces = assistance.chinese_spaces;
   options.skip_placeholder = assistance.skip_placeholder;
 }
@@ -93,6 +95,12 @@ ocr::RunOutcome StartRecognition(Application& app, ocr::Recogniser& recogniser, 
   app.SetRecognitionStopped(false);
   app.EnterCommandState(kCommandStateRunning);
   ApplyEngineSettings(app.Settings(), app.PanelOptions(), recogniser.Options());
+  // One guesser for the run; its engine starts at the first question that asks for a guess.
+  const std::unique_ptr<ocr::GlyphGuesser> guesser = MakeGlyphGuesser(
+      app.PanelOptions().assistance, app.Settings().Language(), [&app](guess::Script script) {
+        app.ShowStatus([&app, script] { return GuessUnavailableText(app.Messages(), script); });
+      });
+  recogniser.SetGuesser(guesser.get());
   ocr::RunOutcome outcome;
   PostRunOptions post;
   std::optional<int> corrections;
@@ -112,6 +120,7 @@ ocr::RunOutcome StartRecognition(Application& app, ocr::Recogniser& recogniser, 
     }
     app.Document().document_saved = false;
   }
+  recogniser.SetGuesser(nullptr);
   if (outcome.end == ocr::RunEnd::kFailed && outcome.error) {
     ports.messages.Inform(Severity::kError, outcome.error->message);
   }

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "app/glyph_guess.h"
+#include "app/message_numbers.h"
 #include "app/message_table.h"
 #include "app/recognition_commands.h"
 #include "cli/commands.h"
@@ -66,7 +68,9 @@ class CommandTexts : public app::MessageSource {
     static const std::map<int, std::string> kFallback = {
         {ocr::kMessageMissingPicture, "The picture file "},
         {ocr::kMessageMissingPictureQuestion, " is missing. Skip this row and go on?"},
-        {ocr::kMessageQuestionCaption, "Question"}};
+        {ocr::kMessageQuestionCaption, "Question"},
+        {app::msg::kOcrGuessUnavailable,
+         "The OCR data could not be loaded; teaching goes on without OCR guesses: "}};
     const auto found = kFallback.find(number);
     return found == kFallback.end() ? std::string() : found->second;
   }
@@ -556,6 +560,17 @@ int RunOcr(const OcrArguments& arguments) {
                recogniser.Options().line_height, recogniser.Options().glyph_width,
                estimate.line_height, estimate.glyph_width);
 
+  // The OCR guess serves the questions a script reads; an answers file never reads suggestions.
+  std::unique_ptr<ocr::GlyphGuesser> guesser;
+  if (arguments.teach_stdio) {
+    guesser = app::MakeGlyphGuesser(
+        settings.has_value() ? settings->Assistance() : settings::TeachingAssistance{},
+        settings.has_value() ? settings->Language() : 1, [&texts](guess::Script script) {
+          std::fprintf(stderr, "%s\n",
+                       ForTerminal(app::GuessUnavailableText(texts, script)).c_str());
+        });
+    recogniser.SetGuesser(guesser.get());
+  }
   const bool stop_mode = arguments.unknown != "skip";
   ScriptTeacher script_teacher(std::move(answers), !stop_mode);
   StdioTeacher stdio_teacher(subtitle, recogniser);

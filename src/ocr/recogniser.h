@@ -10,6 +10,7 @@
 #include "app/ports.h"
 #include "library/glyph_library.h"
 #include "ocr/features.h"
+#include "ocr/glyph_guess.h"
 #include "ocr/picture.h"
 #include "ocr/pixel_grid.h"
 #include "ocr/reference_reading.h"
@@ -76,6 +77,15 @@ class Recogniser {
   }
   PictureIo& Pictures() {
     return pictures_;
+  }
+
+  // The engine whose guess the teaching question offers while the OCR guess option is on; null
+  // for none. Not owned: it must outlive its use here (the host sets it for a run).
+  void SetGuesser(GlyphGuesser* guesser) {
+    guesser_ = guesser;
+  }
+  GlyphGuesser* Guesser() const {
+    return guesser_;
   }
 
   // Trims `picture` into the grid and finds its text lines. Error "size" as PixelGrid::Prepare
@@ -234,6 +244,7 @@ class Recogniser {
 
   library::GlyphLibrary& library_;
   PictureIo& pictures_;
+  GlyphGuesser* guesser_ = nullptr;
   EngineOptions options_;
   PixelGrid grid_;
   std::unique_ptr<Picture> spare_picture_;

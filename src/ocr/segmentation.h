@@ -26,6 +26,8 @@ struct EngineOptions {
   // With a reference subtitle, glyphs the reference reads for certain are taught without a
   // question and the others get the reference's character as a suggestion.
   bool reference_teaching = true;
+  // Questions carry the OCR guess of the glyph (when the recogniser has a guesser).
+  bool ocr_guess = true;
   // No spaces beside a full-width punctuation mark, nor between two ideographs less than 1.5
   // space units apart.
   bool chinese_spaces = true;
@@ -37,6 +39,7 @@ struct EngineOptions {
     fitted_box = false;
     suggestions = false;
     reference_teaching = false;
+    ocr_guess = false;
     chinese_spaces = false;
     skip_placeholder.clear();
   }

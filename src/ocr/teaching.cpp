@@ -35,7 +35,29 @@ void TeachingSession::UpdateSuggestions() {
     shapes = NearestShapes(recogniser_.library_, recogniser_.unknown_features_,
                            recogniser_.unknown_key_, recogniser_.options_.ignore_size);
   }
-  suggestions_ = MergeSuggestions(reference_suggestions_, ocr_suggestions_, shapes);
+  std::vector<Suggestion> guesses = ocr_suggestions_;
+  if (const std::string& guess = GuessedText(); !guess.empty()) {
+    guesses.push_back({guess, SuggestionSource::kOcrGuess, 0, 0});
+  }
+  suggestions_ = MergeSuggestions(reference_suggestions_, guesses, shapes);
+}
+
+const std::string& TeachingSession::GuessedText() {
+  const Recogniser& r = recogniser_;
+  if (!r.options_.ocr_guess || r.guesser_ == nullptr || !r.box_has_ink_) {
+    guess_.clear();
+    guessed_ = false;
+    return guess_;
+  }
+  // Every key typed re-matches the unchanged box; the engine is asked once per box.
+  const GlyphBox area{r.box_.left, r.line_top_, r.box_.width, r.line_height_};
+  if (!guessed_ || area.left != guessed_area_.left || area.top != guessed_area_.top ||
+      area.width != guessed_area_.width || area.height != guessed_area_.height) {
+    guess_ = r.guesser_->Guess(GuessPictureOf(r.grid_, r.box_, r.line_top_, r.line_height_));
+    guessed_area_ = area;
+    guessed_ = true;
+  }
+  return guess_;
 }
 
 void TeachingSession::SetSourceSuggestions(std::vector<Suggestion> reference,

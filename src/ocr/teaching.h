@@ -74,7 +74,8 @@ class TeachingSession {
   text::Status Save(const std::string& text);
   // The suggestions for the box shown, nearest first (at most kMaxSuggestions): the library's
   // nearest shapes while the suggestions option is on, after those that SetSourceSuggestions
-  // gave. Recomputed after every box change.
+  // gave and the recogniser's guesser's reading while the OCR guess option is on. Recomputed
+  // after every box change; the guesser is asked again only when the box itself changed.
   const std::vector<Suggestion>& Suggestions() const {
     return suggestions_;
   }
@@ -130,6 +131,7 @@ class TeachingSession {
   void CloseIfMatched();
   text::Status SaveText(const std::string& text);
   void UpdateSuggestions();
+  const std::string& GuessedText();
   void ResetBoxRows();
   void LoadShownRecord();
 
@@ -145,6 +147,10 @@ class TeachingSession {
   std::vector<Suggestion> reference_suggestions_;
   std::vector<Suggestion> ocr_suggestions_;
   std::vector<Suggestion> suggestions_;
+  // The guesser's reading of the area guessed_area_ (box columns over the line band).
+  bool guessed_ = false;
+  GlyphBox guessed_area_;
+  std::string guess_;
 };
 
 // Answers unknown glyphs. Teach is called with an open session and answers through its actions;

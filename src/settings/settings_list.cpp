@@ -76,6 +76,8 @@ TeachingAssistance SettingsList::Assistance() const {
   assistance.skip_placeholder = kSkipPlaceholder >= LineCount()
                                     ? std::string(kDefaultSkipPlaceholder)
                                     : Line(kSkipPlaceholder);
+  assistance.ocr_guess = flag(kOcrGuess);
+  assistance.ocr_guess_script = static_cast<GuessScript>(Number(kOcrGuessScript, 0, 2, 0));
   return assistance;
 }
 
@@ -90,6 +92,8 @@ void SettingsList::SetAssistance(const TeachingAssistance& assistance) {
   SetFlag(kReferenceTeaching, assistance.reference_teaching);
   SetFlag(kChineseSpaces, assistance.chinese_spaces);
   SetLine(kSkipPlaceholder, assistance.skip_placeholder);
+  SetFlag(kOcrGuess, assistance.ocr_guess);
+  SetNumber(kOcrGuessScript, static_cast<int>(assistance.ocr_guess_script));
 }
 
 void SettingsList::SetFolders(const std::string& open_folder, const std::string& reference_folder,

@@ -45,6 +45,9 @@ enum SettingsLine : int {
   kReferenceTeaching = 26,  // flag: teach from the reference subtitle where it is certain
   kChineseSpaces = 27,      // flag: no spaces beside full-width punctuation or inside words
   kSkipPlaceholder = 28,    // text: what a skipped glyph leaves in the text; "" leaves nothing
+  kOcrGuess = 29,           // flag: offer the OCR engine's guess in the teaching question
+  kOcrGuessScript = 30,     // number 0..2: the guess's script, 0 by the interface language,
+                            // 1 Simplified, 2 Traditional Chinese
 };
 
 inline constexpr int kSettingsLineCount = 23;
@@ -60,6 +63,10 @@ inline constexpr int kTrackBarMax = 10;
 // "□" in GBK: the mark a skipped glyph leaves by default.
 inline constexpr const char* kDefaultSkipPlaceholder = "\xA1\xF5";
 
+// The script of the OCR guess's data: the interface language's (Traditional Chinese data for the
+// Traditional Chinese interface, Simplified otherwise), or one chosen.
+enum class GuessScript { kByLanguage = 0, kSimplified = 1, kTraditional = 2 };
+
 // The teaching assistance as the settings give it. Every part on gives the assistance; every part
 // off (and an empty placeholder) gives recognition and library files exactly as before it existed.
 struct TeachingAssistance {
@@ -68,9 +75,11 @@ struct TeachingAssistance {
   bool reference_teaching = true;
   bool chinese_spaces = true;
   std::string skip_placeholder = kDefaultSkipPlaceholder;  // GBK
+  bool ocr_guess = true;
+  GuessScript ocr_guess_script = GuessScript::kByLanguage;
   // Everything off, the placeholder empty.
   static TeachingAssistance Off() {
-    return {false, false, false, false, ""};
+    return {false, false, false, false, "", false, GuessScript::kByLanguage};
   }
   bool operator==(const TeachingAssistance&) const = default;
 };

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QFocusEvent>
 #include <QGroupBox>
@@ -348,9 +349,23 @@ void SettingsTools::BuildRecognitionTab() {
   placeholder_row->addWidget(SkipPlaceholderLabel);
   placeholder_row->addWidget(SkipPlaceholderEdit);
   placeholder_row->addStretch(1);
+  OcrGuessOption = NewCheckBox(AssistanceGroup, "OcrGuessOption", "");
+  OcrGuessScriptLabel = NewLabel(AssistanceGroup, "OcrGuessScriptLabel", "");
+  OcrGuessScript = new QComboBox(AssistanceGroup);
+  OcrGuessScript->setObjectName(QStringLiteral("OcrGuessScript"));
+  // Items in settings::GuessScript order; the language switch gives them their texts.
+  OcrGuessScript->addItems({QString(), QString(), QString()});
+  auto* script_row = new QHBoxLayout();
+  script_row->addSpacing(20);
+  script_row->addWidget(OcrGuessScriptLabel);
+  script_row->addWidget(OcrGuessScript);
+  script_row->addStretch(1);
   auto* group_layout = new QVBoxLayout(AssistanceGroup);
-  for (QCheckBox* box :
-       {FittedBoxOption, SuggestionsOption, ReferenceTeachingOption, ChineseSpacesOption}) {
+  for (QCheckBox* box : {FittedBoxOption, SuggestionsOption, OcrGuessOption}) {
+    group_layout->addWidget(box);
+  }
+  group_layout->addLayout(script_row);
+  for (QCheckBox* box : {ReferenceTeachingOption, ChineseSpacesOption}) {
     group_layout->addWidget(box);
   }
   group_layout->addLayout(placeholder_row);
@@ -383,11 +398,17 @@ void SettingsTools::ConnectOptions() {
       {SuggestionsOption, &settings::TeachingAssistance::suggestions},
       {ReferenceTeachingOption, &settings::TeachingAssistance::reference_teaching},
       {ChineseSpacesOption, &settings::TeachingAssistance::chinese_spaces},
+      {OcrGuessOption, &settings::TeachingAssistance::ocr_guess},
   };
   for (const auto& [box, member] : assistance) {
     connect(box, &QCheckBox::toggled, this,
             [&options, member](bool on) { options.assistance.*member = on; });
   }
+  // Activated only by the user: refilling the items at a language switch changes nothing.
+  connect(OcrGuessScript, &QComboBox::activated, this, [&options](int item) {
+    options.assistance.ocr_guess_script = static_cast<settings::GuessScript>(item);
+  });
+  connect(OcrGuessOption, &QCheckBox::toggled, OcrGuessScript, &QWidget::setEnabled);
   connect(SkipPlaceholderEdit, &QLineEdit::textEdited, this, [this](const QString& text) {
     text::Result<std::string> gbk = ToGbk(text);
     if (gbk.ok()) {
@@ -436,11 +457,14 @@ void SettingsTools::ShowValues() {
       {SuggestionsOption, assistance.suggestions},
       {ReferenceTeachingOption, assistance.reference_teaching},
       {ChineseSpacesOption, assistance.chinese_spaces},
+      {OcrGuessOption, assistance.ocr_guess},
   };
   for (const auto& [box, on] : assistance_flags) {
     const QSignalBlocker blocker(box);
     box->setChecked(on);
   }
+  OcrGuessScript->setCurrentIndex(static_cast<int>(assistance.ocr_guess_script));
+  OcrGuessScript->setEnabled(assistance.ocr_guess);
   {
     const QSignalBlocker blocker(SkipPlaceholderEdit);
     SkipPlaceholderEdit->setText(ToQString(assistance.skip_placeholder));

@@ -14,6 +14,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -88,8 +89,11 @@ class SettingsTools : public QObject {
   QCheckBox* ChineseSpacesOption = nullptr;      // no spaces beside marks or inside phrases
   QLabel* SkipPlaceholderLabel = nullptr;
   QLineEdit* SkipPlaceholderEdit = nullptr;  // the mark a skipped glyph leaves; empty: none
-  QPushButton* Button9 = nullptr;            // save
-  QPushButton* Button10 = nullptr;           // cancel
+  QCheckBox* OcrGuessOption = nullptr;       // offer the OCR guess while teaching
+  QLabel* OcrGuessScriptLabel = nullptr;
+  QComboBox* OcrGuessScript = nullptr;  // the guess's script: by the interface language, or chosen
+  QPushButton* Button9 = nullptr;       // save
+  QPushButton* Button10 = nullptr;      // cancel
 
  public slots:
   void SetProMenuClick();

@@ -15,11 +15,11 @@ answers_from_truth() {  # answers_from_truth TRUTH_FILE > ANSWERS
 }
 
 # The shipped settings, the check after recognition off (the raw text is compared), and the
-# assistance lines (24 to 28) after the 23 settings lines every release has written, all off.
+# assistance lines (24 to 30) after the 23 settings lines every release has written, all off.
 assistance_off_settings() {  # assistance_off_settings FOLDER
   head -n 23 "$data/setup.sys" | sed '19s/.*/0\r/' > "$1/setup.sys"
   printf '0\r\n' >> "$1/setup.sys"  # line 23: the save encoding, GBK
-  printf '0\r\n0\r\n0\r\n0\r\n\r\n' >> "$1/setup.sys"
+  printf '0\r\n0\r\n0\r\n0\r\n\r\n0\r\n0\r\n' >> "$1/setup.sys"
 }
 
 digest() {  # digest FOLDER: the output and every library file, pictures included

@@ -33,6 +33,23 @@ grep -q '^answers typed: 1$' err.txt || fail "typed count"
 grep -q '^suggestions accepted: 0$' err.txt || fail "accepted count"
 grep -q '^glyphs taught: 1$' err.txt || fail "taught count"
 
+# The OCR guess: questions offer the engine's reading as an "ocr" suggestion. With its data
+# missing they offer none, and one status line names the data; the engine's own complaints stay
+# out of the output.
+printf 'skip\nskip\nskip\nabort\n' |
+  "$cli" ocr "$data/demo/demo.srt" --teach-stdio > guess.txt 2> guess-err.txt
+grep -q '"source":"ocr"' guess.txt || fail "no OCR guess offered: $(cat guess.txt)"
+grep -q 'chi_sim' guess-err.txt && fail "the guess reported missing data: $(cat guess-err.txt)"
+mkdir empty-tessdata
+printf 'skip\nskip\nskip\nabort\n' |
+  TESSDATA_PREFIX="$PWD/empty-tessdata" "$cli" ocr "$data/demo/demo.srt" --teach-stdio \
+    > no-guess.txt 2> no-guess-err.txt
+[ $? = 2 ] || fail "a run without OCR data must go on as usual (aborted: exit 2)"
+[ "$(wc -l < no-guess.txt)" = 4 ] || fail "four questions expected without OCR data"
+grep -q '"source":"ocr"' no-guess.txt && fail "an OCR guess without its data: $(cat no-guess.txt)"
+[ "$(grep -c 'chi_sim' no-guess-err.txt)" = 1 ] || fail "one status line expected: $(cat no-guess-err.txt)"
+grep -qi 'traineddata\|tesseract' no-guess-err.txt && fail "engine messages leaked: $(cat no-guess-err.txt)"
+
 # The end of the input aborts; --answers and --teach-stdio exclude each other.
 "$cli" ocr "$data/demo/demo.srt" --teach-stdio < /dev/null > /dev/null 2>&1
 [ $? = 2 ] || fail "end of input must abort the run"

@@ -139,9 +139,17 @@ TEST(SettingsList, TeachingAssistanceIsOnUnlessItsLinesSayOff) {
     std::string lines;  // lines 24 onwards, after the save encoding's line 23
     TeachingAssistance expected;
   };
+  using settings::GuessScript;
   const Case cases[] = {
-      {"0\r\n0\r\n0\r\n0\r\n\r\n", TeachingAssistance::Off()},
+      {"0\r\n0\r\n0\r\n0\r\n\r\n0\r\n0\r\n", TeachingAssistance::Off()},
       {"1\r\n0\r\n1\r\n0\r\n*\r\n", {true, false, true, false, "*"}},
+      {"1\r\n1\r\n1\r\n1\r\n*\r\n0\r\n2\r\n",
+       {true, true, true, true, "*", false, GuessScript::kTraditional}},
+      {"1\r\n1\r\n1\r\n1\r\n*\r\n1\r\n1\r\n",
+       {true, true, true, true, "*", true, GuessScript::kSimplified}},
+      // A script number out of range, or not a number, reads as "by the interface language".
+      {"1\r\n1\r\n1\r\n1\r\n*\r\n1\r\n3\r\n", {true, true, true, true, "*"}},
+      {"1\r\n1\r\n1\r\n1\r\n*\r\n1\r\nx\r\n", {true, true, true, true, "*"}},
       {"0\r\n", {false, true, true, true, "\xA1\xF5"}},  // the rest missing: defaults
       {"x\r\n1\r\n1\r\n1\r\n\xA1\xF5\r\n", {false, true, true, true, "\xA1\xF5"}},
   };
@@ -154,16 +162,19 @@ TEST(SettingsList, TeachingAssistanceIsOnUnlessItsLinesSayOff) {
   // Written in line order onto a 23-line list: the placeholder line gets no padding "1", and the
   // save encoding's line is added empty (its fallback), not as "1" (UTF-8).
   SettingsList list(std::vector<std::string>(23, "0"));
-  list.SetAssistance({false, true, false, true, ""});
-  EXPECT_EQ(list.LineCount(), 29);
+  list.SetAssistance({false, true, false, true, "", false, GuessScript::kTraditional});
+  EXPECT_EQ(list.LineCount(), 31);
   EXPECT_EQ(list.Line(kSkipPlaceholder), "");
+  EXPECT_EQ(list.Line(kOcrGuess), "0");
+  EXPECT_EQ(list.Line(kOcrGuessScript), "2");
   EXPECT_EQ(list.Line(kSaveEncoding), "");
   EXPECT_EQ(list.SaveEncoding(), 0);
   const auto path = dir.path() / "saved.sys";
   ASSERT_TRUE(list.SaveToFile(path).ok());
   const auto reread = SettingsList::LoadFromFile(path);
   ASSERT_TRUE(reread.ok());
-  EXPECT_EQ(reread.value().Assistance(), (TeachingAssistance{false, true, false, true, ""}));
+  EXPECT_EQ(reread.value().Assistance(),
+            (TeachingAssistance{false, true, false, true, "", false, GuessScript::kTraditional}));
 }
 
 TEST(SettingsList, MissingFileIsAnErrorNamingIt) {

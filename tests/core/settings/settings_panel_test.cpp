@@ -67,8 +67,8 @@ TEST(SettingsPanel, SaveWritesEveryOptionLineAndNoOther) {
       "keep", "0", "keep", "keep", "keep", "keep", "keep", "1", "0", "1", "0", "2", "0", "keep",
       "keep", "keep", "keep", "0", "1", "keep", "keep", "keep", "1",
       // the save encoding's line, added empty (its fallback); the teaching assistance, on by
-      // default, and its skip mark
-      "", "1", "1", "1", "1", "\xA1\xF5"};
+      // default, its skip mark, the OCR guess on and its script by the interface language
+      "", "1", "1", "1", "1", "\xA1\xF5", "1", "0"};
   EXPECT_EQ(list.Lines(), expected);
 }
 
