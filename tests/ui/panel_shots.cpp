@@ -140,7 +140,14 @@ class Shooter {
   }
 
   void Answer(const char* what, int skips, int done) {
-    Shot(done == 0 ? QString::fromLatin1(what) : QStringLiteral("%1-%2").arg(what).arg(done));
+    const QString name =
+        done == 0 ? QString::fromLatin1(what) : QStringLiteral("%1-%2").arg(what).arg(done);
+    Shot(name);
+    // The teaching panel alone, at its own size: its suggestion buttons read at full scale.
+    if (auto* panel = window_.findChild<QWidget*>(QStringLiteral("Panel3"));
+        panel != nullptr && panel->isVisible()) {
+      Shot(name + QStringLiteral("-panel"), *panel);
+    }
     if (done < skips) {
       Click("Button4");
       QTimer::singleShot(500, [this, what, skips, done] { Answer(what, skips, done + 1); });

@@ -17,6 +17,7 @@ QObject* NewPanelLayoutTest();
 QObject* NewChineseToolsTest();
 QObject* NewImportToolsTest();
 QObject* NewDesktopTest();
+QObject* NewTeachingPanelTest();
 
 inline std::vector<QObject*> AllTests() {
   return {NewQtConvertTest(),     NewSubtitleTableModelTest(),
@@ -24,7 +25,7 @@ inline std::vector<QObject*> AllTests() {
           NewSettingsToolsTest(), NewProofToolsTest(),
           NewLibraryToolsTest(),  NewPanelLayoutTest(),
           NewChineseToolsTest(),  NewImportToolsTest(),
-          NewDesktopTest()};
+          NewDesktopTest(),       NewTeachingPanelTest()};
 }
 
 }  // namespace ui_tests
