@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -109,7 +110,7 @@ class SettingsToolsTest : public QObject {
     QVERIFY(!Panel()->isVisible());
     QCOMPARE(folder_->Read("replace.sys"), std::string("\xCF\xF3<=>\xCF\xF1\r\nx<=>y\r\n"));
     const std::vector<std::string> lines = SetupLines();
-    QCOMPARE(lines.size(), size_t{29});  // with the save encoding and the teaching assistance
+    QCOMPARE(lines.size(), size_t{31});  // with the save encoding and the teaching assistance
     const std::pair<int, const char*> expected[] = {
         {1, "1"}, {2, "0"},  {3, "Team\\NTwo"}, {4, "1"},  {6, "pinyin"}, {7, "1"},
         {8, "0"}, {11, "3"}, {12, "1"},         {17, "0"}, {22, "1"},
@@ -190,25 +191,38 @@ class SettingsToolsTest : public QObject {
   void AssistanceGroupCountsAtOnceAndSavesItsLines() {
     Open();
     Tabs()->setCurrentIndex(4);
+    // The OCR guess's script: the third item, Traditional Chinese, chosen by keyboard.
+    auto* script = window_->findChild<QComboBox*>(QStringLiteral("OcrGuessScript"));
+    QVERIFY(script != nullptr && script->isEnabled());
+    QCOMPARE(script->currentIndex(), 0);
+    QTest::keyClick(script, Qt::Key_Down);
+    QTest::keyClick(script, Qt::Key_Down);
+    QCOMPARE(window_->Application().PanelOptions().assistance.ocr_guess_script,
+             settings::GuessScript::kTraditional);
     const char* boxes[] = {"FittedBoxOption", "SuggestionsOption", "ReferenceTeachingOption",
-                           "ChineseSpacesOption"};
+                           "ChineseSpacesOption", "OcrGuessOption"};
     for (const char* box : boxes) {
       QVERIFY2(Box(box)->isChecked(), box);  // a setup.sys of 23 lines: everything on
       Box(box)->click();
     }
+    QVERIFY(!script->isEnabled());
     auto* mark = window_->findChild<QLineEdit*>(QStringLiteral("SkipPlaceholderEdit"));
     QVERIFY(mark != nullptr);
     QCOMPARE(mark->text(), QString::fromUtf8("\xE2\x96\xA1"));  // □
     mark->selectAll();
     QTest::keyClick(mark, Qt::Key_Backspace);
-    QCOMPARE(window_->Application().PanelOptions().assistance, settings::TeachingAssistance::Off());
+    settings::TeachingAssistance expected = settings::TeachingAssistance::Off();
+    expected.ocr_guess_script = settings::GuessScript::kTraditional;
+    QCOMPARE(window_->Application().PanelOptions().assistance, expected);
     Button("Button9")->click();
     const std::vector<std::string> lines = SetupLines();
-    QCOMPARE(lines.size(), std::size_t{29});
+    QCOMPARE(lines.size(), std::size_t{31});
     for (int line = settings::kFittedBox; line <= settings::kChineseSpaces; ++line) {
       QCOMPARE(lines[static_cast<std::size_t>(line)], std::string("0"));
     }
     QCOMPARE(lines[settings::kSkipPlaceholder], std::string());
+    QCOMPARE(lines[settings::kOcrGuess], std::string("0"));
+    QCOMPARE(lines[settings::kOcrGuessScript], std::string("2"));
   }
 
   void EveryLanguageCaptionsThePanel() {
@@ -227,9 +241,10 @@ class SettingsToolsTest : public QObject {
       }
       QStringList assistance;
       for (const char* box : {"FittedBoxOption", "SuggestionsOption", "ReferenceTeachingOption",
-                              "ChineseSpacesOption"}) {
+                              "ChineseSpacesOption", "OcrGuessOption"}) {
         assistance << Box(box)->text();
       }
+      assistance << window_->findChild<QLabel*>(QStringLiteral("OcrGuessScriptLabel"))->text();
       assistance << window_->findChild<QGroupBox*>(QStringLiteral("AssistanceGroup"))->title()
                  << window_->findChild<QLabel*>(QStringLiteral("SkipPlaceholderLabel"))->text();
       for (const QString& text : assistance) {

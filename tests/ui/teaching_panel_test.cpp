@@ -3,6 +3,7 @@
 // punctuation buttons save their mark.
 #include "ui/teaching_panel.h"
 
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -140,22 +141,24 @@ class TeachingPanelTest : public QObject {
     Read(Line({Block(), Block(0, 0)}), saver);
     QCOMPARE(library_->RecordCount(), 2);
 
-    std::string third;  // the text on the third button at the second question
+    std::string second;  // the text on the second button at the second question
     answers_ = {
         [this] {
           // The reference first, then the OCR guess, then the library's shapes, nearest first.
           QVERIFY(Widget<QLabel>("SuggestionsLabel")->isVisible());
           QCOMPARE(Button(1)->text(), QStringLiteral("&1 R \u00B7 m1125"));
           QCOMPARE(Button(2)->text(), QStringLiteral("&2 G \u00B7 m1128"));
-          QVERIFY(Button(3)->text().endsWith(QStringLiteral(" \u00B7 m1122")));
-          QVERIFY(Button(4)->text().endsWith(QStringLiteral(" \u00B7 m1122")));
-          QVERIFY(Button(4)->isVisible());
-          QVERIFY(!Button(5)->isVisible());
+          for (int k = 3; k <= 6 && Button(k)->isVisible(); ++k) {
+            QVERIFY(Button(k)->text().endsWith(QStringLiteral(" \u00B7 m1122")));
+          }
           QTest::mouseClick(Button(2), Qt::LeftButton);
         },
-        [this, &third] {
-          third = Button(3)->text().mid(3).section(QStringLiteral(" \u00B7 "), 0, 0).toStdString();
-          QTest::keyClick(Widget<QLineEdit>("Edit1"), Qt::Key_3, Qt::AltModifier);
+        [this, &second] {
+          second = Button(2)->text().mid(3).section(QStringLiteral(" \u00B7 "), 0, 0).toStdString();
+          // Alt+2 is the button's own shortcut.
+          QCOMPARE(Button(2)->shortcut(), QKeySequence(Qt::ALT | Qt::Key_2));
+          Button(2)->animateClick();
+          QTRY_VERIFY(!panel_->QuestionOpen());
         },
         [this] {
           // Enter saves the typed text, never a suggestion.
@@ -164,14 +167,18 @@ class TeachingPanelTest : public QObject {
           QTest::keyClick(Widget<QLineEdit>("Edit1"), Qt::Key_Return);
         },
         [this] { QTest::mouseClick(Widget<QPushButton>("PunctuationButton1"), Qt::LeftButton); },
-        [this] { QTest::keyClick(Widget<QLineEdit>("Edit1"), Qt::Key_1, Qt::AltModifier); },
+        [this] {
+          QCOMPARE(Button(1)->shortcut(), QKeySequence(Qt::ALT | Qt::Key_1));
+          Button(1)->animateClick();
+          QTRY_VERIFY(!panel_->QuestionOpen());
+        },
     };
     WithReference teacher(*panel_);
     Read(Line({Block(4, 0), Block(0, 8), Block(4, 8), Block(2, 4), Block(0, 4)}), teacher);
     QVERIFY(answers_.empty());
-    QVERIFY(third == "A" || third == "B");
+    QCOMPARE(second, std::string("G"));
     const std::vector<std::string> expected = {
-        "A", "B", "G", third, "Z", ocr::TeachingPunctuation().front(), "R"};
+        "A", "B", "G", "G", "Z", ocr::TeachingPunctuation().front(), "R"};
     QCOMPARE(library_->RecordCount(), static_cast<int>(expected.size()));
     for (int i = 0; i < library_->RecordCount(); ++i) {
       QCOMPARE(library_->Text(i), expected[static_cast<std::size_t>(i)]);
