@@ -91,11 +91,13 @@ TEST_F(SettingsPanelFlowTest, SaveWritesTheShownOptionsAndRebuildsThePhrases) {
   ASSERT_TRUE(flow.Save().ok());
 
   const std::vector<std::string> lines = SetupLines();
-  // The file's extra line 23 stays; the teaching assistance follows it, on by default.
-  ASSERT_EQ(lines.size(), 29u);
+  // The file's extra line 23 stays; the teaching assistance follows it, on by default, the OCR
+  // guess's script by the interface language.
+  ASSERT_EQ(lines.size(), 31u);
   const std::pair<int, std::string> expected[] = {
-      {0, "x"},  {1, "1"},  {3, "Team"}, {4, "1"},  {5, "0"},      {6, "pinyin"}, {7, "1"},
-      {11, "0"}, {12, "1"}, {18, "1"},   {22, "1"}, {23, "extra"}, {24, "1"},     {28, "\xA1\xF5"}};
+      {0, "x"},  {1, "1"},         {3, "Team"}, {4, "1"},  {5, "0"},  {6, "pinyin"},
+      {7, "1"},  {11, "0"},        {12, "1"},   {18, "1"}, {22, "1"}, {23, "extra"},
+      {24, "1"}, {28, "\xA1\xF5"}, {29, "1"},   {30, "0"}};
   for (const auto& [line, value] : expected) {
     EXPECT_EQ(lines[static_cast<size_t>(line)], value) << "line " << line;
   }
