@@ -77,14 +77,10 @@ class RecognitionToolsTest : public QObject {
  private slots:
   void init() {
     folder_ = std::make_unique<testing_support::TempDir>();
-    folder_->Write("language.sys", NumberedLanguageFile());
-    folder_->Write("setup.sys", SettingsFile({{settings::kSpaceDetection, "4"},
-                                              {settings::kSpaceWidth, "8"},
-                                              {settings::kLineHeight, "2"}}));
-    folder_->Write("replace.sys", "");
-    folder_->Write("word.wrd", "");
-    folder_->Write("word.sts", "");
-    std::filesystem::create_directories(folder_->path() / "wordbmp");
+    ui_tests::WriteWorkingFolder(*folder_, NumberedLanguageFile(),
+                                 SettingsFile({{settings::kSpaceDetection, "4"},
+                                               {settings::kSpaceWidth, "8"},
+                                               {settings::kLineHeight, "2"}}));
     messages_ = {};
     dialogs_ = {};
     answers_.clear();

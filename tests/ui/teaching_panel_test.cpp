@@ -99,12 +99,8 @@ class TeachingPanelTest : public QObject {
  private slots:
   void init() {
     folder_ = std::make_unique<testing_support::TempDir>();
-    folder_->Write("language.sys", testing_support::NumberedLanguageFile());
-    folder_->Write("setup.sys", testing_support::SettingsFile({}));
-    folder_->Write("replace.sys", "");
-    folder_->Write("word.wrd", "");
-    folder_->Write("word.sts", "");
-    std::filesystem::create_directories(folder_->path() / "wordbmp");
+    ui_tests::WriteWorkingFolder(*folder_, testing_support::NumberedLanguageFile(),
+                                 testing_support::SettingsFile({}));
     messages_ = {};
     dialogs_ = {};
     window_ = ui_tests::StartWindow(ui_tests::TestSetup(folder_->path(), messages_, dialogs_));

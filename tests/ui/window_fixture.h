@@ -7,8 +7,10 @@
 #include <QtGlobal>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 #include "support/fake_ports.h"
+#include "support/temp_dir.h"
 #include "ui/main_window.h"
 
 namespace ui_tests {
@@ -25,6 +27,18 @@ inline ui::MainWindowSetup TestSetup(const std::filesystem::path& folder,
   setup.file_dialogs = &dialogs;
   setup.library = library;
   return setup;
+}
+
+// A working folder for a window: the given language.sys and setup.sys, no phrases, and an
+// empty glyph library.
+inline void WriteWorkingFolder(const testing_support::TempDir& folder, const std::string& language,
+                               const std::string& settings) {
+  folder.Write("language.sys", language);
+  folder.Write("setup.sys", settings);
+  folder.Write("replace.sys", "");
+  folder.Write("word.wrd", "");
+  folder.Write("word.sts", "");
+  std::filesystem::create_directories(folder.path() / "wordbmp");
 }
 
 // The window made, shown and activated (its library loaded); null when any step fails.
