@@ -40,6 +40,15 @@ void operator delete(void* memory) noexcept {
 void operator delete(void* memory, std::size_t) noexcept {
   std::free(memory);
 }
+// The no-throw form too (std::stable_sort's buffer takes it): with a sanitizer's own allocator
+// underneath, every form that reaches the replaced deletes must come from malloc as well.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  allocations.fetch_add(1, std::memory_order_relaxed);
+  return std::malloc(size == 0 ? 1 : size);
+}
+void operator delete(void* memory, const std::nothrow_t&) noexcept {
+  std::free(memory);
+}
 #pragma GCC diagnostic pop
 
 namespace {
