@@ -54,15 +54,11 @@ class DesktopTest : public QObject {
  private slots:
   void init() {
     folder_ = std::make_unique<testing_support::TempDir>();
-    for (const char* name : {"language.sys", "word.ind"}) {
-      auto bytes = text::ReadFileBytes(kShipped / name);
-      QVERIFY(bytes.ok());
-      folder_->Write(name, bytes.value());
-    }
-    folder_->Write("setup.sys", SettingsFile());
-    folder_->Write("replace.sys", "");
-    folder_->Write("word.wrd", "");
-    folder_->Write("word.sts", "");
+    auto language = text::ReadFileBytes(kShipped / "language.sys");
+    auto index = text::ReadFileBytes(kShipped / "word.ind");
+    QVERIFY(language.ok() && index.ok());
+    ui_tests::WriteWorkingFolder(*folder_, language.value(), SettingsFile());
+    folder_->Write("word.ind", index.value());
     auto lines = text::ReadLines(kShipped / "language.sys");
     QVERIFY(lines.ok());
     table_ = lines.value();

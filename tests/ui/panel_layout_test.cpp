@@ -42,15 +42,11 @@ class PanelLayoutTest : public QObject {
   void init() {
     folder_ = std::make_unique<testing_support::TempDir>();
     const auto shipped = std::filesystem::path(ZENTROPE_SOURCE_DIR) / "data";
-    for (const char* name : {"language.sys", "word.ind"}) {
-      auto bytes = text::ReadFileBytes(shipped / name);
-      QVERIFY(bytes.ok());
-      folder_->Write(name, bytes.value());
-    }
-    folder_->Write("setup.sys", SettingsFile());
-    folder_->Write("replace.sys", "");
-    folder_->Write("word.wrd", "");
-    folder_->Write("word.sts", "");
+    auto language = text::ReadFileBytes(shipped / "language.sys");
+    auto index = text::ReadFileBytes(shipped / "word.ind");
+    QVERIFY(language.ok() && index.ok());
+    ui_tests::WriteWorkingFolder(*folder_, language.value(), SettingsFile());
+    folder_->Write("word.ind", index.value());
     messages_ = {};
     dialogs_ = {};
     window_ = ui_tests::StartWindow(ui_tests::TestSetup(folder_->path(), messages_, dialogs_));
