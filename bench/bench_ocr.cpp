@@ -29,15 +29,7 @@ namespace {
 constexpr int kBenchPictures = 1500;
 constexpr int kUnseenPictures = 300;
 
-// Counts the glyphs that a complete library should not have met.
-class CountingSkipper : public ocr::Teacher {
- public:
-  void Teach(ocr::TeachingSession& session) override {
-    ++unknown;
-    session.Skip();
-  }
-  int unknown = 0;
-};
+using bench_support::CountingSkipper;
 
 struct Setup {
   std::filesystem::path root;

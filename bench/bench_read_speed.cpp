@@ -68,14 +68,7 @@ class NumberingTeacher : public ocr::Teacher {
   int saved = 0;
 };
 
-class CountingSkipper : public ocr::Teacher {
- public:
-  void Teach(ocr::TeachingSession& session) override {
-    ++unknown;
-    session.Skip();
-  }
-  int unknown = 0;
-};
+using bench_support::CountingSkipper;
 
 // Reads every picture of the film into one buffer, as the core reader does, without decoding.
 long long ReadFiles(const document::SubtitleDocument& film, std::vector<char>& buffer) {

@@ -1,10 +1,11 @@
 // Ports for benchmarks that drive a command without a user: every question is answered Yes,
-// nothing is shown, and every message text is empty.
+// nothing is shown, every message text is empty, and unknown glyphs are skipped.
 #pragma once
 
 #include <string>
 
 #include "app/ports.h"
+#include "ocr/teaching.h"
 
 namespace bench_support {
 
@@ -21,6 +22,16 @@ class NoTexts : public app::MessageSource {
   std::string Message(int) const override {
     return {};
   }
+};
+
+// Skips every unknown glyph and counts them: a complete library should meet none.
+class CountingSkipper : public ocr::Teacher {
+ public:
+  void Teach(ocr::TeachingSession& session) override {
+    ++unknown;
+    session.Skip();
+  }
+  int unknown = 0;
 };
 
 }  // namespace bench_support
