@@ -17,20 +17,25 @@ guess::Script GuessScriptFor(settings::GuessScript choice, int interface_languag
   return interface_language == 2 ? guess::Script::kTraditional : guess::Script::kSimplified;
 }
 
-std::string GuessUnavailableText(const MessageSource& messages, guess::Script script) {
-  return messages.Message(msg::kOcrGuessUnavailable) + guess::DataName(script);
+std::string GuessUnavailableText(const MessageSource& messages, guess::Script script,
+                                 const std::string& problem) {
+  std::string text = messages.Message(msg::kOcrGuessUnavailable) + guess::DataName(script);
+  if (!problem.empty()) {
+    text += " (" + problem + ")";
+  }
+  return text;
 }
 
 std::unique_ptr<ocr::GlyphGuesser> MakeGlyphGuesser(
     const settings::TeachingAssistance& assistance, int interface_language,
-    std::function<void(guess::Script)> unavailable) {
+    std::function<void(guess::Script, const std::string& problem)> unavailable) {
   if (!assistance.ocr_guess) {
     return nullptr;
   }
   const guess::Script script = GuessScriptFor(assistance.ocr_guess_script, interface_language);
-  auto report = [script, unavailable = std::move(unavailable)] {
+  auto report = [script, unavailable = std::move(unavailable)](const std::string& problem) {
     if (unavailable) {
-      unavailable(script);
+      unavailable(script, problem);
     }
   };
   return std::make_unique<guess::TesseractGuesser>(script, std::move(report));

@@ -18,15 +18,17 @@ namespace app {
 // Simplified.
 guess::Script GuessScriptFor(settings::GuessScript choice, int interface_language);
 
-// The status text of a guess that cannot run (GBK): message 1166 followed by the data's name.
-std::string GuessUnavailableText(const MessageSource& messages, guess::Script script);
+// The status text of a guess that cannot run (GBK): message 1166 followed by the data's name,
+// and by `problem` in brackets when there is one (the Tesseract module's load error).
+std::string GuessUnavailableText(const MessageSource& messages, guess::Script script,
+                                 const std::string& problem = {});
 
 // The guesser for one run as the assistance settings ask, or null when the OCR guess is off. Its
 // engine starts at the first question that asks for a guess; when it cannot start,
-// `unavailable` is called once with the script whose data failed (the host shows
-// GuessUnavailableText), and the run goes on without guesses.
-std::unique_ptr<ocr::GlyphGuesser> MakeGlyphGuesser(const settings::TeachingAssistance& assistance,
-                                                    int interface_language,
-                                                    std::function<void(guess::Script)> unavailable);
+// `unavailable` is called once with the script whose data failed and the guesser's problem (see
+// TesseractGuesser; the host shows GuessUnavailableText), and the run goes on without guesses.
+std::unique_ptr<ocr::GlyphGuesser> MakeGlyphGuesser(
+    const settings::TeachingAssistance& assistance, int interface_language,
+    std::function<void(guess::Script, const std::string& problem)> unavailable);
 
 }  // namespace app

@@ -96,10 +96,13 @@ ocr::RunOutcome StartRecognition(Application& app, ocr::Recogniser& recogniser, 
   app.EnterCommandState(kCommandStateRunning);
   ApplyEngineSettings(app.Settings(), app.PanelOptions(), recogniser.Options());
   // One guesser for the run; its engine starts at the first question that asks for a guess.
-  const std::unique_ptr<ocr::GlyphGuesser> guesser = MakeGlyphGuesser(
-      app.PanelOptions().assistance, app.Settings().Language(), [&app](guess::Script script) {
-        app.ShowStatus([&app, script] { return GuessUnavailableText(app.Messages(), script); });
-      });
+  const std::unique_ptr<ocr::GlyphGuesser> guesser =
+      MakeGlyphGuesser(app.PanelOptions().assistance, app.Settings().Language(),
+                       [&app](guess::Script script, const std::string& problem) {
+                         app.ShowStatus([&app, script, problem] {
+                           return GuessUnavailableText(app.Messages(), script, problem);
+                         });
+                       });
   recogniser.SetGuesser(guesser.get());
   ocr::RunOutcome outcome;
   PostRunOptions post;

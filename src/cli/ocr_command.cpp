@@ -565,9 +565,10 @@ int RunOcr(const OcrArguments& arguments) {
   if (arguments.teach_stdio) {
     guesser = app::MakeGlyphGuesser(
         settings.has_value() ? settings->Assistance() : settings::TeachingAssistance{},
-        settings.has_value() ? settings->Language() : 1, [&texts](guess::Script script) {
+        settings.has_value() ? settings->Language() : 1,
+        [&texts](guess::Script script, const std::string& problem) {
           std::fprintf(stderr, "%s\n",
-                       ForTerminal(app::GuessUnavailableText(texts, script)).c_str());
+                       ForTerminal(app::GuessUnavailableText(texts, script, problem)).c_str());
         });
     recogniser.SetGuesser(guesser.get());
   }

@@ -1,11 +1,11 @@
-// The Tesseract engine behind TesseractGuesser: one TessBaseAPI, started lazily, fed grey
-// pictures of single glyphs.
+// TesseractGuesser over the Tesseract module: started lazily, fed grey pictures of single glyphs;
+// the engine's reading is filtered and converted to GBK here.
 #include "guess/tesseract_guesser.h"
-
-#include <tesseract/baseapi.h>
 
 #include <string_view>
 
+#include "guess/guess_module.h"
+#include "loader/module_loader.h"
 #include "text/gbk.h"
 
 namespace guess {
@@ -20,15 +20,12 @@ const char* DataName(Script script) {
   return script == Script::kTraditional ? "chi_tra" : "chi_sim";
 }
 
-// Owns the API object; End() releases the engine's memory before the object goes.
 struct TesseractGuesser::Engine {
-  tesseract::TessBaseAPI api;
-  ~Engine() {
-    api.End();
-  }
+  std::unique_ptr<GlyphReader> reader;
 };
 
-TesseractGuesser::TesseractGuesser(Script script, std::function<void()> unavailable,
+TesseractGuesser::TesseractGuesser(Script script,
+                                   std::function<void(const std::string& problem)> unavailable,
                                    std::filesystem::path data_folder)
     : script_(script), unavailable_(std::move(unavailable)), data_folder_(std::move(data_folder)) {}
 
@@ -41,21 +38,22 @@ bool TesseractGuesser::Start() {
   if (failed_) {
     return false;
   }
+  std::string problem;
   auto engine = std::make_unique<Engine>();
-  // The engine writes its own complaints (a missing data file) to stderr; the guesser reports
-  // the failure once through `unavailable_` instead.
-  engine->api.SetVariable("debug_file", "/dev/null");
-  const std::string folder = data_folder_.string();
-  const int started = engine->api.Init(folder.empty() ? nullptr : folder.c_str(), DataName(script_),
-                                       tesseract::OEM_DEFAULT);
-  if (started != 0) {
+  const auto module = loader::LoadModule(loader::kTesseractModule, kGuessModuleEntry);
+  if (!module) {
+    problem = module.error().message;
+  } else {
+    engine->reader = static_cast<const GuessModule*>(module.value())
+                         ->start(data_folder_.string(), DataName(script_));
+  }
+  if (!engine->reader) {
     failed_ = true;
     if (unavailable_) {
-      unavailable_();
+      unavailable_(problem);
     }
     return false;
   }
-  engine->api.SetPageSegMode(tesseract::PSM_SINGLE_CHAR);
   engine_ = std::move(engine);
   return true;
 }
@@ -64,20 +62,15 @@ std::string TesseractGuesser::Guess(const ocr::GuessPicture& picture) {
   if (picture.width < 1 || picture.height < 1 || !Start()) {
     return {};
   }
-  tesseract::TessBaseAPI& api = engine_->api;
-  api.SetImage(picture.pixels.data(), picture.width, picture.height, 1, picture.width);
-  // The pictures are drawn about 48 pixels a line; a resolution keeps the engine from guessing one.
-  api.SetSourceResolution(300);
-  const std::unique_ptr<char[]> found(api.GetUTF8Text());
-  const int confidence = api.MeanTextConf();
-  api.Clear();
+  const Reading reading =
+      engine_->reader->Read(picture.pixels.data(), picture.width, picture.height);
   // Isolated full-width marks come back as ideographs or Latin letters, with low confidence
   // (0 to 79 where clear ideographs give 87 to 96): no guess is better than a wrong one.
-  if (!found || confidence < kMinConfidence) {
+  if (!reading.found || reading.confidence < kMinConfidence) {
     return {};
   }
   std::string utf8;
-  for (const char c : std::string_view(found.get())) {
+  for (const char c : std::string_view(reading.utf8)) {
     if (c != ' ' && c != '\n' && c != '\r' && c != '\t') {
       utf8 += c;
     }

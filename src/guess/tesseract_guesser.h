@@ -1,5 +1,6 @@
 // TesseractGuesser: single-glyph guesses from the Tesseract engine with its Chinese data, for the
-// teaching question's suggestions. Tesseract's types stay inside tesseract_guesser.cpp.
+// teaching question's suggestions. Tesseract runs in the module zentrope-tesseract.so, loaded at
+// the first guess; its types stay inside the module.
 #pragma once
 
 #include <filesystem>
@@ -21,14 +22,17 @@ enum class Script {
 const char* DataName(Script script);
 
 // Reads one glyph at a time (Tesseract's single-character page mode). The engine starts at the
-// first Guess, once for the guesser's life, never per glyph. When it cannot start (the data file
-// missing or unreadable, the engine refusing it), every Guess gives "" and `unavailable` is called
-// once, at that first Guess. Not thread-safe: one guesser per thread.
+// first Guess, once for the guesser's life, never per glyph. When it cannot start (the module
+// cannot be loaded, the data file is missing or unreadable, the engine refuses it), every Guess
+// gives "" and `unavailable` is called once, at that first Guess, with the module's error
+// (loader::LoadModule; ASCII) or "" when the engine refused the data. Not thread-safe: one
+// guesser per thread.
 class TesseractGuesser : public ocr::GlyphGuesser {
  public:
   // `data_folder`: the folder holding the .traineddata files; empty for Tesseract's own choice
   // (the TESSDATA_PREFIX environment variable, else the installed data).
-  explicit TesseractGuesser(Script script, std::function<void()> unavailable = {},
+  explicit TesseractGuesser(Script script,
+                            std::function<void(const std::string& problem)> unavailable = {},
                             std::filesystem::path data_folder = {});
   ~TesseractGuesser() override;
   TesseractGuesser(const TesseractGuesser&) = delete;
@@ -50,7 +54,7 @@ class TesseractGuesser : public ocr::GlyphGuesser {
   bool Start();
 
   Script script_;
-  std::function<void()> unavailable_;
+  std::function<void(const std::string&)> unavailable_;
   std::filesystem::path data_folder_;
   std::unique_ptr<Engine> engine_;
   bool failed_ = false;

@@ -1,5 +1,6 @@
 // Reading picture subtitles from disc formats through FFmpeg: PGS (.sup), VobSub (.idx with its
-// .sub), and the PGS or VobSub tracks of Matroska and MPEG-TS files.
+// .sub), and the PGS or VobSub tracks of Matroska and MPEG-TS files. FFmpeg is reached through
+// the module zentrope-ffmpeg.so, loaded at the first call that needs it.
 #pragma once
 
 #include <filesystem>
@@ -13,6 +14,8 @@
 #include "text/result.h"
 
 namespace import {
+
+class StreamReader;
 
 enum class SubtitleCodec { kPgs, kVobSub, kOther };
 
@@ -34,13 +37,14 @@ inline constexpr Milliseconds kDefaultLastDuration = 3000;
 
 // Lists the subtitle tracks of `input`. Errors (code "format" or "io") name the file: a missing
 // file, a file FFmpeg cannot read as a container, a .idx without its .sub, a file with no
-// subtitle track.
+// subtitle track. Code "module" when the FFmpeg module cannot be loaded (see
+// loader::LoadModule); the same holds for SubtitleStream::Open and OpenMemory.
 text::Result<std::vector<TrackInfo>> ListTracks(const std::filesystem::path& input);
 
 // Reads the display sets of one subtitle track in stream order. Each Next() call returns the next
 // picture with its times settled (the end is the stream's own end time, else the start of the
 // following display set, clearing or not). Display sets with no opaque pixel are skipped and
-// counted. Not copyable; owns its FFmpeg contexts.
+// counted. Not copyable; owns its FFmpeg contexts (through the module).
 class SubtitleStream {
  public:
   ~SubtitleStream();
@@ -69,12 +73,11 @@ class SubtitleStream {
   // How far the input has been read, 0-1000 (per mille of the file), for progress.
   int Progress() const;
 
-  // The FFmpeg side, defined in the .cpp file only.
-  struct State;
-  explicit SubtitleStream(std::unique_ptr<State> state);
+  // Over a track the module opened.
+  explicit SubtitleStream(std::unique_ptr<StreamReader> reader);
 
  private:
-  std::unique_ptr<State> state_;
+  std::unique_ptr<StreamReader> reader_;
 };
 
 }  // namespace import

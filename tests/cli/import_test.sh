@@ -87,4 +87,13 @@ cmp -s busy/0003.bmp samples/expected/sup-auto/0003.bmp || fail "overwrite pictu
 [ "$(cat busy/notes.txt)" = keep ] || fail "overwrite touched another file"
 ls -a | grep -q '\.import-' && fail "a temporary folder was left"
 
+# Without its FFmpeg module the import fails as any unreadable input does, naming the module and
+# the loader's reason; the tracks cannot be listed either.
+mkdir no-modules
+ZENTROPE_MODULE_DIR=$PWD/no-modules expect_failure none6 samples/sample.sup
+grep -q 'zentrope-ffmpeg.so.*No such file' err.txt || fail "module error: $(cat err.txt)"
+ZENTROPE_MODULE_DIR=$PWD/no-modules "$cli" import samples/sample.mkv --list-tracks > /dev/null \
+  2> err.txt && fail "list-tracks without the module succeeded"
+grep -q 'zentrope-ffmpeg.so' err.txt || fail "list-tracks module error: $(cat err.txt)"
+
 finish

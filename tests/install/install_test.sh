@@ -23,6 +23,22 @@ cmake --install "$build" --prefix "$prefix" > "$work/install.log" 2>&1 ||
 "$prefix/bin/zentrope-cli" --help > "$work/help.txt" 2>&1 || fail "zentrope-cli --help exited $?"
 grep -q "convert" "$work/help.txt" || fail "zentrope-cli --help lists no subcommands"
 
+# The modules over FFmpeg, Tesseract and OpenCC lie beside the programs, which do not need those
+# libraries to start; an import from the tree finds its module (FFmpeg itself refuses the noise).
+for module in zentrope-ffmpeg zentrope-tesseract; do
+  file=$(find "$prefix" -name "$module.so")
+  [ -n "$file" ] || { fail "$module.so is not installed"; continue; }
+  ldd "$file" | grep -q "not found" && fail "$module.so lacks libraries: $(ldd "$file" | grep "not found")"
+done
+needed=$(readelf -d "$prefix/bin/zentrope-cli" | grep NEEDED)
+for library in libavformat libavcodec libtesseract; do
+  [[ "$needed" == *"$library"* ]] && fail "zentrope-cli needs $library at start"
+done
+head -c 3000 /dev/zero | tr '\0' 'Z' > "$work/noise.sup"
+"$prefix/bin/zentrope-cli" import "$work/noise.sup" -o "$work/imported" > /dev/null 2> "$work/import.txt"
+grep -q "not a disc subtitle file" "$work/import.txt" ||
+  fail "the installed import did not reach FFmpeg: $(cat "$work/import.txt")"
+
 # The shipped working files, the same bytes as the source's; the table behind language.sys stays
 # behind.
 data=$prefix/share/zentrope

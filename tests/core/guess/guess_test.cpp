@@ -13,6 +13,7 @@
 #include "film_generator.h"
 #include "guess/tesseract_guesser.h"
 #include "library/glyph_library.h"
+#include "loader/module_loader.h"
 #include "ocr/recogniser.h"
 #include "ocr/teaching.h"
 #include "platform/qt_picture.h"
@@ -122,7 +123,7 @@ TEST(TesseractGuess, ReadsClearIdeographsAndOffersNoWrongMark) {
   };
   for (const Case& c : cases) {
     int reports = 0;
-    guess::TesseractGuesser guesser(c.script, [&reports] { ++reports; });
+    guess::TesseractGuesser guesser(c.script, [&reports](const std::string&) { ++reports; });
     const auto guesses = GuessesFor(c.line, c.pixels, guesser);
     EXPECT_EQ(reports, 0);
     ASSERT_FALSE(guesser.Unavailable()) << "Tesseract's " << guess::DataName(c.script)
@@ -148,7 +149,12 @@ TEST(TesseractGuess, MissingDataGivesNoGuessAndOneReport) {
   const std::string saved = before != nullptr ? before : "";
   ::setenv("TESSDATA_PREFIX", empty.path().c_str(), 1);
   int reports = 0;
-  guess::TesseractGuesser guesser(guess::Script::kSimplified, [&reports] { ++reports; });
+  std::string problem = "not reported";
+  guess::TesseractGuesser guesser(guess::Script::kSimplified,
+                                  [&reports, &problem](const std::string& reported) {
+                                    ++reports;
+                                    problem = reported;
+                                  });
   EXPECT_EQ(reports, 0);  // nothing starts before the first guess
   const auto guesses = GuessesFor("我们中国人", 40, guesser);
   EXPECT_EQ(guesses.size(), 5U);  // every glyph was asked, and offered nothing
@@ -156,6 +162,7 @@ TEST(TesseractGuess, MissingDataGivesNoGuessAndOneReport) {
     EXPECT_EQ(guess, "") << glyph;
   }
   EXPECT_EQ(reports, 1);
+  EXPECT_EQ(problem, "");  // the module loaded; the data were missing
   EXPECT_TRUE(guesser.Unavailable());
   if (before != nullptr) {
     ::setenv("TESSDATA_PREFIX", saved.c_str(), 1);
@@ -165,11 +172,36 @@ TEST(TesseractGuess, MissingDataGivesNoGuessAndOneReport) {
   // An explicit folder without the data fails the same way.
   int folder_reports = 0;
   guess::TesseractGuesser in_folder(
-      guess::Script::kTraditional, [&folder_reports] { ++folder_reports; }, empty.path());
+      guess::Script::kTraditional, [&folder_reports](const std::string&) { ++folder_reports; },
+      empty.path());
   ocr::GuessPicture blank{40, 40, std::vector<std::uint8_t>(1600, 255)};
   EXPECT_EQ(in_folder.Guess(blank), "");
   EXPECT_EQ(in_folder.Guess(blank), "");
   EXPECT_EQ(folder_reports, 1);
+}
+
+TEST(TesseractGuess, MissingModuleGivesNoGuessAndNamesTheModule) {
+  testing_support::TempDir empty;
+  loader::SetModuleFolder(empty.path());
+  int reports = 0;
+  std::string problem;
+  guess::TesseractGuesser guesser(guess::Script::kSimplified,
+                                  [&reports, &problem](const std::string& reported) {
+                                    ++reports;
+                                    problem = reported;
+                                  });
+  ocr::GuessPicture blank{40, 40, std::vector<std::uint8_t>(1600, 255)};
+  EXPECT_EQ(guesser.Guess(blank), "");
+  EXPECT_EQ(guesser.Guess(blank), "");
+  loader::SetModuleFolder(std::nullopt);
+  EXPECT_EQ(reports, 1);
+  EXPECT_TRUE(guesser.Unavailable());
+  EXPECT_NE(problem.find(loader::kTesseractModule), std::string::npos) << problem;
+  EXPECT_NE(problem.find("No such file"), std::string::npos) << problem;  // dlerror's text
+  // The folder given back, a new guesser starts.
+  guess::TesseractGuesser again(guess::Script::kSimplified);
+  again.Guess(blank);
+  EXPECT_FALSE(again.Unavailable());
 }
 
 }  // namespace

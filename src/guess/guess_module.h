@@ -1,0 +1,36 @@
+// The table of functions between TesseractGuesser and the module that runs Tesseract
+// (zentrope-tesseract.so). Both sides are of one build (the loader checks), so the table passes
+// the project's own C++ types.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace guess {
+
+// What the engine read in one picture.
+struct Reading {
+  bool found = false;  // the engine gave a text at all
+  std::string utf8;    // its text, as it gave it (spaces and line ends included)
+  int confidence = 0;  // its mean confidence, 0..100
+};
+
+// One started engine, in single-character page mode. Not thread-safe.
+class GlyphReader {
+ public:
+  virtual ~GlyphReader() = default;
+  // Reads a grey picture, one byte a pixel, rows top down, `width` bytes a row (both >= 1).
+  virtual Reading Read(const std::uint8_t* pixels, int width, int height) = 0;
+};
+
+struct GuessModule {
+  // Starts an engine on the data `data_name` ("chi_sim") in `data_folder` (empty: Tesseract's own
+  // choice); null when the engine refuses to start (the data file missing or unreadable).
+  std::unique_ptr<GlyphReader> (*start)(const std::string& data_folder, const char* data_name);
+};
+
+// The module's entry point (a loader::ModuleEntry).
+inline constexpr char kGuessModuleEntry[] = "zentrope_tesseract_module";
+
+}  // namespace guess
