@@ -1,6 +1,7 @@
 // SRT and SSA writing: author entry, base-value commit, time conversions and the atomic save.
 #include "document/subtitle_writer.h"
 
+#include <functional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -33,6 +34,30 @@ Format FormatOf(std::string_view extension) {
   }
   return Format::kOther;
 }
+
+// The text being written. With a sink, the text is handed on in pieces of about kPieceBytes
+// whenever a row or header line is complete, so that a long subtitle never sits in memory whole;
+// every piece then ends with CR LF, where a GBK character cannot be cut in two. Without one,
+// everything stays in `text`.
+constexpr size_t kPieceBytes = size_t{64} << 10;
+using PieceSink = std::function<void(std::string_view piece)>;
+
+struct Output {
+  std::string text;
+  const PieceSink* sink = nullptr;
+
+  void LinesDone() {
+    if (sink != nullptr && text.size() >= kPieceBytes) {
+      Flush();
+    }
+  }
+  void Flush() {
+    if (sink != nullptr) {
+      (*sink)(text);
+      text.clear();
+    }
+  }
+};
 
 void AppendLine(std::string& out, std::string_view line) {
   out += line;
@@ -98,7 +123,8 @@ std::pair<std::string_view, std::string_view> SplitTimeLine(std::string_view lin
 }
 
 void AppendSrt(const RowTable& table, bool commit, SubtitleDocument& document,
-               const WriteOptions* author, std::string& out, int& entries) {
+               const WriteOptions* author, Output& output, int& entries) {
+  std::string& out = output.text;
   if (author != nullptr) {
     AppendLine(out, "0");
     AppendLine(out, author->author_time_line);
@@ -125,6 +151,7 @@ void AppendSrt(const RowTable& table, bool commit, SubtitleDocument& document,
     AppendTextLines(out, text);
     out += kCrLf;
     ++entries;
+    output.LinesDone();
   }
 }
 
@@ -149,10 +176,12 @@ void AppendSsaEvent(std::string& out, std::string_view start, std::string_view e
 }
 
 void AppendSsa(const RowTable& table, bool commit, SubtitleDocument& document,
-               const WriteOptions* author, const std::vector<std::string>& header, std::string& out,
+               const WriteOptions* author, const std::vector<std::string>& header, Output& output,
                int& entries) {
+  std::string& out = output.text;
   for (const auto& line : header) {
     AppendLine(out, line);
+    output.LinesDone();
   }
   if (author != nullptr) {
     const auto [start, end] = SplitTimeLine(author->author_time_line);
@@ -175,79 +204,123 @@ void AppendSsa(const RowTable& table, bool commit, SubtitleDocument& document,
                    main ? cells[kMarginL] : none, main ? cells[kMarginR] : none,
                    main ? cells[kMarginV] : none, cells[kText]);
     ++entries;
+    output.LinesDone();
   }
+}
+
+// What a write settles before the first row is touched: every check that may refuse it.
+struct WritePlan {
+  Format format = Format::kSrt;
+  const WriteOptions* author = nullptr;  // the author entry to write first, or none
+  // The SSA header: the role's kept one, or `loaded_header`. The plan is not moved once made.
+  const std::vector<std::string>* header = nullptr;
+  std::vector<std::string> loaded_header;
+};
+
+text::Status PlanWrite(Role role, SubtitleDocument& document, const WriteOptions& options,
+                       WritePlan& plan) {
+  plan.format = FormatOf(document.WriteExtension(role));
+  if (plan.format == Format::kOther) {
+    return text::Error{"format", "Cannot write the format \"" + document.WriteExtension(role) +
+                                     "\": the extension must be .srt or .ssa"};
+  }
+  // The author entry belongs to picture subtitles of the main table only.
+  plan.author =
+      role == Role::kMain && document.picture_mode && options.author_enabled ? &options : nullptr;
+  plan.header = &document.KeptSsaHeader(role);
+  if (plan.format == Format::kSsa && plan.header->empty()) {
+    // Needed before any row is touched: a missing ssahead.txt must not commit base values.
+    auto lines = text::ReadLines(options.working_folder / "ssahead.txt");
+    if (!lines) {
+      return lines.error();
+    }
+    plan.loaded_header = std::move(lines.value());
+    plan.header = &plan.loaded_header;
+  }
+  return text::Success();
+}
+
+// Writes the role's table into `output` as `plan` says (see BuildSubtitleText) and returns the
+// number of entries written.
+int WriteRows(Role role, SubtitleDocument& document, const WritePlan& plan, Output& output) {
+  const bool main = role == Role::kMain;
+  const RowTable& table = document.Table(role);
+  if (output.sink != nullptr) {
+    output.text.reserve(kPieceBytes + kPieceBytes / 4);
+  } else {
+    // Rough size of the whole text, so that the buffer grows once.
+    size_t estimate = 256;
+    for (int row = 1; row < table.RowCount(); ++row) {
+      estimate += table.Row(row)[kText].size() + 96;
+    }
+    if (plan.format == Format::kSsa) {
+      for (const auto& line : *plan.header) {
+        estimate += line.size() + 2;
+      }
+    }
+    output.text.reserve(estimate);
+  }
+  int entries = 0;
+  if (plan.format == Format::kSrt) {
+    AppendSrt(table, main, document, plan.author, output, entries);
+  } else {
+    AppendSsa(table, main, document, plan.author, *plan.header, output, entries);
+  }
+  output.Flush();
+  return entries;
 }
 
 }  // namespace
 
 text::Result<std::string> BuildSubtitleText(Role role, SubtitleDocument& document,
                                             const WriteOptions& options, WriteReport* report) {
-  const Format format = FormatOf(document.WriteExtension(role));
-  if (format == Format::kOther) {
-    return text::Error{"format", "Cannot write the format \"" + document.WriteExtension(role) +
-                                     "\": the extension must be .srt or .ssa"};
+  WritePlan plan;
+  if (auto planned = PlanWrite(role, document, options, plan); !planned) {
+    return planned.error();
   }
-  const bool main = role == Role::kMain;
-  // The author entry belongs to picture subtitles of the main table only.
-  const WriteOptions* author =
-      main && document.picture_mode && options.author_enabled ? &options : nullptr;
-  const RowTable& table = document.Table(role);
-
-  // Rough size of the output, so that the buffer grows once.
-  size_t estimate = 256;
-  for (int row = 1; row < table.RowCount(); ++row) {
-    estimate += table.Row(row)[kText].size() + 96;
-  }
-  std::string out;
-  int entries = 0;
-  if (format == Format::kSrt) {
-    out.reserve(estimate);
-    AppendSrt(table, main, document, author, out, entries);
-  } else {
-    std::vector<std::string> loaded_header;
-    const std::vector<std::string>* header = &document.KeptSsaHeader(role);
-    if (header->empty()) {
-      // Needed before any row is touched: a missing ssahead.txt must not commit base values.
-      auto lines = text::ReadLines(options.working_folder / "ssahead.txt");
-      if (!lines) {
-        return lines.error();
-      }
-      loaded_header = std::move(lines.value());
-      header = &loaded_header;
-    }
-    for (const auto& line : *header) {
-      estimate += line.size() + 2;
-    }
-    out.reserve(estimate);
-    AppendSsa(table, main, document, author, *header, out, entries);
-  }
+  Output output;
+  const int entries = WriteRows(role, document, plan, output);
   if (report != nullptr) {
     *report = WriteReport{entries, 0};
   }
-  return out;
+  return std::move(output.text);
 }
 
 text::Status WriteSubtitleFile(const std::filesystem::path& path, Role role,
                                SubtitleDocument& document, const WriteOptions& options,
                                WriteReport* report) {
-  WriteReport counts;
-  auto built = BuildSubtitleText(role, document, options, &counts);
-  if (!built) {
-    return built.error();
+  WritePlan plan;
+  if (auto planned = PlanWrite(role, document, options, plan); !planned) {
+    return planned.error();
   }
-  std::string bytes = std::move(built.value());
-  if (options.encoding != OutputEncoding::kGbk) {
-    auto converted = text::GbkToUtf8(bytes);
-    bytes = options.encoding == OutputEncoding::kUtf8Bom ? "\xEF\xBB\xBF" + converted.text
-                                                         : std::move(converted.text);
-    counts.replaced_characters = converted.replaced;
+  // The pieces go straight to the temporary file, converted piece by piece. A write that failed
+  // still walks every row, so that the base values are committed as they would have been had
+  // the whole text been built first.
+  text::AtomicFileWriter file(path);
+  int replaced = 0;
+  if (options.encoding == OutputEncoding::kUtf8Bom) {
+    file.Append("\xEF\xBB\xBF");
   }
-  auto saved = text::WriteFileAtomic(path, bytes);
-  if (!saved) {
+  const PieceSink sink = [&](std::string_view piece) {
+    if (!file.ok()) {
+      return;
+    }
+    if (options.encoding == OutputEncoding::kGbk) {
+      file.Append(piece);
+      return;
+    }
+    const auto converted = text::GbkToUtf8(piece);
+    replaced += converted.replaced;
+    file.Append(converted.text);
+  };
+  Output output;
+  output.sink = &sink;
+  const int entries = WriteRows(role, document, plan, output);
+  if (auto saved = file.Commit(); !saved) {
     return saved.error();
   }
   if (report != nullptr) {
-    *report = counts;
+    *report = WriteReport{entries, replaced};
   }
   return text::Success();
 }

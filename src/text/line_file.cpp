@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <utility>
 
 namespace text {
 namespace {
@@ -152,48 +153,92 @@ Result<Lines> ReadLines(const std::filesystem::path& path) {
   return SplitLines(bytes.value());
 }
 
-Status WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes) {
-  const auto temporary = TemporarySibling(path);
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0)
-    return IoError(path, "Cannot write", errno);
-  if (!PassFileStep(FileStep::kWrite, path)) {
-    ::close(fd);
-    ::unlink(temporary.c_str());
-    return IoError(path, "Cannot write", EIO);
+AtomicFileWriter::AtomicFileWriter(const std::filesystem::path& path)
+    : path_(path), temporary_(TemporarySibling(path)), status_(Success()) {
+  fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd_ < 0) {
+    status_ = IoError(path_, "Cannot write", errno);
+    return;
   }
+  if (!PassFileStep(FileStep::kWrite, path_)) {
+    Fail(IoError(path_, "Cannot write", EIO));
+  }
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+  if (!committed_ && status_.ok()) {
+    Fail(Error{"io", "Cannot write " + PathForMessage(path_) + ": not committed"});
+  }
+}
+
+void AtomicFileWriter::Fail(Error error) {
+  status_ = std::move(error);
+  // Only a temporary file this writer made and still holds open is removed: after a failed
+  // open, the name may belong to someone else's file.
+  if (fd_ >= 0) {
+    ::close(fd_);
+    fd_ = -1;
+    ::unlink(temporary_.c_str());
+  }
+}
+
+void AtomicFileWriter::Append(std::string_view bytes) {
   size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t rc = ::write(fd, bytes.data() + written, bytes.size() - written);
+  while (status_.ok() && written < bytes.size()) {
+    const ssize_t rc = ::write(fd_, bytes.data() + written, bytes.size() - written);
     if (rc < 0) {
-      if (errno == EINTR)
-        continue;
-      const int saved = errno;
-      ::close(fd);
-      ::unlink(temporary.c_str());
-      return IoError(path, "Cannot write", saved);
+      if (errno != EINTR) {
+        Fail(IoError(path_, "Cannot write", errno));
+      }
+      continue;
     }
     written += static_cast<size_t>(rc);
   }
+}
+
+Status AtomicFileWriter::Commit() {
+  if (!status_.ok()) {
+    return status_;
+  }
   // Keep the permissions of a file being replaced.
   struct stat old_stat {};
-  if (::stat(path.c_str(), &old_stat) == 0)
-    ::fchmod(fd, old_stat.st_mode & 07777);
-  if (::fsync(fd) != 0 || ::close(fd) != 0) {
+  if (::stat(path_.c_str(), &old_stat) == 0) {
+    ::fchmod(fd_, old_stat.st_mode & 07777);
+  }
+  const int fd = fd_;
+  fd_ = -1;
+  if (::fsync(fd) != 0) {
     const int saved = errno;
-    ::unlink(temporary.c_str());
-    return IoError(path, "Cannot write", saved);
+    ::close(fd);
+    ::unlink(temporary_.c_str());
+    status_ = IoError(path_, "Cannot write", saved);
+    return status_;
   }
-  if (!PassFileStep(FileStep::kRename, path)) {
-    ::unlink(temporary.c_str());
-    return IoError(path, "Cannot replace", EIO);
-  }
-  if (::rename(temporary.c_str(), path.c_str()) != 0) {
+  if (::close(fd) != 0) {
     const int saved = errno;
-    ::unlink(temporary.c_str());
-    return IoError(path, "Cannot replace", saved);
+    ::unlink(temporary_.c_str());
+    status_ = IoError(path_, "Cannot write", saved);
+    return status_;
   }
-  return Success();
+  if (!PassFileStep(FileStep::kRename, path_)) {
+    ::unlink(temporary_.c_str());
+    status_ = IoError(path_, "Cannot replace", EIO);
+    return status_;
+  }
+  if (::rename(temporary_.c_str(), path_.c_str()) != 0) {
+    const int saved = errno;
+    ::unlink(temporary_.c_str());
+    status_ = IoError(path_, "Cannot replace", saved);
+    return status_;
+  }
+  committed_ = true;
+  return status_;
+}
+
+Status WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes) {
+  AtomicFileWriter file(path);
+  file.Append(bytes);
+  return file.Commit();
 }
 
 Status WriteLines(const std::filesystem::path& path, const Lines& lines) {

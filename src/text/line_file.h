@@ -30,9 +30,42 @@ std::string JoinLinesCrLf(const Lines& lines);
 // ReadFileBytes + SplitLines.
 Result<Lines> ReadLines(const std::filesystem::path& path);
 
-// Writes `bytes` to `path` without ever leaving a damaged file: the bytes go to a temporary file
-// in the same folder, which is flushed and then renamed over the target. On failure the old file
-// (if any) is unchanged, the temporary file is removed, and the Error (code "io") names `path`.
+// A file written in pieces without ever leaving a damaged file: the pieces go to a temporary file
+// in the same folder, which Commit flushes and then renames over the target. Until Commit
+// succeeds the old file (if any) is unchanged; a writer that fails, or that goes away without a
+// successful Commit, removes its temporary file. The first failure (making the temporary file,
+// writing a piece) is kept: later Appends do nothing and Commit returns it. Errors have code "io"
+// and name `path`. Not copyable; one thread at a time.
+class AtomicFileWriter {
+ public:
+  // Makes the temporary file next to `path`; a failure shows in ok() and Commit().
+  explicit AtomicFileWriter(const std::filesystem::path& path);
+  ~AtomicFileWriter();
+  AtomicFileWriter(const AtomicFileWriter&) = delete;
+  AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+  // False once anything failed; Appends are then ignored.
+  bool ok() const {
+    return status_.ok();
+  }
+  // Writes `bytes` after what was appended before (all of them, or the writer fails).
+  void Append(std::string_view bytes);
+  // Flushes the temporary file to disk, gives it the permissions of the file it replaces and
+  // renames it over `path`. Returns the first failure instead when there was one. Call once.
+  Status Commit();
+
+ private:
+  void Fail(Error error);
+
+  std::filesystem::path path_;
+  std::filesystem::path temporary_;
+  int fd_ = -1;  // the open temporary file, -1 once closed or never opened
+  bool committed_ = false;
+  Status status_;
+};
+
+// Writes `bytes` to `path` through one AtomicFileWriter: on failure the old file (if any) is
+// unchanged, no temporary file is left, and the Error (code "io") names `path`.
 Status WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes);
 
 // WriteFileAtomic of JoinLinesCrLf(lines).

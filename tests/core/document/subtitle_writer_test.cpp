@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "document/subtitle_reader.h"
+#include "support/file_size_limit.h"
 #include "support/temp_dir.h"
+#include "text/gbk.h"
 #include "text/line_file.h"
 
 namespace document {
@@ -315,6 +317,93 @@ TEST(SubtitleWriter, NeverWritesATimeLineWithoutTimes) {
     EXPECT_EQ(Build(document, ".ssa"), std::string(kFormatLine) + "\r\nDialogue: Marked=0," +
                                            c.ssa_times + ",Default,,0000,0000,0000,,t\r\n");
   }
+}
+
+// Rows enough for a file of several hundred KB, whose texts hold GBK characters, a GBK lead byte
+// alone at the end of a line and bytes no encoding knows.
+void FillLong(RowTable& table, int rows) {
+  std::vector<RowSpec> specs;
+  for (int i = 1; i <= rows; ++i) {
+    std::string text = "\xD7\xD6\xC4\xBB " + std::to_string(i);
+    if (i % 7 == 0) {
+      text += "\x81\\N\xFF\x80 line";
+    }
+    if (i % 11 == 0) {
+      text += "\x81";  // just before the CR LF
+    }
+    specs.push_back(
+        {std::to_string(i), i % 13 == 0 ? std::string() : text, "00:00:01.000", "00:00:02.500"});
+  }
+  Fill(table, specs);
+}
+
+TEST(SubtitleWriter, LongSubtitleGoesToTheFileInPiecesAsTheWholeTextWould) {
+  struct Case {
+    const char* extension;
+    OutputEncoding encoding;
+  };
+  for (const Case c :
+       {Case{".srt", OutputEncoding::kGbk}, Case{".srt", OutputEncoding::kUtf8},
+        Case{".srt", OutputEncoding::kUtf8Bom}, Case{".ssa", OutputEncoding::kGbk},
+        Case{".ssa", OutputEncoding::kUtf8}, Case{".ssa", OutputEncoding::kUtf8Bom}}) {
+    SCOPED_TRACE(std::string(c.extension) + " encoding " +
+                 std::to_string(static_cast<int>(c.encoding)));
+    testing_support::TempDir dir;
+    SubtitleDocument built;
+    SubtitleDocument written;
+    for (SubtitleDocument* document : {&built, &written}) {
+      document->kept_ssa_header_main = {"[Script Info]", kFormatLine};
+      document->save_extension = c.extension;
+      FillLong(document->main, 12000);
+    }
+    WriteReport built_report;
+    auto whole = BuildSubtitleText(Role::kMain, built, {}, &built_report);
+    ASSERT_TRUE(whole.ok());
+    ASSERT_GT(whole.value().size(), size_t{4} << 17) << "a file of several pieces";
+    // What the file held when the whole text was converted at once.
+    std::string expected = whole.value();
+    int replaced = 0;
+    if (c.encoding != OutputEncoding::kGbk) {
+      const text::Converted converted = text::GbkToUtf8(expected);
+      expected = (c.encoding == OutputEncoding::kUtf8Bom ? "\xEF\xBB\xBF" : "") + converted.text;
+      replaced = converted.replaced;
+      ASSERT_GT(replaced, 0);
+    }
+    WriteOptions options;
+    options.encoding = c.encoding;
+    WriteReport report;
+    ASSERT_TRUE(WriteSubtitleFile(dir / (std::string("out") + c.extension), Role::kMain, written,
+                                  options, &report)
+                    .ok());
+    EXPECT_TRUE(dir.Read(std::string("out") + c.extension) == expected) << "bytes differ";
+    EXPECT_EQ(report.entries, built_report.entries);
+    EXPECT_EQ(report.replaced_characters, replaced);
+    EXPECT_EQ(written.main.Cell(kBaseText, 12000), built.main.Cell(kBaseText, 12000));
+  }
+}
+
+TEST(SubtitleWriter, DiskFullMidwayReportsTheFileKeepsTheOldOneAndStillCommitsEveryRow) {
+  testing_support::TempDir dir;
+  dir.Write("out.srt", "old");
+  SubtitleDocument document;
+  FillLong(document.main, 12000);
+  document.main.SetCell(kText, 12000, "last");
+  text::Status status = text::Success();
+  {
+    const testing_support::FileSizeLimit limit(200000);
+    status = WriteSubtitleFile(dir / "out.srt", Role::kMain, document, {});
+  }
+  ASSERT_FALSE(status.ok());
+  EXPECT_EQ(status.error().code, "io");
+  EXPECT_NE(status.error().message.find("out.srt"), std::string::npos);
+  EXPECT_EQ(dir.Read("out.srt"), "old");
+  int files = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    ++files;
+  }
+  EXPECT_EQ(files, 1) << "no temporary file is left";
+  // As when the whole text was built before the write: every row's base values are committed.
+  EXPECT_EQ(document.main.Cell(kBaseText, 12000), "last");
 }
 
 std::vector<Cells> TextRows(const RowTable& table, bool non_empty_only) {

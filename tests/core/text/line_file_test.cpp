@@ -3,12 +3,24 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <optional>
+#include <string>
+
+#include "support/file_size_limit.h"
 #include "support/temp_dir.h"
 
 namespace text {
 namespace {
 
 using testing_support::TempDir;
+
+int FileCount(const TempDir& dir) {
+  int files = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    ++files;
+  }
+  return files;
+}
 
 TEST(LineFile, SplitsAtEveryKindOfLineEnd) {
   EXPECT_EQ(SplitLines(""), Lines{});
@@ -140,6 +152,60 @@ TEST(LineFile, AWriteFailedAtEachStepLeavesTheOldFileAndNoTemporary) {
   SetFileStepHookForTesting(nullptr);
   EXPECT_EQ(hooked_steps, 2) << "one write and one rename";
   EXPECT_EQ(dir.Read("a.txt"), "new");
+}
+
+TEST(AtomicFileWriter, PiecesReplaceTheFileOnlyOnceCommitted) {
+  TempDir dir;
+  dir.Write("a.txt", "old");
+  AtomicFileWriter file(dir / "a.txt");
+  for (const char* piece : {"one", "", "\r\n", "two"}) {
+    file.Append(piece);
+  }
+  EXPECT_TRUE(file.ok());
+  EXPECT_EQ(dir.Read("a.txt"), "old");
+  EXPECT_EQ(FileCount(dir), 2) << "the pieces wait in a temporary file";
+  ASSERT_TRUE(file.Commit().ok());
+  EXPECT_EQ(dir.Read("a.txt"), "one\r\ntwo");
+  EXPECT_EQ(FileCount(dir), 1);
+}
+
+TEST(AtomicFileWriter, AnUncommittedOrFailedWriteLeavesTheOldFileAndNoTemporary) {
+  const std::string piece(40000, 'x');
+  struct Case {
+    const char* name;
+    bool commit;
+    long size_limit;    // bytes a file may grow to, 0: no limit
+    const char* error;  // what the failure says, "" when there is none to see
+  };
+  for (const Case c : {Case{"dropped without a commit", false, 0, ""},
+                       Case{"disk full at the third piece", true, 100000, "Cannot write"},
+                       Case{"disk full at the first piece", true, 1, "Cannot write"}}) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    dir.Write("a.txt", "old");
+    {
+      AtomicFileWriter file(dir / "a.txt");
+      {
+        std::optional<testing_support::FileSizeLimit> limit;
+        if (c.size_limit > 0) {
+          limit.emplace(c.size_limit);
+        }
+        for (int i = 0; i < 4; ++i) {
+          file.Append(piece);
+        }
+      }
+      EXPECT_EQ(file.ok(), c.size_limit == 0);
+      if (c.commit) {
+        const Status status = file.Commit();
+        ASSERT_FALSE(status.ok());
+        EXPECT_EQ(status.error().code, "io");
+        EXPECT_NE(status.error().message.find(c.error), std::string::npos);
+        EXPECT_NE(status.error().message.find("a.txt"), std::string::npos);
+      }
+    }
+    EXPECT_EQ(dir.Read("a.txt"), "old");
+    EXPECT_EQ(FileCount(dir), 1);
+  }
 }
 
 }  // namespace
