@@ -1,5 +1,6 @@
 // ScriptConverter: one OpenCC converter per direction between Simplified and Traditional Chinese
-// (with the Taiwan and Hong Kong standards), over OpenCC's phrase dictionaries, in UTF-8.
+// (with the Taiwan and Hong Kong standards), over OpenCC's phrase dictionaries, in UTF-8. OpenCC
+// runs in the module zentrope-opencc.so, loaded when the first converter opens.
 #pragma once
 
 #include <filesystem>
@@ -12,6 +13,8 @@
 #include "text/result.h"
 
 namespace chinese {
+
+class ConversionEngine;
 
 // The conversions, named after OpenCC's configuration files ("s2t.json" and so on).
 enum class Direction {
@@ -63,7 +66,8 @@ class ScriptConverter {
  public:
   // Loads the configuration of `direction` from `data_folder`. Error code "opencc-data" naming
   // the configuration when a file is missing or OpenCC rejects it (message: OpenCC's reason,
-  // ASCII). Never throws.
+  // ASCII); code "module" when the OpenCC module cannot be loaded (loader::LoadModule). Never
+  // throws.
   static text::Result<ScriptConverter> Open(Direction direction,
                                             const std::filesystem::path& data_folder);
 
@@ -91,14 +95,12 @@ class ScriptConverter {
   std::string ConvertUtf8WithOpenCc(std::string_view utf8) const;
 
  private:
-  struct Engine;
-  ScriptConverter(Direction direction, std::unique_ptr<Engine> engine);
+  ScriptConverter(Direction direction, std::unique_ptr<ConversionEngine> engine);
   // Converts one stretch without zero bytes, appending its pieces.
   void AppendPieces(std::string_view utf8, std::vector<Piece>& pieces) const;
-  void AppendOpenCcPieces(std::string_view utf8, std::vector<Piece>& pieces) const;
 
   Direction direction_;
-  std::unique_ptr<Engine> engine_;
+  std::unique_ptr<ConversionEngine> engine_;
 };
 
 // The converters of one data folder, each opened at its first use and kept.

@@ -113,6 +113,9 @@ mkdir nodata
 expect_failure none1.srt ZENTROPE_OPENCC_DATA=nodata "$cli" chinese ums.srt -o none1.srt --to hant
 grep -q 'libopencc-data' err.txt || fail "missing data does not say what to install: $(cat err.txt)"
 expect_failure none2.srt "$cli" chinese missing.srt -o none2.srt --to hant
+# Without its OpenCC module the conversion fails the same way, naming the module.
+expect_failure none6.srt ZENTROPE_MODULE_DIR=nodata "$cli" chinese ums.srt -o none6.srt --to hant
+grep -q 'zentrope-opencc.so.*No such file' err.txt || fail "module error: $(cat err.txt)"
 expect_failure none3.srt "$cli" chinese ums.txt -o none3.srt --to hant
 expect_failure none4.srt "$cli" chinese ums.srt -o none4.srt --to hant --from tw
 expect_failure none5.srt "$cli" chinese ums.srt -o nofolder/none5.srt --to hans

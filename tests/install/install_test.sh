@@ -25,13 +25,13 @@ grep -q "convert" "$work/help.txt" || fail "zentrope-cli --help lists no subcomm
 
 # The modules over FFmpeg, Tesseract and OpenCC lie beside the programs, which do not need those
 # libraries to start; an import from the tree finds its module (FFmpeg itself refuses the noise).
-for module in zentrope-ffmpeg zentrope-tesseract; do
+for module in zentrope-ffmpeg zentrope-tesseract zentrope-opencc; do
   file=$(find "$prefix" -name "$module.so")
   [ -n "$file" ] || { fail "$module.so is not installed"; continue; }
   ldd "$file" | grep -q "not found" && fail "$module.so lacks libraries: $(ldd "$file" | grep "not found")"
 done
 needed=$(readelf -d "$prefix/bin/zentrope-cli" | grep NEEDED)
-for library in libavformat libavcodec libtesseract; do
+for library in libavformat libavcodec libtesseract libopencc; do
   [[ "$needed" == *"$library"* ]] && fail "zentrope-cli needs $library at start"
 done
 head -c 3000 /dev/zero | tr '\0' 'Z' > "$work/noise.sup"

@@ -21,7 +21,7 @@ deb=$(find "$work/out" -maxdepth 1 -name '*.deb' | head -1)
 
 depends=$(dpkg-deb -f "$deb" Depends)
 # The modules' libraries count too, though the programs load them only when a feature needs them.
-for library in libc6 libstdc++6 libqt6gui6 libavformat libavcodec libtesseract; do
+for library in libc6 libstdc++6 libqt6gui6 libavformat libavcodec libtesseract libopencc; do
   [[ "$depends" == *"$library"* ]] || fail "Depends lacks $library: $depends"
 done
 if [ "$gui" = "ON" ]; then
@@ -34,7 +34,7 @@ dpkg -x "$deb" "$work/root"
 "$work/root/usr/bin/zentrope-cli" --help > "$work/help.txt" 2>&1 ||
   fail "zentrope-cli --help from the package exited $?"
 grep -q "convert" "$work/help.txt" || fail "zentrope-cli --help lists no subcommands"
-for module in zentrope-ffmpeg zentrope-tesseract; do
+for module in zentrope-ffmpeg zentrope-tesseract zentrope-opencc; do
   [ -n "$(find "$work/root/usr/lib" -name "$module.so")" ] || fail "the package lacks $module.so"
 done
 head -c 3000 /dev/zero | tr '\0' 'Z' > "$work/noise.sup"

@@ -9,6 +9,7 @@
 #include <random>
 #include <sstream>
 
+#include "loader/module_loader.h"
 #include "support/temp_dir.h"
 
 namespace chinese {
@@ -157,6 +158,18 @@ TEST(ScriptConverter, ConfigurationWithoutItsDictionariesIsAnErrorNotACrash) {
     ASSERT_FALSE(opened.ok()) << DirectionName(direction);
     EXPECT_EQ(opened.error().code, "opencc-data");
   }
+}
+
+TEST(ScriptConverter, MissingModuleIsAnErrorNamingTheModule) {
+  testing_support::TempDir empty;
+  loader::SetModuleFolder(empty.path());
+  auto opened = ScriptConverter::Open(Direction::kS2T, DefaultDataFolder());
+  loader::SetModuleFolder(std::nullopt);
+  ASSERT_FALSE(opened.ok());
+  EXPECT_EQ(opened.error().code, "module");
+  EXPECT_NE(opened.error().message.find(loader::kOpenCcModule), std::string::npos)
+      << opened.error().message;
+  EXPECT_TRUE(ScriptConverter::Open(Direction::kS2T, DefaultDataFolder()).ok());
 }
 
 TEST(ConverterSet, OpensEachDirectionOnceAndRetriesAfterAFailure) {
