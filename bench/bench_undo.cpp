@@ -1,6 +1,6 @@
 // Undo on a generated 100,000-row subtitle: the time to undo one step of each kind (a typed
-// cell, a row deleted or inserted at the top, a replace-all over every row), and the memory the
-// history holds after 10,000 typed edits, by its own count and by the heap's.
+// cell, a row deleted or inserted at the top or in the middle, a replace-all over every row), and
+// the memory the history holds after 10,000 typed edits, by its own count and by the heap's.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <time.h>
@@ -102,22 +102,26 @@ void UndoTypedCell(benchmark::State& state) {
 }
 BENCHMARK(UndoTypedCell)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-void UndoDeleteFirstRow(benchmark::State& state) {
-  TimeUndo(state, [](document::SubtitleDocument& d) {
+// A row deleted or inserted at `row` (the argument): the first row moves every number cell,
+// the middle one the most cells of the other columns.
+void UndoDeleteRow(benchmark::State& state) {
+  const int row = static_cast<int>(state.range(0));
+  TimeUndo(state, [row](document::SubtitleDocument& d) {
     AnswerOk answers;
-    d.current_row = 1;
+    d.current_row = row;
     proof::DeleteCurrentRow(d, answers, bench_support::NoTexts());
   });
 }
-BENCHMARK(UndoDeleteFirstRow)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(UndoDeleteRow)->Arg(1)->Arg(kRows / 2)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-void UndoInsertFirstRow(benchmark::State& state) {
-  TimeUndo(state, [](document::SubtitleDocument& d) {
-    d.current_row = 1;
+void UndoInsertRow(benchmark::State& state) {
+  const int row = static_cast<int>(state.range(0));
+  TimeUndo(state, [row](document::SubtitleDocument& d) {
+    d.current_row = row;
     proof::InsertRowBefore(d);
   });
 }
-BENCHMARK(UndoInsertFirstRow)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(UndoInsertRow)->Arg(1)->Arg(kRows / 2)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void UndoReplaceInEveryRow(benchmark::State& state) {
   TimeUndo(state, [](document::SubtitleDocument& d) {

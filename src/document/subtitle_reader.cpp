@@ -168,8 +168,8 @@ class SrtReader {
         picture_mode_(picture_mode) {}
 
   // Fills `rows` (which starts as the one empty row of a cleared table); returns entries read.
-  int Run(const LineViews& lines, std::vector<Row>& rows) {
-    rows.emplace_back(columns_);
+  int Run(const LineViews& lines, TableColumns& rows) {
+    Row row(columns_);
     int phase = 0;
     int entry = 0;
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -179,22 +179,23 @@ class SrtReader {
           lines[i + 1].find(',') != std::string_view::npos) {
         ++entry;
         phase = 1;
-        FinishEntry(rows.back());
+        FinishEntry(row);
         if (entry > 1) {
-          rows.emplace_back(columns_);
+          rows.AppendRow(row);
         }
-        rows.back()[kNumber] = std::to_string(entry);
+        row[kNumber] = std::to_string(entry);
       }
       if (phase == 2) {
-        SetSrtTimes(line, rows.back());
+        SetSrtTimes(line, row);
       } else if (phase == 3) {
-        AddTextLine(line, entry, rows.back());
+        AddTextLine(line, entry, row);
       }
       if (phase < 3) {
         ++phase;
       }
     }
-    FinishEntry(rows.back());
+    FinishEntry(row);
+    rows.AppendRow(row);
     return entry;
   }
 
@@ -251,11 +252,11 @@ class SrtReader {
 
 // The SSA rules: every line up to and including the exact Format line is header; every line after
 // it, whatever it begins with, is an event split into nine comma-separated fields and the text.
-int ReadSsa(const LineViews& lines, Role role, std::vector<Row>& rows,
+int ReadSsa(const LineViews& lines, Role role, TableColumns& rows,
             std::vector<std::string>& header) {
   const bool main = role == Role::kMain;
   const size_t columns = main ? kMainColumnCount : kReferenceColumnCount;
-  rows.emplace_back(columns);
+  Row row(columns);
   bool events = false;
   int row_number = 1;
   for (const std::string_view line : lines) {
@@ -264,8 +265,8 @@ int ReadSsa(const LineViews& lines, Role role, std::vector<Row>& rows,
       events = line == kSsaFormatLine;
       continue;
     }
-    if (!rows.back()[kNumber].empty()) {
-      rows.emplace_back(columns);
+    if (!row[kNumber].empty()) {
+      rows.AppendRow(row);
     }
     // Field map: 0 "Dialogue: Marked=0", 1 Start, 2 End, 3 Style, 4 Name, 5 MarginL, 6 MarginR,
     // 7 MarginV, 8 Effect, then the text (which may hold commas). A missing field is empty and
@@ -279,7 +280,6 @@ int ReadSsa(const LineViews& lines, Role role, std::vector<Row>& rows,
         rest.remove_prefix(comma + 1);
       }
     }
-    Row& row = rows.back();
     row[kNumber] = std::to_string(row_number);
     row[kStart] = SsaTimeToTable(fields[1]);
     row[kEnd] = SsaTimeToTable(fields[2]);
@@ -295,6 +295,7 @@ int ReadSsa(const LineViews& lines, Role role, std::vector<Row>& rows,
     }
     ++row_number;
   }
+  rows.AppendRow(row);
   return row_number - 1;
 }
 
@@ -349,7 +350,7 @@ ReadReport ReadSubtitleBytes(std::string_view raw, Role role, SubtitleDocument& 
   report.replaced_characters = decoded.replaced;
   const LineViews lines = SplitLineViews(decoded.gbk);
 
-  std::vector<Row> rows;
+  TableColumns rows(role == Role::kMain ? kMainColumnCount : kReferenceColumnCount);
   const std::string extension = LowerAscii(document.ReadExtension(role));
   if (extension == ".srt") {
     SrtReader reader(role, document.picture_mode);
@@ -374,7 +375,7 @@ ReadReport ReadSubtitleBytes(std::string_view raw, Role role, SubtitleDocument& 
     report.warnings.push_back(std::to_string(report.replaced_characters) +
                               " character(s) could not be held in GBK and became '?'");
   }
-  document.Table(role).ReplaceRows(std::move(rows));
+  document.Table(role).ReplaceColumns(std::move(rows));
   if (role == Role::kMain) {
     document.current_row = 1;
   }

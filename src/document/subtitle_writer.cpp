@@ -100,7 +100,7 @@ struct WrittenTimes {
   std::string end_fallback;
 };
 
-void ChooseTimes(const std::vector<std::string>& cells, bool has_base, WrittenTimes& times) {
+void ChooseTimes(const RowTable::RowView& cells, bool has_base, WrittenTimes& times) {
   const auto choose = [&](int column, int base_column, std::string& fallback) {
     if (IsReadableTime(cells[column])) {
       return std::string_view(cells[column]);

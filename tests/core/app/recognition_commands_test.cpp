@@ -153,7 +153,7 @@ TEST_F(RecognitionCommandsTest, CompleteRunFixesOverlapsThenChecks) {
 TEST_F(RecognitionCommandsTest, ARunWithItsOverlapCorrectionIsOneUndoStep) {
   Rows({"a.bmp", "b.bmp"}, {"a.bmp", "b.bmp"});
   app_->Document().main.History().Clear();
-  const auto before = app_->Document().main.Row(1);
+  const auto before = app_->Document().main.RowCells(1);
   teacher_.actions = {SaveAs("O")};
   bool undo_offered_during_check = true;
   StartRecognition(
@@ -171,7 +171,7 @@ TEST_F(RecognitionCommandsTest, ARunWithItsOverlapCorrectionIsOneUndoStep) {
 
   ASSERT_TRUE(UndoCommand(*app_));
   const document::SubtitleDocument& document = app_->Document();
-  EXPECT_EQ(document.main.Row(1), before);  // text, base text and the corrected end
+  EXPECT_EQ(document.main.RowCells(1), before);  // text, base text and the corrected end
   EXPECT_EQ(document.main.Cell(document::kText, 2), "");
   EXPECT_TRUE(document.document_saved);
   EXPECT_TRUE(document.proofread_done);

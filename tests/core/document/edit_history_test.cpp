@@ -19,7 +19,7 @@ using Rows = std::vector<std::vector<std::string>>;
 Rows Snapshot(const RowTable& table) {
   Rows rows;
   for (int row = 1; row < table.RowCount(); ++row) {
-    rows.push_back(table.Row(row));
+    rows.push_back(table.RowCells(row));
   }
   return rows;
 }

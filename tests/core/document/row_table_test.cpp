@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -63,7 +64,7 @@ TEST(RowTable, AKeptColumnStaysWithThePositionsWhileRowsMove) {
     table.RemoveRowKeepingColumn(1, kNumber);
   }
   table.RemoveRowKeepingColumn(1, kNumber);  // the only row: emptied, its number kept
-  EXPECT_EQ(table.Row(1), (std::vector<std::string>{"10", "", "", ""}));
+  EXPECT_EQ(table.RowCells(1), (std::vector<std::string>{"10", "", "", ""}));
   table.SetObserver(nullptr);
 }
 
@@ -106,8 +107,116 @@ TEST(RowTable, ReplaceRowsPadsShortRows) {
   RowTable table(kMainColumnCount);
   table.ReplaceRows({{"1", "a"}, {"2"}});
   EXPECT_EQ(table.RowCount(), 3);
-  EXPECT_EQ(table.Row(2).size(), static_cast<size_t>(kMainColumnCount));
+  EXPECT_EQ(table.RowCells(2).size(), static_cast<size_t>(kMainColumnCount));
   EXPECT_EQ(table.Cell(kText, 1), "a");
+}
+
+using Rows = std::vector<std::vector<std::string>>;
+
+Rows AllCells(const RowTable& table) {
+  Rows rows;
+  for (int row = 1; row < table.RowCount(); ++row)
+    rows.push_back(table.RowCells(row));
+  return rows;
+}
+
+// The table against a plain list of rows over random edits on both halves of the table, in
+// columns that start uniform (all empty, all alike) and in columns that differ from row to row,
+// then every step undone and redone.
+TEST(RowTable, FollowsAPlainListOfRowsThroughRandomEditsUndoAndRedo) {
+  std::mt19937 random(7);
+  const auto pick = [&random](int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(random);
+  };
+  const std::vector<std::string> values = {"", "x", "Default", "a long value past the short form"};
+  for (int round = 0; round < 20; ++round) {
+    const int columns = kMainColumnCount;
+    Rows model;
+    const int start_rows = pick(0, 40);
+    for (int row = 0; row < start_rows; ++row) {
+      std::vector<std::string> cells(columns);
+      cells[kNumber] = std::to_string(row + 1);
+      cells[kText] = "text " + std::to_string(row);
+      cells[kStyle] = "Default";  // the same in every row
+      cells[kBaseText] = round % 2 == 0 ? "" : values[static_cast<size_t>(pick(0, 3))];
+      model.push_back(cells);
+    }
+    RowTable table(columns);
+    table.ReplaceRows(model);
+    table.EnableHistory();
+    if (model.empty())
+      model.emplace_back(columns);
+    ASSERT_EQ(AllCells(table), model);
+
+    std::vector<Rows> states = {model};
+    for (int step = 0; step < 60; ++step) {
+      const int rows = static_cast<int>(model.size());
+      const int row = pick(1, rows);
+      const int column = pick(0, columns - 1);
+      table.History().OpenStep(EditKind::kCellEdit, EditState{});
+      switch (pick(0, 4)) {
+        case 0: {
+          const std::string& value = values[static_cast<size_t>(pick(0, 3))];
+          table.SetCell(column, row, value);
+          model[static_cast<size_t>(row - 1)][static_cast<size_t>(column)] = value;
+          break;
+        }
+        case 1:
+          table.InsertRow(row);
+          model.insert(model.begin() + (row - 1), std::vector<std::string>(columns));
+          break;
+        case 2:
+          table.RemoveRow(row);
+          if (rows == 1)
+            model[0] = std::vector<std::string>(columns);
+          else
+            model.erase(model.begin() + (row - 1));
+          break;
+        case 3: {
+          table.InsertRowKeepingColumn(row, kNumber, "n" + std::to_string(step));
+          std::vector<std::string> numbers;
+          for (const auto& cells : model)
+            numbers.push_back(cells[kNumber]);
+          numbers.push_back("n" + std::to_string(step));
+          model.insert(model.begin() + (row - 1), std::vector<std::string>(columns));
+          for (size_t i = 0; i < model.size(); ++i)
+            model[i][kNumber] = numbers[i];
+          break;
+        }
+        default: {
+          table.RemoveRowKeepingColumn(row, kNumber);
+          if (rows == 1) {
+            for (int c = 0; c < columns; ++c) {
+              if (c != kNumber)
+                model[0][static_cast<size_t>(c)].clear();
+            }
+            break;
+          }
+          std::vector<std::string> numbers;
+          for (const auto& cells : model)
+            numbers.push_back(cells[kNumber]);
+          numbers.pop_back();
+          model.erase(model.begin() + (row - 1));
+          for (size_t i = 0; i < model.size(); ++i)
+            model[i][kNumber] = numbers[i];
+          break;
+        }
+      }
+      table.History().CloseStep(EditState{});
+      ASSERT_EQ(AllCells(table), model) << "round " << round << " step " << step;
+      if (table.History().UndoCount() == states.size())
+        states.push_back(model);  // a step that changed nothing is not kept
+    }
+    // Back to the start one step at a time, then forward again.
+    for (size_t i = states.size() - 1; i > 0; --i) {
+      ASSERT_TRUE(table.History().Undo(table).done);
+      ASSERT_EQ(AllCells(table), states[i - 1]) << "round " << round << " undo to " << i - 1;
+    }
+    for (size_t i = 1; i < states.size(); ++i) {
+      ASSERT_TRUE(table.History().Redo(table).done);
+      ASSERT_EQ(AllCells(table), states[i]) << "round " << round << " redo to " << i;
+    }
+  }
 }
 
 }  // namespace

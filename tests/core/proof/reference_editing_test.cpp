@@ -84,7 +84,7 @@ TEST(ReferenceEditing, BlankSubtitleTakesTheReferenceTimes) {
                           {"00:00:05.000", "00:00:06.000"}});
   CreateBlankFromReference(document);
   ASSERT_EQ(document.main.DataRowCount(), 3);
-  EXPECT_EQ(document.main.Row(2),
+  EXPECT_EQ(document.main.RowCells(2),
             (Strings{"2", "", "00:00:03.000", "00:00:04.000", "", "", "", "Default", "0000", "0000",
                      "0000", "00:00:03.000", "00:00:04.000", ""}));
   EXPECT_TRUE(document.document_saved);
@@ -135,8 +135,8 @@ TEST(ReferenceEditing, StoreEditMarksWhatChangedAndMovesOn) {
   TakeReferenceTimes(editor, LoadReferenceRow(document, 1));
   EXPECT_EQ(editor.lines, Strings{"b"});
   EXPECT_TRUE(StoreEditAndNext(document, editor));
-  EXPECT_EQ(document.main.Row(2)[kStart], "00:00:03.100");
-  EXPECT_EQ(document.main.Row(2)[kEnd], "00:00:04.100");
+  EXPECT_EQ(document.main.RowCells(2)[kStart], "00:00:03.100");
+  EXPECT_EQ(document.main.RowCells(2)[kEnd], "00:00:04.100");
   EXPECT_EQ(document.main.Cell(kChangeMarks, 2), "T");
 
   document.current_row = 1;

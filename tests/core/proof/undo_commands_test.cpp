@@ -37,7 +37,7 @@ struct Seen {
 Seen Look(const SubtitleDocument& document) {
   Seen seen{{}, document.document_saved, document.proofread_done, document.current_row};
   for (int row = 1; row < document.main.RowCount(); ++row) {
-    seen.rows.push_back(document.main.Row(row));
+    seen.rows.push_back(document.main.RowCells(row));
   }
   return seen;
 }
