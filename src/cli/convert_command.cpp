@@ -41,7 +41,7 @@ int RunConvert(const ConvertArguments& arguments) {
   ConsoleMessages messages;
   const std::filesystem::path input(arguments.input);
   const std::filesystem::path output(arguments.output);
-  document::SubtitleDocument subtitle;
+  document::SubtitleDocument subtitle(document::UndoHistory::kNotRecorded);
   subtitle.source_extension = document::LowerCaseExtension(input);
   subtitle.save_extension = document::LowerCaseExtension(output);
   if (!IsSubtitleExtension(subtitle.source_extension)) {

@@ -508,7 +508,7 @@ int RunOcr(const OcrArguments& arguments) {
   QuietMissingPictures messages;
   ConsoleEventPump pump;
 
-  document::SubtitleDocument subtitle;
+  document::SubtitleDocument subtitle(document::UndoHistory::kNotRecorded);
   if (auto read = ReadPictureSubtitle(arguments.subtitle, subtitle); !read.ok()) {
     return Fail(read.error().message);
   }
@@ -782,7 +782,7 @@ int RunAnalyse(const std::string& bitmap, const std::string& working_folder, int
 }
 
 int RunEstimate(const std::string& subtitle_file) {
-  document::SubtitleDocument subtitle;
+  document::SubtitleDocument subtitle(document::UndoHistory::kNotRecorded);
   if (auto read = ReadPictureSubtitle(subtitle_file, subtitle); !read.ok()) {
     return Fail(read.error().message);
   }
@@ -805,7 +805,7 @@ int RunEstimate(const std::string& subtitle_file) {
 
 // Exit status: 0 when every picture was handled, 2 when stopped, 1 on an error.
 int RunCrop(const std::string& subtitle_file, bool dry_run) {
-  document::SubtitleDocument subtitle;
+  document::SubtitleDocument subtitle(document::UndoHistory::kNotRecorded);
   if (auto read = ReadPictureSubtitle(subtitle_file, subtitle); !read.ok()) {
     return Fail(read.error().message);
   }

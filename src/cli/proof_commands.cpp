@@ -49,7 +49,7 @@ std::filesystem::path WorkingFolder(const ProofArguments& arguments) {
 // Reads IN as the main subtitle; warnings of the reader go to stderr.
 document::SubtitleDocument ReadInput(const ProofArguments& arguments) {
   const std::filesystem::path input(arguments.input);
-  document::SubtitleDocument subtitle;
+  document::SubtitleDocument subtitle(document::UndoHistory::kNotRecorded);
   subtitle.source_extension = document::LowerCaseExtension(input);
   if (!IsSubtitleExtension(subtitle.source_extension)) {
     throw CommandError{"cannot read " + arguments.input + ": the extension must be .srt or .ssa"};

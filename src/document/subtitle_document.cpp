@@ -17,9 +17,13 @@ void ApplyState(const EditHistory::Applied& applied, SubtitleDocument& document)
 
 }  // namespace
 
-SubtitleDocument::SubtitleDocument() {
+SubtitleDocument::SubtitleDocument() : SubtitleDocument(UndoHistory::kRecorded) {}
+
+SubtitleDocument::SubtitleDocument(UndoHistory history) {
   SetDefaultHeadings(*this);
-  main.EnableHistory();
+  if (history == UndoHistory::kRecorded) {
+    main.EnableHistory();
+  }
 }
 
 void SubtitleDocument::CommitBaseValues(int row) {

@@ -13,8 +13,14 @@ namespace document {
 // 1 = the main table, 2 = the reference table.
 enum class Role { kMain = 1, kReference = 2 };
 
+// Whether the main table records its changes as undo steps. The window's document does; a
+// command-line run, which never undoes, does not, so that a long run does not keep a record of
+// every row it wrote.
+enum class UndoHistory { kRecorded, kNotRecorded };
+
 struct SubtitleDocument {
-  SubtitleDocument();
+  SubtitleDocument();  // records undo steps
+  explicit SubtitleDocument(UndoHistory history);
 
   RowTable main{kMainColumnCount};
   RowTable reference{kReferenceColumnCount};

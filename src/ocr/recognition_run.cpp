@@ -1,6 +1,7 @@
 // The recognition run: one picture per row, questions about missing pictures, stop and restart.
 #include "ocr/recognition_run.h"
 
+#include <optional>
 #include <system_error>
 
 #include "document/row_table.h"
@@ -45,8 +46,11 @@ text::Result<bool> LoadSubtitlePicture(Recogniser& recogniser, const std::filesy
 RunOutcome RunRecognition(Recogniser& recogniser, document::SubtitleDocument& document,
                           int start_row, const RunPorts& ports, int jobs) {
   RunOutcome outcome;
-  // The whole run, with every row it wrote, is one undo step.
-  const document::EditStep step(document, document::EditKind::kRecognition);
+  // The whole run, with every row it wrote, is one undo step, when the document keeps a history.
+  std::optional<document::EditStep> step;
+  if (document.main.History().Recording()) {
+    step.emplace(document, document::EditKind::kRecognition);
+  }
   PictureReadAhead ahead(recogniser.Pictures(), jobs);
   auto& table = document.main;
   document.proofread_done = false;

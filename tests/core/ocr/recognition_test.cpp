@@ -146,6 +146,24 @@ TEST_F(RecognitionTest, ARunIsOneUndoStepThatPutsBackTextsAndFlags) {
   EXPECT_FALSE(document_.proofread_done);
 }
 
+TEST_F(RecognitionTest, ARunOnADocumentWithoutUndoHistoryWritesTheSameAndRecordsNothing) {
+  document_ = document::SubtitleDocument(document::UndoHistory::kNotRecorded);
+  document_.picture_folder = pictures_folder_.path();
+  document_.picture_mode = true;
+  AddRow({kBlock, kRing});
+  AddRow({kRing});
+  teacher_.actions = {SaveAs(kNi), SaveAs(kHao)};
+  ASSERT_EQ(Run().end, ocr::RunEnd::kCompleted);
+  EXPECT_EQ(Text(1), kNi + kHao);
+  EXPECT_EQ(document_.main.Cell(document::kBaseText, 2), kHao);
+  EXPECT_FALSE(document_.document_saved);
+  const document::EditHistory& history = document_.main.History();
+  EXPECT_EQ(history.UndoCount(), 0u);
+  EXPECT_EQ(history.ByteSize(), 0u);
+  EXPECT_FALSE(document_.Undo());
+  EXPECT_EQ(Text(1), kNi + kHao);
+}
+
 TEST_F(RecognitionTest, SpacesFollowTheGapInSpaceUnits) {
   recogniser_.Options().glyph_width = 20;
   AddRow({kBlock, kRing}, 4);
