@@ -20,45 +20,48 @@ constexpr std::string_view kDefaultStyle = "Default";
 constexpr std::string_view kDefaultMargin = "0000";
 
 using Row = std::vector<std::string>;
-using LineViews = std::vector<std::string_view>;
 
 // Same line rules as text::SplitLines (CR LF, LF or lone CR; a last line without an end counts),
-// but as views into `bytes`, which must outlive the result. Searches with memchr, LF first and
-// then the CRs inside that stretch, because this loop is most of a large file's reading time.
-LineViews SplitLineViews(std::string_view bytes) {
-  LineViews lines;
-  lines.reserve(bytes.size() / 24 + 1);
-  const char* data = bytes.data();
-  const size_t n = bytes.size();
-  size_t start = 0;
-  while (start < n) {
-    const auto* lf = static_cast<const char*>(std::memchr(data + start, '\n', n - start));
-    const size_t lf_at = lf != nullptr ? static_cast<size_t>(lf - data) : n;
-    size_t pos = start;
-    bool pair_ended = false;  // the stretch ended in CR LF, one line end
-    while (pos < lf_at) {
-      const auto* cr = static_cast<const char*>(std::memchr(data + pos, '\r', lf_at - pos));
-      if (cr == nullptr) {
-        break;
-      }
+// one line at a time as views into `bytes`, which must outlive the splitter. Searches with
+// memchr, LF first and then the CRs before it, because this loop is most of a large file's
+// reading time.
+class LineSplitter {
+ public:
+  explicit LineSplitter(std::string_view bytes) : bytes_(bytes) {}
+
+  // The next line; false after the last.
+  bool Next(std::string_view& line) {
+    const size_t n = bytes_.size();
+    if (pos_ >= n) {
+      return false;
+    }
+    const char* data = bytes_.data();
+    if (!lf_found_ || lf_at_ < pos_) {
+      lf_found_ = true;
+      const auto* lf = static_cast<const char*>(std::memchr(data + pos_, '\n', n - pos_));
+      lf_at_ = lf != nullptr ? static_cast<size_t>(lf - data) : n;
+    }
+    const auto* cr = static_cast<const char*>(std::memchr(data + pos_, '\r', lf_at_ - pos_));
+    if (cr != nullptr) {
       const auto cr_at = static_cast<size_t>(cr - data);
-      lines.push_back(bytes.substr(pos, cr_at - pos));
-      pos = cr_at + 1;
-      pair_ended = lf != nullptr && pos == lf_at;
-    }
-    if (lf == nullptr) {
-      if (pos < n) {
-        lines.push_back(bytes.substr(pos));
+      line = bytes_.substr(pos_, cr_at - pos_);
+      pos_ = cr_at + 1;
+      if (pos_ == lf_at_) {
+        pos_ = lf_at_ + 1;  // CR LF: one line end
       }
-      break;
+      return true;
     }
-    if (!pair_ended) {
-      lines.push_back(bytes.substr(pos, lf_at - pos));
-    }
-    start = lf_at + 1;
+    line = bytes_.substr(pos_, lf_at_ - pos_);
+    pos_ = lf_at_ + 1;
+    return true;
   }
-  return lines;
-}
+
+ private:
+  std::string_view bytes_;
+  size_t pos_ = 0;
+  size_t lf_at_ = 0;  // the next LF at or after pos_ (or the end), while pos_ has not passed it
+  bool lf_found_ = false;
+};
 
 void AppendUtf8(std::uint32_t code_point, std::string& out) {
   if (code_point < 0x80) {
@@ -168,15 +171,17 @@ class SrtReader {
         picture_mode_(picture_mode) {}
 
   // Fills `rows` (which starts as the one empty row of a cleared table); returns entries read.
-  int Run(const LineViews& lines, TableColumns& rows) {
+  int Run(LineSplitter lines, TableColumns& rows) {
     Row row(columns_);
     int phase = 0;
     int entry = 0;
-    for (size_t i = 0; i < lines.size(); ++i) {
-      const std::string_view line = lines[i];
-      if (IsAllDigits(line) && i + 1 < lines.size() &&
-          lines[i + 1].find(kArrow) != std::string_view::npos &&
-          lines[i + 1].find(',') != std::string_view::npos) {
+    std::string_view line;
+    std::string_view next;
+    bool has_line = lines.Next(line);
+    bool has_next = has_line && lines.Next(next);
+    for (; has_line; line = next, has_line = has_next, has_next = has_line && lines.Next(next)) {
+      if (IsAllDigits(line) && has_next && next.find(kArrow) != std::string_view::npos &&
+          next.find(',') != std::string_view::npos) {
         ++entry;
         phase = 1;
         FinishEntry(row);
@@ -252,14 +257,14 @@ class SrtReader {
 
 // The SSA rules: every line up to and including the exact Format line is header; every line after
 // it, whatever it begins with, is an event split into nine comma-separated fields and the text.
-int ReadSsa(const LineViews& lines, Role role, TableColumns& rows,
-            std::vector<std::string>& header) {
+int ReadSsa(LineSplitter lines, Role role, TableColumns& rows, std::vector<std::string>& header) {
   const bool main = role == Role::kMain;
   const size_t columns = main ? kMainColumnCount : kReferenceColumnCount;
   Row row(columns);
   bool events = false;
   int row_number = 1;
-  for (const std::string_view line : lines) {
+  std::string_view line;
+  while (lines.Next(line)) {
     if (!events) {
       header.emplace_back(line);
       events = line == kSsaFormatLine;
@@ -313,8 +318,11 @@ bool IsAllDigits(std::string_view text) {
   return true;
 }
 
-DecodedText DecodeSubtitleBytes(std::string_view raw) {
-  DecodedText result;
+namespace {
+
+// Decodes `raw` and returns the GBK text: a view into `raw` when its bytes need no conversion
+// (then result.gbk stays empty), else into result.gbk.
+std::string_view DecodeInto(std::string_view raw, DecodedText& result) {
   if (StartsWith(raw, "\xFF\xFE") || StartsWith(raw, "\xFE\xFF")) {
     const bool little_endian = raw[0] == '\xFF';
     result.encoding = little_endian ? SourceEncoding::kUtf16Le : SourceEncoding::kUtf16Be;
@@ -322,7 +330,7 @@ DecodedText DecodeSubtitleBytes(std::string_view raw) {
     auto converted = text::Utf8ToGbk(utf8);
     result.gbk = std::move(converted.text);
     result.replaced += converted.replaced;
-    return result;
+    return result.gbk;
   }
   // The mark is skipped, not kept: it would spoil the first entry's number line.
   const bool utf8_mark = StartsWith(raw, "\xEF\xBB\xBF");
@@ -335,20 +343,31 @@ DecodedText DecodeSubtitleBytes(std::string_view raw) {
     auto converted = text::Utf8ToGbk(raw);
     result.gbk = std::move(converted.text);
     result.replaced = converted.replaced;
-    return result;
+    return result.gbk;
   }
   // Pure ASCII is the same in both; bytes that are not UTF-8 are GBK, whatever mark they carry.
   result.encoding = utf8_mark && !non_ascii ? SourceEncoding::kUtf8 : SourceEncoding::kGbk;
-  result.gbk.assign(raw);
+  return raw;
+}
+
+}  // namespace
+
+DecodedText DecodeSubtitleBytes(std::string_view raw) {
+  DecodedText result;
+  const std::string_view text = DecodeInto(raw, result);
+  if (result.gbk.empty()) {
+    result.gbk.assign(text);
+  }
   return result;
 }
 
 ReadReport ReadSubtitleBytes(std::string_view raw, Role role, SubtitleDocument& document) {
   ReadReport report;
-  const DecodedText decoded = DecodeSubtitleBytes(raw);
+  // GBK bytes are read where they lie; only converted text takes a copy.
+  DecodedText decoded;
+  const LineSplitter lines(DecodeInto(raw, decoded));
   report.encoding = decoded.encoding;
   report.replaced_characters = decoded.replaced;
-  const LineViews lines = SplitLineViews(decoded.gbk);
 
   TableColumns rows(role == Role::kMain ? kMainColumnCount : kReferenceColumnCount);
   const std::string extension = LowerAscii(document.ReadExtension(role));
