@@ -125,8 +125,13 @@ Converted GbkToUtf8(std::string_view gbk) {
     i += converter.ConvertRun(gbk.substr(i), result.text);
     if (i >= gbk.size())
       break;
-    // A rejected character: always one byte >= 0x80 and, when present, its trail byte.
-    const size_t length = i + 1 < gbk.size() ? 2 : 1;
+    // A rejected character: always one byte >= 0x80 and, when present, its trail byte. A byte
+    // that cannot trail (ASCII below 0x40 such as CR and LF, DEL, 0xFF) is not taken with it.
+    const auto can_trail = [](unsigned char byte) {
+      return byte >= 0x40 && byte != 0x7F && byte != 0xFF;
+    };
+    const size_t length =
+        i + 1 < gbk.size() && can_trail(static_cast<unsigned char>(gbk[i + 1])) ? 2 : 1;
     if (length == 2 && fallback.ConvertRun(gbk.substr(i, 2), result.text) == 2) {
       i += 2;
       continue;

@@ -35,6 +35,26 @@ TEST(Gbk, MalformedGbkIsReplacedNotDropped) {
   EXPECT_EQ(utf8.text, "a\xEF\xBF\xBD");
 }
 
+TEST(Gbk, AStrayLeadByteNeverTakesALineEndOrOtherNonTrailByteWithIt) {
+  const struct {
+    const char* gbk;
+    const char* utf8;
+  } cases[] = {
+      {"x\x81\r\ny", "x\xEF\xBF\xBD\r\ny"},
+      {"\x81\n", "\xEF\xBF\xBD\n"},
+      {"\x81"
+       "1",
+       "\xEF\xBF\xBD"
+       "1"},
+      {"\x81\x7F", "\xEF\xBF\xBD\x7F"},
+      {"\xFF\xFF", "\xEF\xBF\xBD\xEF\xBF\xBD"},
+      {"\xD6\xD0", "\xE4\xB8\xAD"},  // a whole character still converts
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(GbkToUtf8(c.gbk).text, c.utf8) << testing::PrintToString(std::string(c.gbk));
+  }
+}
+
 TEST(Gbk, ValidatesUtf8) {
   EXPECT_TRUE(IsValidUtf8(""));
   EXPECT_TRUE(IsValidUtf8("plain"));
