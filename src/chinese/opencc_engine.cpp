@@ -268,7 +268,9 @@ struct OpenCcEngine final : ConversionEngine {
   // OpenCC's conversion of one segment by one step: at each character the longest key wins and
   // is replaced by its value; a character no key starts with is copied.
   static std::string ConvertSegment(const TableGroup& group, std::string_view segment) {
-    thread_local TextCharacters characters;  // keeps its capacity from call to call
+    // A local, not a thread_local: this code lives in a module opened with dlopen, and a
+    // dlopen'ed module's thread storage trips the leak checker's thread walk at exit.
+    TextCharacters characters;
     characters.Split(segment);
     const size_t count = characters.Count();
     std::string result;
@@ -290,7 +292,7 @@ struct OpenCcEngine final : ConversionEngine {
   // characters that no key starts with is one segment; then every step of the chain converts
   // each segment on its own.
   void ConvertFast(std::string_view text, std::vector<Piece>& pieces) const {
-    thread_local TextCharacters characters;
+    TextCharacters characters;
     characters.Split(text);
     const size_t count = characters.Count();
     auto add = [&](size_t first, size_t last) {
