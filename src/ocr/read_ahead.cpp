@@ -114,11 +114,20 @@ void PictureReadAhead::Load() {
     }
     Slot& slot = slots_[static_cast<std::size_t>(next_load_)];
     slot.state = State::kLoading;
+    // The picture's own decoding can be done here too, or by the run when it reads the
+    // picture. Done here while the loader is well ahead (half the ring waits for the run), by the
+    // run otherwise: the two threads then share the work and neither waits long for the other.
+    const auto waiting = std::count_if(slots_.begin(), slots_.end(), [](const Slot& other) {
+      return other.state == State::kDone;
+    });
+    const bool ahead = 2 * static_cast<std::size_t>(waiting) >= slots_.size();
     lock.unlock();
     // The slot is the loader's alone until it is marked done.
     bool read = false;
     try {
-      read = pictures_.LoadAheadInto(slot.path, slot.picture).ok();
+      read = (ahead ? pictures_.LoadAheadInto(slot.path, slot.picture)
+                    : pictures_.LoadInto(slot.path, slot.picture))
+                 .ok();
     } catch (const std::exception&) {
       read = false;  // the run loads the row itself and meets the failure there
     }
