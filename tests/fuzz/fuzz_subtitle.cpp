@@ -60,6 +60,12 @@ bool TimesWellFormed(const std::string& srt) {
     if (line.size() != pattern.size()) {
       return false;
     }
+    if (index + 2 < lines.size() && !lines[index + 1].empty() &&
+        lines[index + 1].find_first_not_of("0123456789") == std::string::npos &&
+        lines[index + 2].find("->") != std::string::npos) {
+      return false;  // a text that starts with an entry's number and time line reads again as
+                     // that entry, leaving this one without text
+    }
     for (std::size_t i = 0; i < line.size(); ++i) {
       const bool digit = line[i] >= '0' && line[i] <= '9';
       if (pattern[i] == 'd' ? !digit : line[i] != pattern[i]) {
