@@ -278,6 +278,9 @@ text::Status BitmapPicture::DecodeKept() {
   }
   plain32_ = bits == 32 && red_.mask == 0xFF0000 && green_.mask == 0xFF00 && blue_.mask == 0xFF;
   FillInkIndex();
+  // Room for the decoded ink now, whether or not it is decoded ahead: a picture then allocates
+  // only on meeting a larger file than before, however the loader and the run share the work.
+  ink_.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
   return text::Success();
 }
 
