@@ -77,6 +77,8 @@ class BitmapPicture : public Picture {
   void FillInkIndex();
   // Row y's ink straight from the file's bytes (or the RLE indices).
   void DecodeInkRow(int y, std::uint8_t* out) const;
+  // The ink of one row of palette indices (8 bits, or RLE decoded).
+  void DecodeIndexInk(const std::uint8_t* in, std::uint8_t* out) const;
   void Clear();
   Colour MaskedColour(std::uint32_t value) const;
   const unsigned char* FileRow(int y) const;
@@ -90,7 +92,12 @@ class BitmapPicture : public Picture {
   std::array<Colour, 256> palette_{};          // unused entries are black, as the toolkit pads them
   std::array<std::uint8_t, 256> ink_index_{};  // 1 where palette_ holds the ink colour
   std::array<std::array<std::uint8_t, 2>, 256> pair_ink_{};  // 4 bits: a byte's two pixels
-  bool plain32_ = false;                                     // 32 bits with the usual masks
+  // The ink indices as one index (-1: none) below a tail of indices (256: none), when they
+  // are so (index_ink_simple_): what the vector test of index rows handles.
+  int index_ink_single_ = -1;
+  int index_ink_tail_ = 256;
+  bool index_ink_simple_ = false;
+  bool plain32_ = false;  // 32 bits with the usual masks
   int width_ = 0;
   int height_ = 0;
   int bits_ = 0;

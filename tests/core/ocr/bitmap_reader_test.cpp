@@ -226,6 +226,50 @@ TEST(BitmapReader, OneBitInkFollowsThePalette) {
   }
 }
 
+// An 8-bit or RLE8 picture's ink is every index whose palette entry is black, indices past a
+// short palette included (they read black): one ink entry or none below such a tail, several
+// ink entries, and a full palette, each over rows long enough for the 16-pixel steps.
+TEST(BitmapReader, IndexInkFollowsThePalette) {
+  std::vector<std::uint32_t> full(256, 0xFFFFFF);
+  full[200] = 0x000000;
+  const std::vector<std::vector<std::uint32_t>> palettes = {
+      {0xFFFFFF, 0x000000, 0x808080},              // one ink entry, then indices 3.. read black
+      {0xFFFFFF, 0x808080},                        // no ink entry, only the tail
+      {0x000000, 0xFFFFFF, 0x000000, 0x808080},    // two ink entries
+      full,                                        // one ink entry, no tail
+      std::vector<std::uint32_t>(256, 0x010101)};  // no ink at all
+  std::uint32_t seed = 99;
+  ocr::BitmapPicture picture;
+  for (const auto& palette : palettes) {
+    for (const std::uint32_t compression : {0U, 1U}) {
+      BitmapLayout layout;
+      layout.bits = 8;
+      layout.compression = compression;
+      layout.palette = palette;
+      PixelValues values(3);
+      for (auto& row : values) {
+        for (int x = 0; x < 53; ++x) {
+          seed = seed * 1103515245U + 12345U;
+          // Mostly indices of the palette and around its end, some anywhere.
+          const std::uint32_t r = (seed >> 16) % 512;
+          row.push_back(r < 256 ? r % static_cast<std::uint32_t>(palette.size() + 2) : r % 256);
+        }
+      }
+      ASSERT_TRUE(picture.Decode(EncodeBitmap(values, layout)).ok());
+      std::vector<std::uint8_t> ink(53);
+      for (int y = 0; y < 3; ++y) {
+        picture.ReadInkRow(y, ink.data());
+        for (std::size_t x = 0; x < ink.size(); ++x) {
+          const std::uint32_t index = values[static_cast<std::size_t>(y)][x];
+          const bool black = index >= palette.size() || palette[index] == 0x000000;
+          ASSERT_EQ(ink[x], black ? 1 : 0) << "palette of " << palette.size() << ", compression "
+                                           << compression << ", index " << index << " at " << x;
+        }
+      }
+    }
+  }
+}
+
 TEST(BitmapReader, RleDeltasSkipPixelsAndOddLiteralsEndMidByte) {
   // 5 × 3, RLE4, palette 0 white, 1 black, 2 grey. Bottom row: delta (2, 0), then two black.
   // Middle row: literal of 3 (black, grey, black) then a white pair. Top row: five black.
