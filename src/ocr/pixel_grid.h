@@ -55,6 +55,11 @@ class PixelGrid {
   const std::uint8_t* InkRow(int y) const {
     return cells_.data() + Index(0, y);
   }
+  // The end of the storage the rows lie in: reading whole words past a row's last column is
+  // safe (the bytes belong to later rows or to no area) as long as it stays before this.
+  const std::uint8_t* StorageEnd() const {
+    return cells_.data() + cells_.size();
+  }
   // The colour at (x, y), as the picture showed it; the added column and row are white, and
   // kOutsideColour comes back outside the current area.
   Colour At(int x, int y) const;

@@ -2,8 +2,13 @@
 #include "ocr/segmentation.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
+
+#if defined(__x86_64__)
+#include <emmintrin.h>
+#endif
 
 namespace ocr {
 namespace {
@@ -19,22 +24,55 @@ void MarkInkColumns(const PixelGrid& grid, int top, int height, std::vector<unsi
   const int first = std::max(top, 0);
   const int last = std::min(top + height, grid.Height());
   unsigned char* marks = ink.data();
-  // Eight columns at a time: ink bytes are 0 or 1, so OR-ing words marks the same columns.
-  const std::size_t whole = static_cast<std::size_t>(width) / 8;
+  // Many columns at a time: ink bytes are 0 or 1, so OR-ing words marks the same columns.
+  const std::size_t columns = static_cast<std::size_t>(width);
   for (int y = first; y < last; ++y) {
     const std::uint8_t* row = grid.InkRow(y);
-    for (std::size_t i = 0; i < whole; ++i) {
+    std::size_t x = 0;
+#if defined(__x86_64__)
+    for (; x + 16 <= columns; x += 16) {
+      const __m128i mark = _mm_loadu_si128(reinterpret_cast<const __m128i*>(marks + x));
+      const __m128i add = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(marks + x), _mm_or_si128(mark, add));
+    }
+#endif
+    for (; x + 8 <= columns; x += 8) {
       std::uint64_t mark = 0;
       std::uint64_t add = 0;
-      std::memcpy(&mark, marks + 8 * i, 8);
-      std::memcpy(&add, row + 8 * i, 8);
+      std::memcpy(&mark, marks + x, 8);
+      std::memcpy(&add, row + x, 8);
       mark |= add;
-      std::memcpy(marks + 8 * i, &mark, 8);
+      std::memcpy(marks + x, &mark, 8);
     }
-    for (int x = static_cast<int>(8 * whole); x < width; ++x) {
+    for (; x < columns; ++x) {
       marks[x] |= row[x];
     }
   }
+}
+
+// The index of the first byte of an eight-byte word (loaded with memcpy) that is not 0.
+int FirstNonZeroByte(std::uint64_t word) {
+  return std::endian::native == std::endian::little ? std::countr_zero(word) / 8
+                                                    : std::countl_zero(word) / 8;
+}
+
+// The first column from x on whose mark is `wanted` (marks are 0 or 1), or `width`.
+int NextColumn(const unsigned char* marks, int x, int width, unsigned char wanted) {
+  // Flipping every mark of a word when a blank is looked for makes the column sought the first
+  // byte that is not 0.
+  const std::uint64_t flip = wanted != 0 ? 0 : 0x0101010101010101ULL;
+  for (; x + 8 <= width; x += 8) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, marks + x, 8);
+    word ^= flip;
+    if (word != 0) {
+      return x + FirstNonZeroByte(word);
+    }
+  }
+  while (x < width && marks[x] != wanted) {
+    ++x;
+  }
+  return x;
 }
 
 }  // namespace
@@ -108,26 +146,31 @@ void CutSegments(const PixelGrid& grid, int top, int height, int glyph_width,
   // Reused between calls so that cutting a line allocates nothing once warmed up.
   thread_local std::vector<unsigned char> column_ink;
   MarkInkColumns(grid, top, height, column_ink);
+  const unsigned char* marks = column_ink.data();
   bool inside = false;
   int left = 0;
   int x = 0;
   while (x < width && static_cast<int>(segments.size()) < kMaxSegments) {
-    const bool ink = column_ink[x] != 0;
-    if (ink && !inside) {
-      left = x;
-      inside = true;
+    // A run of ink columns opens a segment and the first blank column after it closes it.
+    x = NextColumn(marks, x, width, 1);
+    if (x == width) {
+      break;
     }
-    if (!ink && inside) {
-      inside = false;
-      if (glyph_width > 0 && x - left > glyph_width * 3 / 2) {
-        // Too wide for one glyph: cut at one standard width; the cut column holds ink, so the
-        // remainder opens the next segment when it is examined again.
-        segments.push_back({left, left + glyph_width});
-        x = left + glyph_width;
-        continue;
-      }
-      segments.push_back({left, x});
+    left = x;
+    inside = true;
+    x = NextColumn(marks, x + 1, width, 0);
+    if (x == width) {
+      break;
     }
+    inside = false;
+    if (glyph_width > 0 && x - left > glyph_width * 3 / 2) {
+      // Too wide for one glyph: cut at one standard width; the cut column holds ink, so the
+      // remainder opens the next segment when it is examined again.
+      segments.push_back({left, left + glyph_width});
+      x = left + glyph_width;
+      continue;
+    }
+    segments.push_back({left, x});
     ++x;
   }
   if (inside && static_cast<int>(segments.size()) < kMaxSegments) {

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/ocr/ocr_test_support.h"
 
@@ -107,6 +110,78 @@ TEST(ComputeFeatures, HugeBoxesEndAtOnceWithoutOverflow) {
   EXPECT_EQ(FeaturesOf(rows, {-kMax, -kMax, kMax, kMax}, true), "0,0,0,0,0,0,0,0,0,0,0,0,0");
   EXPECT_EQ(FeaturesOf(rows, {0, 0, kMax, kMax}, true), "0,0,0,0,0,0,0,0,0,0,0,0,0");
   EXPECT_EQ(FeaturesOf(rows, {0, 0, 1000000, 5}), "0,0,0,0,0,0,0,0,0,0,0,0,0,1000000,5");
+}
+
+// The densities counted pixel by pixel through Ink(), cell by cell as the format lays them out.
+std::string PlainDensities(const ocr::PixelGrid& grid, const ocr::GlyphBox& box) {
+  const double cw = box.width / 5.0 < 1.0 ? box.width : static_cast<float>(box.width / 5.0);
+  const double ch = box.height / 5.0 < 1.0 ? box.height : static_cast<float>(box.height / 5.0);
+  const int columns = box.width / 5.0 < 1.0 ? 1 : 5;
+  const int rows = box.height / 5.0 < 1.0 ? 1 : 5;
+  std::string line;
+  for (int cell = 0; cell < 13; ++cell) {
+    const int r = (2 * cell) / 5;
+    const int c = (2 * cell) % 5;
+    long long ink = 0;
+    long long pixels = 0;
+    if (r < rows && c < columns) {
+      for (long long y = static_cast<long long>(std::trunc(r * ch + box.top));
+           y < (r + 1) * ch + box.top; ++y) {
+        for (long long x = static_cast<long long>(std::trunc(c * cw + box.left));
+             x < (c + 1) * cw + box.left; ++x) {
+          ++pixels;
+          ink += grid.Ink(static_cast<int>(x), static_cast<int>(y)) ? 1 : 0;
+        }
+      }
+    }
+    const int density = pixels > 0 ? ocr::RoundOneDigit(ocr::RoundOneDigit(static_cast<int>(
+                                         std::trunc(static_cast<double>(ink) * 100000.0 / pixels))))
+                                   : 0;
+    line += (cell > 0 ? "," : "") + std::to_string(density);
+  }
+  return line;
+}
+
+// Ink is counted several pixels at a time: random boxes over a random picture, some reaching out
+// of it, and boxes at the very end of a picture that fills the whole grid, give the densities a
+// pixel-by-pixel count gives.
+TEST(ComputeFeatures, CountsEveryPixelOfEveryCell) {
+  std::uint32_t seed = 3;
+  auto next = [&seed](int bound) {
+    seed = seed * 1103515245U + 12345U;
+    return static_cast<int>((seed >> 16) % static_cast<std::uint32_t>(bound));
+  };
+  std::vector<std::string> rows(40, std::string(61, '.'));
+  for (auto& row : rows) {
+    for (char& pixel : row) {
+      pixel = next(3) == 0 ? '#' : '.';
+    }
+  }
+  rows[1][1] = '#';  // the top probe keeps row 0
+  rows.push_back(std::string(61, '.'));
+  ocr::PixelGrid grid;
+  ASSERT_TRUE(grid.Prepare(BitmapFromRows(rows)).ok());
+  std::string line;
+  for (int trial = 0; trial < 3000; ++trial) {
+    const ocr::GlyphBox box{next(70) - 4, next(50) - 4, 1 + next(45), 1 + next(45)};
+    ocr::ComputeFeatures(grid, box, true, line);
+    ASSERT_EQ(line, PlainDensities(grid, box))
+        << box.left << "," << box.top << " " << box.width << "x" << box.height;
+  }
+  // 1999 × 1000 pixels fill the grid's storage to its last byte.
+  std::vector<std::string> full(1000, std::string(1999, '#'));
+  full[999] = std::string(1999, '.');
+  full[998][1997] = '.';
+  ASSERT_TRUE(grid.Prepare(BitmapFromRows(full)).ok());
+  ASSERT_EQ(grid.Width(), 2000);
+  ASSERT_EQ(grid.Height(), 1000);
+  for (int width = 1; width <= 12; ++width) {
+    for (int height : {1, 6, 11}) {
+      const ocr::GlyphBox box{2000 - width, 1000 - height, width, height};
+      ocr::ComputeFeatures(grid, box, true, line);
+      ASSERT_EQ(line, PlainDensities(grid, box)) << width << "x" << height << " at the end";
+    }
+  }
 }
 
 TEST(BoxInPicture, AcceptsOnlyBoxesInsideThePreparedArea) {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -170,6 +172,61 @@ TEST(CutSegments, CutsRunsWiderThanOneAndAHalfGlyphs) {
   EXPECT_EQ(SegmentsOf(std::string(52, '#') + "..", 20), (Lines{{0, 20}, {20, 40}, {40, 52}}));
   EXPECT_EQ(SegmentsOf(std::string(52, '#') + "..", 0), (Lines{{0, 52}}));
   EXPECT_EQ(SegmentsOf(".##..#...###.", 20), (Lines{{1, 3}, {5, 6}, {9, 12}}));
+}
+
+// The plain reading of the cutting rule, one column at a time, against which the word-wise
+// scan is checked.
+std::vector<std::pair<int, int>> PlainSegments(const std::string& row, int glyph_width) {
+  std::vector<std::pair<int, int>> result;
+  const int width = static_cast<int>(row.size()) + 1;  // the grid adds a blank column
+  bool inside = false;
+  int left = 0;
+  for (int x = 0; x < width && static_cast<int>(result.size()) < ocr::kMaxSegments;) {
+    const bool ink = x < static_cast<int>(row.size()) && row[static_cast<std::size_t>(x)] == '#';
+    if (ink && !inside) {
+      left = x;
+      inside = true;
+    } else if (!ink && inside) {
+      inside = false;
+      if (glyph_width > 0 && x - left > glyph_width * 3 / 2) {
+        result.emplace_back(left, left + glyph_width);
+        x = left + glyph_width;
+        continue;
+      }
+      result.emplace_back(left, x);
+    }
+    ++x;
+  }
+  return result;
+}
+
+// Random rows of runs of every length, at widths around the eight-column words, up to a row
+// with more segments than are kept.
+TEST(CutSegments, MatchesTheColumnByColumnRule) {
+  std::uint32_t seed = 7;
+  auto next = [&seed](int bound) {
+    seed = seed * 1103515245U + 12345U;
+    return static_cast<int>((seed >> 16) % static_cast<std::uint32_t>(bound));
+  };
+  for (int trial = 0; trial < 400; ++trial) {
+    // From 3 columns: narrower pictures lose their rows to the frame-line trim.
+    const int width = trial < 300 ? 3 + next(70) : 3 + next(1996);
+    std::string row;
+    while (static_cast<int>(row.size()) < width) {
+      row.append(static_cast<std::size_t>(1 + next(trial % 2 == 0 ? 4 : 40)),
+                 row.empty() || row.back() == '.' ? '#' : '.');
+    }
+    row.resize(static_cast<std::size_t>(width));
+    const int glyph_width = next(4) == 0 ? 0 : 1 + next(30);
+    ASSERT_EQ(SegmentsOf(row, glyph_width), PlainSegments(row, glyph_width))
+        << row << " with glyph width " << glyph_width;
+  }
+  std::string comb;
+  for (int i = 0; i < 999; ++i) {
+    comb += "#.";
+  }
+  EXPECT_EQ(SegmentsOf(comb, 20), PlainSegments(comb, 20));
+  EXPECT_EQ(static_cast<int>(SegmentsOf(comb, 20).size()), std::min(999, ocr::kMaxSegments));
 }
 
 TEST(FitBoxHeight, ShrinksToInkedRowsAndRefusesEmptyBoxes) {
