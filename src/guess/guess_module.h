@@ -21,6 +21,8 @@ class GlyphReader {
  public:
   virtual ~GlyphReader() = default;
   // Reads a grey picture, one byte a pixel, rows top down, `width` bytes a row (both >= 1).
+  // The engine's parallel loops run on the calling thread alone, unless the environment sets
+  // OMP_THREAD_LIMIT or OMP_MAX_ACTIVE_LEVELS (then the OpenMP runtime does as they say).
   virtual Reading Read(const std::uint8_t* pixels, int width, int height) = 0;
 };
 

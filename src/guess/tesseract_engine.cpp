@@ -1,12 +1,62 @@
 // The module zentrope-tesseract.so: one TessBaseAPI fed grey pictures of single glyphs.
 // TesseractGuesser reaches it through the table of guess_module.h.
+#include <dlfcn.h>
 #include <tesseract/baseapi.h>
+
+#include <cstdlib>
 
 #include "guess/guess_module.h"
 #include "loader/module_entry.h"
 
 namespace guess {
 namespace {
+
+bool IsSet(const char* variable) {
+  const char* value = std::getenv(variable);
+  return value != nullptr && *value != '\0';
+}
+
+// Tesseract's recogniser runs its loops as OpenMP parallel regions with a fixed number of
+// threads each. For one glyph a team is all start-up and hand-over: on a busy machine a question
+// then waits some 30 ms for threads instead of 6 ms for the reading. With no active parallel
+// level left (the OpenMP 5 setting max-active-levels 0) every region runs on the thread that
+// meets it. The setting belongs to the calling thread, so it is made before each reading. The
+// OpenMP runtime is the one Tesseract brought (found through this module's own libraries), and
+// it read OMP_THREAD_LIMIT when the program started, since Qt's libraries load it too: a limit
+// or a level the user set is theirs to keep, and then nothing is changed. Without a runtime (a
+// Tesseract built without OpenMP) there is nothing to do.
+class SingleThreadRegions {
+ public:
+  SingleThreadRegions() {
+    if (IsSet("OMP_THREAD_LIMIT") || IsSet("OMP_MAX_ACTIVE_LEVELS")) {
+      return;
+    }
+    // This module's handle searches its libraries; when the code is linked into the program
+    // (builds with sanitizers), the program's.
+    Dl_info self{};
+    void* module = nullptr;
+    if (dladdr(&kAnchor, &self) != 0 && self.dli_fname != nullptr) {
+      module = dlopen(self.dli_fname, RTLD_LAZY | RTLD_NOLOAD);
+    }
+    void* found = dlsym(module != nullptr ? module : RTLD_DEFAULT, "omp_set_max_active_levels");
+    set_max_active_levels_ = reinterpret_cast<void (*)(int)>(found);
+    if (module != nullptr) {
+      dlclose(module);  // only the reference taken above; the module stays
+    }
+  }
+
+  void ApplyToThisThread() const {
+    if (set_max_active_levels_ != nullptr) {
+      set_max_active_levels_(0);
+    }
+  }
+
+ private:
+  static const char kAnchor;
+  void (*set_max_active_levels_)(int) = nullptr;
+};
+
+const char SingleThreadRegions::kAnchor = 0;
 
 // Owns the API object; End() releases the engine's memory before the object goes.
 class TesseractReader final : public GlyphReader {
@@ -28,6 +78,7 @@ class TesseractReader final : public GlyphReader {
   }
 
   Reading Read(const std::uint8_t* pixels, int width, int height) override {
+    regions_.ApplyToThisThread();
     api_.SetImage(pixels, width, height, 1, width);
     // The pictures are drawn about 48 pixels a line; a resolution keeps the engine from guessing
     // one.
@@ -45,6 +96,7 @@ class TesseractReader final : public GlyphReader {
 
  private:
   tesseract::TessBaseAPI api_;
+  SingleThreadRegions regions_;
 };
 
 std::unique_ptr<GlyphReader> StartReader(const std::string& data_folder, const char* data_name) {

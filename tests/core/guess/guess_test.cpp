@@ -5,9 +5,12 @@
 
 #include <QGuiApplication>
 #include <cstdlib>
+#include <filesystem>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "film_generator.h"
@@ -202,6 +205,62 @@ TEST(TesseractGuess, MissingModuleGivesNoGuessAndNamesTheModule) {
   guess::TesseractGuesser again(guess::Script::kSimplified);
   again.Guess(blank);
   EXPECT_FALSE(again.Unavailable());
+}
+
+// Threads of this process, as the kernel lists them.
+int ThreadCount() {
+  const std::filesystem::directory_iterator tasks("/proc/self/task");
+  return static_cast<int>(std::distance(begin(tasks), end(tasks)));
+}
+
+// "中" drawn 48 pixels high on white, as the guess's grey picture.
+ocr::GuessPicture DrawnGlyph() {
+  film::Generator generator(48);
+  EXPECT_EQ(generator.Error(), "");
+  film::PictureTruth truth;
+  const QImage grey = generator.Render({{"中"}}, truth, 120, qRgb(255, 255, 255), false)
+                          .convertToFormat(QImage::Format_Grayscale8);
+  ocr::GuessPicture picture{grey.width(), grey.height(), {}};
+  for (int row = 0; row < grey.height(); ++row) {
+    const uchar* line = grey.constScanLine(row);
+    picture.pixels.insert(picture.pixels.end(), line, line + grey.width());
+  }
+  return picture;
+}
+
+// The threads that guessing `picture` a few times leaves behind. The guesses run on a thread of
+// their own, which starts with the OpenMP runtime's settings as the program began.
+int ThreadsAddedByGuessing(const ocr::GuessPicture& picture, std::string& guessed) {
+  int added = -1;
+  std::thread asker([&] {
+    guess::TesseractGuesser guesser(guess::Script::kSimplified);
+    const int before = ThreadCount();
+    for (int i = 0; i < 3; ++i) {
+      guessed = text::GbkToUtf8(guesser.Guess(picture)).text;
+    }
+    added = ThreadCount() - before;
+  });
+  asker.join();
+  return added;
+}
+
+// Teaching is one glyph at a time: a team of engine threads per glyph costs more wall time on a
+// busy machine than it saves, so the guess reads on the asking thread alone; a thread limit the
+// user set is theirs, and then the engine runs its threads as they say.
+TEST(TesseractGuess, ReadsOnTheAskingThreadUnlessTheUserSetAThreadLimit) {
+  const char* limit = std::getenv("OMP_THREAD_LIMIT");
+  ASSERT_TRUE(limit == nullptr || *limit == '\0') << "the test needs the engine's own choice";
+  const ocr::GuessPicture picture = DrawnGlyph();
+  std::string guessed;
+  EXPECT_EQ(ThreadsAddedByGuessing(picture, guessed), 0);
+  EXPECT_EQ(guessed, "中");  // the engine did read
+
+  ::setenv("OMP_THREAD_LIMIT", "3", 1);
+  guessed.clear();
+  const int added = ThreadsAddedByGuessing(picture, guessed);
+  ::unsetenv("OMP_THREAD_LIMIT");
+  EXPECT_GT(added, 0);
+  EXPECT_EQ(guessed, "中");
 }
 
 }  // namespace
