@@ -192,8 +192,20 @@ void BitmapPicture::Clear() {
   ink_decoded_ = false;
 }
 
+char* BitmapPicture::Storage(std::size_t bytes) {
+  // Not zero-filled: every byte up to size_ is written before it is read.
+  if (bytes > capacity_) {
+    storage_ = std::make_unique_for_overwrite<char[]>(bytes);
+    capacity_ = bytes;
+  }
+  return storage_.get();
+}
+
 text::Status BitmapPicture::Decode(std::string_view bytes) {
-  bytes_.assign(bytes.data(), bytes.size());
+  if (!bytes.empty()) {
+    std::memcpy(Storage(bytes.size()), bytes.data(), bytes.size());
+  }
+  size_ = bytes.size();
   return DecodeKept();
 }
 
@@ -219,10 +231,11 @@ text::Status BitmapPicture::ReadFile(const char* file) {
                                      " is too large for a subtitle picture (" +
                                      std::to_string(status.st_size) + " bytes)"};
   }
-  bytes_.resize(static_cast<std::size_t>(status.st_size));
+  const auto file_size = static_cast<std::size_t>(status.st_size);
+  char* storage = Storage(file_size);
   std::size_t done = 0;
-  while (done < bytes_.size()) {
-    const ssize_t got = ::read(fd, bytes_.data() + done, bytes_.size() - done);
+  while (done < file_size) {
+    const ssize_t got = ::read(fd, storage + done, file_size - done);
     if (got < 0 && errno == EINTR) {
       continue;
     }
@@ -237,7 +250,7 @@ text::Status BitmapPicture::ReadFile(const char* file) {
     done += static_cast<std::size_t>(got);
   }
   ::close(fd);
-  bytes_.resize(done);
+  size_ = done;
   auto decoded = DecodeKept();
   if (!decoded.ok()) {
     return text::Error{"format", text::PathForMessage(file) + " is a damaged or unsupported " +
@@ -248,8 +261,8 @@ text::Status BitmapPicture::ReadFile(const char* file) {
 
 text::Status BitmapPicture::DecodeKept() {
   Clear();
-  const auto* data = reinterpret_cast<const unsigned char*>(bytes_.data());
-  const std::size_t size = bytes_.size();
+  const auto* data = reinterpret_cast<const unsigned char*>(storage_.get());
+  const std::size_t size = size_;
   if (size < kFileHeader + 4 || data[0] != 'B' || data[1] != 'M') {
     return Refuse("not a Windows bitmap");
   }
@@ -397,8 +410,8 @@ text::Status BitmapPicture::DecodeKept() {
 // literal indices padded to an even number of bytes. Rows run bottom-up; skipped pixels keep
 // index 0.
 text::Status BitmapPicture::DecodeRle(std::size_t start) {
-  const auto* data = reinterpret_cast<const unsigned char*>(bytes_.data());
-  const std::size_t size = bytes_.size();
+  const auto* data = reinterpret_cast<const unsigned char*>(storage_.get());
+  const std::size_t size = size_;
   const std::size_t w = static_cast<std::size_t>(width_);
   indices_.assign(w * static_cast<std::size_t>(height_), 0);
   const bool four = bits_ == 4;
@@ -465,7 +478,7 @@ text::Status BitmapPicture::DecodeRle(std::size_t start) {
 
 const unsigned char* BitmapPicture::FileRow(int y) const {
   const std::size_t row = static_cast<std::size_t>(top_down_ ? y : height_ - 1 - y);
-  return reinterpret_cast<const unsigned char*>(bytes_.data()) + pixels_offset_ + row * stride_;
+  return reinterpret_cast<const unsigned char*>(storage_.get()) + pixels_offset_ + row * stride_;
 }
 
 Colour BitmapPicture::MaskedColour(std::uint32_t value) const {
@@ -536,14 +549,31 @@ void BitmapPicture::DecodeInkRow(int y, std::uint8_t* out) const {
         std::memset(out, ink[0], w);
         return;
       }
-      // Eight pixels a byte through the table; with index 0 as ink every byte is flipped.
+      // Eight pixels a byte through the table; with index 0 as ink every byte is flipped. A
+      // word of eight bytes without ink (most of a subtitle picture) is written at once.
       const std::uint64_t flip = ink[0] != 0 ? 0x0101010101010101ULL : 0;
+      const std::uint64_t blank = ink[0] != 0 ? ~std::uint64_t{0} : 0;
       const std::size_t whole = w / 8;
-      for (std::size_t i = 0; i < whole; ++i) {
+      std::size_t i = 0;
+      auto expand = [&](std::size_t at) {
         std::uint64_t eight = 0;
-        std::memcpy(&eight, kBitBytes[in[i]].data(), 8);
+        std::memcpy(&eight, kBitBytes[in[at]].data(), 8);
         eight ^= flip;
-        std::memcpy(out + 8 * i, &eight, 8);
+        std::memcpy(out + 8 * at, &eight, 8);
+      };
+      for (; i + 8 <= whole; i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, in + i, 8);
+        if (word == blank) {
+          std::memset(out + 8 * i, 0, 64);
+          continue;
+        }
+        for (std::size_t k = i; k < i + 8; ++k) {
+          expand(k);
+        }
+      }
+      for (; i < whole; ++i) {
+        expand(i);
       }
       for (std::size_t x = 8 * whole; x < w; ++x) {
         out[x] = ink[(in[x / 8] >> (7 - x % 8)) & 1];
@@ -551,9 +581,23 @@ void BitmapPicture::DecodeInkRow(int y, std::uint8_t* out) const {
       return;
     }
     case 4: {
-      // Two pixels a byte through the picture's pair table.
+      // Two pixels a byte through the picture's pair table; eight bytes alike without ink are
+      // written at once.
       const std::size_t pairs = w / 2;
-      for (std::size_t i = 0; i < pairs; ++i) {
+      std::size_t i = 0;
+      for (; i + 8 <= pairs; i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, in + i, 8);
+        const auto& first = pair_ink_[in[i]];
+        if (word == in[i] * 0x0101010101010101ULL && (first[0] | first[1]) == 0) {
+          std::memset(out + 2 * i, 0, 16);
+          continue;
+        }
+        for (std::size_t k = i; k < i + 8; ++k) {
+          std::memcpy(out + 2 * k, pair_ink_[in[k]].data(), 2);
+        }
+      }
+      for (; i < pairs; ++i) {
         std::memcpy(out + 2 * i, pair_ink_[in[i]].data(), 2);
       }
       if (w % 2 != 0) {

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -83,7 +84,12 @@ class BitmapPicture : public Picture {
   Colour MaskedColour(std::uint32_t value) const;
   const unsigned char* FileRow(int y) const;
 
-  std::string bytes_;                  // the whole file
+  // Room for at least `bytes` file bytes, kept between files (its content is left as it is).
+  char* Storage(std::size_t bytes);
+
+  std::unique_ptr<char[]> storage_;  // the whole file: size_ bytes, room for capacity_
+  std::size_t capacity_ = 0;
+  std::size_t size_ = 0;
   std::vector<std::uint8_t> indices_;  // RLE pictures: palette indices, top row first
   std::vector<Colour> edited_;         // the colours once SetPixel or Resize was used
   bool is_edited_ = false;

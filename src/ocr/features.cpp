@@ -42,12 +42,6 @@ long long CountInk(const std::uint8_t* first, const std::uint8_t* stop, const st
   return ink;
 }
 
-void AppendNumber(std::string& line, int value) {
-  char digits[16];
-  const auto result = std::to_chars(digits, digits + sizeof digits, value);
-  line.append(digits, result.ptr);
-}
-
 }  // namespace
 
 int RoundOneDigit(int v) {
@@ -61,7 +55,6 @@ int RoundOneDigit(int v) {
 
 int ComputeFeatures(const PixelGrid& grid, const GlyphBox& box, bool ignore_size,
                     std::string& line) {
-  line.clear();
   const float grid_size = 5.0F;
   // The quotient is taken wide and then kept in single precision, as the format requires.
   // Any box is safe here (counts are 64-bit and no loop leaves the picture); callers that take
@@ -80,33 +73,55 @@ int ComputeFeatures(const PixelGrid& grid, const GlyphBox& box, bool ignore_size
   }
   const double cw = cell_width;
   const double ch = cell_height;
+  // A cell's columns run from trunc(c × cw + L) while x < (c + 1) × cw + L; with a fractional
+  // cw the last cell can reach one column past the box. Likewise for rows. The five column and
+  // five row ranges are worked out once and shared by the cells.
+  struct Range {
+    long long first = 0;
+    long long stop = 0;
+  };
+  Range columns_of[5];
+  Range rows_of[5];
+  for (int i = 0; i < column_limit; ++i) {
+    columns_of[i] = {static_cast<long long>(std::trunc(i * cw + box.left)),
+                     static_cast<long long>(std::ceil((i + 1) * cw + box.left))};
+  }
+  for (int i = 0; i < row_limit; ++i) {
+    rows_of[i] = {static_cast<long long>(std::trunc(i * ch + box.top)),
+                  static_cast<long long>(std::ceil((i + 1) * ch + box.top))};
+  }
+  // The line is written into a buffer and stored at once: 13 densities of up to 4 digits and
+  // two sizes of up to 11 characters, with commas, take at most 88 characters.
+  char text[128];
+  char* const text_end = text + sizeof text;
+  char* out = text;
+  auto put = [&out, text_end](int value, bool comma) {
+    if (comma) {
+      *out++ = ',';
+    }
+    out = std::to_chars(out, text_end - 1, value).ptr;
+  };
   int key = 0;
   for (int cell = 0; cell < kDensityCount; ++cell) {
     const int r = kCells[cell][0];
     const int c = kCells[cell][1];
     int density = 0;
     if (c < column_limit && r < row_limit) {
-      // A cell's columns run from trunc(c × cw + L) while x < (c + 1) × cw + L; with a
-      // fractional cw the last cell can reach one column past the box.
-      const double x_end = (c + 1) * cw + box.left;
-      const double y_end = (r + 1) * ch + box.top;
-      const long long x_first = static_cast<long long>(std::trunc(c * cw + box.left));
-      const long long y_first = static_cast<long long>(std::trunc(r * ch + box.top));
-      // The cell holds the integers x_first <= x < x_end (and likewise for y). They are counted
+      // The cell holds the integers first <= x < stop (and likewise for y). They are counted
       // rather than walked, and ink is only looked for where the picture is, so a box of any
       // size, even one reaching far outside the grid, costs at most the picture's own pixels.
-      const long long x_stop = static_cast<long long>(std::ceil(x_end));
-      const long long y_stop = static_cast<long long>(std::ceil(y_end));
-      const long long columns = std::max(0LL, x_stop - x_first);
-      const long long rows = std::max(0LL, y_stop - y_first);
+      const Range x = columns_of[c];
+      const Range y = rows_of[r];
+      const long long columns = std::max(0LL, x.stop - x.first);
+      const long long rows = std::max(0LL, y.stop - y.first);
       long long ink = 0;
-      const long long x_low = std::max(x_first, 0LL);
-      const long long x_high = std::min(x_stop, static_cast<long long>(grid.Width()));
-      const long long y_low = std::max(y_first, 0LL);
-      const long long y_high = std::min(y_stop, static_cast<long long>(grid.Height()));
+      const long long x_low = std::max(x.first, 0LL);
+      const long long x_high = std::min(x.stop, static_cast<long long>(grid.Width()));
+      const long long y_low = std::max(y.first, 0LL);
+      const long long y_high = std::min(y.stop, static_cast<long long>(grid.Height()));
       if (x_low < x_high) {
-        for (long long y = y_low; y < y_high; ++y) {
-          const std::uint8_t* row = grid.InkRow(static_cast<int>(y));
+        for (long long row_index = y_low; row_index < y_high; ++row_index) {
+          const std::uint8_t* row = grid.InkRow(static_cast<int>(row_index));
           ink += CountInk(row + x_low, row + x_high, grid.StorageEnd());
         }
       }
@@ -118,17 +133,13 @@ int ComputeFeatures(const PixelGrid& grid, const GlyphBox& box, bool ignore_size
       }
     }
     key += density;
-    if (cell > 0) {
-      line.push_back(',');
-    }
-    AppendNumber(line, density);
+    put(density, cell > 0);
   }
   if (!ignore_size) {
-    line.push_back(',');
-    AppendNumber(line, box.width);
-    line.push_back(',');
-    AppendNumber(line, box.height);
+    put(box.width, true);
+    put(box.height, true);
   }
+  line.assign(text, out);
   return key;
 }
 

@@ -165,10 +165,13 @@ TEST(BitmapReader, WideRowsOfEveryKindGiveTheInkOfTheirColours) {
   ocr::BitmapPicture picture;
   for (const Kind& kind : EveryKind()) {
     for (const int width : {1, 2, 3, 7, 8, 9, 15, 16, 17, 31, 33, 720, 721}) {
+      // Rows 0 and 1 random, row 2 mostly background (index 1) as subtitles are, which the
+      // decoder skips over in whole words, row 3 mostly ink (index 0), which it must not skip.
       std::vector<std::vector<int>> indices(4, std::vector<int>(static_cast<std::size_t>(width)));
-      for (auto& row : indices) {
-        for (int& index : row) {
-          index = kind.layout.bits == 1 ? next_index() % 2 : next_index();
+      for (std::size_t y = 0; y < indices.size(); ++y) {
+        for (std::size_t x = 0; x < indices[y].size(); ++x) {
+          const int index = kind.layout.bits == 1 ? next_index() % 2 : next_index();
+          indices[y][x] = y < 2 || x % 37 == 5 ? index : (y == 2 ? 1 : 0);
         }
       }
       const auto decoded = picture.Decode(TestFile(kind.layout, indices));
@@ -196,7 +199,12 @@ TEST(BitmapReader, WideRowsOfEveryKindGiveTheInkOfTheirColours) {
 
 // A two-colour picture may have its ink at either index, at both or at none.
 TEST(BitmapReader, OneBitInkFollowsThePalette) {
-  const std::vector<int> row = {0, 1, 1, 0, 1, 0, 0, 0, 1, 1, 1, 1, 0, 1, 0, 1, 1, 0, 1};
+  // A pattern, long runs of each index (whole words of each kind of byte), the pattern again.
+  const std::vector<int> pattern = {0, 1, 1, 0, 1, 0, 0, 0, 1, 1, 1, 1, 0, 1, 0, 1, 1, 0, 1};
+  std::vector<int> row = pattern;
+  row.insert(row.end(), 200, 1);
+  row.insert(row.end(), 200, 0);
+  row.insert(row.end(), pattern.begin(), pattern.end());
   struct Case {
     std::vector<std::uint32_t> palette;
     std::uint8_t ink_at_0;
