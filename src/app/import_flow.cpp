@@ -3,9 +3,27 @@
 
 #include <system_error>
 
+#include "ocr/pixel_grid.h"
+
 namespace app {
 
 namespace fs = std::filesystem;
+
+// The import warns of what recognition will refuse.
+static_assert(import::kMaxRecognisedWidth == ocr::PixelGrid::kColumns - 1);
+
+namespace {
+
+// "3, 17, 25" for the first `listed` numbers, then ", ...".
+std::string NumberList(const std::vector<int>& numbers, std::size_t listed) {
+  std::string list;
+  for (std::size_t i = 0; i < numbers.size() && i < listed; ++i) {
+    list += (i == 0 ? "" : ", ") + std::to_string(numbers[i]);
+  }
+  return numbers.size() > listed ? list + ", ..." : list;
+}
+
+}  // namespace
 
 std::optional<fs::path> ImportFlow::ChooseInput() {
   if (!application_.GuardUnsavedMainSubtitle(msg::kOpenUnsavedQuestion)) {
@@ -55,6 +73,10 @@ ImportOutcome ImportFlow::Run(const fs::path& input, const fs::path& out_dir,
   if (report.value().stopped) {
     messages_.Inform(Severity::kInformation, Text(msg::kImportStopped));
     return ImportOutcome::kStopped;
+  }
+  if (const std::vector<int>& too_wide = report.value().too_wide; !too_wide.empty()) {
+    messages_.Inform(Severity::kWarning,
+                     Text(msg::kImportTooWide) + NumberList(too_wide, kTooWideListed));
   }
   return application_.OpenSubtitleFile(report.value().subtitle_file) ? ImportOutcome::kOpened
                                                                      : ImportOutcome::kFailed;

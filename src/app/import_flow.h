@@ -27,6 +27,8 @@ class ImportFlow {
  public:
   // Pictures the preview shows.
   static constexpr int kPreviewPictures = 3;
+  // Picture numbers the warning on too wide pictures lists before "...".
+  static constexpr std::size_t kTooWideListed = 20;
 
   // All references must outlive the flow. `pump` is the one the run reports to and stops by.
   ImportFlow(Application& application, MessagePort& messages, FileDialogPort& dialogs,
@@ -43,8 +45,9 @@ class ImportFlow {
 
   // Imports `input` into `out_dir`. An occupied folder asks first (message 1046; No declines).
   // A failure is shown (message 1043 and the reason), a stop is told (message 1049); after
-  // either, nothing is written. On success the picture subtitle is opened as the Open command
-  // opens a chosen SRT.
+  // either, nothing is written. On success, pictures written wider than recognition reads are
+  // told first (a warning: message 1073 and their numbers, the first kTooWideListed of them),
+  // then the picture subtitle is opened as the Open command opens a chosen SRT.
   ImportOutcome Run(const std::filesystem::path& input, const std::filesystem::path& out_dir,
                     import::ImportOptions options);
 

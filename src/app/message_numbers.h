@@ -215,6 +215,11 @@ inline constexpr int kImportStop = 1043;
 inline constexpr int kImportFailed = 1046;           // followed by the reason
 inline constexpr int kImportReplaceQuestion = 1049;  // Yes/No: the output folder holds files
 inline constexpr int kImportStopped = 1052;          // nothing was written
+inline constexpr int kImportScaleCaption = 1061;
+inline constexpr int kImportScaleAuto = 1064;  // size: half for video wider than 1920 pixels
+inline constexpr int kImportScaleFull = 1067;
+inline constexpr int kImportScaleHalf = 1070;
+inline constexpr int kImportTooWide = 1073;  // warning, followed by the picture numbers
 
 // Teaching assistance: 1100-1199.
 inline constexpr int kAssistanceGroup = 1100;          // settings: the group's title

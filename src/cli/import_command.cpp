@@ -22,6 +22,7 @@ struct ImportArguments {
   bool list_tracks = false;
   std::string ink = "auto";
   std::optional<int> threshold;
+  std::string scale = "auto";
   int first = 1;
   int last = 0;
   bool overwrite = false;
@@ -121,6 +122,9 @@ int RunImport(const ImportArguments& arguments) {
       options.ink.mode = mode;
     }
   }
+  options.scale = arguments.scale == "1"   ? import::PictureScale::kFull
+                  : arguments.scale == "2" ? import::PictureScale::kHalf
+                                           : import::PictureScale::kAuto;
   std::optional<import::ImportReport> report;
   {
     ImportProgress progress;
@@ -139,6 +143,10 @@ int RunImport(const ImportArguments& arguments) {
               import::SrtTime(r.first_start).c_str(), import::SrtTime(r.last_end).c_str(),
               r.track.number, CodecLabel(r.track).c_str());
   std::printf("ink: %s\n", InkSummary(r).c_str());
+  // Only a halving import says so: the summary of a full-size one stays as it was.
+  if (r.halved > 0) {
+    std::printf("half size: %d of %d pictures\n", r.halved, r.pictures);
+  }
   if (r.empty_dropped > 0) {
     std::printf("empty display sets dropped: %d\n", r.empty_dropped);
   }
@@ -150,6 +158,17 @@ int RunImport(const ImportArguments& arguments) {
     std::printf("forced entries: %s\n", entries.c_str());
   }
   std::printf("written: %s\n", r.subtitle_file.c_str());
+  if (!r.too_wide.empty()) {
+    std::string pictures;
+    for (const int number : r.too_wide) {
+      pictures += (pictures.empty() ? "" : ", ") + std::to_string(number);
+    }
+    std::fprintf(stderr,
+                 "warning: pictures wider than %d pixels, which recognition will ask about as "
+                 "damaged pictures%s: %s\n",
+                 import::kMaxRecognisedWidth,
+                 r.halved == 0 ? " (--scale 2 imports them at half size)" : "", pictures.c_str());
+  }
   return 0;
 }
 
@@ -180,6 +199,11 @@ void AddImportCommand(CLI::App& app) {
       ->add_option("--ink-threshold", arguments->threshold,
                    "Ink is every opaque pixel of this luminance (0-255) or more; replaces --ink")
       ->check(CLI::Range(0, 255));
+  command
+      ->add_option("--scale", arguments->scale,
+                   "Picture size: 2 halves every picture (2x2 pixels become one), 1 keeps it, "
+                   "auto halves the pictures of video wider than 1920 pixels (UHD discs)")
+      ->check(CLI::IsMember({"auto", "1", "2"}));
   command->add_option("--first", arguments->first, "First picture to import, 1-based")
       ->check(CLI::PositiveNumber);
   command->add_option("--last", arguments->last, "Last picture to import (default: the last)")

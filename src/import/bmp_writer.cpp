@@ -157,16 +157,23 @@ text::Status BmpFileWriter::Write(const SubtitleBitmap& bitmap, const InkChoice&
                                   const std::filesystem::path& file, int margin) {
   const PictureBox box = OpaqueBox(bitmap);
   if (box.Empty()) {
+    last_width_ = 0;
     return WriteBmp(InkPicture{}, file);
   }
   const int width = box.right - box.left + 1 + 2 * margin;
   const int height = box.bottom - box.top + 1 + 2 * margin;
+  last_width_ = width;
   const std::size_t size = FileSize(width, height);
   if (buffer_.size() < size + 4) {
     buffer_.resize(size + 4);
   }
   FillInkBmp(bitmap, choice, box, margin, buffer_.data());
   return WriteWhole(std::string_view(buffer_.data(), size), file);
+}
+
+text::Status BmpFileWriter::Write(const InkPicture& picture, const std::filesystem::path& file) {
+  last_width_ = picture.width;
+  return WriteBmp(picture, file);
 }
 
 }  // namespace import

@@ -30,9 +30,17 @@ class BmpFileWriter {
   // Writes `file` (replacing it). Error code "io" names the file.
   text::Status Write(const SubtitleBitmap& bitmap, const InkChoice& choice,
                      const std::filesystem::path& file, int margin = kCropMargin);
+  // Writes EncodeBmp(picture) to `file` (replacing it). Error code "io" names the file.
+  text::Status Write(const InkPicture& picture, const std::filesystem::path& file);
+
+  // Width in pixels of the last bitmap written (0 before the first).
+  int LastWidth() const {
+    return last_width_;
+  }
 
  private:
   std::vector<char> buffer_;
+  int last_width_ = 0;
 };
 
 }  // namespace import

@@ -131,6 +131,18 @@ text::Status PutInPlace(const fs::path& temporary, const fs::path& out_dir) {
 
 }  // namespace
 
+bool HalvesPicture(const SubtitleBitmap& bitmap, PictureScale scale) {
+  switch (scale) {
+    case PictureScale::kFull:
+      return false;
+    case PictureScale::kHalf:
+      return true;
+    case PictureScale::kAuto:
+      break;
+  }
+  return bitmap.video_width > kAutoHalfAbove;
+}
+
 fs::path SubtitleNameFor(const fs::path& input) {
   return input.filename().replace_extension(".srt");
 }
@@ -199,9 +211,16 @@ text::Result<ImportReport> ImportDiscSubtitles(const fs::path& input, const fs::
       stream, options, name,
       [&](const SubtitleBitmap& picture, const InkChoice& ink) -> text::Result<bool> {
         const int number = report.pictures + 1;
-        text::Status written = bitmaps.Write(picture, ink, temporary / PictureName(number));
+        const bool halve = HalvesPicture(picture, options.scale);
+        text::Status written =
+            halve ? bitmaps.Write(RenderHalfInk(picture, ink), temporary / PictureName(number))
+                  : bitmaps.Write(picture, ink, temporary / PictureName(number));
         if (!written) {
           return written.error();
+        }
+        report.halved += halve ? 1 : 0;
+        if (bitmaps.LastWidth() > kMaxRecognisedWidth) {
+          report.too_wide.push_back(number);
         }
         srt += std::to_string(number) + "\r\n" + SrtTime(picture.start) + " --> " +
                SrtTime(picture.end) + "\r\n" + PictureName(number) + "\r\n\r\n";
@@ -260,8 +279,10 @@ text::Result<std::vector<ImportedPicture>> ImportFromMemory(std::string bytes,
   std::vector<ImportedPicture> pictures;
   const text::Status walked = ForEachPicture(
       *opened.value(), options, name, [&](const SubtitleBitmap& bitmap, const InkChoice& ink) {
-        pictures.push_back(ImportedPicture{bitmap.entry, bitmap.start, bitmap.end, bitmap.forced,
-                                           ink.used, RenderInk(bitmap, ink)});
+        const bool halve = HalvesPicture(bitmap, options.scale);
+        pictures.push_back(
+            ImportedPicture{bitmap.entry, bitmap.start, bitmap.end, bitmap.forced, ink.used, halve,
+                            halve ? RenderHalfInk(bitmap, ink) : RenderInk(bitmap, ink)});
         return text::Result<bool>(true);
       });
   if (!walked) {

@@ -14,9 +14,28 @@
 
 namespace import {
 
+// The size the pictures are written at.
+//   kAuto: half size when the stream's video is wider than kAutoHalfAbove pixels (UHD discs,
+//          whose glyphs are twice the size of a 1080p disc's), else full size.
+//   kFull: every picture as the stream gives it.
+//   kHalf: every picture halved (see RenderHalfInk).
+enum class PictureScale { kAuto, kFull, kHalf };
+
+// Video width above which kAuto halves the pictures: wider than a 1080p frame.
+inline constexpr int kAutoHalfAbove = 1920;
+
+// Width in pixels of the widest picture that recognition reads; a wider one it asks about as a
+// damaged picture.
+inline constexpr int kMaxRecognisedWidth = 1999;
+
+// True when `scale` halves `bitmap`: kHalf, or kAuto and the picture's video (SubtitleBitmap's
+// video_width) wider than kAutoHalfAbove. A stream that does not give its video size is kept.
+bool HalvesPicture(const SubtitleBitmap& bitmap, PictureScale scale);
+
 struct ImportOptions {
   int track = 0;  // 1-based subtitle track; 0 = the first PGS or VobSub track
   InkOptions ink;
+  PictureScale scale = PictureScale::kAuto;
   // The pictures to import, 1-based in stream order, counting only pictures that show
   // something; last 0 = to the end. The output is numbered from 1 whatever `first` is.
   int first = 1;
@@ -33,6 +52,7 @@ struct ImportedPicture {
   Milliseconds end = 0;
   bool forced = false;
   InkUsed ink_used = InkUsed::kAllOpaque;
+  bool halved = false;  // `picture` is at half size
   InkPicture picture;
 };
 
@@ -45,7 +65,11 @@ struct ImportReport {
   Milliseconds first_start = 0;
   Milliseconds last_end = 0;
   std::array<int, 4> ink_used{};  // pictures per InkUsed, indexed by its value
-  bool stopped = false;           // the host asked to stop: nothing was written
+  int halved = 0;                 // pictures written at half size
+  // SRT entry numbers of the pictures written wider than kMaxRecognisedWidth, which recognition
+  // will ask about as damaged pictures.
+  std::vector<int> too_wide;
+  bool stopped = false;  // the host asked to stop: nothing was written
 };
 
 // The SRT's name for an input: its name with the extension replaced by ".srt".

@@ -378,6 +378,10 @@ text::Status FfmpegReader::Take(const AVSubtitle& subtitle, Milliseconds base) {
   bitmap.y = top;
   bitmap.width = right - left;
   bitmap.height = bottom - top;
+  // The PGS decoder sets the size from each presentation segment, the VobSub decoder from the
+  // index's "size:" line; a container may give it too.
+  bitmap.video_width = codec->width > 0 ? codec->width : 0;
+  bitmap.video_height = codec->height > 0 ? codec->height : 0;
   bitmap.pixels.assign(static_cast<std::size_t>(bitmap.width) * bitmap.height,
                        SubtitleBitmap::kBackgroundIndex);
   bitmap.palette.push_back(Rgba{});

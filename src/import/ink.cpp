@@ -2,6 +2,7 @@
 #include "import/ink.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace import {
@@ -184,6 +185,63 @@ InkPicture RenderInk(const SubtitleBitmap& bitmap, const InkChoice& choice, int 
                         static_cast<std::size_t>(row - box.top + margin) * picture.width + margin;
     for (int column = box.left; column <= box.right; ++column) {
       out[column - box.left] = choice.is_ink[line[column]] ? 1 : 0;
+    }
+  }
+  return picture;
+}
+
+namespace {
+
+// Rounds down, for frame coordinates left of the frame too.
+int HalfDown(int value) {
+  return value >= 0 ? value / 2 : -((1 - value) / 2);
+}
+
+// Block bits: 1 top left, 2 top right, 4 bottom left, 8 bottom right.
+constexpr unsigned kRightColumn = 2 | 8;
+constexpr unsigned kBottomRow = 4 | 8;
+
+// The halving rule of RenderHalfInk. A two-pixel pair counts unless it is the block's right
+// column or bottom row: a stroke edge on an odd column or row then falls to the block on its
+// other side, which holds the rest of the stroke, so that halving does not thicken strokes.
+bool HalfBlockIsInk(unsigned bits) {
+  const int count = std::popcount(bits);
+  return count >= 3 || (count == 2 && bits != kRightColumn && bits != kBottomRow);
+}
+
+}  // namespace
+
+InkPicture RenderHalfInk(const SubtitleBitmap& bitmap, const InkChoice& choice, int margin) {
+  const PictureBox box = OpaqueBox(bitmap);
+  InkPicture picture;
+  if (box.Empty()) {
+    return picture;
+  }
+  // The blocks, in half-size frame coordinates, that cover the opaque box.
+  const int first_column = HalfDown(bitmap.x + box.left);
+  const int last_column = HalfDown(bitmap.x + box.right);
+  const int first_row = HalfDown(bitmap.y + box.top);
+  const int last_row = HalfDown(bitmap.y + box.bottom);
+  picture.width = last_column - first_column + 1 + 2 * margin;
+  picture.height = last_row - first_row + 1 + 2 * margin;
+  picture.ink.assign(static_cast<std::size_t>(picture.width) * picture.height, 0);
+  // Pixels outside the box are not opaque and so never ink.
+  const auto ink_at = [&](int frame_column, int frame_row) -> unsigned {
+    const int column = frame_column - bitmap.x;
+    const int row = frame_row - bitmap.y;
+    if (column < box.left || column > box.right || row < box.top || row > box.bottom) {
+      return 0;
+    }
+    return choice.is_ink[bitmap.At(column, row)] ? 1 : 0;
+  };
+  for (int row = first_row; row <= last_row; ++row) {
+    std::uint8_t* out = picture.ink.data() +
+                        static_cast<std::size_t>(row - first_row + margin) * picture.width + margin;
+    for (int column = first_column; column <= last_column; ++column) {
+      const unsigned bits = ink_at(2 * column, 2 * row) | ink_at(2 * column + 1, 2 * row) << 1 |
+                            ink_at(2 * column, 2 * row + 1) << 2 |
+                            ink_at(2 * column + 1, 2 * row + 1) << 3;
+      out[column - first_column] = HalfBlockIsInk(bits) ? 1 : 0;
     }
   }
   return picture;

@@ -71,6 +71,17 @@ inline constexpr int kCropMargin = 4;
 InkPicture RenderInk(const SubtitleBitmap& bitmap, const InkChoice& choice,
                      int margin = kCropMargin);
 
+// The ink of `bitmap` at half size, for pictures of video twice as large as recognition's
+// glyphs: each 2x2 block of the video frame (blocks start at even frame columns and rows)
+// becomes one pixel, cropped to the blocks that hold opaque pixels plus `margin` white pixels.
+// A block is ink when at least two of its four pixels are ink, except when those two are just
+// its right column or just its bottom row. So a stroke two pixels wide becomes one pixel wide
+// wherever it lies, a stroke of 2n pixels n, one of 2n + 1 pixels n or n + 1; a lone pixel goes,
+// and a stroke one pixel wide stays only on an even column or row. A picture without opaque
+// pixels gives a 0x0 picture.
+InkPicture RenderHalfInk(const SubtitleBitmap& bitmap, const InkChoice& choice,
+                         int margin = kCropMargin);
+
 // "fill", "outline", "all", "threshold": how reports name an InkUsed.
 std::string InkUsedName(InkUsed used);
 

@@ -41,6 +41,10 @@ struct SubtitleBitmap {
   bool forced = false;     // the stream marks it as forced (shown even with subtitles off)
   int x = 0;               // top-left corner on the video frame
   int y = 0;
+  // The video frame the picture is placed on, in pixels (PGS: the presentation size; VobSub: the
+  // .idx's size); 0 when the stream does not say.
+  int video_width = 0;
+  int video_height = 0;
   int width = 0;
   int height = 0;
   std::vector<std::uint8_t> pixels;  // row-major palette indexes, width * height

@@ -34,14 +34,18 @@ namespace {
 constexpr int kPreviewWidth = 460;
 constexpr int kPreviewHeight = 150;
 
-// The inked pictures one under the other, black on white, scaled down to the preview's size.
+// The inked pictures one under the other, black on white, at the size the import writes them,
+// scaled down to the preview's size.
 QPixmap PreviewPixmap(const std::vector<import::SubtitleBitmap>& pictures,
-                      const import::InkOptions& ink) {
+                      const import::ImportOptions& options) {
   std::vector<import::InkPicture> inked;
   int width = 1;
   int height = 0;
   for (const import::SubtitleBitmap& picture : pictures) {
-    inked.push_back(import::RenderInk(picture, import::ChooseInk(picture, ink)));
+    const import::InkChoice ink = import::ChooseInk(picture, options.ink);
+    inked.push_back(import::HalvesPicture(picture, options.scale)
+                        ? import::RenderHalfInk(picture, ink)
+                        : import::RenderInk(picture, ink));
     width = std::max(width, inked.back().width);
     height += inked.back().height + 6;
   }
@@ -98,7 +102,7 @@ ImportTools::ImportTools(MainWindow::Ui& ui, app::Application& app, app::Message
 ImportTools::~ImportTools() = default;
 
 void ImportTools::BuildPanel() {
-  ImportPanel = new FloatingPanel(QStringLiteral("ImportPanel"), QString(), QSize(500, 390), 40,
+  ImportPanel = new FloatingPanel(QStringLiteral("ImportPanel"), QString(), QSize(500, 420), 40,
                                   ui_.drag, ui_.CentralArea);
   auto caption = [this](int message) {
     auto* label = new QLabel(ImportPanel);
@@ -137,6 +141,12 @@ void ImportTools::BuildPanel() {
   ImportThresholdValue = new QLabel(QStringLiteral("128"), ImportPanel);
   ImportThresholdValue->setObjectName(QStringLiteral("ImportThresholdValue"));
   ImportThresholdValue->setMinimumWidth(28);
+  ImportScale = new QComboBox(ImportPanel);
+  ImportScale->setObjectName(QStringLiteral("ImportScale"));
+  for (const import::PictureScale scale :
+       {import::PictureScale::kAuto, import::PictureScale::kFull, import::PictureScale::kHalf}) {
+    ImportScale->addItem(QString(), static_cast<int>(scale));
+  }
   ImportOutput = new QLineEdit(ImportPanel);
   ImportOutput->setObjectName(QStringLiteral("ImportOutput"));
   ImportProgress = new QProgressBar(ImportPanel);
@@ -164,6 +174,8 @@ void ImportTools::BuildPanel() {
   grid->addWidget(ImportUseThreshold, 3, 1);
   grid->addWidget(ImportThreshold, 3, 2, 1, 2);
   grid->addWidget(ImportThresholdValue, 3, 4);
+  grid->addWidget(caption(app::msg::kImportScaleCaption), 4, 0);
+  grid->addWidget(ImportScale, 4, 1, 1, 3);
   grid->setColumnStretch(3, 1);
   ImportPanel->Body()->addLayout(grid);
   ImportPanel->Body()->addWidget(caption(app::msg::kImportPreviewCaption));
@@ -200,6 +212,7 @@ void ImportTools::Connect() {
     ImportThresholdValue->setText(QString::number(value));
     UpdatePreview();
   });
+  connect(ImportScale, &QComboBox::currentIndexChanged, this, [this] { UpdatePreview(); });
   connect(ImportRun, &QPushButton::clicked, this, &ImportTools::ImportRunClick);
   connect(ImportStop, &QPushButton::clicked, this, [this] { pump_->RequestStop(); });
   connect(ImportClose, &QPushButton::clicked, ImportPanel, &QWidget::hide);
@@ -221,6 +234,11 @@ void ImportTools::LanguageApplied() {
   ImportInkOutline->setText(text(app::msg::kImportInkOutline));
   ImportInkAll->setText(text(app::msg::kImportInkAll));
   ImportUseThreshold->setText(text(app::msg::kImportThreshold));
+  const int scale_texts[] = {app::msg::kImportScaleAuto, app::msg::kImportScaleFull,
+                             app::msg::kImportScaleHalf};
+  for (int i = 0; i < ImportScale->count(); ++i) {
+    ImportScale->setItemText(i, text(scale_texts[i]));
+  }
   ImportRun->setText(text(app::msg::kImportRun));
   ImportStop->setText(text(app::msg::kImportStop));
   ImportClose->setText(text(app::msg::kCloseCaption));
@@ -238,6 +256,7 @@ options.ink.mode = ImportInkOutline->isChecked() ? import::InkMode::kOutline
 if (ImportUseThreshold->isChecked()) {
   options.ink.threshold = ImportThreshold->value();
 }
+options.scale = static_cast<import::PictureScale>(ImportScale->currentData().toInt());
 return options;
 }  // namespace ui
 
@@ -246,7 +265,7 @@ void ImportTools::UpdatePreview() {
     ImportPreview->clear();
     return;
   }
-  ImportPreview->setPixmap(PreviewPixmap(pictures_, Options().ink));
+  ImportPreview->setPixmap(PreviewPixmap(pictures_, Options()));
 }
 
 void ImportTools::ImportDiscMenuClick() {
@@ -302,9 +321,9 @@ void ImportTools::ImportTrackChanged(int index) {
 }
 
 void ImportTools::SetRunning(bool running) {
-  for (QWidget* control :
-       std::initializer_list<QWidget*>{ImportTrack, ImportInkFill, ImportInkOutline, ImportInkAll,
-                                       ImportUseThreshold, ImportOutput, ImportRun, ImportClose}) {
+  for (QWidget* control : std::initializer_list<QWidget*>{
+           ImportTrack, ImportInkFill, ImportInkOutline, ImportInkAll, ImportUseThreshold,
+           ImportScale, ImportOutput, ImportRun, ImportClose}) {
     control->setEnabled(!running);
   }
   ImportThreshold->setEnabled(!running && ImportUseThreshold->isChecked());

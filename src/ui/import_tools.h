@@ -58,6 +58,7 @@ class ImportTools : public QObject {
   QCheckBox* ImportUseThreshold = nullptr;   // ink by luminance instead
   QSlider* ImportThreshold = nullptr;        // 0-255
   QLabel* ImportThresholdValue = nullptr;
+  QComboBox* ImportScale = nullptr;        // picture size: auto, full, half (data: PictureScale)
   QLineEdit* ImportOutput = nullptr;       // output folder
   QProgressBar* ImportProgress = nullptr;  // 0-1000 of the input read
   QPushButton* ImportRun = nullptr;

@@ -57,6 +57,26 @@ cmp -s range/0001.bmp samples/expected/sup-auto/0002.bmp || fail "range picture 
 cmp -s range/0002.bmp samples/expected/sup-auto/0003.bmp || fail "range picture 2"
 [ -e range/0003.bmp ] && fail "range wrote a third picture"
 
+# Picture size: auto halves the pictures of UHD video (wider than 1920 pixels), --scale 1 keeps
+# them as the import always wrote them and warns once of the picture too wide for recognition,
+# --scale 2 halves a 1080p stream too.
+"$cli" import samples/uhd.sup -o uhd-auto > out.txt 2> err.txt || fail "uhd auto exited $?"
+expect_folder uhd-auto samples/expected/uhd-half "uhd, auto scale"
+[ -s err.txt ] && fail "uhd auto: unexpected stderr: $(cat err.txt)"
+grep -q '^half size: 3 of 3 pictures$' out.txt || fail "uhd auto summary: $(cat out.txt)"
+"$cli" import samples/uhd.sup -o uhd-full --scale 1 > out.txt 2> err.txt || fail "uhd 1 exited $?"
+expect_folder uhd-full samples/expected/uhd-full "uhd, --scale 1"
+[ "$(wc -l < err.txt)" -eq 1 ] || fail "uhd --scale 1 printed $(wc -l < err.txt) lines on stderr"
+grep -q '^warning: pictures wider than 1999 pixels.*--scale 2.*: 2$' err.txt ||
+  fail "uhd --scale 1 warning: $(cat err.txt)"
+grep -q 'half size' out.txt && fail "uhd --scale 1 summary: $(cat out.txt)"
+"$cli" import samples/sample.sup -o sup-half --scale 2 > out.txt 2> err.txt ||
+  fail "sup --scale 2 exited $?"
+expect_folder sup-half samples/expected/sup-half "sup, --scale 2"
+"$cli" import samples/sample.sup -o sup-one --scale 1 > /dev/null 2>&1 || fail "sup 1 exited $?"
+expect_folder sup-one samples/expected/sup-auto "sup, --scale 1"
+"$cli" import samples/sample.sup -o bad-scale --scale 3 > /dev/null 2>&1 && fail "--scale 3 taken"
+
 # Failures: exit 2, exactly one line on stderr naming the input, no output folder.
 expect_failure() {  # expect_failure OUTDIR INPUT args...
   local out=$1 input=$2

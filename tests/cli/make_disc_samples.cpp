@@ -2,7 +2,10 @@
 // with the files the import must produce from them, made from the pictures' known roles.
 //   sample.sup, sample.idx + sample.sub, sample.mkv, sample.ts and sample.m2ts (two PGS tracks
 //   each), and under expected/:
-//   <kind>-<ink>/sample.srt and the bitmaps, for kind sup, vobsub, mkv and ink auto, t128.
+//   <kind>-<ink>/sample.srt and the bitmaps, for kind sup, vobsub, mkv and ink auto, t128;
+//   sup-half/sample.srt, sample.sup with every picture halved (auto ink);
+//   uhd.sup, three pictures on 3840x2160 video, the second 2100 pixels wide, and
+//   uhd-half/uhd.srt (halved, as auto imports it) and uhd-full/uhd.srt (full size), auto ink.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -28,18 +31,52 @@ struct Expected {
   std::vector<std::uint8_t> roles;
   int width;
   int height;
+  int x = 0;  // on the video frame, for the halved pictures
+  int y = 0;
 };
+
+bool IsFill(PixelRole role) {
+  return role == PixelRole::kFill || role == PixelRole::kLightBlend;
+}
+
+// Writes expected/<name>/<srt_name> and the bitmaps of `pictures` in the auto ink (the fill),
+// halved or at full size.
+void SaveFillExpected(const fs::path& out, const std::string& name, const std::string& srt_name,
+                      const std::vector<Expected>& pictures, bool halved) {
+  const fs::path folder = out / "expected" / name;
+  std::string srt;
+  for (std::size_t i = 0; i < pictures.size(); ++i) {
+    const Expected& p = pictures[i];
+    import::InkPicture ink;
+    if (halved) {
+      import::SubtitleBitmap bitmap = import_tests::BitmapOfRoles(p.roles, p.width, p.height);
+      bitmap.x = p.x;
+      bitmap.y = p.y;
+      import::InkChoice choice;
+      for (int role = 0; role < 7; ++role) {
+        choice.is_ink[static_cast<std::size_t>(role)] = IsFill(static_cast<PixelRole>(role));
+      }
+      ink = import::RenderHalfInk(bitmap, choice);
+    } else {
+      ink = import_tests::ExpectedInk(p.roles, p.width, p.height, IsFill);
+    }
+    const std::string picture = import::PictureName(static_cast<int>(i) + 1);
+    Save(folder / picture, import::EncodeBmp(ink));
+    srt += std::to_string(i + 1) + "\r\n" + import::SrtTime(p.start) + " --> " +
+           import::SrtTime(p.end) + "\r\n" + picture + "\r\n\r\n";
+  }
+  Save(folder / srt_name, srt);
+}
 
 // Writes what the import gives for `pictures` with both inks into expected/<kind>-auto and
 // expected/<kind>-t128.
 void SaveExpected(const fs::path& out, const std::string& kind,
                   const std::vector<Expected>& pictures) {
   const std::pair<std::string, std::function<bool(PixelRole)>> inks[] = {
-      {"auto",
-       [](PixelRole role) { return role == PixelRole::kFill || role == PixelRole::kLightBlend; }},
-      {"t128", [](PixelRole role) {
-         return testing_support::RoleIsOpaque(role) && testing_support::RoleLuminance(role) >= 128;
-       }}};
+      {"auto", IsFill}, {"t128", [](PixelRole role) {
+                           return testing_support::RoleIsOpaque(role) &&
+                                  testing_support::RoleLuminance(role) >= 128;
+                         }}};
   for (const auto& [name, is_ink] : inks) {
     const fs::path folder = out / "expected" / (kind + "-" + name);
     std::string srt;
@@ -78,7 +115,8 @@ int main(int argc, char** argv) {
     p.height = 70;
     p.palette = testing_support::SyntheticPalette();
     p.pixels = testing_support::SyntheticSubtitle(p.width, p.height, 200 + i);
-    pgs_expected.push_back({p.start, i == 1 ? times[2][0] : p.end, p.pixels, p.width, p.height});
+    pgs_expected.push_back(
+        {p.start, i == 1 ? times[2][0] : p.end, p.pixels, p.width, p.height, p.x, p.y});
     pgs.push_back(std::move(p));
   }
   const auto sets = testing_support::PgsDisplaySets(pgs);
@@ -90,6 +128,27 @@ int main(int argc, char** argv) {
   Save(out / "sample.m2ts",
        testing_support::TransportStreamWithPgs({{sets.front()}, sets}, {"fre", "eng"}, true));
   SaveExpected(out, "sup", pgs_expected);
+  SaveFillExpected(out, "sup-half", "sample.srt", pgs_expected, true);
+
+  // UHD: glyphs twice the size, and a line too wide for recognition unless halved.
+  std::vector<testing_support::PgsPicture> uhd;
+  std::vector<Expected> uhd_expected;
+  for (int i = 0; i < 3; ++i) {
+    testing_support::PgsPicture p;
+    p.start = 2000 * (i + 1);
+    p.end = p.start + 1500;
+    p.x = 1001 - 400 * i;  // odd and even columns
+    p.y = 1880 + i;
+    p.width = i == 1 ? 2100 : 1200 + 60 * i;
+    p.height = 140;
+    p.palette = testing_support::SyntheticPalette();
+    p.pixels = testing_support::SyntheticSubtitle(p.width, p.height, 400 + i);
+    uhd_expected.push_back({p.start, p.end, p.pixels, p.width, p.height, p.x, p.y});
+    uhd.push_back(std::move(p));
+  }
+  Save(out / "uhd.sup", testing_support::SupFile(testing_support::PgsDisplaySets(uhd, 3840, 2160)));
+  SaveFillExpected(out, "uhd-half", "uhd.srt", uhd_expected, true);
+  SaveFillExpected(out, "uhd-full", "uhd.srt", uhd_expected, false);
 
   // VobSub: 0 transparent, 1 fill, 2 outline, 3 light blend (ink under both inks above).
   std::vector<testing_support::VobSubPicture> vobsub;

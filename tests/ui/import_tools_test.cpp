@@ -79,6 +79,11 @@ class ImportToolsTest : public QObject {
     QCOMPARE(command->text(), QStringLiteral("m1002"));  // message 1001, language 1
     QCOMPARE(Child<QToolButton>(*window_, "ImportDiscBut")->defaultAction(), command);
     QCOMPARE(Child<QPushButton>(*window_, "ImportRun")->text(), QStringLiteral("m1041"));
+    auto* scale = Child<QComboBox>(*window_, "ImportScale");
+    QCOMPARE(scale->count(), 3);
+    QCOMPARE(scale->itemText(0), QStringLiteral("m1065"));  // auto, the default
+    QCOMPARE(scale->itemText(2), QStringLiteral("m1071"));
+    QCOMPARE(scale->currentIndex(), 0);
     Child<QAction>(*window_, "N16")->trigger();
     QCOMPARE(command->text(), QStringLiteral("m1004"));
   }
@@ -106,6 +111,13 @@ class ImportToolsTest : public QObject {
     QCOMPARE(Child<QLabel>(*window_, "ImportThresholdValue")->text(), QStringLiteral("150"));
     // Luminance 150 and up is the fill and its lighter blend: the same ink as the fill choice.
     QCOMPARE(preview->pixmap().toImage(), fill);
+    // Half size shows the pictures as the import will write them; auto keeps a 1080p stream.
+    auto* scale = Child<QComboBox>(*window_, "ImportScale");
+    scale->setCurrentIndex(2);
+    QVERIFY(preview->pixmap().toImage() != fill);
+    scale->setCurrentIndex(0);
+    QCOMPARE(preview->pixmap().toImage(), fill);
+    scale->setCurrentIndex(2);
 
     Child<QPushButton>(*window_, "ImportRun")->click();
     QTRY_VERIFY(!panel->isVisible());
@@ -117,6 +129,10 @@ class ImportToolsTest : public QObject {
     QCOMPARE(Child<QTableView>(*window_, "StringGrid1")->model()->rowCount(), 4);
     QVERIFY(window_->windowTitle().contains(QStringLiteral("film.srt")));
     QVERIFY(std::filesystem::exists(folder_->path() / "film" / "0004.bmp"));
+    // Written at half size: the ink of the 400-pixel pictures spans some 360 columns.
+    const QImage written(ui::PathToQString(folder_->path() / "film" / "0001.bmp"));
+    QVERIFY2(written.width() > 150 && written.width() < 215,
+             qPrintable(QString::number(written.width())));
   }
 
   void AFailedPreviewLeavesThePanelClosed() {

@@ -129,6 +129,44 @@ TEST_F(ImportFlowTest, FailuresAndStopsAreToldAndOpenNothing) {
   EXPECT_EQ(app_->Document().main.DataRowCount(), 1);
 }
 
+// Pictures of a UHD stream, 2050 pixels wide (too wide for recognition at full size).
+std::string WideSup(int count) {
+  std::vector<testing_support::PgsPicture> pictures;
+  for (int i = 0; i < count; ++i) {
+    testing_support::PgsPicture picture;
+    picture.start = 1000 + 1000 * i;
+    picture.end = picture.start + 800;
+    picture.x = 100;
+    picture.y = 1900;
+    picture.width = 2050;
+    picture.height = 40;
+    picture.palette = testing_support::SyntheticPalette();
+    picture.pixels = testing_support::SyntheticSubtitle(2050, 40, 60 + static_cast<unsigned>(i));
+    pictures.push_back(std::move(picture));
+  }
+  return testing_support::SupFile(testing_support::PgsDisplaySets(pictures, 3840, 2160));
+}
+
+TEST_F(ImportFlowTest, PicturesTooWideForRecognitionAreWarnedOfOnceAndTheSubtitleOpens) {
+  const fs::path wide = dir_.Write("wide.sup", WideSup(ImportFlow::kTooWideListed + 2));
+  import::ImportOptions options;
+  options.scale = import::PictureScale::kFull;
+  EXPECT_EQ(flow_->Run(wide, dir_ / "full", options), ImportOutcome::kOpened);
+  ASSERT_EQ(messages_.informed.size(), 1u);
+  EXPECT_EQ(messages_.informed[0].severity, Severity::kWarning);
+  std::string listed;
+  for (std::size_t number = 1; number <= ImportFlow::kTooWideListed; ++number) {
+    listed += (number == 1 ? "" : ", ") + std::to_string(number);
+  }
+  EXPECT_EQ(messages_.informed[0].text, "s1073" + listed + ", ...");
+  EXPECT_EQ(app_->Document().main.DataRowCount(), static_cast<int>(ImportFlow::kTooWideListed) + 2);
+
+  // Halved by default, the same pictures are narrow enough: no warning.
+  messages_.informed.clear();
+  EXPECT_EQ(flow_->Run(wide, dir_ / "auto", {}), ImportOutcome::kOpened);
+  EXPECT_TRUE(messages_.informed.empty());
+}
+
 TEST_F(ImportFlowTest, ChoosingGuardsUnsavedWorkLikeOpen) {
   app_->Document().document_saved = false;
   messages_.answers = {Answer::kCancel};

@@ -146,6 +146,118 @@ TEST(PgsImport, PaletteIdsAnywhereInTheRangeGiveTheSamePictures) {
   }
 }
 
+// The sample's pictures on a frame of `video_width` x `video_height`.
+std::string SampleSupOnVideo(int video_width, int video_height) {
+  return testing_support::SupFile(
+      testing_support::PgsDisplaySets(PgsSample().pictures, video_width, video_height));
+}
+
+// The sample's picture `i` as the decoder places it, inked with the fill.
+import::InkPicture HalfSampleInk(const Sample& sample, std::size_t i){
+    const std::size_t shown = i == 0 ? 0 : i + 1;  // the second display set shows nothing
+import::SubtitleBitmap bitmap = BitmapOfRoles(sample.roles[i], 320, 64);
+bitmap.x = sample.pictures[shown].x;
+bitmap.y = sample.pictures[shown].y;
+return import::RenderHalfInk(bitmap, import::ChooseInk(bitmap, {}));
+}  // namespace
+
+// UHD discs draw every glyph twice the size of a 1080p disc's: auto halves their pictures, and
+// only theirs; 1 and 2 choose for every stream.
+TEST(PgsImport, AutoHalvesThePicturesOfVideoWiderThan1080p) {
+  const Sample sample = PgsSample();
+  const struct {
+    int video_width;
+    int video_height;
+    import::PictureScale scale;
+    bool halved;
+  } cases[] = {
+      {3840, 2160, import::PictureScale::kAuto, true},
+      {3840, 2160, import::PictureScale::kFull, false},
+      {3840, 2160, import::PictureScale::kHalf, true},
+      {1920, 1080, import::PictureScale::kAuto, false},
+      {1920, 1080, import::PictureScale::kHalf, true},
+      {1920, 1080, import::PictureScale::kFull, false},
+  };
+  for (const auto& c : cases) {
+    import::ImportOptions options;
+    options.scale = c.scale;
+    auto imported = import::ImportFromMemory(SampleSupOnVideo(c.video_width, c.video_height),
+                                             "sample.sup", options);
+    ASSERT_TRUE(imported.ok()) << imported.error().message;
+    ExpectSampleTimes(imported.value());
+    for (std::size_t i = 0; i < imported.value().size(); ++i) {
+      const import::ImportedPicture& picture = imported.value()[i];
+      EXPECT_EQ(picture.halved, c.halved) << c.video_width << " " << i;
+      const import::InkPicture full = ExpectedInk(sample.roles[i], 320, 64, IsFill);
+      if (c.halved) {
+        // Half the opaque area (one more block where it starts on an odd pixel) and the margin.
+        EXPECT_LE(std::abs(picture.picture.width - (full.width + 2 * import::kCropMargin) / 2), 1);
+        EXPECT_EQ(DifferingPixels(picture.picture, HalfSampleInk(sample, i)), 0) << i;
+      } else {
+        EXPECT_EQ(DifferingPixels(picture.picture, full), 0) << c.video_width << " " << i;
+      }
+    }
+  }
+}
+
+TEST(PgsImport, PicturesKnowTheirVideoSize) {
+  TempDir folder;
+  const fs::path uhd = folder.Write("uhd.sup", SampleSupOnVideo(3840, 2160));
+  auto pictures = import::ReadFirstPictures(uhd, 0, 3);
+  ASSERT_TRUE(pictures.ok()) << pictures.error().message;
+  for (const import::SubtitleBitmap& picture : pictures.value()) {
+    EXPECT_EQ(picture.video_width, 3840);
+    EXPECT_EQ(picture.video_height, 2160);
+    EXPECT_TRUE(import::HalvesPicture(picture, import::PictureScale::kAuto));
+    EXPECT_FALSE(import::HalvesPicture(picture, import::PictureScale::kFull));
+  }
+  import::SubtitleBitmap unknown;  // a stream that does not say: kept
+  EXPECT_FALSE(import::HalvesPicture(unknown, import::PictureScale::kAuto));
+  EXPECT_TRUE(import::HalvesPicture(unknown, import::PictureScale::kHalf));
+}
+
+// A picture wider than recognition reads is named in the report, which the import goes on past.
+TEST(DiscImport, PicturesTooWideForRecognitionAreReported) {
+  TempDir folder;
+  std::vector<PgsPicture> pictures;
+  const int widths[] = {2100, 800, 1991, 1992, 3800};  // 1992 + 2 * 4 margin = 2000
+  for (int i = 0; i < 5; ++i) {
+    PgsPicture picture;
+    picture.start = 1000 * (i + 1);
+    picture.end = picture.start + 500;
+    picture.x = 20;
+    picture.y = 1900;
+    picture.width = widths[i];
+    picture.height = 40;
+    picture.palette = testing_support::SyntheticPalette();
+    // Opaque from edge to edge, so that the crop keeps the whole width.
+    picture.pixels.assign(static_cast<std::size_t>(picture.width) * picture.height,
+                          static_cast<std::uint8_t>(PixelRole::kOutline));
+    picture.pixels[static_cast<std::size_t>(picture.width) * 20 + 100] =
+        static_cast<std::uint8_t>(PixelRole::kFill);
+    pictures.push_back(std::move(picture));
+  }
+  const fs::path sup = folder.Write(
+      "wide.sup", testing_support::SupFile(testing_support::PgsDisplaySets(pictures, 3840, 2160)));
+  testing_support::FakeEventPump pump;
+  import::ImportOptions options;
+  options.scale = import::PictureScale::kFull;
+  auto full = import::ImportDiscSubtitles(sup, folder / "full", options, pump);
+  ASSERT_TRUE(full.ok()) << full.error().message;
+  EXPECT_EQ(full.value().pictures, 5);
+  EXPECT_EQ(full.value().halved, 0);
+  EXPECT_EQ(full.value().too_wide, (std::vector<int>{1, 4, 5}));
+  EXPECT_EQ(ReadInkBmp(folder.Read("full/0004.bmp")).width, 2000);
+  EXPECT_EQ(ReadInkBmp(folder.Read("full/0003.bmp")).width, 1999);
+
+  options.scale = import::PictureScale::kAuto;
+  auto half = import::ImportDiscSubtitles(sup, folder / "half", options, pump);
+  ASSERT_TRUE(half.ok()) << half.error().message;
+  EXPECT_EQ(half.value().halved, 5);
+  EXPECT_EQ(half.value().too_wide, std::vector<int>{});
+  EXPECT_EQ(ReadInkBmp(folder.Read("half/0005.bmp")).width, 1900 + 2 * import::kCropMargin);
+}
+
 TEST(MatroskaImport, ListsTracksAndImportsTheChosenOne) {
   const Sample sample = PgsSample();
   PgsPicture other = sample.pictures[0];
@@ -295,7 +407,7 @@ for (const std::uint8_t pixel : picture.pixels) {
 }
 return ExpectedInk(roles, picture.width, picture.height,
                    [](PixelRole role) { return role == PixelRole::kFill; });
-}  // namespace
+}  // namespace import_tests
 
 TEST(VobSubImport, WritesTheSubtitleAndItsBitmapsIntoTheFolder) {
   TempDir folder;
@@ -346,6 +458,12 @@ TEST(VobSubImport, WritesTheSubtitleAndItsBitmapsIntoTheFolder) {
   EXPECT_EQ(DifferingPixels(ReadInkBmp(folder.Read("out/0001.bmp")),
                             VobSubExpected(pictures[0], [](int p) { return p == 2; })),
             0);
+
+  // The index's frame size is the video's: DVD pictures are kept at full size.
+  auto first = import::ReadFirstPictures(idx, 0, 1);
+  ASSERT_TRUE(first.ok()) << first.error().message;
+  EXPECT_EQ(first.value()[0].video_width, 720);
+  EXPECT_EQ(first.value()[0].video_height, 576);
 }
 
 TEST(DiscImport, StopLeavesNothingBehind) {

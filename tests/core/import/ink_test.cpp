@@ -245,6 +245,120 @@ TEST(EncodeInkBmp, GivesTheBytesOfTheRenderedInkPicture) {
   EXPECT_NE(missing.error().message.find("x.bmp"), std::string::npos);
 }
 
+// A picture drawn in characters, placed at (`x`, `y`) on the video frame: '#' ink, 'o' opaque
+// but not ink, '.' transparent.
+struct DrawnPicture {
+  import::SubtitleBitmap bitmap;
+  import::InkChoice choice;
+};
+DrawnPicture Drawn(const std::vector<std::string>& rows, int x = 0, int y = 0) {
+  DrawnPicture drawn;
+  import::SubtitleBitmap& bitmap = drawn.bitmap;
+  bitmap.x = x;
+  bitmap.y = y;
+  bitmap.width = static_cast<int>(rows.front().size());
+  bitmap.height = static_cast<int>(rows.size());
+  bitmap.palette = {{}, {255, 255, 255, 255}, {0, 0, 0, 255}};
+  for (const std::string& row : rows) {
+    for (const char c : row) {
+      bitmap.pixels.push_back(c == '#' ? 1 : c == 'o' ? 2 : 0);
+    }
+  }
+  drawn.choice.is_ink[1] = true;
+  return drawn;
+}
+
+// The rows of an ink picture in the same characters: '#' ink, '.' white.
+std::vector<std::string> Rows(const import::InkPicture& picture) {
+  std::vector<std::string> rows;
+  for (int y = 0; y < picture.height; ++y) {
+    std::string row;
+    for (int x = 0; x < picture.width; ++x) {
+      row += picture.At(x, y) ? '#' : '.';
+    }
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+std::vector<std::string> HalfRows(const std::vector<std::string>& rows, int x = 0, int y = 0,
+                                  int margin = 0) {
+  const DrawnPicture drawn = Drawn(rows, x, y);
+  return Rows(import::RenderHalfInk(drawn.bitmap, drawn.choice, margin));
+}
+
+using Picture = std::vector<std::string>;
+
+TEST(RenderHalfInk, ABlockIsInkFromTwoPixelsUnlessTheyAreItsRightColumnOrBottomRow) {
+  const struct {
+    Picture block;
+    bool ink;
+  } cases[] = {
+      {{"oo", "oo"}, false},  // no ink
+      {{"#o", "oo"}, false},  // a lone pixel, wherever it lies
+      {{"o#", "oo"}, false}, {{"oo", "#o"}, false},
+      {{"oo", "o#"}, false}, {{"##", "oo"}, true},  // the top row
+      {{"#o", "#o"}, true},                         // the left column
+      {{"#o", "o#"}, true},                         // a diagonal
+      {{"o#", "#o"}, true},                         // the other diagonal
+      {{"o#", "o#"}, false},                        // the right column
+      {{"oo", "##"}, false},                        // the bottom row
+      {{"##", "#o"}, true},                         // three
+      {{"##", "o#"}, true},  {{"#o", "##"}, true},
+      {{"o#", "##"}, true},  {{"##", "##"}, true},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(HalfRows(c.block), Picture{c.ink ? "#" : "."}) << c.block[0] << "/" << c.block[1];
+  }
+}
+
+TEST(RenderHalfInk, StrokesBecomeHalfAsWideWhereverTheyLie) {
+  const struct {
+    Picture drawn;
+    Picture half;
+  } cases[] = {
+      // A vertical stroke two pixels wide, from an even and from an odd column: one pixel.
+      {{"o##ooo", "o##ooo", "o##ooo", "o##ooo"}, {".#.", ".#."}},
+      {{"oo##oo", "oo##oo", "oo##oo", "oo##oo"}, {".#.", ".#."}},
+      // Four pixels wide from an odd column: two; three wide: two or one by where it starts.
+      {{"o####o", "o####o"}, {".##"}},
+      {{"###ooo", "###ooo"}, {"##."}},
+      {{"o###oo", "o###oo"}, {".#."}},
+      // A horizontal stroke two rows high, from an odd row: one row.
+      {{"oooo", "####", "####", "oooo"}, {"..", "##"}},
+      // A stroke one pixel wide stays on an even column or row and goes on an odd one.
+      {{"#ooo", "#ooo"}, {"#."}},
+      {{"o#oo", "o#oo"}, {".."}},
+      {{"####", "oooo"}, {"##"}},
+      {{"oooo", "####"}, {".."}},
+      // A diagonal two pixels thick stays connected.
+      {{"##oooo", "o##ooo", "oo##oo", "ooo##o", "oooo##", "ooooo#"}, {"#..", ".#.", "..#"}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(HalfRows(c.drawn), c.half) << c.drawn[0];
+  }
+}
+
+TEST(RenderHalfInk, BlocksLieOnTheVideoFrameAndTheMarginComesAfterHalving) {
+  const Picture stroke = {"o##o", "o##o"};
+  // Placed at frame column 0 the stroke straddles blocks 0 and 1 and falls to block 1; at
+  // column 1 it fills block 1, and the picture spans blocks 0 to 2.
+  EXPECT_EQ(HalfRows(stroke, 0, 0), (Picture{".#"}));
+  EXPECT_EQ(HalfRows(stroke, 1, 0), (Picture{".#."}));
+  EXPECT_EQ(HalfRows({"#o", "#o"}, 1, 0), (Picture{".."}));  // frame column 1: a right column
+  EXPECT_EQ(HalfRows({"#o", "#o"}, 2, 0), (Picture{"#"}));
+  // Transparent pixels around the opaque ones are cropped first; the margin is of half-size
+  // pixels: 2 around one block.
+  EXPECT_EQ(HalfRows({"....", ".##.", ".##.", "...."}, 1, 1, 2),
+            (Picture{".....", ".....", "..#..", ".....", "....."}));
+  const DrawnPicture drawn = Drawn({"o##o", "o##o", "oooo"}, 3, 5);
+  const import::InkPicture half = import::RenderHalfInk(drawn.bitmap, drawn.choice);
+  EXPECT_EQ(half.width, 3 + 2 * import::kCropMargin);   // frame columns 3-6: blocks 1-3
+  EXPECT_EQ(half.height, 2 + 2 * import::kCropMargin);  // frame rows 5-7: blocks 2-3
+  const DrawnPicture empty = Drawn({"..", ".."});
+  EXPECT_EQ(import::RenderHalfInk(empty.bitmap, empty.choice).width, 0);
+}
+
 TEST(DiscImportNames, TimesPicturesAndFolders) {
   EXPECT_EQ(import::SrtTime(0), "00:00:00,000");
   EXPECT_EQ(import::SrtTime(3723004), "01:02:03,004");
