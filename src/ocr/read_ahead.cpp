@@ -2,10 +2,17 @@
 #include "ocr/read_ahead.h"
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 #include <utility>
 
 namespace ocr {
+namespace {
+
+// How long the run asks again for a picture the loader is reading before it sleeps.
+constexpr auto kBriefWait = std::chrono::microseconds(200);
+
+}  // namespace
 
 int DefaultJobs() {
   const unsigned cores = std::thread::hardware_concurrency();
@@ -73,6 +80,15 @@ bool PictureReadAhead::Take(int row, const std::string& name, std::unique_ptr<Pi
   if (slot.row != row) {
     ResetLocked(lock);
     return false;
+  }
+  // The picture is usually only microseconds away. Asking again for a short while, instead of
+  // going to sleep at once, spares the wake-up of a sleeping thread (and of its idle core),
+  // which can take longer than reading a small picture.
+  const auto give_up = std::chrono::steady_clock::now() + kBriefWait;
+  while (slot.state != State::kDone && std::chrono::steady_clock::now() < give_up) {
+    lock.unlock();
+    std::this_thread::yield();
+    lock.lock();
   }
   changed_.wait(lock, [&slot] { return slot.state == State::kDone; });
   const bool taken = slot.read && slot.name == name;
