@@ -586,9 +586,10 @@ text::Result<std::vector<TrackInfo>> ReadTracks(const fs::path& input, const std
   return tracks;
 }
 
-text::Result<std::unique_ptr<StreamReader>> OpenFile(const fs::path& input, const std::string& name,
-                                                     int track) {
-  auto container = OpenContainer(&input, nullptr, name);
+// The reader of `track` in the file `input` or in `bytes` (the other one null).
+text::Result<std::unique_ptr<StreamReader>> OpenReader(const fs::path* input, std::string* bytes,
+                                                       const std::string& name, int track) {
+  auto container = OpenContainer(input, bytes, name);
   if (!container) {
     return container.error();
   }
@@ -599,17 +600,14 @@ text::Result<std::unique_ptr<StreamReader>> OpenFile(const fs::path& input, cons
   return std::unique_ptr<StreamReader>(std::move(reader).value());
 }
 
+text::Result<std::unique_ptr<StreamReader>> OpenFile(const fs::path& input, const std::string& name,
+                                                     int track) {
+  return OpenReader(&input, nullptr, name, track);
+}
+
 text::Result<std::unique_ptr<StreamReader>> OpenMemory(std::string bytes, const std::string& name,
                                                        int track) {
-  auto container = OpenContainer(nullptr, &bytes, name);
-  if (!container) {
-    return container.error();
-  }
-  auto reader = OpenTrack(std::move(container).value(), name, track);
-  if (!reader) {
-    return reader.error();
-  }
-  return std::unique_ptr<StreamReader>(std::move(reader).value());
+  return OpenReader(nullptr, &bytes, name, track);
 }
 
 text::Result<std::optional<SubtitleBitmap>> FfmpegReader::Next() {

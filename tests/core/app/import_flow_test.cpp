@@ -29,22 +29,25 @@ std::string LanguageFile() {
   return bytes;
 }
 
-// Three pictures of synthetic text, 1 s apart.
-std::string SampleSup() {
+// `count` pictures of synthetic text `width` pixels wide, 1 s apart, on a video of
+// `video_width` x `video_height` (a 1080p disc unless told otherwise).
+std::string SampleSup(int count = 3, int width = 200, int video_width = 1920,
+                      int video_height = 1080) {
   std::vector<testing_support::PgsPicture> pictures;
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < count; ++i) {
     testing_support::PgsPicture picture;
     picture.start = 1000 + 1000 * i;
     picture.end = picture.start + 800;
-    picture.x = 300;
-    picture.y = 900;
-    picture.width = 200;
+    picture.x = video_width > 1920 ? 100 : 300;
+    picture.y = video_height - 180;
+    picture.width = width;
     picture.height = 40;
     picture.palette = testing_support::SyntheticPalette();
-    picture.pixels = testing_support::SyntheticSubtitle(200, 40, 40 + static_cast<unsigned>(i));
+    picture.pixels = testing_support::SyntheticSubtitle(width, 40, 40 + static_cast<unsigned>(i));
     pictures.push_back(std::move(picture));
   }
-  return testing_support::SupFile(testing_support::PgsDisplaySets(pictures));
+  return testing_support::SupFile(
+      testing_support::PgsDisplaySets(pictures, video_width, video_height));
 }
 
 class ImportFlowTest : public ::testing::Test {
@@ -129,26 +132,10 @@ TEST_F(ImportFlowTest, FailuresAndStopsAreToldAndOpenNothing) {
   EXPECT_EQ(app_->Document().main.DataRowCount(), 1);
 }
 
-// Pictures of a UHD stream, 2050 pixels wide (too wide for recognition at full size).
-std::string WideSup(int count) {
-  std::vector<testing_support::PgsPicture> pictures;
-  for (int i = 0; i < count; ++i) {
-    testing_support::PgsPicture picture;
-    picture.start = 1000 + 1000 * i;
-    picture.end = picture.start + 800;
-    picture.x = 100;
-    picture.y = 1900;
-    picture.width = 2050;
-    picture.height = 40;
-    picture.palette = testing_support::SyntheticPalette();
-    picture.pixels = testing_support::SyntheticSubtitle(2050, 40, 60 + static_cast<unsigned>(i));
-    pictures.push_back(std::move(picture));
-  }
-  return testing_support::SupFile(testing_support::PgsDisplaySets(pictures, 3840, 2160));
-}
-
 TEST_F(ImportFlowTest, PicturesTooWideForRecognitionAreWarnedOfOnceAndTheSubtitleOpens) {
-  const fs::path wide = dir_.Write("wide.sup", WideSup(ImportFlow::kTooWideListed + 2));
+  // A UHD stream whose pictures are too wide for recognition at full size.
+  const fs::path wide =
+      dir_.Write("wide.sup", SampleSup(ImportFlow::kTooWideListed + 2, 2050, 3840, 2160));
   import::ImportOptions options;
   options.scale = import::PictureScale::kFull;
   EXPECT_EQ(flow_->Run(wide, dir_ / "full", options), ImportOutcome::kOpened);
