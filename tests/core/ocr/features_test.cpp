@@ -182,6 +182,14 @@ TEST(ComputeFeatures, CountsEveryPixelOfEveryCell) {
       ASSERT_EQ(line, PlainDensities(grid, box)) << width << "x" << height << " at the end";
     }
   }
+  // Boxes too tall or too wide to be summed in bands of byte counts, and ones just small enough.
+  for (const ocr::GlyphBox box : {ocr::GlyphBox{1700, 600, 299, 399},
+                                  {1500, 990, 450, 10},
+                                  {1000, 800, 256, 155},
+                                  {1000, 800, 260, 160}}) {
+    ocr::ComputeFeatures(grid, box, true, line);
+    ASSERT_EQ(line, PlainDensities(grid, box)) << box.width << "x" << box.height;
+  }
 }
 
 TEST(BoxInPicture, AcceptsOnlyBoxesInsideThePreparedArea) {
