@@ -10,7 +10,13 @@ namespace ocr {
 namespace {
 
 // How long the run asks again for a picture the loader is reading before it sleeps.
-constexpr auto kBriefWait = std::chrono::microseconds(200);
+constexpr auto kBriefWait = std::chrono::microseconds(100);
+// A hint to the processor that this thread is waiting in a loop.
+void CpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#endif
+}
 
 }  // namespace
 
@@ -81,13 +87,17 @@ bool PictureReadAhead::Take(int row, const std::string& name, std::unique_ptr<Pi
     ResetLocked(lock);
     return false;
   }
-  // The picture is usually only microseconds away. Asking again for a short while, instead of
-  // going to sleep at once, spares the wake-up of a sleeping thread (and of its idle core),
-  // which can take longer than reading a small picture.
+  // A picture the loader is reading is usually only microseconds away. Asking again for a short
+  // while, instead of going to sleep at once, spares the wake-up of a sleeping thread (and of
+  // its idle core), which can take longer than reading a small picture. The run does not give
+  // its core away meanwhile: on a busy machine it might not get it back for a long while. A
+  // picture not yet begun is not waited for this way.
   const auto give_up = std::chrono::steady_clock::now() + kBriefWait;
-  while (slot.state != State::kDone && std::chrono::steady_clock::now() < give_up) {
+  while (slot.state == State::kLoading && std::chrono::steady_clock::now() < give_up) {
     lock.unlock();
-    std::this_thread::yield();
+    for (int i = 0; i < 16; ++i) {
+      CpuRelax();
+    }
     lock.lock();
   }
   changed_.wait(lock, [&slot] { return slot.state == State::kDone; });
@@ -152,6 +162,51 @@ void PictureReadAhead::Load() {
     slot.state = State::kDone;
     next_load_ = (next_load_ + 1) % static_cast<int>(slots_.size());
     changed_.notify_all();
+  }
+}
+
+LoaderChoice::LoaderChoice(bool loader, Clock clock)
+    : clock_(std::move(clock)), available_(loader), use_loader_(loader), start_(clock_()) {}
+
+void LoaderChoice::RowDone(bool asked) {
+  if (!available_) {
+    return;
+  }
+  asked_ = asked_ || asked;
+  if (++rows_ < kStretchRows) {
+    return;
+  }
+  const auto now = clock_();
+  const auto took = now - start_;
+  const bool timed = !asked_;
+  rows_ = 0;
+  asked_ = false;
+  start_ = now;
+  switch (phase_) {
+    case Phase::kWarmingUp:
+      phase_ = Phase::kTimingLoader;
+      break;
+    case Phase::kTimingLoader:
+      if (timed) {
+        loader_time_ = took;
+        phase_ = Phase::kTimingOwn;
+        use_loader_ = false;
+      }
+      break;
+    case Phase::kTimingOwn:
+      if (timed) {
+        use_loader_ = loader_time_ <= took;
+        phase_ = Phase::kKeeping;
+        kept_ = 0;
+      }
+      break;
+    case Phase::kKeeping:
+      if (++kept_ >= kKeptStretches) {
+        // The loader starts again with an empty ring: warm it up before it is timed.
+        phase_ = Phase::kWarmingUp;
+        use_loader_ = true;
+      }
+      break;
   }
 }
 

@@ -1,8 +1,10 @@
 // Reading the run's subtitle pictures ahead on a second thread, in row order, into a small ring.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -16,6 +18,9 @@ namespace ocr {
 
 // How many pictures the loader may hold ahead of the run.
 inline constexpr int kReadAheadDepth = 8;
+// Runs over fewer rows than this read their pictures on their own thread, whatever the jobs:
+// starting a loader costs more than it saves on a few pictures.
+inline constexpr int kRowsWorthReadingAhead = 64;
 
 // The number of threads a run uses unless told otherwise: the cores available, at most 2 (the
 // run's own and one loader).
@@ -76,6 +81,39 @@ class PictureReadAhead {
   int next_load_ = 0;  // the slot the loader reads next
   bool quit_ = false;
   std::thread loader_;
+};
+
+// Chooses, stretch by stretch, whether the run takes its pictures from the loader thread or
+// loads them on its own thread, by how long each way took: where other programs keep the cores
+// busy, the loader can cost more than it saves. After a first stretch that warms the loader up,
+// one stretch of kStretchRows rows is timed each way and the faster way is kept for the next
+// kKeptStretches stretches; then both are timed again. A stretch in which the user was asked
+// anything is timed again.
+class LoaderChoice {
+ public:
+  using Clock = std::function<std::chrono::steady_clock::time_point()>;
+  static constexpr int kStretchRows = 64;
+  static constexpr int kKeptStretches = 15;
+
+  // Without `loader`, the run always loads its own pictures.
+  explicit LoaderChoice(bool loader, Clock clock = &std::chrono::steady_clock::now);
+  bool UseLoader() const {
+    return use_loader_;
+  }
+  // One more row done; `asked` when it asked the user anything.
+  void RowDone(bool asked);
+
+ private:
+  enum class Phase { kWarmingUp, kTimingLoader, kTimingOwn, kKeeping };
+  Clock clock_;
+  bool available_;
+  bool use_loader_;
+  Phase phase_ = Phase::kWarmingUp;
+  int rows_ = 0;
+  bool asked_ = false;
+  int kept_ = 0;
+  std::chrono::steady_clock::time_point start_;
+  std::chrono::steady_clock::duration loader_time_{};
 };
 
 }  // namespace ocr

@@ -1,6 +1,7 @@
 // The recognition run: one picture per row, questions about missing pictures, stop and restart.
 #include "ocr/recognition_run.h"
 
+#include <algorithm>
 #include <optional>
 #include <system_error>
 
@@ -51,7 +52,11 @@ RunOutcome RunRecognition(Recogniser& recogniser, document::SubtitleDocument& do
   if (document.main.History().Recording()) {
     step.emplace(document, document::EditKind::kRecognition);
   }
-  PictureReadAhead ahead(recogniser.Pictures(), jobs);
+  // A loader thread pays for itself only over a run of some length.
+  const int rows_to_go = document.main.RowCount() - std::max(start_row, 1);
+  PictureReadAhead ahead(recogniser.Pictures(), rows_to_go >= kRowsWorthReadingAhead ? jobs : 1);
+  LoaderChoice choice(ahead.Enabled());
+  long long questions_before = 0;  // questions asked before the current row
   auto& table = document.main;
   document.proofread_done = false;
   const GlyphCounts counts_before = recogniser.Counts();
@@ -59,7 +64,15 @@ RunOutcome RunRecognition(Recogniser& recogniser, document::SubtitleDocument& do
   int r = start_row < 1 ? 1 : start_row;
   next_start = r;
   bool ended_early = false;
+  bool first_row = true;
   while (r < table.RowCount()) {
+    // The row before this one is done: its questions decide whether its stretch is timed.
+    const long long questions = recogniser.Counts().questions + outcome.pictures_missing;
+    if (!first_row) {
+      choice.RowDone(questions != questions_before);
+    }
+    first_row = false;
+    questions_before = questions;
     document.current_row = r;
     next_start = r;
     recogniser.SetCurrentRow(r);
@@ -73,7 +86,10 @@ RunOutcome RunRecognition(Recogniser& recogniser, document::SubtitleDocument& do
     // Copied: the table may not be held by reference across the walk's event pumping.
     const std::string name = table.Cell(document::kPicture, r);
     text::Result<bool> loaded = false;
-    if (ahead.Enabled()) {
+    if (ahead.Enabled() && !choice.UseLoader() && ahead.NextRow() != -1) {
+      ahead.Reset();  // the run loads its own pictures for a while
+    }
+    if (choice.UseLoader()) {
       // Keep the loader a few rows ahead; after a jump back it starts again at this row.
       if (ahead.NextRow() != -1 && ahead.NextRow() <= r) {
         ahead.Reset();

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <new>
 #include <string>
@@ -226,6 +227,13 @@ class Film {
   int next_row_ = 1;
 };
 
+// Rows enough for a run to start its loader thread.
+void AddPlainRows(Film& film) {
+  for (int i = 0; i < ocr::kRowsWorthReadingAhead; ++i) {
+    film.Add({i % 2 == 0 ? kRing : kBlock});
+  }
+}
+
 void AddRows(Film& film) {
   film.Add({kBlock, kRing});
   film.Add({kRing, kCross, kBlock});
@@ -235,6 +243,7 @@ void AddRows(Film& film) {
     film.Add({i % 2 == 0 ? kCross : kRing, kBlock, i % 3 == 0 ? kBar : kRing});
   }
   film.Add({kCross, kCross});
+  AddPlainRows(film);
 }
 
 const Mode kModes[] = {Mode::kMemory, Mode::kFilesOneJob, Mode::kFilesTwoJobs};
@@ -289,6 +298,7 @@ TEST(ReadAhead, DamagedAndOversizedPicturesAskWhetherToGoOn) {
     film.AddFile(testing_support::EncodeBitmap(
         testing_support::PixelValues(2, std::vector<std::uint32_t>(2100, 0)), wide));
     film.Add({kRing});
+    AddPlainRows(film);
     seen.push_back(film.Run(1, 0, {app::Answer::kYes, app::Answer::kYes}));
     EXPECT_EQ(seen.back().end, ocr::RunEnd::kCompleted);
     EXPECT_EQ(seen.back().pictures_missing, 2);
@@ -299,11 +309,14 @@ TEST(ReadAhead, DamagedAndOversizedPicturesAskWhetherToGoOn) {
     EXPECT_NE(seen.back().questions[1].find("<folder>/3.bmp: picture is 2100 pixels wide"),
               std::string::npos)
         << seen.back().questions[1];
-    EXPECT_EQ(seen.back().texts, (std::vector<std::string>{"t1", "", "", "t2"}));
+    const std::vector<std::string> first_rows(seen.back().texts.begin(),
+                                              seen.back().texts.begin() + 4);
+    EXPECT_EQ(first_rows, (std::vector<std::string>{"t1", "", "", "t2"}));
 
     Film declined(mode);
     declined.AddFile("BM");
     declined.Add({kRing});
+    AddPlainRows(declined);
     EXPECT_EQ(declined.Run(1, 0, {app::Answer::kNo}).end, ocr::RunEnd::kDeclined);
   }
   EXPECT_EQ(seen[1], seen[0]);
@@ -363,6 +376,60 @@ TEST(ReadAhead, ReadingPreparingAndRecognisingAllocatesNothingOnceWarm) {
   read_ahead();
   EXPECT_EQ(allocations.load() - before, 0) << "read ahead";
   EXPECT_EQ(unexpected.questions, 0);
+}
+
+// The choice between the loader and the run's own loads follows the time each way took,
+// stretch by stretch, and times again a stretch that asked the user anything.
+TEST(LoaderChoice, KeepsTheFasterWayAndTimesBothAgainLater) {
+  using std::chrono::microseconds;
+  std::chrono::steady_clock::time_point now{};
+  ocr::LoaderChoice choice(true, [&now] { return now; });
+  constexpr int kRows = ocr::LoaderChoice::kStretchRows;
+  // Rows of `loader` and `own` microseconds each way for one stretch; returns the ways used.
+  auto stretch = [&](int loader, int own, bool ask = false) {
+    std::string ways;
+    for (int row = 0; row < kRows; ++row) {
+      ways += choice.UseLoader() ? 'L' : 'O';
+      now += microseconds(choice.UseLoader() ? loader : own);
+      choice.RowDone(ask && row == 5);
+    }
+    return ways.find_first_not_of(ways[0]) == std::string::npos ? ways.substr(0, 1) : ways;
+  };
+  const std::string loader = "L";
+  const std::string own = "O";
+  EXPECT_EQ(stretch(900, 10), loader);       // warming up: whatever it takes
+  EXPECT_EQ(stretch(30, 20, true), loader);  // timing the loader, but a question spoils it
+  EXPECT_EQ(stretch(30, 20), loader);        // timing the loader
+  EXPECT_EQ(stretch(30, 20), own);           // timing the run's own loads: faster
+  for (int i = 0; i < ocr::LoaderChoice::kKeptStretches; ++i) {
+    EXPECT_EQ(stretch(30, 20), own) << i;
+  }
+  EXPECT_EQ(stretch(30, 20), loader);  // warming the loader up again
+  EXPECT_EQ(stretch(10, 20), loader);  // timing it: the machine is quieter now
+  EXPECT_EQ(stretch(10, 20), own);
+  EXPECT_EQ(stretch(10, 20), loader);  // kept
+  EXPECT_EQ(stretch(10, 20), loader);
+
+  ocr::LoaderChoice without(false);
+  for (int row = 0; row < 5 * kRows; ++row) {
+    EXPECT_FALSE(without.UseLoader());
+    without.RowDone(false);
+  }
+}
+
+// A run long enough to change between the loader and its own loads, both ways, reads every
+// picture and gives the texts of a run on one thread.
+TEST(ReadAhead, ARunThatChangesHowItLoadsGivesTheSameTexts) {
+  Film one_job(Mode::kFilesOneJob);
+  Film two_jobs(Mode::kFilesTwoJobs);
+  const int stretches = 4 + ocr::LoaderChoice::kKeptStretches;
+  for (Film* film : {&one_job, &two_jobs}) {
+    film->Add({kCross, kBar});
+    for (int i = 0; i < stretches; ++i) {
+      AddPlainRows(*film);
+    }
+  }
+  EXPECT_EQ(two_jobs.Run(1, 0, {}), one_job.Run(1, 0, {}));
 }
 
 }  // namespace
