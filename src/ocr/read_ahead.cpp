@@ -195,7 +195,9 @@ void LoaderChoice::RowDone(bool asked) {
       break;
     case Phase::kTimingOwn:
       if (timed) {
-        use_loader_ = loader_time_ <= took;
+        // The loader's stretch began with a ring read in the stretch before: the loader must
+        // be faster by more than that head start (an eighth of a stretch) to be kept.
+        use_loader_ = 8 * loader_time_ < 7 * took;
         phase_ = Phase::kKeeping;
         kept_ = 0;
       }

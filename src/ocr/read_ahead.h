@@ -87,8 +87,8 @@ class PictureReadAhead {
 // loads them on its own thread, by how long each way took: where other programs keep the cores
 // busy, the loader can cost more than it saves. After a first stretch that warms the loader up,
 // one stretch of kStretchRows rows is timed each way and the faster way is kept for the next
-// kKeptStretches stretches; then both are timed again. A stretch in which the user was asked
-// anything is timed again.
+// kKeptStretches stretches (the loader only when clearly faster); then both are timed again. A
+// stretch in which the user was asked anything is timed again.
 class LoaderChoice {
  public:
   using Clock = std::function<std::chrono::steady_clock::time_point()>;

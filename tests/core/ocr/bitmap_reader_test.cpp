@@ -156,11 +156,8 @@ TEST(BitmapReader, EveryKindGivesItsColoursAndInk) {
 // Rows are decoded several pixels at a time: every width around those steps, on every kind,
 // gives the ink the colours say, up to the last pixel of the row and not beyond it.
 TEST(BitmapReader, WideRowsOfEveryKindGiveTheInkOfTheirColours) {
-  std::uint32_t seed = 12345;
-  auto next_index = [&seed] {
-    seed = seed * 1103515245U + 12345U;
-    return static_cast<int>((seed >> 16) % kColours.size());
-  };
+  ocr_testing::TestRandom random(12345);
+  auto next_index = [&random] { return random.Next(static_cast<int>(kColours.size())); };
   // One picture for every file, as the run reuses it: nothing of the previous file may stay.
   ocr::BitmapPicture picture;
   for (const Kind& kind : EveryKind()) {
@@ -246,7 +243,7 @@ TEST(BitmapReader, IndexInkFollowsThePalette) {
       {0x000000, 0xFFFFFF, 0x000000, 0x808080},    // two ink entries
       full,                                        // one ink entry, no tail
       std::vector<std::uint32_t>(256, 0x010101)};  // no ink at all
-  std::uint32_t seed = 99;
+  ocr_testing::TestRandom random(99);
   ocr::BitmapPicture picture;
   for (const auto& palette : palettes) {
     for (const std::uint32_t compression : {0U, 1U}) {
@@ -257,9 +254,8 @@ TEST(BitmapReader, IndexInkFollowsThePalette) {
       PixelValues values(3);
       for (auto& row : values) {
         for (int x = 0; x < 53; ++x) {
-          seed = seed * 1103515245U + 12345U;
           // Mostly indices of the palette and around its end, some anywhere.
-          const std::uint32_t r = (seed >> 16) % 512;
+          const auto r = static_cast<std::uint32_t>(random.Next(512));
           row.push_back(r < 256 ? r % static_cast<std::uint32_t>(palette.size() + 2) : r % 256);
         }
       }

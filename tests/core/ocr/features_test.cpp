@@ -146,15 +146,11 @@ std::string PlainDensities(const ocr::PixelGrid& grid, const ocr::GlyphBox& box)
 // of it, and boxes at the very end of a picture that fills the whole grid, give the densities a
 // pixel-by-pixel count gives.
 TEST(ComputeFeatures, CountsEveryPixelOfEveryCell) {
-  std::uint32_t seed = 3;
-  auto next = [&seed](int bound) {
-    seed = seed * 1103515245U + 12345U;
-    return static_cast<int>((seed >> 16) % static_cast<std::uint32_t>(bound));
-  };
+  ocr_testing::TestRandom random(3);
   std::vector<std::string> rows(40, std::string(61, '.'));
   for (auto& row : rows) {
     for (char& pixel : row) {
-      pixel = next(3) == 0 ? '#' : '.';
+      pixel = random.Next(3) == 0 ? '#' : '.';
     }
   }
   rows[1][1] = '#';  // the top probe keeps row 0
@@ -163,7 +159,8 @@ TEST(ComputeFeatures, CountsEveryPixelOfEveryCell) {
   ASSERT_TRUE(grid.Prepare(BitmapFromRows(rows)).ok());
   std::string line;
   for (int trial = 0; trial < 3000; ++trial) {
-    const ocr::GlyphBox box{next(70) - 4, next(50) - 4, 1 + next(45), 1 + next(45)};
+    const ocr::GlyphBox box{random.Next(70) - 4, random.Next(50) - 4, 1 + random.Next(45),
+                            1 + random.Next(45)};
     ocr::ComputeFeatures(grid, box, true, line);
     ASSERT_EQ(line, PlainDensities(grid, box))
         << box.left << "," << box.top << " " << box.width << "x" << box.height;

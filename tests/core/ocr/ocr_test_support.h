@@ -2,6 +2,7 @@
 // teacher and an empty glyph library in a temporary folder.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
@@ -15,6 +16,20 @@
 #include "support/temp_dir.h"
 
 namespace ocr_testing {
+
+// A small repeatable sequence of numbers for tests, the same on every machine.
+class TestRandom {
+ public:
+  explicit TestRandom(std::uint32_t seed) : seed_(seed) {}
+  // A number from 0 to bound - 1.
+  int Next(int bound) {
+    seed_ = seed_ * 1103515245U + 12345U;
+    return static_cast<int>((seed_ >> 16) % static_cast<std::uint32_t>(bound));
+  }
+
+ private:
+  std::uint32_t seed_;
+};
 
 // '#' is ink (pure black), any other character white.
 ocr::MemoryPicture BitmapFromRows(const std::vector<std::string>& rows);

@@ -203,21 +203,17 @@ std::vector<std::pair<int, int>> PlainSegments(const std::string& row, int glyph
 // Random rows of runs of every length, at widths around the eight-column words, up to a row
 // with more segments than are kept.
 TEST(CutSegments, MatchesTheColumnByColumnRule) {
-  std::uint32_t seed = 7;
-  auto next = [&seed](int bound) {
-    seed = seed * 1103515245U + 12345U;
-    return static_cast<int>((seed >> 16) % static_cast<std::uint32_t>(bound));
-  };
+  ocr_testing::TestRandom random(7);
   for (int trial = 0; trial < 400; ++trial) {
     // From 3 columns: narrower pictures lose their rows to the frame-line trim.
-    const int width = trial < 300 ? 3 + next(70) : 3 + next(1996);
+    const int width = trial < 300 ? 3 + random.Next(70) : 3 + random.Next(1996);
     std::string row;
     while (static_cast<int>(row.size()) < width) {
-      row.append(static_cast<std::size_t>(1 + next(trial % 2 == 0 ? 4 : 40)),
+      row.append(static_cast<std::size_t>(1 + random.Next(trial % 2 == 0 ? 4 : 40)),
                  row.empty() || row.back() == '.' ? '#' : '.');
     }
     row.resize(static_cast<std::size_t>(width));
-    const int glyph_width = next(4) == 0 ? 0 : 1 + next(30);
+    const int glyph_width = random.Next(4) == 0 ? 0 : 1 + random.Next(30);
     ASSERT_EQ(SegmentsOf(row, glyph_width), PlainSegments(row, glyph_width))
         << row << " with glyph width " << glyph_width;
   }

@@ -408,7 +408,14 @@ TEST(LoaderChoice, KeepsTheFasterWayAndTimesBothAgainLater) {
   EXPECT_EQ(stretch(10, 20), loader);  // timing it: the machine is quieter now
   EXPECT_EQ(stretch(10, 20), own);
   EXPECT_EQ(stretch(10, 20), loader);  // kept
+  for (int i = 1; i < ocr::LoaderChoice::kKeptStretches; ++i) {
+    EXPECT_EQ(stretch(10, 20), loader) << i;
+  }
+  // Timed again: a loader only a little faster is not worth its head start of a full ring.
   EXPECT_EQ(stretch(10, 20), loader);
+  EXPECT_EQ(stretch(19, 20), loader);
+  EXPECT_EQ(stretch(19, 20), own);
+  EXPECT_EQ(stretch(19, 20), own);
 
   ocr::LoaderChoice without(false);
   for (int row = 0; row < 5 * kRows; ++row) {
