@@ -56,7 +56,6 @@ RunOutcome RunRecognition(Recogniser& recogniser, document::SubtitleDocument& do
   const int rows_to_go = document.main.RowCount() - std::max(start_row, 1);
   PictureReadAhead ahead(recogniser.Pictures(), rows_to_go >= kRowsWorthReadingAhead ? jobs : 1);
   LoaderChoice choice(ahead.Enabled());
-  long long questions_before = 0;  // questions asked before the current row
   auto& table = document.main;
   document.proofread_done = false;
   const GlyphCounts counts_before = recogniser.Counts();
@@ -64,15 +63,10 @@ RunOutcome RunRecognition(Recogniser& recogniser, document::SubtitleDocument& do
   int r = start_row < 1 ? 1 : start_row;
   next_start = r;
   bool ended_early = false;
-  bool first_row = true;
+  // Teaching questions and missing pictures so far: a row that asked anything is not timed.
+  auto questions_asked = [&] { return recogniser.Counts().questions + outcome.pictures_missing; };
   while (r < table.RowCount()) {
-    // The row before this one is done: its questions decide whether its stretch is timed.
-    const long long questions = recogniser.Counts().questions + outcome.pictures_missing;
-    if (!first_row) {
-      choice.RowDone(questions != questions_before);
-    }
-    first_row = false;
-    questions_before = questions;
+    const long long questions_before = questions_asked();
     document.current_row = r;
     next_start = r;
     recogniser.SetCurrentRow(r);
@@ -156,6 +150,7 @@ RunOutcome RunRecognition(Recogniser& recogniser, document::SubtitleDocument& do
         break;
       }
     }
+    choice.RowDone(questions_asked() != questions_before);
     ++r;
     next_start = r;
   }

@@ -205,31 +205,24 @@ Status AtomicFileWriter::Commit() {
   if (::stat(path_.c_str(), &old_stat) == 0) {
     ::fchmod(fd_, old_stat.st_mode & 07777);
   }
-  const int fd = fd_;
-  fd_ = -1;
-  if (::fsync(fd) != 0) {
-    const int saved = errno;
-    ::close(fd);
-    ::unlink(temporary_.c_str());
-    status_ = IoError(path_, "Cannot write", saved);
+  if (::fsync(fd_) != 0) {
+    Fail(IoError(path_, "Cannot write", errno));
     return status_;
   }
-  if (::close(fd) != 0) {
-    const int saved = errno;
+  // From here the temporary file is closed: a failure removes it by name.
+  auto give_up = [this](const char* what, int error) {
     ::unlink(temporary_.c_str());
-    status_ = IoError(path_, "Cannot write", saved);
+    status_ = IoError(path_, what, error);
     return status_;
+  };
+  if (::close(std::exchange(fd_, -1)) != 0) {
+    return give_up("Cannot write", errno);
   }
   if (!PassFileStep(FileStep::kRename, path_)) {
-    ::unlink(temporary_.c_str());
-    status_ = IoError(path_, "Cannot replace", EIO);
-    return status_;
+    return give_up("Cannot replace", EIO);
   }
   if (::rename(temporary_.c_str(), path_.c_str()) != 0) {
-    const int saved = errno;
-    ::unlink(temporary_.c_str());
-    status_ = IoError(path_, "Cannot replace", saved);
-    return status_;
+    return give_up("Cannot replace", errno);
   }
   committed_ = true;
   return status_;
