@@ -184,26 +184,36 @@ void LoaderChoice::RowDone(bool asked) {
   start_ = now;
   switch (phase_) {
     case Phase::kWarmingUp:
-      phase_ = Phase::kTimingLoader;
+      phase_ = Phase::kComparing;
+      loader_ = {};
+      own_ = {};
       break;
-    case Phase::kTimingLoader:
+    case Phase::kComparing: {
       if (timed) {
-        loader_time_ = took;
-        phase_ = Phase::kTimingOwn;
-        use_loader_ = false;
+        Tally& tally = use_loader_ ? loader_ : own_;
+        tally.time += took;
+        ++tally.stretches;
       }
-      break;
-    case Phase::kTimingOwn:
-      if (timed) {
-        // The loader's stretch began with a ring read in the stretch before: the loader must
-        // be faster by more than that head start (an eighth of a stretch) to be kept.
-        use_loader_ = 8 * loader_time_ < 7 * took;
-        phase_ = Phase::kKeeping;
-        kept_ = 0;
+      if (loader_.stretches < kComparedStretches || own_.stretches < kComparedStretches) {
+        use_loader_ = !use_loader_;
+        break;
       }
+      // The loader is kept when faster a stretch by more than a sixteenth: it costs a core. The
+      // same way chosen again is kept twice as long as before (up to kLongestKeep), so that a
+      // steady machine spends less and less time on the slower way.
+      const bool loader = 16 * loader_.time * own_.stretches < 15 * own_.time * loader_.stretches;
+      keep_for_ = last_choice_ == loader
+                      ? std::min<std::chrono::steady_clock::duration>(2 * keep_for_, kLongestKeep)
+                      : std::chrono::steady_clock::duration{kKeepTime};
+      last_choice_ = loader;
+      use_loader_ = loader;
+      phase_ = Phase::kKeeping;
+      kept_ = 0;
+      keeping_since_ = now;
       break;
+    }
     case Phase::kKeeping:
-      if (++kept_ >= kKeptStretches) {
+      if (++kept_ >= kKeptStretches && now - keeping_since_ >= keep_for_) {
         // The loader starts again with an empty ring: warm it up before it is timed.
         phase_ = Phase::kWarmingUp;
         use_loader_ = true;

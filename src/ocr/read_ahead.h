@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -84,16 +85,22 @@ class PictureReadAhead {
 };
 
 // Chooses, stretch by stretch, whether the run takes its pictures from the loader thread or
-// loads them on its own thread, by how long each way took: where other programs keep the cores
-// busy, the loader can cost more than it saves. After a first stretch that warms the loader up,
-// one stretch of kStretchRows rows is timed each way and the faster way is kept for the next
-// kKeptStretches stretches (the loader only when clearly faster); then both are timed again. A
-// stretch in which the user was asked anything is timed again.
+// loads them on its own thread, by how long a row took each way: where other programs keep the
+// cores busy, the loader can cost more than it saves. After a first stretch that warms the
+// loader up, the two ways take turns for kComparedStretches stretches each, so that both meet
+// the same share of the machine however the system's scheduler hands it out over time, and
+// the faster way in all is kept (the loader only when clearly faster) for at least
+// kKeptStretches stretches and kKeepTime, twice that each time the same way wins again (up to
+// kLongestKeep); then the two are compared again. A stretch in which the user was asked
+// anything is not counted.
 class LoaderChoice {
  public:
   using Clock = std::function<std::chrono::steady_clock::time_point()>;
   static constexpr int kStretchRows = 64;
-  static constexpr int kKeptStretches = 15;
+  static constexpr int kComparedStretches = 4;
+  static constexpr int kKeptStretches = 32;
+  static constexpr std::chrono::milliseconds kKeepTime{500};
+  static constexpr std::chrono::milliseconds kLongestKeep{8000};
 
   // Without `loader`, the run always loads its own pictures.
   explicit LoaderChoice(bool loader, Clock clock = &std::chrono::steady_clock::now);
@@ -104,7 +111,11 @@ class LoaderChoice {
   void RowDone(bool asked);
 
  private:
-  enum class Phase { kWarmingUp, kTimingLoader, kTimingOwn, kKeeping };
+  enum class Phase { kWarmingUp, kComparing, kKeeping };
+  struct Tally {
+    std::chrono::steady_clock::duration time{};
+    int stretches = 0;
+  };
   Clock clock_;
   bool available_;
   bool use_loader_;
@@ -113,7 +124,11 @@ class LoaderChoice {
   bool asked_ = false;
   int kept_ = 0;
   std::chrono::steady_clock::time_point start_;
-  std::chrono::steady_clock::duration loader_time_{};
+  std::chrono::steady_clock::time_point keeping_since_;
+  std::chrono::steady_clock::duration keep_for_{kKeepTime};
+  std::optional<bool> last_choice_;  // whether the last comparison chose the loader
+  Tally loader_;  // the compared stretches that took their pictures from the loader
+  Tally own_;     // and those that loaded their own
 };
 
 }  // namespace ocr

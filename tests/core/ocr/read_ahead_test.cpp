@@ -378,47 +378,87 @@ TEST(ReadAhead, ReadingPreparingAndRecognisingAllocatesNothingOnceWarm) {
   EXPECT_EQ(unexpected.questions, 0);
 }
 
-// The choice between the loader and the run's own loads follows the time each way took,
-// stretch by stretch, and times again a stretch that asked the user anything.
-TEST(LoaderChoice, KeepsTheFasterWayAndTimesBothAgainLater) {
+// The choice between the loader and the run's own loads: the two ways take turns, the faster
+// in all is kept (the loader only when clearly faster) for a while that grows as long as the
+// same way keeps winning, and a stretch that asked the user anything is not counted.
+TEST(LoaderChoice, KeepsTheFasterWayInAllAndComparesAgainLater) {
   using std::chrono::microseconds;
+  using Choice = ocr::LoaderChoice;
   std::chrono::steady_clock::time_point now{};
-  ocr::LoaderChoice choice(true, [&now] { return now; });
-  constexpr int kRows = ocr::LoaderChoice::kStretchRows;
-  // Rows of `loader` and `own` microseconds each way for one stretch; returns the ways used.
+  Choice choice(true, [&now] { return now; });
+  // One stretch whose rows take `loader` and `own` microseconds each way; the ways it used.
   auto stretch = [&](int loader, int own, bool ask = false) {
     std::string ways;
-    for (int row = 0; row < kRows; ++row) {
+    for (int row = 0; row < Choice::kStretchRows; ++row) {
       ways += choice.UseLoader() ? 'L' : 'O';
       now += microseconds(choice.UseLoader() ? loader : own);
       choice.RowDone(ask && row == 5);
     }
     return ways.find_first_not_of(ways[0]) == std::string::npos ? ways.substr(0, 1) : ways;
   };
-  const std::string loader = "L";
-  const std::string own = "O";
-  EXPECT_EQ(stretch(900, 10), loader);       // warming up: whatever it takes
-  EXPECT_EQ(stretch(30, 20, true), loader);  // timing the loader, but a question spoils it
-  EXPECT_EQ(stretch(30, 20), loader);        // timing the loader
-  EXPECT_EQ(stretch(30, 20), own);           // timing the run's own loads: faster
-  for (int i = 0; i < ocr::LoaderChoice::kKeptStretches; ++i) {
-    EXPECT_EQ(stretch(30, 20), own) << i;
+  // Stretches until the way changes; the ways used, one letter a stretch.
+  auto until_change = [&](int loader, int own) {
+    std::string ways = stretch(loader, own);
+    while (ways.size() < 100000) {
+      ways += stretch(loader, own);
+      if (ways.back() != ways.front()) {
+        break;
+      }
+    }
+    return ways;
+  };
+  const int turns = 2 * Choice::kComparedStretches;
+  auto alternating = [](int stretches) {
+    std::string ways;
+    for (int i = 0; i < stretches; ++i) {
+      ways += i % 2 == 0 ? 'L' : 'O';
+    }
+    return ways;
+  };
+  auto compare = [&](int loader, int own) {
+    std::string ways;
+    for (int i = 0; i < turns; ++i) {
+      ways += stretch(loader, own);
+    }
+    return ways;
+  };
+  // Kept for at least kKeptStretches stretches and the keeping time, in stretches of rows of
+  // `row` microseconds.
+  auto kept_stretches = [](std::chrono::milliseconds time, int row) {
+    const long long stretch_time = static_cast<long long>(row) * Choice::kStretchRows;
+    return static_cast<std::size_t>(std::max<long long>(
+        Choice::kKeptStretches,
+        (std::chrono::duration_cast<microseconds>(time).count() + stretch_time - 1) /
+            stretch_time));
+  };
+
+  EXPECT_EQ(stretch(900, 10), "L");  // warming up: whatever it takes
+  // The turns: the loader is slower in all, though faster in its first two stretches; a stretch
+  // that asked a question is left out, and one more turn is taken for it.
+  std::string ways = stretch(10, 20);
+  ways += stretch(30, 20, true);
+  for (int i = 0; i < turns; ++i) {
+    ways += stretch(i == 0 ? 10 : 30, 20);
   }
-  EXPECT_EQ(stretch(30, 20), loader);  // warming the loader up again
-  EXPECT_EQ(stretch(10, 20), loader);  // timing it: the machine is quieter now
-  EXPECT_EQ(stretch(10, 20), own);
-  EXPECT_EQ(stretch(10, 20), loader);  // kept
-  for (int i = 1; i < ocr::LoaderChoice::kKeptStretches; ++i) {
-    EXPECT_EQ(stretch(10, 20), loader) << i;
-  }
-  // Timed again: a loader only a little faster is not worth its head start of a full ring.
-  EXPECT_EQ(stretch(10, 20), loader);
-  EXPECT_EQ(stretch(19, 20), loader);
-  EXPECT_EQ(stretch(19, 20), own);
-  EXPECT_EQ(stretch(19, 20), own);
+  EXPECT_EQ(ways, alternating(turns + 2));
+  // Kept, then the loader is warmed up again.
+  EXPECT_EQ(until_change(30, 20), std::string(kept_stretches(Choice::kKeepTime, 20), 'O') + "L");
+  // The same way wins again and is kept twice as long.
+  EXPECT_EQ(compare(30, 20), alternating(turns));
+  EXPECT_EQ(until_change(30, 20),
+            std::string(kept_stretches(2 * Choice::kKeepTime, 20), 'O') + "L");
+  // A loader only a little faster does not win.
+  EXPECT_EQ(compare(19, 20), alternating(turns));
+  EXPECT_EQ(stretch(19, 20), "O");
+  until_change(19, 20);
+  // A clearly faster one does, and is kept for the first length again: the warming up and the
+  // first turn follow with the loader too.
+  EXPECT_EQ(compare(10, 20), alternating(turns));
+  EXPECT_EQ(until_change(10, 20),
+            std::string(kept_stretches(Choice::kKeepTime, 10) + 2, 'L') + "O");
 
   ocr::LoaderChoice without(false);
-  for (int row = 0; row < 5 * kRows; ++row) {
+  for (int row = 0; row < 5 * Choice::kStretchRows; ++row) {
     EXPECT_FALSE(without.UseLoader());
     without.RowDone(false);
   }
@@ -429,7 +469,7 @@ TEST(LoaderChoice, KeepsTheFasterWayAndTimesBothAgainLater) {
 TEST(ReadAhead, ARunThatChangesHowItLoadsGivesTheSameTexts) {
   Film one_job(Mode::kFilesOneJob);
   Film two_jobs(Mode::kFilesTwoJobs);
-  const int stretches = 4 + ocr::LoaderChoice::kKeptStretches;
+  const int stretches = 4 + 2 * ocr::LoaderChoice::kComparedStretches;
   for (Film* film : {&one_job, &two_jobs}) {
     film->Add({kCross, kBar});
     for (int i = 0; i < stretches; ++i) {
