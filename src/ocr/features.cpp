@@ -9,6 +9,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__x86_64__)
+#include <emmintrin.h>
+#endif
+
 namespace ocr {
 namespace {
 
@@ -43,9 +47,23 @@ long long CountInk(const std::uint8_t* first, const std::uint8_t* stop, const st
 }
 
 // Adds the `count` ink bytes (0 or 1) from `row` to the byte sums `sums`, eight a word: no sum
-// goes past 255, so no byte carries into the next.
-void AddInk(const std::uint8_t* row, std::size_t count, std::uint8_t* sums) {
+// goes past 255, so no byte carries into the next. Where the bytes up to `count` rounded up to
+// sixteen lie before `row_end` (and `sums` has room for as many), sixteen at a time: the sums
+// past `count` are then of no use, but harmless.
+void AddInk(const std::uint8_t* row, std::size_t count, std::uint8_t* sums,
+            const std::uint8_t* row_end) {
   std::size_t x = 0;
+#if defined(__x86_64__)
+  const std::size_t blocks = (count + 15) / 16;
+  if (row_end - row >= static_cast<std::ptrdiff_t>(16 * blocks)) {
+    for (std::size_t block = 0; block < blocks; ++block) {
+      auto* sum = reinterpret_cast<__m128i*>(sums + 16 * block);
+      const __m128i add = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 16 * block));
+      _mm_storeu_si128(sum, _mm_add_epi8(_mm_loadu_si128(sum), add));
+    }
+    return;
+  }
+#endif
   for (; x + 8 <= count; x += 8) {
     std::uint64_t sum = 0;
     std::uint64_t add = 0;
@@ -113,7 +131,7 @@ int ComputeFeatures(const PixelGrid& grid, const GlyphBox& box, bool ignore_size
   // once for each cell beside it. Larger boxes are counted row by row.
   constexpr long long kMaxBandRows = 31;
   constexpr long long kMaxBandColumns = 256;
-  std::uint8_t band_ink[5][kMaxBandColumns + 8];
+  std::uint8_t band_ink[5][kMaxBandColumns + 16];
   const long long span_low = std::max(columns_of[0].first, 0LL);
   const long long span_high =
       std::min(columns_of[column_limit - 1].stop, static_cast<long long>(grid.Width()));
@@ -127,11 +145,11 @@ int ComputeFeatures(const PixelGrid& grid, const GlyphBox& box, bool ignore_size
     const auto span = static_cast<std::size_t>(span_high - span_low);
     for (int r = 0; r < row_limit; ++r) {
       std::uint8_t* sums = band_ink[r];
-      std::memset(sums, 0, span + 8);
+      std::memset(sums, 0, span + 16);
       const long long y_low = std::max(rows_of[r].first, 0LL);
       const long long y_high = std::min(rows_of[r].stop, static_cast<long long>(grid.Height()));
       for (long long y = y_low; y < y_high; ++y) {
-        AddInk(grid.InkRow(static_cast<int>(y)) + span_low, span, sums);
+        AddInk(grid.InkRow(static_cast<int>(y)) + span_low, span, sums, grid.StorageEnd());
       }
     }
   }
