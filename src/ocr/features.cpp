@@ -16,6 +16,13 @@
 namespace ocr {
 namespace {
 
+// Boxes of up to this many columns have their ink summed in bands (see ComputeFeatures).
+constexpr long long kMaxBandColumns = 256;
+constexpr std::size_t kBandSumsRoom = kMaxBandColumns + 16;
+
+// Cells of up to this many pixels have their density worked out in integers (see below).
+constexpr long long kExactIntegerCell = 1LL << 20;
+
 // Cells (row, column) with row + column even, row by row.
 constexpr int kCells[kDensityCount][2] = {{0, 0}, {0, 2}, {0, 4}, {1, 1}, {1, 3}, {2, 0}, {2, 2},
                                           {2, 4}, {3, 1}, {3, 3}, {4, 0}, {4, 2}, {4, 4}};
@@ -47,23 +54,9 @@ long long CountInk(const std::uint8_t* first, const std::uint8_t* stop, const st
 }
 
 // Adds the `count` ink bytes (0 or 1) from `row` to the byte sums `sums`, eight a word: no sum
-// goes past 255, so no byte carries into the next. Where the bytes up to `count` rounded up to
-// sixteen lie before `row_end` (and `sums` has room for as many), sixteen at a time: the sums
-// past `count` are then of no use, but harmless.
-void AddInk(const std::uint8_t* row, std::size_t count, std::uint8_t* sums,
-            const std::uint8_t* row_end) {
+// goes past 255, so no byte carries into the next.
+void AddInk(const std::uint8_t* row, std::size_t count, std::uint8_t* sums) {
   std::size_t x = 0;
-#if defined(__x86_64__)
-  const std::size_t blocks = (count + 15) / 16;
-  if (row_end - row >= static_cast<std::ptrdiff_t>(16 * blocks)) {
-    for (std::size_t block = 0; block < blocks; ++block) {
-      auto* sum = reinterpret_cast<__m128i*>(sums + 16 * block);
-      const __m128i add = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 16 * block));
-      _mm_storeu_si128(sum, _mm_add_epi8(_mm_loadu_si128(sum), add));
-    }
-    return;
-  }
-#endif
   for (; x + 8 <= count; x += 8) {
     std::uint64_t sum = 0;
     std::uint64_t add = 0;
@@ -74,6 +67,66 @@ void AddInk(const std::uint8_t* row, std::size_t count, std::uint8_t* sums,
   }
   for (; x < count; ++x) {
     sums[x] = static_cast<std::uint8_t>(sums[x] + row[x]);
+  }
+}
+
+#if defined(__x86_64__)
+// As SumBand below, for `Blocks` blocks of sixteen columns, the sums kept in registers over
+// the rows and stored once.
+template <int Blocks>
+void SumBlocks(const PixelGrid& grid, int y_low, int y_high, std::size_t left, std::uint8_t* sums) {
+  __m128i sum[Blocks];
+  for (int block = 0; block < Blocks; ++block) {
+    sum[block] = _mm_setzero_si128();
+  }
+  for (int y = y_low; y < y_high; ++y) {
+    const std::uint8_t* row = grid.InkRow(y) + left;
+    for (int block = 0; block < Blocks; ++block) {
+      sum[block] = _mm_add_epi8(
+          sum[block], _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 16 * block)));
+    }
+  }
+  for (int block = 0; block < Blocks; ++block) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(sums + 16 * block), sum[block]);
+  }
+  // Whole words read past the sums are masked, but read: they are zeros.
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(sums + 16 * Blocks), _mm_setzero_si128());
+}
+#endif
+
+// Sums the ink of columns left .. left + span - 1 over grid rows y_low .. y_high - 1 (at most 31
+// of them) into one byte a column, `sums`, which has room for kBandSumsRoom bytes (span is at
+// most kMaxBandColumns). Spans of up to 64 columns whose rows can be read that far are summed
+// sixteen columns at a time; the sums past `span` are then of no use, but harmless, and the
+// sixteen bytes after the blocks are zeros. Otherwise the sixteen bytes after the span are.
+void SumBand(const PixelGrid& grid, int y_low, int y_high, std::size_t left, std::size_t span,
+             std::uint8_t* sums) {
+#if defined(__x86_64__)
+  const std::size_t blocks = (span + 15) / 16;
+  const bool readable = y_low >= y_high || grid.StorageEnd() - (grid.InkRow(y_high - 1) + left) >=
+                                               static_cast<std::ptrdiff_t>(16 * blocks);
+  if (readable) {
+    switch (blocks) {
+      case 1:
+        SumBlocks<1>(grid, y_low, y_high, left, sums);
+        return;
+      case 2:
+        SumBlocks<2>(grid, y_low, y_high, left, sums);
+        return;
+      case 3:
+        SumBlocks<3>(grid, y_low, y_high, left, sums);
+        return;
+      case 4:
+        SumBlocks<4>(grid, y_low, y_high, left, sums);
+        return;
+      default:
+        break;
+    }
+  }
+#endif
+  std::memset(sums, 0, span + 16);
+  for (int y = y_low; y < y_high; ++y) {
+    AddInk(grid.InkRow(y) + left, span, sums);
   }
 }
 
@@ -130,8 +183,7 @@ int ComputeFeatures(const PixelGrid& grid, const GlyphBox& box, bool ignore_size
   // cell's ink is summed a word at a time, and each picture row is read once or twice instead of
   // once for each cell beside it. Larger boxes are counted row by row.
   constexpr long long kMaxBandRows = 31;
-  constexpr long long kMaxBandColumns = 256;
-  std::uint8_t band_ink[5][kMaxBandColumns + 16];
+  std::uint8_t band_ink[5][kBandSumsRoom];
   const long long span_low = std::max(columns_of[0].first, 0LL);
   const long long span_high =
       std::min(columns_of[column_limit - 1].stop, static_cast<long long>(grid.Width()));
@@ -144,13 +196,10 @@ int ComputeFeatures(const PixelGrid& grid, const GlyphBox& box, bool ignore_size
   if (banded) {
     const auto span = static_cast<std::size_t>(span_high - span_low);
     for (int r = 0; r < row_limit; ++r) {
-      std::uint8_t* sums = band_ink[r];
-      std::memset(sums, 0, span + 16);
       const long long y_low = std::max(rows_of[r].first, 0LL);
       const long long y_high = std::min(rows_of[r].stop, static_cast<long long>(grid.Height()));
-      for (long long y = y_low; y < y_high; ++y) {
-        AddInk(grid.InkRow(static_cast<int>(y)) + span_low, span, sums, grid.StorageEnd());
-      }
+      SumBand(grid, static_cast<int>(y_low), static_cast<int>(std::max(y_low, y_high)),
+              static_cast<std::size_t>(span_low), span, band_ink[r]);
     }
   }
   // The line is written into a buffer and stored at once: 13 densities of up to 4 digits and
@@ -195,8 +244,19 @@ int ComputeFeatures(const PixelGrid& grid, const GlyphBox& box, bool ignore_size
       }
       const long long pixels = columns * rows;
       if (pixels > 0) {
-        const int v = static_cast<int>(
-            std::trunc(static_cast<double>(ink) * 100000.0 / static_cast<double>(pixels)));
+        // The format's quotient is trunc(ink × 100000.0 / pixels) in double precision. For a
+        // cell of at most 2^20 pixels the integer quotient is the same number: both operands
+        // are exact, and a quotient just below an integer k + 1 lies at least 1 / pixels
+        // (>= 2^-20) below it, far more than the rounding of a double near k + 1 <= 100001
+        // (< 2^-35), so the division never rounds up to k + 1.
+        int v = 0;
+        if (pixels <= kExactIntegerCell) {
+          v = static_cast<int>(static_cast<std::uint64_t>(ink) * 100000U /
+                               static_cast<std::uint64_t>(pixels));
+        } else {
+          v = static_cast<int>(
+              std::trunc(static_cast<double>(ink) * 100000.0 / static_cast<double>(pixels)));
+        }
         density = RoundOneDigit(RoundOneDigit(v));
       }
     }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -142,9 +143,9 @@ std::string PlainDensities(const ocr::PixelGrid& grid, const ocr::GlyphBox& box)
   return line;
 }
 
-// Ink is counted several pixels at a time: random boxes over a random picture, some reaching out
-// of it, and boxes at the very end of a picture that fills the whole grid, give the densities a
-// pixel-by-pixel count gives.
+// Ink is counted several pixels at a time: random boxes over a random picture (up to its whole
+// width), some reaching out of it, and boxes at the very end of a picture that fills the whole
+// grid, give the densities a pixel-by-pixel count gives.
 TEST(ComputeFeatures, CountsEveryPixelOfEveryCell) {
   ocr_testing::TestRandom random(3);
   std::vector<std::string> rows(40, std::string(61, '.'));
@@ -159,7 +160,7 @@ TEST(ComputeFeatures, CountsEveryPixelOfEveryCell) {
   ASSERT_TRUE(grid.Prepare(BitmapFromRows(rows)).ok());
   std::string line;
   for (int trial = 0; trial < 3000; ++trial) {
-    const ocr::GlyphBox box{random.Next(70) - 4, random.Next(50) - 4, 1 + random.Next(45),
+    const ocr::GlyphBox box{random.Next(70) - 4, random.Next(50) - 4, 1 + random.Next(70),
                             1 + random.Next(45)};
     ocr::ComputeFeatures(grid, box, true, line);
     ASSERT_EQ(line, PlainDensities(grid, box))
@@ -186,6 +187,40 @@ TEST(ComputeFeatures, CountsEveryPixelOfEveryCell) {
                                   {1000, 800, 260, 160}}) {
     ocr::ComputeFeatures(grid, box, true, line);
     ASSERT_EQ(line, PlainDensities(grid, box)) << box.width << "x" << box.height;
+  }
+}
+
+// Densities of cells of up to 2^20 pixels are worked out with an integer division, which must
+// give the format's double-precision quotient truncated: every ink count of small cells, and
+// for large ones the counts whose quotient lies just below or at an integer, where a rounding
+// up would show.
+TEST(ComputeFeatures, IntegerQuotientIsTheFormatsTruncatedDoubleQuotient) {
+  auto check = [](std::uint64_t ink, std::uint64_t pixels) {
+    const auto exact = ink * 100000U / pixels;
+    const auto format = static_cast<std::uint64_t>(
+        std::trunc(static_cast<double>(ink) * 100000.0 / static_cast<double>(pixels)));
+    return exact == format;
+  };
+  for (std::uint64_t pixels = 1; pixels <= 2000; ++pixels) {
+    for (std::uint64_t ink = 0; ink <= pixels; ++ink) {
+      ASSERT_TRUE(check(ink, pixels)) << ink << " of " << pixels;
+    }
+  }
+  ocr_testing::TestRandom random(11);
+  for (int trial = 0; trial < 20000; ++trial) {
+    const std::uint64_t pixels = std::min<std::uint64_t>(
+        std::uint64_t{1} << 20, trial == 0
+                                    ? std::uint64_t{1} << 20
+                                    : 2001 + static_cast<std::uint64_t>(random.Next(1 << 15)) * 32 +
+                                          static_cast<std::uint64_t>(random.Next(32)));
+    const auto k = std::min<std::uint64_t>(
+        100000, 2 * static_cast<std::uint64_t>(random.Next(50001)) + random.Next(2));
+    const std::uint64_t at = (k * pixels + 99999) / 100000;  // the least ink reaching k
+    for (const std::uint64_t ink : {at - (at > 0 ? 1 : 0), at, at + 1}) {
+      if (ink <= pixels) {
+        ASSERT_TRUE(check(ink, pixels)) << ink << " of " << pixels;
+      }
+    }
   }
 }
 
