@@ -187,13 +187,22 @@ bool FitBoxHeight(const PixelGrid& grid, GlyphBox& box) {
   int first = -1;
   int last = -1;
   if (x_first < x_stop) {
+    // The first inked row from the top and the first from the bottom: the rows between are not
+    // read.
     const auto columns = static_cast<std::size_t>(x_stop - x_first);
+    auto inked = [&](int y) {
+      return std::memchr(grid.InkRow(y) + x_first, 1, columns) != nullptr;
+    };
     for (int y = y_first; y < y_stop; ++y) {
-      if (std::memchr(grid.InkRow(y) + x_first, 1, columns) != nullptr) {
-        if (first < 0) {
-          first = y;
-        }
+      if (inked(y)) {
+        first = y;
+        break;
+      }
+    }
+    for (int y = y_stop - 1; first >= 0 && y >= first; --y) {
+      if (inked(y)) {
         last = y;
+        break;
       }
     }
   }

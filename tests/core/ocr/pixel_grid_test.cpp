@@ -237,6 +237,15 @@ TEST(FitBoxHeight, ShrinksToInkedRowsAndRefusesEmptyBoxes) {
   EXPECT_FALSE(ocr::FitBoxHeight(grid, empty));
   EXPECT_EQ(empty.top, 0);
   EXPECT_EQ(empty.height, 6);
+  // A glyph in parts (a colon) keeps the blank rows between them; ink beside the box does not
+  // count.
+  ASSERT_TRUE(
+      grid.Prepare(BitmapFromRows({"#....", "#.#..", ".....", "#....", "..#..", "#....", "....."}))
+          .ok());
+  ocr::GlyphBox colon{1, 0, 3, 7};
+  EXPECT_TRUE(ocr::FitBoxHeight(grid, colon));
+  EXPECT_EQ(colon.top, 1);
+  EXPECT_EQ(colon.height, 4);
 }
 
 }  // namespace
