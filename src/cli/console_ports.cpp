@@ -83,16 +83,24 @@ app::Answer ConsoleMessages::Ask(const app::Question& question) {
   return answer;
 }
 
+ConsoleEventPump::ConsoleEventPump() : terminal_(isatty(STDERR_FILENO) != 0) {}
+
 void ConsoleEventPump::ReportProgress(int done, int total) {
-  if (isatty(STDERR_FILENO) == 0) {
+  if (!terminal_) {
     return;
   }
+  const bool last = total > 0 && done >= total;
+  const auto now = std::chrono::steady_clock::now();
+  if (!last && now - shown_ < kProgressInterval) {
+    return;
+  }
+  shown_ = now;
   if (total > 0) {
     std::fprintf(stderr, "\r%d/%d", done, total);
   } else {
     std::fprintf(stderr, "\r%d", done);
   }
-  if (total > 0 && done >= total) {
+  if (last) {
     std::fputc('\n', stderr);
   }
   std::fflush(stderr);

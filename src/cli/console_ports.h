@@ -1,6 +1,7 @@
 // Host ports for the terminal: messages and questions on stderr, progress as a counter.
 #pragma once
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -28,13 +29,22 @@ class ConsoleMessages : public app::MessagePort {
 
 // Never asks to stop; ReportProgress rewrites one "done/total" line on the error stream when it
 // is a terminal, and prints nothing otherwise.
+// Progress goes to a terminal on standard error, as "done/total" rewritten in place at most
+// every kProgressInterval (and always at the end); anywhere else it is not shown.
 class ConsoleEventPump : public app::EventPump {
  public:
+  static constexpr std::chrono::milliseconds kProgressInterval{50};
+
+  ConsoleEventPump();
   void LetPendingEventsRun() override {}
   void ReportProgress(int done, int total) override;
   bool StopRequested() const override {
     return false;
   }
+
+ private:
+  bool terminal_;
+  std::chrono::steady_clock::time_point shown_{};
 };
 
 // `gbk` as UTF-8 for the terminal; undecodable bytes show as U+FFFD.
