@@ -49,8 +49,6 @@ text::Status Refuse(const std::string& why) {
   return text::Error{"format", why};
 }
 
-// The toolkit's channel arithmetic: the masked bits shifted down and multiplied by
-// 256 / (largest value + 1), so 5 bits give 0, 8, ... 248 and masks wider than 8 bits give 0.
 // The eight pixels of a 1-bit byte, first (highest bit) first: 1 where the bit is set.
 constexpr auto kBitBytes = [] {
   std::array<std::array<std::uint8_t, 8>, 256> table{};
@@ -70,7 +68,8 @@ constexpr std::uint32_t kLowThreeBytes =
 #if ZENTROPE_INK_SIMD
 // Vector forms of the ink tests, each doing whole blocks of 16 pixels and returning how many
 // pixels it did; the scalar loops finish the row. SSE2 is part of every x86-64 processor; the
-// 24-bit form needs SSSE3's byte shuffle and is used where the processor has it.
+// 24-bit form needs SSSE3's byte shuffle and is used where the processor has it, with steps of
+// 32 pixels where it has AVX2.
 
 // For channel c (0 to 2) of pixel p (0 to 15) in a 48-byte block: byte 3p + c, taken from the
 // 16-byte vector k holding it; lanes whose byte lies in another vector are 0x80 (zero).
@@ -93,6 +92,28 @@ bool HasSsse3() {
   return has;
 }
 
+bool HasAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2") != 0;
+  return has;
+}
+
+// 24 bits, one block of 16 pixels (48 bytes) that holds a zero byte: each pixel's three bytes
+// are gathered into three vectors and OR-ed; ink where that is 0.
+__attribute__((target("ssse3"))) inline void InkOf24BitBlock(const unsigned char* block,
+                                                             const __m128i* masks,
+                                                             std::uint8_t* out) {
+  const __m128i zero = _mm_setzero_si128();
+  __m128i any = zero;
+  for (std::size_t k = 0; k < 3; ++k) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * k));
+    any = _mm_or_si128(any, _mm_shuffle_epi8(v, masks[3 * k]));
+    any = _mm_or_si128(any, _mm_shuffle_epi8(v, masks[3 * k + 1]));
+    any = _mm_or_si128(any, _mm_shuffle_epi8(v, masks[3 * k + 2]));
+  }
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                   _mm_and_si128(_mm_cmpeq_epi8(any, zero), _mm_set1_epi8(1)));
+}
+
 // 24 bits: a pixel is ink when its three bytes are all 0.
 __attribute__((target("ssse3"))) std::size_t InkOf24BitBlocks(const unsigned char* in,
                                                               std::size_t count,
@@ -101,7 +122,6 @@ __attribute__((target("ssse3"))) std::size_t InkOf24BitBlocks(const unsigned cha
   for (std::size_t i = 0; i < 9; ++i) {
     masks[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kGatherMasks[i].data()));
   }
-  const __m128i one = _mm_set1_epi8(1);
   const __m128i zero = _mm_setzero_si128();
   std::size_t x = 0;
   for (; x + 16 <= count; x += 16) {
@@ -111,23 +131,42 @@ __attribute__((target("ssse3"))) std::size_t InkOf24BitBlocks(const unsigned cha
       v[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * k));
     }
     // Most blocks of a subtitle picture hold no zero byte at all, so no ink: cheap to tell.
-    const __m128i zeros =
-        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v[0], zero), _mm_cmpeq_epi8(v[1], zero)),
-                     _mm_cmpeq_epi8(v[2], zero));
-    if (_mm_movemask_epi8(zeros) == 0) {
+    const __m128i low = _mm_min_epu8(_mm_min_epu8(v[0], v[1]), v[2]);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(low, zero)) == 0) {
       _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), zero);
       continue;
     }
-    __m128i any = zero;
-    for (std::size_t k = 0; k < 3; ++k) {
-      any = _mm_or_si128(any, _mm_shuffle_epi8(v[k], masks[3 * k]));
-      any = _mm_or_si128(any, _mm_shuffle_epi8(v[k], masks[3 * k + 1]));
-      any = _mm_or_si128(any, _mm_shuffle_epi8(v[k], masks[3 * k + 2]));
-    }
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x),
-                     _mm_and_si128(_mm_cmpeq_epi8(any, zero), one));
+    InkOf24BitBlock(block, masks, out + x);
   }
   return x;
+}
+
+// As above, 32 pixels (96 bytes) a step where the processor has AVX2: a step without a zero
+// byte is told with one comparison and written with one store.
+__attribute__((target("avx2"))) std::size_t InkOf24BitBlocksWide(const unsigned char* in,
+                                                                 std::size_t count,
+                                                                 std::uint8_t* out) {
+  __m128i masks[9];
+  for (std::size_t i = 0; i < 9; ++i) {
+    masks[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kGatherMasks[i].data()));
+  }
+  const __m256i zero = _mm256_setzero_si256();
+  std::size_t x = 0;
+  for (; x + 32 <= count; x += 32) {
+    const unsigned char* block = in + 3 * x;
+    __m256i v[3];
+    for (std::size_t k = 0; k < 3; ++k) {
+      v[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + 32 * k));
+    }
+    const __m256i low = _mm256_min_epu8(_mm256_min_epu8(v[0], v[1]), v[2]);
+    if (_mm256_movemask_epi8(_mm256_cmpeq_epi8(low, zero)) == 0) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x), zero);
+      continue;
+    }
+    InkOf24BitBlock(block, masks, out + x);
+    InkOf24BitBlock(block + 48, masks, out + x + 16);
+  }
+  return x + InkOf24BitBlocks(in + 3 * x, count - x, out + x);
 }
 
 // 32 bits with the usual masks: ink when the three colour bytes are 0, whatever the fourth.
@@ -481,6 +520,8 @@ const unsigned char* BitmapPicture::FileRow(int y) const {
   return reinterpret_cast<const unsigned char*>(storage_.get()) + pixels_offset_ + row * stride_;
 }
 
+// The toolkit's channel arithmetic: the masked bits shifted down and multiplied by
+// 256 / (largest value + 1), so 5 bits give 0, 8, ... 248 and masks wider than 8 bits give 0.
 Colour BitmapPicture::MaskedColour(std::uint32_t value) const {
   auto channel = [value](const Channel& c) {
     return (((value & c.mask) >> c.shift) * c.scale) & 0xFF;
@@ -613,7 +654,9 @@ void BitmapPicture::DecodeInkRow(int y, std::uint8_t* out) const {
       // the last pixel is read bytewise, as its fourth byte may lie past the file.
       std::size_t done = 0;
 #if ZENTROPE_INK_SIMD
-      if (HasSsse3()) {
+      if (HasAvx2()) {
+        done = InkOf24BitBlocksWide(in, w, out);
+      } else if (HasSsse3()) {
         done = InkOf24BitBlocks(in, w, out);
       }
 #endif
