@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/ocr/ocr_test_support.h"
@@ -231,44 +232,66 @@ TEST(BitmapReader, OneBitInkFollowsThePalette) {
   }
 }
 
-// An 8-bit or RLE8 picture's ink is every index whose palette entry is black, indices past a
-// short palette included (they read black): one ink entry or none below such a tail, several
-// ink entries, and a full palette, each over rows long enough for the 16-pixel steps.
+// A 4- or 8-bit picture's ink, plain or RLE, is every index whose palette entry is black,
+// indices past a short palette included (they read black): one ink entry or none below such a
+// tail, several ink entries, and a full palette, each over rows long enough for the vector steps.
 TEST(BitmapReader, IndexInkFollowsThePalette) {
   std::vector<std::uint32_t> full(256, 0xFFFFFF);
   full[200] = 0x000000;
-  const std::vector<std::vector<std::uint32_t>> palettes = {
-      {0xFFFFFF, 0x000000, 0x808080},              // one ink entry, then indices 3.. read black
-      {0xFFFFFF, 0x808080},                        // no ink entry, only the tail
-      {0x000000, 0xFFFFFF, 0x000000, 0x808080},    // two ink entries
-      full,                                        // one ink entry, no tail
-      std::vector<std::uint32_t>(256, 0x010101)};  // no ink at all
+  std::vector<std::uint32_t> full_4(16, 0xFFFFFF);
+  full_4[9] = 0x000000;
+  const std::vector<std::vector<std::uint32_t>> short_palettes = {
+      {0xFFFFFF, 0x000000, 0x808080},            // one ink entry, then indices 3.. read black
+      {0xFFFFFF, 0x808080},                      // no ink entry, only the tail
+      {0x000000, 0xFFFFFF, 0x000000, 0x808080},  // two ink entries
+  };
+  struct Case {
+    int bits;
+    std::uint32_t compression;
+    std::vector<std::uint32_t> palette;
+  };
+  std::vector<Case> cases;
+  for (const auto& palette : short_palettes) {
+    for (const auto& [bits, compression] :
+         std::vector<std::pair<int, std::uint32_t>>{{8, 0}, {8, 1}, {4, 0}, {4, 2}}) {
+      cases.push_back({bits, compression, palette});
+    }
+  }
+  for (const std::uint32_t compression : {0U, 1U}) {
+    cases.push_back({8, compression, full});  // one ink entry, no tail
+    cases.push_back({8, compression, std::vector<std::uint32_t>(256, 0x010101)});  // no ink
+  }
+  for (const std::uint32_t compression : {0U, 2U}) {
+    cases.push_back({4, compression, full_4});
+    cases.push_back({4, compression, std::vector<std::uint32_t>(16, 0x010101)});
+  }
   ocr_testing::TestRandom random(99);
   ocr::BitmapPicture picture;
-  for (const auto& palette : palettes) {
-    for (const std::uint32_t compression : {0U, 1U}) {
-      BitmapLayout layout;
-      layout.bits = 8;
-      layout.compression = compression;
-      layout.palette = palette;
-      PixelValues values(3);
-      for (auto& row : values) {
-        for (int x = 0; x < 53; ++x) {
-          // Mostly indices of the palette and around its end, some anywhere.
-          const auto r = static_cast<std::uint32_t>(random.Next(512));
-          row.push_back(r < 256 ? r % static_cast<std::uint32_t>(palette.size() + 2) : r % 256);
-        }
+  for (const Case& c : cases) {
+    BitmapLayout layout;
+    layout.bits = c.bits;
+    layout.compression = c.compression;
+    layout.palette = c.palette;
+    const std::uint32_t indices = 1U << c.bits;
+    PixelValues values(3);
+    for (auto& row : values) {
+      for (int x = 0; x < 53; ++x) {
+        // Mostly indices of the palette and around its end, some anywhere.
+        const auto r = static_cast<std::uint32_t>(random.Next(512));
+        row.push_back(r < 256 ? r % static_cast<std::uint32_t>(c.palette.size() + 2) % indices
+                              : r % indices);
       }
-      ASSERT_TRUE(picture.Decode(EncodeBitmap(values, layout)).ok());
-      std::vector<std::uint8_t> ink(53);
-      for (int y = 0; y < 3; ++y) {
-        picture.ReadInkRow(y, ink.data());
-        for (std::size_t x = 0; x < ink.size(); ++x) {
-          const std::uint32_t index = values[static_cast<std::size_t>(y)][x];
-          const bool black = index >= palette.size() || palette[index] == 0x000000;
-          ASSERT_EQ(ink[x], black ? 1 : 0) << "palette of " << palette.size() << ", compression "
-                                           << compression << ", index " << index << " at " << x;
-        }
+    }
+    ASSERT_TRUE(picture.Decode(EncodeBitmap(values, layout)).ok());
+    std::vector<std::uint8_t> ink(53);
+    for (int y = 0; y < 3; ++y) {
+      picture.ReadInkRow(y, ink.data());
+      for (std::size_t x = 0; x < ink.size(); ++x) {
+        const std::uint32_t index = values[static_cast<std::size_t>(y)][x];
+        const bool black = index >= c.palette.size() || c.palette[index] == 0x000000;
+        ASSERT_EQ(ink[x], black ? 1 : 0)
+            << c.bits << " bits, palette of " << c.palette.size() << ", compression "
+            << c.compression << ", index " << index << " at " << x;
       }
     }
   }
