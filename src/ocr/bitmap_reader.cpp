@@ -583,8 +583,10 @@ void BitmapPicture::FillInkIndex() {
 void BitmapPicture::DecodeAllInk() {
   const auto w = static_cast<std::size_t>(width_);
   ink_.resize(w * static_cast<std::size_t>(height_));
+  ink_rows_.resize(static_cast<std::size_t>(height_));
   for (int y = 0; y < height_; ++y) {
-    DecodeInkRow(y, ink_.data() + static_cast<std::size_t>(y) * w);
+    ink_rows_[static_cast<std::size_t>(y)] =
+        DecodeInkRow(y, ink_.data() + static_cast<std::size_t>(y) * w) ? 1 : 0;
   }
   ink_decoded_ = true;
 }
@@ -603,19 +605,21 @@ void BitmapPicture::DecodeIndexInk(const std::uint8_t* in, std::uint8_t* out) co
   }
 }
 
-void BitmapPicture::DecodeInkRow(int y, std::uint8_t* out) const {
+bool BitmapPicture::DecodeInkRow(int y, std::uint8_t* out) const {
   const std::size_t w = static_cast<std::size_t>(width_);
   const std::uint8_t* ink = ink_index_.data();
+  // Whether the row just written holds ink, for the kinds that do not tell on the way.
+  auto any_ink = [out, w] { return std::memchr(out, 1, w) != nullptr; };
   if (rle_) {
     DecodeIndexInk(indices_.data() + static_cast<std::size_t>(y) * w, out);
-    return;
+    return any_ink();
   }
   const unsigned char* in = FileRow(y);
   switch (bits_) {
     case 1: {
       if (ink[0] == ink[1]) {
         std::memset(out, ink[0], w);
-        return;
+        return ink[0] != 0 && w > 0;
       }
       // Eight pixels a byte through the table; with index 0 as ink every byte is flipped. A
       // word of eight bytes without ink (most of a subtitle picture) is written at once.
@@ -623,6 +627,8 @@ void BitmapPicture::DecodeInkRow(int y, std::uint8_t* out) const {
       const std::uint64_t blank = ink[0] != 0 ? ~std::uint64_t{0} : 0;
       const std::size_t whole = w / 8;
       std::size_t i = 0;
+      // A word or byte other than the blank one holds an ink bit.
+      bool any = false;
       auto expand = [&](std::size_t at) {
         std::uint64_t eight = 0;
         std::memcpy(&eight, kBitBytes[in[at]].data(), 8);
@@ -636,17 +642,20 @@ void BitmapPicture::DecodeInkRow(int y, std::uint8_t* out) const {
           std::memset(out + 8 * i, 0, 64);
           continue;
         }
+        any = true;
         for (std::size_t k = i; k < i + 8; ++k) {
           expand(k);
         }
       }
       for (; i < whole; ++i) {
+        any = any || in[i] != static_cast<std::uint8_t>(blank);
         expand(i);
       }
       for (std::size_t x = 8 * whole; x < w; ++x) {
         out[x] = ink[(in[x / 8] >> (7 - x % 8)) & 1];
+        any = any || out[x] != 0;
       }
-      return;
+      return any;
     }
     case 4: {
       // Two pixels a byte: compared in vectors where the ink indices allow, else through the
@@ -676,11 +685,11 @@ void BitmapPicture::DecodeInkRow(int y, std::uint8_t* out) const {
       if (w % 2 != 0) {
         out[w - 1] = ink[in[pairs] >> 4];
       }
-      return;
+      return any_ink();
     }
     case 8:
       DecodeIndexInk(in, out);
-      return;
+      return any_ink();
     case 24: {
       // One four-byte load a pixel, its fourth byte (the next pixel's or padding) masked off;
       // the last pixel is read bytewise, as its fourth byte may lie past the file.
@@ -701,7 +710,7 @@ void BitmapPicture::DecodeInkRow(int y, std::uint8_t* out) const {
       if (done < w) {
         out[loaded] = (in[3 * loaded] | in[3 * loaded + 1] | in[3 * loaded + 2]) == 0 ? 1 : 0;
       }
-      return;
+      return any_ink();
     }
     case 32:
       if (plain32_) {
@@ -714,17 +723,17 @@ void BitmapPicture::DecodeInkRow(int y, std::uint8_t* out) const {
           std::memcpy(&value, in + 4 * x, 4);
           out[x] = (value & kLowThreeBytes) == 0 ? 1 : 0;
         }
-        return;
+        return any_ink();
       }
       for (std::size_t x = 0; x < w; ++x) {
         out[x] = MaskedColour(U32(in + 4 * x)) == kInkColour ? 1 : 0;
       }
-      return;
+      return any_ink();
     default:  // 16
       for (std::size_t x = 0; x < w; ++x) {
         out[x] = MaskedColour(U16(in + 2 * x)) == kInkColour ? 1 : 0;
       }
-      return;
+      return any_ink();
   }
 }
 
@@ -765,23 +774,25 @@ void BitmapPicture::ReadRow(int y, Colour* out) const {
   }
 }
 
-void BitmapPicture::ReadInkRow(int y, std::uint8_t* out) const {
+bool BitmapPicture::ReadInkRow(int y, std::uint8_t* out) const {
   const auto w = static_cast<std::size_t>(width_);
   if (y < 0 || y >= height_) {
     std::memset(out, 0, w);
-    return;
+    return false;
   }
   if (is_edited_) {
+    bool any = false;
     for (std::size_t x = 0; x < w; ++x) {
       out[x] = edited_[static_cast<std::size_t>(y) * w + x] == kInkColour ? 1 : 0;
+      any = any || out[x] != 0;
     }
-    return;
+    return any;
   }
   if (ink_decoded_) {
     std::memcpy(out, ink_.data() + static_cast<std::size_t>(y) * w, w);
-    return;
+    return ink_rows_[static_cast<std::size_t>(y)] != 0;
   }
-  DecodeInkRow(y, out);
+  return DecodeInkRow(y, out);
 }
 
 void BitmapPicture::SetPixel(int x, int y, Colour colour) {

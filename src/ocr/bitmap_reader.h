@@ -61,7 +61,7 @@ class BitmapPicture : public Picture {
   Colour Pixel(int x, int y) const override;
   void SetPixel(int x, int y, Colour colour) override;
   void ReadRow(int y, Colour* out) const override;
-  void ReadInkRow(int y, std::uint8_t* out) const override;
+  bool ReadInkRow(int y, std::uint8_t* out) const override;
   void Resize(int width, int height) override;
 
  private:
@@ -76,8 +76,8 @@ class BitmapPicture : public Picture {
   text::Status DecodeRle(std::size_t start);
   // Which palette entries are ink, from palette_.
   void FillInkIndex();
-  // Row y's ink straight from the file's bytes (or the RLE indices).
-  void DecodeInkRow(int y, std::uint8_t* out) const;
+  // Row y's ink straight from the file's bytes (or the RLE indices); true when it holds any.
+  bool DecodeInkRow(int y, std::uint8_t* out) const;
   // The ink of one row of palette indices (8 bits, or RLE decoded).
   void DecodeIndexInk(const std::uint8_t* in, std::uint8_t* out) const;
   void Clear();
@@ -94,6 +94,7 @@ class BitmapPicture : public Picture {
   std::vector<Colour> edited_;         // the colours once SetPixel or Resize was used
   bool is_edited_ = false;
   std::vector<std::uint8_t> ink_;  // every ink row, top row first, after DecodeAllInk
+  std::vector<std::uint8_t> ink_rows_;  // 1 for each of those rows that holds ink
   bool ink_decoded_ = false;
   std::array<Colour, 256> palette_{};          // unused entries are black, as the toolkit pads them
   std::array<std::uint8_t, 256> ink_index_{};  // 1 where palette_ holds the ink colour

@@ -12,14 +12,17 @@ void Picture::ReadRow(int y, Colour* out) const {
   }
 }
 
-void Picture::ReadInkRow(int y, std::uint8_t* out) const {
+bool Picture::ReadInkRow(int y, std::uint8_t* out) const {
   const int width = Width();
   thread_local std::vector<Colour> row;
   row.resize(static_cast<std::size_t>(width));
   ReadRow(y, row.data());
+  bool any = false;
   for (int x = 0; x < width; ++x) {
     out[x] = row[x] == kInkColour ? 1 : 0;
+    any = any || out[x] != 0;
   }
+  return any;
 }
 
 text::Status PictureIo::LoadInto(const std::filesystem::path& file,

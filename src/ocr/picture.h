@@ -32,9 +32,10 @@ class Picture {
   // reads pixel by pixel; adapters override it with a bulk copy giving the same values.
   virtual void ReadRow(int y, Colour* out) const;
   // Writes 1 into out[x] where pixel (x, y) is ink (exactly kInkColour) and 0 elsewhere, for
-  // x = 0 .. Width() - 1 (room for Width() values); a row outside the picture gives all 0. The
-  // default goes through ReadRow; pictures that know their ink override it.
-  virtual void ReadInkRow(int y, std::uint8_t* out) const;
+  // x = 0 .. Width() - 1 (room for Width() values); a row outside the picture gives all 0.
+  // Returns whether the row holds any ink. The default goes through ReadRow; pictures that know
+  // their ink override it.
+  virtual bool ReadInkRow(int y, std::uint8_t* out) const;
   // Changes the size, keeping the pixels of the top-left area both sizes share; new pixels are
   // white. Sizes below 0 count as 0.
   virtual void Resize(int width, int height) = 0;

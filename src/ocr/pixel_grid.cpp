@@ -27,7 +27,8 @@ bool AnyInk(const std::uint8_t* row, int first, int last) {
 
 }  // namespace
 
-PixelGrid::PixelGrid() : cells_(static_cast<std::size_t>(kColumns) * kRows, 0) {}
+PixelGrid::PixelGrid()
+    : cells_(static_cast<std::size_t>(kColumns) * kRows, 0), row_ink_(kRows, 0) {}
 
 text::Status PixelGrid::Fill(const Picture& picture) {
   const int w = picture.Width();
@@ -38,13 +39,14 @@ text::Status PixelGrid::Fill(const Picture& picture) {
   }
   // The row buffer has one extra column: column w, the added background column.
   row_.resize(static_cast<std::size_t>(w) + 1);
+  // Reads picture row y and tells whether it holds ink.
   auto read_row = [&](int y, std::uint8_t* out) {
-    if (y >= 0 && y < h) {
-      picture.ReadInkRow(y, out);
-    } else {
-      std::memset(out, 0, static_cast<std::size_t>(w));
-    }
     out[w] = 0;
+    if (y >= 0 && y < h) {
+      return picture.ReadInkRow(y, out);
+    }
+    std::memset(out, 0, static_cast<std::size_t>(w));
+    return false;
   };
 
   // Bottom trim: up to three rows that are black from column 1 to w - 2 (a frame line) go.
@@ -60,8 +62,7 @@ text::Status PixelGrid::Fill(const Picture& picture) {
   // painted white, which matters when it is a trimmed frame row inside the bitmap.
   int white_row = -1;
   if (area >= 1) {
-    read_row(area - 1, row_.data());
-    if (AnyInk(row_.data(), 1, w - 3)) {
+    if (read_row(area - 1, row_.data()) && AnyInk(row_.data(), 1, w - 3)) {
       ++area;
       white_row = area - 1;
     }
@@ -69,19 +70,17 @@ text::Status PixelGrid::Fill(const Picture& picture) {
   auto read_area_row = [&](int y, std::uint8_t* out) {
     if (y == white_row) {
       std::memset(out, 0, static_cast<std::size_t>(w) + 1);
-    } else {
-      read_row(y, out);
+      return false;
     }
+    return read_row(y, out);
   };
   const int width = w + 1;
 
   // Top trim: odd rows are probed; an ink row just above the first hit is kept too.
   int top = -1;
   for (int y = 1; y < area; y += 2) {
-    read_area_row(y, row_.data());
-    if (AnyInk(row_.data(), 0, width - 1)) {
-      read_area_row(y - 1, row_.data());
-      top = AnyInk(row_.data(), 0, width - 1) ? y - 1 : y;
+    if (read_area_row(y, row_.data())) {
+      top = read_area_row(y - 1, row_.data()) ? y - 1 : y;
       break;
     }
   }
@@ -103,7 +102,8 @@ text::Status PixelGrid::Fill(const Picture& picture) {
   picture_height_ = h;
   // Rows go straight into the cells: the area is at most kColumns × kRows bytes.
   for (int y = 0; y < height; ++y) {
-    read_area_row(y + top, cells_.data() + Index(0, y));
+    row_ink_[static_cast<std::size_t>(y)] =
+        read_area_row(y + top, cells_.data() + Index(0, y)) ? 1 : 0;
   }
   return text::Success();
 }

@@ -55,6 +55,11 @@ class PixelGrid {
   const std::uint8_t* InkRow(int y) const {
     return cells_.data() + Index(0, y);
   }
+  // Whether area row y (0 <= y < Height()) holds any ink: told by the picture as the row is
+  // filled, so that finding lines reads no row again.
+  bool RowHasInk(int y) const {
+    return row_ink_[static_cast<std::size_t>(y)] != 0;
+  }
   // The end of the storage the rows lie in: reading whole words past a row's last column is
   // safe (the bytes belong to later rows or to no area) as long as it stays before this.
   const std::uint8_t* StorageEnd() const {
@@ -73,6 +78,7 @@ class PixelGrid {
 
   std::vector<std::uint8_t> cells_;  // the area, row after row, Width() bytes a row
   std::vector<std::uint8_t> row_;    // one picture row, reused
+  std::vector<std::uint8_t> row_ink_;  // kRows flags, 1 for each area row that holds ink
   int width_ = 0;
   int height_ = 0;
   int top_offset_ = 0;
