@@ -196,6 +196,26 @@ std::size_t InkOfNibbleBlocks(const std::uint8_t* in, std::size_t bytes, int sin
   return i;
 }
 
+// 1 bit: the 64 pixels of eight bytes (the first pixel in the top bit of the first byte) as
+// ink bytes; each byte is spread over eight lanes by unpacking it with itself three times, and
+// each lane keeps its own bit. `set_is_ink` tells which bit value is ink.
+inline void InkOfEightBitBytes(const unsigned char* in, bool set_is_ink, std::uint8_t* out) {
+  const __m128i bits = _mm_setr_epi8(-128, 64, 32, 16, 8, 4, 2, 1, -128, 64, 32, 16, 8, 4, 2, 1);
+  const __m128i one = _mm_set1_epi8(1);
+  const __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(in));
+  const __m128i twos = _mm_unpacklo_epi8(v, v);
+  const __m128i fours[2] = {_mm_unpacklo_epi16(twos, twos), _mm_unpackhi_epi16(twos, twos)};
+  for (int half = 0; half < 2; ++half) {
+    const __m128i eights[2] = {_mm_unpacklo_epi32(fours[half], fours[half]),
+                               _mm_unpackhi_epi32(fours[half], fours[half])};
+    for (int k = 0; k < 2; ++k) {
+      const __m128i set = _mm_cmpeq_epi8(_mm_and_si128(eights[k], bits), bits);
+      const __m128i ink = set_is_ink ? _mm_and_si128(set, one) : _mm_andnot_si128(set, one);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 32 * half + 16 * k), ink);
+    }
+  }
+}
+
 // 32 bits with the usual masks: ink when the three colour bytes are 0, whatever the fourth.
 std::size_t InkOfPlain32BitBlocks(const unsigned char* in, std::size_t count, std::uint8_t* out) {
   const __m128i colour = _mm_set1_epi32(0x00FFFFFF);
@@ -643,9 +663,13 @@ bool BitmapPicture::DecodeInkRow(int y, std::uint8_t* out) const {
           continue;
         }
         any = true;
+#if ZENTROPE_INK_SIMD
+        InkOfEightBitBytes(in + i, ink[1] != 0, out + 8 * i);
+#else
         for (std::size_t k = i; k < i + 8; ++k) {
           expand(k);
         }
+#endif
       }
       for (; i < whole; ++i) {
         any = any || in[i] != static_cast<std::uint8_t>(blank);
