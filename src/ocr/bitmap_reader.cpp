@@ -578,12 +578,16 @@ Colour BitmapPicture::MaskedColour(std::uint32_t value) const {
 }
 
 void BitmapPicture::FillInkIndex() {
-  for (int i = 0; i < 256; ++i) {
+  // Only the indices the picture's pixels can hold (none above 8 bits) are worked out; the
+  // others stay 0 and are never read.
+  const int indices = bits_ <= 8 ? 1 << bits_ : 0;
+  for (int i = 0; i < indices; ++i) {
     ink_index_[static_cast<std::size_t>(i)] = palette_[static_cast<std::size_t>(i)] == kInkColour;
   }
-  // The shape of the ink set among the indices, for the vector test: every index from
-  // index_ink_tail_ up, and below it none or one.
-  index_ink_tail_ = 256;
+  std::fill(ink_index_.begin() + indices, ink_index_.end(), std::uint8_t{0});
+  // The shape of the ink set among those indices, for the vector tests: every index from
+  // index_ink_tail_ up to the last, and below it none or one.
+  index_ink_tail_ = indices;
   while (index_ink_tail_ > 0 && ink_index_[static_cast<std::size_t>(index_ink_tail_ - 1)] != 0) {
     --index_ink_tail_;
   }

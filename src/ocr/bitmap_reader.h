@@ -97,10 +97,11 @@ class BitmapPicture : public Picture {
   std::vector<std::uint8_t> ink_rows_;  // 1 for each of those rows that holds ink
   bool ink_decoded_ = false;
   std::array<Colour, 256> palette_{};          // unused entries are black, as the toolkit pads them
-  std::array<std::uint8_t, 256> ink_index_{};  // 1 where palette_ holds the ink colour
+  // 1 where palette_ holds the ink colour, for the 2^bits indices the pixels can hold.
+  std::array<std::uint8_t, 256> ink_index_{};
   std::array<std::array<std::uint8_t, 2>, 256> pair_ink_{};  // 4 bits: a byte's two pixels
-  // The ink indices as one index (-1: none) below a tail of indices (256: none), when they
-  // are so (index_ink_simple_): what the vector test of index rows handles.
+  // The ink indices as one index (-1: none) below a tail of indices up to the last one
+  // (2^bits: none), when they are so (index_ink_simple_): what the vector tests handle.
   int index_ink_single_ = -1;
   int index_ink_tail_ = 256;
   bool index_ink_simple_ = false;

@@ -10,12 +10,8 @@ namespace ocr {
 namespace {
 
 bool AllInk(const std::uint8_t* row, int first, int last) {
-  for (int x = first; x <= last; ++x) {
-    if (row[x] == 0) {
-      return false;
-    }
-  }
-  return true;
+  return last < first ||
+         std::memchr(row + first, 0, static_cast<std::size_t>(last - first + 1)) == nullptr;
 }
 
 bool AnyInk(const std::uint8_t* row, int first, int last) {
