@@ -488,6 +488,7 @@ text::Status BitmapPicture::DecodeKept() {
   // Room for the decoded ink now, whether or not it is decoded ahead: a picture then allocates
   // only on meeting a larger file than before, however the loader and the run share the work.
   ink_.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  ink_rows_.reserve(static_cast<std::size_t>(height));
   return text::Success();
 }
 
