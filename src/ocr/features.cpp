@@ -3,6 +3,7 @@
 #include "ocr/features.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -22,6 +23,24 @@ constexpr std::size_t kBandSumsRoom = kMaxBandColumns + 16;
 
 // Cells of up to this many pixels have their density worked out in integers (see below).
 constexpr long long kExactIntegerCell = 1LL << 20;
+
+// The decimal digits of every density, 0 to 1000: four characters (the unused ones 0) and the
+// count used, so that a density is written with one copy.
+struct DensityDigits {
+  std::array<char, 4> text{};
+  int length = 0;
+};
+constexpr auto kDensityDigits = [] {
+  std::array<DensityDigits, 1001> table{};
+  for (int value = 0; value <= 1000; ++value) {
+    auto& entry = table[static_cast<std::size_t>(value)];
+    entry.length = value >= 1000 ? 4 : value >= 100 ? 3 : value >= 10 ? 2 : 1;
+    for (int i = entry.length - 1, rest = value; i >= 0; --i, rest /= 10) {
+      entry.text[static_cast<std::size_t>(i)] = static_cast<char>('0' + rest % 10);
+    }
+  }
+  return table;
+}();
 
 // Cells (row, column) with row + column even, row by row.
 constexpr int kCells[kDensityCount][2] = {{0, 0}, {0, 2}, {0, 4}, {1, 1}, {1, 3}, {2, 0}, {2, 2},
@@ -210,6 +229,13 @@ int ComputeFeatures(const PixelGrid& grid, const GlyphBox& box, bool ignore_size
   auto put = [&out, text_end](int value, bool comma) {
     if (comma) {
       *out++ = ',';
+    }
+    if (value >= 0 && value <= 1000) {
+      // Four characters copied, however many are used: the buffer has room past any line.
+      const DensityDigits& digits = kDensityDigits[static_cast<std::size_t>(value)];
+      std::memcpy(out, digits.text.data(), 4);
+      out += digits.length;
+      return;
     }
     out = std::to_chars(out, text_end - 1, value).ptr;
   };
