@@ -93,10 +93,10 @@ class BitmapPicture : public Picture {
   std::vector<std::uint8_t> indices_;  // RLE pictures: palette indices, top row first
   std::vector<Colour> edited_;         // the colours once SetPixel or Resize was used
   bool is_edited_ = false;
-  std::vector<std::uint8_t> ink_;  // every ink row, top row first, after DecodeAllInk
+  std::vector<std::uint8_t> ink_;       // every ink row, top row first, after DecodeAllInk
   std::vector<std::uint8_t> ink_rows_;  // 1 for each of those rows that holds ink
   bool ink_decoded_ = false;
-  std::array<Colour, 256> palette_{};          // unused entries are black, as the toolkit pads them
+  std::array<Colour, 256> palette_{};  // unused entries are black, as the toolkit pads them
   // 1 where palette_ holds the ink colour, for the 2^bits indices the pixels can hold.
   std::array<std::uint8_t, 256> ink_index_{};
   std::array<std::array<std::uint8_t, 2>, 256> pair_ink_{};  // 4 bits: a byte's two pixels

@@ -76,8 +76,8 @@ class PixelGrid {
   // Trims `picture` and fills the cells and metrics; the colour source is left to the caller.
   text::Status Fill(const Picture& picture);
 
-  std::vector<std::uint8_t> cells_;  // the area, row after row, Width() bytes a row
-  std::vector<std::uint8_t> row_;    // one picture row, reused
+  std::vector<std::uint8_t> cells_;    // the area, row after row, Width() bytes a row
+  std::vector<std::uint8_t> row_;      // one picture row, reused
   std::vector<std::uint8_t> row_ink_;  // kRows flags, 1 for each area row that holds ink
   int width_ = 0;
   int height_ = 0;
