@@ -3,6 +3,7 @@
 
 #include <system_error>
 
+#include "app/status_texts.h"
 #include "ocr/pixel_grid.h"
 
 namespace app {
@@ -11,19 +12,6 @@ namespace fs = std::filesystem;
 
 // The import warns of what recognition will refuse.
 static_assert(import::kMaxRecognisedWidth == ocr::PixelGrid::kColumns - 1);
-
-namespace {
-
-// "3, 17, 25" for the first `listed` numbers, then ", ...".
-std::string NumberList(const std::vector<int>& numbers, std::size_t listed) {
-  std::string list;
-  for (std::size_t i = 0; i < numbers.size() && i < listed; ++i) {
-    list += (i == 0 ? "" : ", ") + std::to_string(numbers[i]);
-  }
-  return numbers.size() > listed ? list + ", ..." : list;
-}
-
-}  // namespace
 
 std::optional<fs::path> ImportFlow::ChooseInput() {
   if (!application_.GuardUnsavedMainSubtitle(msg::kOpenUnsavedQuestion)) {

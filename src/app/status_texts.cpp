@@ -51,21 +51,17 @@ std::vector<std::string> SaveEncodingNames(const MessageSource& texts) {
   return names;
 }
 
-namespace {
-
-std::string RowList(const std::vector<int>& rows, int max_rows) {
+std::string NumberList(const std::vector<int>& numbers, std::size_t listed) {
   std::string list;
-  for (size_t i = 0; i < rows.size(); ++i) {
-    if (static_cast<int>(i) == max_rows) {
+  for (std::size_t i = 0; i < numbers.size(); ++i) {
+    if (i == listed) {
       list += ", ...";
       break;
     }
-    list += (i == 0 ? "" : ", ") + std::to_string(rows[i]);
+    list += (i == 0 ? "" : ", ") + std::to_string(numbers[i]);
   }
   return list;
 }
-
-}  // namespace
 
 std::string SaveProblemsQuestion(const document::SaveProblems& problems, const MessageSource& texts,
                                  int max_rows) {
@@ -76,7 +72,10 @@ std::string SaveProblemsQuestion(const document::SaveProblems& problems, const M
       {msg::kSaveUnencodable, &problems.unencodable}};
   for (const auto& [message, rows] : kinds) {
     if (!rows->empty()) {
-      question += texts.Message(message) + RowList(*rows, max_rows) + "\n";
+      question +=
+          texts.Message(message) +
+          NumberList(*rows, max_rows < 0 ? rows->size() : static_cast<std::size_t>(max_rows)) +
+          "\n";
     }
   }
   return question + "\n" + texts.Message(msg::kSaveAnywayQuestion);

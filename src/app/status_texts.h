@@ -19,6 +19,9 @@ namespace app {
 // found inside a two-byte character.
 std::string FillIn(std::string_view pattern, std::initializer_list<std::string> values);
 
+// "3, 17, 25": the first `listed` numbers, then ", ..." when there are more.
+std::string NumberList(const std::vector<int>& numbers, std::size_t listed);
+
 // The save encodings in the order of the save dialog's list and of settings line 23.
 inline constexpr document::OutputEncoding kSaveEncodings[] = {document::OutputEncoding::kGbk,
                                                               document::OutputEncoding::kUtf8,

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "app/status_texts.h"
 #include "cli/commands.h"
 #include "import/disc_import.h"
 
@@ -159,10 +160,7 @@ int RunImport(const ImportArguments& arguments) {
   }
   std::printf("written: %s\n", r.subtitle_file.c_str());
   if (!r.too_wide.empty()) {
-    std::string pictures;
-    for (const int number : r.too_wide) {
-      pictures += (pictures.empty() ? "" : ", ") + std::to_string(number);
-    }
+    const std::string pictures = app::NumberList(r.too_wide, r.too_wide.size());
     std::fprintf(stderr,
                  "warning: pictures wider than %d pixels, which recognition will ask about as "
                  "damaged pictures%s: %s\n",

@@ -143,6 +143,11 @@ bool HalvesPicture(const SubtitleBitmap& bitmap, PictureScale scale) {
   return bitmap.video_width > kAutoHalfAbove;
 }
 
+InkPicture RenderInkAtScale(const SubtitleBitmap& bitmap, const InkChoice& choice,
+                            PictureScale scale) {
+  return HalvesPicture(bitmap, scale) ? RenderHalfInk(bitmap, choice) : RenderInk(bitmap, choice);
+}
+
 fs::path SubtitleNameFor(const fs::path& input) {
   return input.filename().replace_extension(".srt");
 }
@@ -279,10 +284,9 @@ text::Result<std::vector<ImportedPicture>> ImportFromMemory(std::string bytes,
   std::vector<ImportedPicture> pictures;
   const text::Status walked = ForEachPicture(
       *opened.value(), options, name, [&](const SubtitleBitmap& bitmap, const InkChoice& ink) {
-        const bool halve = HalvesPicture(bitmap, options.scale);
-        pictures.push_back(
-            ImportedPicture{bitmap.entry, bitmap.start, bitmap.end, bitmap.forced, ink.used, halve,
-                            halve ? RenderHalfInk(bitmap, ink) : RenderInk(bitmap, ink)});
+        pictures.push_back(ImportedPicture{bitmap.entry, bitmap.start, bitmap.end, bitmap.forced,
+                                           ink.used, HalvesPicture(bitmap, options.scale),
+                                           RenderInkAtScale(bitmap, ink, options.scale)});
         return text::Result<bool>(true);
       });
   if (!walked) {

@@ -31,6 +31,10 @@ inline constexpr int kMaxRecognisedWidth = 1999;
 // True when `scale` halves `bitmap`: kHalf, or kAuto and the picture's video (SubtitleBitmap's
 // video_width) wider than kAutoHalfAbove. A stream that does not give its video size is kept.
 bool HalvesPicture(const SubtitleBitmap& bitmap, PictureScale scale);
+// The ink picture of `bitmap` at the size `scale` gives it: RenderHalfInk when HalvesPicture,
+// RenderInk otherwise.
+InkPicture RenderInkAtScale(const SubtitleBitmap& bitmap, const InkChoice& choice,
+                            PictureScale scale);
 
 struct ImportOptions {
   int track = 0;  // 1-based subtitle track; 0 = the first PGS or VobSub track

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <system_error>
 
+#include "ocr/cpu_features.h"
 #include "text/line_file.h"
 
 #if defined(__x86_64__)
@@ -87,14 +88,11 @@ constexpr auto kGatherMasks = [] {
   return masks;
 }();
 
-bool HasSsse3() {
-  static const bool has = __builtin_cpu_supports("ssse3") != 0;
-  return has;
-}
-
-bool HasAvx2() {
-  static const bool has = __builtin_cpu_supports("avx2") != 0;
-  return has;
+// The nine gather masks as vectors.
+void LoadGatherMasks(__m128i* masks) {
+  for (std::size_t i = 0; i < 9; ++i) {
+    masks[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kGatherMasks[i].data()));
+  }
 }
 
 // 24 bits, one block of 16 pixels (48 bytes) that holds a zero byte: each pixel's three bytes
@@ -119,9 +117,7 @@ __attribute__((target("ssse3"))) std::size_t InkOf24BitBlocks(const unsigned cha
                                                               std::size_t count,
                                                               std::uint8_t* out) {
   __m128i masks[9];
-  for (std::size_t i = 0; i < 9; ++i) {
-    masks[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kGatherMasks[i].data()));
-  }
+  LoadGatherMasks(masks);
   const __m128i zero = _mm_setzero_si128();
   std::size_t x = 0;
   for (; x + 16 <= count; x += 16) {
@@ -147,9 +143,7 @@ __attribute__((target("avx2"))) std::size_t InkOf24BitBlocksWide(const unsigned 
                                                                  std::size_t count,
                                                                  std::uint8_t* out) {
   __m128i masks[9];
-  for (std::size_t i = 0; i < 9; ++i) {
-    masks[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kGatherMasks[i].data()));
-  }
+  LoadGatherMasks(masks);
   const __m256i zero = _mm256_setzero_si256();
   std::size_t x = 0;
   for (; x + 32 <= count; x += 32) {
@@ -169,21 +163,37 @@ __attribute__((target("avx2"))) std::size_t InkOf24BitBlocksWide(const unsigned 
   return x + InkOf24BitBlocks(in + 3 * x, count - x, out + x);
 }
 
+// The ink test of palette indices whose ink entries are at most one index `single` (-1: none)
+// and every index from `tail` up (`tail` at or past the last index: none): 1 for ink, 0 else.
+class IndexInkTest {
+ public:
+  IndexInkTest(int single, int tail, int indices)
+      : single_(single >= 0),
+        tail_(tail < indices),
+        single_index_(_mm_set1_epi8(static_cast<char>(single))),
+        tail_index_(_mm_set1_epi8(static_cast<char>(tail))) {}
+
+  __m128i operator()(__m128i index) const {
+    __m128i ink = single_ ? _mm_cmpeq_epi8(index, single_index_) : _mm_setzero_si128();
+    if (tail_) {
+      ink = _mm_or_si128(ink, _mm_cmpeq_epi8(_mm_max_epu8(index, tail_index_), index));
+    }
+    return _mm_and_si128(ink, _mm_set1_epi8(1));
+  }
+
+ private:
+  bool single_;
+  bool tail_;
+  __m128i single_index_;
+  __m128i tail_index_;
+};
+
 // 4 bits, two pixels a byte (the first in the high half), with the ink indices shaped as for
-// InkOfIndexBlocks: 32 pixels from 16 bytes a step. Returns the bytes done.
+// IndexInkTest: 32 pixels from 16 bytes a step. Returns the bytes done.
 std::size_t InkOfNibbleBlocks(const std::uint8_t* in, std::size_t bytes, int single, int tail,
                               std::uint8_t* out) {
-  const __m128i one = _mm_set1_epi8(1);
+  const IndexInkTest ink_of(single, tail, 16);
   const __m128i low_half = _mm_set1_epi8(0x0F);
-  const __m128i single_index = _mm_set1_epi8(static_cast<char>(single));
-  const __m128i tail_index = _mm_set1_epi8(static_cast<char>(tail));
-  auto ink_of = [&](__m128i index) {
-    __m128i ink = single >= 0 ? _mm_cmpeq_epi8(index, single_index) : _mm_setzero_si128();
-    if (tail < 16) {
-      ink = _mm_or_si128(ink, _mm_cmpeq_epi8(_mm_max_epu8(index, tail_index), index));
-    }
-    return _mm_and_si128(ink, one);
-  };
   std::size_t i = 0;
   for (; i + 16 <= bytes; i += 16) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
@@ -235,22 +245,14 @@ std::size_t InkOfPlain32BitBlocks(const unsigned char* in, std::size_t count, st
   return x;
 }
 
-// Palette indices whose ink entries are at most one index `single` (-1: none) and every index
-// from `tail` up (256: none).
+// Palette indices, one byte a pixel, with the ink indices shaped as for IndexInkTest.
 std::size_t InkOfIndexBlocks(const std::uint8_t* in, std::size_t count, int single, int tail,
                              std::uint8_t* out) {
-  const __m128i one = _mm_set1_epi8(1);
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i single_index = _mm_set1_epi8(static_cast<char>(single));
-  const __m128i tail_index = _mm_set1_epi8(static_cast<char>(tail));
+  const IndexInkTest ink_of(single, tail, 256);
   std::size_t x = 0;
   for (; x + 16 <= count; x += 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + x));
-    __m128i ink = single >= 0 ? _mm_cmpeq_epi8(v, single_index) : zero;
-    if (tail < 256) {
-      ink = _mm_or_si128(ink, _mm_cmpeq_epi8(_mm_max_epu8(v, tail_index), v));
-    }
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_and_si128(ink, one));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x),
+                     ink_of(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + x))));
   }
   return x;
 }

@@ -182,42 +182,44 @@ int ComputeFeatures(const PixelGrid& grid, const GlyphBox& box, bool ignore_size
   const double ch = cell_height;
   // A cell's columns run from trunc(c × cw + L) while x < (c + 1) × cw + L; with a fractional
   // cw the last cell can reach one column past the box. Likewise for rows. The five column and
-  // five row ranges are worked out once and shared by the cells.
+  // five row ranges are worked out once and shared by the cells, each also clipped to the
+  // grid's area (`low` .. `high` - 1), where ink is looked for.
   struct Range {
     long long first = 0;
     long long stop = 0;
+    long long low = 0;
+    long long high = 0;
+  };
+  auto ranges = [](double size, int origin, int limit, long long area, Range* out) {
+    for (int i = 0; i < limit; ++i) {
+      Range& range = out[i];
+      range.first = static_cast<long long>(std::trunc(i * size + origin));
+      range.stop = static_cast<long long>(std::ceil((i + 1) * size + origin));
+      range.low = std::max(range.first, 0LL);
+      range.high = std::min(range.stop, area);
+    }
   };
   Range columns_of[5];
   Range rows_of[5];
-  for (int i = 0; i < column_limit; ++i) {
-    columns_of[i] = {static_cast<long long>(std::trunc(i * cw + box.left)),
-                     static_cast<long long>(std::ceil((i + 1) * cw + box.left))};
-  }
-  for (int i = 0; i < row_limit; ++i) {
-    rows_of[i] = {static_cast<long long>(std::trunc(i * ch + box.top)),
-                  static_cast<long long>(std::ceil((i + 1) * ch + box.top))};
-  }
+  ranges(cw, box.left, column_limit, grid.Width(), columns_of);
+  ranges(ch, box.top, row_limit, grid.Height(), rows_of);
   // Band sums: for each row range, the ink of each column of the box over the range's rows, a
   // byte a column. With at most kMaxBandRows rows a range, eight bytes sum to at most 248, so a
   // cell's ink is summed a word at a time, and each picture row is read once or twice instead of
   // once for each cell beside it. Larger boxes are counted row by row.
   constexpr long long kMaxBandRows = 31;
   std::uint8_t band_ink[5][kBandSumsRoom];
-  const long long span_low = std::max(columns_of[0].first, 0LL);
-  const long long span_high =
-      std::min(columns_of[column_limit - 1].stop, static_cast<long long>(grid.Width()));
+  const long long span_low = columns_of[0].low;
+  const long long span_high = columns_of[column_limit - 1].high;
   bool banded = span_low < span_high && span_high - span_low <= kMaxBandColumns;
   for (int r = 0; banded && r < row_limit; ++r) {
-    const long long y_low = std::max(rows_of[r].first, 0LL);
-    const long long y_high = std::min(rows_of[r].stop, static_cast<long long>(grid.Height()));
-    banded = y_high - y_low <= kMaxBandRows;
+    banded = rows_of[r].high - rows_of[r].low <= kMaxBandRows;
   }
   if (banded) {
     const auto span = static_cast<std::size_t>(span_high - span_low);
     for (int r = 0; r < row_limit; ++r) {
-      const long long y_low = std::max(rows_of[r].first, 0LL);
-      const long long y_high = std::min(rows_of[r].stop, static_cast<long long>(grid.Height()));
-      SumBand(grid, static_cast<int>(y_low), static_cast<int>(std::max(y_low, y_high)),
+      const Range& y = rows_of[r];
+      SumBand(grid, static_cast<int>(y.low), static_cast<int>(std::max(y.low, y.high)),
               static_cast<std::size_t>(span_low), span, band_ink[r]);
     }
   }
@@ -253,19 +255,15 @@ int ComputeFeatures(const PixelGrid& grid, const GlyphBox& box, bool ignore_size
       const long long columns = std::max(0LL, x.stop - x.first);
       const long long rows = std::max(0LL, y.stop - y.first);
       long long ink = 0;
-      const long long x_low = std::max(x.first, 0LL);
-      const long long x_high = std::min(x.stop, static_cast<long long>(grid.Width()));
-      const long long y_low = std::max(y.first, 0LL);
-      const long long y_high = std::min(y.stop, static_cast<long long>(grid.Height()));
       if (banded) {
         const std::uint8_t* sums = band_ink[r];
-        ink = x_low < x_high ? CountInk(sums + (x_low - span_low), sums + (x_high - span_low),
+        ink = x.low < x.high ? CountInk(sums + (x.low - span_low), sums + (x.high - span_low),
                                         sums + (span_high - span_low) + 8)
                              : 0;
-      } else if (x_low < x_high) {
-        for (long long row_index = y_low; row_index < y_high; ++row_index) {
+      } else if (x.low < x.high) {
+        for (long long row_index = y.low; row_index < y.high; ++row_index) {
           const std::uint8_t* row = grid.InkRow(static_cast<int>(row_index));
-          ink += CountInk(row + x_low, row + x_high, grid.StorageEnd());
+          ink += CountInk(row + x.low, row + x.high, grid.StorageEnd());
         }
       }
       const long long pixels = columns * rows;

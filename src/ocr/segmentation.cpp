@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "ocr/cpu_features.h"
+
 #if defined(__x86_64__)
 #include <immintrin.h>
 #endif
@@ -41,11 +43,6 @@ std::size_t OrRows(const std::uint8_t* const* rows, std::size_t count, std::size
     _mm_storeu_si128(reinterpret_cast<__m128i*>(marks + x), mark);
   }
   return x;
-}
-
-bool HasAvx2() {
-  static const bool has = __builtin_cpu_supports("avx2") != 0;
-  return has;
 }
 #endif
 

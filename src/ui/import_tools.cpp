@@ -42,10 +42,8 @@ QPixmap PreviewPixmap(const std::vector<import::SubtitleBitmap>& pictures,
   int width = 1;
   int height = 0;
   for (const import::SubtitleBitmap& picture : pictures) {
-    const import::InkChoice ink = import::ChooseInk(picture, options.ink);
-    inked.push_back(import::HalvesPicture(picture, options.scale)
-                        ? import::RenderHalfInk(picture, ink)
-                        : import::RenderInk(picture, ink));
+    inked.push_back(
+        import::RenderInkAtScale(picture, import::ChooseInk(picture, options.ink), options.scale));
     width = std::max(width, inked.back().width);
     height += inked.back().height + 6;
   }
