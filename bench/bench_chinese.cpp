@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/ports.h"
 #include "chinese/script_conversion.h"
 #include "chinese/script_converter.h"
 #include "document/subtitle_document.h"
+#include "ports/host_ports.h"
 #include "text/gbk.h"
 
 namespace {
@@ -92,12 +92,12 @@ void ConvertRows(benchmark::State& state, chinese::Direction direction) {
   if (direction == chinese::Direction::kT2S) {
     // Traditional input: the document converted once beforehand.
     auto to_traditional = Converters().Get(chinese::Direction::kS2T);
-    app::NullEventPump pump;
+    ports::NullEventPump pump;
     const auto preview = chinese::PreviewConversion(source.main, chinese::AllRows(source.main),
                                                     *to_traditional.value(), pump);
     (void)chinese::ApplyConversion(source, document::Role::kMain, preview.changes);
   }
-  app::NullEventPump pump;
+  ports::NullEventPump pump;
   size_t changed = 0;
   for (auto _ : state) {
     state.PauseTiming();

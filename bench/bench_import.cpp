@@ -92,7 +92,7 @@ void BM_ImportPgs(benchmark::State& state) {
   double cpu_seconds = 0.0;
   for (auto _ : state) {
     const fs::path out = folder.path() / ("out" + std::to_string(run++));
-    app::NullEventPump pump;
+    ports::NullEventPump pump;
     const double cpu_begin = ProcessCpuSeconds();
     auto report = import::ImportDiscSubtitles(input, out, {}, pump);
     cpu_seconds += ProcessCpuSeconds() - cpu_begin;

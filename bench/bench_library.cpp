@@ -9,11 +9,11 @@
 #include <system_error>
 #include <vector>
 
-#include "app/ports.h"
 #include "library/glyph_library.h"
 #include "library/library_check.h"
 #include "library/library_export.h"
 #include "library/library_merge.h"
+#include "ports/host_ports.h"
 #include "silent_ports.h"
 #include "text/line_file.h"
 
@@ -72,7 +72,7 @@ class ScratchFolder {
 };
 
 // Counts progress calls, to show that reporting stays far below one call per record.
-class CountingPump : public app::EventPump {
+class CountingPump : public ports::EventPump {
  public:
   void LetPendingEventsRun() override {
     ++calls;
@@ -127,7 +127,7 @@ void BM_Merge100kInto200k(benchmark::State& state) {
     (void)text::WriteLines(exchange.path() / "base.wrd", other.texts);
     (void)text::WriteLines(exchange.path() / "base.sts", other.features);
     library::GlyphLibrary library(folder.path());
-    app::NullEventPump quiet;
+    ports::NullEventPump quiet;
     (void)library.Load(quiet);
     state.ResumeTiming();
     auto source =
@@ -145,7 +145,7 @@ void BM_Check(benchmark::State& state) {
   ScratchFolder folder("check");
   WriteLibrary(folder.path(), Generate(kRecords, 1), Lists{});
   library::GlyphLibrary library(folder.path());
-  app::NullEventPump quiet;
+  ports::NullEventPump quiet;
   (void)library.Load(quiet);
   CountingPump pump;
   bench_support::NoTexts messages;
@@ -160,7 +160,7 @@ void BM_ExportAll(benchmark::State& state) {
   ScratchFolder folder("export");
   WriteLibrary(folder.path(), Generate(kRecords, 1), Lists{});
   library::GlyphLibrary library(folder.path());
-  app::NullEventPump quiet;
+  ports::NullEventPump quiet;
   (void)library.Load(quiet);
   CountingPump pump;
   bench_support::AnswerYes port;

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "app/ports.h"
 #include "document/row_table.h"
 #include "document/subtitle_document.h"
 #include "document/subtitle_reader.h"
@@ -21,6 +20,7 @@
 #include "ocr/recognition_run.h"
 #include "ocr/size_estimate.h"
 #include "platform/qt_picture.h"
+#include "ports/host_ports.h"
 #include "silent_ports.h"
 #include "text/line_file.h"
 
@@ -69,7 +69,7 @@ Setup& TheSetup() {
     (void)text::WriteFileAtomic(s.root / "work" / "word.wrd", "");
     (void)text::WriteFileAtomic(s.root / "work" / "word.sts", "");
     s.library = std::make_unique<library::GlyphLibrary>(s.root / "work");
-    app::NullEventPump pump;
+    ports::NullEventPump pump;
     if (!s.library->Load(pump).ok()) {
       return s;
     }
@@ -126,7 +126,7 @@ void BM_RecogniseFilm(benchmark::State& state) {
     state.SkipWithError("setup failed");
     return;
   }
-  app::NullEventPump pump;
+  ports::NullEventPump pump;
   bench_support::AnswerYes questions;
   bench_support::NoTexts texts;
   CountingSkipper skipper;

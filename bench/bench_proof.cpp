@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/ports.h"
 #include "document/subtitle_document.h"
 #include "document/subtitle_time.h"
+#include "ports/host_ports.h"
 #include "proof/check_rules.h"
 #include "proof/find_replace.h"
 #include "proof/time_overlap.h"
@@ -87,7 +87,7 @@ void CheckEveryRule(benchmark::State& state) {
     const std::string& after = characters[(i / count) % count];
     options.phrases.push_back({before + kSlip + after, before + kMended + after});
   }
-  app::NullEventPump pump;
+  ports::NullEventPump pump;
   for (auto _ : state) {
     const proof::CheckReview review = proof::RunCheck(document, options, pump);
     benchmark::DoNotOptimize(review.rows.size());

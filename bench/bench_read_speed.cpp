@@ -17,7 +17,6 @@
 #include <string>
 #include <vector>
 
-#include "app/ports.h"
 #include "document/row_table.h"
 #include "document/subtitle_document.h"
 #include "document/subtitle_reader.h"
@@ -26,6 +25,7 @@
 #include "ocr/recognition_run.h"
 #include "ocr/size_estimate.h"
 #include "platform/qt_picture.h"
+#include "ports/host_ports.h"
 #include "silent_ports.h"
 #include "text/line_file.h"
 
@@ -107,7 +107,7 @@ int BenchFilm(const std::filesystem::path& srt, int passes) {
   std::filesystem::create_directories(work);
   (void)text::WriteFileAtomic(work / "word.wrd", "");
   (void)text::WriteFileAtomic(work / "word.sts", "");
-  app::NullEventPump pump;
+  ports::NullEventPump pump;
   library::GlyphLibrary library(work);
   if (!library.Load(pump).ok()) {
     std::fprintf(stderr, "error: cannot make a library in %s\n", work.string().c_str());

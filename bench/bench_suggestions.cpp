@@ -13,13 +13,13 @@
 #include <system_error>
 #include <vector>
 
-#include "app/ports.h"
 #include "film_generator.h"
 #include "guess/tesseract_guesser.h"
 #include "library/glyph_library.h"
 #include "ocr/recogniser.h"
 #include "ocr/suggestions.h"
 #include "platform/qt_picture.h"
+#include "ports/host_ports.h"
 #include "text/line_file.h"
 
 namespace {
@@ -72,7 +72,7 @@ class BenchLibrary {
     }
     (void)text::WriteLines(folder_ / library::kTextsFileName, texts);
     (void)text::WriteLines(folder_ / library::kFeaturesFileName, features);
-    app::NullEventPump pump;
+    ports::NullEventPump pump;
     loaded_ = library_.Load(pump).ok();
     // The numbers are parsed at the first question after a load; the questions timed here are
     // the ones that follow.
@@ -141,7 +141,7 @@ void BM_FirstQuestionParsesTheLibrary(benchmark::State& state) {
     state.SkipWithError("library not loaded");
     return;
   }
-  app::NullEventPump pump;
+  ports::NullEventPump pump;
   for (auto _ : state) {
     state.PauseTiming();
     if (!bench.Library().RebuildIndex(pump).ok()) {
@@ -191,7 +191,7 @@ void BM_QuestionWithOcrGuess(benchmark::State& state) {
     return;
   }
   LookingSkipper teacher;
-  app::NullEventPump pump;
+  ports::NullEventPump pump;
   const platform::QtPicture picture(image);
   for (auto _ : state) {
     if (!recogniser.Prepare(picture).ok()) {

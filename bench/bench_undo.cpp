@@ -23,11 +23,11 @@ constexpr int kRows = 100000;
 constexpr int kEdits = 10000;
 
 // Confirms every OK/Cancel question (the delete command asks one).
-class AnswerOk : public app::MessagePort {
+class AnswerOk : public ports::MessagePort {
  public:
-  void Inform(app::Severity, const std::string&) override {}
-  app::Answer Ask(const app::Question&) override {
-    return app::Answer::kOk;
+  void Inform(ports::Severity, const std::string&) override {}
+  ports::Answer Ask(const ports::Question&) override {
+    return ports::Answer::kOk;
   }
 };
 

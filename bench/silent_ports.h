@@ -4,20 +4,20 @@
 
 #include <string>
 
-#include "app/ports.h"
 #include "ocr/teaching.h"
+#include "ports/host_ports.h"
 
 namespace bench_support {
 
-class AnswerYes : public app::MessagePort {
+class AnswerYes : public ports::MessagePort {
  public:
-  void Inform(app::Severity, const std::string&) override {}
-  app::Answer Ask(const app::Question&) override {
-    return app::Answer::kYes;
+  void Inform(ports::Severity, const std::string&) override {}
+  ports::Answer Ask(const ports::Question&) override {
+    return ports::Answer::kYes;
   }
 };
 
-class NoTexts : public app::MessageSource {
+class NoTexts : public ports::MessageSource {
  public:
   std::string Message(int) const override {
     return {};

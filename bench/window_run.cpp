@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
   }
   QApplication application(argc, argv);
   testing_support::FakeMessages messages;
-  messages.default_answer = app::Answer::kYes;
+  messages.default_answer = ports::Answer::kYes;
   testing_support::FakeFileDialogs dialogs;
   dialogs.open_paths.push_back(std::filesystem::absolute(argv[2]));
   ui::MainWindowSetup setup;

@@ -200,19 +200,19 @@ void Application::ShowRowsReadStatus(const std::string& rows, int suffix_message
 }
 
 void Application::ShowError(const text::Error& error) {
-  ports_.messages.Inform(Severity::kError, error.message);
+  ports_.messages.Inform(ports::Severity::kError, error.message);
 }
 
 bool Application::GuardUnsavedMainSubtitle(int text_message) {
   if (document_.document_saved) {
     return true;
   }
-  const Answer answer =
-      ports_.messages.Ask({Text(text_message), Text(msg::kUnsavedCaption), Buttons::kYesNoCancel});
-  if (answer == Answer::kNo) {
+  const ports::Answer answer = ports_.messages.Ask(
+      {Text(text_message), Text(msg::kUnsavedCaption), ports::Buttons::kYesNoCancel});
+  if (answer == ports::Answer::kNo) {
     return true;
   }
-  if (answer == Answer::kYes) {
+  if (answer == ports::Answer::kYes) {
     SaveCommand();
     return document_.document_saved;
   }
@@ -223,8 +223,8 @@ bool Application::OpenCommand() {
   if (!GuardUnsavedMainSubtitle(msg::kOpenUnsavedQuestion)) {
     return false;
   }
-  FileFilter filter{DialogFilterEntries(Text(msg::kOpenFilter), {kSubtitleFilter}),
-                    document_.last_open_folder, document_.source_extension};
+  ports::FileFilter filter{DialogFilterEntries(Text(msg::kOpenFilter), {kSubtitleFilter}),
+                           document_.last_open_folder, document_.source_extension};
   const auto chosen = ports_.dialogs.ChooseFileToOpen(filter);
   if (!chosen) {
     return false;
@@ -238,7 +238,7 @@ bool Application::OpenSubtitleFile(const fs::path& file) {
   document_.source_file = *chosen;
   document_.source_extension = LowerExtension(*chosen);
   if (!IsSubtitleExtension(document_.source_extension)) {
-    ports_.messages.Inform(Severity::kWarning, Text(msg::kNotSubtitleExtension));
+    ports_.messages.Inform(ports::Severity::kWarning, Text(msg::kNotSubtitleExtension));
     return false;
   }
 
@@ -257,7 +257,7 @@ bool Application::OpenSubtitleFile(const fs::path& file) {
     for (const std::string& warning : read.value().warnings) {
       warnings += (warnings.empty() ? "" : "\n") + warning;
     }
-    ports_.messages.Inform(Severity::kWarning, warnings);
+    ports_.messages.Inform(ports::Severity::kWarning, warnings);
   }
 
   // Status text: prefix, number of data rows, and the suffix for the kind of subtitle.
@@ -287,9 +287,10 @@ bool Application::OpenSubtitleFile(const fs::path& file) {
 
 bool Application::SaveCommand() {
   if (!document_.proofread_done) {
-    const Answer answer = ports_.messages.Ask(
-        {Text(msg::kCheckBeforeSaveQuestion), Text(msg::kCheckBeforeSaveCaption), Buttons::kYesNo});
-    if (answer == Answer::kYes) {
+    const ports::Answer answer =
+        ports_.messages.Ask({Text(msg::kCheckBeforeSaveQuestion),
+                             Text(msg::kCheckBeforeSaveCaption), ports::Buttons::kYesNo});
+    if (answer == ports::Answer::kYes) {
       ports_.hooks.RunCheckCommand();
       return false;
     }
@@ -297,10 +298,10 @@ bool Application::SaveCommand() {
   // The extension offered to the dialog is also the one appended to a name typed without a
   // subtitle extension, so it is taken before the choice changes save_extension.
   const std::string default_extension = document_.save_extension;
-  FileFilter filter{DialogFilterEntries(Text(msg::kSaveFilter), {kSrtFilter, kSsaFilter}),
-                    document_.last_save_folder, default_extension};
-  const SaveListChoice encodings{Text(msg::kSaveEncodingCaption), SaveEncodingNames(messages_),
-                                 settings_.SaveEncoding()};
+  ports::FileFilter filter{DialogFilterEntries(Text(msg::kSaveFilter), {kSrtFilter, kSsaFilter}),
+                           document_.last_save_folder, default_extension};
+  const ports::SaveListChoice encodings{Text(msg::kSaveEncodingCaption),
+                                        SaveEncodingNames(messages_), settings_.SaveEncoding()};
   const auto chosen =
       ports_.dialogs.ChooseFileToSaveWithList(filter, document_.save_file, encodings);
   if (!chosen) {
@@ -315,9 +316,10 @@ bool Application::SaveCommand() {
   const document::OutputEncoding encoding = SaveEncodingAt(encoding_index);
   const document::SaveProblems problems = document::FindSaveProblems(document_.main, encoding);
   if (!problems.Empty()) {
-    const Answer answer = ports_.messages.Ask(
-        {SaveProblemsQuestion(problems, messages_), Text(msg::kUnsavedCaption), Buttons::kYesNo});
-    if (answer != Answer::kYes) {
+    const ports::Answer answer =
+        ports_.messages.Ask({SaveProblemsQuestion(problems, messages_), Text(msg::kUnsavedCaption),
+                             ports::Buttons::kYesNo});
+    if (answer != ports::Answer::kYes) {
       // The cursor lands on what is wrong: the start time, or the text when only that is.
       const int row = problems.FirstRow();
       const auto names = [row](const std::vector<int>& rows) {
@@ -387,19 +389,19 @@ bool Application::Shutdown(ShutdownPath path) {
   const ShutdownMessages texts = MessagesFor(path);
   // A run lets window events through between its steps, so a close request can arrive during it.
   if (!recognition_stopped_) {
-    ports_.messages.Inform(Severity::kWarning, Text(texts.recognition_running));
+    ports_.messages.Inform(ports::Severity::kWarning, Text(texts.recognition_running));
     return false;
   }
   if (!GuardUnsavedMainSubtitle(texts.main_unsaved)) {
     return false;
   }
   if (!document_.reference_saved) {
-    const Answer answer = ports_.messages.Ask(
-        {Text(texts.reference_unsaved), Text(msg::kUnsavedCaption), Buttons::kYesNoCancel});
-    if (answer == Answer::kCancel) {
+    const ports::Answer answer = ports_.messages.Ask(
+        {Text(texts.reference_unsaved), Text(msg::kUnsavedCaption), ports::Buttons::kYesNoCancel});
+    if (answer == ports::Answer::kCancel) {
       return false;
     }
-    if (answer == Answer::kYes) {
+    if (answer == ports::Answer::kYes) {
       ports_.hooks.SaveReferenceSubtitle();
       if (!document_.reference_saved) {
         return false;

@@ -10,9 +10,9 @@
 #include "app/command_state.h"
 #include "app/message_numbers.h"
 #include "app/message_table.h"
-#include "app/ports.h"
 #include "app/shell_hooks.h"
 #include "document/subtitle_document.h"
+#include "ports/host_ports.h"
 #include "settings/phrase_table.h"
 #include "settings/settings_list.h"
 #include "settings/settings_panel.h"
@@ -55,9 +55,9 @@ text::Status FinishSettingsWrite(const std::filesystem::path& folder);
 // The host's side of the shell: ports for messages, dialogs and event pumping, the window's
 // hooks and the glyph library. All must outlive the Application.
 struct ShellPorts {
-  MessagePort& messages;
-  FileDialogPort& dialogs;
-  EventPump& pump;
+  ports::MessagePort& messages;
+  ports::FileDialogPort& dialogs;
+  ports::EventPump& pump;
   ShellHooks& hooks;
   GlyphLibraryPort& library;
 };

@@ -15,7 +15,7 @@ ChineseConversion::ChineseConversion(std::filesystem::path data_folder)
   }
 }
 
-std::string ChineseConversion::MissingDataText(const MessageSource& messages) const {
+std::string ChineseConversion::MissingDataText(const ports::MessageSource& messages) const {
   if (Available()) {
     return {};
   }
@@ -26,7 +26,7 @@ std::string ChineseConversion::MissingDataText(const MessageSource& messages) co
 
 text::Result<chinese::ConversionPreview> ChineseConversion::Preview(
     const document::SubtitleDocument& document, const ChineseRequest& request,
-    const MessageSource& messages, EventPump& pump) {
+    const ports::MessageSource& messages, ports::EventPump& pump) {
   text::Result<const chinese::ScriptConverter*> converter = converters_.Get(request.direction);
   if (!converter.ok()) {
     return text::Error{"opencc-data",
@@ -44,7 +44,7 @@ chinese::ApplyOutcome ApplyChineseConversion(document::SubtitleDocument& documen
 }
 
 std::string ChineseSummaryText(const chinese::ConversionPreview& preview,
-                               const MessageSource& messages) {
+                               const ports::MessageSource& messages) {
   if (preview.changes.empty()) {
     return messages.Message(msg::kChineseNothingToChange);
   }
@@ -53,7 +53,7 @@ std::string ChineseSummaryText(const chinese::ConversionPreview& preview,
 }
 
 std::vector<std::string> ChineseReportLines(const chinese::ConversionPreview& preview,
-                                            const MessageSource& messages) {
+                                            const ports::MessageSource& messages) {
   std::vector<std::string> lines;
   for (const chinese::RowChange& row : preview.reported) {
     const std::string prefix = messages.Message(msg::kChineseRowPrefix) + row.number;
@@ -72,7 +72,7 @@ std::vector<std::string> ChineseReportLines(const chinese::ConversionPreview& pr
 
 std::string ChineseSkippedText(const chinese::ApplyOutcome& outcome,
                                const document::SubtitleDocument& document, document::Role role,
-                               const MessageSource& messages) {
+                               const ports::MessageSource& messages) {
   if (outcome.skipped_rows.empty()) {
     return {};
   }

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/ports.h"
 #include "chinese/script_conversion.h"
 #include "chinese/script_converter.h"
 #include "document/subtitle_document.h"
+#include "ports/host_ports.h"
 #include "text/result.h"
 
 namespace app {
@@ -35,14 +35,15 @@ class ChineseConversion {
   }
   // The status text of the disabled command when the data is missing (messages 1478, the
   // missing file, 1481: it names the package to install); empty when the data is there.
-  std::string MissingDataText(const MessageSource& messages) const;
+  std::string MissingDataText(const ports::MessageSource& messages) const;
 
   // The conversion of the request's rows, without changing the document. Error code
   // "opencc-data" with a GBK message (1484 and OpenCC's reason) when the configuration cannot
   // be loaded; never throws. Lets `pump` run as PreviewConversion does.
   text::Result<chinese::ConversionPreview> Preview(const document::SubtitleDocument& document,
                                                    const ChineseRequest& request,
-                                                   const MessageSource& messages, EventPump& pump);
+                                                   const ports::MessageSource& messages,
+                                                   ports::EventPump& pump);
 
  private:
   chinese::ConverterSet converters_;
@@ -57,18 +58,18 @@ chinese::ApplyOutcome ApplyChineseConversion(document::SubtitleDocument& documen
 
 // The summary of a preview: 1457, the number of changed rows, 1460; or 1496 when none changes.
 std::string ChineseSummaryText(const chinese::ConversionPreview& preview,
-                               const MessageSource& messages);
+                               const ports::MessageSource& messages);
 
 // One GBK line per kept character (1463, row number, 1466, the character, 1469, its code
 // points, 1472) and per row left unconverted for bytes that are not GBK (1463, number, 1475), in
 // row order.
 std::vector<std::string> ChineseReportLines(const chinese::ConversionPreview& preview,
-                                            const MessageSource& messages);
+                                            const ports::MessageSource& messages);
 
 // The message after writing when rows were left alone because they changed since the preview:
 // 1493 and their numbers; empty when none was.
 std::string ChineseSkippedText(const chinese::ApplyOutcome& outcome,
                                const document::SubtitleDocument& document, document::Role role,
-                               const MessageSource& messages);
+                               const ports::MessageSource& messages);
 
 }  // namespace app

@@ -13,7 +13,7 @@ constexpr std::string_view kPlaceholder = "%1";
 
 }  // namespace
 
-std::string StepCaption(const MessageSource& messages, int caption_message,
+std::string StepCaption(const ports::MessageSource& messages, int caption_message,
                         std::optional<document::EditKind> kind) {
   std::string caption = messages.Message(caption_message);
   // "%1" is ASCII, and a GBK trail byte is never '%', so a byte search cannot split a character.

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "app/application.h"
-#include "app/ports.h"
 #include "document/edit_history.h"
+#include "ports/host_ports.h"
 
 namespace app {
 
@@ -16,7 +16,7 @@ int StepNameMessage(document::EditKind kind);
 
 // Message `caption_message` (kUndoCaption or kRedoCaption) with "%1" replaced by the name of a
 // step of `kind`, or, without a kind, by nothing (a space next to it goes too).
-std::string StepCaption(const MessageSource& messages, int caption_message,
+std::string StepCaption(const ports::MessageSource& messages, int caption_message,
                         std::optional<document::EditKind> kind);
 
 // The Undo and Redo items' captions in the current language, naming the step they would act on.

@@ -17,7 +17,7 @@ guess::Script GuessScriptFor(settings::GuessScript choice, int interface_languag
   return interface_language == 2 ? guess::Script::kTraditional : guess::Script::kSimplified;
 }
 
-std::string GuessUnavailableText(const MessageSource& messages, guess::Script script,
+std::string GuessUnavailableText(const ports::MessageSource& messages, guess::Script script,
                                  const std::string& problem) {
   std::string text = messages.Message(msg::kOcrGuessUnavailable) + guess::DataName(script);
   if (!problem.empty()) {

@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "app/ports.h"
 #include "guess/tesseract_guesser.h"
 #include "ocr/glyph_guess.h"
+#include "ports/host_ports.h"
 #include "settings/settings_list.h"
 
 namespace app {
@@ -20,7 +20,7 @@ guess::Script GuessScriptFor(settings::GuessScript choice, int interface_languag
 
 // The status text of a guess that cannot run (GBK): message 1166 followed by the data's name,
 // and by `problem` in brackets when there is one (the Tesseract module's load error).
-std::string GuessUnavailableText(const MessageSource& messages, guess::Script script,
+std::string GuessUnavailableText(const ports::MessageSource& messages, guess::Script script,
                                  const std::string& problem = {});
 
 // The guesser for one run as the assistance settings ask, or null when the OCR guess is off. Its

@@ -18,9 +18,9 @@ std::optional<fs::path> ImportFlow::ChooseInput() {
     return std::nullopt;
   }
   // The dialog shows the patterns after the description.
-  FileFilter filter{{{Text(msg::kImportFilter), "*.sup;*.idx;*.mkv;*.mks;*.m2ts;*.ts"}},
-                    application_.Document().last_open_folder,
-                    ".sup"};
+  ports::FileFilter filter{{{Text(msg::kImportFilter), "*.sup;*.idx;*.mkv;*.mks;*.m2ts;*.ts"}},
+                           application_.Document().last_open_folder,
+                           ".sup"};
   auto chosen = dialogs_.ChooseFileToOpen(filter);
   if (chosen) {
     application_.Document().last_open_folder = chosen->parent_path();
@@ -46,9 +46,9 @@ ImportOutcome ImportFlow::Run(const fs::path& input, const fs::path& out_dir,
                               import::ImportOptions options) {
   std::error_code error;
   if (!options.overwrite && fs::is_directory(out_dir, error) && !fs::is_empty(out_dir, error)) {
-    const Answer answer = messages_.Ask(
-        {Text(msg::kImportReplaceQuestion), Text(msg::kImportTitle), Buttons::kYesNo});
-    if (answer != Answer::kYes) {
+    const ports::Answer answer = messages_.Ask(
+        {Text(msg::kImportReplaceQuestion), Text(msg::kImportTitle), ports::Buttons::kYesNo});
+    if (answer != ports::Answer::kYes) {
       return ImportOutcome::kDeclined;
     }
     options.overwrite = true;
@@ -59,11 +59,11 @@ ImportOutcome ImportFlow::Run(const fs::path& input, const fs::path& out_dir,
     return ImportOutcome::kFailed;
   }
   if (report.value().stopped) {
-    messages_.Inform(Severity::kInformation, Text(msg::kImportStopped));
+    messages_.Inform(ports::Severity::kInformation, Text(msg::kImportStopped));
     return ImportOutcome::kStopped;
   }
   if (const std::vector<int>& too_wide = report.value().too_wide; !too_wide.empty()) {
-    messages_.Inform(Severity::kWarning,
+    messages_.Inform(ports::Severity::kWarning,
                      Text(msg::kImportTooWide) + NumberList(too_wide, kTooWideListed));
   }
   return application_.OpenSubtitleFile(report.value().subtitle_file) ? ImportOutcome::kOpened
@@ -71,7 +71,7 @@ ImportOutcome ImportFlow::Run(const fs::path& input, const fs::path& out_dir,
 }
 
 void ImportFlow::ShowFailure(const text::Error& error) {
-  messages_.Inform(Severity::kError, Text(msg::kImportFailed) + error.message);
+  messages_.Inform(ports::Severity::kError, Text(msg::kImportFailed) + error.message);
 }
 
 }  // namespace app

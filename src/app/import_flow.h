@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "app/application.h"
-#include "app/ports.h"
 #include "import/disc_import.h"
+#include "ports/host_ports.h"
 #include "text/result.h"
 
 namespace app {
@@ -31,8 +31,8 @@ class ImportFlow {
   static constexpr std::size_t kTooWideListed = 20;
 
   // All references must outlive the flow. `pump` is the one the run reports to and stops by.
-  ImportFlow(Application& application, MessagePort& messages, FileDialogPort& dialogs,
-             EventPump& pump)
+  ImportFlow(Application& application, ports::MessagePort& messages, ports::FileDialogPort& dialogs,
+             ports::EventPump& pump)
       : application_(application), messages_(messages), dialogs_(dialogs), pump_(pump) {}
 
   // Guards unsaved work as Open does (message 410), then asks for a disc subtitle file in the
@@ -58,9 +58,9 @@ class ImportFlow {
   }
 
   Application& application_;
-  MessagePort& messages_;
-  FileDialogPort& dialogs_;
-  EventPump& pump_;
+  ports::MessagePort& messages_;
+  ports::FileDialogPort& dialogs_;
+  ports::EventPump& pump_;
 };
 
 }  // namespace app

@@ -2,9 +2,9 @@
 // shown, and archiving of the journal at shutdown.
 #pragma once
 
-#include "app/ports.h"
 #include "app/shell_hooks.h"
 #include "library/glyph_library.h"
+#include "ports/host_ports.h"
 
 namespace app {
 
@@ -16,7 +16,8 @@ class LibraryPort : public GlyphLibraryPort {
   // Loads the library. Shows every message the load reports (index missing or damaged, index
   // rebuilt) as information. On failure shows message 395 or 401, or the file error itself,
   // and returns the Error: the program must end.
-  text::Status Load(MessagePort& messages, const MessageSource& texts, EventPump& pump) override;
+  text::Status Load(ports::MessagePort& messages, const ports::MessageSource& texts,
+                    ports::EventPump& pump) override;
   int JournalCount() const override {
     return library_.JournalCount();
   }

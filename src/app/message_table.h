@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ports.h"
+#include "ports/host_ports.h"
 #include "text/result.h"
 
 namespace app {
@@ -13,7 +13,7 @@ namespace app {
 // language.sys holds one text per group of three lines (Simplified Chinese, Traditional
 // Chinese, English); message N of language L (1, 2 or 3) is line N + L, counting lines from 0,
 // so the message numbers are -1, 2, 5, 8, ...
-class MessageTable : public MessageSource {
+class MessageTable : public ports::MessageSource {
  public:
   static constexpr int kSimplifiedChinese = 1;
   static constexpr int kTraditionalChinese = 2;

@@ -22,10 +22,11 @@ bool IsSubtitleExtension(const std::string& extension) {
   return extension == ".srt" || extension == ".ssa";
 }
 
-Answer AskUnsaved(const Application& application, MessagePort& messages, int text_message) {
-  return messages.Ask(Question{application.Messages().Message(text_message),
-                               application.Messages().Message(proof::kUnsavedCaption),
-                               Buttons::kYesNoCancel});
+ports::Answer AskUnsaved(const Application& application, ports::MessagePort& messages,
+                         int text_message) {
+  return messages.Ask(ports::Question{application.Messages().Message(text_message),
+                                      application.Messages().Message(proof::kUnsavedCaption),
+                                      ports::Buttons::kYesNoCancel});
 }
 
 }  // namespace
@@ -50,21 +51,23 @@ proof::CheckOptions CurrentCheckOptions(Application& application) {
   return options;
 }
 
-ReferenceOpenEnd OpenReference(Application& application, MessagePort& messages,
-                               FileDialogPort& dialogs) {
+ReferenceOpenEnd OpenReference(Application& application, ports::MessagePort& messages,
+                               ports::FileDialogPort& dialogs) {
   document::SubtitleDocument& document = application.Document();
   if (!document.reference_saved) {
-    const Answer answer = AskUnsaved(application, messages, proof::kReferenceUnsavedQuestion);
-    if (answer == Answer::kCancel) {
+    const ports::Answer answer =
+        AskUnsaved(application, messages, proof::kReferenceUnsavedQuestion);
+    if (answer == ports::Answer::kCancel) {
       return ReferenceOpenEnd::kKeptOld;
     }
-    if (answer == Answer::kYes && !SaveReference(application, messages, dialogs)) {
+    if (answer == ports::Answer::kYes && !SaveReference(application, messages, dialogs)) {
       return ReferenceOpenEnd::kKeptOld;
     }
   }
-  const FileFilter filter{DialogFilterEntries(application.Messages().Message(msg::kOpenFilter),
-                                              {{kTextSubtitleFilterName, "*.srt;*.ssa"}}),
-                          document.reference_folder, document.reference_extension};
+  const ports::FileFilter filter{
+      DialogFilterEntries(application.Messages().Message(msg::kOpenFilter),
+                          {{kTextSubtitleFilterName, "*.srt;*.ssa"}}),
+      document.reference_folder, document.reference_extension};
   const auto chosen = dialogs.ChooseFileToOpen(filter);
   if (!chosen) {
     return ReferenceOpenEnd::kCancelled;
@@ -76,13 +79,13 @@ ReferenceOpenEnd OpenReference(Application& application, MessagePort& messages,
   document.reference_save_file = document.reference_file;
   document.reference_save_extension = document.reference_extension;
   if (!IsSubtitleExtension(document.reference_extension)) {
-    messages.Inform(Severity::kWarning,
+    messages.Inform(ports::Severity::kWarning,
                     application.Messages().Message(proof::kReferenceTypeMessage));
     return ReferenceOpenEnd::kWrongType;
   }
   auto read = document::ReadSubtitleFile(*chosen, document::Role::kReference, document);
   if (!read) {
-    messages.Inform(Severity::kError, read.error().message);
+    messages.Inform(ports::Severity::kError, read.error().message);
     return ReferenceOpenEnd::kReadFailed;
   }
   if (!read.value().warnings.empty()) {
@@ -90,18 +93,19 @@ ReferenceOpenEnd OpenReference(Application& application, MessagePort& messages,
     for (const std::string& warning : read.value().warnings) {
       warnings += (warnings.empty() ? "" : "\n") + warning;
     }
-    messages.Inform(Severity::kWarning, warnings);
+    messages.Inform(ports::Severity::kWarning, warnings);
   }
   document.reference_saved = true;
   return ReferenceOpenEnd::kOpened;
 }
 
-bool SaveReference(Application& application, MessagePort& messages, FileDialogPort& dialogs) {
+bool SaveReference(Application& application, ports::MessagePort& messages,
+                   ports::FileDialogPort& dialogs) {
   document::SubtitleDocument& document = application.Document();
   if (document.reference_saved) {
     return true;
   }
-  const FileFilter filter{
+  const ports::FileFilter filter{
       DialogFilterEntries(application.Messages().Message(msg::kSaveFilter),
                           {{kSrtFilterName, "*.srt"}, {kSsaFilterName, "*.ssa"}}),
       document.reference_save_folder, document.reference_save_extension};
@@ -114,7 +118,7 @@ bool SaveReference(Application& application, MessagePort& messages, FileDialogPo
   const std::string extension = document::LowerCaseExtension(*chosen);
   if (!IsSubtitleExtension(extension)) {
     // The writer knows only these two forms; anything else would be written in neither.
-    messages.Inform(Severity::kWarning,
+    messages.Inform(ports::Severity::kWarning,
                     application.Messages().Message(proof::kReferenceTypeMessage));
     return false;
   }
@@ -124,21 +128,21 @@ bool SaveReference(Application& application, MessagePort& messages, FileDialogPo
   const text::Status written =
       document::WriteSubtitleFile(*chosen, document::Role::kReference, document, options);
   if (!written) {
-    messages.Inform(Severity::kError, written.error().message);
+    messages.Inform(ports::Severity::kError, written.error().message);
     return false;
   }
   document.reference_saved = true;
   return true;
 }
 
-bool CreateBlankSubtitle(Application& application, MessagePort& messages) {
+bool CreateBlankSubtitle(Application& application, ports::MessagePort& messages) {
   document::SubtitleDocument& document = application.Document();
   if (!document.document_saved) {
-    const Answer answer = AskUnsaved(application, messages, proof::kDocumentUnsavedQuestion);
-    if (answer == Answer::kCancel) {
+    const ports::Answer answer = AskUnsaved(application, messages, proof::kDocumentUnsavedQuestion);
+    if (answer == ports::Answer::kCancel) {
       return false;
     }
-    if (answer == Answer::kYes && !application.SaveCommand()) {
+    if (answer == ports::Answer::kYes && !application.SaveCommand()) {
       return false;
     }
   }

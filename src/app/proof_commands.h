@@ -4,7 +4,7 @@
 #pragma once
 
 #include "app/application.h"
-#include "app/ports.h"
+#include "ports/host_ports.h"
 #include "proof/check_rules.h"
 
 namespace app {
@@ -27,20 +27,21 @@ enum class ReferenceOpenEnd {
 // the reference folder with the reference extension; the chosen folder, name and extension
 // become the reference and reference-save properties (the shutdown keeps the folder in the
 // settings). A file that cannot be read is reported and leaves reference_saved as it was.
-ReferenceOpenEnd OpenReference(Application& application, MessagePort& messages,
-                               FileDialogPort& dialogs);
+ReferenceOpenEnd OpenReference(Application& application, ports::MessagePort& messages,
+                               ports::FileDialogPort& dialogs);
 
 // Saves the reference table when it holds unsaved edits: asks for the file (SRT or SSA, at the
 // reference save folder with the reference save name), writes it with the reference's rules
 // and sets reference_saved. Returns true when nothing is left unsaved (also when there was
 // nothing to save); false when the dialog was cancelled, the extension is not .srt or .ssa, or
 // the write failed (its error shown).
-bool SaveReference(Application& application, MessagePort& messages, FileDialogPort& dialogs);
+bool SaveReference(Application& application, ports::MessagePort& messages,
+                   ports::FileDialogPort& dialogs);
 
 // The blank main subtitle from the reference's times. An unsaved main subtitle is offered for
 // saving first (message 674, caption 413: Yes runs the Save command and goes on only when it
 // saved, No drops the edits, Cancel ends). The new table is a text subtitle (picture_mode
 // cleared). Returns true when the main table was replaced.
-bool CreateBlankSubtitle(Application& application, MessagePort& messages);
+bool CreateBlankSubtitle(Application& application, ports::MessagePort& messages);
 
 }  // namespace app

@@ -18,9 +18,9 @@ constexpr int kCommandStateAfterRun = 4;
 constexpr int kCommandStateCropping = 6;
 
 // Forwards to the host's pump and turns each picture's progress into the wait panel's text.
-class CroppingPump : public EventPump {
+class CroppingPump : public ports::EventPump {
  public:
-  CroppingPump(EventPump& inner, const WaitPanel& wait, std::string prefix)
+  CroppingPump(ports::EventPump& inner, const ports::WaitPanel& wait, std::string prefix)
       : inner_(inner), wait_(wait), prefix_(std::move(prefix)) {}
   void LetPendingEventsRun() override {
     inner_.LetPendingEventsRun();
@@ -38,8 +38,8 @@ class CroppingPump : public EventPump {
   }
 
  private:
-  EventPump& inner_;
-  const WaitPanel& wait_;
+  ports::EventPump& inner_;
+  const ports::WaitPanel& wait_;
   std::string prefix_;
 };
 
@@ -64,7 +64,7 @@ void ApplyAssistance(const settings::TeachingAssistance& assistance, ocr::Engine
 }
 
 std::optional<std::filesystem::path> ShowRowPicture(Application& app, ocr::Recogniser& recogniser,
-                                                    int row, MessagePort& messages) {
+                                                    int row, ports::MessagePort& messages) {
   const document::SubtitleDocument& document = app.Document();
   if (!app.RecognitionStopped() || !document.picture_mode || !document.main.IsDataRow(row)) {
     return std::nullopt;
@@ -77,11 +77,11 @@ std::optional<std::filesystem::path> ShowRowPicture(Application& app, ocr::Recog
   const text::Result<bool> loaded =
       ocr::LoadSubtitlePicture(recogniser, document.picture_folder, name);
   if (!loaded.ok()) {
-    messages.Inform(Severity::kError, loaded.error().message);
+    messages.Inform(ports::Severity::kError, loaded.error().message);
     return std::nullopt;
   }
   if (!loaded.value()) {
-    messages.Inform(Severity::kWarning,
+    messages.Inform(ports::Severity::kWarning,
                     app.Messages().Message(ocr::kMessagePictureNotFound) + name);
     return std::nullopt;
   }
@@ -125,10 +125,10 @@ ocr::RunOutcome StartRecognition(Application& app, ocr::Recogniser& recogniser, 
   }
   recogniser.SetGuesser(nullptr);
   if (outcome.end == ocr::RunEnd::kFailed && outcome.error) {
-    ports.messages.Inform(Severity::kError, outcome.error->message);
+    ports.messages.Inform(ports::Severity::kError, outcome.error->message);
   }
   if (corrections) {
-    ports.messages.Inform(Severity::kInformation,
+    ports.messages.Inform(ports::Severity::kInformation,
                           proof::OverlapReport(*corrections, app.Messages()));
   }
   if (outcome.post_run_due && post.check && run_check) {
@@ -143,7 +143,7 @@ ocr::RunOutcome StartRecognition(Application& app, ocr::Recogniser& recogniser, 
 
 text::Result<UndoTeachingsOutcome> UndoAutomaticTeachings(ocr::Recogniser& recogniser,
                                                           const std::vector<int>& numbers,
-                                                          EventPump& pump) {
+                                                          ports::EventPump& pump) {
   library::GlyphLibrary& library = recogniser.Library();
   UndoTeachingsOutcome outcome;
   std::set<int> chosen;
@@ -175,10 +175,10 @@ text::Result<UndoTeachingsOutcome> UndoAutomaticTeachings(ocr::Recogniser& recog
   return outcome;
 }
 
-void StopRecognition(const Application& app, MessagePort& messages) {
+void StopRecognition(const Application& app, ports::MessagePort& messages) {
   // RecognitionStopped stays false until the run has really ended: the shutdown tests it, and a
   // window closed while the run unwinds would pull the document from under it.
-  messages.Inform(Severity::kInformation, app.Messages().Message(ocr::kMessageRunStopped));
+  messages.Inform(ports::Severity::kInformation, app.Messages().Message(ocr::kMessageRunStopped));
 }
 
 std::string AnalysisTitle(const Application& app) {
@@ -200,13 +200,14 @@ ocr::RowAnalysis AnalyseCurrentRow(Application& app, ocr::Recogniser& recogniser
 }
 
 std::optional<ocr::CropOutcome> CropPicturesCommand(Application& app, ocr::PictureIo& pictures,
-                                                    MessagePort& messages, EventPump& pump,
-                                                    const WaitPanel& wait) {
+                                                    ports::MessagePort& messages,
+                                                    ports::EventPump& pump,
+                                                    const ports::WaitPanel& wait) {
   const MessageTable& texts = app.Messages();
-  const Answer answer =
-      messages.Ask(Question{texts.Message(ocr::kMessageCropQuestion),
-                            texts.Message(ocr::kMessageCropCaption), Buttons::kOkCancel});
-  if (answer != Answer::kOk && answer != Answer::kYes) {
+  const ports::Answer answer = messages.Ask(
+      ports::Question{texts.Message(ocr::kMessageCropQuestion),
+                      texts.Message(ocr::kMessageCropCaption), ports::Buttons::kOkCancel});
+  if (answer != ports::Answer::kOk && answer != ports::Answer::kYes) {
     return std::nullopt;
   }
   app.SetCommandState(kCommandStateCropping);
@@ -221,18 +222,19 @@ std::optional<ocr::CropOutcome> CropPicturesCommand(Application& app, ocr::Pictu
     wait.hide();
   }
   if (outcome.error) {
-    messages.Inform(Severity::kError, outcome.error->message);
+    messages.Inform(ports::Severity::kError, outcome.error->message);
   } else if (outcome.stopped) {
-    messages.Inform(Severity::kInformation, texts.Message(ocr::kMessageCropStopped));
+    messages.Inform(ports::Severity::kInformation, texts.Message(ocr::kMessageCropStopped));
   } else {
-    messages.Inform(Severity::kInformation, texts.Message(ocr::kMessageCropDone));
+    messages.Inform(ports::Severity::kInformation, texts.Message(ocr::kMessageCropDone));
   }
   app.RestoreRecordedCommandState();
   return outcome;
 }
 
 ocr::SizeEstimate EstimateSizesAfterOpen(Application& app, ocr::Recogniser& recogniser,
-                                         const std::string& sample_text, const WaitPanel& wait) {
+                                         const std::string& sample_text,
+                                         const ports::WaitPanel& wait) {
   if (wait.show) {
     wait.show(app.Messages().Message(ocr::kMessageEstimating));
   }

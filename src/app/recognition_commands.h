@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "app/application.h"
-#include "app/ports.h"
 #include "ocr/cropping.h"
 #include "ocr/recogniser.h"
 #include "ocr/recognition_run.h"
 #include "ocr/row_analysis.h"
 #include "ocr/size_estimate.h"
 #include "ocr/teaching.h"
+#include "ports/host_ports.h"
 
 namespace app {
 
@@ -27,8 +27,8 @@ struct PostRunOptions {
 
 // What the host gives the recognition commands. All must outlive the call.
 struct RecognitionPorts {
-  MessagePort& messages;
-  EventPump& pump;
+  ports::MessagePort& messages;
+  ports::EventPump& pump;
   ocr::Teacher& teacher;
 };
 
@@ -46,7 +46,7 @@ void ApplyAssistance(const settings::TeachingAssistance& assistance, ocr::Engine
 // when it was loaded, nullopt otherwise. A missing file shows message 485 followed by the name;
 // an unreadable one shows its error. Does nothing during a run.
 std::optional<std::filesystem::path> ShowRowPicture(Application& app, ocr::Recogniser& recogniser,
-                                                    int row, MessagePort& messages);
+                                                    int row, ports::MessagePort& messages);
 
 // The recognition run from `start_row`: command state 2 (recorded) while it runs, with the
 // application's RecognitionStopped flag cleared; the missing-picture question and unreadable
@@ -76,11 +76,11 @@ struct UndoTeachingsOutcome {
 // reported as changed. Error "io" from the library's write changes nothing.
 text::Result<UndoTeachingsOutcome> UndoAutomaticTeachings(ocr::Recogniser& recogniser,
                                                           const std::vector<int>& numbers,
-                                                          EventPump& pump);
+                                                          ports::EventPump& pump);
 
 // The Stop command's part in the core: shows message 566. The host asks its event pump to stop,
 // which the run polls after the glyph in hand; RecognitionStopped is set when the run has ended.
-void StopRecognition(const Application& app, MessagePort& messages);
+void StopRecognition(const Application& app, ports::MessagePort& messages);
 
 // The row-details title: message 629, the main grid's current row number cell, message 632.
 std::string AnalysisTitle(const Application& app);
@@ -96,14 +96,16 @@ ocr::RowAnalysis AnalyseCurrentRow(Application& app, ocr::Recogniser& recogniser
 // to stop, or the error of a picture that could not be read or written; then the wait panel is
 // hidden and the recorded state applied again. Returns the outcome (nullopt after Cancel).
 std::optional<ocr::CropOutcome> CropPicturesCommand(Application& app, ocr::PictureIo& pictures,
-                                                    MessagePort& messages, EventPump& pump,
-                                                    const WaitPanel& wait);
+                                                    ports::MessagePort& messages,
+                                                    ports::EventPump& pump,
+                                                    const ports::WaitPanel& wait);
 
 // After a picture subtitle was opened: samples the first pictures for the standard line height
 // and glyph width (sample size from the text of the sample box: its number when all digits,
 // else 10), with message 605 in the wait panel meanwhile. The result is stored in the engine
 // options and returned.
 ocr::SizeEstimate EstimateSizesAfterOpen(Application& app, ocr::Recogniser& recogniser,
-                                         const std::string& sample_text, const WaitPanel& wait);
+                                         const std::string& sample_text,
+                                         const ports::WaitPanel& wait);
 
 }  // namespace app

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/application.h"
-#include "app/ports.h"
+#include "ports/host_ports.h"
 #include "settings/phrase_table.h"
 #include "settings/settings_panel.h"
 #include "text/result.h"

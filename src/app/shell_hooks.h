@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/command_state.h"
-#include "app/ports.h"
+#include "ports/host_ports.h"
 #include "text/result.h"
 
 namespace app {
@@ -58,7 +58,8 @@ class GlyphLibraryPort {
   // Loads the library files and the index, showing the library's own messages through
   // `messages` with the texts of `texts`. An Error means the program cannot go on and must end
   // (its text already shown).
-  virtual text::Status Load(MessagePort& messages, const MessageSource& texts, EventPump& pump) = 0;
+  virtual text::Status Load(ports::MessagePort& messages, const ports::MessageSource& texts,
+                            ports::EventPump& pump) = 0;
   // Glyphs taught since the last archiving.
   virtual int JournalCount() const = 0;
   // Writes the main library files from memory and empties the journal. Error "io" names the file

@@ -32,7 +32,7 @@ document::OutputEncoding SaveEncodingAt(int index) {
   return kSaveEncodings[index];
 }
 
-std::vector<std::string> SaveEncodingNames(const MessageSource& texts) {
+std::vector<std::string> SaveEncodingNames(const ports::MessageSource& texts) {
   std::vector<std::string> names;
   const std::string items = texts.Message(msg::kSaveEncodingItems);
   size_t start = 0;
@@ -63,8 +63,8 @@ std::string NumberList(const std::vector<int>& numbers, std::size_t listed) {
   return list;
 }
 
-std::string SaveProblemsQuestion(const document::SaveProblems& problems, const MessageSource& texts,
-                                 int max_rows) {
+std::string SaveProblemsQuestion(const document::SaveProblems& problems,
+                                 const ports::MessageSource& texts, int max_rows) {
   std::string question;
   const std::pair<int, const std::vector<int>*> kinds[] = {
       {msg::kSaveUnreadableTimes, &problems.unreadable_times},
@@ -81,12 +81,12 @@ std::string SaveProblemsQuestion(const document::SaveProblems& problems, const M
   return question + "\n" + texts.Message(msg::kSaveAnywayQuestion);
 }
 
-std::string RunProgressStatus(const MessageSource& texts, int row, int rows, int taught) {
+std::string RunProgressStatus(const ports::MessageSource& texts, int row, int rows, int taught) {
   return FillIn(texts.Message(msg::kRunProgressStatus),
                 {std::to_string(row), std::to_string(rows), std::to_string(taught)});
 }
 
-std::string RunEndStatus(const MessageSource& texts, const ocr::RunOutcome& outcome) {
+std::string RunEndStatus(const ports::MessageSource& texts, const ocr::RunOutcome& outcome) {
   const std::string rows = std::to_string(outcome.rows_recognised);
   const std::string taught = std::to_string(outcome.glyphs.taught);
   const std::string skipped = std::to_string(outcome.glyphs.skipped);
@@ -97,16 +97,16 @@ std::string RunEndStatus(const MessageSource& texts, const ocr::RunOutcome& outc
                 {std::to_string(outcome.next_start_row), rows, taught, skipped});
 }
 
-std::string RowAnalysisStatus(const MessageSource& texts, int row) {
+std::string RowAnalysisStatus(const ports::MessageSource& texts, int row) {
   return FillIn(texts.Message(msg::kRowAnalysisStatus), {std::to_string(row)});
 }
 
-std::string RowAnalysedStatus(const MessageSource& texts, int row, int glyphs) {
+std::string RowAnalysedStatus(const ports::MessageSource& texts, int row, int glyphs) {
   return FillIn(texts.Message(msg::kRowAnalysedStatus),
                 {std::to_string(row), std::to_string(glyphs)});
 }
 
-std::string SavedStatus(const MessageSource& texts, const std::string& file_name,
+std::string SavedStatus(const ports::MessageSource& texts, const std::string& file_name,
                         document::OutputEncoding encoding) {
   const std::vector<std::string> names = SaveEncodingNames(texts);
   size_t index = 0;
@@ -116,11 +116,11 @@ std::string SavedStatus(const MessageSource& texts, const std::string& file_name
   return FillIn(texts.Message(msg::kSavedStatus), {file_name, names[index]});
 }
 
-std::string CheckedStatus(const MessageSource& texts, int rows_changed) {
+std::string CheckedStatus(const ports::MessageSource& texts, int rows_changed) {
   return FillIn(texts.Message(msg::kCheckedStatus), {std::to_string(rows_changed)});
 }
 
-std::string ReplacedStatus(const MessageSource& texts, int replacements) {
+std::string ReplacedStatus(const ports::MessageSource& texts, int replacements) {
   return FillIn(texts.Message(msg::kReplacedStatus), {std::to_string(replacements)});
 }
 

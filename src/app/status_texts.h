@@ -7,10 +7,10 @@
 #include <string_view>
 #include <vector>
 
-#include "app/ports.h"
 #include "document/save_check.h"
 #include "document/subtitle_writer.h"
 #include "ocr/recognition_run.h"
+#include "ports/host_ports.h"
 
 namespace app {
 
@@ -30,23 +30,23 @@ inline constexpr document::OutputEncoding kSaveEncodings[] = {document::OutputEn
 document::OutputEncoding SaveEncodingAt(int index);
 // The three names the save dialog lists (message 1256 split at "|"). A message with fewer parts
 // is completed with the plain names, so the list always has three entries.
-std::vector<std::string> SaveEncodingNames(const MessageSource& texts);
+std::vector<std::string> SaveEncodingNames(const ports::MessageSource& texts);
 
 // The save's question about `problems` (not empty): one line per kind of problem with its rows
 // (at most `max_rows` numbers, then "..."), then the Yes/No explanation.
-std::string SaveProblemsQuestion(const document::SaveProblems& problems, const MessageSource& texts,
-                                 int max_rows = 12);
+std::string SaveProblemsQuestion(const document::SaveProblems& problems,
+                                 const ports::MessageSource& texts, int max_rows = 12);
 
 // Status bar texts.
-std::string RunProgressStatus(const MessageSource& texts, int row, int rows, int taught);
+std::string RunProgressStatus(const ports::MessageSource& texts, int row, int rows, int taught);
 // The end of a run: "done" after a complete run, else "stopped at row r".
-std::string RunEndStatus(const MessageSource& texts, const ocr::RunOutcome& outcome);
+std::string RunEndStatus(const ports::MessageSource& texts, const ocr::RunOutcome& outcome);
 // A row analysis: while it runs, and its end with the count of glyphs read.
-std::string RowAnalysisStatus(const MessageSource& texts, int row);
-std::string RowAnalysedStatus(const MessageSource& texts, int row, int glyphs);
-std::string SavedStatus(const MessageSource& texts, const std::string& file_name,
+std::string RowAnalysisStatus(const ports::MessageSource& texts, int row);
+std::string RowAnalysedStatus(const ports::MessageSource& texts, int row, int glyphs);
+std::string SavedStatus(const ports::MessageSource& texts, const std::string& file_name,
                         document::OutputEncoding encoding);
-std::string CheckedStatus(const MessageSource& texts, int rows_changed);
-std::string ReplacedStatus(const MessageSource& texts, int replacements);
+std::string CheckedStatus(const ports::MessageSource& texts, int rows_changed);
+std::string ReplacedStatus(const ports::MessageSource& texts, int replacements);
 
 }  // namespace app

@@ -229,7 +229,7 @@ std::vector<int> AllRows(const document::RowTable& table) {
 }
 
 ConversionPreview PreviewConversion(const document::RowTable& table, const std::vector<int>& rows,
-                                    const ScriptConverter& converter, app::EventPump& pump) {
+                                    const ScriptConverter& converter, ports::EventPump& pump) {
   ConversionPreview preview;
   auto last_pump = std::chrono::steady_clock::now();
   const int total = static_cast<int>(rows.size());

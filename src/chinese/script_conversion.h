@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "app/ports.h"
 #include "chinese/script_converter.h"
 #include "document/subtitle_document.h"
+#include "ports/host_ports.h"
 
 namespace chinese {
 
@@ -61,7 +61,7 @@ std::vector<int> AllRows(const document::RowTable& table);
 // outside the table are ignored, empty texts skipped. Lets pending events run about every 40 ms
 // (pump.LetPendingEventsRun, ReportProgress) and honours pump.StopRequested().
 ConversionPreview PreviewConversion(const document::RowTable& table, const std::vector<int>& rows,
-                                    const ScriptConverter& converter, app::EventPump& pump);
+                                    const ScriptConverter& converter, ports::EventPump& pump);
 
 struct ApplyOutcome {
   int written = 0;

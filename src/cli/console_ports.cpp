@@ -8,56 +8,56 @@
 namespace cli {
 namespace {
 
-const char* Prefix(app::Severity severity) {
+const char* Prefix(ports::Severity severity) {
   switch (severity) {
-    case app::Severity::kError:
+    case ports::Severity::kError:
       return "error: ";
-    case app::Severity::kWarning:
+    case ports::Severity::kWarning:
       return "warning: ";
-    case app::Severity::kInformation:
+    case ports::Severity::kInformation:
       break;
   }
   return "";
 }
 
 // Whether `buttons` offer `answer`.
-bool Offers(app::Buttons buttons, app::Answer answer) {
+bool Offers(ports::Buttons buttons, ports::Answer answer) {
   switch (buttons) {
-    case app::Buttons::kOk:
-      return answer == app::Answer::kOk;
-    case app::Buttons::kOkCancel:
-      return answer == app::Answer::kOk || answer == app::Answer::kCancel;
-    case app::Buttons::kYesNo:
-      return answer == app::Answer::kYes || answer == app::Answer::kNo;
-    case app::Buttons::kYesNoCancel:
-      return answer != app::Answer::kOk;
+    case ports::Buttons::kOk:
+      return answer == ports::Answer::kOk;
+    case ports::Buttons::kOkCancel:
+      return answer == ports::Answer::kOk || answer == ports::Answer::kCancel;
+    case ports::Buttons::kYesNo:
+      return answer == ports::Answer::kYes || answer == ports::Answer::kNo;
+    case ports::Buttons::kYesNoCancel:
+      return answer != ports::Answer::kOk;
   }
   return false;
 }
 
 // The answer that changes the least when the default does not fit the buttons.
-app::Answer SafestAnswer(app::Buttons buttons) {
+ports::Answer SafestAnswer(ports::Buttons buttons) {
   switch (buttons) {
-    case app::Buttons::kOk:
-      return app::Answer::kOk;
-    case app::Buttons::kYesNo:
-      return app::Answer::kNo;
-    case app::Buttons::kOkCancel:
-    case app::Buttons::kYesNoCancel:
+    case ports::Buttons::kOk:
+      return ports::Answer::kOk;
+    case ports::Buttons::kYesNo:
+      return ports::Answer::kNo;
+    case ports::Buttons::kOkCancel:
+    case ports::Buttons::kYesNoCancel:
       break;
   }
-  return app::Answer::kCancel;
+  return ports::Answer::kCancel;
 }
 
-const char* AnswerName(app::Answer answer) {
+const char* AnswerName(ports::Answer answer) {
   switch (answer) {
-    case app::Answer::kYes:
+    case ports::Answer::kYes:
       return "yes";
-    case app::Answer::kNo:
+    case ports::Answer::kNo:
       return "no";
-    case app::Answer::kCancel:
+    case ports::Answer::kCancel:
       return "cancel";
-    case app::Answer::kOk:
+    case ports::Answer::kOk:
       return "ok";
   }
   return "";
@@ -69,13 +69,13 @@ std::string ForTerminal(const std::string& gbk) {
   return text::GbkToUtf8(gbk).text;
 }
 
-void ConsoleMessages::Inform(app::Severity severity, const std::string& text) {
+void ConsoleMessages::Inform(ports::Severity severity, const std::string& text) {
   std::fprintf(stream_, "%s%s\n", Prefix(severity), ForTerminal(text).c_str());
   std::fflush(stream_);
 }
 
-app::Answer ConsoleMessages::Ask(const app::Question& question) {
-  const app::Answer answer =
+ports::Answer ConsoleMessages::Ask(const ports::Question& question) {
+  const ports::Answer answer =
       Offers(question.buttons, default_answer_) ? default_answer_ : SafestAnswer(question.buttons);
   std::fprintf(stream_, "%s: %s [answered %s]\n", ForTerminal(question.caption).c_str(),
                ForTerminal(question.text).c_str(), AnswerName(answer));

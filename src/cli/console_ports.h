@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/ports.h"
+#include "ports/host_ports.h"
 
 namespace cli {
 
@@ -13,17 +13,17 @@ namespace cli {
 // prefixed by "error: " or "warning: " (nothing for information). Questions are printed the same
 // way and answered with `default_answer` without waiting for input; buttons that cannot give
 // that answer get their safest one instead (kNo for Yes/No, kCancel for OK/Cancel).
-class ConsoleMessages : public app::MessagePort {
+class ConsoleMessages : public ports::MessagePort {
  public:
-  explicit ConsoleMessages(app::Answer default_answer = app::Answer::kNo,
+  explicit ConsoleMessages(ports::Answer default_answer = ports::Answer::kNo,
                            std::FILE* stream = stderr)
       : default_answer_(default_answer), stream_(stream) {}
 
-  void Inform(app::Severity severity, const std::string& text) override;
-  app::Answer Ask(const app::Question& question) override;
+  void Inform(ports::Severity severity, const std::string& text) override;
+  ports::Answer Ask(const ports::Question& question) override;
 
  private:
-  app::Answer default_answer_;
+  ports::Answer default_answer_;
   std::FILE* stream_;
 };
 
@@ -31,7 +31,7 @@ class ConsoleMessages : public app::MessagePort {
 // is a terminal, and prints nothing otherwise.
 // Progress goes to a terminal on standard error, as "done/total" rewritten in place at most
 // every kProgressInterval (and always at the end); anywhere else it is not shown.
-class ConsoleEventPump : public app::EventPump {
+class ConsoleEventPump : public ports::EventPump {
  public:
   static constexpr std::chrono::milliseconds kProgressInterval{50};
 

@@ -64,7 +64,7 @@ int RunConvert(const ConvertArguments& arguments) {
                 "write them as '?')");
   }
   for (const auto& warning : read.value().warnings) {
-    messages.Inform(app::Severity::kWarning, arguments.input + ": " + warning);
+    messages.Inform(ports::Severity::kWarning, arguments.input + ": " + warning);
   }
 
   document::WriteOptions options;
@@ -88,7 +88,7 @@ int RunConvert(const ConvertArguments& arguments) {
       for (const int row : *rows) {
         list += (list.empty() ? "" : ", ") + std::to_string(row);
       }
-      messages.Inform(app::Severity::kWarning, arguments.input + ": rows " + list + ": " + what);
+      messages.Inform(ports::Severity::kWarning, arguments.input + ": rows " + list + ": " + what);
     }
   }
   document::WriteReport written;
@@ -98,7 +98,7 @@ int RunConvert(const ConvertArguments& arguments) {
     return Fail(saved.error().message);
   }
   if (written.replaced_characters > 0) {
-    messages.Inform(app::Severity::kWarning,
+    messages.Inform(ports::Severity::kWarning,
                     arguments.output + ": " + std::to_string(written.replaced_characters) +
                         " malformed GBK sequence(s) were written as U+FFFD");
   }

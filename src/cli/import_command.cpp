@@ -39,7 +39,7 @@ int Fail(const std::string& message) {
 
 // Rewrites one progress line on the error stream when it is a terminal, at most every 200
 // pictures, and ends it when the import ends.
-class ImportProgress : public app::NullEventPump {
+class ImportProgress : public ports::NullEventPump {
  public:
   ImportProgress() : terminal_(isatty(STDERR_FILENO) != 0) {}
   ~ImportProgress() override {

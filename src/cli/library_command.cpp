@@ -45,7 +45,7 @@ std::filesystem::path WorkingFolder(const LibraryArguments& arguments) {
 
 // The message table of the working folder in the language its settings choose; without
 // language.sys every message reads as its number.
-class ChosenLanguage : public app::MessageSource {
+class ChosenLanguage : public ports::MessageSource {
  public:
   explicit ChosenLanguage(const std::filesystem::path& folder) {
     auto table = app::MessageTable::LoadFromFile(folder / "language.sys");
@@ -70,7 +70,7 @@ class ChosenLanguage : public app::MessageSource {
 
 // One line for a refused or failed library operation, in the chosen language where the error
 // carries a message number.
-std::string Explain(const text::Error& error, const app::MessageSource& messages) {
+std::string Explain(const text::Error& error, const ports::MessageSource& messages) {
   const int number = library::LoadFailureMessage(error);
   if (number != 0) {
     return ForTerminal(messages.Message(number)) + " (" + error.message + ")";
@@ -175,7 +175,7 @@ int RunExport(const LibraryArguments& arguments) {
   }
   auto& [messages, library, pump] = context;
   // The overwrite question is answered by --overwrite.
-  ConsoleMessages port(arguments.overwrite ? app::Answer::kYes : app::Answer::kNo);
+  ConsoleMessages port(arguments.overwrite ? ports::Answer::kYes : ports::Answer::kNo);
   auto exported = library::ExportRecords(library, arguments.from, arguments.to, arguments.base,
                                          pump, port, messages);
   if (!exported.ok()) {
@@ -213,7 +213,7 @@ int RunMerge(const LibraryArguments& arguments) {
     return Fail(ExplainSource(source.error()));
   }
   // The command itself is the confirmation.
-  ConsoleMessages port(app::Answer::kYes);
+  ConsoleMessages port(ports::Answer::kYes);
   auto merged = library::RunMerge(library, source.value(), pump, port, messages);
   if (!merged.ok()) {
     return Fail(merged.error().message);

@@ -52,7 +52,7 @@ std::filesystem::path WorkingFolder(const std::string& option) {
 
 // The message texts of the working folder's language.sys in the settings' language; English
 // stand-ins for the few texts the commands show when the folder has none.
-class CommandTexts : public app::MessageSource {
+class CommandTexts : public ports::MessageSource {
  public:
   CommandTexts(const std::filesystem::path& folder, int language) {
     auto table = app::MessageTable::LoadFromFile(folder / "language.sys");
@@ -423,7 +423,7 @@ bool SwitchOr(const std::string& value, bool fallback) {
 // applied as a confirmed review), each reported on its own line whether it ran or not.
 void RunPostOptions(const PostOptions& post, bool due,
                     const std::optional<settings::SettingsList>& loaded,
-                    const std::filesystem::path& folder, const app::MessageSource& texts,
+                    const std::filesystem::path& folder, const ports::MessageSource& texts,
                     document::SubtitleDocument& subtitle) {
   const char* kNotRun = "not run (the run did not complete)";
   if (!post.fix_overlaps || !due) {
@@ -458,7 +458,7 @@ void RunPostOptions(const PostOptions& post, bool due,
       }
     }
   }
-  app::NullEventPump pump;
+  ports::NullEventPump pump;
   const auto review = proof::RunCheck(subtitle, options, pump);
   const auto confirmed = proof::ConfirmReview(review.rows, subtitle);
   std::fprintf(stderr, "check and proofread: ran, %d texts changed\n", confirmed.written);
@@ -467,17 +467,17 @@ void RunPostOptions(const PostOptions& post, bool due,
 // Answers the missing-picture question with Yes without printing it, and counts: a subtitle
 // whose pictures are all missing would otherwise print one question per row. The run's summary
 // reports the count, and missing pictures fail the command.
-class QuietMissingPictures : public app::MessagePort {
+class QuietMissingPictures : public ports::MessagePort {
  public:
-  void Inform(app::Severity severity, const std::string& text) override {
+  void Inform(ports::Severity severity, const std::string& text) override {
     console_.Inform(severity, text);
   }
-  app::Answer Ask(const app::Question& /*question*/) override {
-    return app::Answer::kYes;
+  ports::Answer Ask(const ports::Question& /*question*/) override {
+    return ports::Answer::kYes;
   }
 
  private:
-  ConsoleMessages console_{app::Answer::kYes};
+  ConsoleMessages console_{ports::Answer::kYes};
 };
 
 struct OcrArguments {

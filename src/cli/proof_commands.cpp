@@ -68,7 +68,7 @@ document::SubtitleDocument ReadInput(const ProofArguments& arguments) {
   }
   ConsoleMessages messages;
   for (const std::string& warning : read.value().warnings) {
-    messages.Inform(app::Severity::kWarning, arguments.input + ": " + warning);
+    messages.Inform(ports::Severity::kWarning, arguments.input + ": " + warning);
   }
   return subtitle;
 }
@@ -138,7 +138,7 @@ int RunCheckCommand(const ProofArguments& arguments) {
   }
   ConsoleMessages messages;
   for (const std::string& number : review.bounded_numbers) {
-    messages.Inform(app::Severity::kWarning,
+    messages.Inform(ports::Severity::kWarning,
                     "row " + number + ": a phrase pair stopped after " +
                         std::to_string(proof::kMaxReplacementsPerText) +
                         " replacements, the most one pair makes in one text; the rest of the "
@@ -204,7 +204,7 @@ int RunReplaceCommand(const ProofArguments& arguments, bool replacing) {
         std::find(outcome.recreating_rows.begin(), outcome.recreating_rows.end(), row) !=
         outcome.recreating_rows.end();
     const std::string limit = std::to_string(proof::kMaxReplacementsPerText);
-    messages.Inform(app::Severity::kWarning,
+    messages.Inform(ports::Severity::kWarning,
                     "row " + std::to_string(row) +
                         (recreating ? ": the replacement keeps recreating the search text; "
                                       "replacing stopped after " +

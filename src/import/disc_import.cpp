@@ -174,7 +174,8 @@ std::string SrtTime(Milliseconds time) {
 }
 
 text::Result<ImportReport> ImportDiscSubtitles(const fs::path& input, const fs::path& out_dir,
-                                               const ImportOptions& options, app::EventPump& pump) {
+                                               const ImportOptions& options,
+                                               ports::EventPump& pump) {
   std::error_code error;
   const fs::path target = out_dir.has_filename() ? out_dir : out_dir.parent_path();
   if (fs::exists(target, error)) {

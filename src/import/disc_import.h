@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/ports.h"
 #include "import/ink.h"
 #include "import/subtitle_stream.h"
+#include "ports/host_ports.h"
 #include "text/result.h"
 
 namespace import {
@@ -94,7 +94,8 @@ std::string SrtTime(Milliseconds time);
 // --first/--last outside the pictures, "exists" for an occupied out_dir, "io" for writes.
 text::Result<ImportReport> ImportDiscSubtitles(const std::filesystem::path& input,
                                                const std::filesystem::path& out_dir,
-                                               const ImportOptions& options, app::EventPump& pump);
+                                               const ImportOptions& options,
+                                               ports::EventPump& pump);
 
 // The same import without files: the pictures of a stream image held in memory (see
 // SubtitleStream::OpenMemory), for tests and fuzzing. Never writes anything.

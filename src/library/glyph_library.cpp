@@ -90,7 +90,7 @@ int LoadFailureMessage(const text::Error& error) {
   return 0;
 }
 
-text::Error Refusal(int message_number, const app::MessageSource& messages) {
+text::Error Refusal(int message_number, const ports::MessageSource& messages) {
   return text::Error{std::to_string(message_number), messages.Message(message_number)};
 }
 
@@ -109,11 +109,11 @@ GlyphLibrary::GlyphLibrary(std::filesystem::path folder, std::shared_ptr<FileLay
   contents_.index.resize(kIndexLineCount);
 }
 
-text::Result<LoadReport> GlyphLibrary::Load(app::EventPump& pump) {
+text::Result<LoadReport> GlyphLibrary::Load(ports::EventPump& pump) {
   return LoadFiles(pump, false);
 }
 
-text::Result<LoadReport> GlyphLibrary::LoadReadOnly(app::EventPump& pump) {
+text::Result<LoadReport> GlyphLibrary::LoadReadOnly(ports::EventPump& pump) {
   return LoadFiles(pump, true);
 }
 
@@ -188,7 +188,7 @@ text::Result<Journal> ReadJournal(FileLayer& files, const std::filesystem::path&
 
 }  // namespace
 
-text::Result<LoadReport> GlyphLibrary::LoadFiles(app::EventPump& pump, bool read_only) {
+text::Result<LoadReport> GlyphLibrary::LoadFiles(ports::EventPump& pump, bool read_only) {
   LoadReport report;
   if (read_only) {
     if (files_->Exists(PathOf(kCommitRecordName))) {
@@ -383,7 +383,7 @@ text::Status GlyphLibrary::SaveContents(LibraryContents contents,
   return text::Success();
 }
 
-text::Status GlyphLibrary::RebuildIndex(app::EventPump& pump) {
+text::Status GlyphLibrary::RebuildIndex(ports::EventPump& pump) {
   int damaged = 0;
   GlyphIndex index = BuildIndex(contents_.features, &damaged, &pump);
   auto written =
@@ -399,7 +399,7 @@ text::Status GlyphLibrary::RebuildIndex(app::EventPump& pump) {
 }
 
 GlyphIndex GlyphLibrary::BuildIndex(const std::vector<std::string>& features, int* damaged,
-                                    app::EventPump* pump) {
+                                    ports::EventPump* pump) {
   GlyphIndex index(kIndexLineCount);
   const int total = static_cast<int>(features.size());
   const int step = ProgressStep(total);
@@ -477,12 +477,13 @@ bool GlyphLibrary::HasPictureSlot(int number) const {
   return number >= 1 && number <= RecordCount() && number > RecordCount() - kPictureRing;
 }
 
-text::Result<bool> ConfirmAndRebuildIndex(GlyphLibrary& library, app::MessagePort& port,
-                                          const app::MessageSource& messages,
-                                          app::EventPump& pump) {
-  const app::Question question{messages.Message(kMessageRebuildQuestion),
-                               messages.Message(kMessageCaptionConfirm), app::Buttons::kOkCancel};
-  if (port.Ask(question) != app::Answer::kOk) {
+text::Result<bool> ConfirmAndRebuildIndex(GlyphLibrary& library, ports::MessagePort& port,
+                                          const ports::MessageSource& messages,
+                                          ports::EventPump& pump) {
+  const ports::Question question{messages.Message(kMessageRebuildQuestion),
+                                 messages.Message(kMessageCaptionConfirm),
+                                 ports::Buttons::kOkCancel};
+  if (port.Ask(question) != ports::Answer::kOk) {
     return false;
   }
   if (auto rebuilt = library.RebuildIndex(pump); !rebuilt.ok()) {

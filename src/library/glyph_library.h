@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "app/ports.h"
 #include "library/file_layer.h"
 #include "library/shape_table.h"
+#include "ports/host_ports.h"
 #include "text/result.h"
 
 namespace library {
@@ -82,7 +82,7 @@ int LoadFailureMessage(const text::Error& error);
 
 // An Error that refuses a request with the text of message N: code is N in decimal, message the
 // text of N (GBK) from `messages`. The host shows the message; the core never does.
-text::Error Refusal(int message_number, const app::MessageSource& messages);
+text::Error Refusal(int message_number, const ports::MessageSource& messages);
 // N of an Error made by Refusal, 0 for any other Error.
 int RefusalMessage(const text::Error& error);
 
@@ -91,8 +91,9 @@ class GlyphLibrary;
 // The command that rebuilds the index on request: asks question 641 (OK/Cancel, caption 557)
 // through `port`; OK runs RebuildIndex. Returns false when the user cancelled (nothing
 // changes), true when the index was rebuilt and written (the host then shows 686).
-text::Result<bool> ConfirmAndRebuildIndex(GlyphLibrary& library, app::MessagePort& port,
-                                          const app::MessageSource& messages, app::EventPump& pump);
+text::Result<bool> ConfirmAndRebuildIndex(GlyphLibrary& library, ports::MessagePort& port,
+                                          const ports::MessageSource& messages,
+                                          ports::EventPump& pump);
 
 // The glyph library of one working folder. Not thread-safe; loops pump through the EventPump
 // they receive. Positions are 0-based (0..RecordCount()-1), numbers 1-based.
@@ -108,11 +109,11 @@ class GlyphLibrary {
   // written here, so every start-up before archiving appends the same journal exactly once.
   // Errors: "missing" (395) when word.wrd or word.sts is missing, "mismatch" (401) when their
   // line counts differ, "io" when a file cannot be read or written. Pumps during a rebuild.
-  text::Result<LoadReport> Load(app::EventPump& pump);
+  text::Result<LoadReport> Load(ports::EventPump& pump);
   // The same without touching any file (for inspection): missing journal files count as empty,
   // a rebuilt index stays in memory, wordbmp is not created. Error "pending" when a write cut
   // short by a crash waits to be completed (a writing Load completes it).
-  text::Result<LoadReport> LoadReadOnly(app::EventPump& pump);
+  text::Result<LoadReport> LoadReadOnly(ports::EventPump& pump);
 
   const std::filesystem::path& Folder() const {
     return folder_;
@@ -158,7 +159,7 @@ class GlyphLibrary {
   // Rebuilds the index from the FeatureLines (records without a valid key are left out and
   // counted in DamagedFeatureLines) and writes word.ind. Reports progress (done, total =
   // RecordCount()) a few hundred times at most, and lets events run as often.
-  text::Status RebuildIndex(app::EventPump& pump);
+  text::Status RebuildIndex(ports::EventPump& pump);
 
   // Path of the picture of record number n: <folder>/wordbmp/PictureName(n).bmp.
   std::filesystem::path PicturePath(int number) const;
@@ -203,7 +204,7 @@ class GlyphLibrary {
   // The index built from `features` (records without a valid key left out, counted in
   // `*damaged` when given). Pumps like RebuildIndex when `pump` is given.
   static GlyphIndex BuildIndex(const std::vector<std::string>& features, int* damaged,
-                               app::EventPump* pump);
+                               ports::EventPump* pump);
 
   // word.ind's lines for an index, and an index parsed from them (entries that are not
   // positions below `record_count` are left out and counted in `*bad_entries`).
@@ -216,7 +217,7 @@ class GlyphLibrary {
   }
   std::vector<PlannedFile> MainFilesPlan(LibraryContents& contents) const;
   static void TakeBack(std::vector<PlannedFile>& plan, LibraryContents& contents);
-  text::Result<LoadReport> LoadFiles(app::EventPump& pump, bool read_only);
+  text::Result<LoadReport> LoadFiles(ports::EventPump& pump, bool read_only);
 
   std::filesystem::path folder_;
   std::shared_ptr<FileLayer> files_;

@@ -3,8 +3,8 @@
 
 namespace library {
 
-CheckReport CheckLibrary(const GlyphLibrary& library, const app::MessageSource& messages,
-                         app::EventPump& pump) {
+CheckReport CheckLibrary(const GlyphLibrary& library, const ports::MessageSource& messages,
+                         ports::EventPump& pump) {
   CheckReport report;
   const std::string cr = "\r";
   std::string& out = report.text;

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ports.h"
 #include "library/glyph_library.h"
+#include "ports/host_ports.h"
 
 namespace library {
 
@@ -39,7 +39,7 @@ struct CheckReport {
 // CR and 665), or 668 when nothing was found. Records of a damaged FeatureLine are never in
 // the index, so they are reported as unlisted. Pumps and reports progress (line, 13000) a few
 // hundred times at most; it cannot be stopped.
-CheckReport CheckLibrary(const GlyphLibrary& library, const app::MessageSource& messages,
-                         app::EventPump& pump);
+CheckReport CheckLibrary(const GlyphLibrary& library, const ports::MessageSource& messages,
+                         ports::EventPump& pump);
 
 }  // namespace library

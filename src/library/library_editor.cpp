@@ -70,8 +70,8 @@ void MovePicturesAfterDeletion(GlyphLibrary& library, const std::vector<bool>& d
 
 }  // namespace
 
-LibraryEditor::LibraryEditor(GlyphLibrary& library, const app::MessageSource& messages,
-                             app::MessagePort& port)
+LibraryEditor::LibraryEditor(GlyphLibrary& library, const ports::MessageSource& messages,
+                             ports::MessagePort& port)
     : library_(library), messages_(messages), port_(port) {
   ClearRows();
 }
@@ -113,7 +113,7 @@ std::string LibraryEditor::TitleText() const {
 }
 
 text::Status LibraryEditor::Open(const std::string& pending_number, const std::string& pending_text,
-                                 app::EventPump& pump) {
+                                 ports::EventPump& pump) {
   ListLatest();
   const int count = library_.RecordCount();
   const int journal = library_.JournalCount();
@@ -129,7 +129,7 @@ text::Status LibraryEditor::Open(const std::string& pending_number, const std::s
   return text::Success();
 }
 
-int LibraryEditor::SearchText(const std::string& text, app::EventPump& pump) {
+int LibraryEditor::SearchText(const std::string& text, ports::EventPump& pump) {
   if (text.empty()) {
     return 0;
   }
@@ -150,7 +150,7 @@ int LibraryEditor::SearchText(const std::string& text, app::EventPump& pump) {
 }
 
 text::Status LibraryEditor::SearchRange(const std::string& from_text, const std::string& to_text,
-                                        app::EventPump& pump) {
+                                        ports::EventPump& pump) {
   if (from_text.empty() || to_text.empty()) {
     return text::Success();
   }
@@ -167,9 +167,9 @@ text::Status LibraryEditor::SearchRange(const std::string& from_text, const std:
     return Refusal(kMessageRangeEndBelow, messages_);
   }
   if (*to - *from > kWideRange) {
-    const app::Question question{Msg(kMessageRangeWide), Msg(kMessageCaptionUnsaved),
-                                 app::Buttons::kYesNo};
-    if (port_.Ask(question) != app::Answer::kYes) {
+    const ports::Question question{Msg(kMessageRangeWide), Msg(kMessageCaptionUnsaved),
+                                   ports::Buttons::kYesNo};
+    if (port_.Ask(question) != ports::Answer::kYes) {
       return text::Success();
     }
   }
@@ -256,7 +256,7 @@ std::optional<std::filesystem::path> LibraryEditor::PictureOf(int row) const {
   return path;
 }
 
-text::Result<SaveOutcome> LibraryEditor::Save(app::EventPump& pump) {
+text::Result<SaveOutcome> LibraryEditor::Save(ports::EventPump& pump) {
   const int original_count = library_.RecordCount();
   LibraryContents contents;
   contents.texts = library_.Contents().texts;
@@ -274,9 +274,9 @@ text::Result<SaveOutcome> LibraryEditor::Save(app::EventPump& pump) {
       continue;
     }
     if (!asked) {
-      const app::Question question{Msg(kMessageSaveQuestion), Msg(kMessageCaptionUnsaved),
-                                   app::Buttons::kOkCancel};
-      if (port_.Ask(question) != app::Answer::kOk) {
+      const ports::Question question{Msg(kMessageSaveQuestion), Msg(kMessageCaptionUnsaved),
+                                     ports::Buttons::kOkCancel};
+      if (port_.Ask(question) != ports::Answer::kOk) {
         return SaveOutcome::kCancelled;
       }
       asked = true;
@@ -334,7 +334,7 @@ text::Result<SaveOutcome> LibraryEditor::Save(app::EventPump& pump) {
 }
 
 text::Result<int> DeleteRecords(GlyphLibrary& library, const std::vector<int>& numbers,
-                                app::EventPump& pump) {
+                                ports::EventPump& pump) {
   const int original_count = library.RecordCount();
   std::vector<bool> deleted(original_count, false);
   int removed = 0;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ports.h"
 #include "library/glyph_library.h"
+#include "ports/host_ports.h"
 #include "text/result.h"
 
 namespace library {
@@ -63,30 +63,31 @@ enum class SaveOutcome {
 // follow their records to their new numbers. Returns how many records were deleted. Error "io"
 // changes nothing.
 text::Result<int> DeleteRecords(GlyphLibrary& library, const std::vector<int>& numbers,
-                                app::EventPump& pump);
+                                ports::EventPump& pump);
 
 // The editor over one library. Holds its grid rows; the library changes only on Save and
 // Archive. Questions go through `port`; texts come from `messages`. Refusals come back as
 // Errors made by Refusal (the host shows them).
 class LibraryEditor {
  public:
-  LibraryEditor(GlyphLibrary& library, const app::MessageSource& messages, app::MessagePort& port);
+  LibraryEditor(GlyphLibrary& library, const ports::MessageSource& messages,
+                ports::MessagePort& port);
 
   // Lists the latest min(N, 1000) records oldest first, then runs the pending range search (a
   // number searched as the range number..number) or the pending text search when one is given.
   // The current row is the last one. Errors are those of the search run.
   text::Status Open(const std::string& pending_number, const std::string& pending_text,
-                    app::EventPump& pump);
+                    ports::EventPump& pump);
 
   // Lists every record whose text equals `text` byte for byte. Nothing happens for an empty
   // text. Returns the number of rows found.
-  int SearchText(const std::string& text, app::EventPump& pump);
+  int SearchText(const std::string& text, ports::EventPump& pump);
 
   // Lists the records numbered from..to (texts of digits). Nothing happens when either is
   // empty. Refusals: 611 (not digits), 614 (from beyond the last record), 617 (to below from);
   // a span wider than 10000 asks question 620 (Yes/No) and No leaves the listing as it was.
   // Numbers below 1 are passed over.
-  text::Status SearchRange(const std::string& from, const std::string& to, app::EventPump& pump);
+  text::Status SearchRange(const std::string& from, const std::string& to, ports::EventPump& pump);
 
   const std::vector<EditorRow>& Rows() const {
     return rows_;
@@ -124,7 +125,7 @@ class LibraryEditor {
   // emptied journal as one commit. Then every picture of the latest 1000 records moves to the
   // name of its record's new number. The rows are listed afresh after a save. Error "io"
   // changes nothing.
-  text::Result<SaveOutcome> Save(app::EventPump& pump);
+  text::Result<SaveOutcome> Save(ports::EventPump& pump);
 
   // Archives the journal (ArchiveJournal); the status becomes 455 N 524.
   text::Status Archive();
@@ -139,8 +140,8 @@ class LibraryEditor {
   }
 
   GlyphLibrary& library_;
-  const app::MessageSource& messages_;
-  app::MessagePort& port_;
+  const ports::MessageSource& messages_;
+  ports::MessagePort& port_;
   std::vector<EditorRow> rows_;
   int current_row_ = 0;
   std::string status_;

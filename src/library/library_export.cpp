@@ -27,8 +27,8 @@ text::Status FinishExchangePair(FileLayer& files, const std::filesystem::path& b
 
 text::Result<ExportResult> ExportRecords(const GlyphLibrary& library, const std::string& from_text,
                                          const std::string& to_text, const std::string& path_text,
-                                         app::EventPump& pump, app::MessagePort& port,
-                                         const app::MessageSource& messages) {
+                                         ports::EventPump& pump, ports::MessagePort& port,
+                                         const ports::MessageSource& messages) {
   if (path_text.empty()) {
     return Refusal(kMessageExportNoPath, messages);
   }
@@ -51,9 +51,10 @@ text::Result<ExportResult> ExportRecords(const GlyphLibrary& library, const std:
     return finished.error();
   }
   if (files.Exists(sts)) {
-    const app::Question question{messages.Message(kMessageExportOverwrite),
-                                 messages.Message(kMessageCaptionUnsaved), app::Buttons::kYesNo};
-    if (port.Ask(question) != app::Answer::kYes) {
+    const ports::Question question{messages.Message(kMessageExportOverwrite),
+                                   messages.Message(kMessageCaptionUnsaved),
+                                   ports::Buttons::kYesNo};
+    if (port.Ask(question) != ports::Answer::kYes) {
       result.declined = true;
       return result;
     }

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "app/ports.h"
 #include "library/glyph_library.h"
+#include "ports/host_ports.h"
 #include "text/result.h"
 
 namespace library {
@@ -47,7 +47,7 @@ text::Status FinishExchangePair(FileLayer& files, const std::filesystem::path& b
 
 text::Result<ExportResult> ExportRecords(const GlyphLibrary& library, const std::string& from,
                                          const std::string& to, const std::string& path_text,
-                                         app::EventPump& pump, app::MessagePort& port,
-                                         const app::MessageSource& messages);
+                                         ports::EventPump& pump, ports::MessagePort& port,
+                                         const ports::MessageSource& messages);
 
 }  // namespace library

@@ -11,7 +11,7 @@
 namespace library {
 
 text::Result<MergeSource> OpenMergeSource(const GlyphLibrary& library, const std::string& path_text,
-                                          const app::MessageSource& messages) {
+                                          const ports::MessageSource& messages) {
   if (path_text.empty()) {
     return Refusal(kMessageMergeNoPath, messages);
   }
@@ -56,14 +56,15 @@ text::Result<MergeSource> OpenMergeSource(const GlyphLibrary& library, const std
   return source;
 }
 
-text::Result<MergeResult> RunMerge(GlyphLibrary& library, MergeSource& source, app::EventPump& pump,
-                                   app::MessagePort& port, const app::MessageSource& messages,
-                                   const app::WaitPanel& wait) {
+text::Result<MergeResult> RunMerge(GlyphLibrary& library, MergeSource& source,
+                                   ports::EventPump& pump, ports::MessagePort& port,
+                                   const ports::MessageSource& messages,
+                                   const ports::WaitPanel& wait) {
   MergeResult result;
   result.total = static_cast<int>(source.texts.size());
-  const app::Question question{messages.Message(kMessageMergeQuestion),
-                               messages.Message(kMessageCaptionUnsaved), app::Buttons::kYesNo};
-  if (port.Ask(question) != app::Answer::kYes) {
+  const ports::Question question{messages.Message(kMessageMergeQuestion),
+                                 messages.Message(kMessageCaptionUnsaved), ports::Buttons::kYesNo};
+  if (port.Ask(question) != ports::Answer::kYes) {
     result.declined = true;
     result.remaining = result.total;
     return result;

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ports.h"
 #include "library/glyph_library.h"
+#include "ports/host_ports.h"
 #include "text/result.h"
 
 namespace library {
@@ -48,7 +48,7 @@ struct MergeSource {
 // differ in length (merging would pair texts with the wrong shapes), "io" when a file cannot be
 // read.
 text::Result<MergeSource> OpenMergeSource(const GlyphLibrary& library, const std::string& path_text,
-                                          const app::MessageSource& messages);
+                                          const ports::MessageSource& messages);
 
 struct MergeResult {
   bool declined = false;  // the user answered No to question 527; nothing was done
@@ -70,8 +70,9 @@ struct MergeResult {
 // records not processed, are written as one commit, and stale pictures of the new numbers are
 // deleted; when nothing was added no file is written. Error "io" leaves both libraries as they
 // were. `wait` shows message 551 while the files are written.
-text::Result<MergeResult> RunMerge(GlyphLibrary& library, MergeSource& source, app::EventPump& pump,
-                                   app::MessagePort& port, const app::MessageSource& messages,
-                                   const app::WaitPanel& wait = {});
+text::Result<MergeResult> RunMerge(GlyphLibrary& library, MergeSource& source,
+                                   ports::EventPump& pump, ports::MessagePort& port,
+                                   const ports::MessageSource& messages,
+                                   const ports::WaitPanel& wait = {});
 
 }  // namespace library

@@ -120,7 +120,7 @@ bool CropPicture(Picture& picture) {
 }
 
 CropOutcome CropPictures(
-    const document::SubtitleDocument& document, PictureIo& pictures, app::EventPump& pump,
+    const document::SubtitleDocument& document, PictureIo& pictures, ports::EventPump& pump,
     bool dry_run,
     const std::function<void(const std::string& name, const CropRectangle& kept)>& on_picture) {
   CropOutcome outcome;

@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
-#include "app/ports.h"
 #include "document/subtitle_document.h"
 #include "ocr/picture.h"
+#include "ports/host_ports.h"
 #include "text/result.h"
 
 namespace ocr {
@@ -43,7 +43,7 @@ struct CropOutcome {
 // progress (row, row count - 2) once per picture; a stop ends the loop before the next picture.
 // `on_picture`, when given, is told each file's new size.
 CropOutcome CropPictures(
-    const document::SubtitleDocument& document, PictureIo& pictures, app::EventPump& pump,
+    const document::SubtitleDocument& document, PictureIo& pictures, ports::EventPump& pump,
     bool dry_run,
     const std::function<void(const std::string& name, const CropRectangle& kept)>& on_picture = {});
 

@@ -48,7 +48,7 @@ void Recogniser::FindLines() {
   FindTextLines(grid_, options_, lines_);
 }
 
-bool Recogniser::CheckStop(app::EventPump& pump) {
+bool Recogniser::CheckStop(ports::EventPump& pump) {
   pump.LetPendingEventsRun();
   if (pump.StopRequested()) {
     stopped_ = true;
@@ -56,7 +56,7 @@ bool Recogniser::CheckStop(app::EventPump& pump) {
   return stopped_;
 }
 
-bool Recogniser::RecognisePicture(Teacher& teacher, app::EventPump& pump) {
+bool Recogniser::RecognisePicture(Teacher& teacher, ports::EventPump& pump) {
   stopped_ = false;
   picture_text_.clear();
   reference_lines_.clear();
@@ -137,7 +137,7 @@ bool Recogniser::SpacesDropped(const std::string& before, const std::string& aft
   return gap_before_ * 16LL < 3 * unit_numerator;
 }
 
-bool Recogniser::RecogniseLine(Teacher& teacher, app::EventPump& pump) {
+bool Recogniser::RecogniseLine(Teacher& teacher, ports::EventPump& pump) {
   continue_run_ = true;
   std::string previous_text;  // the text of the glyph before, on this line
   for (;;) {

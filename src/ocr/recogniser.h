@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "app/ports.h"
 #include "library/glyph_library.h"
 #include "ocr/features.h"
 #include "ocr/glyph_guess.h"
@@ -16,6 +15,7 @@
 #include "ocr/reference_reading.h"
 #include "ocr/segmentation.h"
 #include "ocr/suggestions.h"
+#include "ports/host_ports.h"
 #include "text/result.h"
 
 namespace ocr {
@@ -109,7 +109,7 @@ class Recogniser {
   // gave text with "\N". Lets events run before each line and each glyph; a stop requested
   // through `pump` ends the walk after the glyph in hand. Unknown glyphs go to `teacher`.
   // Returns false when stopped or aborted (the picture's text is then incomplete).
-  bool RecognisePicture(Teacher& teacher, app::EventPump& pump);
+  bool RecognisePicture(Teacher& teacher, ports::EventPump& pump);
   const std::string& PictureText() const {
     return picture_text_;
   }
@@ -221,7 +221,7 @@ class Recogniser {
   friend class TeachingSession;
 
   void FindLines();
-  bool RecogniseLine(Teacher& teacher, app::EventPump& pump);
+  bool RecogniseLine(Teacher& teacher, ports::EventPump& pump);
   bool RecogniseSpan();
   // The spaces the gap before segment cur_ stands for (0 for the first segment).
   int SpaceCount() const;
@@ -232,7 +232,7 @@ class Recogniser {
   // points after it); otherwise cur_ is the box's last segment and the unknown features
   // describe it.
   bool FitQuestionBox();
-  bool CheckStop(app::EventPump& pump);
+  bool CheckStop(ports::EventPump& pump);
   void ResetBoxRows();
   // With a reference for the current line: teaches the unknown glyph at question_start_ when the
   // reference reads the line in one way (true; the walk goes on after it), else leaves the

@@ -142,9 +142,9 @@ RunOutcome RunRecognition(Recogniser& recogniser, document::SubtitleDocument& do
       } else {
         question = loaded.error().message + ports.texts.Message(kMessageMissingPictureQuestion);
       }
-      const app::Answer answer = ports.messages.Ask(
-          {question, ports.texts.Message(kMessageQuestionCaption), app::Buttons::kYesNo});
-      if (answer != app::Answer::kYes) {
+      const ports::Answer answer = ports.messages.Ask(
+          {question, ports.texts.Message(kMessageQuestionCaption), ports::Buttons::kYesNo});
+      if (answer != ports::Answer::kYes) {
         outcome.end = RunEnd::kDeclined;
         ended_early = true;
         break;

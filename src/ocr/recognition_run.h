@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "app/ports.h"
 #include "document/subtitle_document.h"
 #include "ocr/recogniser.h"
 #include "ocr/teaching.h"
+#include "ports/host_ports.h"
 #include "text/result.h"
 
 namespace ocr {
@@ -57,9 +57,9 @@ struct RunOutcome {
 // The host's side of a run.
 struct RunPorts {
   Teacher& teacher;
-  app::EventPump& pump;        // pumped at each row, line and glyph; stop is tested there
-  app::MessagePort& messages;  // the missing-picture question (Yes goes on, No ends)
-  const app::MessageSource& texts;
+  ports::EventPump& pump;        // pumped at each row, line and glyph; stop is tested there
+  ports::MessagePort& messages;  // the missing-picture question (Yes goes on, No ends)
+  const ports::MessageSource& texts;
 };
 
 // Recognises rows start_row .. last of the main table of `document` (pictures in its picture

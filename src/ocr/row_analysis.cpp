@@ -3,7 +3,7 @@
 
 namespace ocr {
 
-RowAnalysis AnalyseRow(Recogniser& recogniser, Teacher& teacher, app::EventPump& pump) {
+RowAnalysis AnalyseRow(Recogniser& recogniser, Teacher& teacher, ports::EventPump& pump) {
   RowAnalysis analysis;
   recogniser.Details().clear();
   recogniser.SetDetailMode(true);

@@ -3,9 +3,9 @@
 
 #include <vector>
 
-#include "app/ports.h"
 #include "ocr/recogniser.h"
 #include "ocr/teaching.h"
+#include "ports/host_ports.h"
 
 namespace ocr {
 
@@ -20,6 +20,6 @@ struct RowAnalysis {
 // Recognises the picture already prepared in the recogniser (no picture is loaded), listing each
 // glyph's text and library number. Unknown glyphs go to `teacher` as in a run; what is taught is
 // kept. A correction of an earlier glyph ends the analysis and is not carried into a later run.
-RowAnalysis AnalyseRow(Recogniser& recogniser, Teacher& teacher, app::EventPump& pump);
+RowAnalysis AnalyseRow(Recogniser& recogniser, Teacher& teacher, ports::EventPump& pump);
 
 }  // namespace ocr

@@ -328,7 +328,7 @@ PunctuationForms PunctuationForms::SimplifiedChinese() {
   return forms;
 }
 
-PunctuationForms PunctuationForms::FromMessages(const app::MessageSource& messages) {
+PunctuationForms PunctuationForms::FromMessages(const ports::MessageSource& messages) {
   PunctuationForms forms;
   forms.opening_quote = messages.Message(569);
   forms.closing_quote = messages.Message(572);
@@ -346,7 +346,7 @@ CheckedText CheckText(std::string_view text, const CheckOptions& options) {
 }
 
 CheckReview RunCheck(const document::SubtitleDocument& document, const CheckOptions& options,
-                     app::EventPump& pump) {
+                     ports::EventPump& pump) {
   CheckReview review;
   const document::RowTable& table = document.main;
   const int last = table.DataRowCount();

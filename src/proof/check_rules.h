@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/ports.h"
 #include "document/subtitle_document.h"
+#include "ports/host_ports.h"
 #include "proof/char_search.h"
 
 namespace proof {
@@ -28,7 +28,7 @@ struct PunctuationForms {
   // The Simplified Chinese marks, for hosts without a message table.
   static PunctuationForms SimplifiedChinese();
   // The marks of the message source's current language.
-  static PunctuationForms FromMessages(const app::MessageSource& messages);
+  static PunctuationForms FromMessages(const ports::MessageSource& messages);
 };
 
 // Message numbers the check leaves to its caller.
@@ -91,7 +91,7 @@ struct CheckReview {
 // pump.LetPendingEventsRun() and ReportProgress once per row and honours StopRequested(). The
 // caller shows kCheckFinishedMessage afterwards.
 CheckReview RunCheck(const document::SubtitleDocument& document, const CheckOptions& options,
-                     app::EventPump& pump);
+                     ports::EventPump& pump);
 
 struct ConfirmOutcome {
   int written = 0;                           // text cells written

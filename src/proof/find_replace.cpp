@@ -128,7 +128,8 @@ void FindReplace::RememberTexts(const SearchRequest& request, SearchOutcome& out
 }
 
 SearchOutcome FindReplace::Run(const SearchRequest& request, document::SubtitleDocument& document,
-                               app::MessagePort& questions, const app::MessageSource& messages) {
+                               ports::MessagePort& questions,
+                               const ports::MessageSource& messages) {
   SearchOutcome outcome;
   // An empty search text would match between every two characters; it is refused whether the
   // search is new or continued.
@@ -169,8 +170,8 @@ SearchOutcome FindReplace::Run(const SearchRequest& request, document::SubtitleD
 }
 
 bool FindReplace::HandleRow(int row, const SearchRequest& request, const SearchPattern& pattern,
-                            document::SubtitleDocument& document, app::MessagePort& questions,
-                            const app::MessageSource& messages, SearchOutcome& outcome) {
+                            document::SubtitleDocument& document, ports::MessagePort& questions,
+                            const ports::MessageSource& messages, SearchOutcome& outcome) {
   using document::kText;
   document::RowTable& table = document.main;
   std::string text = table.Cell(kText, row);
@@ -224,18 +225,18 @@ bool FindReplace::HandleRow(int row, const SearchRequest& request, const SearchP
                            text.substr(match->offset + match->length);
     if (request.confirm) {
       document.current_row = row;
-      app::Question question;
+      ports::Question question;
       question.caption = messages.Message(kConfirmCaptionMessage);
-      question.buttons = app::Buttons::kYesNoCancel;
+      question.buttons = ports::Buttons::kYesNoCancel;
       question.text = messages.Message(kConfirmRowMessage) + table.Cell(document::kNumber, row) +
                       messages.Message(kConfirmRowAfterMessage) + "\n\n" + text + "\n\n" +
                       messages.Message(kConfirmResultMessage) + "\n\n" + replaced + "\n";
-      const app::Answer answer = questions.Ask(question);
-      if (answer == app::Answer::kCancel) {
+      const ports::Answer answer = questions.Ask(question);
+      if (answer == ports::Answer::kCancel) {
         outcome.end = SearchEnd::kCancelled;
         return true;
       }
-      if (answer != app::Answer::kYes) {
+      if (answer != ports::Answer::kYes) {
         if (!plain) {
           return false;
         }

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/ports.h"
 #include "document/subtitle_document.h"
+#include "ports/host_ports.h"
 #include "proof/search_history.h"
 #include "text/result.h"
 
@@ -109,7 +109,7 @@ class FindReplace {
   // Each replaced row gains "C" and clears document_saved. The replacements of one call are one
   // undo step (a replace-all too).
   SearchOutcome Run(const SearchRequest& request, document::SubtitleDocument& document,
-                    app::MessagePort& questions, const app::MessageSource& messages);
+                    ports::MessagePort& questions, const ports::MessageSource& messages);
 
   // The start button's caption as a message number: kStartFindCaption (initially),
   // kStartReplaceCaption or kFindNextCaption.
@@ -131,8 +131,8 @@ class FindReplace {
  private:
   // Handles the matches of one row; returns true when the search stops on this row.
   bool HandleRow(int row, const SearchRequest& request, const SearchPattern& pattern,
-                 document::SubtitleDocument& document, app::MessagePort& questions,
-                 const app::MessageSource& messages, SearchOutcome& outcome);
+                 document::SubtitleDocument& document, ports::MessagePort& questions,
+                 const ports::MessageSource& messages, SearchOutcome& outcome);
   void RememberTexts(const SearchRequest& request, SearchOutcome& outcome);
 
   SearchHistory find_history_;

@@ -40,9 +40,9 @@ int CurrentRow(const document::SubtitleDocument& document) {
   return std::clamp(document.current_row, 1, document.main.DataRowCount());
 }
 
-bool Confirmed(app::MessagePort& questions, const app::MessageSource& messages, int question) {
+bool Confirmed(ports::MessagePort& questions, const ports::MessageSource& messages, int question) {
   return questions.Ask({messages.Message(question), messages.Message(kConfirmCaption),
-                        app::Buttons::kOkCancel}) == app::Answer::kOk;
+                        ports::Buttons::kOkCancel}) == ports::Answer::kOk;
 }
 
 // The end of `row` as milliseconds, or the error naming the row.
@@ -170,8 +170,8 @@ void InsertRowAfter(document::SubtitleDocument& document) {
   document.current_row = added;
 }
 
-bool DeleteCurrentRow(document::SubtitleDocument& document, app::MessagePort& questions,
-                      const app::MessageSource& messages) {
+bool DeleteCurrentRow(document::SubtitleDocument& document, ports::MessagePort& questions,
+                      const ports::MessageSource& messages) {
   if (!Confirmed(questions, messages, kDeleteRowQuestion)) {
     return false;
   }
@@ -184,8 +184,8 @@ bool DeleteCurrentRow(document::SubtitleDocument& document, app::MessagePort& qu
   return true;
 }
 
-RestoreEnd RestoreTime(document::SubtitleDocument& document, app::MessagePort& questions,
-                       const app::MessageSource& messages) {
+RestoreEnd RestoreTime(document::SubtitleDocument& document, ports::MessagePort& questions,
+                       const ports::MessageSource& messages) {
   RowTable& table = document.main;
   const int row = CurrentRow(document);
   if (table.Cell(kStart, row) == table.Cell(kBaseStart, row) &&
@@ -202,8 +202,8 @@ RestoreEnd RestoreTime(document::SubtitleDocument& document, app::MessagePort& q
   return RestoreEnd::kRestored;
 }
 
-RestoreEnd RestoreText(document::SubtitleDocument& document, app::MessagePort& questions,
-                       const app::MessageSource& messages) {
+RestoreEnd RestoreText(document::SubtitleDocument& document, ports::MessagePort& questions,
+                       const ports::MessageSource& messages) {
   RowTable& table = document.main;
   const int row = CurrentRow(document);
   if (table.Cell(kText, row) == table.Cell(kBaseText, row)) {

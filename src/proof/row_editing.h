@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ports.h"
 #include "document/subtitle_document.h"
+#include "ports/host_ports.h"
 #include "text/result.h"
 
 namespace proof {
@@ -55,8 +55,8 @@ void InsertRowAfter(document::SubtitleDocument& document);
 // up, numbers stay in grid order, the current row keeps its index (or becomes the new last row)
 // and document_saved is cleared. The only data row is emptied, not removed. Returns false when
 // the user cancelled.
-bool DeleteCurrentRow(document::SubtitleDocument& document, app::MessagePort& questions,
-                      const app::MessageSource& messages);
+bool DeleteCurrentRow(document::SubtitleDocument& document, ports::MessagePort& questions,
+                      const ports::MessageSource& messages);
 
 enum class RestoreEnd {
   kAlreadyBase,  // nothing to restore: the caller shows message 725 (time) or 731 (text)
@@ -67,12 +67,12 @@ enum class RestoreEnd {
 // Start and end of the current row back to its base start and base end after asking (OK,
 // Cancel; message 722, caption 557); removes the first "T" of its marks. document_saved and the
 // shift mark are left alone.
-RestoreEnd RestoreTime(document::SubtitleDocument& document, app::MessagePort& questions,
-                       const app::MessageSource& messages);
+RestoreEnd RestoreTime(document::SubtitleDocument& document, ports::MessagePort& questions,
+                       const ports::MessageSource& messages);
 // Text of the current row back to its base text after asking (message 728); removes the first
 // "C" of its marks.
-RestoreEnd RestoreText(document::SubtitleDocument& document, app::MessagePort& questions,
-                       const app::MessageSource& messages);
+RestoreEnd RestoreText(document::SubtitleDocument& document, ports::MessagePort& questions,
+                       const ports::MessageSource& messages);
 
 // Where a pointer lies on the main grid: every row is 19 pixels high (one heading row), each
 // column its width plus one pixel of grid line, counted as if the grid were not scrolled

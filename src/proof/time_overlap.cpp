@@ -32,7 +32,7 @@ int FixTimeOverlaps(document::SubtitleDocument& document) {
   return FixTimeOverlaps(document.main);
 }
 
-std::string OverlapReport(int corrections, const app::MessageSource& messages) {
+std::string OverlapReport(int corrections, const ports::MessageSource& messages) {
   if (corrections == 0) {
     return messages.Message(kNoOverlapMessage);
   }

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "app/ports.h"
 #include "document/row_table.h"
 #include "document/subtitle_document.h"
+#include "ports/host_ports.h"
 
 namespace proof {
 
@@ -27,6 +27,6 @@ int FixTimeOverlaps(document::SubtitleDocument& document);
 
 // The report shown after a correction: messages 689, the count and 692 joined without spaces,
 // or message 695 when the count is 0.
-std::string OverlapReport(int corrections, const app::MessageSource& messages);
+std::string OverlapReport(int corrections, const ports::MessageSource& messages);
 
 }  // namespace proof

@@ -38,8 +38,8 @@ QPixmap GlyphPixmap(const ocr::Picture& picture) {
 
 AutomaticTeachingsDialog::AutomaticTeachingsDialog(app::Application& app,
                                                    ocr::Recogniser& recogniser,
-                                                   app::MessagePort& messages, app::EventPump& pump,
-                                                   QWidget* parent)
+                                                   ports::MessagePort& messages,
+                                                   ports::EventPump& pump, QWidget* parent)
     : QDialog(parent), app_(app), recogniser_(recogniser), messages_(messages), pump_(pump) {
   setObjectName(QStringLiteral("AutomaticTeachings"));
   TeachingsGrid = new QTableWidget(0, kColumnCount, this);
@@ -74,7 +74,7 @@ AutomaticTeachingsDialog::AutomaticTeachingsDialog(app::Application& app,
 }
 
 void AutomaticTeachingsDialog::Refresh() {
-  const app::MessageSource& texts = app_.Messages();
+  const ports::MessageSource& texts = app_.Messages();
   setWindowTitle(ToQString(texts.Message(app::msg::kTeachingsTitle)));
   TeachingsGrid->setHorizontalHeaderLabels(
       {ToQString(texts.Message(app::msg::kTeachingsRowHeading)),
@@ -109,10 +109,10 @@ void AutomaticTeachingsDialog::UndoTeachingsButtonClick() {
   }
   const auto undone = app::UndoAutomaticTeachings(recogniser_, numbers, pump_);
   if (!undone.ok()) {
-    messages_.Inform(app::Severity::kError, undone.error().message);
+    messages_.Inform(ports::Severity::kError, undone.error().message);
     return;
   }
-  const app::MessageSource& texts = app_.Messages();
+  const ports::MessageSource& texts = app_.Messages();
   std::string status =
       texts.Message(app::msg::kTeachingsRemoved) + std::to_string(undone.value().removed);
   for (const int number : undone.value().changed) {

@@ -5,8 +5,8 @@
 #include <QDialog>
 
 #include "app/application.h"
-#include "app/ports.h"
 #include "ocr/recogniser.h"
+#include "ports/host_ports.h"
 
 class QLabel;
 class QPushButton;
@@ -20,7 +20,7 @@ class AutomaticTeachingsDialog : public QDialog {
  public:
   // Everything given must outlive the dialog.
   AutomaticTeachingsDialog(app::Application& app, ocr::Recogniser& recogniser,
-                           app::MessagePort& messages, app::EventPump& pump, QWidget* parent);
+                           ports::MessagePort& messages, ports::EventPump& pump, QWidget* parent);
 
   // Lists the recogniser's automatic teachings again, in the current language.
   void Refresh();
@@ -37,8 +37,8 @@ class AutomaticTeachingsDialog : public QDialog {
  private:
   app::Application& app_;
   ocr::Recogniser& recogniser_;
-  app::MessagePort& messages_;
-  app::EventPump& pump_;
+  ports::MessagePort& messages_;
+  ports::EventPump& pump_;
 };
 
 }  // namespace ui

@@ -28,9 +28,9 @@ namespace ui {
 namespace {
 
 // Events run while a long preview goes, but its Stop is the wait panel's, which is not shown.
-class EventsOnlyPump : public app::EventPump {
+class EventsOnlyPump : public ports::EventPump {
  public:
-  explicit EventsOnlyPump(app::EventPump& inner) : inner_(inner) {}
+  explicit EventsOnlyPump(ports::EventPump& inner) : inner_(inner) {}
   void LetPendingEventsRun() override {
     inner_.LetPendingEventsRun();
   }
@@ -42,7 +42,7 @@ class EventsOnlyPump : public app::EventPump {
   }
 
  private:
-  app::EventPump& inner_;
+  ports::EventPump& inner_;
 };
 
 QRadioButton* NewRadio(QWidget* parent, const char* name, const QString& caption) {
@@ -54,7 +54,7 @@ QRadioButton* NewRadio(QWidget* parent, const char* name, const QString& caption
 }  // namespace
 
 ChineseTools::ChineseTools(QMainWindow& window, app::Application& application,
-                           app::MessagePort& messages, app::EventPump& pump,
+                           ports::MessagePort& messages, ports::EventPump& pump,
                            std::filesystem::path data_folder)
     : QObject(&window),
       window_(window),
@@ -293,7 +293,7 @@ void ChineseTools::Refresh() {
     ChineseStatus->setText(ToQString(preview.error().message));
     ChineseOk->setEnabled(false);
     refreshing_ = false;
-    messages_.Inform(app::Severity::kError, preview.error().message);
+    messages_.Inform(ports::Severity::kError, preview.error().message);
     return;
   }
   preview_ = std::move(preview.value());
@@ -328,7 +328,7 @@ void ChineseTools::ChineseOkClick() {
   preview_.reset();
   ChinesePanel->hide();
   if (!skipped.empty()) {
-    messages_.Inform(app::Severity::kWarning, skipped);
+    messages_.Inform(ports::Severity::kWarning, skipped);
   }
 }
 

@@ -9,7 +9,7 @@
 
 #include "app/application.h"
 #include "app/chinese_conversion.h"
-#include "app/ports.h"
+#include "ports/host_ports.h"
 #include "ui/floating_panel.h"
 
 class QAction;
@@ -31,8 +31,8 @@ class ChineseTools : public QObject {
   // Adds the command after the check's commands in the menu "CheckMenu" of `window` and builds
   // the panel in its "CentralArea". `data_folder` is where OpenCC's data is looked for. The
   // window, application and ports must outlive this object.
-  ChineseTools(QMainWindow& window, app::Application& application, app::MessagePort& messages,
-               app::EventPump& pump,
+  ChineseTools(QMainWindow& window, app::Application& application, ports::MessagePort& messages,
+               ports::EventPump& pump,
                std::filesystem::path data_folder = chinese::DefaultDataFolder());
 
   // fixed names: tests look them up by objectName; do not rename.
@@ -69,8 +69,8 @@ class ChineseTools : public QObject {
 
   QMainWindow& window_;
   app::Application& app_;
-  app::MessagePort& messages_;
-  app::EventPump& pump_;
+  ports::MessagePort& messages_;
+  ports::EventPump& pump_;
   app::ChineseConversion conversion_;
   PanelDragState drag_;
   QAction* check_command_ = nullptr;  // the check's menu item, whose state this one follows

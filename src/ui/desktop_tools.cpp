@@ -38,7 +38,7 @@ QString RecentCaption(int index, const std::filesystem::path& path) {
 }  // namespace
 
 DesktopTools::DesktopTools(MainWindow& window, MainWindow::Ui& ui, app::Application& app,
-                           app::MessagePort& messages, QtMessagePort* own_messages,
+                           ports::MessagePort& messages, QtMessagePort* own_messages,
                            std::filesystem::path shipped_data,
                            std::function<bool(const QUrl&)> open_url)
     : window_(window),
@@ -171,7 +171,8 @@ void DesktopTools::ShowHelp() {
   const std::vector<std::filesystem::path> folders = {app_.ProgramFolder(), shipped_data_};
   const std::filesystem::path guide = app::HelpFileFor(folders, app_.Messages().Language());
   if (guide.empty()) {
-    messages_.Inform(app::Severity::kInformation, app_.Messages().Message(app::msg::kHelpMissing));
+    messages_.Inform(ports::Severity::kInformation,
+                     app_.Messages().Message(app::msg::kHelpMissing));
     return;
   }
   if (help_ == nullptr) {
@@ -189,8 +190,8 @@ bool DesktopTools::OpenFile(const std::filesystem::path& file) {
   if (!std::filesystem::is_regular_file(file, error)) {
     recent_.Remove(file);
     StoreRecentFiles();
-    messages_.Inform(app::Severity::kWarning, app_.Messages().Message(app::msg::kRecentFileGone) +
-                                                  text::PathForMessage(file));
+    messages_.Inform(ports::Severity::kWarning, app_.Messages().Message(app::msg::kRecentFileGone) +
+                                                    text::PathForMessage(file));
     return false;
   }
   if (!app_.GuardUnsavedMainSubtitle(app::msg::kOpenUnsavedQuestion) ||
@@ -209,7 +210,7 @@ void DesktopTools::OpenDemo() {
     demo = shipped_data_ / kDemoSubtitle;
   }
   if (!std::filesystem::is_regular_file(demo, error)) {
-    messages_.Inform(app::Severity::kWarning,
+    messages_.Inform(ports::Severity::kWarning,
                      app_.Messages().Message(app::msg::kDemoMissing) + text::PathForMessage(demo));
     return;
   }

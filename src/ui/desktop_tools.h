@@ -29,7 +29,7 @@ class DesktopTools : public QObject {
   // are looked for there too); `own_messages` is the window's own message port when it has one
   // (its buttons then follow the language). All references must outlive the tools.
   DesktopTools(MainWindow& window, MainWindow::Ui& ui, app::Application& app,
-               app::MessagePort& messages, QtMessagePort* own_messages,
+               ports::MessagePort& messages, QtMessagePort* own_messages,
                std::filesystem::path shipped_data, std::function<bool(const QUrl&)> open_url);
   ~DesktopTools() override;
 
@@ -69,7 +69,7 @@ class DesktopTools : public QObject {
   MainWindow& window_;
   MainWindow::Ui& ui_;
   app::Application& app_;
-  app::MessagePort& messages_;
+  ports::MessagePort& messages_;
   QtMessagePort* own_messages_;
   std::filesystem::path shipped_data_;
   std::function<bool(const QUrl&)> open_url_;

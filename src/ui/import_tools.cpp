@@ -68,8 +68,8 @@ QPixmap PreviewPixmap(const std::vector<import::SubtitleBitmap>& pictures,
 
 }  // namespace
 
-ImportTools::ImportTools(MainWindow::Ui& ui, app::Application& app, app::MessagePort& messages,
-                         app::FileDialogPort& dialogs, QWidget* window)
+ImportTools::ImportTools(MainWindow::Ui& ui, app::Application& app, ports::MessagePort& messages,
+                         ports::FileDialogPort& dialogs, QWidget* window)
     : QObject(window),
       ui_(ui),
       app_(app),
@@ -345,7 +345,7 @@ void ImportTools::ImportRunClick() {
   try {
     outcome = flow_->Run(input_, out_dir, Options());
   } catch (const std::exception& error) {
-    messages_.Inform(app::Severity::kError, error.what());
+    messages_.Inform(ports::Severity::kError, error.what());
   }
   SetRunning(false);
   if (outcome == app::ImportOutcome::kOpened) {

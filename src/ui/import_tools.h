@@ -10,8 +10,8 @@
 
 #include "app/application.h"
 #include "app/import_flow.h"
-#include "app/ports.h"
 #include "import/subtitle_bitmap.h"
+#include "ports/host_ports.h"
 #include "ui/main_window.h"
 
 class QAction;
@@ -36,8 +36,8 @@ class ImportTools : public QObject {
  public:
   // Adds the command to the file menu and the tool bar of `ui` and builds the panel in its
   // central area. All references must outlive the tools.
-  ImportTools(MainWindow::Ui& ui, app::Application& app, app::MessagePort& messages,
-              app::FileDialogPort& dialogs, QWidget* window);
+  ImportTools(MainWindow::Ui& ui, app::Application& app, ports::MessagePort& messages,
+              ports::FileDialogPort& dialogs, QWidget* window);
   ~ImportTools() override;
 
   // Sets every text of the command and the panel for the current language.
@@ -77,7 +77,7 @@ class ImportTools : public QObject {
 
   MainWindow::Ui& ui_;
   app::Application& app_;
-  app::MessagePort& messages_;
+  ports::MessagePort& messages_;
   QWidget* window_;
   std::unique_ptr<QtEventPump> pump_;
   std::unique_ptr<app::ImportFlow> flow_;

@@ -33,7 +33,7 @@ namespace ui {
 // The tools' own event pump: events run as the window's pump lets them, and every progress
 // report reaches the running tool's sink at once (the library loops report a few hundred times
 // per run at most), so a stop pressed at a given point of the run is seen before the next record.
-class ToolPump : public app::EventPump {
+class ToolPump : public ports::EventPump {
  public:
   void LetPendingEventsRun() override {
     inner_.LetPendingEventsRun();
@@ -65,19 +65,19 @@ class ToolPump : public app::EventPump {
 
 // A message port that runs a hook once the user has said Yes or OK, so that a tool can show
 // that it is working only after its confirmation.
-class ConfirmingPort : public app::MessagePort {
+class ConfirmingPort : public ports::MessagePort {
  public:
-  explicit ConfirmingPort(app::MessagePort& inner) : inner_(inner) {}
+  explicit ConfirmingPort(ports::MessagePort& inner) : inner_(inner) {}
   // `on_yes` runs after the next Yes or OK answer, once.
   void RunAfterYes(std::function<void()> on_yes) {
     on_yes_ = std::move(on_yes);
   }
-  void Inform(app::Severity severity, const std::string& text) override {
+  void Inform(ports::Severity severity, const std::string& text) override {
     inner_.Inform(severity, text);
   }
-  app::Answer Ask(const app::Question& question) override {
-    const app::Answer answer = inner_.Ask(question);
-    if ((answer == app::Answer::kYes || answer == app::Answer::kOk) && on_yes_) {
+  ports::Answer Ask(const ports::Question& question) override {
+    const ports::Answer answer = inner_.Ask(question);
+    if ((answer == ports::Answer::kYes || answer == ports::Answer::kOk) && on_yes_) {
       on_yes_();
       on_yes_ = nullptr;
     }
@@ -85,7 +85,7 @@ class ConfirmingPort : public app::MessagePort {
   }
 
  private:
-  app::MessagePort& inner_;
+  ports::MessagePort& inner_;
   std::function<void()> on_yes_;
 };
 
@@ -153,7 +153,7 @@ QProgressBar* NewBar(QWidget* parent, const char* name) {
 }  // namespace
 
 LibraryTools::LibraryTools(MainWindow::Ui& ui, app::Application& app, library::GlyphLibrary* glyphs,
-                           app::MessagePort& messages, app::FileDialogPort& dialogs,
+                           ports::MessagePort& messages, ports::FileDialogPort& dialogs,
                            QWidget* window)
     : QObject(window),
       ui_(ui),
@@ -178,11 +178,11 @@ QString LibraryTools::MsgText(int number) const {
 }
 
 void LibraryTools::Inform(const std::string& gbk) {
-  messages_.Inform(app::Severity::kInformation, gbk);
+  messages_.Inform(ports::Severity::kInformation, gbk);
 }
 
 void LibraryTools::ShowError(const text::Error& error) {
-  messages_.Inform(app::Severity::kWarning, error.message);
+  messages_.Inform(ports::Severity::kWarning, error.message);
 }
 
 bool LibraryTools::Ready() {
@@ -237,11 +237,11 @@ std::optional<std::string> LibraryTools::GbkOf(const QLineEdit* edit) {
   return std::move(gbk).value();
 }
 
-app::FileFilter LibraryTools::ExchangeFilter() const {
+ports::FileFilter LibraryTools::ExchangeFilter() const {
   // Message 497 reads "description|pattern".
   const std::string filter = Msg(library::kMessageExchangeFilter);
   const size_t bar = filter.find('|');
-  app::FileFilter result;
+  ports::FileFilter result;
   if (bar == std::string::npos) {
     result.entries.push_back({filter.empty() ? std::string("*.sts") : filter, "*.sts"});
   } else {
@@ -817,8 +817,8 @@ void LibraryTools::BitBtn4Click() {
       MergeProgress->setValue(BarUnits(done, all));
       Label9->setText(ToQString(MergeStatus(library::kMessageMergeStillToDo, all - done)));
     });
-    const app::WaitPanel wait{[this](const std::string& text) { ShowWait(text); },
-                              [this] { HideWait(); }};
+    const ports::WaitPanel wait{[this](const std::string& text) { ShowWait(text); },
+                                [this] { HideWait(); }};
     merged = library::RunMerge(*glyphs_, source.value(), *pump_, *port_, app_.Messages(), wait);
   });
   port_->RunAfterYes(nullptr);

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "app/application.h"
-#include "app/ports.h"
 #include "library/glyph_library.h"
 #include "library/library_editor.h"
+#include "ports/host_ports.h"
 #include "ui/main_window.h"
 
 class QLabel;
@@ -34,7 +34,7 @@ class LibraryTools : public QObject {
   // port, and then every library command only reports that the library is not at hand. All
   // references must outlive the tools.
   LibraryTools(MainWindow::Ui& ui, app::Application& app, library::GlyphLibrary* glyphs,
-               app::MessagePort& messages, app::FileDialogPort& dialogs, QWidget* window);
+               ports::MessagePort& messages, ports::FileDialogPort& dialogs, QWidget* window);
   ~LibraryTools() override;
 
   // Opens the library editor with a pending search: `number` (decimal digits) lists that record,
@@ -140,7 +140,7 @@ class LibraryTools : public QObject {
   void RunBusy(const std::function<void()>& work);
   // Reads a line edit as GBK; nullopt (after telling the user) for a character GBK lacks.
   std::optional<std::string> GbkOf(const QLineEdit* edit);
-  app::FileFilter ExchangeFilter() const;
+  ports::FileFilter ExchangeFilter() const;
 
   // Editor helpers.
   void OpenEditor(const std::string& number, const std::string& text);
@@ -156,8 +156,8 @@ class LibraryTools : public QObject {
   MainWindow::Ui& ui_;
   app::Application& app_;
   library::GlyphLibrary* glyphs_;
-  app::MessagePort& messages_;
-  app::FileDialogPort& dialogs_;
+  ports::MessagePort& messages_;
+  ports::FileDialogPort& dialogs_;
   QWidget* window_;
   std::unique_ptr<ToolPump> pump_;
   std::unique_ptr<ConfirmingPort> port_;  // the questions of the library operations

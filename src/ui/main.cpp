@@ -45,7 +45,7 @@ int main(int argc, char* argv[]) {
   setup.open_at_start = subtitle;
   const text::Status prepared = app::PrepareProgramFolder(setup.program_folder, setup.shipped_data);
   if (!prepared.ok()) {
-    early_messages.Inform(app::Severity::kError, prepared.error().message);
+    early_messages.Inform(ports::Severity::kError, prepared.error().message);
     return 1;
   }
   std::filesystem::current_path(setup.program_folder, error);

@@ -104,7 +104,7 @@ text::Result<std::unique_ptr<MainWindow>> MainWindow::Create(MainWindowSetup set
       w.program_folder_, app::ShellPorts{*w.message_port_, *w.file_dialogs_, *w.pump_,
                                          static_cast<app::ShellHooks&>(w), *w.library_});
   if (!created.ok()) {
-    w.message_port_->Inform(app::Severity::kError, created.error().message);
+    w.message_port_->Inform(ports::Severity::kError, created.error().message);
     return created.error();
   }
   w.app_ = std::move(created.value());
@@ -448,7 +448,7 @@ void MainWindow::HelpFileMenuClick() {
 
 void MainWindow::NotAvailableYet() {
   const bool english = app_->Messages().Language() == app::MessageTable::kEnglish;
-  message_port_->Inform(app::Severity::kInformation,
+  message_port_->Inform(ports::Severity::kInformation,
                         english ? "This command is not available yet."
                                 : "\xB4\xCB\xB9\xA6\xC4\xDC\xC9\xD0\xCE\xB4\xCD\xEA\xB3\xC9\xA1\xA3"
                         /* 此功能尚未完成。 */);
@@ -466,14 +466,14 @@ void MainWindow::StringGrid1ContextMenu(const QPoint& point) {
 bool MainWindow::AcceptCellEdit(int column, int row, const QString& value) {
   text::Result<std::string> gbk = ToGbk(value);
   if (!gbk.ok()) {
-    message_port_->Inform(app::Severity::kWarning, gbk.error().message);
+    message_port_->Inform(ports::Severity::kWarning, gbk.error().message);
     return false;
   }
   if (column == document::kStart || column == document::kEnd) {
     // A time is kept only in the tables' own form; anything unreadable keeps the old value.
     std::optional<std::string> time = document::NormaliseTimeEntry(gbk.value());
     if (!time && !gbk.value().empty()) {
-      message_port_->Inform(app::Severity::kWarning,
+      message_port_->Inform(ports::Severity::kWarning,
                             app::FillIn(Message(app::msg::kTimeRefused), {gbk.value()}));
       return false;
     }

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "app/application.h"
-#include "app/ports.h"
 #include "app/shell_hooks.h"
+#include "ports/host_ports.h"
 #include "text/result.h"
 
 class QTimer;
@@ -39,8 +39,8 @@ class SubtitleTableModel;
 // the glyph library of the program folder); tests pass fakes.
 struct MainWindowSetup {
   std::filesystem::path program_folder;  // where every working file lies
-  app::MessagePort* message_port = nullptr;
-  app::FileDialogPort* file_dialogs = nullptr;
+  ports::MessagePort* message_port = nullptr;
+  ports::FileDialogPort* file_dialogs = nullptr;
   app::GlyphLibraryPort* library = nullptr;
   // Opens a document with the desktop's viewer; defaults to QDesktopServices::openUrl.
   std::function<bool(const QUrl&)> open_url;
@@ -173,12 +173,12 @@ class MainWindow : public QMainWindow, private app::ShellHooks {
   static void FitColumns(QTableView* grid, std::span<const int> widths);
 
   std::filesystem::path program_folder_;
-  std::unique_ptr<app::MessagePort> own_message_port_;
-  std::unique_ptr<app::FileDialogPort> own_file_dialogs_;
+  std::unique_ptr<ports::MessagePort> own_message_port_;
+  std::unique_ptr<ports::FileDialogPort> own_file_dialogs_;
   std::unique_ptr<library::GlyphLibrary> own_glyphs_;
   std::unique_ptr<app::GlyphLibraryPort> own_library_;
-  app::MessagePort* message_port_;
-  app::FileDialogPort* file_dialogs_;
+  ports::MessagePort* message_port_;
+  ports::FileDialogPort* file_dialogs_;
   app::GlyphLibraryPort* library_;
   std::function<bool(const QUrl&)> open_url_;
   std::filesystem::path shipped_data_;   // the shipped working files (guide and demo)

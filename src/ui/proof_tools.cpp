@@ -46,9 +46,9 @@ constexpr int kReplaceListHeight = 48;
 
 // The check lets window events run as it goes but has no bar of its own: the status bar's bar
 // belongs to the recognition run and keeps showing how far that got.
-class EventsOnlyPump : public app::EventPump {
+class EventsOnlyPump : public ports::EventPump {
  public:
-  explicit EventsOnlyPump(app::EventPump& inner) : inner_(inner) {}
+  explicit EventsOnlyPump(ports::EventPump& inner) : inner_(inner) {}
   void LetPendingEventsRun() override {
     inner_.LetPendingEventsRun();
   }
@@ -58,7 +58,7 @@ class EventsOnlyPump : public app::EventPump {
   }
 
  private:
-  app::EventPump& inner_;
+  ports::EventPump& inner_;
 };
 
 QPushButton* NewButton(QWidget* parent, const char* name, const char* gbk_caption) {
@@ -140,8 +140,8 @@ bool IsEnter(int key) {
 }  // namespace
 
 ProofTools::ProofTools(MainWindow& window, MainWindow::Ui& ui, app::Application& application,
-                       app::MessagePort& messages, app::FileDialogPort& dialogs,
-                       app::EventPump& pump)
+                       ports::MessagePort& messages, ports::FileDialogPort& dialogs,
+                       ports::EventPump& pump)
     : QObject(&window),
       window_(window),
       ui_(ui),
@@ -421,7 +421,7 @@ void ProofTools::Check1MenuClick() {
   checking_ = false;
   const int changed = static_cast<int>(review.rows.size());
   app_.ShowStatus([this, changed] { return app::CheckedStatus(app_.Messages(), changed); });
-  messages_.Inform(app::Severity::kInformation, Message(proof::kCheckFinishedMessage));
+  messages_.Inform(ports::Severity::kInformation, Message(proof::kCheckFinishedMessage));
 }
 
 void ProofTools::Button13Click() {
@@ -472,7 +472,8 @@ void ProofTools::PrevProblemMenuClick() {
 
 void ProofTools::ChkTimeMenuClick() {
   const int corrections = proof::FixTimeOverlaps(app_.Document());
-  messages_.Inform(app::Severity::kInformation, proof::OverlapReport(corrections, app_.Messages()));
+  messages_.Inform(ports::Severity::kInformation,
+                   proof::OverlapReport(corrections, app_.Messages()));
 }
 
 // --- Find and replace -------------------------------------------------------------------------
@@ -520,7 +521,7 @@ void ProofTools::Button23Click() {
   text::Result<std::string> replacement = ToGbk(w_.Edit14->text());
   for (const text::Result<std::string>* typed : {&search, &replacement}) {
     if (!typed->ok()) {
-      messages_.Inform(app::Severity::kWarning, typed->error().message);
+      messages_.Inform(ports::Severity::kWarning, typed->error().message);
       return;
     }
   }
@@ -541,10 +542,10 @@ void ProofTools::Button23Click() {
     ShowCurrentRow(document::kText);
   }
   if (outcome.history_error) {
-    messages_.Inform(app::Severity::kError, outcome.history_error->message);
+    messages_.Inform(ports::Severity::kError, outcome.history_error->message);
   }
   if (outcome.message != 0) {
-    messages_.Inform(app::Severity::kInformation, Message(outcome.message));
+    messages_.Inform(ports::Severity::kInformation, Message(outcome.message));
   }
 }
 
@@ -658,7 +659,7 @@ void ProofTools::MainRowSelected() {
   }
   const auto selection = proof::SelectReferenceRows(document, row);
   if (!selection.ok()) {
-    messages_.Inform(app::Severity::kError, selection.error().message);
+    messages_.Inform(ports::Severity::kError, selection.error().message);
     return;
   }
   if (!selection.value()) {
@@ -734,7 +735,7 @@ std::optional<proof::RowEditor> ProofTools::EditorContents() {
        {lines.ok() ? nullptr : &lines.error(), start.ok() ? nullptr : &start.error(),
         end.ok() ? nullptr : &end.error()}) {
     if (error != nullptr) {
-      messages_.Inform(app::Severity::kWarning, error->message);
+      messages_.Inform(ports::Severity::kWarning, error->message);
       return std::nullopt;
     }
   }
@@ -766,7 +767,7 @@ void ProofTools::Button27Click() {
 void ProofTools::Button28Click() {
   text::Result<std::vector<std::string>> lines = MemoLines(w_.Memo2);
   if (!lines.ok()) {
-    messages_.Inform(app::Severity::kWarning, lines.error().message);
+    messages_.Inform(ports::Severity::kWarning, lines.error().message);
     return;
   }
   proof::DashBeforeEachLine(lines.value());
@@ -830,7 +831,7 @@ void ProofTools::DeleteRowMenuClick() {
 void ProofTools::RestoreTimeMenuClick() {
   if (proof::RestoreTime(app_.Document(), messages_, app_.Messages()) ==
       proof::RestoreEnd::kAlreadyBase) {
-    messages_.Inform(app::Severity::kInformation, Message(proof::kTimeAlreadyBaseMessage));
+    messages_.Inform(ports::Severity::kInformation, Message(proof::kTimeAlreadyBaseMessage));
   }
   MainRowSelected();
 }
@@ -838,7 +839,7 @@ void ProofTools::RestoreTimeMenuClick() {
 void ProofTools::RestoreTextMenuClick() {
   if (proof::RestoreText(app_.Document(), messages_, app_.Messages()) ==
       proof::RestoreEnd::kAlreadyBase) {
-    messages_.Inform(app::Severity::kInformation, Message(proof::kTextAlreadyBaseMessage));
+    messages_.Inform(ports::Severity::kInformation, Message(proof::kTextAlreadyBaseMessage));
   }
   MainRowSelected();
 }
@@ -881,7 +882,7 @@ void ProofTools::StringGrid1RightClick(const QPoint& point) {
   grid->setCurrentIndex(index);
   const auto toggled = proof::ToggleShiftMark(app_.Document(), index.row() + 1);
   if (!toggled.ok()) {
-    messages_.Inform(app::Severity::kError, toggled.error().message);
+    messages_.Inform(ports::Severity::kError, toggled.error().message);
   }
 }
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/application.h"
-#include "app/ports.h"
+#include "ports/host_ports.h"
 #include "proof/find_replace.h"
 #include "proof/reference_editing.h"
 #include "ui/main_window.h"
@@ -63,7 +63,7 @@ class ProofTools : public QObject {
   // Fills the panels of `ui` and connects the proofreading commands. `window` shows and hides
   // the reference grid; everything must outlive this object.
   ProofTools(MainWindow& window, MainWindow::Ui& ui, app::Application& application,
-             app::MessagePort& messages, app::FileDialogPort& dialogs, app::EventPump& pump);
+             ports::MessagePort& messages, ports::FileDialogPort& dialogs, ports::EventPump& pump);
   ~ProofTools() override;
 
   const ProofWidgets& Widgets() const {
@@ -142,9 +142,9 @@ class ProofTools : public QObject {
   MainWindow& window_;
   MainWindow::Ui& ui_;
   app::Application& app_;
-  app::MessagePort& messages_;
-  app::FileDialogPort& dialogs_;
-  app::EventPump& pump_;
+  ports::MessagePort& messages_;
+  ports::FileDialogPort& dialogs_;
+  ports::EventPump& pump_;
   ProofWidgets w_;
   std::optional<proof::FindReplace> finder_;  // made at first use, after the histories loaded
   bool checking_ = false;

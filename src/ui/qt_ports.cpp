@@ -30,34 +30,34 @@ void LabelButtons(QMessageBox& box, const MessageBoxButtonTexts& texts) {
   }
 }
 
-void QtMessagePort::Inform(app::Severity severity, const std::string& text) {
+void QtMessagePort::Inform(ports::Severity severity, const std::string& text) {
   // The window's title without the "[*]" placeholder of its unsaved mark.
   const QString title =
       parent_ ? parent_->window()->windowTitle().remove(QStringLiteral("[*]")) : QString();
-  const QMessageBox::Icon icon = severity == app::Severity::kError     ? QMessageBox::Critical
-                                 : severity == app::Severity::kWarning ? QMessageBox::Warning
-                                                                       : QMessageBox::Information;
+  const QMessageBox::Icon icon = severity == ports::Severity::kError     ? QMessageBox::Critical
+                                 : severity == ports::Severity::kWarning ? QMessageBox::Warning
+                                                                         : QMessageBox::Information;
   QMessageBox box(icon, title, ToQString(text), QMessageBox::Ok, parent_);
   LabelButtons(box, button_texts_);
   box.exec();
 }
 
-app::Answer QtMessagePort::Ask(const app::Question& question) {
+ports::Answer QtMessagePort::Ask(const ports::Question& question) {
   QMessageBox::StandardButtons buttons;
   QMessageBox::StandardButton escape = QMessageBox::Cancel;
   switch (question.buttons) {
-    case app::Buttons::kOk:
+    case ports::Buttons::kOk:
       buttons = QMessageBox::Ok;
       escape = QMessageBox::Ok;
       break;
-    case app::Buttons::kOkCancel:
+    case ports::Buttons::kOkCancel:
       buttons = QMessageBox::Ok | QMessageBox::Cancel;
       break;
-    case app::Buttons::kYesNo:
+    case ports::Buttons::kYesNo:
       buttons = QMessageBox::Yes | QMessageBox::No;
       escape = QMessageBox::No;
       break;
-    case app::Buttons::kYesNoCancel:
+    case ports::Buttons::kYesNoCancel:
       buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
       break;
   }
@@ -69,17 +69,18 @@ app::Answer QtMessagePort::Ask(const app::Question& question) {
   const auto pressed = box.standardButton(box.clickedButton());
   switch (pressed) {
     case QMessageBox::Yes:
-      return app::Answer::kYes;
+      return ports::Answer::kYes;
     case QMessageBox::No:
-      return app::Answer::kNo;
+      return ports::Answer::kNo;
     case QMessageBox::Ok:
-      return app::Answer::kOk;
+      return ports::Answer::kOk;
     default:
-      return question.buttons == app::Buttons::kYesNo ? app::Answer::kNo : app::Answer::kCancel;
+      return question.buttons == ports::Buttons::kYesNo ? ports::Answer::kNo
+                                                        : ports::Answer::kCancel;
   }
 }
 
-QString ToQtFilter(const app::FileFilter& filter) {
+QString ToQtFilter(const ports::FileFilter& filter) {
   QStringList parts;
   for (const auto& [description, pattern] : filter.entries) {
     QString patterns = ToQString(pattern);
@@ -94,7 +95,7 @@ QString ToQtFilter(const app::FileFilter& filter) {
 
 namespace {
 
-void PrepareDialog(QFileDialog& dialog, const app::FileFilter& filter) {
+void PrepareDialog(QFileDialog& dialog, const ports::FileFilter& filter) {
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   dialog.setNameFilter(ToQtFilter(filter));
   if (!filter.start_folder.empty()) {
@@ -117,7 +118,7 @@ std::optional<std::filesystem::path> Chosen(QFileDialog& dialog) {
 }  // namespace
 
 std::optional<std::filesystem::path> QtFileDialogPort::ChooseFileToOpen(
-    const app::FileFilter& filter) {
+    const ports::FileFilter& filter) {
   QFileDialog dialog(parent_);
   PrepareDialog(dialog, filter);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -126,8 +127,8 @@ std::optional<std::filesystem::path> QtFileDialogPort::ChooseFileToOpen(
 }
 
 std::unique_ptr<QFileDialog> QtFileDialogPort::NewSaveDialog(
-    const app::FileFilter& filter, const std::filesystem::path& suggestion,
-    const app::SaveListChoice* list) {
+    const ports::FileFilter& filter, const std::filesystem::path& suggestion,
+    const ports::SaveListChoice* list) {
   auto dialog = std::make_unique<QFileDialog>(parent_);
   PrepareDialog(*dialog, filter);
   dialog->setAcceptMode(QFileDialog::AcceptSave);
@@ -161,21 +162,21 @@ std::unique_ptr<QFileDialog> QtFileDialogPort::NewSaveDialog(
 }
 
 std::optional<std::filesystem::path> QtFileDialogPort::ChooseFileToSave(
-    const app::FileFilter& filter, const std::filesystem::path& suggestion) {
+    const ports::FileFilter& filter, const std::filesystem::path& suggestion) {
   const std::unique_ptr<QFileDialog> dialog = NewSaveDialog(filter, suggestion, nullptr);
   return Chosen(*dialog);
 }
 
-std::optional<app::SaveChoice> QtFileDialogPort::ChooseFileToSaveWithList(
-    const app::FileFilter& filter, const std::filesystem::path& suggestion,
-    const app::SaveListChoice& list) {
+std::optional<ports::SaveChoice> QtFileDialogPort::ChooseFileToSaveWithList(
+    const ports::FileFilter& filter, const std::filesystem::path& suggestion,
+    const ports::SaveListChoice& list) {
   const std::unique_ptr<QFileDialog> dialog = NewSaveDialog(filter, suggestion, &list);
   auto file = Chosen(*dialog);
   if (!file) {
     return std::nullopt;
   }
   const auto* box = dialog->findChild<QComboBox*>(QStringLiteral("EncodingBox"));
-  return app::SaveChoice{std::move(*file), box != nullptr ? box->currentIndex() : list.selected};
+  return ports::SaveChoice{std::move(*file), box != nullptr ? box->currentIndex() : list.selected};
 }
 
 QtEventPump::QtEventPump() {

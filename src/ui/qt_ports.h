@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "app/ports.h"
+#include "ports/host_ports.h"
 
 class QFileDialog;
 class QMessageBox;
@@ -27,11 +27,11 @@ struct MessageBoxButtonTexts {
 void LabelButtons(QMessageBox& box, const MessageBoxButtonTexts& texts);
 
 // Message boxes (QMessageBox) over `parent`; texts are GBK and cross through qt_convert.h.
-class QtMessagePort : public app::MessagePort {
+class QtMessagePort : public ports::MessagePort {
  public:
   explicit QtMessagePort(QWidget* parent) : parent_(parent) {}
-  void Inform(app::Severity severity, const std::string& text) override;
-  app::Answer Ask(const app::Question& question) override;
+  void Inform(ports::Severity severity, const std::string& text) override;
+  ports::Answer Ask(const ports::Question& question) override;
 
   // The button captions of the boxes shown from now on (the window's language switch).
   void SetButtonTexts(MessageBoxButtonTexts texts) {
@@ -45,23 +45,23 @@ class QtMessagePort : public app::MessagePort {
 
 // Open and save dialogs (QFileDialog, Qt's own widgets so that the folder-change signal works
 // everywhere). The save dialog asks before replacing an existing file.
-class QtFileDialogPort : public app::FileDialogPort {
+class QtFileDialogPort : public ports::FileDialogPort {
  public:
   explicit QtFileDialogPort(QWidget* parent) : parent_(parent) {}
-  std::optional<std::filesystem::path> ChooseFileToOpen(const app::FileFilter& filter) override;
+  std::optional<std::filesystem::path> ChooseFileToOpen(const ports::FileFilter& filter) override;
   std::optional<std::filesystem::path> ChooseFileToSave(
-      const app::FileFilter& filter, const std::filesystem::path& suggestion) override;
+      const ports::FileFilter& filter, const std::filesystem::path& suggestion) override;
   // The save dialog with the list (objectName "EncodingBox", its label "EncodingLabel") below
   // the file type.
-  std::optional<app::SaveChoice> ChooseFileToSaveWithList(const app::FileFilter& filter,
-                                                          const std::filesystem::path& suggestion,
-                                                          const app::SaveListChoice& list) override;
+  std::optional<ports::SaveChoice> ChooseFileToSaveWithList(
+      const ports::FileFilter& filter, const std::filesystem::path& suggestion,
+      const ports::SaveListChoice& list) override;
 
   // The save dialog as the two functions above show it, not yet run (`list` may be null); the
   // caller owns it. Tests and pictures of the dialog use it directly.
-  std::unique_ptr<QFileDialog> NewSaveDialog(const app::FileFilter& filter,
+  std::unique_ptr<QFileDialog> NewSaveDialog(const ports::FileFilter& filter,
                                              const std::filesystem::path& suggestion,
-                                             const app::SaveListChoice* list);
+                                             const ports::SaveListChoice* list);
 
   // Called with the new folder each time the save dialog changes folder.
   void SetSaveFolderChanged(std::function<void(const std::filesystem::path&)> handler) {
@@ -75,12 +75,12 @@ class QtFileDialogPort : public app::FileDialogPort {
 
 // The Qt filter string ("desc (*.a *.b);;...") for a port filter; patterns given as
 // "*.srt;*.ssa" become space separated.
-QString ToQtFilter(const app::FileFilter& filter);
+QString ToQtFilter(const ports::FileFilter& filter);
 
 // Lets pending events run at most every kPumpInterval and reports progress at most at display
 // rate. RequestStop() (the Stop command) sets the flag the running loop polls; Reset() clears it
 // before the next loop.
-class QtEventPump : public app::EventPump {
+class QtEventPump : public ports::EventPump {
  public:
   static constexpr int kPumpIntervalMs = 30;
   static constexpr int kRepaintIntervalMs = 16;

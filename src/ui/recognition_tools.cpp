@@ -71,7 +71,7 @@ QSlider* NewTrackBar(QWidget* parent, const char* name, int position) {
 }  // namespace
 
 RecognitionTools::RecognitionTools(MainWindow::Ui& ui, app::Application& app,
-                                   app::MessagePort& messages, QtEventPump& pump,
+                                   ports::MessagePort& messages, QtEventPump& pump,
                                    library::GlyphLibrary* glyphs, QWidget* window)
     : QObject(window), ui_(ui), app_(app), messages_(messages), pump_(pump), window_(window) {
   if (glyphs != nullptr) {
@@ -199,7 +199,7 @@ bool RecognitionTools::LibraryMissing() {
   if (recogniser_ != nullptr) {
     return false;
   }
-  messages_.Inform(app::Severity::kError, "The glyph library is not available.");
+  messages_.Inform(ports::Severity::kError, "The glyph library is not available.");
   return true;
 }
 
@@ -222,17 +222,17 @@ void RecognitionTools::EstimateStandardSizes() {
     return;
   }
   text::Result<std::string> sample = ToGbk(Edit5->text());
-  const app::WaitPanel wait{[this](const std::string& text) {
-                              ui_.Label36->setText(ToQString(text));
-                              ui_.Button19->hide();
-                              ui_.Panel23->show();
-                              ui_.Panel23->raise();
-                              ui_.Panel23->repaint();
-                            },
-                            [this] {
-                              ui_.Panel23->hide();
-                              ui_.Button19->show();
-                            }};
+  const ports::WaitPanel wait{[this](const std::string& text) {
+                                ui_.Label36->setText(ToQString(text));
+                                ui_.Button19->hide();
+                                ui_.Panel23->show();
+                                ui_.Panel23->raise();
+                                ui_.Panel23->repaint();
+                              },
+                              [this] {
+                                ui_.Panel23->hide();
+                                ui_.Button19->show();
+                              }};
   const ocr::SizeEstimate estimate = app::EstimateSizesAfterOpen(
       app_, *recogniser_, sample.ok() ? sample.value() : std::string(), wait);
   if (!document::IsAllDigits(sample.ok() ? sample.value() : std::string())) {
@@ -467,13 +467,13 @@ void RecognitionTools::CutBmpMenuClick() {
     return;
   }
   pump_.Reset();
-  const app::WaitPanel wait{[this](const std::string& text) {
-                              ui_.Label36->setText(ToQString(text));
-                              ui_.Button19->show();
-                              ui_.Panel23->show();
-                              ui_.Panel23->raise();
-                            },
-                            [this] { ui_.Panel23->hide(); }};
+  const ports::WaitPanel wait{[this](const std::string& text) {
+                                ui_.Label36->setText(ToQString(text));
+                                ui_.Button19->show();
+                                ui_.Panel23->show();
+                                ui_.Panel23->raise();
+                              },
+                              [this] { ui_.Panel23->hide(); }};
   app::CropPicturesCommand(app_, pictures_, messages_, pump_, wait);
   pump_.Reset();
 }

@@ -40,7 +40,7 @@ class RecognitionTools : public QObject {
   // commands. `glyphs` is the library recognition reads and teaches; without one (a window built
   // over another library port) the commands only say the library is missing. Everything given
   // must outlive the tools.
-  RecognitionTools(MainWindow::Ui& ui, app::Application& app, app::MessagePort& messages,
+  RecognitionTools(MainWindow::Ui& ui, app::Application& app, ports::MessagePort& messages,
                    QtEventPump& pump, library::GlyphLibrary* glyphs, QWidget* window);
   ~RecognitionTools() override;
 
@@ -118,7 +118,7 @@ class RecognitionTools : public QObject {
 
   MainWindow::Ui& ui_;
   app::Application& app_;
-  app::MessagePort& messages_;
+  ports::MessagePort& messages_;
   QtEventPump& pump_;
   QWidget* window_;
   platform::QtPictureIo pictures_;                // display, cropping, glyph pictures

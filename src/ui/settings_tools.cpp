@@ -143,8 +143,8 @@ void DesktopSwitchInputMethod(const std::string& name) {
   }
 }
 
-SettingsTools::SettingsTools(MainWindow::Ui& ui, app::Application& app, app::MessagePort& messages,
-                             InputMethodLister input_methods,
+SettingsTools::SettingsTools(MainWindow::Ui& ui, app::Application& app,
+                             ports::MessagePort& messages, InputMethodLister input_methods,
                              InputMethodSwitcher switch_input_method, QWidget* window)
     : QObject(window),
       ui_(ui),
@@ -511,7 +511,7 @@ void SettingsTools::ShowPhraseGrid() {
 void SettingsTools::AuthorItemChanged(int row, const QString& text) {
   text::Result<std::string> gbk = ToGbk(text);
   if (!gbk.ok()) {
-    messages_.Inform(app::Severity::kWarning, gbk.error().message);
+    messages_.Inform(ports::Severity::kWarning, gbk.error().message);
     ShowAuthorCells();
     return;
   }
@@ -530,7 +530,7 @@ void SettingsTools::PhraseCellTyped(int column, int row, const QString& text) {
 void SettingsTools::PhraseItemChanged(int column, int row, const QString& text) {
   text::Result<std::string> gbk = ToGbk(text);
   if (!gbk.ok()) {
-    messages_.Inform(app::Severity::kWarning, gbk.error().message);
+    messages_.Inform(ports::Severity::kWarning, gbk.error().message);
     const QSignalBlocker blocker(StringGrid4);
     SetCellText(StringGrid4, row, column, app_.PhraseGrid().Cell(column, row + 1));
     return;

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "app/application.h"
-#include "app/ports.h"
 #include "app/settings_panel_flow.h"
+#include "ports/host_ports.h"
 #include "ui/main_window.h"
 
 class QButtonGroup;
@@ -52,7 +52,7 @@ class SettingsTools : public QObject {
   // DesktopSwitchInputMethod. The teaching boxes (Edit1, Edit6) and the library editor's search
   // box (Edit2) switch to the stored input method when they get the focus, as setup.sys lines 4
   // to 6 say. All references must outlive the tools.
-  SettingsTools(MainWindow::Ui& ui, app::Application& app, app::MessagePort& messages,
+  SettingsTools(MainWindow::Ui& ui, app::Application& app, ports::MessagePort& messages,
                 InputMethodLister input_methods, InputMethodSwitcher switch_input_method,
                 QWidget* window);
 
@@ -128,7 +128,7 @@ class SettingsTools : public QObject {
 
   MainWindow::Ui& ui_;
   app::Application& app_;
-  app::MessagePort& messages_;
+  ports::MessagePort& messages_;
   InputMethodLister input_methods_;
   InputMethodSwitcher switch_input_method_;
   std::vector<QObject*> new_glyph_boxes_;  // Edit1 and Edit6: setup.sys line 4

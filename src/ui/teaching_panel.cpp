@@ -57,7 +57,7 @@ QPushButton* NewButton(QWidget* parent, const char* name, const char* gbk_captio
 }  // namespace
 
 TeachingPanel::TeachingPanel(FloatingPanel* panel, app::Application& app,
-                             app::MessagePort& messages)
+                             ports::MessagePort& messages)
     : QObject(panel), panel_(panel), app_(app), messages_(messages) {
   BuildControls();
 }
@@ -270,7 +270,7 @@ void TeachingPanel::ShowSuggestions() {
 void TeachingPanel::SaveText(const std::string& gbk_text, int suggestion) {
   text::Result<std::string> record_text = ToGbk(Edit6->text());
   if (!record_text.ok()) {
-    messages_.Inform(app::Severity::kWarning, record_text.error().message);
+    messages_.Inform(ports::Severity::kWarning, record_text.error().message);
     Edit1->setFocus();
     return;
   }
@@ -278,7 +278,7 @@ void TeachingPanel::SaveText(const std::string& gbk_text, int suggestion) {
   const text::Status saved =
       suggestion >= 0 ? session_->Accept(suggestion) : session_->Save(gbk_text);
   if (!saved.ok()) {
-    messages_.Inform(app::Severity::kError, saved.error().message);
+    messages_.Inform(ports::Severity::kError, saved.error().message);
   }
   AfterAction();
 }
@@ -371,7 +371,7 @@ void TeachingPanel::Button1Click() {
   text::Result<std::string> glyph_text = ToGbk(Edit1->text());
   text::Result<std::string> record_text = ToGbk(Edit6->text());
   if (!glyph_text.ok() || !record_text.ok()) {
-    messages_.Inform(app::Severity::kWarning,
+    messages_.Inform(ports::Severity::kWarning,
                      (!glyph_text.ok() ? glyph_text : record_text).error().message);
     Edit1->setFocus();
     return;
@@ -379,7 +379,7 @@ void TeachingPanel::Button1Click() {
   session_->SetShownText(record_text.value());
   const text::Status saved = session_->Save(glyph_text.value());
   if (!saved.ok()) {
-    messages_.Inform(app::Severity::kError, saved.error().message);
+    messages_.Inform(ports::Severity::kError, saved.error().message);
   }
   AfterAction();
 }

@@ -24,7 +24,7 @@ class TeachingPanel : public QObject, public ocr::Teacher {
 
  public:
   // Fills `panel` (Panel3) with its controls. `app` and `messages` must outlive the panel.
-  TeachingPanel(FloatingPanel* panel, app::Application& app, app::MessagePort& messages);
+  TeachingPanel(FloatingPanel* panel, app::Application& app, ports::MessagePort& messages);
   ~TeachingPanel() override;
 
   // Shows the question and waits, letting events run, until an answer closes the session. A
@@ -103,7 +103,7 @@ class TeachingPanel : public QObject, public ocr::Teacher {
 
   FloatingPanel* panel_;
   app::Application& app_;
-  app::MessagePort& messages_;
+  ports::MessagePort& messages_;
   ocr::TeachingSession* session_ = nullptr;
   QEventLoop* loop_ = nullptr;
 };

@@ -6,14 +6,14 @@
 #include <memory>
 #include <string>
 
-#include "app/ports.h"
 #include "library/glyph_library.h"
 #include "library/library_check.h"
 #include "memory_files.h"
+#include "ports/host_ports.h"
 
 namespace {
 
-class NumberedMessages : public app::MessageSource {
+class NumberedMessages : public ports::MessageSource {
  public:
   std::string Message(int number) const override {
     return "<" + std::to_string(number) + ">";
@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       files->files[(folder / kFiles[i]).string()] = parts[i].bytes;
     }
   }
-  app::NullEventPump pump;
+  ports::NullEventPump pump;
   library::GlyphLibrary library(folder, files);
   if (!library.Load(pump).ok()) {
     return 0;

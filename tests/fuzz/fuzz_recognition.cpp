@@ -7,12 +7,12 @@
 #include <memory>
 #include <string>
 
-#include "app/ports.h"
 #include "library/glyph_library.h"
 #include "memory_files.h"
 #include "ocr/picture.h"
 #include "ocr/recogniser.h"
 #include "ocr/teaching.h"
+#include "ports/host_ports.h"
 
 namespace {
 
@@ -142,7 +142,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   files->files["/fuzz/word.wrd"] = "";
   files->files["/fuzz/word.sts"] = "";
   pictures.Clear();
-  app::NullEventPump pump;
+  ports::NullEventPump pump;
   fuzzing::Require(library.Load(pump).ok(), "an empty library loads");
   fuzzing::Require(library.RecordCount() == 0, "the library starts empty");
   recogniser.Options() = ocr::EngineOptions();

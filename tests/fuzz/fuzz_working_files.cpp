@@ -6,8 +6,8 @@
 #include <string>
 
 #include "app/message_table.h"
-#include "app/ports.h"
 #include "memory_files.h"
+#include "ports/host_ports.h"
 #include "proof/check_rules.h"
 #include "settings/phrase_table.h"
 #include "settings/settings_list.h"

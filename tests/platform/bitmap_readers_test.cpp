@@ -278,7 +278,7 @@ class FilmInEveryKind : public ::testing::Test {
     ocr::EstimateStandardSizes(recogniser, film, ocr::kDefaultSampleLines);
     NumberingTeacher teacher;
     testing_support::FakeMessages messages;
-    struct NoTexts : app::MessageSource {
+    struct NoTexts : ports::MessageSource {
       std::string Message(int) const override {
         return {};
       }

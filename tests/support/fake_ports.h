@@ -8,16 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "app/ports.h"
+#include "ports/host_ports.h"
 
 namespace testing_support {
 
-class FakeMessages : public app::MessagePort {
+class FakeMessages : public ports::MessagePort {
  public:
-  void Inform(app::Severity severity, const std::string& text) override {
+  void Inform(ports::Severity severity, const std::string& text) override {
     informed.push_back({severity, text});
   }
-  app::Answer Ask(const app::Question& question) override {
+  ports::Answer Ask(const ports::Question& question) override {
     asked.push_back(question);
     if (answers.empty())
       return default_answer;
@@ -27,30 +27,30 @@ class FakeMessages : public app::MessagePort {
   }
 
   struct Message {
-    app::Severity severity;
+    ports::Severity severity;
     std::string text;
   };
   std::vector<Message> informed;
-  std::vector<app::Question> asked;
-  std::deque<app::Answer> answers;  // consumed in order
-  app::Answer default_answer = app::Answer::kNo;
+  std::vector<ports::Question> asked;
+  std::deque<ports::Answer> answers;  // consumed in order
+  ports::Answer default_answer = ports::Answer::kNo;
 };
 
-class FakeFileDialogs : public app::FileDialogPort {
+class FakeFileDialogs : public ports::FileDialogPort {
  public:
-  std::optional<std::filesystem::path> ChooseFileToOpen(const app::FileFilter& filter) override {
+  std::optional<std::filesystem::path> ChooseFileToOpen(const ports::FileFilter& filter) override {
     open_filters.push_back(filter);
     return Next(open_paths);
   }
   std::optional<std::filesystem::path> ChooseFileToSave(
-      const app::FileFilter& filter, const std::filesystem::path& suggestion) override {
+      const ports::FileFilter& filter, const std::filesystem::path& suggestion) override {
     save_filters.push_back(filter);
     save_suggestions.push_back(suggestion);
     return Next(save_paths);
   }
-  std::optional<app::SaveChoice> ChooseFileToSaveWithList(
-      const app::FileFilter& filter, const std::filesystem::path& suggestion,
-      const app::SaveListChoice& list) override {
+  std::optional<ports::SaveChoice> ChooseFileToSaveWithList(
+      const ports::FileFilter& filter, const std::filesystem::path& suggestion,
+      const ports::SaveListChoice& list) override {
     save_lists.push_back(list);
     auto file = ChooseFileToSave(filter, suggestion);
     if (!file)
@@ -60,17 +60,17 @@ class FakeFileDialogs : public app::FileDialogPort {
       selected = save_list_selections.front();
       save_list_selections.pop_front();
     }
-    return app::SaveChoice{*file, selected};
+    return ports::SaveChoice{*file, selected};
   }
 
   // nullopt entries mean "cancelled"; an empty queue cancels too.
   std::deque<std::optional<std::filesystem::path>> open_paths;
   std::deque<std::optional<std::filesystem::path>> save_paths;
-  std::vector<app::FileFilter> open_filters;
-  std::vector<app::FileFilter> save_filters;
+  std::vector<ports::FileFilter> open_filters;
+  std::vector<ports::FileFilter> save_filters;
   std::vector<std::filesystem::path> save_suggestions;
-  std::vector<app::SaveListChoice> save_lists;  // the list each save dialog showed
-  std::deque<int> save_list_selections;         // entries chosen in turn; empty keeps the shown one
+  std::vector<ports::SaveListChoice> save_lists;  // the list each save dialog showed
+  std::deque<int> save_list_selections;  // entries chosen in turn; empty keeps the shown one
 
  private:
   static std::optional<std::filesystem::path> Next(
@@ -83,7 +83,7 @@ class FakeFileDialogs : public app::FileDialogPort {
   }
 };
 
-class FakeEventPump : public app::EventPump {
+class FakeEventPump : public ports::EventPump {
  public:
   void LetPendingEventsRun() override {
     ++pump_calls;

@@ -22,7 +22,7 @@ std::string SettingsFile(const std::map<int, std::string>& lines = {});
 // A glyph library port that loads nothing and never has a journal.
 class NoLibrary : public app::GlyphLibraryPort {
  public:
-  text::Status Load(app::MessagePort&, const app::MessageSource&, app::EventPump&) override {
+  text::Status Load(ports::MessagePort&, const ports::MessageSource&, ports::EventPump&) override {
     return text::Success();
   }
   int JournalCount() const override {

@@ -27,7 +27,7 @@ namespace {
 using testing_support::NumberedLanguageFile;
 using testing_support::SettingsFile;
 
-using app::Answer;
+using ports::Answer;
 
 // Message N in language 1 as the numbered language file gives it.
 std::string M(int number) {

@@ -28,11 +28,11 @@ namespace {
 using testing_support::NumberedLanguageFile;
 using testing_support::SettingsFile;
 
-using app::Answer;
+using ports::Answer;
 
 class FakeLibrary : public app::GlyphLibraryPort {
  public:
-  text::Status Load(app::MessagePort&, const app::MessageSource&, app::EventPump&) override {
+  text::Status Load(ports::MessagePort&, const ports::MessageSource&, ports::EventPump&) override {
     if (fail_load) {
       return text::Error{"missing", "no library", 0};
     }
@@ -315,9 +315,9 @@ class MainWindowTest : public QObject {
 
     // The window's own dialog shows the list with the remembered entry, under the file type.
     ui::QtFileDialogPort port(window_.get());
-    const app::SaveListChoice list{"Encoding:", {"GBK", "UTF-8", "UTF-8 BOM"}, 2};
+    const ports::SaveListChoice list{"Encoding:", {"GBK", "UTF-8", "UTF-8 BOM"}, 2};
     const std::unique_ptr<QFileDialog> dialog =
-        port.NewSaveDialog(app::FileFilter{}, folder_->path() / "x.srt", &list);
+        port.NewSaveDialog(ports::FileFilter{}, folder_->path() / "x.srt", &list);
     auto* box = dialog->findChild<QComboBox*>(QStringLiteral("EncodingBox"));
     QVERIFY(box != nullptr);
     QCOMPARE(box->count(), 3);

@@ -80,9 +80,9 @@ class Shooter {
   void SaveDialog() {
     ui::QtFileDialogPort port(&window_);
     const app::MessageTable& texts = window_.Application().Messages();
-    const app::SaveListChoice list{texts.Message(app::msg::kSaveEncodingCaption),
-                                   app::SaveEncodingNames(texts), 1};
-    const app::FileFilter filter{
+    const ports::SaveListChoice list{texts.Message(app::msg::kSaveEncodingCaption),
+                                     app::SaveEncodingNames(texts), 1};
+    const ports::FileFilter filter{
         {{"srt\xB8\xF1\xCA\xBD\xD7\xD6\xC4\xBB(*.srt)" /* srt格式字幕 */, "*.srt"}},
         window_.Document().last_save_folder,
         ".srt"};
@@ -187,7 +187,7 @@ int main(int argc, char** argv) {
   const std::filesystem::path out = std::filesystem::absolute(argv[2]);
   std::filesystem::create_directories(out);
   testing_support::FakeMessages messages;
-  messages.default_answer = app::Answer::kNo;
+  messages.default_answer = ports::Answer::kNo;
   testing_support::FakeFileDialogs dialogs;
   for (int i = 3; i <= 5; ++i) {
     dialogs.open_paths.push_back(std::filesystem::absolute(argv[i]));

@@ -32,13 +32,13 @@ using testing_support::NoLibrary;
 using testing_support::NumberedLanguageFile;
 using testing_support::SettingsFile;
 
-using app::Answer;
 using document::kChangeMarks;
 using document::kEnd;
 using document::kShiftMark;
 using document::kStart;
 using document::kStyle;
 using document::kText;
+using ports::Answer;
 
 // One SRT entry per (start, end, text); times in whole milliseconds after 00:00:00.
 std::string Srt(const std::vector<std::tuple<int, int, std::string>>& entries) {

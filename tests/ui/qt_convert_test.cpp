@@ -33,7 +33,7 @@ class QtConvertTest : public QObject {
   }
 
   void FilterBecomesQtForm() {
-    app::FileFilter filter;
+    ports::FileFilter filter;
     filter.entries = {{"srt", "*.srt"}, {"both", "*.srt;*.ssa"}};
     QCOMPARE(ui::ToQtFilter(filter), QStringLiteral("srt (*.srt);;both (*.srt *.ssa)"));
   }

@@ -291,7 +291,7 @@ class RecognitionToolsTest : public QObject {
 
   void CroppingRewritesThePicturesButTheLast() {
     OpenFilm();
-    messages_.answers = {app::Answer::kOk};
+    messages_.answers = {ports::Answer::kOk};
     const auto size_of = [this](const char* name) {
       return QImage(QString::fromStdString((folder_->path() / name).string())).size();
     };

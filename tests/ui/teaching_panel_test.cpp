@@ -114,7 +114,7 @@ class TeachingPanelTest : public QObject {
     folder_->Write("engine/word.wrd", "");
     folder_->Write("engine/word.sts", "");
     library_ = std::make_unique<library::GlyphLibrary>(folder_->path() / "engine");
-    app::NullEventPump pump;
+    ports::NullEventPump pump;
     QVERIFY(library_->Load(pump).ok());
     recogniser_ = std::make_unique<ocr::Recogniser>(*library_, pictures_);
     recogniser_->Options().glyph_width = 10;

@@ -21,7 +21,7 @@ using testing_support::TempDir;
 
 class FakeLibrary : public GlyphLibraryPort {
  public:
-  text::Status Load(MessagePort&, const MessageSource&, EventPump&) override {
+  text::Status Load(ports::MessagePort&, const ports::MessageSource&, ports::EventPump&) override {
     ++load_calls;
     return load_result;
   }
@@ -269,18 +269,18 @@ TEST_F(ApplicationTest, FailedSettingsWriteRefusesTheClose) {
   std::filesystem::create_directory(dir_ / "setup.sys");
   EXPECT_FALSE(app.Shutdown(ShutdownPath::kWindowClose));
   ASSERT_EQ(messages_.informed.size(), 1u);
-  EXPECT_EQ(messages_.informed[0].severity, Severity::kError);
+  EXPECT_EQ(messages_.informed[0].severity, ports::Severity::kError);
 }
 
 TEST_F(ApplicationTest, CancelAtTheMainQuestionStaysOpen) {
   Application& app = Start();
   OpenEditedTextSubtitle(app);
-  messages_.answers = {Answer::kCancel};
+  messages_.answers = {ports::Answer::kCancel};
   EXPECT_FALSE(app.Shutdown(ShutdownPath::kWindowClose));
   ASSERT_EQ(messages_.asked.size(), 1u);
   EXPECT_EQ(messages_.asked[0].text, "s674");
   EXPECT_EQ(messages_.asked[0].caption, "s413");
-  EXPECT_EQ(messages_.asked[0].buttons, Buttons::kYesNoCancel);
+  EXPECT_EQ(messages_.asked[0].buttons, ports::Buttons::kYesNoCancel);
   EXPECT_EQ(app.Document().main.Cell(document::kText, 1), "Edited");
   EXPECT_EQ(dir_.Read("setup.sys"), "");
 }
@@ -289,7 +289,7 @@ TEST_F(ApplicationTest, CancelAtTheReferenceQuestionStaysOpenAndWritesNothing) {
   Application& app = Start();
   library_.journal = 1;
   app.Document().reference_saved = false;
-  messages_.answers = {Answer::kCancel};
+  messages_.answers = {ports::Answer::kCancel};
   EXPECT_FALSE(app.Shutdown(ShutdownPath::kWindowClose));
   ASSERT_EQ(messages_.asked.size(), 1u);
   EXPECT_EQ(messages_.asked[0].text, "s677");
@@ -300,19 +300,19 @@ TEST_F(ApplicationTest, CancelAtTheReferenceQuestionStaysOpenAndWritesNothing) {
 TEST_F(ApplicationTest, ReferenceSaveDecidesWhetherTheCloseGoesOn) {
   Application& app = Start();
   app.Document().reference_saved = false;
-  messages_.answers = {Answer::kYes};
+  messages_.answers = {ports::Answer::kYes};
   EXPECT_FALSE(app.Shutdown(ShutdownPath::kExitCommand));
   EXPECT_EQ(messages_.asked[0].text, "s434");
 
   hooks_.reference_save_succeeds = true;
-  messages_.answers = {Answer::kYes};
+  messages_.answers = {ports::Answer::kYes};
   EXPECT_TRUE(app.Shutdown(ShutdownPath::kExitCommand));
 }
 
 TEST_F(ApplicationTest, YesWithAnAbandonedSaveStaysOpen) {
   Application& app = Start();
   OpenEditedTextSubtitle(app);
-  messages_.answers = {Answer::kYes};
+  messages_.answers = {ports::Answer::kYes};
   dialogs_.save_paths = {std::nullopt};
   EXPECT_FALSE(app.Shutdown(ShutdownPath::kExitCommand));
   EXPECT_EQ(dialogs_.save_filters.size(), 1u);
@@ -323,7 +323,7 @@ TEST_F(ApplicationTest, YesWithAnAbandonedSaveStaysOpen) {
 TEST_F(ApplicationTest, YesSavesTheSubtitleThenCloses) {
   Application& app = Start();
   OpenEditedTextSubtitle(app);
-  messages_.answers = {Answer::kYes};
+  messages_.answers = {ports::Answer::kYes};
   dialogs_.save_paths = {dir_ / "out.srt"};
   EXPECT_TRUE(app.Shutdown(ShutdownPath::kWindowClose));
   EXPECT_EQ(dir_.Read("out.srt").substr(0, 38), "1\r\n00:00:01,000 --> 00:00:02,000\r\nEdit");
@@ -332,7 +332,7 @@ TEST_F(ApplicationTest, YesSavesTheSubtitleThenCloses) {
 TEST_F(ApplicationTest, ExitThenNoTwiceEndsWithoutSavingTheSubtitle) {
   Application& app = Start();
   OpenEditedTextSubtitle(app);
-  messages_.answers = {Answer::kNo, Answer::kNo};
+  messages_.answers = {ports::Answer::kNo, ports::Answer::kNo};
   EXPECT_TRUE(app.Shutdown(ShutdownPath::kExitCommand));
   EXPECT_TRUE(app.Shutdown(ShutdownPath::kWindowClose));
   ASSERT_EQ(messages_.asked.size(), 2u);
@@ -384,7 +384,7 @@ TEST_F(ApplicationTest, OpeningAPictureSubtitleEstimatesSizesAndEntersStateOne) 
 TEST_F(ApplicationTest, OpeningAnotherKindOfFileShowsTheMessageAndKeepsTheTable) {
   Application& app = Start();
   OpenEditedTextSubtitle(app);
-  messages_.answers = {Answer::kNo};
+  messages_.answers = {ports::Answer::kNo};
   dialogs_.open_paths.push_back(dir_.Write("notes.txt", kTextSrt));
   EXPECT_FALSE(app.OpenCommand());
   ASSERT_EQ(messages_.informed.size(), 1u);
@@ -396,7 +396,7 @@ TEST_F(ApplicationTest, OpeningAnotherKindOfFileShowsTheMessageAndKeepsTheTable)
 TEST_F(ApplicationTest, OpenWithUnsavedWorkAndAnAbandonedSaveKeepsTheOldDocument) {
   Application& app = Start();
   OpenEditedTextSubtitle(app);
-  messages_.answers = {Answer::kYes};
+  messages_.answers = {ports::Answer::kYes};
   dialogs_.save_paths = {std::nullopt};
   dialogs_.open_paths.push_back(dir_.Write("other.srt", kPictureSrt));
   EXPECT_FALSE(app.OpenCommand());
@@ -410,7 +410,7 @@ TEST_F(ApplicationTest, UnreadableFileIsReportedAndChangesNoFlag) {
   dialogs_.open_paths.push_back(dir_ / "gone.srt");
   EXPECT_FALSE(app.OpenCommand());
   ASSERT_EQ(messages_.informed.size(), 1u);
-  EXPECT_EQ(messages_.informed[0].severity, Severity::kError);
+  EXPECT_EQ(messages_.informed[0].severity, ports::Severity::kError);
   EXPECT_EQ(app.Commands().Recorded(), 0);
 }
 
@@ -418,11 +418,11 @@ TEST_F(ApplicationTest, SaveOffersTheCheckFirstAndYesSavesNothing) {
   Application& app = Start();
   OpenEditedTextSubtitle(app);
   app.Document().proofread_done = false;
-  messages_.answers = {Answer::kYes};
+  messages_.answers = {ports::Answer::kYes};
   EXPECT_FALSE(app.SaveCommand());
   EXPECT_EQ(messages_.asked[0].text, "s488");
   EXPECT_EQ(messages_.asked[0].caption, "s491");
-  EXPECT_EQ(messages_.asked[0].buttons, Buttons::kYesNo);
+  EXPECT_EQ(messages_.asked[0].buttons, ports::Buttons::kYesNo);
   EXPECT_EQ(hooks_.events.back(), "check");
   EXPECT_TRUE(dialogs_.save_filters.empty());
 }
@@ -431,7 +431,7 @@ TEST_F(ApplicationTest, SaveAppendsTheDefaultExtensionAndSetsTheFlags) {
   Application& app = Start();
   OpenEditedTextSubtitle(app);
   app.Document().proofread_done = false;
-  messages_.answers = {Answer::kNo};
+  messages_.answers = {ports::Answer::kNo};
   dialogs_.save_paths = {dir_ / "out" / "result.txt"};
   std::filesystem::create_directory(dir_ / "out");
   ASSERT_TRUE(app.SaveCommand());
@@ -497,12 +497,12 @@ TEST_F(ApplicationTest, SaveNamesRowsItCannotWriteAsTheyAreAndNoGoesToTheFirst) 
   table.SetCell(document::kEnd, 1, "00:00:00.500");  // before its start
   table.SetCell(document::kStart, 2, "abc");
   dialogs_.save_paths = {dir_ / "no.srt", dir_ / "yes.srt"};
-  messages_.answers = {Answer::kNo, Answer::kYes};
+  messages_.answers = {ports::Answer::kNo, ports::Answer::kYes};
   EXPECT_FALSE(app.SaveCommand());
   ASSERT_EQ(messages_.asked.size(), 1u);
   // Each kind of problem with its rows (unreadable: row 2; reversed: row 1), then the question.
   EXPECT_EQ(messages_.asked[0].text, "s12622\ns12651\n\ns1271");
-  EXPECT_EQ(messages_.asked[0].buttons, Buttons::kYesNo);
+  EXPECT_EQ(messages_.asked[0].buttons, ports::Buttons::kYesNo);
   EXPECT_EQ(hooks_.events.back(), "go to 1,2");
   EXPECT_FALSE(std::filesystem::exists(dir_ / "no.srt"));
   EXPECT_FALSE(app.Document().document_saved);
@@ -528,7 +528,7 @@ TEST_F(ApplicationTest, FailedSaveIsReportedAndKeepsTheFlags) {
   dialogs_.save_paths = {dir_ / "missing-folder" / "out.srt"};
   EXPECT_FALSE(app.SaveCommand());
   ASSERT_EQ(messages_.informed.size(), 1u);
-  EXPECT_EQ(messages_.informed[0].severity, Severity::kError);
+  EXPECT_EQ(messages_.informed[0].severity, ports::Severity::kError);
   EXPECT_FALSE(app.Document().document_saved);
 }
 
@@ -559,7 +559,7 @@ TEST_F(ApplicationTest, UndoAfterASaveIsUnsavedAndRedoIsSavedAgain) {
   EXPECT_FALSE(UndoAvailable(app));
   EXPECT_FALSE(RedoAvailable(app));
   ASSERT_TRUE(proof::StoreTypedCell(doc, document::kText, 2, "x"));
-  messages_.answers = {Answer::kNo};
+  messages_.answers = {ports::Answer::kNo};
   ASSERT_TRUE(app.CloseCommand());
   EXPECT_FALSE(UndoAvailable(app));
 }
@@ -567,7 +567,7 @@ TEST_F(ApplicationTest, UndoAfterASaveIsUnsavedAndRedoIsSavedAgain) {
 TEST_F(ApplicationTest, CloseGuardsUnsavedWorkThenClearsTheTable) {
   Application& app = Start();
   OpenEditedTextSubtitle(app);
-  messages_.answers = {Answer::kCancel, Answer::kNo};
+  messages_.answers = {ports::Answer::kCancel, ports::Answer::kNo};
   EXPECT_FALSE(app.CloseCommand());
   EXPECT_EQ(messages_.asked[0].text, "s635");
   EXPECT_EQ(app.Document().main.DataRowCount(), 2);

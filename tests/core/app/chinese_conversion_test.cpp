@@ -13,7 +13,7 @@ namespace app {
 namespace {
 
 // Message N reads "<N>".
-class NumberedMessages : public MessageSource {
+class NumberedMessages : public ports::MessageSource {
  public:
   std::string Message(int number) const override {
     return "<" + std::to_string(number) + ">";

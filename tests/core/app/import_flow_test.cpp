@@ -102,7 +102,7 @@ TEST_F(ImportFlowTest, ChoosesPreviewsImportsAndOpensThePictureSubtitle) {
 
 TEST_F(ImportFlowTest, AnOccupiedFolderIsReplacedOnlyAfterYes) {
   dir_.Write("film/notes.txt", "keep");
-  messages_.answers = {Answer::kNo, Answer::kYes};
+  messages_.answers = {ports::Answer::kNo, ports::Answer::kYes};
   EXPECT_EQ(flow_->Run(input_, dir_ / "film", {}), ImportOutcome::kDeclined);
   EXPECT_FALSE(fs::exists(dir_ / "film" / "film.srt"));
   EXPECT_EQ(flow_->Run(input_, dir_ / "film", {}), ImportOutcome::kOpened);
@@ -116,7 +116,7 @@ TEST_F(ImportFlowTest, FailuresAndStopsAreToldAndOpenNothing) {
   dir_.Write("broken.sup", SampleSup().substr(0, 700));
   EXPECT_EQ(flow_->Run(dir_ / "broken.sup", dir_ / "out", {}), ImportOutcome::kFailed);
   ASSERT_EQ(messages_.informed.size(), 1u);
-  EXPECT_EQ(messages_.informed[0].severity, Severity::kError);
+  EXPECT_EQ(messages_.informed[0].severity, ports::Severity::kError);
   EXPECT_EQ(messages_.informed[0].text.rfind("s1046", 0), 0u);
   EXPECT_NE(messages_.informed[0].text.find("broken.sup"), std::string::npos);
 
@@ -140,7 +140,7 @@ TEST_F(ImportFlowTest, PicturesTooWideForRecognitionAreWarnedOfOnceAndTheSubtitl
   options.scale = import::PictureScale::kFull;
   EXPECT_EQ(flow_->Run(wide, dir_ / "full", options), ImportOutcome::kOpened);
   ASSERT_EQ(messages_.informed.size(), 1u);
-  EXPECT_EQ(messages_.informed[0].severity, Severity::kWarning);
+  EXPECT_EQ(messages_.informed[0].severity, ports::Severity::kWarning);
   std::string listed;
   for (std::size_t number = 1; number <= ImportFlow::kTooWideListed; ++number) {
     listed += (number == 1 ? "" : ", ") + std::to_string(number);
@@ -156,7 +156,7 @@ TEST_F(ImportFlowTest, PicturesTooWideForRecognitionAreWarnedOfOnceAndTheSubtitl
 
 TEST_F(ImportFlowTest, ChoosingGuardsUnsavedWorkLikeOpen) {
   app_->Document().document_saved = false;
-  messages_.answers = {Answer::kCancel};
+  messages_.answers = {ports::Answer::kCancel};
   dialogs_.open_paths.push_back(input_);
   EXPECT_FALSE(flow_->ChooseInput());
   ASSERT_EQ(messages_.asked.size(), 1u);

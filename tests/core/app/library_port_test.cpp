@@ -32,11 +32,11 @@ TEST(LibraryPort, MissingLibraryFilesShowTheirMessageAndFail) {
   library::GlyphLibrary library(dir.path());
   LibraryPort port(library);
   FakeMessages messages;
-  NullEventPump pump;
+  ports::NullEventPump pump;
   EXPECT_FALSE(port.Load(messages, NumberedMessages(), pump).ok());
   ASSERT_EQ(messages.informed.size(), 1u);
   EXPECT_EQ(messages.informed[0].text, "m395");
-  EXPECT_EQ(messages.informed[0].severity, Severity::kError);
+  EXPECT_EQ(messages.informed[0].severity, ports::Severity::kError);
 }
 
 TEST(LibraryPort, EmptyLibraryLoadsWithTheIndexMessagesAndArchivesTaughtGlyphs) {
@@ -46,7 +46,7 @@ TEST(LibraryPort, EmptyLibraryLoadsWithTheIndexMessagesAndArchivesTaughtGlyphs) 
   library::GlyphLibrary library(dir.path());
   LibraryPort port(library);
   FakeMessages messages;
-  NullEventPump pump;
+  ports::NullEventPump pump;
   ASSERT_TRUE(port.Load(messages, NumberedMessages(), pump).ok());
   std::vector<std::string> shown;
   for (const auto& message : messages.informed) {
@@ -73,7 +73,7 @@ TEST(LibraryPort, FirstStartFromTheShippedDefaultsReachesStateZero) {
   LibraryPort port(library);
   FakeMessages messages;
   FakeFileDialogs dialogs;
-  NullEventPump pump;
+  ports::NullEventPump pump;
   ShellHooks hooks;
   auto created = Application::Create(folder, {messages, dialogs, pump, hooks, port});
   ASSERT_TRUE(created.ok()) << created.error().message;

@@ -84,13 +84,13 @@ TEST_F(ProofCommandsTest, OpenRefusesOtherFilesAndKeepsUnsavedEditsWhenCancelled
   EXPECT_EQ(messages_.informed[0].text, "s416");
 
   app_->Document().reference_saved = false;
-  messages_.answers = {Answer::kCancel};
+  messages_.answers = {ports::Answer::kCancel};
   EXPECT_EQ(OpenReference(*app_, messages_, dialogs_), ReferenceOpenEnd::kKeptOld);
   ASSERT_EQ(messages_.asked.size(), 1u);
   EXPECT_EQ(messages_.asked[0].text, "s677");
   EXPECT_EQ(messages_.asked[0].caption, "s413");
   // Yes with a cancelled save dialog keeps the old reference too.
-  messages_.answers = {Answer::kYes};
+  messages_.answers = {ports::Answer::kYes};
   EXPECT_EQ(OpenReference(*app_, messages_, dialogs_), ReferenceOpenEnd::kKeptOld);
   EXPECT_FALSE(app_->Document().reference_saved);
 }
@@ -126,11 +126,11 @@ TEST_F(ProofCommandsTest, BlankSubtitleTakesTheReferenceTimesAfterTheUnsavedQues
   document.main.SetCell(document::kText, 1, "old");
   document.document_saved = false;
 
-  messages_.answers = {Answer::kCancel};
+  messages_.answers = {ports::Answer::kCancel};
   EXPECT_FALSE(CreateBlankSubtitle(*app_, messages_));
   EXPECT_EQ(document.main.Cell(document::kText, 1), "old");
 
-  messages_.answers = {Answer::kNo};
+  messages_.answers = {ports::Answer::kNo};
   EXPECT_TRUE(CreateBlankSubtitle(*app_, messages_));
   EXPECT_EQ(messages_.asked.back().text, "s674");
   EXPECT_EQ(document.main.DataRowCount(), 2);

@@ -186,7 +186,7 @@ TEST_F(RecognitionCommandsTest, ARunWithItsOverlapCorrectionIsOneUndoStep) {
 TEST_F(RecognitionCommandsTest, DeclinedMissingPictureEndsWithoutPostRunOptions) {
   Rows({"a.bmp", "gone.bmp", "b.bmp"}, {"a.bmp", "b.bmp"});
   teacher_.actions = {SaveAs("O")};
-  messages_.answers = {Answer::kNo};
+  messages_.answers = {ports::Answer::kNo};
   bool asked_options = false;
   const ocr::RunOutcome outcome = StartRecognition(*app_, *recogniser_, 1, Ports(),
                                                    [&] {
@@ -221,13 +221,14 @@ TEST_F(RecognitionCommandsTest, CroppingAsksShowsProgressAndReportsItsEnd) {
   app_->EnterCommandState(1);
   std::vector<std::string> shown;
   int hidden = 0;
-  const WaitPanel wait{[&](const std::string& text) { shown.push_back(text); }, [&] { ++hidden; }};
+  const ports::WaitPanel wait{[&](const std::string& text) { shown.push_back(text); },
+                              [&] { ++hidden; }};
 
-  messages_.answers = {Answer::kCancel};
+  messages_.answers = {ports::Answer::kCancel};
   EXPECT_EQ(CropPicturesCommand(*app_, pictures_, messages_, pump_, wait), std::nullopt);
   EXPECT_TRUE(shown.empty());
 
-  messages_.answers = {Answer::kOk};
+  messages_.answers = {ports::Answer::kOk};
   const auto cropped = CropPicturesCommand(*app_, pictures_, messages_, pump_, wait);
   ASSERT_TRUE(cropped.has_value());
   EXPECT_EQ(cropped->pictures_cropped, 2);  // the last row is left alone
@@ -236,7 +237,7 @@ TEST_F(RecognitionCommandsTest, CroppingAsksShowsProgressAndReportsItsEnd) {
   EXPECT_EQ(messages_.informed.back().text, "m564");
   EXPECT_EQ(app_->Commands().Recorded(), 1);
 
-  messages_.answers = {Answer::kOk};
+  messages_.answers = {ports::Answer::kOk};
   pump_.stop_at_call = pump_.pump_calls + 1;
   const auto stopped = CropPicturesCommand(*app_, pictures_, messages_, pump_, wait);
   ASSERT_TRUE(stopped.has_value());

@@ -7,8 +7,8 @@
 
 #include "app/application.h"
 #include "app/message_table.h"
-#include "app/ports.h"
 #include "core/proof/proof_test_util.h"
+#include "ports/host_ports.h"
 #include "proof/find_replace.h"
 #include "support/fake_ports.h"
 #include "support/kill_points.h"

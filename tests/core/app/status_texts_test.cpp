@@ -10,7 +10,7 @@
 namespace app {
 namespace {
 
-class Texts : public MessageSource {
+class Texts : public ports::MessageSource {
  public:
   std::string Message(int number) const override {
     const auto found = texts.find(number);

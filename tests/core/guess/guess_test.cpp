@@ -84,7 +84,7 @@ std::map<std::string, std::string> GuessesFor(const std::string& utf8, int pixel
   folder.Write("word.wrd", "");
   folder.Write("word.sts", "");
   library::GlyphLibrary library(folder.path());
-  app::NullEventPump null_pump;
+  ports::NullEventPump null_pump;
   EXPECT_TRUE(library.Load(null_pump).ok());
   platform::QtPictureIo pictures;
   ocr::Recogniser recogniser(library, pictures);

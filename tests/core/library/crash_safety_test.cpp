@@ -28,7 +28,7 @@ using testing_support::TempDir;
 // The records of a library as a fresh start-up (with the real file system) sees them, loaded
 // twice to show that a second start-up does not repeat the journal.
 Records Reload(const std::filesystem::path& dir) {
-  app::NullEventPump pump;
+  ports::NullEventPump pump;
   Records seen;
   for (int start = 0; start < 2; ++start) {
     GlyphLibrary library(dir);
@@ -63,7 +63,7 @@ int RunDying(int budget, Setup setup, Operation operation, const TempDir& dir) {
   setup(dir.path());
   auto layer = std::make_shared<DyingFileLayer>();
   GlyphLibrary library(dir.path(), layer);
-  app::NullEventPump pump;
+  ports::NullEventPump pump;
   EXPECT_TRUE(library.Load(pump).ok());
   layer->spent = 0;
   layer->budget = budget;
@@ -139,7 +139,7 @@ TEST(CrashSafety, EditorSaveCutShortAnywhereGivesTheOldOrTheNewLibrary) {
   NumberedMessages messages;
   auto save = [&](GlyphLibrary& library) {
     FakeMessages port;
-    port.default_answer = app::Answer::kOk;
+    port.default_answer = ports::Answer::kOk;
     LibraryEditor editor(library, messages, port);
     FakeEventPump pump;
     ASSERT_TRUE(editor.Open("", "", pump).ok());
@@ -191,7 +191,7 @@ TEST(CrashSafety, MergeCutShortAnywhereWritesBothLibrariesOrNeither) {
     auto source = OpenMergeSource(library, (exchange / "base.sts").string(), messages);
     ASSERT_TRUE(source.ok());
     FakeMessages port;
-    port.default_answer = app::Answer::kYes;
+    port.default_answer = ports::Answer::kYes;
     FakeEventPump pump;
     (void)RunMerge(library, source.value(), pump, port, messages);
   };

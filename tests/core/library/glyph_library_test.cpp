@@ -293,7 +293,7 @@ TEST_F(LibraryFolder, RebuildCommandAsksFirst) {
   std::filesystem::remove(dir_ / "word.ind");
   library_testing::NumberedMessages messages;
   testing_support::FakeMessages port;
-  port.answers = {app::Answer::kCancel, app::Answer::kOk};
+  port.answers = {ports::Answer::kCancel, ports::Answer::kOk};
   auto cancelled = ConfirmAndRebuildIndex(library, port, messages, pump_);
   ASSERT_TRUE(cancelled.ok());
   EXPECT_FALSE(cancelled.value());

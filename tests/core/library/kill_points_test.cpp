@@ -59,7 +59,7 @@ struct NextLoad {
 };
 NextLoad LoadAndCheck(const std::filesystem::path& folder, const std::string& cut) {
   NextLoad next;
-  app::NullEventPump pump;
+  ports::NullEventPump pump;
   NumberedMessages messages;
   for (int start = 0; start < 2; ++start) {
     GlyphLibrary library(folder);
@@ -113,7 +113,7 @@ TEST(KillPoints, Archiving) {
         ASSERT_TRUE(text::WriteLines(dir / "word.ind", text::Lines(13001)).ok());
       },
       [](const std::filesystem::path& dir) {
-        app::NullEventPump pump;
+        ports::NullEventPump pump;
         GlyphLibrary library(dir);
         if (library.Load(pump).ok()) {
           (void)library.ArchiveJournal();
@@ -140,7 +140,7 @@ TEST(KillPoints, TheJournalOfATeaching) {
   const auto report =
       TryEveryKillPoint([&](const std::filesystem::path& dir) { WriteLibraryFiles(dir, main); },
                         [](const std::filesystem::path& dir) {
-                          app::NullEventPump pump;
+                          ports::NullEventPump pump;
                           GlyphLibrary library(dir);
                           if (library.Load(pump).ok()) {
                             (void)library.AddGlyph("new", Features(4321), 4321);
@@ -177,7 +177,7 @@ TEST(KillPoints, TheEditorsSave) {
           return;
         }
         FakeMessages port;
-        port.default_answer = app::Answer::kOk;
+        port.default_answer = ports::Answer::kOk;
         LibraryEditor editor(library, messages, port);
         if (!editor.Open("", "", pump).ok()) {
           return;
@@ -226,7 +226,7 @@ TEST(KillPoints, Merge) {
           return;
         }
         FakeMessages port;
-        port.default_answer = app::Answer::kYes;
+        port.default_answer = ports::Answer::kYes;
         (void)RunMerge(library, source.value(), pump, port, messages);
       },
       [&](const std::filesystem::path& dir, const std::string& cut) {
@@ -266,7 +266,7 @@ TEST(KillPoints, ExportOverAnOlderPair) {
           return;
         }
         FakeMessages port;
-        port.default_answer = app::Answer::kYes;
+        port.default_answer = ports::Answer::kYes;
         (void)ExportRecords(library, "5", "7", (dir / "exchange" / "base.sts").string(), pump, port,
                             messages);
       },
@@ -274,7 +274,7 @@ TEST(KillPoints, ExportOverAnOlderPair) {
         // The next reader of the pair is a merge: it must see one export or the other.
         const auto next = LoadAndCheck(dir, cut);
         GlyphLibrary library(dir);
-        app::NullEventPump pump;
+        ports::NullEventPump pump;
         EXPECT_TRUE(library.LoadReadOnly(pump).ok());
         auto source = OpenMergeSource(library, (dir / "exchange" / "base.sts").string(), messages);
         if (!source.ok()) {

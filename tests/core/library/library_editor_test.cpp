@@ -118,7 +118,7 @@ TEST_F(Editor, RangeSearchChecksItsBoundsAndStopsAtTheLastRecord) {
 
 TEST_F(Editor, WideRangeAsksFirst) {
   Make(MakeRecords(12000));
-  port_.answers = {app::Answer::kNo, app::Answer::kYes};
+  port_.answers = {ports::Answer::kNo, ports::Answer::kYes};
   ASSERT_TRUE(editor_->SearchRange("1", "10002", pump_).ok());
   ASSERT_EQ(port_.asked.size(), 1u);
   EXPECT_EQ(port_.asked[0].text, "<620>");
@@ -165,16 +165,16 @@ TEST_F(Editor, SaveAsksOnceAndCancelChangesNothing) {
   ASSERT_TRUE(editor_->Open("", "", pump_).ok());
   editor_->ToggleDeleteMark(1);
   editor_->EditText(3, "new");
-  port_.answers = {app::Answer::kCancel};
+  port_.answers = {ports::Answer::kCancel};
   auto cancelled = editor_->Save(pump_);
   ASSERT_TRUE(cancelled.ok());
   EXPECT_EQ(cancelled.value(), SaveOutcome::kCancelled);
   EXPECT_EQ(library_->RecordCount(), 5);
   ASSERT_EQ(port_.asked.size(), 1u);
   EXPECT_EQ(port_.asked[0].text, "<467>");
-  EXPECT_EQ(port_.asked[0].buttons, app::Buttons::kOkCancel);
+  EXPECT_EQ(port_.asked[0].buttons, ports::Buttons::kOkCancel);
 
-  port_.answers = {app::Answer::kOk};
+  port_.answers = {ports::Answer::kOk};
   auto saved = editor_->Save(pump_);
   ASSERT_TRUE(saved.ok());
   EXPECT_EQ(saved.value(), SaveOutcome::kSaved);
@@ -190,7 +190,7 @@ TEST_F(Editor, DeletingTwoRecordsRemovesTheHigherFirstAndKeepsTheOrder) {
   ASSERT_TRUE(editor_->Open("", "", pump_).ok());
   editor_->ToggleDeleteMark(9);
   editor_->ToggleDeleteMark(19);
-  port_.default_answer = app::Answer::kOk;
+  port_.default_answer = ports::Answer::kOk;
   ASSERT_TRUE(editor_->Save(pump_).ok());
   ASSERT_EQ(library_->RecordCount(), 30);
   EXPECT_EQ(library_->Text(8), "t8");
@@ -214,7 +214,7 @@ TEST_F(Editor, DeletionInTheRingMovesTheLaterPicturesDown) {
   Picture(1100, "p1100");
   ASSERT_TRUE(editor_->SearchRange("1200", "1200", pump_).ok());
   editor_->ToggleDeleteMark(0);
-  port_.default_answer = app::Answer::kOk;
+  port_.default_answer = ports::Answer::kOk;
   ASSERT_TRUE(editor_->Save(pump_).ok());
   EXPECT_EQ(PictureContent("200"), (text::Lines{"p1201"}));
   EXPECT_EQ(PictureContent("499"), (text::Lines{"p1500"}));
@@ -230,7 +230,7 @@ TEST_F(Editor, DeletionBelowTheRingKeepsThePicturesWithTheirRecords) {
   Picture(1500, "p1500");
   ASSERT_TRUE(editor_->SearchRange("10", "10", pump_).ok());
   editor_->ToggleDeleteMark(0);
-  port_.default_answer = app::Answer::kOk;
+  port_.default_answer = ports::Answer::kOk;
   ASSERT_TRUE(editor_->Save(pump_).ok());
   // Old 501, 1001 and 1500 are now 500, 1000 and 1499.
   EXPECT_EQ(PictureContent("500"), (text::Lines{"p501"}));
@@ -258,7 +258,7 @@ TEST_F(Editor, EditedFeatureLineIsFoundUnderItsNewKeyAtOnce) {
   editor_->EditFeatures(2, Features(7777));
   editor_->ToggleDeleteMark(4);
   editor_->ToggleDeleteMark(4);  // unmarked: written back unchanged
-  port_.default_answer = app::Answer::kOk;
+  port_.default_answer = ports::Answer::kOk;
   ASSERT_TRUE(editor_->Save(pump_).ok());
   EXPECT_EQ(library_->Candidates(7777), (IndexLine{2}));
   EXPECT_TRUE(library_->Candidates(2).empty());

@@ -94,7 +94,7 @@ TEST_F(Export, AsksBeforeReplacingAnExistingStsFile) {
   Make(5);
   out_.Write("share.sts", "old\r\n");
   out_.Write("share.wrd", "old\r\n");
-  port_.answers = {app::Answer::kNo, app::Answer::kYes};
+  port_.answers = {ports::Answer::kNo, ports::Answer::kYes};
   auto declined = Run("1", "5", (out_ / "share.sts").string());
   ASSERT_TRUE(declined.ok());
   EXPECT_TRUE(declined.value().declined);

@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "app/ports.h"
 #include "library/file_layer.h"
 #include "library/glyph_library.h"
+#include "ports/host_ports.h"
 #include "support/temp_dir.h"
 #include "text/line_file.h"
 
 namespace library_testing {
 
 // Message N reads "<N>", so reports can be compared as text.
-class NumberedMessages : public app::MessageSource {
+class NumberedMessages : public ports::MessageSource {
  public:
   std::string Message(int number) const override {
     return "<" + std::to_string(number) + ">";

@@ -28,14 +28,14 @@ class Merge : public ::testing::Test {
     ASSERT_TRUE(text::WriteLines(other_dir_ / "base.sts", other.features).ok());
     library_ = std::make_unique<GlyphLibrary>(dir_.path());
     ASSERT_TRUE(library_->Load(pump_).ok());
-    port_.default_answer = app::Answer::kYes;
+    port_.default_answer = ports::Answer::kYes;
   }
   text::Result<MergeResult> Run(FakeEventPump& pump) {
     auto source = OpenMergeSource(*library_, (other_dir_ / "base.sts").string(), messages_);
     if (!source.ok())
       return source.error();
-    const app::WaitPanel wait{[this](const std::string& text) { waits_.push_back(text); },
-                              [this] { waits_.push_back("hidden"); }};
+    const ports::WaitPanel wait{[this](const std::string& text) { waits_.push_back(text); },
+                                [this] { waits_.push_back("hidden"); }};
     return RunMerge(*library_, source.value(), pump, port_, messages_, wait);
   }
 
@@ -112,7 +112,7 @@ TEST_F(Merge, CopyOfItselfAddsNothingAndWritesNothing) {
 
 TEST_F(Merge, DeclinedConfirmationDoesNothing) {
   Make(MakeRecords(2), MakeRecords(5, 100));
-  port_.default_answer = app::Answer::kNo;
+  port_.default_answer = ports::Answer::kNo;
   auto source = OpenMergeSource(*library_, (other_dir_ / "base.sts").string(), messages_);
   ASSERT_TRUE(source.ok());
   auto result = RunMerge(*library_, source.value(), pump_, port_, messages_);

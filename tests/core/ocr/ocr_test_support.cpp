@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "app/ports.h"
+#include "ports/host_ports.h"
 
 namespace ocr_testing {
 
@@ -104,7 +104,7 @@ ScriptedTeacher::Action SkipIt() {
 EmptyLibrary::EmptyLibrary() : library(folder.path()) {
   folder.Write("word.wrd", "");
   folder.Write("word.sts", "");
-  app::NullEventPump pump;
+  ports::NullEventPump pump;
   auto loaded = library.Load(pump);
   EXPECT_TRUE(loaded.ok());
 }

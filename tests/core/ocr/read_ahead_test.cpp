@@ -65,7 +65,7 @@ const Art kCross = {"...##...", "...##...", "...##...", "...##...", "########",
                     "########", "...##...", "...##...", "...##...", "...##..."};
 const Art kBar(10, "###");
 
-class MessageTexts : public app::MessageSource {
+class MessageTexts : public ports::MessageSource {
  public:
   std::string Message(int number) const override {
     return "<" + std::to_string(number) + ">";
@@ -160,7 +160,7 @@ class Film {
   }
 
   // Runs from `start_row` with the pump stopping at call `stop_at` (0: never).
-  Seen Run(int start_row, int stop_at, const std::vector<app::Answer>& answers) {
+  Seen Run(int start_row, int stop_at, const std::vector<ports::Answer>& answers) {
     testing_support::FakeEventPump pump;
     pump.stop_at_call = stop_at;
     testing_support::FakeMessages messages;
@@ -254,19 +254,21 @@ TEST(ReadAhead, RunsAreTheSameInEveryMode) {
   struct Step {
     int start_row;
     int stop_at;
-    std::vector<app::Answer> answers;
+    std::vector<ports::Answer> answers;
   };
   const struct {
     std::string name;
     int correct_at;
     std::vector<Step> steps;
   } scenarios[] = {
-      {"complete", 0, {{1, 0, {app::Answer::kYes}}}},
-      {"declined", 0, {{1, 0, {app::Answer::kNo}}, {5, 0, {}}}},
-      {"corrected", 4, {{1, 0, {app::Answer::kYes, app::Answer::kYes}}}},
-      {"stopped early", 0, {{1, 3, {}}, {1, 0, {app::Answer::kYes}}}},
-      {"stopped in row 2", 0, {{1, 9, {}}, {2, 0, {app::Answer::kYes}}}},
-      {"stopped later", 0, {{1, 40, {app::Answer::kYes}}, {9, 0, {}}, {1, 0, {app::Answer::kYes}}}},
+      {"complete", 0, {{1, 0, {ports::Answer::kYes}}}},
+      {"declined", 0, {{1, 0, {ports::Answer::kNo}}, {5, 0, {}}}},
+      {"corrected", 4, {{1, 0, {ports::Answer::kYes, ports::Answer::kYes}}}},
+      {"stopped early", 0, {{1, 3, {}}, {1, 0, {ports::Answer::kYes}}}},
+      {"stopped in row 2", 0, {{1, 9, {}}, {2, 0, {ports::Answer::kYes}}}},
+      {"stopped later",
+       0,
+       {{1, 40, {ports::Answer::kYes}}, {9, 0, {}}, {1, 0, {ports::Answer::kYes}}}},
   };
   for (const auto& scenario : scenarios) {
     std::vector<std::vector<Seen>> seen_by_mode;
@@ -299,7 +301,7 @@ TEST(ReadAhead, DamagedAndOversizedPicturesAskWhetherToGoOn) {
         testing_support::PixelValues(2, std::vector<std::uint32_t>(2100, 0)), wide));
     film.Add({kRing});
     AddPlainRows(film);
-    seen.push_back(film.Run(1, 0, {app::Answer::kYes, app::Answer::kYes}));
+    seen.push_back(film.Run(1, 0, {ports::Answer::kYes, ports::Answer::kYes}));
     EXPECT_EQ(seen.back().end, ocr::RunEnd::kCompleted);
     EXPECT_EQ(seen.back().pictures_missing, 2);
     ASSERT_EQ(seen.back().questions.size(), 2u);
@@ -317,7 +319,7 @@ TEST(ReadAhead, DamagedAndOversizedPicturesAskWhetherToGoOn) {
     declined.AddFile("BM");
     declined.Add({kRing});
     AddPlainRows(declined);
-    EXPECT_EQ(declined.Run(1, 0, {app::Answer::kNo}).end, ocr::RunEnd::kDeclined);
+    EXPECT_EQ(declined.Run(1, 0, {ports::Answer::kNo}).end, ocr::RunEnd::kDeclined);
   }
   EXPECT_EQ(seen[1], seen[0]);
 }
@@ -327,7 +329,7 @@ TEST(ReadAhead, DamagedAndOversizedPicturesAskWhetherToGoOn) {
 TEST(ReadAhead, ReadingPreparingAndRecognisingAllocatesNothingOnceWarm) {
   Film film(Mode::kFilesOneJob);
   AddRows(film);
-  ASSERT_EQ(film.Run(1, 0, {app::Answer::kYes}).end, ocr::RunEnd::kCompleted);
+  ASSERT_EQ(film.Run(1, 0, {ports::Answer::kYes}).end, ocr::RunEnd::kCompleted);
   ocr::Recogniser& recogniser = film.Engine();
   std::vector<std::string> names;
   std::vector<std::filesystem::path> paths;

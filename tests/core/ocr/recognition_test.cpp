@@ -32,7 +32,7 @@ Art Bar(int width) {
   return Art(2, std::string(width, '#'));
 }
 
-class MessageTexts : public app::MessageSource {
+class MessageTexts : public ports::MessageSource {
  public:
   std::string Message(int number) const override {
     return "<" + std::to_string(number) + ">";
@@ -345,19 +345,19 @@ TEST_F(RecognitionTest, MissingPictureAsksWhetherToGoOn) {
   std::filesystem::remove(pictures_folder_ / "2.bmp");
   pictures_.files.erase((pictures_folder_ / "2.bmp").string());
   teacher_.actions = {SaveAs("a")};
-  messages_.answers = {app::Answer::kYes};
+  messages_.answers = {ports::Answer::kYes};
   const auto skipped = Run();
   EXPECT_EQ(skipped.end, ocr::RunEnd::kCompleted);
   EXPECT_EQ(skipped.pictures_missing, 1);
   ASSERT_EQ(messages_.asked.size(), 1u);
   EXPECT_EQ(messages_.asked[0].text, "<443>2.bmp<446>");
   EXPECT_EQ(messages_.asked[0].caption, "<413>");
-  EXPECT_EQ(messages_.asked[0].buttons, app::Buttons::kYesNo);
+  EXPECT_EQ(messages_.asked[0].buttons, ports::Buttons::kYesNo);
   EXPECT_EQ(Text(2), "old");
   EXPECT_EQ(Text(3), "a");
 
   document_.main.SetCell(document::kText, 3, "old");
-  messages_.answers = {app::Answer::kNo};
+  messages_.answers = {ports::Answer::kNo};
   const auto declined = Run();
   EXPECT_EQ(declined.end, ocr::RunEnd::kDeclined);
   EXPECT_FALSE(declined.post_run_due);
@@ -471,7 +471,7 @@ TEST_F(RecognitionTest, PicturesTooLargeForTheGridAreSkippedLikeMissingOnes) {
   wide.SetPixel(5, 5, ocr::kInkColour);
   pictures_.Put(pictures_folder_ / "wide.bmp", wide);
   teacher_.actions = {SaveAs("a")};
-  messages_.answers = {app::Answer::kYes};
+  messages_.answers = {ports::Answer::kYes};
   const auto outcome = Run();
   EXPECT_EQ(outcome.end, ocr::RunEnd::kCompleted);
   EXPECT_EQ(outcome.pictures_missing, 1);

@@ -250,7 +250,7 @@ const Art kCross = {"...##...", "...##...", "...##...", "...##...", "########",
                     "########", "...##...", "...##...", "...##...", "...##..."};
 const Art kDot = {"..", "..", "..", "..", "..", "..", "..", "..", "##", "##"};
 
-class MessageTexts : public app::MessageSource {
+class MessageTexts : public ports::MessageSource {
  public:
   std::string Message(int number) const override {
     return "<" + std::to_string(number) + ">";
@@ -413,7 +413,7 @@ TEST(ReferenceWalk, UndoingAnAutomaticTeachingRemovesExactlyThatRecord) {
   ASSERT_EQ(library.RecordCount(), 3);  // 是 taught, 你 and 吗 from the reference
   const int old_count = library.RecordCount();
   ASSERT_EQ(walk.recogniser.AutomaticTeachings()[0].number, 2);
-  app::NullEventPump pump;
+  ports::NullEventPump pump;
   const auto deleted = library::DeleteRecords(library, {2}, pump);
   ASSERT_TRUE(deleted.ok());
   EXPECT_EQ(deleted.value(), 1);

@@ -11,9 +11,9 @@
 namespace proof {
 namespace {
 
-using app::Answer;
 using document::kChangeMarks;
 using document::kText;
+using ports::Answer;
 using proof_test::Column;
 using proof_test::G;
 using proof_test::MakeTextDocument;
@@ -193,7 +193,7 @@ TEST_F(FindReplaceTest, NoThenYesOffersTheRefusedMatchAgain) {
   EXPECT_EQ(document.main.Cell(kText, 1), G("您您"));
   ASSERT_EQ(questions_.asked.size(), 3u);
   EXPECT_EQ(questions_.asked[0].caption, "<557>");
-  EXPECT_EQ(questions_.asked[0].buttons, app::Buttons::kYesNoCancel);
+  EXPECT_EQ(questions_.asked[0].buttons, ports::Buttons::kYesNoCancel);
   EXPECT_EQ(questions_.asked[0].text,
             "<704>1<707>\n\n" + G("你你") + "\n\n<710>\n\n" + G("您你") + "\n");
   // After the Yes on the second match, the first is offered again on the new text.

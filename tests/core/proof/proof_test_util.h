@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/ports.h"
 #include "document/subtitle_document.h"
+#include "ports/host_ports.h"
 #include "text/gbk.h"
 
 namespace proof_test {
@@ -51,7 +51,7 @@ inline document::SubtitleDocument MakeTextDocument(const std::vector<std::string
 }
 
 // Message N is "<N>".
-class NumberedMessages : public app::MessageSource {
+class NumberedMessages : public ports::MessageSource {
  public:
   std::string Message(int number) const override {
     return "<" + std::to_string(number) + ">";

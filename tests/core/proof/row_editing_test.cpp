@@ -10,7 +10,6 @@
 namespace proof {
 namespace {
 
-using app::Answer;
 using document::kBaseEnd;
 using document::kChangeMarks;
 using document::kEnd;
@@ -18,6 +17,7 @@ using document::kNumber;
 using document::kShiftMark;
 using document::kStart;
 using document::kText;
+using ports::Answer;
 using proof_test::Column;
 using proof_test::MakeDocument;
 using proof_test::MakeTextDocument;
@@ -88,7 +88,7 @@ TEST(RowEditing, DeleteAsksThenMovesRowsUp) {
   EXPECT_FALSE(document.document_saved);
   EXPECT_EQ(questions.asked[0].text, "<719>");
   EXPECT_EQ(questions.asked[0].caption, "<557>");
-  EXPECT_EQ(questions.asked[0].buttons, app::Buttons::kOkCancel);
+  EXPECT_EQ(questions.asked[0].buttons, ports::Buttons::kOkCancel);
 
   EXPECT_TRUE(DeleteCurrentRow(document, questions, messages));  // the last row
   EXPECT_EQ(document.current_row, 1);

@@ -18,9 +18,9 @@
 namespace proof {
 namespace {
 
-using app::Answer;
 using document::EditKind;
 using document::SubtitleDocument;
+using ports::Answer;
 using proof_test::G;
 using proof_test::NumberedMessages;
 

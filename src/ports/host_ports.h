@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace app {
+namespace ports {
 
 enum class Severity { kInformation, kWarning, kError };
 
@@ -118,4 +118,4 @@ struct WaitPanel {
   std::function<void()> hide;
 };
 
-}  // namespace app
+}  // namespace ports

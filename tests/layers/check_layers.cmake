@@ -1,0 +1,53 @@
+# Fails when a source folder includes a folder above it: each folder lists the folders it may
+# include from, so that every include arrow of the core runs downwards (nothing below app/
+# reaches into app/, and no core folder sees the front ends or the picture adapter).
+# Run as: cmake -DSOURCE_DIR=<src> -P check_layers.cmake
+cmake_minimum_required(VERSION 3.25)
+get_filename_component(SOURCE_DIR "${SOURCE_DIR}" ABSOLUTE)
+if(NOT IS_DIRECTORY "${SOURCE_DIR}")
+  message(FATAL_ERROR "No source folder ${SOURCE_DIR}")
+endif()
+set(allowed_ports "")
+set(allowed_text "")
+set(allowed_loader text)
+set(allowed_document text)
+set(allowed_settings text)
+set(allowed_library ports text document settings)
+set(allowed_proof ports text document settings)
+set(allowed_chinese ports text document loader)
+set(allowed_ocr ports text document settings library)
+set(allowed_guess ports text loader ocr)
+set(allowed_import ports text loader)
+set(allowed_app ports text loader document settings library proof chinese ocr guess import)
+set(allowed_platform ports text ocr)
+set(allowed_cli ports text loader document settings library proof chinese ocr guess import app
+    platform)
+set(allowed_ui ports text loader document settings library proof chinese ocr guess import app
+    platform)
+
+set(faults "")
+file(GLOB folders RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*")
+foreach(folder IN LISTS folders)
+  if(NOT IS_DIRECTORY "${SOURCE_DIR}/${folder}")
+    continue()
+  endif()
+  if(NOT DEFINED allowed_${folder})
+    string(APPEND faults "  src/${folder}/ is a folder the layer table does not know\n")
+    continue()
+  endif()
+  file(GLOB_RECURSE sources RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/${folder}/*.h"
+       "${SOURCE_DIR}/${folder}/*.cpp" "${SOURCE_DIR}/${folder}/*.h.in")
+  foreach(source IN LISTS sources)
+    file(STRINGS "${SOURCE_DIR}/${source}" includes REGEX "^[ \t]*#[ \t]*include[ \t]+\"[a-z_]+/")
+    foreach(line IN LISTS includes)
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]+\"([a-z_]+)/.*" "\\1" target "${line}")
+      if(NOT target STREQUAL folder AND NOT target IN_LIST allowed_${folder})
+        string(APPEND faults "  src/${source}: ${line} (src/${folder}/ may not include ${target}/)\n")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+
+if(faults)
+  message(FATAL_ERROR "Includes that run up the layers:\n${faults}")
+endif()
