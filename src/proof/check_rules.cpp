@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "proof/char_search.h"
+#include "proof/phrase_matcher.h"
 
 namespace proof {
 namespace {
@@ -23,29 +24,30 @@ bool EndsWith(std::string_view text, std::string_view ending) {
 // full-width mark. One left-to-right pass gives the same result as replacing the first mark and
 // searching again from the start, and it ends even when a language's marks contain the byte
 // itself. A trail byte of GBK is never 0x22, so a byte search is safe here.
-bool RuleQuotesToFullWidth(std::string& text, const PunctuationForms& forms) {
+bool RuleQuotesToFullWidth(std::string& text, const PunctuationForms& forms, std::string& out) {
   if (forms.opening_quote.empty() || forms.closing_quote.empty() ||
       text.find(kHalfWidthQuote) == std::string::npos) {
     return false;
   }
-  std::string out;
+  out.clear();
   out.reserve(text.size() + 8);
   int replaced = 0;
-  for (const char c : text) {
-    if (c == kHalfWidthQuote[0]) {
-      out += (replaced % 2 == 0) ? forms.opening_quote : forms.closing_quote;
-      ++replaced;
-    } else {
-      out.push_back(c);
-    }
+  std::size_t copied = 0;
+  for (std::size_t at = text.find(kHalfWidthQuote[0]); at != std::string::npos;
+       at = text.find(kHalfWidthQuote[0], at + 1)) {
+    out.append(text, copied, at - copied);
+    out += (replaced % 2 == 0) ? forms.opening_quote : forms.closing_quote;
+    ++replaced;
+    copied = at + 1;
   }
-  text = std::move(out);
+  out.append(text, copied, std::string::npos);
+  text.swap(out);
   return true;
 }
 
 // Rule B: the full-width marks, taken in order of position, must alternate opening, closing;
 // a mark of the wrong kind is turned into the expected one and an odd last mark is deleted.
-bool RulePairQuotes(std::string& text, const PunctuationForms& forms) {
+bool RulePairQuotes(std::string& text, const PunctuationForms& forms, std::string& out) {
   const std::string& open = forms.opening_quote;
   const std::string& close = forms.closing_quote;
   if (open.empty() || close.empty()) {
@@ -72,7 +74,7 @@ bool RulePairQuotes(std::string& text, const PunctuationForms& forms) {
     return false;
   }
   const bool odd = marks.size() % 2 == 1;
-  std::string out;
+  out.clear();
   out.reserve(text.size());
   std::size_t copied = 0;
   bool changed = odd;
@@ -90,7 +92,7 @@ bool RulePairQuotes(std::string& text, const PunctuationForms& forms) {
     out += expected;
   }
   out.append(text, copied, std::string::npos);
-  text = std::move(out);
+  text.swap(out);
   return changed;
 }
 
@@ -142,7 +144,8 @@ bool RuleDropFinalStop(std::string& text, const PunctuationForms& forms) {
 // No marker text is involved, so nothing the subtitle itself holds can turn into an ellipsis,
 // and a double ellipsis under the double target is never seen as two single ones (the check is
 // idempotent).
-bool RuleEllipsis(std::string& text, EllipsisForm item, const PunctuationForms& forms) {
+bool RuleEllipsis(std::string& text, EllipsisForm item, const PunctuationForms& forms,
+                  std::string& out) {
   if (item == EllipsisForm::kUnchanged) {
     return false;
   }
@@ -174,85 +177,44 @@ bool RuleEllipsis(std::string& text, EllipsisForm item, const PunctuationForms& 
   if (!any) {
     return false;
   }
-  std::string out;
+  // Only a boundary whose byte begins some form is compared; the characters between such
+  // boundaries are copied as one run.
+  std::array<bool, 256> starts_form{};
+  for (const std::string_view form : order) {
+    if (!form.empty()) {
+      starts_form[static_cast<unsigned char>(form[0])] = true;
+    }
+  }
+  out.clear();
   out.reserve(text.size() + 8);
   bool changed = false;
   std::size_t pos = 0;
+  std::size_t run = 0;  // start of the characters not yet copied
   while (pos < text.size()) {
-    bool matched = false;
-    for (const std::string_view form : order) {
-      if (form.empty() || text.compare(pos, form.size(), form) != 0) {
+    if (starts_form[static_cast<unsigned char>(text[pos])]) {
+      bool matched = false;
+      for (const std::string_view form : order) {
+        if (form.empty() || text.compare(pos, form.size(), form) != 0) {
+          continue;
+        }
+        out.append(text, run, pos - run);
+        out += target;
+        changed = changed || form != target;
+        pos += form.size();
+        run = pos;
+        matched = true;
+        break;
+      }
+      if (matched) {
         continue;
       }
-      out += target;
-      changed = changed || form != target;
-      pos += form.size();
-      matched = true;
-      break;
     }
-    if (!matched) {
-      const std::size_t next = std::min(NextCharBoundary(text, pos), text.size());
-      out.append(text, pos, next - pos);
-      pos = next;
-    }
+    pos = std::min(NextCharBoundary(text, pos), text.size());
   }
-  text = std::move(out);
+  out.append(text, run, std::string::npos);
+  text.swap(out);
   return changed;
 }
-
-// Which byte pairs (and single bytes) a text holds, so that the phrase pass can skip at once
-// the many pairs whose search text cannot occur in it. Reused from text to text: only the bits
-// that were set are cleared again.
-class BytePairFilter {
- public:
-  BytePairFilter() : pair_bits_(65536 / 64, 0) {}
-
-  void Fill(std::string_view text) {
-    for (const std::uint16_t key : set_keys_) {
-      pair_bits_[key / 64] &= ~(std::uint64_t{1} << (key % 64));
-    }
-    set_keys_.clear();
-    single_bits_.fill(0);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      const unsigned char byte = static_cast<unsigned char>(text[i]);
-      single_bits_[byte / 64] |= std::uint64_t{1} << (byte % 64);
-      if (i + 1 < text.size()) {
-        const std::uint16_t key = Key(text[i], text[i + 1]);
-        std::uint64_t& word = pair_bits_[key / 64];
-        const std::uint64_t bit = std::uint64_t{1} << (key % 64);
-        if ((word & bit) == 0) {
-          word |= bit;
-          set_keys_.push_back(key);
-        }
-      }
-    }
-  }
-
-  // False when `needle` cannot occur in the filled text; true when it may.
-  bool MayContain(std::string_view needle) const {
-    if (needle.size() == 1) {
-      const unsigned char byte = static_cast<unsigned char>(needle[0]);
-      return (single_bits_[byte / 64] >> (byte % 64)) & 1;
-    }
-    for (std::size_t i = 0; i + 1 < needle.size(); ++i) {
-      const std::uint16_t key = Key(needle[i], needle[i + 1]);
-      if (((pair_bits_[key / 64] >> (key % 64)) & 1) == 0) {
-        return false;
-      }
-    }
-    return true;
-  }
-
- private:
-  static std::uint16_t Key(char first, char second) {
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(first) << 8 |
-                                      static_cast<unsigned char>(second));
-  }
-
-  std::vector<std::uint64_t> pair_bits_;
-  std::vector<std::uint16_t> set_keys_;
-  std::array<std::uint64_t, 4> single_bits_{};
-};
 
 // The phrase pairs that rule F may apply, in table order: a pair with an empty side, equal
 // sides or a replacement containing its search text is skipped (it could never end or would
@@ -268,38 +230,57 @@ std::vector<const PhrasePair*> UsablePhrases(const std::vector<PhrasePair>& phra
   return usable;
 }
 
+// The usable pairs of one check and the automaton of their search texts.
+struct PhraseRule {
+  // The pairs of `options` (none when the phrase rule is off); they must outlive the rule.
+  explicit PhraseRule(const CheckOptions& options) {
+    if (options.apply_phrases) {
+      pairs = UsablePhrases(options.phrases);
+    }
+    std::vector<std::string_view> searches;
+    searches.reserve(pairs.size());
+    for (const PhrasePair* pair : pairs) {
+      searches.push_back(pair->search);
+    }
+    matcher = PhraseMatcher(searches);
+  }
+  std::vector<const PhrasePair*> pairs;
+  PhraseMatcher matcher;
+};
+
 // Rule F: the usable phrase pairs in table order, each occurrence found on character boundaries
-// and searched again from the start after every replacement.
-bool RulePhrases(std::string& text, const std::vector<const PhrasePair*>& phrases,
-                 BytePairFilter& filter, bool& bound_hit) {
+// and searched again from the start after every replacement. A pair whose search text does not
+// occur in the text as it stands changes nothing, so one pass of the automaton finds the next
+// pair in table order that does; after its replacements the text is searched again for the
+// pairs after it.
+bool RulePhrases(std::string& text, const PhraseRule& rule, bool& bound_hit) {
   bool changed = false;
-  filter.Fill(text);
-  for (const PhrasePair* pair : phrases) {
-    if (!filter.MayContain(pair->search)) {
-      continue;
-    }
+  int next = 0;
+  for (int found = rule.matcher.FirstOccurringFrom(text, next); found >= 0;
+       found = rule.matcher.FirstOccurringFrom(text, next)) {
+    const PhrasePair& pair = *rule.pairs[static_cast<std::size_t>(found)];
     const ReplaceCount count =
-        ReplaceOnCharBoundaries(text, pair->search, pair->replacement, kMaxReplacementsPerText);
-    if (count.replaced > 0) {
-      changed = true;
-      filter.Fill(text);
-    }
+        ReplaceOnCharBoundaries(text, pair.search, pair.replacement, kMaxReplacementsPerText);
+    changed = changed || count.replaced > 0;
     bound_hit = bound_hit || count.limit_hit;
+    next = found + 1;
   }
   return changed;
 }
 
+// `scratch` is where a rule that rewrites the text builds the new one; the two swap, so that
+// from row to row the rules reuse their buffers instead of allocating.
 CheckedText CheckTextWith(std::string_view text, const CheckOptions& options,
-                          const std::vector<const PhrasePair*>& phrases, BytePairFilter& filter) {
+                          const PhraseRule& phrases, std::string& scratch) {
   CheckedText result{std::string(text), false, false};
   std::string& work = result.text;
   const PunctuationForms& forms = options.forms;
   // Each rule runs on the result of the ones before it; `|=` keeps every rule running.
   if (options.quotes_to_full_width) {
-    result.changed |= RuleQuotesToFullWidth(work, forms);
+    result.changed |= RuleQuotesToFullWidth(work, forms, scratch);
   }
   if (options.pair_quotes) {
-    result.changed |= RulePairQuotes(work, forms);
+    result.changed |= RulePairQuotes(work, forms, scratch);
   }
   if (options.inner_full_stops) {
     result.changed |= RuleInnerFullStops(work, forms);
@@ -307,9 +288,9 @@ CheckedText CheckTextWith(std::string_view text, const CheckOptions& options,
   if (options.drop_final_stop) {
     result.changed |= RuleDropFinalStop(work, forms);
   }
-  result.changed |= RuleEllipsis(work, options.ellipsis, forms);
-  if (options.apply_phrases && !phrases.empty()) {
-    result.changed |= RulePhrases(work, phrases, filter, result.replacement_bound_hit);
+  result.changed |= RuleEllipsis(work, options.ellipsis, forms, scratch);
+  if (options.apply_phrases && !phrases.pairs.empty()) {
+    result.changed |= RulePhrases(work, phrases, result.replacement_bound_hit);
   }
   return result;
 }
@@ -341,8 +322,8 @@ PunctuationForms PunctuationForms::FromMessages(const ports::MessageSource& mess
 }
 
 CheckedText CheckText(std::string_view text, const CheckOptions& options) {
-  BytePairFilter filter;
-  return CheckTextWith(text, options, UsablePhrases(options.phrases), filter);
+  std::string scratch;
+  return CheckTextWith(text, options, PhraseRule(options), scratch);
 }
 
 CheckReview RunCheck(const document::SubtitleDocument& document, const CheckOptions& options,
@@ -350,8 +331,10 @@ CheckReview RunCheck(const document::SubtitleDocument& document, const CheckOpti
   CheckReview review;
   const document::RowTable& table = document.main;
   const int last = table.DataRowCount();
-  BytePairFilter filter;
-  const std::vector<const PhrasePair*> phrases = UsablePhrases(options.phrases);
+  const PhraseRule phrases(options);
+  std::string scratch;
+  // Room for every row at once: growing the list step by step costs more than the check.
+  review.rows.reserve(static_cast<std::size_t>(std::max(last, 0)));
   for (int row = 1; row <= last; ++row) {
     pump.LetPendingEventsRun();
     if (pump.StopRequested()) {
@@ -360,12 +343,13 @@ CheckReview RunCheck(const document::SubtitleDocument& document, const CheckOpti
     }
     pump.ReportProgress(row - 1, last);
     ++review.rows_checked;
-    // Copies, not references: the host may change the table while events run.
-    const std::string text = table.Cell(document::kText, row);
+    // Read after the events ran and used before they run again: the host may change the table
+    // while events run.
+    const std::string& text = table.Cell(document::kText, row);
     if (text.empty()) {
       continue;
     }
-    CheckedText checked = CheckTextWith(text, options, phrases, filter);
+    CheckedText checked = CheckTextWith(text, options, phrases, scratch);
     if (checked.replacement_bound_hit) {
       review.bounded_numbers.push_back(table.Cell(document::kNumber, row));
     }

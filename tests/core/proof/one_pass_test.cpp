@@ -151,6 +151,12 @@ TEST(OnePassCheck, PhraseRuleKeepsTableOrderAndBoundaries) {
        "Abc"},
       // A replacement that recreates the search text across its left edge.
       {{{"aab", "a"}}, "aaaabb", "aa"},
+      // Phrases longer than 64 bytes, on and off a boundary.
+      {{{std::string(70, 'a') + "b", "c"}}, "x" + std::string(70, 'a') + "b", "xc"},
+      {{{"\xB0" + std::string(69, 'a'), "c"}},
+       "\xB0\xB0" + std::string(69, 'a'),
+       "\xB0\xB0" + std::string(69, 'a')},
+      {{{"\xB0" + std::string(69, 'a'), "c"}}, "a\xB0" + std::string(69, 'a'), "ac"},
   };
   for (const Case& c : cases) {
     CheckOptions options;
