@@ -57,18 +57,22 @@ bool RulePairQuotes(std::string& text, const PunctuationForms& forms, std::strin
     std::size_t offset;
     std::size_t length;
   };
+  // One walk over the character boundaries: at each, the opening mark is tried before the
+  // closing one, and the walk goes on after the mark it finds. That is the earliest of the two
+  // searches from the end of the last mark, the opening mark winning a tie.
   std::vector<Mark> marks;
-  std::size_t from = 0;
-  for (;;) {
-    const std::size_t open_at = FindOnCharBoundary(text, open, from);
-    const std::size_t close_at = FindOnCharBoundary(text, close, from);
-    if (open_at == 0 && close_at == 0) {
-      break;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const char byte = text[pos];
+    if (byte == open[0] && text.compare(pos, open.size(), open) == 0) {
+      marks.push_back({pos, open.size()});
+      pos += open.size();
+    } else if (byte == close[0] && text.compare(pos, close.size(), close) == 0) {
+      marks.push_back({pos, close.size()});
+      pos += close.size();
+    } else {
+      pos = NextCharBoundary(text, pos);
     }
-    const bool is_open = open_at != 0 && (close_at == 0 || open_at <= close_at);
-    const Mark mark{(is_open ? open_at : close_at) - 1, is_open ? open.size() : close.size()};
-    marks.push_back(mark);
-    from = mark.offset + mark.length;
   }
   if (marks.empty()) {
     return false;
@@ -99,24 +103,41 @@ bool RulePairQuotes(std::string& text, const PunctuationForms& forms, std::strin
 // Rule C: every full stop but a final one becomes a comma. Finding any full stop marks the text,
 // even a final one that stays. The search goes on after each written comma rather than from the
 // start, which is the same for one-character marks and always ends.
-bool RuleInnerFullStops(std::string& text, const PunctuationForms& forms) {
+bool RuleInnerFullStops(std::string& text, const PunctuationForms& forms, std::string& out) {
   const std::string& stop = forms.full_stop;
   if (stop.empty() || forms.comma.empty()) {
     return false;
   }
-  std::size_t found = FindOnCharBoundary(text, stop);
-  if (found == 0) {
-    return false;
-  }
-  while (found != 0) {
-    const std::size_t offset = found - 1;
-    if (offset + stop.size() == text.size()) {
+  // One walk over the character boundaries; after a replaced stop it goes on after the stop in
+  // the text as it was, which is where the search after the written comma resumes.
+  bool found = false;
+  bool replaced = false;
+  std::size_t pos = 0;
+  std::size_t copied = 0;
+  while (pos < text.size()) {
+    if (text[pos] != stop[0] || text.compare(pos, stop.size(), stop) != 0) {
+      pos = NextCharBoundary(text, pos);
+      continue;
+    }
+    found = true;
+    if (pos + stop.size() == text.size()) {
       break;
     }
-    text.replace(offset, stop.size(), forms.comma);
-    found = FindOnCharBoundary(text, stop, offset + forms.comma.size());
+    if (!replaced) {
+      out.clear();
+      out.reserve(text.size() + 8);
+      replaced = true;
+    }
+    out.append(text, copied, pos - copied);
+    out += forms.comma;
+    pos += stop.size();
+    copied = pos;
   }
-  return true;
+  if (replaced) {
+    out.append(text, copied, std::string::npos);
+    text.swap(out);
+  }
+  return found;
 }
 
 // Rule D: at most one final comma or full stop goes, full-width before half-width; the kept
@@ -170,13 +191,6 @@ bool RuleEllipsis(std::string& text, EllipsisForm item, const PunctuationForms& 
   if (target.empty()) {
     return false;
   }
-  bool any = false;
-  for (const std::string_view form : order) {
-    any = any || (!form.empty() && text.find(form) != std::string::npos);
-  }
-  if (!any) {
-    return false;
-  }
   // Only a boundary whose byte begins some form is compared; the characters between such
   // boundaries are copied as one run.
   std::array<bool, 256> starts_form{};
@@ -185,8 +199,8 @@ bool RuleEllipsis(std::string& text, EllipsisForm item, const PunctuationForms& 
       starts_form[static_cast<unsigned char>(form[0])] = true;
     }
   }
-  out.clear();
-  out.reserve(text.size() + 8);
+  // The text is rebuilt from the first form found on; a text without one stays as it is.
+  bool found = false;
   bool changed = false;
   std::size_t pos = 0;
   std::size_t run = 0;  // start of the characters not yet copied
@@ -196,6 +210,11 @@ bool RuleEllipsis(std::string& text, EllipsisForm item, const PunctuationForms& 
       for (const std::string_view form : order) {
         if (form.empty() || text.compare(pos, form.size(), form) != 0) {
           continue;
+        }
+        if (!found) {
+          out.clear();
+          out.reserve(text.size() + 8);
+          found = true;
         }
         out.append(text, run, pos - run);
         out += target;
@@ -211,8 +230,10 @@ bool RuleEllipsis(std::string& text, EllipsisForm item, const PunctuationForms& 
     }
     pos = std::min(NextCharBoundary(text, pos), text.size());
   }
-  out.append(text, run, std::string::npos);
-  text.swap(out);
+  if (found) {
+    out.append(text, run, std::string::npos);
+    text.swap(out);
+  }
   return changed;
 }
 
@@ -283,7 +304,7 @@ CheckedText CheckTextWith(std::string_view text, const CheckOptions& options,
     result.changed |= RulePairQuotes(work, forms, scratch);
   }
   if (options.inner_full_stops) {
-    result.changed |= RuleInnerFullStops(work, forms);
+    result.changed |= RuleInnerFullStops(work, forms, scratch);
   }
   if (options.drop_final_stop) {
     result.changed |= RuleDropFinalStop(work, forms);

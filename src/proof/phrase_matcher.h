@@ -27,13 +27,9 @@ class PhraseMatcher {
   int FirstOccurringFrom(std::string_view text, int first) const;
 
  private:
-  int Next(int state, unsigned char byte) const {
-    return transitions_[static_cast<std::size_t>(state) * letters_ + letter_of_[byte]];
-  }
-
   std::size_t letters_ = 1;
   std::uint16_t letter_of_[256] = {};
-  std::vector<std::int32_t> transitions_;  // per state, one next state per letter
+  std::vector<std::int32_t> transitions_;  // per state, one edge per letter (see the build)
   // Per state: the phrases ending there, own ones first, then through the dictionary links, as
   // a range into `endings_` of (length, phrase number) pairs, sorted by phrase number within a
   // length. Empty for most states.
