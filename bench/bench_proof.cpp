@@ -126,6 +126,51 @@ void ReplaceEverywhere(benchmark::State& state) {
 }
 BENCHMARK(ReplaceEverywhere)->Unit(benchmark::kMillisecond);
 
+// Listing every match of a one-byte search in one row of state.range(0) matches (what
+// `zentrope-cli replace FILE --find A` prints): in one pass, and, with state.range(1) == 1, by
+// find clicks one after the other as the command listed them before (each click searches the row
+// again from its start, so the time grows with the square of the matches).
+void ListMatches(benchmark::State& state) {
+  const auto matches = static_cast<std::size_t>(state.range(0));
+  document::SubtitleDocument document;
+  std::vector<std::string> cells(document::kMainColumnCount);
+  cells[document::kNumber] = std::to_string(1);
+  const std::string piece = "A\xCE\xD2";  // A我
+  std::string text;
+  text.reserve(matches * piece.size());
+  for (std::size_t i = 0; i < matches; ++i) {
+    text.append(piece);
+  }
+  cells[document::kText] = std::move(text);
+  document.main.ReplaceRows({cells});
+  bench_support::AnswerYes questions;
+  bench_support::NoTexts texts;
+  const proof::SearchRequest request{"A", "", false, false, false};
+  for (auto _ : state) {
+    int listed = 0;
+    if (state.range(1) == 1) {
+      proof::FindReplace tool(proof::SearchHistory(), proof::SearchHistory(), std::nullopt);
+      for (proof::SearchOutcome outcome = tool.Run(request, document, questions, texts);
+           outcome.end == proof::SearchEnd::kShowingMatch;
+           outcome = tool.Run(request, document, questions, texts)) {
+        ++listed;
+      }
+    } else {
+      listed = proof::ForEachMatch(document.main, "A",
+                                   [](int, const proof::TextMatch&) { return true; });
+    }
+    benchmark::DoNotOptimize(listed);
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(ListMatches)
+    ->Args({10000, 0})
+    ->Args({40000, 0})
+    ->Args({1000000, 0})
+    ->Args({10000, 1})
+    ->Args({20000, 1})
+    ->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

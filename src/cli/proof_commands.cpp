@@ -188,13 +188,12 @@ int RunReplaceCommand(const ProofArguments& arguments, bool replacing) {
   request.replace = replacing;
   request.confirm = false;
   if (!replacing) {
-    int matches = 0;
-    for (proof::SearchOutcome outcome = tool.Run(request, subtitle, messages, no_texts);
-         outcome.end == proof::SearchEnd::kShowingMatch;
-         outcome = tool.Run(request, subtitle, messages, no_texts)) {
-      std::printf("%d\t%zu\n", outcome.row, outcome.match.offset + 1);
-      ++matches;
-    }
+    // The matches the find button shows one by one, listed in one pass.
+    const int matches = proof::ForEachMatch(subtitle.main, request.search,
+                                            [](int row, const proof::TextMatch& match) {
+                                              std::printf("%d\t%zu\n", row, match.offset + 1);
+                                              return true;
+                                            });
     std::fprintf(stderr, "%d matches\n", matches);
     return 0;
   }

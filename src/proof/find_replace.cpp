@@ -104,6 +104,33 @@ std::optional<TextMatch> FindMatch(std::string_view text, const SearchPattern& p
   return std::nullopt;
 }
 
+int ForEachMatch(const document::RowTable& table, std::string_view search,
+                 const std::function<bool(int row, const TextMatch& match)>& visit) {
+  if (search.empty()) {
+    return 0;
+  }
+  const SearchPattern pattern = ParseSearchText(search);
+  int visited = 0;
+  const int last = table.DataRowCount();
+  for (int row = 1; row <= last; ++row) {
+    const std::string& text = table.Cell(document::kText, row);
+    // A click passes over the matches it showed by searching again from the row's start and
+    // skipping to the last one; here the search goes on after it, which meets the same matches.
+    std::size_t from = 0;
+    while (const std::optional<TextMatch> match = FindMatch(text, pattern, from)) {
+      ++visited;
+      if (!visit(row, *match)) {
+        return visited;
+      }
+      if (pattern.mode != SearchMode::kPlain) {
+        break;
+      }
+      from = match->offset + match->length;
+    }
+  }
+  return visited;
+}
+
 FindReplace::FindReplace(SearchHistory find_history, SearchHistory replace_history,
                          std::optional<std::filesystem::path> history_folder)
     : find_history_(std::move(find_history)),

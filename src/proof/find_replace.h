@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -55,6 +56,15 @@ struct TextMatch {
 // means the start of the text and an empty suffix its end). nullopt when nothing matches.
 std::optional<TextMatch> FindMatch(std::string_view text, const SearchPattern& pattern,
                                    std::size_t from = 0);
+
+// Every match that find clicks from row 1 on show one after the other while the texts do not
+// change, in that order: in plain mode each occurrence on character boundaries after the end of
+// the one before it, in the other modes at most one per row. `visit(row, match)` is called per
+// match and ends the listing by returning false. Each row's text is searched once from start to
+// end, so the time is linear in the texts (the clicks search each row again from its start).
+// An empty search text lists nothing. Returns the number of matches visited.
+int ForEachMatch(const document::RowTable& table, std::string_view search,
+                 const std::function<bool(int row, const TextMatch& match)>& visit);
 
 // What one click on the start button reads from the panel.
 struct SearchRequest {

@@ -9,6 +9,7 @@
 
 #include "proof/char_search.h"
 #include "proof/check_rules.h"
+#include "proof/find_replace.h"
 #include "proof_test_util.h"
 #include "support/fake_ports.h"
 
@@ -213,6 +214,77 @@ TEST(OnePassCheck, ReviewOfGeneratedRowsIsAsRecorded) {
   EXPECT_EQ(ReviewDigest(EllipsisForm::kSingle, 2), 16617571613105547320ULL);
   EXPECT_EQ(ReviewDigest(EllipsisForm::kThreeDots, 3), 12377605867996879533ULL);
   EXPECT_EQ(ReviewDigest(EllipsisForm::kUnchanged, 4), 3844300126309341046ULL);
+}
+
+// The listing as it was: one find click after another until the search runs out.
+std::vector<std::pair<int, std::size_t>> ListByClicks(document::SubtitleDocument document,
+                                                      const std::string& search) {
+  FindReplace tool(SearchHistory(), SearchHistory(), std::nullopt);
+  testing_support::FakeMessages questions;
+  proof_test::NumberedMessages messages;
+  const SearchRequest request{search, "", false, false, false};
+  std::vector<std::pair<int, std::size_t>> places;
+  for (SearchOutcome outcome = tool.Run(request, document, questions, messages);
+       outcome.end == SearchEnd::kShowingMatch;
+       outcome = tool.Run(request, document, questions, messages)) {
+    places.emplace_back(outcome.row, outcome.match.offset);
+  }
+  return places;
+}
+
+std::vector<std::pair<int, std::size_t>> ListInOnePass(const document::SubtitleDocument& document,
+                                                       const std::string& search) {
+  std::vector<std::pair<int, std::size_t>> places;
+  const int visited = ForEachMatch(document.main, search, [&](int row, const TextMatch& match) {
+    places.emplace_back(row, match.offset);
+    return true;
+  });
+  EXPECT_EQ(visited, static_cast<int>(places.size()));
+  return places;
+}
+
+TEST(OnePassListing, ListsWhatFindClicksShow) {
+  Numbers numbers(29);
+  // Search texts in every mode, markers as characters' second bytes ("\xB0^") included.
+  const std::vector<std::string> markers = {"", "^P", "^F", "^^"};
+  std::size_t total = 0;
+  for (int round = 0; round < 400; ++round) {
+    std::vector<std::string> texts;
+    const int rows = 1 + static_cast<int>(numbers.Next(8));
+    for (int row = 0; row < rows; ++row) {
+      texts.push_back(RandomText(numbers, 16));
+    }
+    std::string search = RandomText(numbers, 2);
+    const std::string& marker = markers[numbers.Next(4)];
+    if (marker == "^F") {
+      search = marker + search;
+    } else if (marker == "^^") {
+      search += marker + RandomText(numbers, 2);
+    } else {
+      search += marker;
+    }
+    if (search.empty()) {
+      continue;
+    }
+    const document::SubtitleDocument document = proof_test::MakeTextDocument(texts);
+    const auto listed = ListInOnePass(document, search);
+    ASSERT_EQ(listed, ListByClicks(document, search)) << "round " << round << " search " << search;
+    total += listed.size();
+  }
+  EXPECT_GT(total, 200u);  // the rounds do meet matches
+}
+
+TEST(OnePassListing, StopsWhenTheVisitorSaysSo) {
+  const document::SubtitleDocument document = proof_test::MakeTextDocument({"aaaa", "aa"});
+  std::vector<int> rows;
+  EXPECT_EQ(ForEachMatch(document.main, "a",
+                         [&](int row, const TextMatch&) {
+                           rows.push_back(row);
+                           return rows.size() < 5;
+                         }),
+            5);
+  EXPECT_EQ(rows, (std::vector<int>{1, 1, 1, 1, 2}));
+  EXPECT_EQ(ForEachMatch(document.main, "", [](int, const TextMatch&) { return true; }), 0);
 }
 
 }  // namespace
