@@ -271,7 +271,7 @@ text::Result<LoadReport> GlyphLibrary::LoadFiles(ports::EventPump& pump, bool re
   }
 
   contents_ = std::move(loaded);
-  shapes_.reset();
+  shapes_.emplace(contents_);
   journal_texts_ = std::move(journal_texts);
   journal_features_ = std::move(journal_features);
   damaged_feature_lines_ = damaged;
@@ -369,7 +369,7 @@ text::Status GlyphLibrary::SaveContents(LibraryContents contents,
   }
   contents_ = std::move(contents);
   contents_.index.resize(kIndexLineCount);
-  shapes_.reset();
+  shapes_.emplace(contents_);
   journal_texts_.clear();
   journal_features_.clear();
   skipped_journal_lines_ = 0;
@@ -392,7 +392,7 @@ text::Status GlyphLibrary::RebuildIndex(ports::EventPump& pump) {
     return written;
   }
   contents_.index = std::move(index);
-  shapes_.reset();
+  shapes_.emplace(contents_);
   damaged_feature_lines_ = damaged;
   bad_index_entries_ = 0;
   return text::Success();

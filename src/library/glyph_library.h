@@ -139,9 +139,9 @@ class GlyphLibrary {
   // The positions listed in the index line of `key`, in line order (first match wins); empty
   // for an empty line or a key outside 0..13000. Valid until the library next changes.
   const IndexLine& Candidates(int key) const;
-  // The index lines' FeatureLines as numbers (ShapeTable), built at the first call after the
-  // records or the index were replaced (load, rebuild, saved contents) and kept up to date by
-  // AddGlyph. Valid until the library next changes.
+  // The index lines' FeatureLines as numbers (ShapeTable), built whenever the records or the
+  // index are replaced (load, rebuild, saved contents), so that the first question costs what
+  // the others do, and kept up to date by AddGlyph. Valid until the library next changes.
   const ShapeTable& Shapes() const;
 
   // Appends a taught glyph to the records and the journal, writes both journal files (as one
@@ -227,7 +227,7 @@ class GlyphLibrary {
   int damaged_feature_lines_ = 0;
   int bad_index_entries_ = 0;
   int skipped_journal_lines_ = 0;
-  // Built on demand by Shapes(); empty whenever it would have to be rebuilt.
+  // Built with the contents; Shapes() builds it for a library that was never loaded.
   mutable std::optional<ShapeTable> shapes_;
 };
 

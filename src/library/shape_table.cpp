@@ -28,12 +28,31 @@ FeatureNumbers ParseFeatureNumbers(std::string_view line) {
 
 ShapeTable::ShapeTable(const LibraryContents& contents)
     : line_starts_(kIndexLineCount + 1, 0), appended_(kIndexLineCount) {
-  const int records = static_cast<int>(contents.features.size());
+  // Every FeatureLine is parsed once, in record order (the lines lie in memory in that order),
+  // into one record of numbers; the rows are then copied out in index order. Parsing in index
+  // order would jump about the lines, and a record listed twice would be parsed twice.
+  const auto records = contents.features.size();
+  std::vector<std::int32_t> parsed(records * kStride, 0);
+  for (std::size_t position = 0; position < records; ++position) {
+    const FeatureNumbers numbers = ParseFeatureNumbers(contents.features[position]);
+    std::int32_t* record = parsed.data() + position * kStride;
+    for (int i = 0; i < numbers.count; ++i) {
+      record[kDensities + i] = numbers.values[static_cast<std::size_t>(i)];
+    }
+    record[kCount] = numbers.count;
+  }
+  std::size_t listed = 0;
+  for (const IndexLine& line : contents.index) {
+    listed += line.size();
+  }
+  positions_.reserve(listed);
+  sums_.reserve(listed * kShapeGroupCount);
+  numbers_.reserve(listed * kStride);
   for (int key = 0; key < kIndexLineCount; ++key) {
     if (key < static_cast<int>(contents.index.size())) {
       for (const int position : contents.index[static_cast<std::size_t>(key)]) {
-        if (position >= 0 && position < records) {
-          AddRow(position, contents.features[static_cast<std::size_t>(position)]);
+        if (position >= 0 && static_cast<std::size_t>(position) < records) {
+          AddParsedRow(position, parsed.data() + static_cast<std::size_t>(position) * kStride);
         }
       }
     }
@@ -43,7 +62,16 @@ ShapeTable::ShapeTable(const LibraryContents& contents)
 
 bool ShapeTable::AddRow(int position, std::string_view line) {
   const FeatureNumbers parsed = ParseFeatureNumbers(line);
-  if (parsed.count < kDensityCount) {
+  std::array<std::int32_t, kStride> record{};
+  for (int i = 0; i < parsed.count; ++i) {
+    record[static_cast<std::size_t>(kDensities + i)] = parsed.values[static_cast<std::size_t>(i)];
+  }
+  record[kCount] = parsed.count;
+  return AddParsedRow(position, record.data());
+}
+
+bool ShapeTable::AddParsedRow(int position, const std::int32_t* record) {
+  if (record[kCount] < kDensityCount) {
     return false;  // never a shape: a search skips it as it would skip the unreadable line
   }
   positions_.push_back(position);
@@ -51,17 +79,11 @@ bool ShapeTable::AddRow(int position, std::string_view line) {
     std::int32_t sum = 0;
     for (int i = kShapeGroupStarts[static_cast<std::size_t>(group)];
          i < kShapeGroupStarts[static_cast<std::size_t>(group) + 1]; ++i) {
-      sum += parsed.values[static_cast<std::size_t>(i)];
+      sum += record[kDensities + i];
     }
     sums_.push_back(sum);
   }
-  const std::size_t first = numbers_.size();
-  numbers_.resize(first + kStride, 0);
-  for (int i = 0; i < parsed.count; ++i) {
-    numbers_[first + static_cast<std::size_t>(kDensities + i)] =
-        parsed.values[static_cast<std::size_t>(i)];
-  }
-  numbers_[first + kCount] = parsed.count;
+  numbers_.insert(numbers_.end(), record, record + kStride);
   return true;
 }
 

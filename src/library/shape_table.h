@@ -74,6 +74,8 @@ class ShapeTable {
  private:
   // Adds a row for the record; false (nothing added) when the line holds fewer than 13 numbers.
   bool AddRow(int position, std::string_view line);
+  // The same for a record already parsed into kStride numbers.
+  bool AddParsedRow(int position, const std::int32_t* record);
 
   std::vector<int> line_starts_;  // kIndexLineCount + 1 offsets into the rows of the build
   std::vector<std::vector<int>> appended_;  // per line, rows appended after the build
