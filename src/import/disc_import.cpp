@@ -87,7 +87,7 @@ text::Status ForEachPicture(
   if (at_end && !stream.EarlyEnd().empty()) {
     const std::string where = name + ": " + stream.EarlyEnd() + "; ";
     if (shown == 0) {
-      return text::Error{"partial", where + "no picture could be read before it", 0};
+      return text::Error{"format", where + "no picture could be read before it", 0};
     }
     if (!options.allow_partial) {
       return text::Error{"partial",

@@ -107,8 +107,9 @@ std::string SrtTime(Milliseconds time);
 // pump.LetPendingEventsRun() and ReportProgress(per mille of the input read, 1000) once per
 // picture and stops when StopRequested(). Errors: those of SubtitleStream, code "range" for a
 // --first/--last outside the pictures, "exists" for an occupied out_dir, "partial" for a stream
-// ending early (see ImportOptions::allow_partial), "format" for a time past kLastSrtTime, "io"
-// for writes (with the system's reason).
+// ending early after some pictures (see ImportOptions::allow_partial; "format" when it ends
+// before the first), "format" for a time past kLastSrtTime, "io" for writes (with the system's
+// reason).
 text::Result<ImportReport> ImportDiscSubtitles(const std::filesystem::path& input,
                                                const std::filesystem::path& out_dir,
                                                const ImportOptions& options,
