@@ -432,18 +432,16 @@ text::Result<ImportReport> ImportDiscSubtitles(const fs::path& input, const fs::
   return report;
 }
 
-text::Result<std::vector<ImportedPicture>> ImportFromMemory(std::string bytes,
-                                                            const std::string& name,
-                                                            const ImportOptions& options) {
-  auto opened = SubtitleStream::OpenMemory(std::move(bytes), name, options.track);
-  if (!opened) {
-    return opened.error();
-  }
+namespace {
+
+// The pictures of `stream` as ImportFromMemory and ImportFromFile give them.
+text::Result<std::vector<ImportedPicture>> PicturesOf(SubtitleStream& stream,
+                                                      const std::string& name,
+                                                      const ImportOptions& options) {
   std::vector<ImportedPicture> pictures;
   std::vector<std::string> warnings;
   const text::Status walked = ForEachPicture(
-      *opened.value(), options, name, warnings,
-      [&](const SubtitleBitmap& bitmap, const InkChoice& ink) {
+      stream, options, name, warnings, [&](const SubtitleBitmap& bitmap, const InkChoice& ink) {
         pictures.push_back(ImportedPicture{bitmap.entry, bitmap.start, bitmap.end, bitmap.forced,
                                            ink.used, HalvesPicture(bitmap, options.scale),
                                            RenderInkAtScale(bitmap, ink, options.scale)});
@@ -453,6 +451,27 @@ text::Result<std::vector<ImportedPicture>> ImportFromMemory(std::string bytes,
     return walked.error();
   }
   return pictures;
+}
+
+}  // namespace
+
+text::Result<std::vector<ImportedPicture>> ImportFromMemory(std::string bytes,
+                                                            const std::string& name,
+                                                            const ImportOptions& options) {
+  auto opened = SubtitleStream::OpenMemory(std::move(bytes), name, options.track);
+  if (!opened) {
+    return opened.error();
+  }
+  return PicturesOf(*opened.value(), name, options);
+}
+
+text::Result<std::vector<ImportedPicture>> ImportFromFile(const fs::path& input,
+                                                          const ImportOptions& options) {
+  auto opened = SubtitleStream::Open(input, options.track);
+  if (!opened) {
+    return opened.error();
+  }
+  return PicturesOf(*opened.value(), text::PathForMessage(input), options);
 }
 
 text::Result<std::vector<SubtitleBitmap>> ReadFirstPictures(const fs::path& input, int track,

@@ -128,6 +128,10 @@ text::Result<std::vector<ImportedPicture>> ImportFromMemory(std::string bytes,
                                                             const std::string& name,
                                                             const ImportOptions& options);
 
+// The same over a file, any input ImportDiscSubtitles takes (VobSub included); writes nothing.
+text::Result<std::vector<ImportedPicture>> ImportFromFile(const std::filesystem::path& input,
+                                                          const ImportOptions& options);
+
 // The first `count` pictures of a track as decoded, for a preview that inks them again as the
 // options change. Errors as SubtitleStream's.
 text::Result<std::vector<SubtitleBitmap>> ReadFirstPictures(const std::filesystem::path& input,

@@ -125,9 +125,9 @@ int main(int argc, char** argv) {
   Save(out / "sample.mkv",
        testing_support::MatroskaWithPgs({{sets.front()}, sets}, {"fre", "eng"}));
   // Named tracks with flags, as --list-tracks shows them.
-  Save(out / "named.mkv", testing_support::MatroskaWithTaggedPgs(
-                              {sets, sets}, {{"chi", "简体中文", true, false},
-                                             {"chi", "繁體中文", false, true}}));
+  Save(out / "named.mkv",
+       testing_support::MatroskaWithTaggedPgs(
+           {sets, sets}, {{"chi", "简体中文", true, false}, {"chi", "繁體中文", false, true}}));
   Save(out / "sample.ts",
        testing_support::TransportStreamWithPgs({{sets.front()}, sets}, {"fre", "eng"}, false));
   Save(out / "sample.m2ts",

@@ -314,8 +314,9 @@ TEST(DiscQuirks, UndefinedColoursOpenStopTimesAndASubWithoutItsIndex) {
   ASSERT_TRUE(holes.ok()) << holes.error().message;
   EXPECT_EQ(holes.value().pictures, 3);
   ASSERT_EQ(holes.value().warnings.size(), 1u) << Joined(holes.value().warnings);  // told once
-  EXPECT_TRUE(Contains(holes.value().warnings[0], "display set 3: palette index 255 is not in "
-                                                  "the palette; it is read as transparent"))
+  EXPECT_TRUE(Contains(holes.value().warnings[0],
+                       "display set 3: palette index 255 is not in "
+                       "the palette; it is read as transparent"))
       << holes.value().warnings[0];
 
   // Stop date 0xFFFF: each picture lasts until the next; the last one kDefaultLastDuration.
@@ -329,6 +330,12 @@ TEST(DiscQuirks, UndefinedColoursOpenStopTimesAndASubWithoutItsIndex) {
             "2\r\n00:00:04,000 --> 00:00:06,000\r\n0002.bmp\r\n\r\n"
             "3\r\n00:00:06,000 --> 00:00:09,000\r\n0003.bmp\r\n\r\n");
   EXPECT_TRUE(opened.value().warnings.empty()) << Joined(opened.value().warnings);
+  // The same through the import that writes nothing (the fuzz target's).
+  auto in_memory = import::ImportFromFile(dir / "open.idx", {});
+  ASSERT_TRUE(in_memory.ok()) << in_memory.error().message;
+  ASSERT_EQ(in_memory.value().size(), 3u);
+  EXPECT_EQ(in_memory.value()[2].start, 6000);
+  EXPECT_EQ(in_memory.value()[2].end, 9000);
 
   // The .sub alone: its pictures, and a word that the palette and times are guessed.
   dir.Write("alone.sub", open.sub);
@@ -336,8 +343,9 @@ TEST(DiscQuirks, UndefinedColoursOpenStopTimesAndASubWithoutItsIndex) {
   ASSERT_TRUE(alone.ok()) << alone.error().message;
   EXPECT_EQ(alone.value().pictures, 3);
   ASSERT_EQ(alone.value().warnings.size(), 1u) << Joined(alone.value().warnings);
-  EXPECT_TRUE(Contains(alone.value().warnings[0], "alone.sub: VobSub pictures read without their "
-                                                  "index (.idx)"))
+  EXPECT_TRUE(Contains(alone.value().warnings[0],
+                       "alone.sub: VobSub pictures read without their "
+                       "index (.idx)"))
       << alone.value().warnings[0];
 }
 
