@@ -301,6 +301,34 @@ TEST(VobSubIndex, EntriesThatDoNotFitTheirPicturesAreRefusedByNumber) {
   }
 }
 
+// A picture shown past 99:59:59,999 cannot be written as a subtitle time; it was written as
+// "100:00:00,000".
+TEST(DiscTimes, APictureShownPastTheLastSubtitleTimeIsRefused) {
+  TempDir dir;
+  auto pictures = PgsPictures(2);
+  pictures[1].start = import::kLastSrtTime - 400;  // 99:59:59,599, shown 800 ms
+  pictures[1].end = pictures[1].start + 800;
+  dir.Write("late.mkv",
+            testing_support::MatroskaWithPgs({testing_support::PgsDisplaySets(pictures)},
+                                             std::vector<std::string>{}));
+  ports::NullEventPump pump;
+  auto late = import::ImportDiscSubtitles(dir / "late.mkv", dir / "out", {}, pump);
+  ASSERT_FALSE(late.ok());
+  EXPECT_TRUE(Contains(late.error().message,
+                       "late.mkv: display set 3: shown until 100 hours, "
+                       "past 99:59:59,999"))
+      << late.error().message;
+  EXPECT_FALSE(fs::exists(dir / "out"));
+  // Up to the last time itself is written.
+  pictures[1].end = import::kLastSrtTime;
+  dir.Write("last.mkv",
+            testing_support::MatroskaWithPgs({testing_support::PgsDisplaySets(pictures)},
+                                             std::vector<std::string>{}));
+  auto last = import::ImportDiscSubtitles(dir / "last.mkv", dir / "out", {}, pump);
+  ASSERT_TRUE(last.ok()) << last.error().message;
+  EXPECT_TRUE(Contains(dir.Read("out/last.srt"), "99:59:59,599 --> 99:59:59,999"));
+}
+
 // Real streams leave palette entries undefined and VobSub stop times open, and a .sub may come
 // without its index: each imports, with a warning where it is not as it should be.
 TEST(DiscQuirks, UndefinedColoursOpenStopTimesAndASubWithoutItsIndex) {
