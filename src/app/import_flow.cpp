@@ -54,6 +54,16 @@ ImportOutcome ImportFlow::Run(const fs::path& input, const fs::path& out_dir,
     options.overwrite = true;
   }
   auto report = import::ImportDiscSubtitles(input, out_dir, options, pump_);
+  if (!report && report.error().code == "partial" && !options.allow_partial) {
+    const ports::Answer answer =
+        messages_.Ask({Text(msg::kImportPartialQuestion) + "\n" + report.error().message,
+                       Text(msg::kImportTitle), ports::Buttons::kYesNo});
+    if (answer != ports::Answer::kYes) {
+      return ImportOutcome::kDeclined;
+    }
+    options.allow_partial = true;
+    report = import::ImportDiscSubtitles(input, out_dir, options, pump_);
+  }
   if (!report) {
     ShowFailure(report.error());
     return ImportOutcome::kFailed;
@@ -61,6 +71,13 @@ ImportOutcome ImportFlow::Run(const fs::path& input, const fs::path& out_dir,
   if (report.value().stopped) {
     messages_.Inform(ports::Severity::kInformation, Text(msg::kImportStopped));
     return ImportOutcome::kStopped;
+  }
+  if (const std::vector<std::string>& warnings = report.value().warnings; !warnings.empty()) {
+    std::string lines;
+    for (const std::string& warning : warnings) {
+      lines += "\n" + warning;
+    }
+    messages_.Inform(ports::Severity::kWarning, Text(msg::kImportWarnings) + lines);
   }
   if (const std::vector<int>& too_wide = report.value().too_wide; !too_wide.empty()) {
     messages_.Inform(ports::Severity::kWarning,

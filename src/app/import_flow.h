@@ -44,10 +44,13 @@ class ImportFlow {
   text::Result<ImportPreview> LoadPreview(const std::filesystem::path& input, int track);
 
   // Imports `input` into `out_dir`. An occupied folder asks first (message 1046; No declines).
-  // A failure is shown (message 1043 and the reason), a stop is told (message 1049); after
-  // either, nothing is written. On success, pictures written wider than recognition reads are
-  // told first (a warning: message 1073 and their numbers, the first kTooWideListed of them),
-  // then the picture subtitle is opened as the Open command opens a chosen SRT.
+  // A stream that ends early asks whether to import the pictures read before it (message 1505
+  // and where it ends; No declines, Yes imports them with options.allow_partial). A failure is
+  // shown (message 1043 and the reason), a stop is told (message 1049); after either, nothing is
+  // written. On success, the import's warnings are told first (message 1502, then one line
+  // each), then pictures written wider than recognition reads (a warning: message 1073 and their
+  // numbers, the first kTooWideListed of them), then the picture subtitle is opened as the Open
+  // command opens a chosen SRT.
   ImportOutcome Run(const std::filesystem::path& input, const std::filesystem::path& out_dir,
                     import::ImportOptions options);
 

@@ -153,6 +153,8 @@ constexpr int kNamedMessages[] = {
     kChineseTableGroup,
     kChineseRowsSkipped,
     kChineseNothingToChange,
+    kImportWarnings,
+    kImportPartialQuestion,
     kSaveEncodingCaption,
     kSaveEncodingItems,
     kTimeRefused,

@@ -329,6 +329,8 @@ inline constexpr int kChineseRowsSkipped = 1493;        // followed by the row n
 inline constexpr int kChineseNothingToChange = 1496;
 
 // Command-line hardening: 1502-1598.
+inline constexpr int kImportWarnings = 1502;         // warning, followed by the import's warnings
+inline constexpr int kImportPartialQuestion = 1505;  // Yes/No, followed by where the stream ends
 
 // Recognition speed: 1601-1697.
 

@@ -27,6 +27,7 @@ struct ImportArguments {
   int first = 1;
   int last = 0;
   bool overwrite = false;
+  bool allow_partial = false;
 };
 
 // Exit status of the command: 0 done, 2 nothing written because of an error.
@@ -82,8 +83,20 @@ int ListTracks(const ImportArguments& arguments) {
     return Fail(tracks.error().message);
   }
   for (const import::TrackInfo& track : tracks.value()) {
-    std::printf("%d: %s%s%s\n", track.number, CodecLabel(track).c_str(),
-                track.language.empty() ? "" : ", ", track.language.c_str());
+    std::string line = std::to_string(track.number) + ": " + CodecLabel(track);
+    if (!track.language.empty()) {
+      line += ", " + track.language;
+    }
+    if (!track.title.empty()) {
+      line += ", \"" + track.title + "\"";
+    }
+    if (track.default_track) {
+      line += ", default";
+    }
+    if (track.forced) {
+      line += ", forced";
+    }
+    std::printf("%s\n", line.c_str());
   }
   return 0;
 }
@@ -113,6 +126,7 @@ int RunImport(const ImportArguments& arguments) {
   options.first = arguments.first;
   options.last = arguments.last;
   options.overwrite = arguments.overwrite;
+  options.allow_partial = arguments.allow_partial;
   options.ink.threshold = arguments.threshold;
   const std::pair<const char*, import::InkMode> modes[] = {{"auto", import::InkMode::kAuto},
                                                            {"fill", import::InkMode::kFill},
@@ -134,6 +148,10 @@ int RunImport(const ImportArguments& arguments) {
     if (!imported) {
       if (imported.error().code == "exists") {
         return Fail(imported.error().message + " (give --overwrite to replace them)");
+      }
+      if (imported.error().code == "partial") {
+        return Fail(imported.error().message +
+                    " (give --allow-partial to import the pictures before it)");
       }
       return Fail(imported.error().message);
     }
@@ -159,6 +177,9 @@ int RunImport(const ImportArguments& arguments) {
     std::printf("forced entries: %s\n", entries.c_str());
   }
   std::printf("written: %s\n", r.subtitle_file.c_str());
+  for (const std::string& warning : r.warnings) {
+    std::fprintf(stderr, "warning: %s\n", warning.c_str());
+  }
   if (!r.too_wide.empty()) {
     const std::string pictures = app::NumberList(r.too_wide, r.too_wide.size());
     std::fprintf(stderr,
@@ -177,7 +198,8 @@ void AddImportCommand(CLI::App& app) {
   CLI::App* command = app.add_subcommand(
       "import",
       "Import a disc subtitle track (PGS .sup, VobSub .idx/.sub, .mkv/.mks/.m2ts/.ts) as a "
-      "picture subtitle: OUTDIR/<input name>.srt naming 0001.bmp ... (exit 2 on errors)");
+      "picture subtitle: OUTDIR/<input name>.srt naming 0001.bmp ... (exit 2 on errors, a "
+      "stream that ends early included unless --allow-partial)");
   command->add_option("INPUT", arguments->input, "The disc subtitle file")->required();
   command->add_option("-o,--output", arguments->output,
                       "Folder to write (made; refused when it holds files, unless --overwrite)");
@@ -187,7 +209,8 @@ void AddImportCommand(CLI::App& app) {
                    "PGS or VobSub track)")
       ->check(CLI::NonNegativeNumber);
   command->add_flag("--list-tracks", arguments->list_tracks,
-                    "List the subtitle tracks of INPUT and write nothing");
+                    "List the subtitle tracks of INPUT (number: kind, language, \"name\", "
+                    "default, forced) and write nothing");
   command
       ->add_option("--ink", arguments->ink,
                    "Ink of the bitmaps: auto (the fill inside the outline), fill (the lighter "
@@ -209,6 +232,9 @@ void AddImportCommand(CLI::App& app) {
   command->add_flag("--overwrite", arguments->overwrite,
                     "Write into an output folder that holds files, replacing files of the same "
                     "names");
+  command->add_flag("--allow-partial", arguments->allow_partial,
+                    "Import a stream that ends early (a cut file) up to the last picture read, "
+                    "with a warning, instead of refusing it");
   command->callback([arguments] {
     int status = kFailed;
     try {

@@ -95,9 +95,11 @@ void FillInkBmp(const SubtitleBitmap& bitmap, const InkChoice& choice, const Pic
 text::Status WriteWhole(std::string_view bytes, const std::filesystem::path& file) {
   const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) {
-    return text::Error{"io", text::PathForMessage(file) + ": cannot be created", 0};
+    return text::Error{
+        "io", text::PathForMessage(file) + ": cannot be created (" + std::strerror(errno) + ")", 0};
   }
   bool written = true;
+  int reason = 0;
   while (!bytes.empty()) {
     const ssize_t count = ::write(fd, bytes.data(), bytes.size());
     if (count < 0 && errno == EINTR) {
@@ -105,13 +107,19 @@ text::Status WriteWhole(std::string_view bytes, const std::filesystem::path& fil
     }
     if (count <= 0) {
       written = false;
+      reason = count < 0 ? errno : ENOSPC;  // a write of nothing: no room left
       break;
     }
     bytes.remove_prefix(static_cast<std::size_t>(count));
   }
   const bool closed = ::close(fd) == 0;
+  if (written && !closed) {
+    reason = errno;
+  }
   if (!written || !closed) {
-    return text::Error{"io", text::PathForMessage(file) + ": cannot be written", 0};
+    return text::Error{
+        "io", text::PathForMessage(file) + ": cannot be written (" + std::strerror(reason) + ")",
+        0};
   }
   return text::Success();
 }

@@ -3,9 +3,13 @@
 #include "import/disc_import.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <system_error>
 
@@ -21,10 +25,23 @@ text::Error IoError(const fs::path& path, const std::string& what) {
   return text::Error{"io", text::PathForMessage(path) + ": " + what, 0};
 }
 
+// The error of a file step the test hook failed.
+std::string StepFailed() {
+  return std::make_error_code(std::errc::io_error).message();
+}
+
+// "picture 28 (display set 31, 00:01:02,000)"
+std::string PictureAt(int number, const SubtitleBitmap& bitmap) {
+  return "picture " + std::to_string(number) + " (display set " + std::to_string(bitmap.entry) +
+         ", " + SrtTime(bitmap.start) + ")";
+}
+
 // Walks the pictures of `options.first` .. `options.last`, handing each to `take` with the ink
 // chosen for it. `take` returns false to stop early (the host asked to stop).
+// A stream that ends early is an Error, or with options.allow_partial a line in `warnings`.
 text::Status ForEachPicture(
     SubtitleStream& stream, const ImportOptions& options, const std::string& name,
+    std::vector<std::string>& warnings,
     const std::function<text::Result<bool>(const SubtitleBitmap&, const InkChoice&)>& take) {
   if (options.first < 1 || (options.last != 0 && options.last < options.first)) {
     return text::Error{"range",
@@ -34,19 +51,30 @@ text::Status ForEachPicture(
   }
   int shown = 0;
   int taken = 0;
+  std::string last_read;
+  bool at_end = false;
   while (options.last == 0 || shown < options.last) {
     auto next = stream.Next();
     if (!next) {
       return next.error();
     }
     if (!next.value()) {
+      at_end = true;
       break;
     }
     ++shown;
+    const SubtitleBitmap& bitmap = *next.value();
+    last_read = PictureAt(shown, bitmap);
+    if (bitmap.end > kLastSrtTime) {
+      return text::Error{"format",
+                         name + ": display set " + std::to_string(bitmap.entry) + ": shown until " +
+                             std::to_string(bitmap.end / 3600000) +
+                             " hours, past 99:59:59,999, the last time a subtitle file can hold",
+                         bitmap.entry};
+    }
     if (shown < options.first) {
       continue;
     }
-    const SubtitleBitmap& bitmap = *next.value();
     ++taken;
     auto go_on = take(bitmap, ChooseInk(bitmap, options.ink));
     if (!go_on) {
@@ -55,6 +83,17 @@ text::Status ForEachPicture(
     if (!go_on.value()) {
       return text::Success();
     }
+  }
+  if (at_end && !stream.EarlyEnd().empty()) {
+    const std::string where = name + ": " + stream.EarlyEnd() + "; ";
+    if (shown == 0) {
+      return text::Error{"format", where + "no picture could be read before it", 0};
+    }
+    if (!options.allow_partial) {
+      return text::Error{"partial",
+                         where + "the stream ends early; the last picture read is " + last_read, 0};
+    }
+    warnings.push_back(where + "the stream ends early; imported up to " + last_read);
   }
   if (shown == 0) {
     return text::Error{"format", name + ": the subtitle track holds no pictures", 0};
@@ -98,38 +137,142 @@ class FolderGuard {
 text::Status SyncFolder(const fs::path& folder, bool whole_file_system) {
   const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) {
-    return IoError(folder, "cannot be opened");
+    return IoError(folder, std::string("cannot be opened (") + std::strerror(errno) + ")");
   }
   const bool synced = whole_file_system ? ::syncfs(fd) == 0 : ::fsync(fd) == 0;
+  const int reason = errno;
   ::close(fd);
-  return synced ? text::Success() : IoError(folder, "cannot be written to the disk");
+  return synced ? text::Success()
+                : IoError(folder, std::string("cannot be written to the disk (") +
+                                      std::strerror(reason) + ")");
 }
 
-// Puts the finished temporary folder in place of `out_dir`.
-text::Status PutInPlace(const fs::path& temporary, const fs::path& out_dir) {
+// The hidden folders of imports into the folder named `name`: ".<name>.import-<pid>" (the new
+// import being written) and ".<name>.old-<pid>" (the old folder renamed aside).
+constexpr char kNewTag[] = ".import-";
+constexpr char kOldTag[] = ".old-";
+
+fs::path HiddenFolder(const fs::path& parent, const fs::path& name, const char* tag, long pid) {
+  return parent / ("." + name.string() + tag + std::to_string(pid));
+}
+
+// The process id of `file_name` when it is a hidden folder of `name` with `tag`, else -1.
+long HiddenFolderPid(const std::string& file_name, const std::string& name, const char* tag) {
+  const std::string prefix = "." + name + tag;
+  if (file_name.size() <= prefix.size() || file_name.compare(0, prefix.size(), prefix) != 0) {
+    return -1;
+  }
+  long pid = -1;
+  const char* first = file_name.data() + prefix.size();
+  const char* last = file_name.data() + file_name.size();
+  const auto [end, failed] = std::from_chars(first, last, pid);
+  return failed == std::errc() && end == last && pid > 0 ? pid : -1;
+}
+
+// True when the process `pid` is gone, or is this one.
+bool ProcessGone(long pid) {
+  if (pid == static_cast<long>(::getpid())) {
+    return true;
+  }
+  return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+text::Status RenameStep(const fs::path& from, const fs::path& to, const char* what) {
   std::error_code error;
-  if (fs::exists(out_dir, error) && IsEmptyFolder(out_dir)) {
-    fs::remove(out_dir, error);
+  if (!text::PassFileStep(text::FileStep::kRename, to)) {
+    return IoError(to, std::string(what) + " (" + StepFailed() + ")");
   }
-  if (!fs::exists(out_dir, error)) {
-    fs::rename(temporary, out_dir, error);
-    if (error) {
-      return IoError(out_dir, "cannot be made (" + error.message() + ")");
+  fs::rename(from, to, error);
+  return error ? IoError(to, std::string(what) + " (" + error.message() + ")") : text::Success();
+}
+
+// Removes `folder` and all in it; false when something stays.
+bool RemoveStep(const fs::path& folder) {
+  if (!text::PassFileStep(text::FileStep::kRemove, folder)) {
+    return false;
+  }
+  std::error_code error;
+  fs::remove_all(folder, error);
+  return !error;
+}
+
+// Gives the new import in `temporary` the files of the old folder `out_dir` that it does not
+// replace, hard-linked where the file system allows, else copied.
+text::Status CarryOtherFiles(const fs::path& out_dir, const fs::path& temporary) {
+  std::error_code error;
+  for (const fs::directory_entry& entry : fs::directory_iterator(out_dir, error)) {
+    const fs::path to = temporary / entry.path().filename();
+    if (fs::exists(fs::symlink_status(to, error))) {
+      continue;
     }
-    return text::Success();
-  }
-  // --overwrite into a folder that holds files: each file of the import replaces its namesake.
-  for (const fs::directory_entry& entry : fs::directory_iterator(temporary, error)) {
-    fs::rename(entry.path(), out_dir / entry.path().filename(), error);
+    constexpr auto kAll = fs::copy_options::recursive | fs::copy_options::copy_symlinks;
+    fs::copy(entry.path(), to, kAll | fs::copy_options::create_hard_links, error);
     if (error) {
-      return IoError(out_dir / entry.path().filename(),
-                     "cannot be replaced (" + error.message() + ")");
+      fs::remove_all(to, error);
+      fs::copy(entry.path(), to, kAll, error);
+    }
+    if (error) {
+      return IoError(entry.path(), "cannot be kept in the new import (" + error.message() + ")");
     }
   }
-  return error ? IoError(temporary, "cannot be read (" + error.message() + ")") : text::Success();
+  return error ? IoError(out_dir, "cannot be read (" + error.message() + ")") : text::Success();
+}
+
+// Puts the finished temporary folder in place of `out_dir`: a rename over a missing or empty
+// folder, else the swap through the old folder renamed aside (see ImportDiscSubtitles).
+text::Status PutInPlace(const fs::path& temporary, const fs::path& out_dir,
+                        const fs::path& parent) {
+  std::error_code error;
+  if (!fs::exists(out_dir, error) || IsEmptyFolder(out_dir)) {
+    // rename() replaces an empty folder in one step.
+    return RenameStep(temporary, out_dir, "cannot be made");
+  }
+  const fs::path aside = HiddenFolder(parent, out_dir.filename(), kOldTag, ::getpid());
+  if (text::Status moved = RenameStep(out_dir, aside, "cannot be renamed aside"); !moved) {
+    return moved;
+  }
+  if (text::Status placed = RenameStep(temporary, out_dir, "cannot be replaced"); !placed) {
+    fs::rename(aside, out_dir, error);  // the old import back in place
+    return placed;
+  }
+  // The new import is in place; an old folder that stays is removed by the next import.
+  RemoveStep(aside);
+  return text::Success();
 }
 
 }  // namespace
+
+text::Status RecoverInterruptedImports(const fs::path& out_dir) {
+  std::error_code error;
+  const fs::path target = out_dir.has_filename() ? out_dir : out_dir.parent_path();
+  const fs::path parent = fs::absolute(target, error).parent_path();
+  const std::string name = target.filename().string();
+  std::vector<fs::path> old_folders;
+  std::vector<fs::path> new_folders;
+  for (fs::directory_iterator it(parent, error), end; !error && it != end; it.increment(error)) {
+    const std::string file_name = it->path().filename().string();
+    if (const long pid = HiddenFolderPid(file_name, name, kOldTag); pid > 0 && ProcessGone(pid)) {
+      old_folders.push_back(it->path());
+    } else if (const long id = HiddenFolderPid(file_name, name, kNewTag);
+               id > 0 && ProcessGone(id)) {
+      new_folders.push_back(it->path());
+    }
+  }
+  for (const fs::path& old : old_folders) {
+    // Killed between its two renames: the old import goes back.
+    if (!fs::exists(fs::symlink_status(parent / name, error))) {
+      if (text::Status back = RenameStep(old, parent / name, "cannot be put back"); !back) {
+        return back;
+      }
+      continue;
+    }
+    RemoveStep(old);
+  }
+  for (const fs::path& folder : new_folders) {
+    RemoveStep(folder);
+  }
+  return text::Success();
+}
 
 bool HalvesPicture(const SubtitleBitmap& bitmap, PictureScale scale) {
   switch (scale) {
@@ -178,6 +321,11 @@ text::Result<ImportReport> ImportDiscSubtitles(const fs::path& input, const fs::
                                                ports::EventPump& pump) {
   std::error_code error;
   const fs::path target = out_dir.has_filename() ? out_dir : out_dir.parent_path();
+  // What killed imports into the same place left, first: an old import renamed aside is back
+  // before the folder is looked at.
+  if (text::Status recovered = RecoverInterruptedImports(target); !recovered) {
+    return recovered.error();
+  }
   if (fs::exists(target, error)) {
     if (!fs::is_directory(target, error)) {
       return text::Error{"exists", text::PathForMessage(target) + ": is a file, not a folder", 0};
@@ -201,9 +349,7 @@ text::Result<ImportReport> ImportDiscSubtitles(const fs::path& input, const fs::
   SubtitleStream& stream = *opened.value();
   const std::string name = text::PathForMessage(input);
 
-  const fs::path temporary =
-      parent / ("." + target.filename().string() + ".import-" + std::to_string(::getpid()));
-  fs::remove_all(temporary, error);
+  const fs::path temporary = HiddenFolder(parent, target.filename(), kNewTag, ::getpid());
   if (!fs::create_directory(temporary, error)) {
     return IoError(temporary, "cannot be made (" + error.message() + ")");
   }
@@ -214,13 +360,16 @@ text::Result<ImportReport> ImportDiscSubtitles(const fs::path& input, const fs::
   std::string srt;
   BmpFileWriter bitmaps;
   const text::Status walked = ForEachPicture(
-      stream, options, name,
+      stream, options, name, report.warnings,
       [&](const SubtitleBitmap& picture, const InkChoice& ink) -> text::Result<bool> {
         const int number = report.pictures + 1;
         const bool halve = HalvesPicture(picture, options.scale);
-        text::Status written =
-            halve ? bitmaps.Write(RenderHalfInk(picture, ink), temporary / PictureName(number))
-                  : bitmaps.Write(picture, ink, temporary / PictureName(number));
+        const fs::path file = temporary / PictureName(number);
+        if (!text::PassFileStep(text::FileStep::kWrite, file)) {
+          return IoError(file, "cannot be written (" + StepFailed() + ")");
+        }
+        text::Status written = halve ? bitmaps.Write(RenderHalfInk(picture, ink), file)
+                                     : bitmaps.Write(picture, ink, file);
         if (!written) {
           return written.error();
         }
@@ -251,6 +400,8 @@ text::Result<ImportReport> ImportDiscSubtitles(const fs::path& input, const fs::
     return walked.error();
   }
   report.empty_dropped = stream.EmptyCount();
+  const std::vector<std::string> read_warnings = stream.Warnings();
+  report.warnings.insert(report.warnings.begin(), read_warnings.begin(), read_warnings.end());
   if (report.stopped) {
     return report;  // the guard removes the temporary folder
   }
@@ -258,12 +409,18 @@ text::Result<ImportReport> ImportDiscSubtitles(const fs::path& input, const fs::
   if (text::Status saved = text::WriteFileAtomic(subtitle, srt); !saved) {
     return saved.error();
   }
+  if (fs::exists(target, error) && !IsEmptyFolder(target)) {
+    if (text::Status kept = CarryOtherFiles(target, temporary); !kept) {
+      return kept.error();
+    }
+  }
   if (text::Status synced = SyncFolder(temporary, true); !synced) {
     return synced.error();
   }
-  if (text::Status placed = PutInPlace(temporary, target); !placed) {
+  if (text::Status placed = PutInPlace(temporary, target, parent); !placed) {
     return placed.error();
   }
+  guard.Release();
   // The renames last once the folders holding the new names are on the disk.
   for (const fs::path& folder : {target, parent}) {
     if (text::Status synced = SyncFolder(folder, false); !synced) {
@@ -275,16 +432,16 @@ text::Result<ImportReport> ImportDiscSubtitles(const fs::path& input, const fs::
   return report;
 }
 
-text::Result<std::vector<ImportedPicture>> ImportFromMemory(std::string bytes,
-                                                            const std::string& name,
-                                                            const ImportOptions& options) {
-  auto opened = SubtitleStream::OpenMemory(std::move(bytes), name, options.track);
-  if (!opened) {
-    return opened.error();
-  }
+namespace {
+
+// The pictures of `stream` as ImportFromMemory and ImportFromFile give them.
+text::Result<std::vector<ImportedPicture>> PicturesOf(SubtitleStream& stream,
+                                                      const std::string& name,
+                                                      const ImportOptions& options) {
   std::vector<ImportedPicture> pictures;
+  std::vector<std::string> warnings;
   const text::Status walked = ForEachPicture(
-      *opened.value(), options, name, [&](const SubtitleBitmap& bitmap, const InkChoice& ink) {
+      stream, options, name, warnings, [&](const SubtitleBitmap& bitmap, const InkChoice& ink) {
         pictures.push_back(ImportedPicture{bitmap.entry, bitmap.start, bitmap.end, bitmap.forced,
                                            ink.used, HalvesPicture(bitmap, options.scale),
                                            RenderInkAtScale(bitmap, ink, options.scale)});
@@ -294,6 +451,27 @@ text::Result<std::vector<ImportedPicture>> ImportFromMemory(std::string bytes,
     return walked.error();
   }
   return pictures;
+}
+
+}  // namespace
+
+text::Result<std::vector<ImportedPicture>> ImportFromMemory(std::string bytes,
+                                                            const std::string& name,
+                                                            const ImportOptions& options) {
+  auto opened = SubtitleStream::OpenMemory(std::move(bytes), name, options.track);
+  if (!opened) {
+    return opened.error();
+  }
+  return PicturesOf(*opened.value(), name, options);
+}
+
+text::Result<std::vector<ImportedPicture>> ImportFromFile(const fs::path& input,
+                                                          const ImportOptions& options) {
+  auto opened = SubtitleStream::Open(input, options.track);
+  if (!opened) {
+    return opened.error();
+  }
+  return PicturesOf(*opened.value(), text::PathForMessage(input), options);
 }
 
 text::Result<std::vector<SubtitleBitmap>> ReadFirstPictures(const fs::path& input, int track,

@@ -47,7 +47,13 @@ struct ImportOptions {
   // An output folder that exists and holds files is refused unless this is set; then files of
   // the same names are replaced and other files are left alone.
   bool overwrite = false;
+  // A stream that ends early (SubtitleStream::EarlyEnd) is an Error (code "partial") unless this
+  // is set; then the pictures read before it are imported and a warning tells where it ended.
+  bool allow_partial = false;
 };
+
+// The last time a subtitle file can hold: 99:59:59,999. A picture shown later is refused.
+inline constexpr Milliseconds kLastSrtTime = 100LL * 3600000 - 1;
 
 // One imported picture in memory.
 struct ImportedPicture {
@@ -73,6 +79,9 @@ struct ImportReport {
   // SRT entry numbers of the pictures written wider than kMaxRecognisedWidth, which recognition
   // will ask about as damaged pictures.
   std::vector<int> too_wide;
+  // What was imported but not as the stream should be, one line each naming the input: a stream
+  // ending early under allow_partial, those of SubtitleStream::Warnings.
+  std::vector<std::string> warnings;
   bool stopped = false;  // the host asked to stop: nothing was written
 };
 
@@ -86,22 +95,42 @@ std::string PictureName(int number);
 std::string SrtTime(Milliseconds time);
 
 // Reads `input` (see SubtitleStream) and writes `out_dir`/<input name>.srt with one entry per
-// picture and its bitmaps. Everything is written into a temporary folder beside `out_dir` that
-// replaces it at the end, so on any Error (the first one met, naming the file and, where it
-// applies, the display set) and on a stop nothing is left in `out_dir`. Calls
+// picture and its bitmaps. Everything is written into a hidden folder beside `out_dir`,
+// ".<name>.import-<process id>", that replaces it at the end, so on any Error (the first one
+// met, naming the file and, where it applies, the display set) and on a stop nothing is left in
+// `out_dir`. Over a folder that holds files (options.overwrite) the new folder gets the old
+// folder's other files too (hard links where the file system allows), then the old folder is
+// renamed aside to ".<name>.old-<process id>", the new one into its place, and the old one
+// removed: `out_dir` is the old or the new import as a whole at every moment but between the
+// two renames, when it is missing and RecoverInterruptedImports puts the old one back. Every
+// bitmap write, rename and removal passes text::PassFileStep. Calls
 // pump.LetPendingEventsRun() and ReportProgress(per mille of the input read, 1000) once per
 // picture and stops when StopRequested(). Errors: those of SubtitleStream, code "range" for a
-// --first/--last outside the pictures, "exists" for an occupied out_dir, "io" for writes.
+// --first/--last outside the pictures, "exists" for an occupied out_dir, "partial" for a stream
+// ending early after some pictures (see ImportOptions::allow_partial; "format" when it ends
+// before the first), "format" for a time past kLastSrtTime, "io" for writes (with the system's
+// reason).
 text::Result<ImportReport> ImportDiscSubtitles(const std::filesystem::path& input,
                                                const std::filesystem::path& out_dir,
                                                const ImportOptions& options,
                                                ports::EventPump& pump);
+
+// Clears beside `out_dir` what imports into it left when they ended before finishing (killed,
+// or a removal that failed): the hidden folders of ImportDiscSubtitles whose process is gone
+// (or is this one). An old folder renamed aside while `out_dir` is missing goes back in place;
+// every other such folder is removed. ImportDiscSubtitles calls it first. Errors (code "io")
+// only when the old folder cannot be put back.
+text::Status RecoverInterruptedImports(const std::filesystem::path& out_dir);
 
 // The same import without files: the pictures of a stream image held in memory (see
 // SubtitleStream::OpenMemory), for tests and fuzzing. Never writes anything.
 text::Result<std::vector<ImportedPicture>> ImportFromMemory(std::string bytes,
                                                             const std::string& name,
                                                             const ImportOptions& options);
+
+// The same over a file, any input ImportDiscSubtitles takes (VobSub included); writes nothing.
+text::Result<std::vector<ImportedPicture>> ImportFromFile(const std::filesystem::path& input,
+                                                          const ImportOptions& options);
 
 // The first `count` pictures of a track as decoded, for a preview that inks them again as the
 // options change. Errors as SubtitleStream's.

@@ -16,6 +16,7 @@ extern "C" {
 #include <bitset>
 #include <cstring>
 #include <deque>
+#include <fstream>
 #include <system_error>
 
 #include "loader/module_entry.h"
@@ -157,9 +158,67 @@ std::vector<std::pair<TrackInfo, int>> SubtitleTracks(const AVFormatContext& for
     if (const AVDictionaryEntry* language = av_dict_get(stream->metadata, "language", nullptr, 0)) {
       info.language = language->value;
     }
+    if (const AVDictionaryEntry* title = av_dict_get(stream->metadata, "title", nullptr, 0)) {
+      info.title = title->value;
+    }
+    info.default_track = (stream->disposition & AV_DISPOSITION_DEFAULT) != 0;
+    info.forced = (stream->disposition & AV_DISPOSITION_FORCED) != 0;
     tracks.emplace_back(std::move(info), static_cast<int>(i));
   }
   return tracks;
+}
+
+// The size a Matroska file's header gives it: the bytes up to the end of its segment; 0 when
+// `head` (the file's first bytes) is not the start of a Matroska file or the segment's size is
+// left open (a file written as a live stream).
+std::int64_t DeclaredMatroskaSize(const std::string& head) {
+  std::size_t at = 0;
+  // An EBML number: the count of leading zero bits of its first byte gives its length.
+  auto number = [&](bool keep_marker, std::uint64_t& value, bool& unknown) {
+    if (at >= head.size()) {
+      return false;
+    }
+    const auto first = static_cast<unsigned char>(head[at]);
+    int length = 1;
+    while (length <= 8 && (first & (0x80u >> (length - 1))) == 0) {
+      ++length;
+    }
+    if (length > 8 || at + static_cast<std::size_t>(length) > head.size()) {
+      return false;
+    }
+    const unsigned marker = 0x80u >> (length - 1);
+    value = keep_marker ? first : (first & (marker - 1));
+    bool all_ones = (first & (marker - 1)) == marker - 1;
+    for (int i = 1; i < length; ++i) {
+      const auto byte = static_cast<unsigned char>(head[at + static_cast<std::size_t>(i)]);
+      value = value << 8 | byte;
+      all_ones = all_ones && byte == 0xFF;
+    }
+    unknown = all_ones;
+    at += static_cast<std::size_t>(length);
+    return true;
+  };
+  std::uint64_t id = 0;
+  std::uint64_t size = 0;
+  bool unknown = false;
+  if (!number(true, id, unknown) || id != 0x1A45DFA3 || !number(false, size, unknown) || unknown ||
+      size > head.size()) {
+    return 0;
+  }
+  at += static_cast<std::size_t>(size);
+  if (!number(true, id, unknown) || id != 0x18538067 || !number(false, size, unknown) || unknown ||
+      size > (std::uint64_t{1} << 56)) {
+    return 0;
+  }
+  return static_cast<std::int64_t>(at + size);
+}
+
+std::string FileHead(const fs::path& file, std::size_t count) {
+  std::ifstream in(file, std::ios::binary);
+  std::string head(count, '\0');
+  in.read(head.data(), static_cast<std::streamsize>(count));
+  head.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+  return head;
 }
 
 // An opened container, from a file or from memory.
@@ -218,6 +277,12 @@ struct FfmpegReader final : StreamReader {
   void ExpectPictures(int count) override {
     indexed_pictures = count;
   }
+  const std::string& EarlyEnd() const override {
+    return early_end;
+  }
+  const std::vector<std::string>& Warnings() const override {
+    return warnings;
+  }
 
   std::string name;
   TrackInfo track;
@@ -226,7 +291,8 @@ struct FfmpegReader final : StreamReader {
   PacketPtr packet;
   int stream_index = -1;
   AVRational time_base{1, 1000};
-  std::int64_t input_size = 0;  // bytes, for progress; 0 when unknown
+  std::int64_t input_size = 0;     // bytes, for progress; 0 when unknown
+  std::int64_t declared_size = 0;  // what a Matroska header gives; 0 when unknown
 
   int display_sets = 0;  // decoded so far, clearing ones included: the entry numbers
   int stream_packets = 0;
@@ -235,6 +301,9 @@ struct FfmpegReader final : StreamReader {
   std::deque<SubtitleBitmap> ready;
   bool finished = false;
   bool failed = false;
+  std::string early_end;  // see StreamReader::EarlyEnd
+  std::vector<std::string> warnings;
+  bool undefined_entry_told = false;
 
   // PGS: palette entries that any palette definition has set, and whether a display set has
   // begun without its end segment.
@@ -252,12 +321,25 @@ struct FfmpegReader final : StreamReader {
   text::Status Take(const AVSubtitle& subtitle, Milliseconds start);
   text::Status Finish();
   void Settle(Milliseconds next_start);
+  // Ends the stream before its end: `what` went wrong at display set `entry`.
+  void EndEarly(const std::string& what, int entry);
 };
+
+// The code of CheckPacket's errors that end the stream early rather than fail it.
+constexpr char kEarly[] = "early";
+
+void FfmpegReader::EndEarly(const std::string& what, int entry) {
+  finished = true;
+  early_end = "display set " + std::to_string(entry) + ": " + what;
+  if (waiting) {
+    Settle(waiting->start + kDefaultLastDuration);
+  }
+}
 
 text::Status FfmpegReader::CheckPacket(const AVPacket& packet) {
   const int entry = display_sets + 1;
   if ((packet.flags & AV_PKT_FLAG_CORRUPT) != 0) {
-    return FormatError(name, "the stream is damaged or truncated", entry);
+    return text::Error{kEarly, "the stream is damaged or truncated", entry};
   }
   const std::uint8_t* data = packet.data;
   const int size = packet.size;
@@ -265,12 +347,12 @@ text::Status FfmpegReader::CheckPacket(const AVPacket& packet) {
     int position = 0;
     while (position < size) {
       if (size - position < 3) {
-        return FormatError(name, "the stream is truncated inside a segment header", entry);
+        return text::Error{kEarly, "the stream is truncated inside a segment header", entry};
       }
       const std::uint8_t type = data[position];
       const int length = data[position + 1] << 8 | data[position + 2];
       if (size - position - 3 < length) {
-        return FormatError(name, "the stream is truncated inside a segment", entry);
+        return text::Error{kEarly, "the stream is truncated inside a segment", entry};
       }
       const std::uint8_t* payload = data + position + 3;
       if (type == kPgsPalette) {
@@ -422,12 +504,20 @@ text::Status FfmpegReader::Take(const AVSubtitle& subtitle, Milliseconds base) {
       if (used[static_cast<std::size_t>(index)] == 0) {
         continue;
       }
-      // A PGS decoder shows an entry that no palette defined as transparent; that hides part of
-      // the picture, so it is refused rather than guessed. Index 0 is exempt: the run-length
-      // code's short runs of colour 0 are the background, which streams often leave undefined.
-      if (track.codec == SubtitleCodec::kPgs && index != 0 && !defined_entries.test(index)) {
-        return FormatError(
-            name, "palette index " + std::to_string(index) + " is not in the palette", entry);
+      // A PGS decoder and players show an entry that no palette defined as transparent, and so
+      // does the import; it says so once. Index 0 goes without a word: the run-length code's
+      // short runs of colour 0 are the background, which streams often leave undefined.
+      if (track.codec == SubtitleCodec::kPgs && !defined_entries.test(index)) {
+        if (index != 0 && !undefined_entry_told) {
+          undefined_entry_told = true;
+          warnings.push_back(name + ": display set " + std::to_string(entry) + ": palette index " +
+                             std::to_string(index) +
+                             " is not in the palette; it is read as transparent, as players "
+                             "show it (told once)");
+        }
+        remap[static_cast<std::size_t>(index)] = SubtitleBitmap::kBackgroundIndex;
+        renumbered = renumbered || index != SubtitleBitmap::kBackgroundIndex;
+        continue;
       }
       if (index >= rect.nb_colors || colours == nullptr) {
         return FormatError(name,
@@ -466,9 +556,12 @@ text::Status FfmpegReader::Take(const AVSubtitle& subtitle, Milliseconds base) {
     ++empty;
     return text::Success();
   }
-  // The end the stream states (VobSub's stop command); PGS leaves it open until the next set.
+  // The end the stream states (VobSub's stop command); PGS leaves it open until the next set, and
+  // so does a VobSub stop date of 0xFFFF, which the decoder gives as 0xFFFF steps of 1024/90 ms.
+  constexpr std::uint32_t kVobSubNoStop = (0xFFFFu << 10) / 90;
   const std::uint32_t shown_until = subtitle.end_display_time;
-  if (shown_until != UINT32_MAX && shown_until > subtitle.start_display_time) {
+  const bool no_stop = track.codec == SubtitleCodec::kVobSub && shown_until == kVobSubNoStop;
+  if (shown_until != UINT32_MAX && !no_stop && shown_until > subtitle.start_display_time) {
     bitmap.end = base + shown_until;
     ready.push_back(std::move(bitmap));
   } else {
@@ -480,18 +573,24 @@ text::Status FfmpegReader::Take(const AVSubtitle& subtitle, Milliseconds base) {
 text::Status FfmpegReader::Finish() {
   finished = true;
   if (pgs_set_open) {
-    return FormatError(name, "the stream is truncated: the display set has no end segment",
-                       display_sets + 1);
+    EndEarly("the stream is truncated: the display set has no end segment", display_sets + 1);
+    return text::Success();
   }
   if (spu_have > 0) {
-    return FormatError(name, "the stream is truncated inside a subtitle picture", display_sets + 1);
+    EndEarly("the stream is truncated inside a subtitle picture", display_sets + 1);
+    return text::Success();
   }
   if (indexed_pictures > packets) {
-    return FormatError(name,
-                       "the pictures are truncated: the index lists " +
-                           std::to_string(indexed_pictures) + ", the .sub file holds " +
-                           std::to_string(packets),
-                       display_sets + 1);
+    EndEarly("the pictures are truncated: the index lists " + std::to_string(indexed_pictures) +
+                 ", the .sub file holds " + std::to_string(packets),
+             display_sets + 1);
+    return text::Success();
+  }
+  if (declared_size > 0 && input_size > 0 && input_size < declared_size) {
+    EndEarly("the file is cut: it holds " + std::to_string(input_size) + " of the " +
+                 std::to_string(declared_size) + " bytes its header gives",
+             display_sets + 1);
+    return text::Success();
   }
   // Decoders that hold a packet back give it up for an empty one.
   if ((codec->codec->capabilities & AV_CODEC_CAP_DELAY) != 0) {
@@ -509,7 +608,7 @@ text::Status FfmpegReader::Finish() {
 }
 
 text::Result<std::unique_ptr<FfmpegReader>> OpenTrack(Container container, const std::string& name,
-                                                      int track) {
+                                                      int track, std::int64_t declared_size) {
   const auto tracks = SubtitleTracks(*container.format);
   if (tracks.empty()) {
     return FormatError(name, "holds no subtitle track");
@@ -568,6 +667,7 @@ text::Result<std::unique_ptr<FfmpegReader>> OpenTrack(Container container, const
   if (AVIOContext* io = state->container.format->pb; io != nullptr) {
     state->input_size = std::max<std::int64_t>(avio_size(io), 0);
   }
+  state->declared_size = declared_size;
   return state;
 }
 
@@ -589,11 +689,14 @@ text::Result<std::vector<TrackInfo>> ReadTracks(const fs::path& input, const std
 // The reader of `track` in the file `input` or in `bytes` (the other one null).
 text::Result<std::unique_ptr<StreamReader>> OpenReader(const fs::path* input, std::string* bytes,
                                                        const std::string& name, int track) {
+  constexpr std::size_t kHeadSize = 4096;
+  const std::int64_t declared_size = DeclaredMatroskaSize(
+      bytes != nullptr ? bytes->substr(0, kHeadSize) : FileHead(*input, kHeadSize));
   auto container = OpenContainer(input, bytes, name);
   if (!container) {
     return container.error();
   }
-  auto reader = OpenTrack(std::move(container).value(), name, track);
+  auto reader = OpenTrack(std::move(container).value(), name, track, declared_size);
   if (!reader) {
     return reader.error();
   }
@@ -634,8 +737,8 @@ text::Result<std::optional<SubtitleBitmap>> FfmpegReader::Next() {
         return fail(
             FormatError(s.name, std::string(kNotDiscSubtitles) + " (" + AvErrorText(read) + ")"));
       }
-      return fail(FormatError(s.name, "the stream is damaged (" + AvErrorText(read) + ")",
-                              s.display_sets + 1));
+      s.EndEarly("the stream is damaged (" + AvErrorText(read) + ")", s.display_sets + 1);
+      break;
     }
     if (packet->stream_index != s.stream_index) {
       av_packet_unref(packet);
@@ -647,6 +750,10 @@ text::Result<std::optional<SubtitleBitmap>> FfmpegReader::Next() {
       status = s.Decode(packet);
     }
     av_packet_unref(packet);
+    if (!status && status.error().code == kEarly) {
+      s.EndEarly(status.error().message, status.error().line);
+      break;
+    }
     if (!status) {
       return fail(status.error());
     }

@@ -16,7 +16,7 @@
 namespace import {
 
 // One opened track on the FFmpeg side; SubtitleStream forwards to it (see there for the
-// contracts of Next, Track, EmptyCount and Progress).
+// contracts of Next, Track, EmptyCount, Progress, EarlyEnd and Warnings).
 class StreamReader {
  public:
   virtual ~StreamReader() = default;
@@ -24,6 +24,8 @@ class StreamReader {
   virtual const TrackInfo& Track() const = 0;
   virtual int EmptyCount() const = 0;
   virtual int Progress() const = 0;
+  virtual const std::string& EarlyEnd() const = 0;
+  virtual const std::vector<std::string>& Warnings() const = 0;
   // The number of pictures a VobSub index lists for the track; the end of the stream is an
   // error when the .sub file holds fewer. Not called: nothing to compare with.
   virtual void ExpectPictures(int count) = 0;

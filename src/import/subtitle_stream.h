@@ -23,8 +23,11 @@ enum class SubtitleCodec { kPgs, kVobSub, kOther };
 struct TrackInfo {
   int number = 0;  // 1-based among the file's subtitle tracks: what --track takes
   SubtitleCodec codec = SubtitleCodec::kOther;
-  std::string codec_name;  // FFmpeg's name, e.g. "hdmv_pgs_subtitle"
-  std::string language;    // as the container tags it ("eng"), "" when untagged
+  std::string codec_name;      // FFmpeg's name, e.g. "hdmv_pgs_subtitle"
+  std::string language;        // as the container tags it ("eng"), "" when untagged
+  std::string title;           // the track's name as the container tags it, "" when untagged
+  bool default_track = false;  // the container marks it as the one to show by default
+  bool forced = false;         // the container marks it as forced (shown with subtitles off)
   bool IsSupported() const {
     return codec == SubtitleCodec::kPgs || codec == SubtitleCodec::kVobSub;
   }
@@ -61,11 +64,18 @@ class SubtitleStream {
                                                                   const std::string& name,
                                                                   int track = 0);
 
-  // The next picture; nullopt at the end of the stream. An Error (code "format") names the file
-  // and the display set: a truncated or undecodable display set, a palette index that the
-  // palette does not define, a picture larger than kMaxPictureSide. After an Error the stream
-  // gives nothing more.
+  // The next picture; nullopt at the end of the stream, or where it ends early (see EarlyEnd).
+  // An Error (code "format") names the file and the display set: an undecodable display set, a
+  // picture larger than kMaxPictureSide. After an Error the stream gives nothing more.
   text::Result<std::optional<SubtitleBitmap>> Next();
+  // Once Next has given nullopt: why the stream ended before its end, "" when it did not. Names
+  // the display set: one cut or damaged (also a file shorter than its container's header says,
+  // a read error after the first pictures, a VobSub .sub holding fewer pictures than its index
+  // lists). The pictures given before it are whole.
+  const std::string& EarlyEnd() const;
+  // What was read but not as the stream should be, each once, naming the file: a palette index
+  // no palette defines (read as transparent), a VobSub .sub read without its .idx.
+  std::vector<std::string> Warnings() const;
 
   const TrackInfo& Track() const;
   // Display sets read so far that showed nothing (clearing sets excluded).
@@ -78,6 +88,7 @@ class SubtitleStream {
 
  private:
   std::unique_ptr<StreamReader> reader_;
+  std::vector<std::string> warnings_;  // of the files, found before the reader opened
 };
 
 }  // namespace import

@@ -292,6 +292,9 @@ void ImportTools::ImportDiscMenuClick() {
     if (!track.language.empty()) {
       label += QStringLiteral(" (%1)").arg(QString::fromStdString(track.language));
     }
+    if (!track.title.empty()) {
+      label += QStringLiteral(" \"%1\"").arg(QString::fromStdString(track.title));
+    }
     ImportTrack->addItem(label, track.number);
     if (first_importable < 0 && track.IsSupported()) {
       first_importable = ImportTrack->count() - 1;

@@ -107,6 +107,37 @@ cmp -s busy/0003.bmp samples/expected/sup-auto/0003.bmp || fail "overwrite pictu
 [ "$(cat busy/notes.txt)" = keep ] || fail "overwrite touched another file"
 ls -a | grep -q '\.import-' && fail "a temporary folder was left"
 
+# Leftovers of killed imports into the same place go at the next import; a living process's stay.
+mkdir .busy.import-2147483000 .busy.old-2147483001 .busy.import-1
+"$cli" import samples/sample.sup -o busy --overwrite > /dev/null 2>&1 || fail "overwrite 2 exited $?"
+[ -e .busy.import-2147483000 ] || [ -e .busy.old-2147483001 ] && fail "leftovers were kept"
+[ -d .busy.import-1 ] || fail "the folder of a living process was removed"
+rmdir .busy.import-1
+
+# Tracks with their names and flags.
+"$cli" import samples/named.mkv --list-tracks > tracks.txt 2>&1 || fail "named tracks exited $?"
+printf '1: PGS, chi, "简体中文", default\n2: PGS, chi, "繁體中文", forced\n' | cmp -s - tracks.txt ||
+  fail "named tracks: $(cat tracks.txt)"
+
+# A stream that ends early: refused naming the last picture read, or with --allow-partial
+# imported up to it with one warning.
+size=$(stat -c %s samples/sample.mkv)
+head -c $((size * 3 / 4)) samples/sample.mkv > cut.mkv
+expect_failure none7 cut.mkv --track 2
+grep -q 'the last picture read is picture 2 (display set 3, 00:01:01,000).*--allow-partial' err.txt ||
+  fail "cut mkv error: $(cat err.txt)"
+"$cli" import cut.mkv --track 2 -o partial --allow-partial > out.txt 2> err.txt ||
+  fail "--allow-partial exited $?"
+grep -q '^cut.mkv: 2 pictures' out.txt || fail "partial summary: $(cat out.txt)"
+[ "$(wc -l < err.txt)" -eq 1 ] || fail "partial printed $(wc -l < err.txt) lines on stderr"
+grep -q '^warning: cut.mkv: display set 4: the file is cut.*imported up to picture 2' err.txt ||
+  fail "partial warning: $(cat err.txt)"
+
+# A named pipe is said to be one.
+mkfifo pipe.sup
+expect_failure none8 pipe.sup
+grep -q 'pipe.sup: is a named pipe (FIFO)' err.txt || fail "fifo error: $(cat err.txt)"
+
 # Without its FFmpeg module the import fails as any unreadable input does, naming the module and
 # the loader's reason; the tracks cannot be listed either.
 mkdir no-modules

@@ -1,7 +1,8 @@
 // make_disc_samples OUTDIR: the disc subtitle streams of the import command's end-to-end test,
 // with the files the import must produce from them, made from the pictures' known roles.
 //   sample.sup, sample.idx + sample.sub, sample.mkv, sample.ts and sample.m2ts (two PGS tracks
-//   each), and under expected/:
+//   each), named.mkv (the same two tracks, named, one default and one forced), and under
+//   expected/:
 //   <kind>-<ink>/sample.srt and the bitmaps, for kind sup, vobsub, mkv and ink auto, t128;
 //   sup-half/sample.srt, sample.sup with every picture halved (auto ink);
 //   uhd.sup, three pictures on 3840x2160 video, the second 2100 pixels wide, and
@@ -123,6 +124,10 @@ int main(int argc, char** argv) {
   Save(out / "sample.sup", testing_support::SupFile(sets));
   Save(out / "sample.mkv",
        testing_support::MatroskaWithPgs({{sets.front()}, sets}, {"fre", "eng"}));
+  // Named tracks with flags, as --list-tracks shows them.
+  Save(out / "named.mkv",
+       testing_support::MatroskaWithTaggedPgs(
+           {sets, sets}, {{"chi", "简体中文", true, false}, {"chi", "繁體中文", false, true}}));
   Save(out / "sample.ts",
        testing_support::TransportStreamWithPgs({{sets.front()}, sets}, {"fre", "eng"}, false));
   Save(out / "sample.m2ts",

@@ -266,7 +266,7 @@ std::string SubtitleUnit(const VobSubPicture& p) {
     throw std::logic_error("VobSub control sequence size");
   }
   std::string second;
-  Put16(second, static_cast<unsigned>((p.duration * 90 + 512) / 1024));
+  Put16(second, p.duration < 0 ? 0xFFFFu : static_cast<unsigned>((p.duration * 90 + 512) / 1024));
   Put16(second, second_at);
   second += '\x02';
   second += '\xFF';
@@ -299,7 +299,7 @@ struct MatroskaPacket {
 };
 
 std::string WriteMatroska(const std::vector<AVCodecParameters*>& streams,
-                          const std::vector<std::string>& languages,
+                          const std::vector<MatroskaTrackTags>& tags,
                           std::vector<MatroskaPacket> packets) {
   AVFormatContext* raw = nullptr;
   if (avformat_alloc_output_context2(&raw, nullptr, "matroska", nullptr) < 0) {
@@ -310,8 +310,13 @@ std::string WriteMatroska(const std::vector<AVCodecParameters*>& streams,
     AVStream* stream = avformat_new_stream(raw, nullptr);
     avcodec_parameters_copy(stream->codecpar, streams[i]);
     stream->time_base = AVRational{1, 1000};
-    if (i < languages.size()) {
-      av_dict_set(&stream->metadata, "language", languages[i].c_str(), 0);
+    if (i < tags.size()) {
+      av_dict_set(&stream->metadata, "language", tags[i].language.c_str(), 0);
+      if (!tags[i].title.empty()) {
+        av_dict_set(&stream->metadata, "title", tags[i].title.c_str(), 0);
+      }
+      stream->disposition = (tags[i].default_track ? AV_DISPOSITION_DEFAULT : 0) |
+                            (tags[i].forced ? AV_DISPOSITION_FORCED : 0);
     }
   }
   if (avio_open_dyn_buf(&raw->pb) < 0 || avformat_write_header(raw, nullptr) < 0) {
@@ -519,6 +524,15 @@ VobSubFiles VobSubStream(const std::vector<VobSubPicture>& pictures,
 
 std::string MatroskaWithPgs(const std::vector<std::vector<PgsDisplaySet>>& tracks,
                             const std::vector<std::string>& languages) {
+  std::vector<MatroskaTrackTags> tags;
+  for (const std::string& language : languages) {
+    tags.push_back(MatroskaTrackTags{language, "", false, false});
+  }
+  return MatroskaWithTaggedPgs(tracks, tags);
+}
+
+std::string MatroskaWithTaggedPgs(const std::vector<std::vector<PgsDisplaySet>>& tracks,
+                                  const std::vector<MatroskaTrackTags>& tags) {
   std::vector<AVCodecParameters*> streams;
   std::vector<MatroskaPacket> packets;
   for (std::size_t t = 0; t < tracks.size(); ++t) {
@@ -532,7 +546,7 @@ std::string MatroskaWithPgs(const std::vector<std::vector<PgsDisplaySet>>& track
   }
   std::string bytes;
   try {
-    bytes = WriteMatroska(streams, languages, std::move(packets));
+    bytes = WriteMatroska(streams, tags, std::move(packets));
   } catch (...) {
     for (AVCodecParameters* parameters : streams) {
       avcodec_parameters_free(&parameters);
@@ -611,7 +625,8 @@ std::string MatroskaWithoutSubtitles() {
   for (int i = 0; i < 4; ++i) {
     packets.push_back({0, i * 100, std::string(1600, '\0')});
   }
-  std::string bytes = WriteMatroska({audio}, {"eng"}, std::move(packets));
+  std::string bytes =
+      WriteMatroska({audio}, {MatroskaTrackTags{"eng", "", false, false}}, std::move(packets));
   avcodec_parameters_free(&audio);
   return bytes;
 }

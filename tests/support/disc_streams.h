@@ -49,7 +49,8 @@ std::string SupFile(const std::vector<PgsDisplaySet>& sets);
 std::string PgsRunLengths(const std::vector<std::uint8_t>& pixels, int width, int height);
 
 // A VobSub picture: two-bit pixels (0-3) whose colours are `colours[pixel]` of the 16-colour
-// palette with alpha `alphas[pixel]` (0-15). The stop time is coded in steps of 1024/90 ms.
+// palette with alpha `alphas[pixel]` (0-15). The stop time is coded in steps of 1024/90 ms; a
+// `duration` < 0 codes the stop date 0xFFFF, which some writers give for "no duration".
 struct VobSubPicture {
   std::int64_t start = 0;
   std::int64_t duration = 0;
@@ -77,6 +78,16 @@ std::int64_t VobSubCodedDuration(std::int64_t duration);
 // display set one block; made by libavformat's Matroska writer.
 std::string MatroskaWithPgs(const std::vector<std::vector<PgsDisplaySet>>& tracks,
                             const std::vector<std::string>& languages);
+// The tags of a Matroska track: language, name, and the default and forced flags.
+struct MatroskaTrackTags {
+  std::string language;
+  std::string title;
+  bool default_track = false;
+  bool forced = false;
+};
+// The same with the tags of each track.
+std::string MatroskaWithTaggedPgs(const std::vector<std::vector<PgsDisplaySet>>& tracks,
+                                  const std::vector<MatroskaTrackTags>& tags);
 // An MPEG transport stream holding one PGS track per entry of `tracks` (stream type 0x90 under
 // the "HDMV" registration, languages as ISO 639 descriptors), each segment one PES packet with
 // its display set's time. `m2ts`: the 192-byte packets of Blu-ray discs (a 4-byte arrival time

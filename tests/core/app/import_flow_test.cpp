@@ -21,7 +21,7 @@ using testing_support::TempDir;
 // language.sys where message N reads "sN" in language 1, up to the import's messages.
 std::string LanguageFile() {
   std::string bytes;
-  for (int number = -1; number < 1100; number += 3) {
+  for (int number = -1; number < 1600; number += 3) {
     for (const char* prefix : {"s", "t", "e"}) {
       bytes += prefix + std::to_string(number) + "\r\n";
     }
@@ -152,6 +152,27 @@ TEST_F(ImportFlowTest, PicturesTooWideForRecognitionAreWarnedOfOnceAndTheSubtitl
   messages_.informed.clear();
   EXPECT_EQ(flow_->Run(wide, dir_ / "auto", {}), ImportOutcome::kOpened);
   EXPECT_TRUE(messages_.informed.empty());
+}
+
+TEST_F(ImportFlowTest, AStreamEndingEarlyIsImportedOnlyAfterYesAndItsWarningsAreTold) {
+  // Ten pictures, the last two cut off inside a display set.
+  const std::string sup = SampleSup(10);
+  const std::string one = SampleSup(1);
+  const fs::path cut = dir_.Write("cut.sup", sup.substr(0, sup.size() - one.size() - 100));
+  messages_.answers = {ports::Answer::kNo, ports::Answer::kYes};
+  EXPECT_EQ(flow_->Run(cut, dir_ / "out", {}), ImportOutcome::kDeclined);
+  EXPECT_FALSE(fs::exists(dir_ / "out"));
+  EXPECT_EQ(flow_->Run(cut, dir_ / "out", {}), ImportOutcome::kOpened);
+  ASSERT_EQ(messages_.asked.size(), 2u);
+  EXPECT_EQ(messages_.asked[0].text.rfind("s1505\n", 0), 0u) << messages_.asked[0].text;
+  EXPECT_NE(messages_.asked[0].text.find("the last picture read is picture 8"), std::string::npos)
+      << messages_.asked[0].text;
+  ASSERT_EQ(messages_.informed.size(), 1u);
+  EXPECT_EQ(messages_.informed[0].severity, ports::Severity::kWarning);
+  EXPECT_EQ(messages_.informed[0].text.rfind("s1502\n", 0), 0u) << messages_.informed[0].text;
+  EXPECT_NE(messages_.informed[0].text.find("imported up to picture 8"), std::string::npos)
+      << messages_.informed[0].text;
+  EXPECT_EQ(app_->Document().main.DataRowCount(), 8);
 }
 
 TEST_F(ImportFlowTest, ChoosingGuardsUnsavedWorkLikeOpen) {
