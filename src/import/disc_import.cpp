@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <system_error>
 
 #include "import/bmp_writer.h"
@@ -129,6 +130,38 @@ text::Status PutInPlace(const fs::path& temporary, const fs::path& out_dir) {
   return error ? IoError(temporary, "cannot be read (" + error.message() + ")") : text::Success();
 }
 
+// Counts picture `number` into `report` and adds its entry to `srt`; `width` is the width of
+// the bitmap written for it.
+void TallyPicture(int number, const SubtitleBitmap& picture, const InkChoice& ink, bool halved,
+                  int width, ImportReport& report, std::string& srt) {
+  report.halved += halved ? 1 : 0;
+  if (width > kMaxRecognisedWidth) {
+    report.too_wide.push_back(number);
+  }
+  srt += std::to_string(number) + "\r\n" + SrtTime(picture.start) + " --> " + SrtTime(picture.end) +
+         "\r\n" + PictureName(number) + "\r\n\r\n";
+  if (number == 1) {
+    report.first_start = picture.start;
+  }
+  report.last_end = picture.end;
+  if (picture.forced) {
+    report.forced.push_back(number);
+  }
+  ++report.ink_used[static_cast<std::size_t>(ink.used)];
+  report.pictures = number;
+}
+
+// After each picture: progress, events, and whether the host asked to stop (then noted).
+bool GoOn(const SubtitleStream& stream, ports::EventPump& pump, ImportReport& report) {
+  pump.ReportProgress(stream.Progress(), 1000);
+  pump.LetPendingEventsRun();
+  if (pump.StopRequested()) {
+    report.stopped = true;
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool HalvesPicture(const SubtitleBitmap& bitmap, PictureScale scale) {
@@ -174,8 +207,8 @@ std::string SrtTime(Milliseconds time) {
 }
 
 text::Result<ImportReport> ImportDiscSubtitles(const fs::path& input, const fs::path& out_dir,
-                                               const ImportOptions& options,
-                                               ports::EventPump& pump) {
+                                               const ImportOptions& options, ports::EventPump& pump,
+                                               const PictureTaker& take) {
   std::error_code error;
   const fs::path target = out_dir.has_filename() ? out_dir : out_dir.parent_path();
   if (fs::exists(target, error)) {
@@ -218,34 +251,25 @@ text::Result<ImportReport> ImportDiscSubtitles(const fs::path& input, const fs::
       [&](const SubtitleBitmap& picture, const InkChoice& ink) -> text::Result<bool> {
         const int number = report.pictures + 1;
         const bool halve = HalvesPicture(picture, options.scale);
+        // A caller taking the pictures too gets the ink picture the bitmap is written from.
+        std::optional<InkPicture> rendered;
+        if (take) {
+          rendered = RenderInkAtScale(picture, ink, options.scale);
+        }
         text::Status written =
-            halve ? bitmaps.Write(RenderHalfInk(picture, ink), temporary / PictureName(number))
-                  : bitmaps.Write(picture, ink, temporary / PictureName(number));
+            rendered ? bitmaps.Write(*rendered, temporary / PictureName(number))
+            : halve  ? bitmaps.Write(RenderHalfInk(picture, ink), temporary / PictureName(number))
+                     : bitmaps.Write(picture, ink, temporary / PictureName(number));
         if (!written) {
           return written.error();
         }
-        report.halved += halve ? 1 : 0;
-        if (bitmaps.LastWidth() > kMaxRecognisedWidth) {
-          report.too_wide.push_back(number);
+        TallyPicture(number, picture, ink, halve, bitmaps.LastWidth(), report, srt);
+        if (rendered) {
+          if (text::Status taken = take(number, picture, *rendered); !taken) {
+            return taken.error();
+          }
         }
-        srt += std::to_string(number) + "\r\n" + SrtTime(picture.start) + " --> " +
-               SrtTime(picture.end) + "\r\n" + PictureName(number) + "\r\n\r\n";
-        if (number == 1) {
-          report.first_start = picture.start;
-        }
-        report.last_end = picture.end;
-        if (picture.forced) {
-          report.forced.push_back(number);
-        }
-        ++report.ink_used[static_cast<std::size_t>(ink.used)];
-        report.pictures = number;
-        pump.ReportProgress(stream.Progress(), 1000);
-        pump.LetPendingEventsRun();
-        if (pump.StopRequested()) {
-          report.stopped = true;
-          return false;
-        }
-        return true;
+        return GoOn(stream, pump, report);
       });
   if (!walked) {
     return walked.error();
@@ -272,6 +296,40 @@ text::Result<ImportReport> ImportDiscSubtitles(const fs::path& input, const fs::
   }
   report.subtitle_file = target / SubtitleNameFor(input);
   pump.ReportProgress(1000, 1000);
+  return report;
+}
+
+text::Result<ImportReport> ReadDiscSubtitles(const fs::path& input, const ImportOptions& options,
+                                             ports::EventPump& pump, const PictureTaker& take,
+                                             std::string& srt) {
+  auto opened = SubtitleStream::Open(input, options.track);
+  if (!opened) {
+    return opened.error();
+  }
+  SubtitleStream& stream = *opened.value();
+  ImportReport report;
+  report.track = stream.Track();
+  srt.clear();
+  InkPicture rendered;
+  const text::Status walked = ForEachPicture(
+      stream, options, text::PathForMessage(input),
+      [&](const SubtitleBitmap& picture, const InkChoice& ink) -> text::Result<bool> {
+        const int number = report.pictures + 1;
+        const bool halve = HalvesPicture(picture, options.scale);
+        rendered = halve ? RenderHalfInk(picture, ink) : RenderInk(picture, ink);
+        TallyPicture(number, picture, ink, halve, rendered.width, report, srt);
+        if (text::Status taken = take(number, picture, rendered); !taken) {
+          return taken.error();
+        }
+        return GoOn(stream, pump, report);
+      });
+  if (!walked) {
+    return walked.error();
+  }
+  report.empty_dropped = stream.EmptyCount();
+  if (!report.stopped) {
+    pump.ReportProgress(1000, 1000);
+  }
   return report;
 }
 

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,12 @@ std::string PictureName(int number);
 // "hh:mm:ss,mmm", as SRT writes times.
 std::string SrtTime(Milliseconds time);
 
+// One picture as an import takes it, handed to a caller that wants the pictures too: its number
+// in the SRT (from 1), the decoded picture and its ink at the import's size. An Error ends the
+// import with that error.
+using PictureTaker =
+    std::function<text::Status(int number, const SubtitleBitmap& bitmap, const InkPicture& ink)>;
+
 // Reads `input` (see SubtitleStream) and writes `out_dir`/<input name>.srt with one entry per
 // picture and its bitmaps. Everything is written into a temporary folder beside `out_dir` that
 // replaces it at the end, so on any Error (the first one met, naming the file and, where it
@@ -92,10 +99,19 @@ std::string SrtTime(Milliseconds time);
 // pump.LetPendingEventsRun() and ReportProgress(per mille of the input read, 1000) once per
 // picture and stops when StopRequested(). Errors: those of SubtitleStream, code "range" for a
 // --first/--last outside the pictures, "exists" for an occupied out_dir, "io" for writes.
+// With `take`, each picture is also handed to it after its bitmap is written (the same bytes).
 text::Result<ImportReport> ImportDiscSubtitles(const std::filesystem::path& input,
                                                const std::filesystem::path& out_dir,
-                                               const ImportOptions& options,
-                                               ports::EventPump& pump);
+                                               const ImportOptions& options, ports::EventPump& pump,
+                                               const PictureTaker& take = {});
+
+// The import without files: reads `input` as ImportDiscSubtitles does and hands every picture
+// it would write to `take`, in order; `srt` receives the bytes of the SRT it would write. The
+// report is the one it would give, `subtitle_file` empty. Pumps, reports progress and stops as
+// ImportDiscSubtitles. Errors: those of SubtitleStream, "range", and any of `take`.
+text::Result<ImportReport> ReadDiscSubtitles(const std::filesystem::path& input,
+                                             const ImportOptions& options, ports::EventPump& pump,
+                                             const PictureTaker& take, std::string& srt);
 
 // The same import without files: the pictures of a stream image held in memory (see
 // SubtitleStream::OpenMemory), for tests and fuzzing. Never writes anything.
