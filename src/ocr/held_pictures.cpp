@@ -38,18 +38,30 @@ void InkBitsPicture::Assign(int width, int height, const std::uint8_t* ink) {
   width_ = std::max(width, 0);
   height_ = std::max(height, 0);
   stride_ = (static_cast<std::size_t>(width_) + 7) / 8;
-  bits_.assign(stride_ * static_cast<std::size_t>(height_), 0);
-  row_ink_.assign(static_cast<std::size_t>(height_), 0);
+  bits_.resize(stride_ * static_cast<std::size_t>(height_));
+  row_ink_.resize(static_cast<std::size_t>(height_));
+  const std::size_t whole = static_cast<std::size_t>(width_) / 8;
   for (int y = 0; y < height_; ++y) {
     const std::uint8_t* in = ink + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
     std::uint8_t* out = bits_.data() + static_cast<std::size_t>(y) * stride_;
-    std::uint8_t any = 0;
-    for (int x = 0; x < width_; ++x) {
-      const std::uint8_t bit = in[x] != 0 ? 1 : 0;
-      out[x >> 3] |= static_cast<std::uint8_t>(bit << (7 - (x & 7)));
-      any |= bit;
+    std::uint64_t any = 0;
+    // Eight ink bytes (0 or 1) at a time: the multiplication gathers byte i's low bit into bit
+    // 63 - i, so the top byte holds them with the first pixel in its top bit.
+    for (std::size_t i = 0; i < whole; ++i) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, in + i * 8, 8);
+      any |= word;
+      out[i] = static_cast<std::uint8_t>((word * 0x8040201008040201ULL) >> 56);
     }
-    row_ink_[static_cast<std::size_t>(y)] = any;
+    if (whole < stride_) {
+      std::uint8_t last = 0;
+      for (int x = static_cast<int>(whole * 8); x < width_; ++x) {
+        last |= static_cast<std::uint8_t>((in[x] & 1) << (7 - (x & 7)));
+        any |= in[x];
+      }
+      out[whole] = last;
+    }
+    row_ink_[static_cast<std::size_t>(y)] = any != 0 ? 1 : 0;
   }
 }
 

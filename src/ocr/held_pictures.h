@@ -20,8 +20,9 @@ namespace ocr {
 class InkBitsPicture : public Picture {
  public:
   InkBitsPicture() = default;
-  // A width x height picture whose pixel (x, y) is ink where ink[y * width + x] is not 0.
-  // Sizes below 0 count as 0.
+  // A width x height picture whose pixel (x, y) is ink where ink[y * width + x] is 1 and white
+  // where it is 0 (no other values). Sizes below 0 count as 0. Keeps its storage when it is
+  // large enough.
   void Assign(int width, int height, const std::uint8_t* ink);
 
   int Width() const override {
