@@ -1,11 +1,11 @@
 // From a disc stream to text: a generated 1080p PGS film (text rendered with a CJK font, a light
-// fill in a dark outline) read four ways, in pictures per second of wall-clock and of CPU time:
-// FFmpeg's decoding alone (libavformat and libavcodec, no more), the import to bitmap files, the
-// recognition of those files, and the direct path (decoded, inked and recognised in memory),
-// each recognition with a complete library. The table at the end sets them side by side, with
-// the direct path's time over FFmpeg's. The stream and the working folder stay in
-// $TMPDIR/zentrope-bench-disc-N (N pictures) for timing zentrope-cli on them.
-//   build/bench/bench_disc [--benchmark_min_time=...]    ZENTROPE_BENCH_PICTURES=N (default 600)
+// fill in a dark outline) read five ways, in pictures per second of wall-clock and of CPU time:
+// FFmpeg's decoding alone (libavformat and libavcodec, no more), the import's decoding and ink
+// without files, the import to bitmap files, the recognition of those files, and the direct
+// path (decoded, inked and recognised in memory), each recognition with a complete library. The
+// table at the end sets them side by side, each with its time over FFmpeg's. The stream and the
+// working folder stay in $TMPDIR/zentrope-bench-disc-N (N pictures) for timing zentrope-cli.
+//   build/bench/bench_disc                     ZENTROPE_BENCH_PICTURES=N (default 600)
 #include <benchmark/benchmark.h>
 #include <time.h>
 
@@ -314,8 +314,24 @@ void BM_FfmpegDecode(benchmark::State& state) {
   Measure(state, "1 FFmpeg decoding alone", [](Setup& s) { return FfmpegDecode(s.film); });
 }
 
+// The import's own share of the direct path: the stream decoded and each picture inked, the
+// pictures thrown away.
+void BM_DecodeAndInk(benchmark::State& state) {
+  Measure(state, "2 decode and ink (no files)", [](Setup& s) -> long long {
+    ports::NullEventPump pump;
+    std::string srt;
+    auto report = import::ReadDiscSubtitles(
+        s.film, {}, pump,
+        [](int, const import::SubtitleBitmap&, const import::InkPicture&) {
+          return text::Success();
+        },
+        srt);
+    return report.ok() ? report.value().pictures : -1;
+  });
+}
+
 void BM_ImportToFiles(benchmark::State& state) {
-  Measure(state, "2 import to files", [](Setup& s) -> long long {
+  Measure(state, "3 import to files", [](Setup& s) -> long long {
     const fs::path out = s.root / "imported";
     std::error_code error;
     fs::remove_all(out, error);
@@ -327,7 +343,7 @@ void BM_ImportToFiles(benchmark::State& state) {
 }
 
 void BM_RecogniseFiles(benchmark::State& state) {
-  Measure(state, "3 recognise from files", [](Setup& s) -> long long {
+  Measure(state, "4 recognise from files", [](Setup& s) -> long long {
     const fs::path out = s.root / "imported";
     std::error_code error;
     if (!fs::exists(out / "film.srt", error)) {
@@ -349,7 +365,7 @@ void BM_RecogniseFiles(benchmark::State& state) {
 }
 
 void BM_Direct(benchmark::State& state) {
-  Measure(state, "4 direct (decode, ink, recognise)", [](Setup& s) -> long long {
+  Measure(state, "5 direct (decode, ink, recognise)", [](Setup& s) -> long long {
     document::SubtitleDocument document(document::UndoHistory::kNotRecorded);
     ocr::HeldPictureIo held(s.files);
     ports::NullEventPump pump;
@@ -363,6 +379,7 @@ void BM_Direct(benchmark::State& state) {
 }
 
 BENCHMARK(BM_FfmpegDecode)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_DecodeAndInk)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_ImportToFiles)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_RecogniseFiles)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_Direct)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);

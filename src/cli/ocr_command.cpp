@@ -6,6 +6,7 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <map>
 #include <memory>
 #include <optional>
@@ -551,12 +552,18 @@ int RunOcr(const OcrArguments& arguments) {
   ocr::PictureIo& pictures = disc ? static_cast<ocr::PictureIo&>(held_pictures) : files;
 
   document::SubtitleDocument subtitle(document::UndoHistory::kNotRecorded);
+  auto read_reference = [&]() -> text::Status {
+    return arguments.reference.empty() ? text::Success()
+                                       : ReadReferenceSubtitle(arguments.reference, subtitle);
+  };
+  // A disc subtitle is decoded on a thread of its own while the library loads; nothing else
+  // touches the document or the held pictures until it is done.
+  std::future<text::Status> disc_read;
   if (disc) {
-    if (auto read = ReadDiscSubtitle(arguments.subtitle, arguments.disc, arguments.pictures,
-                                     subtitle, held_pictures);
-        !read.ok()) {
-      return Fail(read.error().message);
-    }
+    disc_read = std::async(std::launch::async, [&] {
+      return ReadDiscSubtitle(arguments.subtitle, arguments.disc, arguments.pictures, subtitle,
+                              held_pictures);
+    });
   } else {
     if (!arguments.pictures.empty() || arguments.disc.track != 0 || arguments.disc.ink != "auto" ||
         arguments.disc.threshold.has_value() || arguments.disc.scale != "auto") {
@@ -567,9 +574,7 @@ int RunOcr(const OcrArguments& arguments) {
     if (auto read = ReadPictureSubtitle(arguments.subtitle, subtitle); !read.ok()) {
       return Fail(read.error().message);
     }
-  }
-  if (!arguments.reference.empty()) {
-    if (auto read = ReadReferenceSubtitle(arguments.reference, subtitle); !read.ok()) {
+    if (auto read = read_reference(); !read.ok()) {
       return Fail(read.error().message);
     }
   }
@@ -587,6 +592,14 @@ int RunOcr(const OcrArguments& arguments) {
     const int number = library::LoadFailureMessage(loaded.error());
     const std::string text = number > 0 ? ForTerminal(texts.Message(number)) : std::string();
     return Fail(loaded.error().message + (text.empty() ? "" : " (" + text + ")"));
+  }
+  if (disc) {
+    if (auto read = disc_read.get(); !read.ok()) {
+      return Fail(read.error().message);
+    }
+    if (auto read = read_reference(); !read.ok()) {
+      return Fail(read.error().message);
+    }
   }
 
   ocr::Recogniser recogniser(library, pictures);
