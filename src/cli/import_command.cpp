@@ -11,6 +11,7 @@
 
 #include "app/status_texts.h"
 #include "cli/commands.h"
+#include "cli/import_options.h"
 #include "import/disc_import.h"
 
 namespace cli {
@@ -19,11 +20,8 @@ namespace {
 struct ImportArguments {
   std::string input;
   std::string output;
-  int track = 0;
+  DiscArguments disc;
   bool list_tracks = false;
-  std::string ink = "auto";
-  std::optional<int> threshold;
-  std::string scale = "auto";
   int first = 1;
   int last = 0;
   bool overwrite = false;
@@ -121,25 +119,11 @@ int RunImport(const ImportArguments& arguments) {
   if (arguments.output.empty()) {
     return Fail("import needs the output folder: -o OUTDIR");
   }
-  import::ImportOptions options;
-  options.track = arguments.track;
+  import::ImportOptions options = ImportOptionsFrom(arguments.disc);
   options.first = arguments.first;
   options.last = arguments.last;
   options.overwrite = arguments.overwrite;
   options.allow_partial = arguments.allow_partial;
-  options.ink.threshold = arguments.threshold;
-  const std::pair<const char*, import::InkMode> modes[] = {{"auto", import::InkMode::kAuto},
-                                                           {"fill", import::InkMode::kFill},
-                                                           {"outline", import::InkMode::kOutline},
-                                                           {"all", import::InkMode::kAll}};
-  for (const auto& [name, mode] : modes) {
-    if (arguments.ink == name) {
-      options.ink.mode = mode;
-    }
-  }
-  options.scale = arguments.scale == "1"   ? import::PictureScale::kFull
-                  : arguments.scale == "2" ? import::PictureScale::kHalf
-                                           : import::PictureScale::kAuto;
   std::optional<import::ImportReport> report;
   {
     ImportProgress progress;
@@ -203,28 +187,10 @@ void AddImportCommand(CLI::App& app) {
   command->add_option("INPUT", arguments->input, "The disc subtitle file")->required();
   command->add_option("-o,--output", arguments->output,
                       "Folder to write (made; refused when it holds files, unless --overwrite)");
-  command
-      ->add_option("--track", arguments->track,
-                   "Subtitle track, 1-based as --list-tracks numbers them (default: the first "
-                   "PGS or VobSub track)")
-      ->check(CLI::NonNegativeNumber);
+  AddDiscOptions(*command, arguments->disc);
   command->add_flag("--list-tracks", arguments->list_tracks,
                     "List the subtitle tracks of INPUT (number: kind, language, \"name\", "
                     "default, forced) and write nothing");
-  command
-      ->add_option("--ink", arguments->ink,
-                   "Ink of the bitmaps: auto (the fill inside the outline), fill (the lighter "
-                   "colours), outline (the darker ones), all (every opaque colour)")
-      ->check(CLI::IsMember({"auto", "fill", "outline", "all"}));
-  command
-      ->add_option("--ink-threshold", arguments->threshold,
-                   "Ink is every opaque pixel of this luminance (0-255) or more; replaces --ink")
-      ->check(CLI::Range(0, 255));
-  command
-      ->add_option("--scale", arguments->scale,
-                   "Picture size: 2 halves every picture (2x2 pixels become one), 1 keeps it, "
-                   "auto halves the pictures of video wider than 1920 pixels (UHD discs)")
-      ->check(CLI::IsMember({"auto", "1", "2"}));
   command->add_option("--first", arguments->first, "First picture to import, 1-based")
       ->check(CLI::PositiveNumber);
   command->add_option("--last", arguments->last, "Last picture to import (default: the last)")

@@ -6,18 +6,21 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/disc_recognition.h"
 #include "app/glyph_guess.h"
 #include "app/message_numbers.h"
 #include "app/message_table.h"
 #include "app/recognition_commands.h"
 #include "cli/commands.h"
 #include "cli/console_ports.h"
+#include "cli/import_options.h"
 #include "document/subtitle_document.h"
 #include "document/subtitle_reader.h"
 #include "document/subtitle_writer.h"
@@ -25,6 +28,7 @@
 #include "ocr/bitmap_reader.h"
 #include "ocr/cropping.h"
 #include "ocr/features.h"
+#include "ocr/held_pictures.h"
 #include "ocr/read_ahead.h"
 #include "ocr/recognition_run.h"
 #include "ocr/row_analysis.h"
@@ -389,6 +393,32 @@ text::Status ReadPictureSubtitle(const std::filesystem::path& file,
   return text::Success();
 }
 
+// Opens the disc subtitle `file` as the picture subtitle its import would give, the pictures
+// held in `pictures` (and written to `pictures_dir` when given); the read is summed up on stderr.
+text::Status ReadDiscSubtitle(const std::filesystem::path& file, const DiscArguments& disc,
+                              const std::string& pictures_dir, document::SubtitleDocument& subtitle,
+                              ocr::HeldPictureIo& pictures) {
+  ports::NullEventPump quiet;
+  import::ImportOptions options = ImportOptionsFrom(disc);
+  auto read = app::OpenDiscSubtitle(file, options, pictures_dir, quiet, subtitle, pictures);
+  if (!read.ok()) {
+    if (read.error().code == "exists") {
+      return text::Error{"exists",
+                         read.error().message + " (--pictures needs a new or empty folder)"};
+    }
+    return read.error();
+  }
+  const import::ImportReport& report = read.value();
+  std::fprintf(stderr, "%s: %d pictures from %s to %s (track %d)%s\n", file.c_str(),
+               report.pictures, import::SrtTime(report.first_start).c_str(),
+               import::SrtTime(report.last_end).c_str(), report.track.number,
+               report.halved > 0 ? ", at half size" : "");
+  if (!pictures_dir.empty()) {
+    std::fprintf(stderr, "written: %s\n", report.subtitle_file.c_str());
+  }
+  return text::Success();
+}
+
 // Reads the text subtitle whose rows teach glyphs into the reference table.
 text::Status ReadReferenceSubtitle(const std::filesystem::path& file,
                                    document::SubtitleDocument& subtitle) {
@@ -495,6 +525,8 @@ struct OcrArguments {
   int glyph_width = -1;
   int jobs = ocr::DefaultJobs();
   std::string reader = "core";
+  DiscArguments disc;    // a disc subtitle's track, ink and picture size
+  std::string pictures;  // folder for a disc subtitle's import output; empty: none written
 };
 
 // Exit status: 0 when every row was recognised, 2 when the run ended early, 1 on an error
@@ -508,12 +540,41 @@ int RunOcr(const OcrArguments& arguments) {
   QuietMissingPictures messages;
   ConsoleEventPump pump;
 
+  // Bitmaps are read by the core reader; the toolkit's reader stays available for comparison.
+  // A disc subtitle's pictures are held in memory in front of them.
+  platform::QtPictureIo toolkit_pictures;
+  ocr::BitmapFileIo core_pictures(toolkit_pictures);
+  ocr::PictureIo& files = arguments.reader == "toolkit"
+                              ? static_cast<ocr::PictureIo&>(toolkit_pictures)
+                              : static_cast<ocr::PictureIo&>(core_pictures);
+  ocr::HeldPictureIo held_pictures(files);
+  const bool disc = app::IsDiscSubtitleFile(arguments.subtitle);
+  ocr::PictureIo& pictures = disc ? static_cast<ocr::PictureIo&>(held_pictures) : files;
+
   document::SubtitleDocument subtitle(document::UndoHistory::kNotRecorded);
-  if (auto read = ReadPictureSubtitle(arguments.subtitle, subtitle); !read.ok()) {
-    return Fail(read.error().message);
-  }
-  if (!arguments.reference.empty()) {
-    if (auto read = ReadReferenceSubtitle(arguments.reference, subtitle); !read.ok()) {
+  auto read_reference = [&]() -> text::Status {
+    return arguments.reference.empty() ? text::Success()
+                                       : ReadReferenceSubtitle(arguments.reference, subtitle);
+  };
+  // A disc subtitle is decoded on a thread of its own while the library loads; nothing else
+  // touches the document or the held pictures until it is done.
+  std::future<text::Status> disc_read;
+  if (disc) {
+    disc_read = std::async(std::launch::async, [&] {
+      return ReadDiscSubtitle(arguments.subtitle, arguments.disc, arguments.pictures, subtitle,
+                              held_pictures);
+    });
+  } else {
+    if (!arguments.pictures.empty() || arguments.disc.track != 0 || arguments.disc.ink != "auto" ||
+        arguments.disc.threshold.has_value() || arguments.disc.scale != "auto") {
+      return Fail(
+          "--pictures, --track, --ink, --ink-threshold and --scale are options of a disc "
+          "subtitle (.sup, .idx, .mkv, .mks, .ts, .m2ts)");
+    }
+    if (auto read = ReadPictureSubtitle(arguments.subtitle, subtitle); !read.ok()) {
+      return Fail(read.error().message);
+    }
+    if (auto read = read_reference(); !read.ok()) {
       return Fail(read.error().message);
     }
   }
@@ -532,13 +593,15 @@ int RunOcr(const OcrArguments& arguments) {
     const std::string text = number > 0 ? ForTerminal(texts.Message(number)) : std::string();
     return Fail(loaded.error().message + (text.empty() ? "" : " (" + text + ")"));
   }
+  if (disc) {
+    if (auto read = disc_read.get(); !read.ok()) {
+      return Fail(read.error().message);
+    }
+    if (auto read = read_reference(); !read.ok()) {
+      return Fail(read.error().message);
+    }
+  }
 
-  // Bitmaps are read by the core reader; the toolkit's reader stays available for comparison.
-  platform::QtPictureIo toolkit_pictures;
-  ocr::BitmapFileIo core_pictures(toolkit_pictures);
-  ocr::PictureIo& pictures = arguments.reader == "toolkit"
-                                 ? static_cast<ocr::PictureIo&>(toolkit_pictures)
-                                 : static_cast<ocr::PictureIo&>(core_pictures);
   ocr::Recogniser recogniser(library, pictures);
   recogniser.Options() = OptionsFromSettings(settings);
   if (!arguments.reference.empty()) {
@@ -850,8 +913,17 @@ void RunGuarded(Body body) {
 void AddOcrCommand(CLI::App& app) {
   auto ocr_arguments = std::make_shared<OcrArguments>();
   CLI::App* ocr = app.add_subcommand(
-      "ocr", "Recognise a picture subtitle with the glyph library of the working folder");
-  ocr->add_option("SUBTITLE", ocr_arguments->subtitle, "Picture subtitle (.srt)")->required();
+      "ocr",
+      "Recognise a picture subtitle or a disc subtitle with the glyph library of the working "
+      "folder");
+  ocr->add_option("SUBTITLE", ocr_arguments->subtitle,
+                  "Picture subtitle (.srt), or a disc subtitle (.sup, .idx, .mkv, .mks, .ts, "
+                  ".m2ts) recognised as its import would read, its pictures held in memory")
+      ->required();
+  AddDiscOptions(*ocr, ocr_arguments->disc);
+  ocr->add_option("--pictures", ocr_arguments->pictures,
+                  "With a disc subtitle: also write the import's output (the picture subtitle "
+                  "and its bitmaps) into this new or empty folder");
   ocr->add_option("-o,--output", ocr_arguments->output, "Subtitle to write (.srt or .ssa)");
   ocr->add_option("--workdir", ocr_arguments->working_folder,
                   "Working folder with the library, setup.sys and language.sys (default: .)");

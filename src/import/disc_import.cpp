@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <system_error>
 
 #include "import/bmp_writer.h"
@@ -240,6 +241,38 @@ text::Status PutInPlace(const fs::path& temporary, const fs::path& out_dir,
   return text::Success();
 }
 
+// Counts picture `number` into `report` and adds its entry to `srt`; `width` is the width of
+// the bitmap written for it.
+void TallyPicture(int number, const SubtitleBitmap& picture, const InkChoice& ink, bool halved,
+                  int width, ImportReport& report, std::string& srt) {
+  report.halved += halved ? 1 : 0;
+  if (width > kMaxRecognisedWidth) {
+    report.too_wide.push_back(number);
+  }
+  srt += std::to_string(number) + "\r\n" + SrtTime(picture.start) + " --> " + SrtTime(picture.end) +
+         "\r\n" + PictureName(number) + "\r\n\r\n";
+  if (number == 1) {
+    report.first_start = picture.start;
+  }
+  report.last_end = picture.end;
+  if (picture.forced) {
+    report.forced.push_back(number);
+  }
+  ++report.ink_used[static_cast<std::size_t>(ink.used)];
+  report.pictures = number;
+}
+
+// After each picture: progress, events, and whether the host asked to stop (then noted).
+bool GoOn(const SubtitleStream& stream, ports::EventPump& pump, ImportReport& report) {
+  pump.ReportProgress(stream.Progress(), 1000);
+  pump.LetPendingEventsRun();
+  if (pump.StopRequested()) {
+    report.stopped = true;
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 text::Status RecoverInterruptedImports(const fs::path& out_dir) {
@@ -317,8 +350,8 @@ std::string SrtTime(Milliseconds time) {
 }
 
 text::Result<ImportReport> ImportDiscSubtitles(const fs::path& input, const fs::path& out_dir,
-                                               const ImportOptions& options,
-                                               ports::EventPump& pump) {
+                                               const ImportOptions& options, ports::EventPump& pump,
+                                               const PictureTaker& take) {
   std::error_code error;
   const fs::path target = out_dir.has_filename() ? out_dir : out_dir.parent_path();
   // What killed imports into the same place left, first: an old import renamed aside is back
@@ -368,33 +401,24 @@ text::Result<ImportReport> ImportDiscSubtitles(const fs::path& input, const fs::
         if (!text::PassFileStep(text::FileStep::kWrite, file)) {
           return IoError(file, "cannot be written (" + StepFailed() + ")");
         }
-        text::Status written = halve ? bitmaps.Write(RenderHalfInk(picture, ink), file)
-                                     : bitmaps.Write(picture, ink, file);
+        // A caller taking the pictures too gets the ink picture the bitmap is written from.
+        std::optional<InkPicture> rendered;
+        if (take) {
+          rendered = RenderInkAtScale(picture, ink, options.scale);
+        }
+        text::Status written = rendered ? bitmaps.Write(*rendered, file)
+                               : halve  ? bitmaps.Write(RenderHalfInk(picture, ink), file)
+                                        : bitmaps.Write(picture, ink, file);
         if (!written) {
           return written.error();
         }
-        report.halved += halve ? 1 : 0;
-        if (bitmaps.LastWidth() > kMaxRecognisedWidth) {
-          report.too_wide.push_back(number);
+        TallyPicture(number, picture, ink, halve, bitmaps.LastWidth(), report, srt);
+        if (rendered) {
+          if (text::Status taken = take(number, picture, *rendered); !taken) {
+            return taken.error();
+          }
         }
-        srt += std::to_string(number) + "\r\n" + SrtTime(picture.start) + " --> " +
-               SrtTime(picture.end) + "\r\n" + PictureName(number) + "\r\n\r\n";
-        if (number == 1) {
-          report.first_start = picture.start;
-        }
-        report.last_end = picture.end;
-        if (picture.forced) {
-          report.forced.push_back(number);
-        }
-        ++report.ink_used[static_cast<std::size_t>(ink.used)];
-        report.pictures = number;
-        pump.ReportProgress(stream.Progress(), 1000);
-        pump.LetPendingEventsRun();
-        if (pump.StopRequested()) {
-          report.stopped = true;
-          return false;
-        }
-        return true;
+        return GoOn(stream, pump, report);
       });
   if (!walked) {
     return walked.error();
@@ -429,6 +453,42 @@ text::Result<ImportReport> ImportDiscSubtitles(const fs::path& input, const fs::
   }
   report.subtitle_file = target / SubtitleNameFor(input);
   pump.ReportProgress(1000, 1000);
+  return report;
+}
+
+text::Result<ImportReport> ReadDiscSubtitles(const fs::path& input, const ImportOptions& options,
+                                             ports::EventPump& pump, const PictureTaker& take,
+                                             std::string& srt) {
+  auto opened = SubtitleStream::Open(input, options.track);
+  if (!opened) {
+    return opened.error();
+  }
+  SubtitleStream& stream = *opened.value();
+  ImportReport report;
+  report.track = stream.Track();
+  srt.clear();
+  InkPicture rendered;
+  const text::Status walked = ForEachPicture(
+      stream, options, text::PathForMessage(input), report.warnings,
+      [&](const SubtitleBitmap& picture, const InkChoice& ink) -> text::Result<bool> {
+        const int number = report.pictures + 1;
+        const bool halve = HalvesPicture(picture, options.scale);
+        rendered = halve ? RenderHalfInk(picture, ink) : RenderInk(picture, ink);
+        TallyPicture(number, picture, ink, halve, rendered.width, report, srt);
+        if (text::Status taken = take(number, picture, rendered); !taken) {
+          return taken.error();
+        }
+        return GoOn(stream, pump, report);
+      });
+  if (!walked) {
+    return walked.error();
+  }
+  report.empty_dropped = stream.EmptyCount();
+  const std::vector<std::string> read_warnings = stream.Warnings();
+  report.warnings.insert(report.warnings.begin(), read_warnings.begin(), read_warnings.end());
+  if (!report.stopped) {
+    pump.ReportProgress(1000, 1000);
+  }
   return report;
 }
 

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,12 @@ std::string PictureName(int number);
 // "hh:mm:ss,mmm", as SRT writes times.
 std::string SrtTime(Milliseconds time);
 
+// One picture as an import takes it, handed to a caller that wants the pictures too: its number
+// in the SRT (from 1), the decoded picture and its ink at the import's size. An Error ends the
+// import with that error.
+using PictureTaker =
+    std::function<text::Status(int number, const SubtitleBitmap& bitmap, const InkPicture& ink)>;
+
 // Reads `input` (see SubtitleStream) and writes `out_dir`/<input name>.srt with one entry per
 // picture and its bitmaps. Everything is written into a hidden folder beside `out_dir`,
 // ".<name>.import-<process id>", that replaces it at the end, so on any Error (the first one
@@ -110,10 +117,19 @@ std::string SrtTime(Milliseconds time);
 // ending early after some pictures (see ImportOptions::allow_partial; "format" when it ends
 // before the first), "format" for a time past kLastSrtTime, "io" for writes (with the system's
 // reason).
+// With `take`, each picture is also handed to it after its bitmap is written (the same bytes).
 text::Result<ImportReport> ImportDiscSubtitles(const std::filesystem::path& input,
                                                const std::filesystem::path& out_dir,
-                                               const ImportOptions& options,
-                                               ports::EventPump& pump);
+                                               const ImportOptions& options, ports::EventPump& pump,
+                                               const PictureTaker& take = {});
+
+// The import without files: reads `input` as ImportDiscSubtitles does and hands every picture
+// it would write to `take`, in order; `srt` receives the bytes of the SRT it would write. The
+// report is the one it would give, `subtitle_file` empty. Pumps, reports progress and stops as
+// ImportDiscSubtitles. Errors: those of SubtitleStream, "range", and any of `take`.
+text::Result<ImportReport> ReadDiscSubtitles(const std::filesystem::path& input,
+                                             const ImportOptions& options, ports::EventPump& pump,
+                                             const PictureTaker& take, std::string& srt);
 
 // Clears beside `out_dir` what imports into it left when they ended before finishing (killed,
 // or a removal that failed): the hidden folders of ImportDiscSubtitles whose process is gone

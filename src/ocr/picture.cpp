@@ -2,6 +2,7 @@
 #include "ocr/picture.h"
 
 #include <algorithm>
+#include <system_error>
 
 namespace ocr {
 
@@ -33,6 +34,11 @@ text::Status PictureIo::LoadInto(const std::filesystem::path& file,
   }
   picture = std::move(loaded.value());
   return text::Success();
+}
+
+bool PictureIo::Has(const std::filesystem::path& file) const {
+  std::error_code error;
+  return std::filesystem::is_regular_file(file, error);
 }
 
 MemoryPicture::MemoryPicture(int width, int height, Colour fill)

@@ -89,6 +89,9 @@ class PictureIo {
                                      std::unique_ptr<Picture>& picture) {
     return LoadInto(file, picture);
   }
+  // True when `file` is a picture this layer can be asked to load (a regular file, by
+  // default); a picture held elsewhere than in files says so here.
+  virtual bool Has(const std::filesystem::path& file) const;
   // A new white picture of the given size, of the kind Save accepts.
   virtual std::unique_ptr<Picture> Create(int width, int height) = 0;
   // Writes `picture` as a Windows bitmap, replacing `file` safely. Error code "io" on failure.

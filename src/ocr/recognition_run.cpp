@@ -35,8 +35,7 @@ text::Result<bool> LoadSubtitlePicture(Recogniser& recogniser, const std::filesy
   auto loaded = recogniser.Pictures().LoadInto(path, recogniser.SparePicture());
   if (!loaded.ok()) {
     // Only a failed load asks whether the file is there at all: one look-up less a picture.
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
+    if (!recogniser.Pictures().Has(path)) {
       return false;
     }
     return loaded.error();

@@ -79,9 +79,7 @@ SizeEstimate EstimateStandardSizes(Recogniser& recogniser,
   const auto& table = document.main;
   for (int r = 1; r < table.RowCount() && r < 100; ++r) {
     const auto path = document.picture_folder / table.Cell(document::kPicture, r);
-    std::error_code error;
-    if (!table.Cell(document::kPicture, r).empty() &&
-        std::filesystem::is_regular_file(path, error)) {
+    if (!table.Cell(document::kPicture, r).empty() && recogniser.Pictures().Has(path)) {
       auto loaded = recogniser.Pictures().Load(path);
       if (loaded.ok()) {
         shown = std::move(loaded.value());
