@@ -90,7 +90,8 @@ def main():
             key, value = entry.split(": ", 1)
             summary[key] = value
     characters = sum(len(t) for t in truth)
-    panels = int(summary.get("questions asked", "0"))
+    # A panel is a glyph asked about; "questions asked" also counts a glyph asked again.
+    panels = int(summary.get("glyphs asked about", summary.get("questions asked", "0")))
     print("characters: %d" % characters)
     print("panels: %d (%.2f per 100 characters)" % (panels, 100.0 * panels / max(characters, 1)))
     print("expand presses: %d" % expands)

@@ -18,6 +18,7 @@
 #include "app/message_numbers.h"
 #include "app/message_table.h"
 #include "app/recognition_commands.h"
+#include "app/sheet_file.h"
 #include "cli/commands.h"
 #include "cli/console_ports.h"
 #include "cli/import_options.h"
@@ -29,6 +30,7 @@
 #include "ocr/cropping.h"
 #include "ocr/features.h"
 #include "ocr/held_pictures.h"
+#include "ocr/glyph_sheet.h"
 #include "ocr/read_ahead.h"
 #include "ocr/recognition_run.h"
 #include "ocr/row_analysis.h"
@@ -259,7 +261,7 @@ std::string JsonString(const std::string& utf8) {
 // "box LEFT WIDTH". The end of stdin aborts the run.
 class StdioTeacher : public ocr::Teacher {
  public:
-  StdioTeacher(const document::SubtitleDocument& subtitle, const ocr::Recogniser& recogniser)
+  StdioTeacher(const document::SubtitleDocument& subtitle, ocr::Recogniser& recogniser)
       : subtitle_(subtitle), recogniser_(recogniser) {}
 
   void Teach(ocr::TeachingSession& session) override {
@@ -276,6 +278,10 @@ class StdioTeacher : public ocr::Teacher {
 
   int Unreadable() const {
     return unreadable_;
+  }
+  // Question lines written, the same glyph asked again included.
+  int LinesWritten() const {
+    return lines_written_;
   }
 
  private:
@@ -308,6 +314,18 @@ class StdioTeacher : public ocr::Teacher {
       json += (i > 0 ? ",[" : "[") + std::to_string(segments[i].left) + "," +
               std::to_string(segments[i].right) + "]";
     }
+    // The ink of each segment over the line band, so that a script can tell a stroke from noise.
+    json += "],\"ink\":[";
+    const ocr::PixelGrid& grid = recogniser_.Grid();
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+      int ink = 0;
+      for (int y = session.LineTop(); y < session.LineTop() + session.LineHeight(); ++y) {
+        for (int x = segments[i].left; x < segments[i].right; ++x) {
+          ink += grid.Ink(x, y) ? 1 : 0;
+        }
+      }
+      json += (i > 0 ? "," : "") + std::to_string(ink);
+    }
     json += "],\"current\":" + std::to_string(session.CurrentSegment()) +
             ",\"start\":" + std::to_string(session.StartSegment()) +
             ",\"text\":" + JsonString(text::GbkToUtf8(session.PictureTextSoFar()).text) +
@@ -316,9 +334,15 @@ class StdioTeacher : public ocr::Teacher {
     for (std::size_t i = 0; i < suggestions.size(); ++i) {
       json += (i > 0 ? ",{\"text\":" : "{\"text\":") +
               JsonString(text::GbkToUtf8(suggestions[i].text).text) + ",\"source\":\"" +
-              ocr::SourceName(suggestions[i].source) + "\"}";
+              ocr::SourceName(suggestions[i].source) + "\"";
+      if (suggestions[i].source == ocr::SuggestionSource::kLibrary) {
+        json += ",\"distance\":" + std::to_string(suggestions[i].distance);
+      }
+      json += "}";
     }
-    json += "]}\n";
+    // The question's number: the same glyph asked again after a box change keeps it.
+    json += "],\"id\":" + std::to_string(recogniser_.Counts().questions) + "}\n";
+    ++lines_written_;
     std::fputs(json.c_str(), stdout);
     std::fflush(stdout);
   }
@@ -368,8 +392,9 @@ class StdioTeacher : public ocr::Teacher {
   }
 
   const document::SubtitleDocument& subtitle_;
-  const ocr::Recogniser& recogniser_;
+  ocr::Recogniser& recogniser_;
   int unreadable_ = 0;
+  mutable int lines_written_ = 0;
 };
 
 // Reads a picture subtitle as the main subtitle, its pictures in its own folder.
@@ -520,6 +545,7 @@ struct OcrArguments {
   std::string fix_overlaps;  // likewise
   std::string reference;     // text subtitle whose rows teach glyphs, paired by time
   bool teach_stdio = false;
+  std::string collect;  // the sheet file a collecting run writes
   int start_row = 1;
   int line_height = -1;
   int glyph_width = -1;
@@ -625,7 +651,8 @@ int RunOcr(const OcrArguments& arguments) {
 
   // The OCR guess serves the questions a script reads; an answers file never reads suggestions.
   std::unique_ptr<ocr::GlyphGuesser> guesser;
-  if (arguments.teach_stdio) {
+  const bool collecting = !arguments.collect.empty();
+  if (arguments.teach_stdio || collecting) {
     guesser = app::MakeGlyphGuesser(
         settings.has_value() ? settings->Assistance() : settings::TeachingAssistance{},
         settings.has_value() ? settings->Language() : 1,
@@ -638,13 +665,33 @@ int RunOcr(const OcrArguments& arguments) {
   const bool stop_mode = arguments.unknown != "skip";
   ScriptTeacher script_teacher(std::move(answers), !stop_mode);
   StdioTeacher stdio_teacher(subtitle, recogniser);
-  ocr::Teacher& chosen = arguments.teach_stdio ? static_cast<ocr::Teacher&>(stdio_teacher)
-                                               : static_cast<ocr::Teacher&>(script_teacher);
+  ocr::GlyphSheet sheet;
+  sheet.SetSubtitle(subtitle.source_file);
+  std::optional<ocr::CollectingTeacher> collector;
+  if (collecting) {
+    collector.emplace(recogniser, subtitle, sheet);
+  }
+  ocr::Teacher& chosen = collecting              ? static_cast<ocr::Teacher&>(*collector)
+                         : arguments.teach_stdio ? static_cast<ocr::Teacher&>(stdio_teacher)
+                                                 : static_cast<ocr::Teacher&>(script_teacher);
   const ScriptTeacher& teacher = script_teacher;
   const ocr::RunPorts ports{chosen, pump, messages, texts};
   const auto outcome =
       ocr::RunRecognition(recogniser, subtitle, arguments.start_row, ports, arguments.jobs);
   std::fputc('\n', stderr);
+  collector.reset();
+  if (collecting) {
+    const auto candidates_started = std::chrono::steady_clock::now();
+    sheet.FinishCandidates(library, guesser.get(), recogniser.Options().ignore_size);
+    const double candidate_seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - candidates_started)
+            .count();
+    if (auto written = app::WriteSheetFile(arguments.collect, sheet); !written.ok()) {
+      return Fail(written.error().message);
+    }
+    std::fprintf(stderr, "shapes collected: %zu\noccurrences: %d\ncandidates: %.2f s\n",
+                 sheet.Shapes().size(), sheet.OccurrenceCount(), candidate_seconds);
+  }
   for (const auto& warning : recogniser.Warnings()) {
     std::fprintf(stderr, "warning: %s\n", warning.message.c_str());
   }
@@ -704,12 +751,12 @@ int RunOcr(const OcrArguments& arguments) {
   if (answers_given) {
     std::fprintf(stderr, "answers used %zu of %zu\n", teacher.AnswersUsed(), teacher.AnswerCount());
   }
-  if (arguments.teach_stdio) {
+  if (arguments.teach_stdio && !collecting) {
     std::fprintf(stderr,
-                 "questions asked: %d\nanswers typed: %d\nsuggestions accepted: %d\n"
-                 "automatic teachings: %d\n",
-                 outcome.glyphs.questions, outcome.glyphs.typed, outcome.glyphs.accepted,
-                 outcome.glyphs.automatic);
+                 "questions asked: %d\nglyphs asked about: %d\nanswers typed: %d\n"
+                 "suggestions accepted: %d\nautomatic teachings: %d\n",
+                 stdio_teacher.LinesWritten(), outcome.glyphs.questions, outcome.glyphs.typed,
+                 outcome.glyphs.accepted, outcome.glyphs.automatic);
   }
   if (!arguments.reference.empty() && !arguments.teach_stdio) {
     std::fprintf(stderr, "automatic teachings: %d\n", outcome.glyphs.automatic);
@@ -894,6 +941,41 @@ int RunCrop(const std::string& subtitle_file, bool dry_run) {
   return outcome.stopped ? 2 : 0;
 }
 
+// Teaches the filled-in shapes of a sheet as one page. Exit status: 0 when every filled-in
+// shape was taught or already known, 1 on an error or when a box no longer matches its picture.
+int RunTeach(const std::string& sheet_file, const std::string& working_folder) {
+  const std::filesystem::path folder = WorkingFolder(working_folder);
+  ConsoleEventPump pump;
+  auto sheet = app::ReadSheetFile(sheet_file);
+  if (!sheet.ok()) {
+    return Fail(sheet.error().message);
+  }
+  if (sheet.value().Subtitle().empty()) {
+    return Fail(sheet_file + ": the sheet does not name its subtitle");
+  }
+  library::GlyphLibrary library(folder);
+  if (auto loaded = library.Load(pump); !loaded.ok()) {
+    return Fail(loaded.error().message);
+  }
+  platform::QtPictureIo toolkit_pictures;
+  ocr::BitmapFileIo pictures(toolkit_pictures);
+  ocr::Recogniser recogniser(library, pictures);
+  recogniser.Options() = OptionsFromSettings(LoadSettings(folder));
+  auto taught = app::TeachSheet(recogniser, sheet.value().Subtitle().parent_path(), sheet.value());
+  if (!taught.ok()) {
+    return Fail(taught.error().message);
+  }
+  const app::SheetTeaching& outcome = taught.value();
+  std::fprintf(stderr,
+               "shapes filled in: %d\nglyphs taught: %d\nalready known: %d\n"
+               "boxes that no longer match their picture: %d\n",
+               outcome.filled, outcome.page.taught, outcome.page.already_known, outcome.mismatched);
+  for (const auto& error : outcome.page.picture_errors) {
+    std::fprintf(stderr, "warning: %s\n", error.message.c_str());
+  }
+  return outcome.mismatched > 0 ? 1 : 0;
+}
+
 // Runs a command body, turning exceptions and non-zero statuses into CLI11's exit.
 template <typename Body>
 void RunGuarded(Body body) {
@@ -934,6 +1016,12 @@ void AddOcrCommand(CLI::App& app) {
                 "Ask each unknown glyph as one JSON line on stdout and read one answer per line "
                 "on stdin (the answers-file words, accept K, box LEFT WIDTH)")
       ->excludes("--answers");
+  ocr->add_option("--collect", ocr_arguments->collect,
+                  "Go through the whole film without asking: write every new glyph shape, "
+                  "where it occurs and the readings of every source to this sheet (JSON); "
+                  "fill in the texts and give it to the teach command")
+      ->excludes("--answers")
+      ->excludes("--teach-stdio");
   ocr->add_option("--reference", ocr_arguments->reference,
                   "Text subtitle (.srt or .ssa) of the same film: its rows, paired by time, "
                   "teach the glyphs they read for certain and are suggested for the others");
@@ -1003,6 +1091,20 @@ void AddOcrCommand(CLI::App& app) {
       return RunAnalyse(analyse_arguments->bitmap, analyse_arguments->working_folder,
                         analyse_arguments->line_height, analyse_arguments->glyph_width);
     });
+  });
+
+  struct TeachArguments {
+    std::string sheet;
+    std::string working_folder;
+  };
+  auto teach_arguments = std::make_shared<TeachArguments>();
+  CLI::App* teach = app.add_subcommand(
+      "teach", "Teach the shapes of a sheet (ocr --collect) whose text is filled in, at once");
+  teach->add_option("SHEET", teach_arguments->sheet, "Sheet file (JSON)")->required();
+  teach->add_option("--workdir", teach_arguments->working_folder,
+                    "Working folder with the library and setup.sys (default: .)");
+  teach->callback([teach_arguments] {
+    RunGuarded([&] { return RunTeach(teach_arguments->sheet, teach_arguments->working_folder); });
   });
 
   auto estimate_subtitle = std::make_shared<std::string>();

@@ -301,27 +301,46 @@ const ShapeTable& GlyphLibrary::Shapes() const {
 }
 
 text::Result<int> GlyphLibrary::AddGlyph(std::string text, std::string feature_line, int key) {
-  if (key < 0 || key > kMaxFeatureKey) {
-    return text::Error{"key", "FeatureKey " + std::to_string(key) + " lies outside 0 to 13000"};
+  std::vector<NewGlyph> one;
+  one.push_back({std::move(text), std::move(feature_line), key});
+  return AddGlyphs(std::move(one));
+}
+
+text::Result<int> GlyphLibrary::AddGlyphs(std::vector<NewGlyph> glyphs) {
+  for (const NewGlyph& glyph : glyphs) {
+    if (glyph.key < 0 || glyph.key > kMaxFeatureKey) {
+      return text::Error{"key",
+                         "FeatureKey " + std::to_string(glyph.key) + " lies outside 0 to 13000"};
+    }
   }
-  journal_texts_.push_back(text);
-  journal_features_.push_back(feature_line);
+  const int first_number = RecordCount() + 1;
+  if (glyphs.empty()) {
+    return first_number;
+  }
+  const std::size_t journal_before = journal_texts_.size();
+  for (const NewGlyph& glyph : glyphs) {
+    journal_texts_.push_back(glyph.text);
+    journal_features_.push_back(glyph.feature_line);
+  }
+  // The whole page is one write of the two journal files: its records land together or not.
   auto written = WriteFilesTogether(*files_, folder_,
                                     {{PathOf(kJournalTextsFileName), journal_texts_},
                                      {PathOf(kJournalFeaturesFileName), journal_features_}});
   if (!written.ok()) {
-    journal_texts_.pop_back();
-    journal_features_.pop_back();
+    journal_texts_.resize(journal_before);
+    journal_features_.resize(journal_before);
     return written.error();
   }
-  contents_.texts.push_back(std::move(text));
-  contents_.features.push_back(std::move(feature_line));
-  const int position = RecordCount() - 1;
-  contents_.index[key].push_back(position);
-  if (shapes_) {
-    shapes_->Append(key, position, contents_.features.back());
+  for (NewGlyph& glyph : glyphs) {
+    contents_.texts.push_back(std::move(glyph.text));
+    contents_.features.push_back(std::move(glyph.feature_line));
+    const int position = RecordCount() - 1;
+    contents_.index[glyph.key].push_back(position);
+    if (shapes_) {
+      shapes_->Append(glyph.key, position, contents_.features.back());
+    }
   }
-  return position + 1;
+  return first_number;
 }
 
 std::vector<PlannedFile> GlyphLibrary::MainFilesPlan(LibraryContents& contents) const {

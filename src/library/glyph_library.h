@@ -150,6 +150,19 @@ class GlyphLibrary {
   // caller saves the glyph's picture to PicturePath(n). Error "key" for a key outside
   // 0..13000, "io" when the journal cannot be written (the library is then unchanged).
   text::Result<int> AddGlyph(std::string text, std::string feature_line, int key);
+  // One glyph of a page taught at once.
+  struct NewGlyph {
+    std::string text;          // GBK
+    std::string feature_line;  // the box's FeatureLine, stored as given
+    int key = 0;               // its FeatureKey, 0..13000
+  };
+  // Appends a page of taught glyphs in the given order as AddGlyph would one by one, with one
+  // write of the journal files (one commit) for the whole page: after a crash the library holds
+  // either none or all of them, and the files are byte for byte those of AddGlyph called for
+  // each glyph in turn. Returns the 1-based number of the first new record (RecordCount() + 1
+  // before the call; nothing is written for an empty page). Error "key" when any key lies
+  // outside 0..13000 and "io" when the journal cannot be written; the library is then unchanged.
+  text::Result<int> AddGlyphs(std::vector<NewGlyph> glyphs);
 
   // Writes texts, features and index to word.wrd, word.sts and word.ind and empties the journal
   // and its files, all as one write that a crash cannot split. Error "io" leaves memory as it

@@ -70,6 +70,7 @@ bool Recogniser::RecognisePicture(Teacher& teacher, ports::EventPump& pump) {
   }
   for (std::size_t index = 0; index < lines_.size(); ++index) {
     const TextLine line = lines_[index];
+    line_index_ = static_cast<int>(index);
     if (CheckStop(pump)) {
       break;
     }
@@ -192,6 +193,7 @@ bool Recogniser::RecogniseLine(Teacher& teacher, ports::EventPump& pump) {
 
 bool Recogniser::TeachFromReference() {
   reference_suggestions_.clear();
+  reference_certain_ = false;
   if (!options_.reference_teaching || line_reference_ == nullptr) {
     return false;
   }
@@ -209,6 +211,13 @@ bool Recogniser::TeachFromReference() {
   const int count = static_cast<int>(segments_.size());
   const int first = question_start_;
   const int last = std::min(first + reading.segment_count, count) - 1;
+  if (collecting_) {
+    // Collected, not taught: the reading goes with the question's own box, and counts as
+    // certain only when it covers exactly that box's segments.
+    reference_suggestions_ = {{reading.text, SuggestionSource::kReference, 0, 0}};
+    reference_certain_ = last == cur_;
+    return false;
+  }
   // The question as the failed search left it, for when the glyph cannot be taught after all.
   const GlyphBox question_box = box_;
   const int question_cur = cur_;

@@ -201,6 +201,24 @@ class Recogniser {
   // renumbers the automatic teachings above them.
   void ForgetRecords(const std::set<int>& numbers, int old_count);
 
+  // Collecting: while on, a glyph the reference reads for certain is not taught but asked like
+  // any other, with that reading as its only reference suggestion and ReferenceCertain() true
+  // while its question is open (when the reading covers exactly the question's box). Nothing of
+  // the walk changes while off (the default).
+  void SetCollecting(bool on) {
+    collecting_ = on;
+  }
+  bool Collecting() const {
+    return collecting_;
+  }
+  bool ReferenceCertain() const {
+    return reference_certain_;
+  }
+  // The 0-based index of the text line being walked in the prepared picture.
+  int CurrentLine() const {
+    return line_index_;
+  }
+
   // While on, every glyph of the walk is listed in Details() (row analysis).
   void SetDetailMode(bool on) {
     detail_mode_ = on;
@@ -279,6 +297,9 @@ class Recogniser {
   std::vector<LineItem> line_items_;               // the current line's glyphs before cur_
   std::vector<Suggestion> reference_suggestions_;  // for the question being opened
   std::vector<AutomaticTeaching> automatic_;
+  bool collecting_ = false;
+  bool reference_certain_ = false;  // the open question's reference reading is certain
+  int line_index_ = 0;
   bool detail_mode_ = false;
   std::vector<GlyphDetail> details_;
   GlyphCounts counts_;

@@ -30,6 +30,11 @@ TeachingSession::TeachingSession(Recogniser& recogniser)
 }
 
 void TeachingSession::UpdateSuggestions() {
+  if (recogniser_.collecting_) {
+    // A collecting run asks the other sources once per shape, after the run.
+    suggestions_ = reference_suggestions_;
+    return;
+  }
   std::vector<Suggestion> shapes;
   if (recogniser_.options_.suggestions && recogniser_.box_has_ink_) {
     shapes = NearestShapes(recogniser_.library_, recogniser_.unknown_features_,

@@ -28,7 +28,14 @@ case $second in *'"text":"怎"'*'"current":1'*) ;; *'"current":1'*'"text":"怎"'
 case $(sed -n 4p questions.txt) in *'"box":{"left":167,"top":0,"width":19,'*) ;;
   *) fail "box answer: $(sed -n 4p questions.txt)" ;; esac
 grep -q 'unknown answer "bogus"' err.txt || fail "unknown answer not reported"
-grep -q '^questions asked: 2$' err.txt || fail "summary: $(cat err.txt)"
+# Every question line written counts, the repeated one too; the glyphs asked about are two.
+grep -q '^questions asked: 4$' err.txt || fail "summary: $(cat err.txt)"
+grep -q '^glyphs asked about: 2$' err.txt || fail "glyphs asked about: $(cat err.txt)"
+# A question keeps its id while the same glyph is asked again; segments carry their ink.
+case $first in *'"id":1}'*) ;; *) fail "first question id: $first" ;; esac
+case $second in *'"id":2}'*) ;; *) fail "second question id: $second" ;; esac
+case $(sed -n 4p questions.txt) in *'"id":2}'*) ;; *) fail "a box change keeps the id" ;; esac
+case $first in *'"ink":['[1-9]*) ;; *) fail "segment ink: $first" ;; esac
 grep -q '^answers typed: 1$' err.txt || fail "typed count"
 grep -q '^suggestions accepted: 0$' err.txt || fail "accepted count"
 grep -q '^glyphs taught: 1$' err.txt || fail "taught count"

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "library_fixture.h"
 #include "support/fake_ports.h"
 #include "support/temp_dir.h"
@@ -10,6 +12,7 @@
 namespace library {
 namespace {
 
+using library_testing::DyingFileLayer;
 using library_testing::Features;
 using library_testing::MakeRecords;
 using library_testing::ReadOrEmpty;
@@ -187,6 +190,64 @@ TEST_F(LibraryFolder, AddGlyphAppendsToLineRecordsAndJournalFiles) {
   library.SetText(40, "z");
   EXPECT_EQ(library.Text(40), "z");
   EXPECT_EQ(Read("newword.wrd")[0], "\xD7\xD6");
+}
+
+TEST_F(LibraryFolder, APageOfGlyphsWritesTheFilesOfTeachingThemOneByOne) {
+  const std::vector<GlyphLibrary::NewGlyph> page = {{"a", Features(500, 3), 500},
+                                                    {"\xD7\xD6", Features(500, 4, true), 500},
+                                                    {"b", Features(12, 0), 12},
+                                                    {"a", Features(8999, 7), 8999}};
+  const char* kFiles[] = {"word.wrd", "word.sts", "word.ind", "newword.wrd", "newword.sts"};
+  std::map<std::string, text::Lines> files[2];
+  for (int batch = 0; batch < 2; ++batch) {
+    TempDir dir;
+    WriteLibraryFiles(dir.path(), MakeRecords(20));
+    GlyphLibrary library(dir.path());
+    ASSERT_TRUE(library.Load(pump_).ok());
+    if (batch == 1) {
+      auto first = library.AddGlyphs(page);
+      ASSERT_TRUE(first.ok());
+      EXPECT_EQ(first.value(), 21);
+    } else {
+      for (const auto& glyph : page) {
+        ASSERT_TRUE(library.AddGlyph(glyph.text, glyph.feature_line, glyph.key).ok());
+      }
+    }
+    EXPECT_EQ(library.Candidates(500), (IndexLine{20, 21}));
+    EXPECT_EQ(library.RecordCount(), 24);
+    for (const char* name : kFiles) {
+      files[batch][name] = ReadOrEmpty(dir / name);
+    }
+    // Archived, too, the files stay the same either way.
+    ASSERT_TRUE(library.ArchiveJournal().ok());
+    for (const char* name : kFiles) {
+      files[batch][std::string("archived ") + name] = ReadOrEmpty(dir / name);
+    }
+  }
+  EXPECT_EQ(files[0], files[1]);
+  EXPECT_EQ(files[1]["newword.wrd"], (text::Lines{"a", "\xD7\xD6", "b", "a"}));
+}
+
+TEST_F(LibraryFolder, APageWithAKeyOutOfRangeOrAFailedWriteAddsNothing) {
+  WriteLibraryFiles(dir_.path(), MakeRecords(3));
+  auto library = Loaded();
+  auto refused = library.AddGlyphs({{"a", Features(5), 5}, {"b", Features(5), 13001}});
+  ASSERT_FALSE(refused.ok());
+  EXPECT_EQ(refused.error().code, "key");
+  EXPECT_EQ(library.RecordCount(), 3);
+  EXPECT_TRUE(Read("newword.wrd").empty());
+  auto empty = library.AddGlyphs({});
+  ASSERT_TRUE(empty.ok());
+  EXPECT_EQ(empty.value(), 4);
+
+  auto dying = std::make_shared<DyingFileLayer>();
+  GlyphLibrary failing(dir_.path(), dying);
+  ASSERT_TRUE(failing.Load(pump_).ok());
+  dying->budget = dying->spent + 1;  // the first staged copy is written, then the program dies
+  EXPECT_FALSE(failing.AddGlyphs({{"a", Features(5), 5}, {"b", Features(6), 6}}).ok());
+  EXPECT_EQ(failing.RecordCount(), 3);
+  EXPECT_EQ(failing.JournalCount(), 0);
+  EXPECT_TRUE(failing.Candidates(5).empty());
 }
 
 TEST_F(LibraryFolder, PictureSlotsCoverTheLatestThousand) {

@@ -155,6 +155,35 @@ TEST(KillPoints, TheJournalOfATeaching) {
   ExpectEveryRunWhole("the journal of a teaching", report);
 }
 
+TEST(KillPoints, TheJournalOfATaughtPage) {
+  const Records main = MakeRecords(4);
+  const Records journal = MakeRecords(2, 70);
+  const Records before = Concat(main, journal);
+  Records after = before;
+  const std::vector<GlyphLibrary::NewGlyph> page = {
+      {"p1", Features(4321), 4321}, {"p2", Features(4321, 5), 4321}, {"p3", Features(17), 17}};
+  for (const auto& glyph : page) {
+    after.texts.push_back(glyph.text);
+    after.features.push_back(glyph.feature_line);
+  }
+  const auto report = TryEveryKillPoint(
+      [&](const std::filesystem::path& dir) { WriteLibraryFiles(dir, main, &journal); },
+      [&](const std::filesystem::path& dir) {
+        ports::NullEventPump pump;
+        GlyphLibrary library(dir);
+        if (library.Load(pump).ok()) {
+          (void)library.AddGlyphs(page);
+        }
+      },
+      [&](const std::filesystem::path& dir, const std::string& cut) {
+        const auto next = LoadAndCheck(dir, cut);
+        const bool either = Same(next.records, before) || Same(next.records, after);
+        EXPECT_TRUE(either) << cut;
+        return next.whole && either;
+      });
+  ExpectEveryRunWhole("the journal of a taught page", report);
+}
+
 TEST(KillPoints, TheEditorsSave) {
   const Records main = MakeRecords(30);
   const Records journal = MakeRecords(2, 500);
