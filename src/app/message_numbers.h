@@ -329,6 +329,9 @@ inline constexpr int kChineseRowsSkipped = 1493;        // followed by the row n
 inline constexpr int kChineseNothingToChange = 1496;
 
 // Command-line hardening: 1502-1598.
+inline constexpr int kPicturesOutsideRows = 1541;   // followed by the rows and their names
+inline constexpr int kCropErrorCountBefore = 1544;  // error + this + pictures cropped + 1547
+inline constexpr int kCropErrorCountAfter = 1547;
 
 // Recognition speed: 1601-1697.
 

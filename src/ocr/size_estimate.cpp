@@ -5,6 +5,7 @@
 #include <system_error>
 #include <vector>
 
+#include "document/picture_files.h"
 #include "document/row_table.h"
 
 namespace ocr {
@@ -78,10 +79,15 @@ SizeEstimate EstimateStandardSizes(Recogniser& recogniser,
   std::vector<Segment> segments;
   const auto& table = document.main;
   for (int r = 1; r < table.RowCount() && r < 100; ++r) {
-    const auto path = document.picture_folder / table.Cell(document::kPicture, r);
+    // A name outside the folder counts as an unreadable picture; its file is not looked at.
+    auto file = document::PictureFile(document, table.Cell(document::kPicture, r));
+    if (!file.ok()) {
+      ++estimate.unreadable_pictures;
+    }
     std::error_code error;
-    if (!table.Cell(document::kPicture, r).empty() &&
-        std::filesystem::is_regular_file(path, error)) {
+    if (file.ok() && !table.Cell(document::kPicture, r).empty() &&
+        std::filesystem::is_regular_file(file.value(), error)) {
+      const std::filesystem::path& path = file.value();
       auto loaded = recogniser.Pictures().Load(path);
       if (loaded.ok()) {
         shown = std::move(loaded.value());
