@@ -237,13 +237,35 @@ Result<std::string> ReadFileOrPipeBytes(const std::filesystem::path& path) {
     ::close(fd);
     return NotRegular(path, info.st_mode);
   }
+  // A first read that does not wait tells a pipe with a writer (data, or EAGAIN while it has
+  // none yet) from one nothing writes to (end of file at once): a FIFO whose writer comes later
+  // would otherwise read as empty.
+  char first[4096];
+  ssize_t got = -1;
+  do {
+    got = ::read(fd, first, sizeof first);
+  } while (got < 0 && errno == EINTR);
+  if (got < 0 && errno != EAGAIN) {
+    const int saved = errno;
+    ::close(fd);
+    return IoError(path, "Cannot read", saved);
+  }
+  if (got == 0) {
+    ::close(fd);
+    return Error{"io", "Cannot read " + PathForMessage(path) +
+                           ": it is a pipe or FIFO that nothing writes to"};
+  }
   const int flags = ::fcntl(fd, F_GETFL);
   if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
     const int saved = errno;
     ::close(fd);
     return IoError(path, "Cannot read", saved);
   }
-  return ReadToEnd(fd, path, std::string());
+  auto rest = ReadToEnd(fd, path, std::string());
+  if (!rest.ok() || got <= 0) {
+    return rest;
+  }
+  return std::string(first, static_cast<size_t>(got)) + rest.value();
 }
 
 Lines SplitLines(std::string_view bytes) {

@@ -23,8 +23,8 @@ Status CheckRegularFile(const std::filesystem::path& path);
 
 // Reads a whole regular file, or a pipe or FIFO to its end (process substitution, a shell pipe):
 // the open never waits for a writer, the reads then wait for the data until the writer closes.
-// A FIFO nobody has opened for writing reads as empty. Error "io" as ReadFileBytes, for folders,
-// devices and sockets too.
+// Error "io" as ReadFileBytes, for folders, devices and sockets too, and for a pipe or FIFO that
+// nothing writes to when it is opened and that holds no data (it would never give any).
 Result<std::string> ReadFileOrPipeBytes(const std::filesystem::path& path);
 
 // Splits bytes into lines at CR LF, LF or a lone CR. A last line without a line end counts; an
