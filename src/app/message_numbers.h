@@ -331,6 +331,9 @@ inline constexpr int kChineseNothingToChange = 1496;
 // Command-line hardening: 1502-1598.
 inline constexpr int kImportWarnings = 1502;         // warning, followed by the import's warnings
 inline constexpr int kImportPartialQuestion = 1505;  // Yes/No, followed by where the stream ends
+inline constexpr int kPicturesOutsideRows = 1541;   // followed by the rows and their names
+inline constexpr int kCropErrorCountBefore = 1544;  // error + this + pictures cropped + 1547
+inline constexpr int kCropErrorCountAfter = 1547;
 
 // Recognition speed: 1601-1697.
 

@@ -5,7 +5,9 @@
 #include <set>
 
 #include "app/glyph_guess.h"
+#include "app/message_numbers.h"
 #include "app/status_texts.h"
+#include "document/picture_files.h"
 #include "document/row_table.h"
 #include "library/library_editor.h"
 #include "proof/time_overlap.h"
@@ -74,8 +76,7 @@ std::optional<std::filesystem::path> ShowRowPicture(Application& app, ocr::Recog
     return std::nullopt;
   }
   recogniser.Box() = ocr::GlyphBox{};
-  const text::Result<bool> loaded =
-      ocr::LoadSubtitlePicture(recogniser, document.picture_folder, name);
+  const text::Result<bool> loaded = ocr::LoadSubtitlePicture(recogniser, document, name);
   if (!loaded.ok()) {
     messages.Inform(ports::Severity::kError, loaded.error().message);
     return std::nullopt;
@@ -85,13 +86,31 @@ std::optional<std::filesystem::path> ShowRowPicture(Application& app, ocr::Recog
                     app.Messages().Message(ocr::kMessagePictureNotFound) + name);
     return std::nullopt;
   }
-  return document.picture_folder / name;
+  return document::LocatePicture(document.picture_folder, name).path;
+}
+
+bool RefusePicturesOutside(const Application& app, int first_row, ports::MessagePort& messages) {
+  std::vector<int> rows = document::RowsWithPicturesOutside(app.Document());
+  std::erase_if(rows, [first_row](int row) { return row < first_row; });
+  if (rows.empty()) {
+    return false;
+  }
+  messages.Inform(ports::Severity::kError,
+                  app.Messages().Message(msg::kPicturesOutsideRows) +
+                      document::DescribePictureRows(app.Document(), rows, 10));
+  return true;
 }
 
 ocr::RunOutcome StartRecognition(Application& app, ocr::Recogniser& recogniser, int start_row,
                                  const RecognitionPorts& ports,
                                  const std::function<PostRunOptions()>& options,
                                  const std::function<void()>& run_check, int jobs) {
+  if (RefusePicturesOutside(app, start_row, ports.messages)) {
+    ocr::RunOutcome refused;
+    refused.end = ocr::RunEnd::kDeclined;
+    refused.next_start_row = start_row;
+    return refused;
+  }
   app.SetRecognitionStopped(false);
   app.EnterCommandState(kCommandStateRunning);
   ApplyEngineSettings(app.Settings(), app.PanelOptions(), recogniser.Options());
@@ -204,6 +223,9 @@ std::optional<ocr::CropOutcome> CropPicturesCommand(Application& app, ocr::Pictu
                                                     ports::EventPump& pump,
                                                     const ports::WaitPanel& wait) {
   const MessageTable& texts = app.Messages();
+  if (RefusePicturesOutside(app, 1, messages)) {
+    return std::nullopt;
+  }
   const ports::Answer answer = messages.Ask(
       ports::Question{texts.Message(ocr::kMessageCropQuestion),
                       texts.Message(ocr::kMessageCropCaption), ports::Buttons::kOkCancel});
@@ -222,7 +244,11 @@ std::optional<ocr::CropOutcome> CropPicturesCommand(Application& app, ocr::Pictu
     wait.hide();
   }
   if (outcome.error) {
-    messages.Inform(ports::Severity::kError, outcome.error->message);
+    // Pictures before the one that failed were overwritten already: the user is told how many.
+    messages.Inform(ports::Severity::kError, outcome.error->message + "\n" +
+                                                 texts.Message(msg::kCropErrorCountBefore) +
+                                                 std::to_string(outcome.pictures_cropped) +
+                                                 texts.Message(msg::kCropErrorCountAfter));
   } else if (outcome.stopped) {
     messages.Inform(ports::Severity::kInformation, texts.Message(ocr::kMessageCropStopped));
   } else {

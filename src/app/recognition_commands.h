@@ -48,10 +48,16 @@ void ApplyAssistance(const settings::TeachingAssistance& assistance, ocr::Engine
 std::optional<std::filesystem::path> ShowRowPicture(Application& app, ocr::Recogniser& recogniser,
                                                     int row, ports::MessagePort& messages);
 
-// The recognition run from `start_row`: command state 2 (recorded) while it runs, with the
-// application's RecognitionStopped flag cleared; the missing-picture question and unreadable
-// pictures go through `ports.messages`. After a complete run the time-overlap correction (its
-// report shown) and then `run_check` run when their options, read through `options` at that
+// When rows from `first_row` on name pictures outside the picture folder
+// (document::RowsWithPicturesOutside), shows message 1541 followed by up to ten of those rows and
+// their names as an error and returns true; otherwise returns false without a word.
+bool RefusePicturesOutside(const Application& app, int first_row, ports::MessagePort& messages);
+
+// The recognition run from `start_row`: refused as RefusePicturesOutside says (an outcome kDeclined
+// with nothing changed, next_start_row `start_row`); otherwise command state 2 (recorded) while it
+// runs, with the application's RecognitionStopped flag cleared; the missing-picture question and
+// unreadable pictures go through `ports.messages`. After a complete run the time-overlap correction
+// (its report shown) and then `run_check` run when their options, read through `options` at that
 // moment, are on. The status bar then says how the run ended (RunEndStatus). Ends in command state
 // 4 (recorded) with the document counted as not saved, whatever ended the run. Returns the run's
 // outcome; its next_start_row is where the next run starts unless the user selects a row.
@@ -90,10 +96,12 @@ std::string AnalysisTitle(const Application& app);
 ocr::RowAnalysis AnalyseCurrentRow(Application& app, ocr::Recogniser& recogniser,
                                    const RecognitionPorts& ports);
 
-// Automatic cropping: asks message 554 (caption 557, OK and Cancel); on OK crops the pictures of
+// Automatic cropping: refused as RefusePicturesOutside says (nullopt, nothing asked); otherwise
+// asks message 554 (caption 557, OK and Cancel); on OK crops the pictures of
 // rows 1 .. row count - 2 in place under command state 6 (not recorded), showing message 560 and
 // the percentage in the wait panel. Ends with message 563, or message 638 when the pump was asked
-// to stop, or the error of a picture that could not be read or written; then the wait panel is
+// to stop, or the error of a picture that could not be read or written followed by messages 1544,
+// the number of pictures cropped before it, and 1547; then the wait panel is
 // hidden and the recorded state applied again. Returns the outcome (nullopt after Cancel).
 std::optional<ocr::CropOutcome> CropPicturesCommand(Application& app, ocr::PictureIo& pictures,
                                                     ports::MessagePort& messages,

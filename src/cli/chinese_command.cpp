@@ -117,7 +117,8 @@ int RunChinese(const ChineseArguments& arguments) {
   } else {
     bytes = converted.gbk;
   }
-  const text::Status written = text::WriteFileAtomic(arguments.output, bytes);
+  const text::Status written =
+      text::WriteFileAtomic(arguments.output, bytes, text::Leftovers::kRemoveStale);
   if (!written.ok()) {
     return Fail(written.error().message);
   }

@@ -22,6 +22,7 @@
 #include "cli/commands.h"
 #include "cli/console_ports.h"
 #include "cli/import_options.h"
+#include "document/picture_files.h"
 #include "document/subtitle_document.h"
 #include "document/subtitle_reader.h"
 #include "document/subtitle_writer.h"
@@ -29,8 +30,8 @@
 #include "ocr/bitmap_reader.h"
 #include "ocr/cropping.h"
 #include "ocr/features.h"
-#include "ocr/held_pictures.h"
 #include "ocr/glyph_sheet.h"
+#include "ocr/held_pictures.h"
 #include "ocr/read_ahead.h"
 #include "ocr/recognition_run.h"
 #include "ocr/row_analysis.h"
@@ -114,11 +115,27 @@ struct Answer {
   std::string text;  // GBK, for kSave
 };
 
-text::Result<std::vector<Answer>> ReadAnswers(const std::filesystem::path& file) {
-  auto lines = text::ReadLines(file);
-  if (!lines.ok()) {
-    return lines.error();
+// Why an answer's text cannot be taught, or "" when it can: the text is UTF-8 that GBK holds.
+std::string UnteachableText(const std::string& utf8) {
+  if (!text::IsValidUtf8(utf8)) {
+    return "is not valid UTF-8";
   }
+  if (utf8.find('\0') != std::string::npos) {
+    return "holds a NUL byte";
+  }
+  if (text::Utf8ToGbk(utf8).replaced > 0) {
+    return "holds characters GBK cannot hold";
+  }
+  return "";
+}
+
+text::Result<std::vector<Answer>> ReadAnswers(const std::filesystem::path& file) {
+  // A pipe (--answers <(...)) is read to its end like a file.
+  auto bytes = text::ReadFileOrPipeBytes(file);
+  if (!bytes.ok()) {
+    return bytes.error();
+  }
+  const text::Lines lines = text::SplitLines(bytes.value());
   static const std::map<std::string, Answer::Kind> kKinds = {
       {"expand", Answer::Kind::kExpand},  {"undo", Answer::Kind::kUndo},
       {"skip", Answer::Kind::kSkip},      {"abort", Answer::Kind::kAbort},
@@ -126,12 +143,18 @@ text::Result<std::vector<Answer>> ReadAnswers(const std::filesystem::path& file)
       {"narrow", Answer::Kind::kNarrow},  {"widen", Answer::Kind::kWiden}};
   std::vector<Answer> answers;
   int number = 0;
-  for (const std::string& line : lines.value()) {
+  for (const std::string& line : lines) {
     ++number;
     if (line.empty()) {
       continue;
     }
     if (line.rfind("save ", 0) == 0) {
+      if (const std::string why = UnteachableText(line.substr(5)); !why.empty()) {
+        return text::Error{
+            "format",
+            text::PathForMessage(file) + ":" + std::to_string(number) + ": the text to save " + why,
+            number};
+      }
       const auto converted = text::Utf8ToGbk(line.substr(5));
       answers.push_back({Answer::Kind::kSave, converted.text});
       continue;
@@ -349,6 +372,13 @@ class StdioTeacher : public ocr::Teacher {
 
   void Answer(ocr::TeachingSession& session, const std::string& line) {
     if (line.rfind("save ", 0) == 0) {
+      // Nothing that would reach the library as '?' or cut a record short is taught.
+      if (const std::string why = UnteachableText(line.substr(5)); !why.empty()) {
+        ++unreadable_;
+        std::fprintf(stderr, "warning: the text to save %s; the question is asked again\n",
+                     why.c_str());
+        return;
+      }
       const auto converted = text::Utf8ToGbk(line.substr(5));
       Report(session.Save(converted.text), session);
       return;
@@ -397,9 +427,10 @@ class StdioTeacher : public ocr::Teacher {
   mutable int lines_written_ = 0;
 };
 
-// Reads a picture subtitle as the main subtitle, its pictures in its own folder.
+// Reads a picture subtitle as the main subtitle, its pictures in its own folder. Picture names
+// that leave the folder are refused, naming their rows, unless `allow_outside`.
 text::Status ReadPictureSubtitle(const std::filesystem::path& file,
-                                 document::SubtitleDocument& subtitle) {
+                                 document::SubtitleDocument& subtitle, bool allow_outside) {
   subtitle.source_extension = document::LowerCaseExtension(file);
   if (subtitle.source_extension != ".srt") {
     return text::Error{"format", file.string() + " is not a picture subtitle (.srt)"};
@@ -415,6 +446,14 @@ text::Status ReadPictureSubtitle(const std::filesystem::path& file,
   }
   subtitle.source_file = std::filesystem::absolute(file);
   subtitle.picture_folder = subtitle.source_file.parent_path();
+  subtitle.pictures_outside_allowed = allow_outside;
+  if (const auto outside = document::RowsWithPicturesOutside(subtitle); !outside.empty()) {
+    return text::Error{"outside",
+                       file.string() + ": " + std::to_string(outside.size()) +
+                           " rows name pictures outside its folder: " +
+                           ForTerminal(document::DescribePictureRows(subtitle, outside)) +
+                           " (--allow-outside-pictures reads and writes them)"};
+  }
   return text::Success();
 }
 
@@ -545,7 +584,8 @@ struct OcrArguments {
   std::string fix_overlaps;  // likewise
   std::string reference;     // text subtitle whose rows teach glyphs, paired by time
   bool teach_stdio = false;
-  std::string collect;  // the sheet file a collecting run writes
+  std::string collect;         // the sheet file a collecting run writes
+  bool allow_outside = false;  // picture names may leave the subtitle's folder
   int start_row = 1;
   int line_height = -1;
   int glyph_width = -1;
@@ -555,9 +595,10 @@ struct OcrArguments {
   std::string pictures;  // folder for a disc subtitle's import output; empty: none written
 };
 
-// Exit status: 0 when every row was recognised, 2 when the run ended early, 1 on an error
-// (then no output file is written): a picture that could not be read, missing pictures,
-// answers left over in stop mode, or a file that could not be written.
+// Exit status: 0 when every row was recognised, 2 when the run ended early, 1 on an error: a
+// picture that could not be read, answers left over in stop mode or a file that could not be
+// written (then no output file is written), or missing or unusable pictures (then the rows
+// recognised are written and the skipped rows are listed).
 int RunOcr(const OcrArguments& arguments) {
   const auto started = std::chrono::steady_clock::now();
   const std::filesystem::path folder = WorkingFolder(arguments.working_folder);
@@ -597,7 +638,8 @@ int RunOcr(const OcrArguments& arguments) {
           "--pictures, --track, --ink, --ink-threshold and --scale are options of a disc "
           "subtitle (.sup, .idx, .mkv, .mks, .ts, .m2ts)");
     }
-    if (auto read = ReadPictureSubtitle(arguments.subtitle, subtitle); !read.ok()) {
+    if (auto read = ReadPictureSubtitle(arguments.subtitle, subtitle, arguments.allow_outside);
+        !read.ok()) {
       return Fail(read.error().message);
     }
     if (auto read = read_reference(); !read.ok()) {
@@ -712,7 +754,11 @@ int RunOcr(const OcrArguments& arguments) {
   if (outcome.pictures_missing > 0) {
     failures.push_back(std::to_string(outcome.pictures_missing) + " of " + std::to_string(rows) +
                        " pictures are missing or unusable");
+    failures.push_back(
+        "rows skipped for their pictures: " +
+        ForTerminal(document::DescribePictureRows(subtitle, outcome.missing_rows, 20)));
   }
+  const std::size_t picture_failures = failures.size();
   const bool answers_given = !arguments.answers.empty();
   if (answers_given && stop_mode && teacher.AnswersUsed() < teacher.AnswerCount()) {
     failures.push_back(std::to_string(teacher.AnswerCount() - teacher.AnswersUsed()) +
@@ -727,7 +773,10 @@ int RunOcr(const OcrArguments& arguments) {
     status = 1;
   }
   const bool nothing = outcome.rows_recognised == 0;
-  if (!arguments.output.empty() && status != 1 && !nothing) {
+  // Skipped pictures fail the command, but the rows recognised around them are still written.
+  const bool only_pictures_failed = failures.size() == picture_failures && !outcome.error;
+  bool written = false;
+  if (!arguments.output.empty() && (status != 1 || only_pictures_failed) && !nothing) {
     subtitle.save_extension = document::LowerCaseExtension(arguments.output);
     document::WriteOptions options;
     options.working_folder = folder;
@@ -736,6 +785,8 @@ int RunOcr(const OcrArguments& arguments) {
         !saved.ok()) {
       failures.push_back(saved.error().message);
       status = 1;
+    } else {
+      written = true;
     }
   }
   const double seconds =
@@ -774,9 +825,12 @@ int RunOcr(const OcrArguments& arguments) {
   for (const auto& failure : failures) {
     Fail(failure);
   }
-  if ((status == 1 || nothing) && !arguments.output.empty()) {
+  if (!written && !arguments.output.empty()) {
     std::fprintf(stderr, "%s was not written%s\n", arguments.output.c_str(),
-                 status == 1 ? "" : ": no row was recognised");
+                 nothing ? ": no row was recognised" : "");
+  } else if (written && status == 1) {
+    std::fprintf(stderr, "%s was written with the %d rows recognised\n", arguments.output.c_str(),
+                 outcome.rows_recognised);
   }
   return status;
 }
@@ -807,8 +861,13 @@ std::optional<ocr::GlyphBox> ParseBox(const std::string& text) {
 
 text::Result<std::unique_ptr<ocr::Picture>> LoadPicture(platform::QtPictureIo& pictures,
                                                         const std::string& file) {
-  if (!std::filesystem::is_regular_file(file)) {
+  std::error_code error;
+  if (!std::filesystem::exists(file, error)) {
     return text::Error{"io", file + ": no such picture file"};
+  }
+  // A FIFO, a folder or a device is named as what it is, and never opened.
+  if (auto regular = text::CheckRegularFile(file); !regular.ok()) {
+    return regular.error();
   }
   return pictures.Load(file);
 }
@@ -891,9 +950,9 @@ int RunAnalyse(const std::string& bitmap, const std::string& working_folder, int
   return 0;
 }
 
-int RunEstimate(const std::string& subtitle_file) {
+int RunEstimate(const std::string& subtitle_file, bool allow_outside) {
   document::SubtitleDocument subtitle(document::UndoHistory::kNotRecorded);
-  if (auto read = ReadPictureSubtitle(subtitle_file, subtitle); !read.ok()) {
+  if (auto read = ReadPictureSubtitle(subtitle_file, subtitle, allow_outside); !read.ok()) {
     return Fail(read.error().message);
   }
   library::GlyphLibrary unused_library(std::filesystem::current_path());
@@ -914,9 +973,9 @@ int RunEstimate(const std::string& subtitle_file) {
 }
 
 // Exit status: 0 when every picture was handled, 2 when stopped, 1 on an error.
-int RunCrop(const std::string& subtitle_file, bool dry_run) {
+int RunCrop(const std::string& subtitle_file, bool dry_run, bool allow_outside) {
   document::SubtitleDocument subtitle(document::UndoHistory::kNotRecorded);
-  if (auto read = ReadPictureSubtitle(subtitle_file, subtitle); !read.ok()) {
+  if (auto read = ReadPictureSubtitle(subtitle_file, subtitle, allow_outside); !read.ok()) {
     return Fail(read.error().message);
   }
   platform::QtPictureIo pictures;
@@ -929,7 +988,14 @@ int RunCrop(const std::string& subtitle_file, bool dry_run) {
         }
       });
   if (outcome.error.has_value()) {
-    return Fail(outcome.error->message);
+    // The pictures before the failing one were rewritten already: say so, and where it stopped.
+    Fail(outcome.error->message);
+    std::fprintf(stderr, "row %d (%s) stopped the crop: %d pictures %s before it, the rest %s\n",
+                 outcome.error_row,
+                 ForTerminal(subtitle.main.Cell(document::kPicture, outcome.error_row)).c_str(),
+                 outcome.pictures_cropped, dry_run ? "would be cropped" : "were cropped in place",
+                 dry_run ? "not measured" : "are unchanged");
+    return 1;
   }
   if (outcome.pictures_cropped == 0 && !outcome.stopped) {
     return Fail("no picture of " + subtitle_file +
@@ -1036,6 +1102,8 @@ void AddOcrCommand(CLI::App& app) {
                   "Correct overlapping times after a complete run: on or off (default: as "
                   "setup.sys says)")
       ->check(CLI::IsMember({"on", "off"}));
+  ocr->add_flag("--allow-outside-pictures", ocr_arguments->allow_outside,
+                "Read pictures whose names leave the subtitle's folder (absolute or ../ names)");
   ocr->add_option("--start-row", ocr_arguments->start_row, "First row to recognise (default 1)")
       ->check(CLI::PositiveNumber);
   ocr->add_option("--sl", ocr_arguments->line_height, "Standard line height (overrides)")
@@ -1107,24 +1175,40 @@ void AddOcrCommand(CLI::App& app) {
     RunGuarded([&] { return RunTeach(teach_arguments->sheet, teach_arguments->working_folder); });
   });
 
-  auto estimate_subtitle = std::make_shared<std::string>();
+  struct EstimateArguments {
+    std::string subtitle;
+    bool allow_outside = false;
+  };
+  auto estimate_arguments = std::make_shared<EstimateArguments>();
   CLI::App* estimate =
       app.add_subcommand("estimate", "Print the standard line height and glyph width");
-  estimate->add_option("SUBTITLE", *estimate_subtitle, "Picture subtitle (.srt)")->required();
-  estimate->callback(
-      [estimate_subtitle] { RunGuarded([&] { return RunEstimate(*estimate_subtitle); }); });
+  estimate->add_option("SUBTITLE", estimate_arguments->subtitle, "Picture subtitle (.srt)")
+      ->required();
+  estimate->add_flag("--allow-outside-pictures", estimate_arguments->allow_outside,
+                     "Read pictures whose names leave the subtitle's folder");
+  estimate->callback([estimate_arguments] {
+    RunGuarded([&] {
+      return RunEstimate(estimate_arguments->subtitle, estimate_arguments->allow_outside);
+    });
+  });
 
   struct CropArguments {
     std::string subtitle;
     bool dry_run = false;
+    bool allow_outside = false;
   };
   auto crop_arguments = std::make_shared<CropArguments>();
   CLI::App* crop =
       app.add_subcommand("crop", "Crop every picture of a picture subtitle to its ink, in place");
   crop->add_option("SUBTITLE", crop_arguments->subtitle, "Picture subtitle (.srt)")->required();
   crop->add_flag("--dry-run", crop_arguments->dry_run, "Print the new sizes only");
+  crop->add_flag("--allow-outside-pictures", crop_arguments->allow_outside,
+                 "Crop pictures whose names leave the subtitle's folder");
   crop->callback([crop_arguments] {
-    RunGuarded([&] { return RunCrop(crop_arguments->subtitle, crop_arguments->dry_run); });
+    RunGuarded([&] {
+      return RunCrop(crop_arguments->subtitle, crop_arguments->dry_run,
+                     crop_arguments->allow_outside);
+    });
   });
 }
 

@@ -45,7 +45,10 @@ struct SubtitleDocument {
   std::filesystem::path source_file;      // full name of the opened main subtitle
   std::string source_extension = ".srt";  // lower case, with the full stop
   std::filesystem::path picture_folder;   // folder of the opened picture subtitle
-  std::filesystem::path save_file;        // name last used to save
+  // Whether picture names may leave the picture folder (document/picture_files.h); only the
+  // command line's --allow-outside-pictures sets it.
+  bool pictures_outside_allowed = false;
+  std::filesystem::path save_file;  // name last used to save
   std::string save_extension = ".srt";
   std::filesystem::path last_open_folder;
   std::filesystem::path last_save_folder;

@@ -296,7 +296,9 @@ text::Status WriteSubtitleFile(const std::filesystem::path& path, Role role,
   // The pieces go straight to the temporary file, converted piece by piece. A write that failed
   // still walks every row, so that the base values are committed as they would have been had
   // the whole text been built first.
-  text::AtomicFileWriter file(path);
+  // A subtitle is written once per save, so a listing of its folder for the leftovers of killed
+  // saves costs nothing worth counting.
+  text::AtomicFileWriter file(path, text::Leftovers::kRemoveStale);
   int replaced = 0;
   if (options.encoding == OutputEncoding::kUtf8Bom) {
     file.Append("\xEF\xBB\xBF");

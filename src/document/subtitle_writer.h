@@ -48,9 +48,12 @@ text::Result<std::string> BuildSubtitleText(Role role, SubtitleDocument& documen
 // text::AtomicFileWriter: the text goes to the file in pieces of about 64 KB as it is made, never
 // whole in memory. An existing file is replaced only once the new content is completely on disk,
 // and a failed save leaves it unchanged. A failure of the save comes after the base values of
-// role 1 were committed. Errors: those of BuildSubtitleText, and "io" naming `path` when it cannot
-// be written. `report`, when given, receives the counts of a successful write. DocumentSaved,
-// ProofreadDone and the save file properties are the caller's to set; no port is called.
+// role 1 were committed. A symbolic link `path` is written through to its target; the
+// temporary files that killed saves of the same file left are removed first
+// (text::Leftovers::kRemoveStale). Errors: those of BuildSubtitleText, and "io" naming `path` when
+// it cannot be written. `report`, when given, receives the counts of a successful write.
+// DocumentSaved, ProofreadDone and the save file properties are the caller's to set; no port is
+// called.
 text::Status WriteSubtitleFile(const std::filesystem::path& path, Role role,
                                SubtitleDocument& document, const WriteOptions& options,
                                WriteReport* report = nullptr);

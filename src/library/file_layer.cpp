@@ -12,6 +12,12 @@ text::Error IoError(const char* what, const std::filesystem::path& path,
                      std::string(what) + " " + text::PathForMessage(path) + ": " + ec.message()};
 }
 
+std::filesystem::path AbsolutePath(const std::filesystem::path& path) {
+  std::error_code ec;
+  auto absolute = std::filesystem::absolute(path, ec);
+  return ec ? path : absolute;
+}
+
 std::filesystem::path StagedPath(const std::filesystem::path& target) {
   std::filesystem::path staged = target;
   staged += kStagedSuffix;
@@ -141,11 +147,14 @@ text::Status WriteFilesTogether(FileLayer& files, const std::filesystem::path& f
     if (auto written = files.WriteLines(StagedPath(file.path), file.lines); !written.ok()) {
       return written;
     }
+    // Both made absolute first: a path relative to the current folder (an exchange library named
+    // on the command line) must not be read back against the working folder.
+    const auto absolute = AbsolutePath(file.path);
     const auto relative =
-        file.path.lexically_normal().lexically_relative(folder.lexically_normal());
+        absolute.lexically_normal().lexically_relative(AbsolutePath(folder).lexically_normal());
     const bool inside = !relative.empty() && relative.is_relative() &&
                         *relative.begin() != std::filesystem::path("..");
-    targets.push_back(inside ? relative.string() : file.path.string());
+    targets.push_back(inside ? relative.string() : absolute.lexically_normal().string());
   }
   if (auto committed = files.WriteLines(record, targets); !committed.ok()) {
     return committed;

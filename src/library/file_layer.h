@@ -60,7 +60,9 @@ inline constexpr char kStagedSuffix[] = ".new";
 //   0. a commit record left by an earlier interrupted write is completed first,
 //   1. each file's content goes to "<path>.new" (atomic write),
 //   2. the commit record, listing the targets in order, is written in `folder` (atomic write):
-//      this is the moment the change happens,
+//      this is the moment the change happens; files inside `folder` are listed relative to it,
+//      others by their absolute path (a relative one is made absolute against the current
+//      folder first; records listing a relative name are read against `folder`),
 //   3. each "<path>.new" is renamed over its target, in the given order,
 //   4. the commit record is removed.
 // Success means the change has happened (step 2 done); a failure in steps 3 or 4 is left for the

@@ -6,6 +6,7 @@
 #include <system_error>
 #include <vector>
 
+#include "document/picture_files.h"
 #include "document/row_table.h"
 #include "text/line_file.h"
 
@@ -134,10 +135,17 @@ CropOutcome CropPictures(
     }
     pump.ReportProgress(i, last);
     const std::string name = table.Cell(document::kPicture, i);
-    const auto path = document.picture_folder / name;
+    auto file = document::PictureFile(document, name);
+    if (!file.ok()) {
+      outcome.error = file.error();
+      outcome.error_row = i;
+      break;
+    }
+    const std::filesystem::path& path = file.value();
     auto loaded = pictures.Load(path);
     if (!loaded.ok()) {
       outcome.error = loaded.error();
+      outcome.error_row = i;
       break;
     }
     Picture& picture = *loaded.value();
@@ -156,6 +164,8 @@ CropOutcome CropPictures(
     auto saved = pictures.Save(picture, path);
     if (!saved.ok()) {
       outcome.error = saved.error();
+      outcome.error_row = i;
+      --outcome.pictures_cropped;
       break;
     }
   }

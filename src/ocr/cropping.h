@@ -36,10 +36,13 @@ struct CropOutcome {
   int pictures_cropped = 0;          // pictures rewritten (or, in a dry run, that would be)
   bool stopped = false;              // the host asked to stop; later pictures are untouched
   std::optional<text::Error> error;  // a picture that could not be read or written ends the run
+  int error_row = 0;                 // the row of that picture (0 without an error)
 };
 
 // Crops the pictures of rows 1 .. row count - 2 of the main table (the grid's last row is left
-// alone) and writes each back over its file, unless `dry_run`. Lets events run and reports
+// alone) and writes each back over its file (document::PictureFile), unless `dry_run`. A picture
+// name that leaves the folder (when the document does not allow it) ends the run as an error
+// before its file is touched; the pictures before it stay cropped. Lets events run and reports
 // progress (row, row count - 2) once per picture; a stop ends the loop before the next picture.
 // `on_picture`, when given, is told each file's new size.
 CropOutcome CropPictures(

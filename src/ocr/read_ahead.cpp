@@ -6,6 +6,9 @@
 #include <exception>
 #include <utility>
 
+#include "document/picture_files.h"
+#include "text/gbk.h"
+
 namespace ocr {
 namespace {
 
@@ -61,6 +64,12 @@ bool PictureReadAhead::HasRoom() const {
 
 void PictureReadAhead::Request(int row, const std::filesystem::path& folder,
                                const std::string& name) {
+  // A Chinese name is looked up on the disk (UTF-8 or its raw bytes) before the lock is taken;
+  // an ASCII name is put together in the slot's own path, which allocates nothing once warm.
+  std::filesystem::path located;
+  if (text::HasNonAscii(name)) {
+    located = document::LocatePicture(folder, name).path;
+  }
   {
     std::lock_guard<std::mutex> lock(mutex_);
     Slot& slot =
@@ -68,8 +77,12 @@ void PictureReadAhead::Request(int row, const std::filesystem::path& folder,
     // The slot is free: only this thread queues, and the loader takes queued slots only.
     slot.row = row;
     slot.name = name;
-    slot.path = folder;
-    slot.path /= name;
+    if (located.empty()) {
+      slot.path = folder;
+      slot.path /= name;
+    } else {
+      slot.path = std::move(located);
+    }
     slot.read = false;
     slot.state = State::kQueued;
     ++count_;

@@ -48,7 +48,8 @@ class PictureReadAhead {
   int NextRow() const;
   // True when another row may be asked for.
   bool HasRoom() const;
-  // Asks for `folder` / `name` as the picture of `row`. Needs HasRoom().
+  // Asks for the picture `name` of `folder` (as document::LocatePicture resolves it) as the
+  // picture of `row`. Needs HasRoom().
   void Request(int row, const std::filesystem::path& folder, const std::string& name);
   // Waits for the oldest row asked for and, when it is `row` named `name` and its read
   // succeeded, swaps its picture with `picture` and returns true (`picture` then holds the

@@ -5,6 +5,7 @@
 #include <optional>
 #include <system_error>
 
+#include "document/picture_files.h"
 #include "document/row_table.h"
 #include "ocr/read_ahead.h"
 #include "text/line_file.h"
@@ -12,6 +13,8 @@
 namespace ocr {
 
 namespace {
+
+const std::string kNoName;
 
 // Prepares the picture just loaded into the recogniser's spare; a refusal names the file.
 text::Result<bool> PrepareSpare(Recogniser& recogniser, const std::filesystem::path& path) {
@@ -26,12 +29,17 @@ text::Result<bool> PrepareSpare(Recogniser& recogniser, const std::filesystem::p
 
 }  // namespace
 
-text::Result<bool> LoadSubtitlePicture(Recogniser& recogniser, const std::filesystem::path& folder,
+text::Result<bool> LoadSubtitlePicture(Recogniser& recogniser,
+                                       const document::SubtitleDocument& document,
                                        const std::string& name) {
   if (name.empty()) {
     return false;
   }
-  const auto path = folder / name;
+  auto file = document::PictureFile(document, name);
+  if (!file.ok()) {
+    return file.error();
+  }
+  const std::filesystem::path& path = file.value();
   auto loaded = recogniser.Pictures().LoadInto(path, recogniser.SparePicture());
   if (!loaded.ok()) {
     // Only a failed load asks whether the file is there at all: one look-up less a picture.
@@ -89,19 +97,25 @@ RunOutcome RunRecognition(Recogniser& recogniser, document::SubtitleDocument& do
       }
       for (int k = ahead.NextRow() == -1 ? r : ahead.NextRow();
            k < table.RowCount() && ahead.HasRoom(); ++k) {
-        ahead.Request(k, document.picture_folder, table.Cell(document::kPicture, k));
+        // A refused name is asked for as no picture: the run's own load reports it.
+        const std::string& requested = table.Cell(document::kPicture, k);
+        ahead.Request(k, document.picture_folder,
+                      document::PictureNameAllowed(document, requested) ? requested : kNoName);
       }
       if (ahead.Take(r, name, recogniser.SparePicture())) {
-        loaded = PrepareSpare(recogniser, document.picture_folder / name);
+        loaded =
+            PrepareSpare(recogniser, document::LocatePicture(document.picture_folder, name).path);
       } else {
-        loaded = LoadSubtitlePicture(recogniser, document.picture_folder, name);
+        loaded = LoadSubtitlePicture(recogniser, document, name);
       }
     } else {
-      loaded = LoadSubtitlePicture(recogniser, document.picture_folder, name);
+      loaded = LoadSubtitlePicture(recogniser, document, name);
     }
-    // A picture the layer cannot decode, or one too large for the grid, is handled like a
-    // missing one: the user may skip the row. Only a file that cannot be read ends the run.
-    if (!loaded.ok() && loaded.error().code != "size" && loaded.error().code != "format") {
+    // A picture the layer cannot decode, one too large for the grid or one outside the folder
+    // is handled like a missing one: the user may skip the row. Only a file that cannot be read
+    // ends the run.
+    if (!loaded.ok() && loaded.error().code != "size" && loaded.error().code != "format" &&
+        loaded.error().code != "outside") {
       outcome.end = RunEnd::kFailed;
       outcome.error = loaded.error();
       ended_early = true;
@@ -131,6 +145,7 @@ RunOutcome RunRecognition(Recogniser& recogniser, document::SubtitleDocument& do
     } else {
       // A missing picture, or one too large for the grid: the user may skip the row.
       ++outcome.pictures_missing;
+      outcome.missing_rows.push_back(r);
       if (!loaded.ok()) {
         outcome.unusable_pictures.push_back(loaded.error());
       }

@@ -21,11 +21,14 @@ inline constexpr int kMessageQuestionCaption = 413;
 inline constexpr int kMessagePictureNotFound = 485;  // shown on selecting a row, + name
 inline constexpr int kMessageRunStopped = 566;       // shown by the host's Stop command
 
-// Loads the picture `name` of `folder` and prepares it. Returns false, with nothing changed,
-// when no such file exists. Errors: "io"/"format" from the picture layer (not a readable
-// bitmap; the message names the file) and "size" for a picture too large for the grid (the
-// message names the file too); the previously prepared picture then stays.
-text::Result<bool> LoadSubtitlePicture(Recogniser& recogniser, const std::filesystem::path& folder,
+// Loads the picture `name` of `document` (its file as document::PictureFile gives it) and
+// prepares it. Returns false, with nothing changed, when no such file exists. Errors: "outside"
+// for a name that leaves the picture folder when the document does not allow it, "io"/"format"
+// from the picture layer (not a readable bitmap; the message names the file) and "size" for a
+// picture too large for the grid (the message names the file too); the previously prepared
+// picture then stays.
+text::Result<bool> LoadSubtitlePicture(Recogniser& recogniser,
+                                       const document::SubtitleDocument& document,
                                        const std::string& name);
 
 // How a run ended.
@@ -42,8 +45,9 @@ struct RunOutcome {
   // The row where the next run starts unless the user selects another: the unfinished row
   // after a stop, the row count after a complete run.
   int next_start_row = 1;
-  int rows_recognised = 0;   // rows whose text was written
-  int pictures_missing = 0;  // rows skipped because their picture was missing or unusable
+  int rows_recognised = 0;        // rows whose text was written
+  int pictures_missing = 0;       // rows skipped because their picture was missing or unusable
+  std::vector<int> missing_rows;  // those rows, in run order
   // Why each unusable picture that was skipped could not be used ("format" or "size", naming
   // the file), in run order; missing pictures are only counted.
   std::vector<text::Error> unusable_pictures;
@@ -69,11 +73,11 @@ struct RunPorts {
 // glyph sends the run back to that glyph's row. The run is one undo step of the document.
 // With the recogniser's reference table set and its reference_teaching option on, each row is
 // read with the text of the reference row it overlaps longest (PairedReferenceText).
-// A picture that is missing, that the picture layer cannot decode ("format") or that is too
-// large for the grid ("size") asks the missing-picture question; a file that cannot be read
-// ("io") ends the run as kFailed. With `jobs` > 1 and a picture layer that allows concurrent
-// loads, a loader thread reads the next pictures ahead (PictureReadAhead); the results are the
-// same with any `jobs`.
+// A picture that is missing, that the picture layer cannot decode ("format"), that is too
+// large for the grid ("size") or whose name leaves the picture folder ("outside") asks the
+// missing-picture question; a file that cannot be read ("io") ends the run as kFailed. With `jobs`
+// > 1 and a picture layer that allows concurrent loads, a loader thread reads the next pictures
+// ahead (PictureReadAhead); the results are the same with any `jobs`.
 RunOutcome RunRecognition(Recogniser& recogniser, document::SubtitleDocument& document,
                           int start_row, const RunPorts& ports, int jobs = 1);
 

@@ -5,6 +5,7 @@
 #include <system_error>
 #include <vector>
 
+#include "document/picture_files.h"
 #include "document/row_table.h"
 
 namespace ocr {
@@ -78,8 +79,14 @@ SizeEstimate EstimateStandardSizes(Recogniser& recogniser,
   std::vector<Segment> segments;
   const auto& table = document.main;
   for (int r = 1; r < table.RowCount() && r < 100; ++r) {
-    const auto path = document.picture_folder / table.Cell(document::kPicture, r);
-    if (!table.Cell(document::kPicture, r).empty() && recogniser.Pictures().Has(path)) {
+    // A name outside the folder counts as an unreadable picture; its file is not looked at.
+    auto file = document::PictureFile(document, table.Cell(document::kPicture, r));
+    if (!file.ok()) {
+      ++estimate.unreadable_pictures;
+    }
+    if (file.ok() && !table.Cell(document::kPicture, r).empty() &&
+        recogniser.Pictures().Has(file.value())) {
+      const std::filesystem::path& path = file.value();
       auto loaded = recogniser.Pictures().Load(path);
       if (loaded.ok()) {
         shown = std::move(loaded.value());

@@ -24,7 +24,8 @@ struct SizeEstimate {
 // Samples the pictures of rows 1 .. 99 of the main table until `sample_lines` text lines were
 // counted, and stores the result in the recogniser's options (it also prepares pictures in the
 // recogniser's grid). A missing picture analyses the previously loaded one again, as the
-// picture view would. Ties go to the size seen first.
+// picture view would; so does one whose name leaves the picture folder (document::PictureFile),
+// which counts as unreadable. Ties go to the size seen first.
 SizeEstimate EstimateStandardSizes(Recogniser& recogniser,
                                    const document::SubtitleDocument& document, int sample_lines);
 

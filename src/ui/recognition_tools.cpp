@@ -22,6 +22,7 @@
 
 #include "app/recognition_commands.h"
 #include "app/status_texts.h"
+#include "document/picture_files.h"
 #include "document/row_table.h"
 #include "document/subtitle_reader.h"
 #include "library/glyph_library.h"
@@ -341,7 +342,11 @@ void RecognitionTools::FollowRun() {
   }
   shown_row_ = row;
   SelectRow(row);
-  ShowPicture(document.picture_folder / document.main.Cell(document::kPicture, row));
+  // A name outside the folder was refused before the run; the strip never shows such a file.
+  if (auto file = document::PictureFile(document, document.main.Cell(document::kPicture, row));
+      file.ok()) {
+    ShowPicture(file.value());
+  }
 }
 
 void RecognitionTools::StartReadMenuClick() {

@@ -57,6 +57,26 @@ printf '1\r\n00:00:01,000 --> 00:00:02,000\r\n0001.bmp\r\n\r\n2\r\n00:00:03,000 
 cmp -s pictures.ssa "$data/ssahead.txt" || fail "picture srt gave more than the header"
 grep -q '2 entries read; pictures.ssa: 0 entries written' out.txt || fail "picture summary: $(cat out.txt)"
 
+# A symbolic link as the output is written through: the link stays, its target gets the text.
+mkdir real
+printf 'old\r\n' > real/target.srt
+ln -s real/target.srt link.srt
+"$cli" convert in.srt link.srt > /dev/null 2>&1 || fail "convert onto a link exited $?"
+[ -L link.srt ] || fail "the link was replaced by a regular file"
+expect_same real/target.srt plain.srt "the link's target"
+ls -A real | grep -q tmp && fail "a temporary file stayed beside the target: $(ls -A real)"
+
+# Leftovers of a killed convert (a process that is gone) go with the next convert to the same
+# file; those of a running process, and of other files, stay.
+( exit 0 ) & gone=$!
+wait "$gone"
+touch ".plain.srt.tmp${gone}_0" .plain.srt.tmp482113 ".plain.srt.tmp$$_1" .other.srt.tmp482113
+"$cli" convert in.srt plain.srt > /dev/null 2>&1 || fail "convert over leftovers exited $?"
+[ -e ".plain.srt.tmp${gone}_0" ] && fail "the leftover of a killed convert stayed"
+[ -e .plain.srt.tmp482113 ] && fail "a leftover of the older naming stayed"
+[ -e ".plain.srt.tmp$$_1" ] || fail "the temporary file of a running process was removed"
+[ -e .other.srt.tmp482113 ] || fail "another file's temporary was removed"
+
 # Failures: exit 1, exactly one line on stderr, no output file.
 expect_failure() {  # expect_failure OUT args...
   local out=$1

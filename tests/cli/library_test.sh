@@ -50,6 +50,18 @@ grep -q 'processed 2, added 1, left in the other library 0' out.txt || fail "mer
 grep -q 'the library holds 4 records' out.txt || fail "archive: $(cat out.txt)"
 "$cli" library check --workdir "$lib" > /dev/null 2>&1 || fail "check after the merge exited $?"
 
+# A merge naming the other library relative to the current folder, not to --workdir: the other
+# files are emptied and no staged copy stays beside them.
+mkdir -p "$work/elsewhere/ex"
+printf 'rel\r\n' > "$work/elsewhere/ex/base.wrd"
+features 50 > "$work/elsewhere/ex/base.sts"
+(cd "$work/elsewhere" && "$cli" library merge ex/base --workdir "$lib") > out.txt 2>&1 ||
+  fail "merge of a relative path exited $?"
+grep -q 'added 1, left in the other library 0' out.txt || fail "relative merge: $(cat out.txt)"
+[ -s "$work/elsewhere/ex/base.wrd" ] && fail "relative merge left the other library's records"
+ls "$work/elsewhere/ex" | grep -q '\.new$' && fail "relative merge left $(ls "$work/elsewhere/ex")"
+[ -e "$lib/library.commit" ] && fail "relative merge left its commit record"
+
 # A damaged FeatureLine makes the check fail.
 printf 'x\r\n' >> "$lib/word.wrd"
 printf '99999,0\r\n' >> "$lib/word.sts"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end checks of zentrope-cli ocr, features, estimate and replace where they used to
 # mislead: boxes outside the picture, the post-run switches, answers left over, runs that stop,
-# missing or broken pictures (exit 1 and no output file), and replacing on a 100 MB line.
+# missing or broken pictures (exit 1, named by row, the other rows written), and replacing on a
+# 100 MB line.
 # Usage: ocr_test.sh ZENTROPE_CLI DATA_FOLDER [SANITIZED]
 source "$(dirname "${BASH_SOURCE[0]}")/test_lib.sh"
 
@@ -64,21 +65,26 @@ grep -q '^stopped at row 1 with 20 rows not recognised$' err.txt || fail "stop l
 grep -q 'unknown glyphs left' err.txt && fail "the old misleading count is still printed"
 [ -e "$work/o.srt" ] && fail "a run that recognised nothing wrote $(wc -c < "$work/o.srt") bytes"
 
-# --- missing and broken pictures fail the run and write nothing ---
+# --- missing and broken pictures fail the run, are named by row, and the other rows are written ---
 cp -r "$demo" "$work/gaps"
 rm "$work/gaps/0005.bmp"
 "$cli" ocr "$work/gaps/demo.srt" -o "$work/o.srt" --workdir "$lib" --unknown skip > /dev/null 2> err.txt
 status=$?
 [ "$status" -eq 1 ] || fail "missing picture exited $status"
 grep -q '^error: 1 of 20 pictures are missing or unusable$' err.txt || fail "missing: $(cat err.txt)"
-[ -e "$work/o.srt" ] && fail "missing picture: output written"
+grep -q '^error: rows skipped for their pictures: 5 (0005.bmp)$' err.txt || fail "missing row: $(cat err.txt)"
+grep -q "^$work/o.srt was written with the 19 rows recognised$" err.txt || fail "written: $(cat err.txt)"
+[ "$(grep -c -- ' --> ' "$work/o.srt")" -eq 19 ] || fail "missing picture: the 19 rows were not written"
+rm -f "$work/o.srt"
 cp -r "$demo" "$work/broken"
 printf 'BMnot really' > "$work/broken/0003.bmp"
 "$cli" ocr "$work/broken/demo.srt" -o "$work/o.srt" --workdir "$lib" --unknown skip > /dev/null 2> err.txt
 status=$?
 [ "$status" -eq 1 ] || fail "broken picture exited $status"
 grep -q '^error: .*0003.bmp is a damaged' err.txt || fail "broken: $(cat err.txt)"
-[ -e "$work/o.srt" ] && fail "broken picture: output written"
+grep -q '^error: rows skipped for their pictures: 3 (0003.bmp)$' err.txt || fail "broken row: $(cat err.txt)"
+[ -e "$work/o.srt" ] || fail "broken picture: the other rows were not written"
+rm -f "$work/o.srt"
 "$cli" estimate "$demo/demo.srt" > out.txt 2>&1 || fail "estimate exited $?"
 grep -q '^S_L [1-9]' out.txt || fail "estimate: $(cat out.txt)"
 

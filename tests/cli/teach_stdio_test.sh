@@ -57,6 +57,17 @@ grep -q '"source":"ocr"' no-guess.txt && fail "an OCR guess without its data: $(
 [ "$(grep -c 'chi_sim' no-guess-err.txt)" = 1 ] || fail "one status line expected: $(cat no-guess-err.txt)"
 grep -qi 'traineddata\|tesseract' no-guess-err.txt && fail "engine messages leaked: $(cat no-guess-err.txt)"
 
+# Invalid UTF-8 and a NUL byte are refused and the question asked again; nothing reaches word.wrd.
+before=$(md5sum word.wrd)
+printf 'save \xff\xfe\nsave a\0b\nabort\n' |
+  "$cli" ocr "$data/demo/demo.srt" --teach-stdio > refused.txt 2> refused-err.txt
+[ $? = 2 ] || fail "an aborted run after refused answers must exit 2"
+[ "$(wc -l < refused.txt)" = 3 ] || fail "each refused answer repeats the question: $(wc -l < refused.txt)"
+grep -q 'the text to save is not valid UTF-8; the question is asked again' refused-err.txt ||
+  fail "invalid UTF-8 not reported: $(cat refused-err.txt)"
+grep -q 'the text to save holds a NUL byte' refused-err.txt || fail "NUL not reported"
+[ "$(md5sum word.wrd)" = "$before" ] || fail "a refused answer changed word.wrd"
+
 # The end of the input aborts; --answers and --teach-stdio exclude each other.
 "$cli" ocr "$data/demo/demo.srt" --teach-stdio < /dev/null > /dev/null 2>&1
 [ $? = 2 ] || fail "end of input must abort the run"

@@ -81,4 +81,18 @@ KillPointReport TryEveryKillPoint(
   return report;
 }
 
+std::vector<std::string> LeftoverTemporaries(const std::filesystem::path& folder,
+                                             const std::vector<std::string>& names) {
+  std::vector<std::string> found;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    const std::string file_name = entry.path().filename().string();
+    for (const std::string& name : names) {
+      if (text::IsTemporaryOf(file_name, name)) {
+        found.push_back(file_name);
+      }
+    }
+  }
+  return found;
+}
+
 }  // namespace testing_support

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -24,5 +25,10 @@ KillPointReport TryEveryKillPoint(
     const std::function<void(const std::filesystem::path&)>& setup,
     const std::function<void(const std::filesystem::path&)>& operation,
     const std::function<bool(const std::filesystem::path&, const std::string& cut)>& check);
+
+// The hidden temporary files of atomic writes (text::IsTemporaryOf) in `folder` that belong to
+// one of `names`: what a killed write leaves until the next write of the same file.
+std::vector<std::string> LeftoverTemporaries(const std::filesystem::path& folder,
+                                             const std::vector<std::string>& names);
 
 }  // namespace testing_support

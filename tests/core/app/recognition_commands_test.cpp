@@ -245,5 +245,38 @@ TEST_F(RecognitionCommandsTest, CroppingAsksShowsProgressAndReportsItsEnd) {
   EXPECT_EQ(messages_.informed.back().text, "m639");
 }
 
+TEST_F(RecognitionCommandsTest, PicturesOutsideTheFolderRefuseTheRunAndTheCropNamingTheRows) {
+  Rows({"a.bmp", "../b.bmp", "/tmp/c.bmp", "d.bmp"}, {"a.bmp", "d.bmp"});
+  const ocr::RunOutcome outcome = StartRecognition(*app_, *recogniser_, 1, Ports(), {}, {});
+  EXPECT_EQ(outcome.end, ocr::RunEnd::kDeclined);
+  EXPECT_EQ(outcome.rows_recognised, 0);
+  EXPECT_EQ(app_->Document().main.Cell(document::kText, 1), "");
+  ASSERT_EQ(messages_.informed.size(), size_t{1});
+  EXPECT_EQ(messages_.informed[0].text, "m15422 (../b.bmp), 3 (/tmp/c.bmp)");
+  EXPECT_TRUE(messages_.asked.empty());
+  // A run from row 4 meets none of them.
+  teacher_.actions = {SaveAs("O")};
+  EXPECT_EQ(StartRecognition(*app_, *recogniser_, 4, Ports(), {}, {}).rows_recognised, 1);
+
+  const ports::WaitPanel wait{};
+  EXPECT_EQ(CropPicturesCommand(*app_, pictures_, messages_, pump_, wait), std::nullopt);
+  EXPECT_TRUE(messages_.asked.empty()) << "refused before the crop question";
+  EXPECT_EQ(messages_.informed.back().text, "m15422 (../b.bmp), 3 (/tmp/c.bmp)");
+  const std::string row_text = app_->Document().main.Cell(document::kPicture, 2);
+  EXPECT_EQ(ShowRowPicture(*app_, *recogniser_, 2, messages_), std::nullopt);
+  EXPECT_NE(messages_.informed.back().text.find("outside"), std::string::npos) << row_text;
+}
+
+TEST_F(RecognitionCommandsTest, ACropEndedByAnUnreadablePictureSaysHowManyWereCropped) {
+  Rows({"a.bmp", "b.bmp", "c.bmp", "d.bmp"}, {"a.bmp", "c.bmp", "d.bmp"});
+  folder_.Write("b.bmp", "damaged");  // on disk, but the picture layer cannot read it
+  messages_.answers = {ports::Answer::kOk};
+  const auto cropped = CropPicturesCommand(*app_, pictures_, messages_, pump_, {});
+  ASSERT_TRUE(cropped.has_value());
+  EXPECT_EQ(cropped->error_row, 2);
+  const std::string& report = messages_.informed.back().text;
+  EXPECT_NE(report.find("\nm15451m1548"), std::string::npos) << report;
+}
+
 }  // namespace
 }  // namespace app

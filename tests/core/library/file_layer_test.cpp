@@ -44,6 +44,28 @@ TEST(WriteFilesTogether, CommitRecordNamesOwnFilesByNameAndOthersByPath) {
   std::filesystem::rename(moved, dir.path());  // let the fixture remove its folder
 }
 
+TEST(WriteFilesTogether, AFileNamedRelativeToTheCurrentFolderIsRecordedByItsAbsolutePath) {
+  TempDir dir;
+  TempDir elsewhere;
+  std::filesystem::create_directory(elsewhere / "ex");
+  const auto current = std::filesystem::current_path();
+  std::filesystem::current_path(elsewhere.path());
+  DyingFileLayer files;
+  files.budget = 2;  // the staged copy and the commit record
+  const bool written = WriteFilesTogether(files, dir.path(), {{"ex/base.wrd", {"b"}}}).ok();
+  std::filesystem::current_path(current);
+  ASSERT_TRUE(written);
+  const auto record = ReadOrEmpty(dir / "library.commit");
+  ASSERT_EQ(record.size(), 1u);
+  EXPECT_EQ(record[0], (elsewhere / "ex/base.wrd").string());
+  // Completed from any current folder, it lands beside the staged copy, not in `dir`.
+  RealFileLayer real;
+  ASSERT_TRUE(FinishInterruptedWrite(real, dir.path(), {"word.wrd"}).ok());
+  EXPECT_EQ(ReadOrEmpty(elsewhere / "ex/base.wrd"), (text::Lines{"b"}));
+  EXPECT_FALSE(std::filesystem::exists(elsewhere / "ex/base.wrd.new"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "ex"));
+}
+
 TEST(WriteFilesTogether, StagedCopiesWithoutACommitAreDropped) {
   TempDir dir;
   dir.Write("word.wrd", "old\r\n");

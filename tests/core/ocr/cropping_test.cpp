@@ -157,4 +157,30 @@ TEST(EstimateStandardSizes, TakesTheMostFrequentSizesFirstSeenWinningTies) {
   EXPECT_EQ(ocr::SampleLineCount("25"), 25);
 }
 
+TEST(CropPictures, NeverTouchesAPictureNamedOutsideTheFolder) {
+  for (const char* outside : {"../outside/o1.bmp", "/films/other/o1.bmp"}) {
+    ocr_testing::MemoryPictureIo pictures;
+    auto document = PictureSubtitle(4);
+    document.main.SetCell(document::kPicture, 2, outside);
+    for (const auto& name : {"pics/1.bmp", "pics/3.bmp", "pics/4.bmp"}) {
+      pictures.Put(name, Block(100, 30, 10, 10, 20, 20));
+    }
+    const auto outside_path = std::filesystem::path("pics") / outside;
+    pictures.Put(outside_path, Block(100, 30, 10, 10, 20, 20));
+    testing_support::FakeEventPump pump;
+    const auto refused = ocr::CropPictures(document, pictures, pump, false);
+    ASSERT_TRUE(refused.error.has_value()) << outside;
+    EXPECT_EQ(refused.error->code, "outside");
+    EXPECT_EQ(refused.error_row, 2);
+    EXPECT_EQ(refused.pictures_cropped, 1);
+    EXPECT_EQ(pictures.files[outside_path].Width(), 100) << outside;
+
+    document.pictures_outside_allowed = true;
+    testing_support::FakeEventPump allowed_pump;
+    const auto allowed = ocr::CropPictures(document, pictures, allowed_pump, false);
+    EXPECT_FALSE(allowed.error.has_value()) << outside;
+    EXPECT_EQ(pictures.files[outside_path].Width(), 12) << outside;
+  }
+}
+
 }  // namespace

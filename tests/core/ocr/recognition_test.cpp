@@ -210,7 +210,7 @@ TEST_F(RecognitionTest, DashRuleDependsOnTheBoxWidth) {
 
 TEST_F(RecognitionTest, FirstEqualCandidateWinsAndRowAnalysisListsNumbers) {
   const int row = AddRow({kCross});
-  ASSERT_TRUE(ocr::LoadSubtitlePicture(recogniser_, document_.picture_folder, "1.bmp").value());
+  ASSERT_TRUE(ocr::LoadSubtitlePicture(recogniser_, document_, "1.bmp").value());
   // The cross's features as the walk computes them: segment width, fitted rows.
   ocr::PixelGrid grid;
   ASSERT_TRUE(grid.Prepare(*pictures_.Load(pictures_folder_ / "1.bmp").value()).ok());

@@ -1,10 +1,15 @@
 #include "text/line_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "support/file_size_limit.h"
 #include "support/temp_dir.h"
@@ -115,13 +120,16 @@ TEST(LineFile, KnowsTheNamesOfItsOwnTemporaryFiles) {
     const char* name;
     bool temporary;
   };
-  for (const Case c : {Case{".word.ind.new.tmp123", "word.ind.new", true},
-                       Case{".library.commit.tmp0", "library.commit", true},
-                       Case{".word.ind.new.tmp", "word.ind.new", false},
-                       Case{".word.ind.new.tmp12a", "word.ind.new", false},
-                       Case{".word.ind.tmp5", "word.ind.new", false},
-                       Case{"word.ind.new.tmp5", "word.ind.new", false},
-                       Case{".word.wrd.tmp77", "word.wrd", true}}) {
+  for (const Case c :
+       {Case{".word.ind.new.tmp123", "word.ind.new", true},
+        Case{".library.commit.tmp0", "library.commit", true},
+        Case{".word.ind.new.tmp", "word.ind.new", false},
+        Case{".word.ind.new.tmp12a", "word.ind.new", false},
+        Case{".word.ind.tmp5", "word.ind.new", false},
+        Case{"word.ind.new.tmp5", "word.ind.new", false}, Case{".word.wrd.tmp77", "word.wrd", true},
+        Case{".out.srt.tmp4242_0", "out.srt", true}, Case{".out.srt.tmp4242_17", "out.srt", true},
+        Case{".out.srt.tmp_17", "out.srt", false}, Case{".out.srt.tmp4242_", "out.srt", false},
+        Case{".out.srt.tmp42_1_2", "out.srt", false}}) {
     EXPECT_EQ(IsTemporaryOf(c.file, c.name), c.temporary) << c.file << " of " << c.name;
   }
 }
@@ -206,6 +214,112 @@ TEST(AtomicFileWriter, AnUncommittedOrFailedWriteLeavesTheOldFileAndNoTemporary)
     EXPECT_EQ(dir.Read("a.txt"), "old");
     EXPECT_EQ(FileCount(dir), 1);
   }
+}
+
+// The id of a process that has ended (and been waited for).
+pid_t EndedProcess() {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::_exit(0);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return child;
+}
+
+TEST(AtomicFileWriter, RemovesOnlyStaleLeftoversOfTheSameFileWhenAsked) {
+  TempDir dir;
+  const std::string dead = ".out.srt.tmp" + std::to_string(EndedProcess()) + "_0";
+  const std::string alive = ".out.srt.tmp" + std::to_string(::getppid()) + "_3";
+  const std::string own = ".out.srt.tmp" + std::to_string(::getpid()) + "_9";
+  const std::string old_naming = ".out.srt.tmp123456";
+  const std::string other_file = ".in.srt.tmp123456";
+  for (const auto& name : {dead, alive, own, old_naming, other_file}) {
+    dir.Write(name, "leftover");
+  }
+  ASSERT_TRUE(WriteFileAtomic(dir / "out.srt", "kept").ok());
+  EXPECT_EQ(FileCount(dir), 6) << "the default writer leaves other files alone";
+  ASSERT_TRUE(WriteFileAtomic(dir / "out.srt", "new", Leftovers::kRemoveStale).ok());
+  EXPECT_EQ(dir.Read("out.srt"), "new");
+  EXPECT_FALSE(std::filesystem::exists(dir / dead));
+  EXPECT_FALSE(std::filesystem::exists(dir / old_naming));
+  EXPECT_TRUE(std::filesystem::exists(dir / alive)) << "a running process may still rename it";
+  EXPECT_TRUE(std::filesystem::exists(dir / own));
+  EXPECT_TRUE(std::filesystem::exists(dir / other_file));
+  EXPECT_EQ(RemoveStaleTemporaries(dir / "out.srt"), 0);
+}
+
+TEST(AtomicFileWriter, WritesThroughASymbolicLinkToItsTarget) {
+  TempDir dir;
+  std::filesystem::create_directory(dir / "real");
+  dir.Write("real/film.srt", "old");
+  ::chmod((dir / "real/film.srt").c_str(), 0600);
+  std::filesystem::create_symlink("real/film.srt", dir / "link.srt");
+  std::filesystem::create_symlink("link.srt", dir / "link2.srt");
+  ASSERT_TRUE(WriteFileAtomic(dir / "link2.srt", "new").ok());
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.srt"));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link2.srt"));
+  EXPECT_EQ(dir.Read("real/film.srt"), "new");
+  EXPECT_EQ(std::filesystem::status(dir / "real/film.srt").permissions(),
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  EXPECT_EQ(FileCount(dir), 3) << "no temporary beside the links";
+  // A link to a file not made yet makes it.
+  std::filesystem::create_symlink("real/later.srt", dir / "dangling.srt");
+  ASSERT_TRUE(WriteFileAtomic(dir / "dangling.srt", "made").ok());
+  EXPECT_EQ(dir.Read("real/later.srt"), "made");
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "dangling.srt"));
+}
+
+TEST(LineFile, ReadsPipesAndFifosToTheirEnd) {
+  TempDir dir;
+  const std::string data(200000, 'x');  // more than a pipe holds, so the writer must wait
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  std::thread writer([&] {
+    for (std::size_t done = 0; done < data.size();) {
+      done += static_cast<std::size_t>(::write(ends[1], data.data() + done, data.size() - done));
+    }
+    ::close(ends[1]);
+  });
+  auto piped = ReadFileOrPipeBytes("/dev/fd/" + std::to_string(ends[0]));
+  writer.join();
+  ::close(ends[0]);
+  ASSERT_TRUE(piped.ok()) << piped.error().message;
+  EXPECT_EQ(piped.value(), data);
+
+  const auto fifo = dir / "answers";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  // A reader that looked before the writer opened reads nothing and closes; the writer's write
+  // then fails (EPIPE, its signal ignored) and it tries again.
+  const auto old_handler = std::signal(SIGPIPE, SIG_IGN);
+  std::thread fifo_writer([&] {
+    for (bool written = false; !written;) {
+      const int fd = ::open(fifo.c_str(), O_WRONLY);
+      written = fd >= 0 && ::write(fd, "save a\n", 7) == 7;
+      ::close(fd);
+    }
+  });
+  // Refused while the writer has not opened it yet; read whole once it has.
+  std::string read;
+  while (read.empty()) {
+    auto bytes = ReadFileOrPipeBytes(fifo);
+    if (!bytes.ok()) {
+      EXPECT_NE(bytes.error().message.find("a pipe or FIFO that nothing writes to"),
+                std::string::npos)
+          << bytes.error().message;
+      continue;
+    }
+    read = bytes.value();
+  }
+  fifo_writer.join();
+  std::signal(SIGPIPE, old_handler);
+  EXPECT_EQ(read, "save a\n");
+  EXPECT_EQ(ReadFileOrPipeBytes(dir.Write("plain", "abc")).value(), "abc");
+  EXPECT_FALSE(ReadFileOrPipeBytes(dir.path()).ok());
+  // The plain reader still refuses a FIFO, and says what it is.
+  auto refused = ReadFileBytes(fifo);
+  ASSERT_FALSE(refused.ok());
+  EXPECT_NE(refused.error().message.find("a FIFO"), std::string::npos) << refused.error().message;
 }
 
 }  // namespace
