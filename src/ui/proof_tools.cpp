@@ -180,12 +180,17 @@ void ProofTools::BuildCheckPanel() {
     w_.StringGrid3->setHorizontalHeaderItem(column,
                                             new QTableWidgetItem(ToQString(headings[column])));
   }
+  // The finishing note sits above the list rather than in a box over it.
+  w_.CheckReviewNote = new QLabel(panel);
+  w_.CheckReviewNote->setObjectName(QStringLiteral("CheckReviewNote"));
+  w_.CheckReviewNote->setWordWrap(true);
   w_.Button13 = NewButton(panel, "Button13", "\xC8\xB7\xB6\xA8" /* 确定 */);
   w_.Button14 = NewButton(panel, "Button14", "\xC8\xA1\xCF\xFB" /* 取消 */);
   auto* buttons = new QHBoxLayout();
   buttons->addStretch(1);
   buttons->addWidget(w_.Button13);
   buttons->addWidget(w_.Button14);
+  panel->Body()->addWidget(w_.CheckReviewNote);
   panel->Body()->addWidget(w_.StringGrid3, 1);
   panel->Body()->addLayout(buttons);
 }
@@ -413,7 +418,11 @@ void ProofTools::Check1MenuClick() {
   grid->setRowCount(static_cast<int>(review.rows.size()) + 1);
   for (int index = 0; index < static_cast<int>(review.rows.size()); ++index) {
     const proof::ReviewRow& row = review.rows[static_cast<size_t>(index)];
-    grid->setItem(index, 0, new QTableWidgetItem(ToQString(row.number)));
+    // Each change is taken or left on its own: unticking its number leaves the row as it is.
+    auto* number = new QTableWidgetItem(ToQString(row.number));
+    number->setFlags(number->flags() | Qt::ItemIsUserCheckable);
+    number->setCheckState(Qt::Checked);
+    grid->setItem(index, 0, number);
     grid->setItem(index, 1, new QTableWidgetItem(ToQString(row.before)));
     grid->setItem(index, 2, new QTableWidgetItem(ToQString(row.after)));
   }
@@ -421,17 +430,31 @@ void ProofTools::Check1MenuClick() {
   checking_ = false;
   const int changed = static_cast<int>(review.rows.size());
   app_.ShowStatus([this, changed] { return app::CheckedStatus(app_.Messages(), changed); });
-  messages_.Inform(ports::Severity::kInformation, Message(proof::kCheckFinishedMessage));
+  if (changed == 0 && !review.stopped) {
+    // Nothing to review: the texts are proofread as they stand, and the list is not shown.
+    app_.Document().proofread_done = true;
+    app_.RestoreRecordedCommandState();
+    ui_.Panel21->hide();
+    messages_.Inform(ports::Severity::kInformation, Message(app::msg::kCheckChangedNothing));
+    return;
+  }
+  w_.CheckReviewNote->setText(ToQString(Message(proof::kCheckFinishedMessage)));
 }
 
 void ProofTools::Button13Click() {
   std::vector<proof::ReviewRow> review;
   const QTableWidget* grid = w_.StringGrid3;
   for (int row = 0; row < grid->rowCount(); ++row) {
+    const QTableWidgetItem* number = grid->item(row, 0);
+    if (number != nullptr && (number->flags() & Qt::ItemIsUserCheckable) &&
+        number->checkState() != Qt::Checked) {
+      continue;  // a change the user left
+    }
     review.push_back({CellOf(grid, row, 0), CellOf(grid, row, 1), CellOf(grid, row, 2)});
   }
   // A number the user changed into one that names no row is left out, never written elsewhere.
-  proof::ConfirmReview(review, app_.Document());
+  proof::ConfirmReview(review, app_.Document(),
+                       app_.Settings().Line(settings::kMarkCheckedRows) != "0");
   app_.RestoreRecordedCommandState();
   ui_.Panel21->hide();
 }
@@ -598,9 +621,8 @@ void ProofTools::TakeSuggestion() {
 // --- Reference subtitle and edit panels -------------------------------------------------------
 
 void ProofTools::SetReferenceCommandsEnabled(bool enabled) {
-  for (QAction* action : {ui_.SaveSecSrtMenu, ui_.CreatBlankMenu, ui_.CompareCheckMenu}) {
-    action->setEnabled(enabled);
-  }
+  // Kept with the command states, so that a state entered later (a run) does not undo it.
+  app_.SetReferenceOpen(enabled);
 }
 
 void ProofTools::OpenSecSrtMenuClick() {
