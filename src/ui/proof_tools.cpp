@@ -172,7 +172,7 @@ void ProofTools::BuildCheckPanel() {
   w_.StringGrid3->setObjectName(QStringLiteral("StringGrid3"));
   w_.StringGrid3->verticalHeader()->hide();
   w_.StringGrid3->verticalHeader()->setDefaultSectionSize(19);
-  const int widths[] = {30, 260, 260};
+  const int widths[] = {48, 252, 252};  // the number column holds its tick box too
   const char* headings[] = {"\xD0\xF2\xBA\xC5" /* 序号 */, "\xD4\xAD\xD7\xD6\xC4\xBB" /* 原字幕 */,
                             "\xD0\xDE\xB8\xC4\xBA\xF3\xB5\xC4\xD7\xD6\xC4\xBB" /* 修改后的字幕 */};
   for (int column = 0; column < 3; ++column) {

@@ -106,7 +106,7 @@ void TimeTools::BuildMenu() {
 void TimeTools::BuildPanel() {
   QWidget* area = window_.findChild<QWidget*>(QStringLiteral("CentralArea"));
   TimesPanel = new FloatingPanel(QStringLiteral("TimesPanel"),
-                                 ToQString(Message(app::msg::kTimesPanelTitle)), QSize(520, 300),
+                                 ToQString(Message(app::msg::kTimesPanelTitle)), QSize(520, 270),
                                  40, drag_, area != nullptr ? area : &window_);
   TimesPanel->hide();
   QWidget* panel = TimesPanel;
