@@ -32,6 +32,7 @@
 #include "proof/check_rules.h"
 #include "proof/row_editing.h"
 #include "proof/search_history.h"
+#include "proof/time_changes.h"
 #include "proof/time_overlap.h"
 #include "ui/floating_panel.h"
 #include "ui/main_window_ui.h"
@@ -775,7 +776,18 @@ void ProofTools::Button26Click() {
   if (!editor) {
     return;
   }
-  proof::StoreEditAndNext(app_.Document(), *editor);
+  const int row = app_.Document().current_row;
+  const bool stored = proof::StoreEditAndNext(app_.Document(), *editor);
+  // An end typed before its start is kept, but said at once, as in the grid.
+  const document::RowTable& table = app_.Document().main;
+  if (stored && proof::TimeFaultOf(table, row) == proof::TimeFault::kEndBeforeStart) {
+    const std::string start = table.Cell(document::kStart, row);
+    const std::string end = table.Cell(document::kEnd, row);
+    app_.ShowStatus([this, row, start, end] {
+      return app::FillIn(Message(app::msg::kEndBeforeStartEntered),
+                         {std::to_string(row), end, start});
+    });
+  }
   ShowCurrentRow(document::kText);
   MainRowSelected();
 }

@@ -161,6 +161,14 @@ class TimeToolsTest : public QObject {
     QCOMPARE(background(3, kStart).value<QColor>(), ui::SubtitleTableModel::OverlapColour());
     QVERIFY(!background(3, kEnd).isValid());
     QVERIFY(!background(2, kStart).isValid());
+    // The row editor's store says it too.
+    Find<QLabel>("StatusText")->clear();
+    window_->Document().current_row = 3;
+    Find<QLineEdit>("Edit15")->setText(QStringLiteral("00:00:05.000"));
+    Find<QLineEdit>("Edit16")->setText(QStringLiteral("00:00:04.000"));
+    Find<QPushButton>("Button26")->click();
+    QCOMPARE(window_->Document().main.Cell(kEnd, 3), std::string("00:00:04.000"));
+    QCOMPARE(Find<QLabel>("StatusText")->text(), QStringLiteral("m1779"));
 
     // Off, the grid shows no colour at all, as before the marking; the setting remembers it.
     Action("ShiftTimesMenu")->trigger();
