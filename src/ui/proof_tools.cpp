@@ -518,6 +518,9 @@ proof::FindReplace& ProofTools::Finder() {
 }
 
 void ProofTools::LanguageApplied() {
+  if (!w_.CheckReviewNote->text().isEmpty()) {
+    w_.CheckReviewNote->setText(ToQString(Message(proof::kCheckFinishedMessage)));
+  }
   if (finder_) {
     w_.Button23->setText(ToQString(Message(finder_->CaptionMessage())));
   }

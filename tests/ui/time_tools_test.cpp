@@ -251,6 +251,9 @@ class TimeToolsTest : public QObject {
     QCOMPARE(review->rowCount(), 3);
     QCOMPARE(Find<QLabel>("CheckReviewNote")->text(), QStringLiteral("m585"));
     QVERIFY(messages_.informed.empty());  // no box over the list
+    Action("N16")->trigger();  // the note follows the language
+    QCOMPARE(Find<QLabel>("CheckReviewNote")->text(), QStringLiteral("m587"));
+    Action("N14")->trigger();
     review->item(0, 0)->setCheckState(Qt::Unchecked);
     Find<QPushButton>("Button13")->click();
     QCOMPARE(document.main.Cell(kText, 1), std::string("one."));
