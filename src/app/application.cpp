@@ -175,6 +175,11 @@ void Application::EnterCommandState(int state) {
   ports_.hooks.CommandsChanged(commands_.Enablement());
 }
 
+void Application::SetReferenceOpen(bool open) {
+  commands_.SetReferenceOpen(open);
+  ports_.hooks.CommandsChanged(commands_.Enablement());
+}
+
 void Application::RestoreRecordedCommandState() {
   commands_.RestoreRecorded();
   ports_.hooks.CommandsChanged(commands_.Enablement());
@@ -265,6 +270,9 @@ bool Application::OpenSubtitleFile(const fs::path& file) {
   document_.current_row = 1;
   if (document_.picture_mode) {
     ports_.hooks.ResetTaughtRows();
+    // Saved under its own name unless the user chooses another (never the last subtitle's).
+    document_.save_file.clear();
+    document_.save_extension = ".srt";
     ShowRowsReadStatus(rows, msg::kPictureRowsReadSuffix);
     ports_.hooks.FocusFirstCell();
     EnterCommandState(1);
@@ -286,6 +294,27 @@ bool Application::OpenSubtitleFile(const fs::path& file) {
 }
 
 bool Application::SaveCommand() {
+  return Save(false);
+}
+
+bool Application::SaveInPlaceCommand() {
+  return Save(true);
+}
+
+std::filesystem::path Application::SaveSuggestion() const {
+  if (!document_.save_file.empty()) {
+    return document_.save_file;
+  }
+  // Not saved since it was opened: the subtitle's own name, with the extension to be written.
+  if (document_.source_file.empty()) {
+    return {};
+  }
+  fs::path name = document_.source_file.filename();
+  name.replace_extension(document_.save_extension);
+  return document_.last_save_folder.empty() ? name : document_.last_save_folder / name;
+}
+
+bool Application::Save(bool in_place) {
   if (!document_.proofread_done) {
     const ports::Answer answer =
         ports_.messages.Ask({Text(msg::kCheckBeforeSaveQuestion),
@@ -298,21 +327,28 @@ bool Application::SaveCommand() {
   // The extension offered to the dialog is also the one appended to a name typed without a
   // subtitle extension, so it is taken before the choice changes save_extension.
   const std::string default_extension = document_.save_extension;
-  ports::FileFilter filter{DialogFilterEntries(Text(msg::kSaveFilter), {kSrtFilter, kSsaFilter}),
-                           document_.last_save_folder, default_extension};
-  const ports::SaveListChoice encodings{Text(msg::kSaveEncodingCaption),
-                                        SaveEncodingNames(messages_), settings_.SaveEncoding()};
-  const auto chosen =
-      ports_.dialogs.ChooseFileToSaveWithList(filter, document_.save_file, encodings);
-  if (!chosen) {
-    return false;
+  fs::path file;
+  int encoding_index = settings_.SaveEncoding();
+  if (in_place && !document_.save_file.empty() && IsSubtitleExtension(document_.save_extension)) {
+    file = document_.save_file;  // the file it has, in the encoding last chosen
+  } else {
+    ports::FileFilter filter{DialogFilterEntries(Text(msg::kSaveFilter), {kSrtFilter, kSsaFilter}),
+                             document_.last_save_folder, default_extension};
+    const ports::SaveListChoice encodings{Text(msg::kSaveEncodingCaption),
+                                          SaveEncodingNames(messages_), settings_.SaveEncoding()};
+    const auto chosen =
+        ports_.dialogs.ChooseFileToSaveWithList(filter, SaveSuggestion(), encodings);
+    if (!chosen) {
+      return false;
+    }
+    file = chosen->file;
+    // The choice is remembered as made, even when the guard below sends the user back.
+    encoding_index =
+        chosen->selected >= 0 && chosen->selected < static_cast<int>(std::size(kSaveEncodings))
+            ? chosen->selected
+            : 0;
+    settings_.SetNumber(settings::kSaveEncoding, encoding_index);
   }
-  // The choice is remembered as made, even when the guard below sends the user back.
-  const int encoding_index =
-      chosen->selected >= 0 && chosen->selected < static_cast<int>(std::size(kSaveEncodings))
-          ? chosen->selected
-          : 0;
-  settings_.SetNumber(settings::kSaveEncoding, encoding_index);
   const document::OutputEncoding encoding = SaveEncodingAt(encoding_index);
   const document::SaveProblems problems = document::FindSaveProblems(document_.main, encoding);
   if (!problems.Empty()) {
@@ -331,9 +367,21 @@ bool Application::SaveCommand() {
       return false;
     }
   }
-  document_.last_save_folder = chosen->file.parent_path();
-  document_.save_file = chosen->file;
-  document_.save_extension = LowerExtension(chosen->file);
+  // Rows of a picture subtitle not recognised yet have no text: the file would lose them.
+  const int without_text = static_cast<int>(document::RowsWithoutText(document_.main).size());
+  bool keep_without_text = false;
+  if (without_text > 0) {
+    const ports::Answer answer = ports_.messages.Ask(
+        {FillIn(Text(msg::kRowsWithoutTextQuestion), {std::to_string(without_text)}),
+         Text(msg::kUnsavedCaption), ports::Buttons::kYesNoCancel});
+    if (answer == ports::Answer::kCancel) {
+      return false;
+    }
+    keep_without_text = answer == ports::Answer::kYes;
+  }
+  document_.last_save_folder = file.parent_path();
+  document_.save_file = file;
+  document_.save_extension = LowerExtension(file);
   if (!IsSubtitleExtension(document_.save_extension)) {
     document_.save_file += default_extension;
     document_.save_extension = default_extension;
@@ -352,6 +400,7 @@ bool Application::SaveCommand() {
   options.author_text = panel_options_.author_text;
   options.working_folder = program_folder_;
   options.encoding = encoding;
+  options.keep_rows_without_text = keep_without_text;
   const text::Status written =
       document::WriteSubtitleFile(document_.save_file, Role::kMain, document_, options);
   if (!written) {
@@ -363,7 +412,14 @@ bool Application::SaveCommand() {
   ports_.hooks.TitleChanged(std::string(kProgramCaption) + "--" +
                             text::PathForMessage(document_.save_file));
   const std::string name = text::PathForMessage(document_.save_file.filename());
-  ShowStatus([this, name, encoding] { return SavedStatus(messages_, name, encoding); });
+  const int left_out = keep_without_text ? 0 : without_text;
+  ShowStatus([this, name, encoding, left_out] {
+    std::string status = SavedStatus(messages_, name, encoding);
+    if (left_out > 0) {
+      status += FillIn(Text(msg::kRowsWithoutTextLeftOut), {std::to_string(left_out)});
+    }
+    return status;
+  });
   document_.MarkSaved();
   return true;
 }
@@ -383,9 +439,12 @@ bool Application::CloseCommand() {
 // Every working file is addressed through program_folder_, so no step depends on the current
 // folder, which a file dialog may have changed. Apart from a subtitle saved on Yes, nothing is
 // written before the last question has been answered, so a refusal leaves the library files and
-// setup.sys as they were. On the exit path a question answered No leaves its flag false, and the
-// window close that follows asks it again.
+// setup.sys as they were. The exit command's questions are the only ones: the window close that
+// follows a confirmed exit asks nothing again (a main subtitle answered No stays unsaved).
 bool Application::Shutdown(ShutdownPath path) {
+  if (path == ShutdownPath::kWindowClose && exit_confirmed_) {
+    return true;
+  }
   const ShutdownMessages texts = MessagesFor(path);
   // A run lets window events through between its steps, so a close request can arrive during it.
   if (!recognition_stopped_) {
@@ -426,6 +485,7 @@ bool Application::Shutdown(ShutdownPath path) {
     ShowError(saved.error());
     return false;
   }
+  exit_confirmed_ = path == ShutdownPath::kExitCommand;
   return true;
 }
 

@@ -97,7 +97,16 @@ class Application {
   // 413, Yes and No): Yes saves anyway, No goes to the first such row and saves nothing. After a
   // save the title names the file and the status bar says "saved: name, encoding". Returns true
   // when the file was written; a failed write is shown and leaves the flags as they were.
+  // A picture subtitle's rows without a text yet are counted first (Yes/No/Cancel, message
+  // kRowsWithoutTextQuestion): Yes keeps them with their picture's name as their text, No leaves
+  // them out and the status bar says how many, Cancel saves nothing. The dialog suggests the
+  // file the subtitle was last saved as, else its own name with the save extension.
   bool SaveCommand();
+  // Save without the dialog: to the file the subtitle was opened from (a text subtitle) or last
+  // saved as, in the encoding last chosen; with no such file it is the Save command.
+  bool SaveInPlaceCommand();
+  // The name the save dialog proposes (see SaveCommand); empty when nothing is open.
+  std::filesystem::path SaveSuggestion() const;
   // The Close command: guards unsaved work (message 635), clears the main table and enters
   // state 0. Returns true when the table was closed.
   bool CloseCommand();
@@ -106,7 +115,8 @@ class Application {
   // reference subtitle (Yes saves, and a save that did not happen refuses); archives the glyph
   // journal when it holds glyphs; stores the three folders in lines 14-16 and writes setup.sys.
   // Returns true when the window may close: for the exit command that means the window should
-  // now be asked to close, which runs kWindowClose. A failed write is shown and refuses, so
+  // now be asked to close, which runs kWindowClose; that one then returns true at once, asking
+  // nothing a second time. A failed write is shown and refuses, so
   // nothing is lost.
   bool Shutdown(ShutdownPath path);
 
@@ -127,6 +137,9 @@ class Application {
   const CommandStates& Commands() const {
     return commands_;
   }
+  // A reference subtitle was opened (true) or saved and closed (false): its commands follow
+  // (CommandStates::SetReferenceOpen), and the window hears of it through CommandsChanged.
+  void SetReferenceOpen(bool open);
 
   const std::filesystem::path& ProgramFolder() const {
     return program_folder_;
@@ -193,6 +206,7 @@ class Application {
  private:
   Application(std::filesystem::path program_folder, ShellPorts ports);
 
+  bool Save(bool in_place);
   void ShowError(const text::Error& error);
   // The status text after an Open: message 395, the row count, and the suffix `suffix_message`.
   // Kept so that a language switch shows it again in the new language.
@@ -213,6 +227,7 @@ class Application {
   text::Lines find_history_;
   text::Lines replace_history_;
   bool recognition_stopped_ = true;
+  bool exit_confirmed_ = false;          // the exit command's shutdown went through
   std::function<std::string()> status_;  // empty until a status text was shown
 };
 

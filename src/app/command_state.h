@@ -74,9 +74,21 @@ class CommandStates {
   }
 
   // Applies `state` without recording it (for a temporary state, or a caller that records it
-  // itself).
+  // itself), then the reference commands as ReferenceCommandsOn says.
   void Apply(int state) {
     ApplyCommandState(state, enabled_);
+    applied_ = state;
+    ApplyReferenceCommands();
+  }
+  // Whether a reference subtitle is open. Its commands (save and close, blank subtitle from it,
+  // proofread against it) follow: on while one is open and the state applied last is an idle
+  // one, whatever states came and went since it was opened.
+  void SetReferenceOpen(bool open) {
+    reference_open_ = open;
+    ApplyReferenceCommands();
+  }
+  bool ReferenceOpen() const {
+    return reference_open_;
   }
   // Records `state` and applies it.
   void Enter(int state) {
@@ -102,8 +114,20 @@ class CommandStates {
   }
 
  private:
+  // Idle states are 0 (nothing open), 1 (picture subtitle), 4 (after a run) and 7 (text
+  // subtitle); in the others a run, the merge panel or the check review holds the document.
+  void ApplyReferenceCommands() {
+    const bool idle = applied_ == 0 || applied_ == 1 || applied_ == 4 || applied_ == 7;
+    for (const Command command :
+         {Command::kSaveSecSrt, Command::kCreatBlank, Command::kCompareCheck}) {
+      enabled_[static_cast<int>(command)] = reference_open_ && idle;
+    }
+  }
+
   CommandEnablement enabled_{};
   int recorded_ = 0;
+  int applied_ = 0;
+  bool reference_open_ = false;
 };
 
 }  // namespace app

@@ -242,6 +242,28 @@ constexpr LayoutEntry kChineseConversion[] = {
     Caption("ChineseCancel", msg::kChineseCancel),
 };
 
+// The Times menu and panel, and the Save item.
+constexpr LayoutEntry kTimeTools[] = {
+    Caption("SaveInPlaceMenu", msg::kSaveInPlaceItem),
+    Caption("TimesMenu", msg::kTimesMenu),
+    Caption("ShiftTimesMenu", msg::kShiftTimesItem),
+    Caption("SyncTimesMenu", msg::kSyncTimesItem),
+    Caption("FrameRateMenu", msg::kFrameRateItem),
+    Caption("DeleteRowsMenu", msg::kDeleteRowsItem),
+    Caption("MergeRowsMenu", msg::kMergeRowsItem),
+    Caption("SplitRowsMenu", msg::kSplitRowsItem),
+    Caption("TimesPanelTitle", msg::kTimesPanelTitle),
+    Caption("TimesAmountLabel", msg::kShiftAmountLabel),
+    Caption("TimesPointsLabel", msg::kSyncPointsLabel),
+    Caption("TimesFpsLabel", msg::kFrameRateLabel),
+    Caption("TimesAllRows", msg::kTimesAllRows),
+    Caption("TimesSelectedRows", msg::kTimesSelectedRows),
+    Caption("TimesFromCurrentRow", msg::kTimesFromCurrentRow),
+    Caption("TimesMarkFaults", msg::kMarkTimesOption),
+    Caption("TimesApply", msg::kTimesApply),
+    Caption("TimesClose", msg::kTimesClose),
+};
+
 // Controls of the desktop window beyond the first layout: the recognition tab of the settings,
 // the recent-files menu and the first-start hint.
 constexpr LayoutEntry kDesktopCaptions[] = {
@@ -270,6 +292,7 @@ std::vector<LayoutEntry> BuildLayout() {
   layout.insert(layout.end(), std::begin(kHeadingsAndFilters), std::end(kHeadingsAndFilters));
   layout.insert(layout.end(), std::begin(kChineseConversion), std::end(kChineseConversion));
   layout.insert(layout.end(), std::begin(kDesktopCaptions), std::end(kDesktopCaptions));
+  layout.insert(layout.end(), std::begin(kTimeTools), std::end(kTimeTools));
   return layout;
 }
 

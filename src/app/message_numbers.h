@@ -256,9 +256,10 @@ inline constexpr int kUndoCaption = 1205;  // Undo item: "%1" stands for the ste
 inline constexpr int kRedoCaption = 1208;  // Redo item, the same way
 // The steps' names, in the order of document::EditKind (change, cell edit, insert row, delete
 // row, restore times, restore text, shift of end times, kept row edit, check confirmation,
-// replace, overlap correction, recognition, script conversion).
-inline constexpr int kStepNames[] = {1211, 1214, 1217, 1220, 1223, 1226, 1229,
-                                     1232, 1235, 1238, 1241, 1244, 1247};
+// replace, overlap correction, recognition, script conversion, then the times and rows commands:
+// time change, delete rows, merge rows, split rows).
+inline constexpr int kStepNames[] = {1211, 1214, 1217, 1220, 1223, 1226, 1229, 1232, 1235,
+                                     1238, 1241, 1244, 1247, 1760, 1763, 1766, 1769};
 
 // Save encoding, checked times, status texts and shortcuts: 1253-1298. "%1".."%4" in a text are
 // filled in by FillIn (app/status_texts.h).
@@ -336,6 +337,36 @@ inline constexpr int kCropErrorCountBefore = 1544;  // error + this + pictures c
 inline constexpr int kCropErrorCountAfter = 1547;
 
 // Recognition speed: 1601-1697.
+
+// Times, several rows at once, and the save and review mends: 1760-1847 (1760-1769 are step
+// names in kStepNames).
+// %1 rows without text: keep them (Yes) or leave them out (No).
+inline constexpr int kRowsWithoutTextQuestion = 1772;
+inline constexpr int kRowsWithoutTextLeftOut = 1775;  // after a save: %1 rows left out
+inline constexpr int kEndBeforeStartEntered = 1778;   // %1 row, %2 end, %3 start
+inline constexpr int kTimesMenu = 1781;               // the Times menu
+inline constexpr int kShiftTimesItem = 1784;          // Times menu and panel: shift by an amount
+inline constexpr int kSyncTimesItem = 1787;   // Times menu and panel: synchronise by two points
+inline constexpr int kFrameRateItem = 1790;   // Times menu and panel: change the frame rate
+inline constexpr int kDeleteRowsItem = 1793;  // Times menu: delete the selected rows
+inline constexpr int kMergeRowsItem = 1796;   // Times menu: merge the selected rows
+inline constexpr int kSplitRowsItem = 1799;   // Times menu: one row a line
+inline constexpr int kTimesPanelTitle = 1802;
+inline constexpr int kShiftAmountLabel = 1805;  // label of the amount
+inline constexpr int kSyncPointsLabel = 1808;   // label of the two points, old time -> new time
+inline constexpr int kSaveInPlaceItem = 1811;   // File menu: Save
+inline constexpr int kFrameRateLabel = 1814;    // label of the frame rates, from -> to
+inline constexpr int kMarkTimesOption = 1817;   // settings: mark bad times and overlaps in the grid
+inline constexpr int kTimesAllRows = 1820;      // scope: every row
+inline constexpr int kTimesSelectedRows = 1823;    // scope: the selected rows
+inline constexpr int kTimesFromCurrentRow = 1826;  // scope: the current row and the rows below
+inline constexpr int kTimesApply = 1829;           // button
+inline constexpr int kTimesClose = 1832;           // button
+inline constexpr int kTimesChangedStatus = 1835;   // %1 rows changed, %2 times set to zero
+inline constexpr int kTimesUnreadable = 1838;      // %1: what cannot be read
+inline constexpr int kDeleteRowsQuestion = 1841;   // %1 rows
+inline constexpr int kCheckChangedNothing = 1844;  // the check review: no row changed
+inline constexpr int kExportOverLibrary = 1847;    // the export target is the live glyph library
 
 // Every message number the program uses, ascending and without repeats: the four runs above
 // expanded, then each named message. language.sys must hold a text for each in every language.

@@ -140,7 +140,10 @@ ocr::RunOutcome StartRecognition(Application& app, ocr::Recogniser& recogniser, 
         corrections = proof::FixTimeOverlaps(app.Document().main);
       }
     }
-    app.Document().document_saved = false;
+    // Only a run that changed a row leaves the subtitle modified (and a step to undo).
+    if (outcome.rows_recognised > 0 || corrections.value_or(0) > 0) {
+      app.Document().document_saved = false;
+    }
   }
   recogniser.SetGuesser(nullptr);
   if (outcome.end == ocr::RunEnd::kFailed && outcome.error) {

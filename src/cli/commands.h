@@ -11,5 +11,6 @@ void AddImportCommand(CLI::App& app);
 void AddLibraryCommands(CLI::App& app);
 void AddOcrCommand(CLI::App& app);
 void AddProofCommands(CLI::App& app);
+void AddShiftCommand(CLI::App& app);
 
 }  // namespace cli

@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
   cli::AddLibraryCommands(app);
   cli::AddOcrCommand(app);
   cli::AddProofCommands(app);
+  cli::AddShiftCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {

@@ -29,6 +29,10 @@ enum class EditKind {
   kOverlapCorrection,  // the time-overlap correction
   kRecognition,        // the texts written by one recognition run
   kScriptConversion,   // the texts written by a Simplified/Traditional Chinese conversion
+  kTimeChange,         // times shifted, synchronised or converted to another frame rate
+  kDeleteRows,         // several rows deleted at once
+  kMergeRows,          // several rows merged into one
+  kSplitRows,          // rows split into one row a line
 };
 
 // The document's flags and cursor as a step found them and as it left them; undo puts back the

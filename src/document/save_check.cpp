@@ -42,4 +42,17 @@ SaveProblems FindSaveProblems(const RowTable& table, OutputEncoding encoding) {
   return problems;
 }
 
+std::vector<int> RowsWithoutText(const RowTable& table) {
+  std::vector<int> rows;
+  if (table.ColumnCount() <= kPicture) {
+    return rows;
+  }
+  for (int row = 1; row < table.RowCount(); ++row) {
+    if (table.Cell(kText, row).empty() && !table.Cell(kPicture, row).empty()) {
+      rows.push_back(row);
+    }
+  }
+  return rows;
+}
+
 }  // namespace document

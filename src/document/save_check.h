@@ -29,4 +29,8 @@ struct SaveProblems {
 // Cost: one pass over the cells, no allocation for ASCII texts.
 SaveProblems FindSaveProblems(const RowTable& table, OutputEncoding encoding);
 
+// The data rows of the main table (ascending) that have no text but name a picture: a save
+// leaves them out unless WriteOptions::keep_rows_without_text keeps them.
+std::vector<int> RowsWithoutText(const RowTable& table);
+
 }  // namespace document

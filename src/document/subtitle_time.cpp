@@ -148,6 +148,49 @@ std::optional<Milliseconds> ReadCellTime(std::string_view cell) {
   return value;
 }
 
+std::optional<Milliseconds> ParseTimeAmount(std::string_view typed) {
+  typed = Trim(typed);
+  bool negative = false;
+  if (!typed.empty() && (typed.front() == '-' || typed.front() == '+')) {
+    negative = typed.front() == '-';
+    typed.remove_prefix(1);
+  }
+  if (typed.empty() || typed.front() == '-' || typed.find(' ') != std::string_view::npos) {
+    return std::nullopt;
+  }
+  std::optional<Milliseconds> value;
+  if (typed.find(':') != std::string_view::npos) {
+    value = ReadCellTime(typed);
+  } else {
+    // Seconds: digits, then up to three digits of fraction after a full stop.
+    size_t pos = 0;
+    const auto seconds = ReadNumber(typed, pos, 9);
+    if (!seconds) {
+      return std::nullopt;
+    }
+    Milliseconds millis = 0;
+    if (pos < typed.size()) {
+      if (typed[pos] != '.') {
+        return std::nullopt;
+      }
+      const size_t start = ++pos;
+      const auto fraction = ReadNumber(typed, pos, 3);
+      if (!fraction || pos != typed.size()) {
+        return std::nullopt;
+      }
+      millis = *fraction;
+      for (size_t digits = pos - start; digits < 3; ++digits) {
+        millis *= 10;
+      }
+    }
+    value = *seconds * 1000 + millis;
+  }
+  if (value && negative) {
+    *value = -*value;
+  }
+  return value;
+}
+
 std::optional<std::string> NormaliseTimeEntry(std::string_view typed) {
   const auto value = ParseTimeEntry(typed);
   if (!value) {

@@ -36,6 +36,12 @@ inline bool IsReadableTime(std::string_view cell) {
   return ReadCellTime(cell).has_value();
 }
 
+// An amount of time typed for a shift or a synchronisation point: an optional sign, then a
+// time ReadCellTime reads ("00:00:01.500", "1:02.5", "00:00:01,500") or a number of seconds
+// with an optional fraction of up to three digits ("2", "-0.25", "+90.5"). Spaces around are
+// ignored. nullopt for anything else.
+std::optional<Milliseconds> ParseTimeAmount(std::string_view typed);
+
 // A typed time in the tables' own form "hh:mm:ss.zzz"; nullopt when ParseTimeEntry refuses it.
 std::optional<std::string> NormaliseTimeEntry(std::string_view typed);
 

@@ -122,7 +122,13 @@ std::pair<std::string_view, std::string_view> SplitTimeLine(std::string_view lin
   return {line.substr(0, arrow), line.substr(arrow + kArrow.size())};
 }
 
-void AppendSrt(const RowTable& table, bool commit, SubtitleDocument& document,
+// The text a row is written with: its own, or, for a row without one when `keep_pictures` is
+// set, the name of its picture.
+const std::string& WrittenText(const RowTable::RowView& cells, bool keep_pictures) {
+  return keep_pictures && cells[kText].empty() ? cells[kPicture] : cells[kText];
+}
+
+void AppendSrt(const RowTable& table, bool commit, bool keep_pictures, SubtitleDocument& document,
                const WriteOptions* author, Output& output, int& entries) {
   std::string& out = output.text;
   if (author != nullptr) {
@@ -139,7 +145,7 @@ void AppendSrt(const RowTable& table, bool commit, SubtitleDocument& document,
     if (commit) {
       document.CommitBaseValues(row);
     }
-    const std::string& text = cells[kText];
+    const std::string& text = WrittenText(cells, keep_pictures);
     if (text.empty()) {
       continue;
     }
@@ -175,7 +181,7 @@ void AppendSsaEvent(std::string& out, std::string_view start, std::string_view e
   out += kCrLf;
 }
 
-void AppendSsa(const RowTable& table, bool commit, SubtitleDocument& document,
+void AppendSsa(const RowTable& table, bool commit, bool keep_pictures, SubtitleDocument& document,
                const WriteOptions* author, const std::vector<std::string>& header, Output& output,
                int& entries) {
   std::string& out = output.text;
@@ -195,14 +201,15 @@ void AppendSsa(const RowTable& table, bool commit, SubtitleDocument& document,
     if (commit) {
       document.CommitBaseValues(row);
     }
-    if (cells[kText].empty()) {
+    const std::string& text = WrittenText(cells, keep_pictures);
+    if (text.empty()) {
       continue;
     }
     // The reference table has no style or margin columns: they are written as defaults.
     const std::string_view none;
     AppendSsaEvent(out, times.start, times.end, main ? cells[kStyle] : none,
                    main ? cells[kMarginL] : none, main ? cells[kMarginR] : none,
-                   main ? cells[kMarginV] : none, cells[kText]);
+                   main ? cells[kMarginV] : none, text);
     ++entries;
     output.LinesDone();
   }
@@ -215,6 +222,7 @@ struct WritePlan {
   // The SSA header: the role's kept one, or `loaded_header`. The plan is not moved once made.
   const std::vector<std::string>* header = nullptr;
   std::vector<std::string> loaded_header;
+  bool keep_pictures = false;  // rows without a text written with their picture's name
 };
 
 text::Status PlanWrite(Role role, SubtitleDocument& document, const WriteOptions& options,
@@ -227,6 +235,7 @@ text::Status PlanWrite(Role role, SubtitleDocument& document, const WriteOptions
   // The author entry belongs to picture subtitles of the main table only.
   plan.author =
       role == Role::kMain && document.picture_mode && options.author_enabled ? &options : nullptr;
+  plan.keep_pictures = role == Role::kMain && options.keep_rows_without_text;
   plan.header = &document.KeptSsaHeader(role);
   if (plan.format == Format::kSsa && plan.header->empty()) {
     // Needed before any row is touched: a missing ssahead.txt must not commit base values.
@@ -262,9 +271,10 @@ int WriteRows(Role role, SubtitleDocument& document, const WritePlan& plan, Outp
   }
   int entries = 0;
   if (plan.format == Format::kSrt) {
-    AppendSrt(table, main, document, plan.author, output, entries);
+    AppendSrt(table, main, plan.keep_pictures, document, plan.author, output, entries);
   } else {
-    AppendSsa(table, main, document, plan.author, *plan.header, output, entries);
+    AppendSsa(table, main, plan.keep_pictures, document, plan.author, *plan.header, output,
+              entries);
   }
   output.Flush();
   return entries;

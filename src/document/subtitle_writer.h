@@ -21,6 +21,10 @@ struct WriteOptions {
   // Folder holding ssahead.txt, the SSA header used when the role has no KeptSsaHeader.
   std::filesystem::path working_folder;
   OutputEncoding encoding = OutputEncoding::kGbk;
+  // Main table only: a row without a text that names a picture is written with the picture's
+  // name as its text (so a half-recognised picture subtitle keeps every row), instead of being
+  // left out.
+  bool keep_rows_without_text = false;
 };
 
 // What a successful write did.
@@ -32,7 +36,8 @@ struct WriteReport {
 
 // Builds the file content of the role's table in the format of document.WriteExtension(role)
 // (".srt" or ".ssa", compared lower-cased), lines ending in CR LF, in GBK. In role 1 every row's
-// start, end and text are first committed to the base columns, rows with an empty text skipped.
+// start, end and text are first committed to the base columns, rows with an empty text skipped
+// (unless options.keep_rows_without_text keeps those naming a picture).
 // A start or end that IsReadableTime refuses is never written as it stands (other programs could
 // not read the file back): the row's base time takes its place when that is readable, else
 // 00:00:00.000. The table keeps the unreadable text; FindSaveProblems names such rows first.

@@ -64,7 +64,6 @@ RunOutcome RunRecognition(Recogniser& recogniser, document::SubtitleDocument& do
   PictureReadAhead ahead(recogniser.Pictures(), rows_to_go >= kRowsWorthReadingAhead ? jobs : 1);
   LoaderChoice choice(ahead.Enabled());
   auto& table = document.main;
-  document.proofread_done = false;
   const GlyphCounts counts_before = recogniser.Counts();
   int next_start = start_row;
   int r = start_row < 1 ? 1 : start_row;
@@ -174,7 +173,11 @@ RunOutcome RunRecognition(Recogniser& recogniser, document::SubtitleDocument& do
   }
   outcome.next_start_row = next_start;
   outcome.glyphs = GlyphCounts::Difference(recogniser.Counts(), counts_before);
-  document.document_saved = false;
+  // A run that wrote no row leaves the document as it found it: not modified, nothing to undo.
+  if (outcome.rows_recognised > 0) {
+    document.proofread_done = false;
+    document.document_saved = false;
+  }
   return outcome;
 }
 

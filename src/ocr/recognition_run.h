@@ -68,16 +68,17 @@ struct RunPorts {
 
 // Recognises rows start_row .. last of the main table of `document` (pictures in its picture
 // folder), writing each picture's text into the text and base-text cells. Sets the document's
-// current row to each row it handles, clears proofread_done at the start and document_saved at
-// the end. Reports progress (row, row count) once per row. A correction of an earlier taught
-// glyph sends the run back to that glyph's row. The run is one undo step of the document.
-// With the recogniser's reference table set and its reference_teaching option on, each row is
-// read with the text of the reference row it overlaps longest (PairedReferenceText).
-// A picture that is missing, that the picture layer cannot decode ("format"), that is too
-// large for the grid ("size") or whose name leaves the picture folder ("outside") asks the
-// missing-picture question; a file that cannot be read ("io") ends the run as kFailed. With `jobs`
-// > 1 and a picture layer that allows concurrent loads, a loader thread reads the next pictures
-// ahead (PictureReadAhead); the results are the same with any `jobs`.
+// current row to each row it handles, and clears proofread_done and document_saved at the end
+// when it wrote a row (a run stopped before its first row leaves both as they were). Reports
+// progress (row, row count) once per row. A correction of an earlier taught glyph sends the run
+// back to that glyph's row. The run is one undo step of the document. With the recogniser's
+// reference table set and its reference_teaching option on, each row is read with the text of
+// the reference row it overlaps longest (PairedReferenceText). A picture that is missing, that
+// the picture layer cannot decode ("format"), that is too large for the grid ("size") or whose
+// name leaves the picture folder ("outside") asks the missing-picture question; a file that
+// cannot be read ("io") ends the run as kFailed. With `jobs` > 1 and a picture layer that allows
+// concurrent loads, a loader thread reads the next pictures ahead (PictureReadAhead); the
+// results are the same with any `jobs`.
 RunOutcome RunRecognition(Recogniser& recogniser, document::SubtitleDocument& document,
                           int start_row, const RunPorts& ports, int jobs = 1);
 

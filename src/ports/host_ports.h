@@ -73,6 +73,12 @@ class FileDialogPort {
     }
     return SaveChoice{std::move(*file), list.selected};
   }
+  // A folder, starting at `start` (the host's own choice when empty). A host without a folder
+  // dialog answers nullopt, as a cancel.
+  virtual std::optional<std::filesystem::path> ChooseFolder(const std::filesystem::path& start) {
+    (void)start;
+    return std::nullopt;
+  }
 };
 
 // Lets a long loop on the host's thread stay responsive. Loops call LetPendingEventsRun once per

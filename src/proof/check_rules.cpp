@@ -392,7 +392,7 @@ CheckReview RunCheck(const document::SubtitleDocument& document, const CheckOpti
 }
 
 ConfirmOutcome ConfirmReview(const std::vector<ReviewRow>& review,
-                             document::SubtitleDocument& document) {
+                             document::SubtitleDocument& document, bool mark_changes) {
   ConfirmOutcome outcome;
   const document::EditStep step(document, document::EditKind::kCheckConfirmation);
   document::RowTable& table = document.main;
@@ -408,6 +408,13 @@ ConfirmOutcome ConfirmReview(const std::vector<ReviewRow>& review,
     if (!table.IsDataRow(target)) {
       outcome.skipped_numbers.push_back(row.number);
       continue;
+    }
+    if (mark_changes && table.Cell(document::kText, target) != row.after) {
+      std::string marks = table.Cell(document::kChangeMarks, target);
+      if (AddChangeMark(marks, kTextMark)) {
+        table.SetCell(document::kChangeMarks, target, std::move(marks));
+      }
+      document.document_saved = false;
     }
     table.SetCell(document::kText, target, row.after);
     ++outcome.written;

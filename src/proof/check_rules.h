@@ -104,7 +104,9 @@ struct ConfirmOutcome {
 // elsewhere. Base text, ChangeMarks and document_saved are not touched, so restoring the text
 // still brings back the text as read or last saved. Cancelling a review needs no call: it
 // changes nothing. The confirmation is one undo step, proofread_done included.
+// With `mark_changes`, a row whose text the confirmation changed gains the "C" mark and the
+// document is no longer saved, as for any other edit of a text; without it, as described above.
 ConfirmOutcome ConfirmReview(const std::vector<ReviewRow>& review,
-                             document::SubtitleDocument& document);
+                             document::SubtitleDocument& document, bool mark_changes = false);
 
 }  // namespace proof

@@ -184,6 +184,126 @@ bool DeleteCurrentRow(document::SubtitleDocument& document, ports::MessagePort& 
   return true;
 }
 
+int DeleteRows(document::SubtitleDocument& document, int first, int last) {
+  RowTable& table = document.main;
+  first = std::max(first, 1);
+  last = std::min(last, table.DataRowCount());
+  if (first > last) {
+    return 0;
+  }
+  const document::EditStep step(document, document::EditKind::kDeleteRows);
+  // From the bottom up, so that the rows still to go keep their numbers.
+  for (int row = last; row >= first; --row) {
+    table.RemoveRowKeepingColumn(row, kNumber);
+  }
+  document.current_row = std::min(first, table.DataRowCount());
+  document.document_saved = false;
+  return last - first + 1;
+}
+
+bool MergeRows(document::SubtitleDocument& document, int first, int last) {
+  RowTable& table = document.main;
+  first = std::max(first, 1);
+  last = std::min(last, table.DataRowCount());
+  if (last <= first) {
+    return false;
+  }
+  const document::EditStep step(document, document::EditKind::kMergeRows);
+  std::string merged;
+  for (int row = first; row <= last; ++row) {
+    const std::string& text = table.Cell(kText, row);
+    if (!text.empty()) {
+      merged += (merged.empty() ? "" : "\\N") + text;
+    }
+  }
+  std::string end = table.Cell(kEnd, last);
+  for (int row = last; row > first; --row) {
+    table.RemoveRowKeepingColumn(row, kNumber);
+  }
+  if (table.Cell(kText, first) != merged) {
+    table.SetCell(kText, first, std::move(merged));
+    UpdateMarks(table, first, kTextMark, true);
+  }
+  if (table.Cell(kEnd, first) != end) {
+    table.SetCell(kEnd, first, std::move(end));
+    UpdateMarks(table, first, kTimeMark, true);
+  }
+  document.current_row = first;
+  document.document_saved = false;
+  return true;
+}
+
+text::Result<int> SplitRows(document::SubtitleDocument& document, int first, int last) {
+  RowTable& table = document.main;
+  first = std::max(first, 1);
+  last = std::min(last, table.DataRowCount());
+  const auto lines_of = [](const std::string& text) {
+    std::vector<std::string> lines;
+    size_t from = 0;
+    for (size_t at = text.find("\\N"); at != std::string::npos; at = text.find("\\N", from)) {
+      lines.push_back(text.substr(from, at - from));
+      from = at + 2;
+    }
+    lines.push_back(text.substr(from));
+    return lines;
+  };
+  // The times of every row to split, read before anything changes.
+  struct Split {
+    int row;
+    std::vector<std::string> lines;
+    document::Milliseconds start;
+    document::Milliseconds end;
+  };
+  std::vector<Split> splits;
+  for (int row = first; row <= last; ++row) {
+    std::vector<std::string> lines = lines_of(table.Cell(kText, row));
+    if (lines.size() < 2) {
+      continue;
+    }
+    const auto start = ReadTime(table, kStart, row);
+    if (!start.ok()) {
+      return start.error();
+    }
+    const auto end = ReadTime(table, kEnd, row);
+    if (!end.ok()) {
+      return end.error();
+    }
+    splits.push_back({row, std::move(lines), start.value(), std::max(start.value(), end.value())});
+  }
+  if (splits.empty()) {
+    return 0;
+  }
+  const document::EditStep step(document, document::EditKind::kSplitRows);
+  int added = 0;
+  // From the bottom up, so that the rows still to split keep their numbers.
+  for (auto split = splits.rbegin(); split != splits.rend(); ++split) {
+    const int row = split->row;
+    const auto count = static_cast<document::Milliseconds>(split->lines.size());
+    const document::Milliseconds length = split->end - split->start;
+    for (int part = static_cast<int>(count) - 1; part >= 0; --part) {
+      // Each later line goes in just below the row, pushing the lines after it down.
+      const int target = part > 0 ? row + 1 : row;
+      if (part > 0) {
+        table.InsertRowKeepingColumn(target, kNumber, std::to_string(table.RowCount()));
+        for (int column = document::kStyle; column <= document::kMarginV; ++column) {
+          table.SetCell(column, target, table.Cell(column, row));
+        }
+        ++added;
+      }
+      table.SetCell(kText, target, split->lines[static_cast<size_t>(part)]);
+      table.SetCell(kStart, target,
+                    document::FormatSubtitleTime(split->start + length * part / count));
+      table.SetCell(kEnd, target,
+                    document::FormatSubtitleTime(split->start + length * (part + 1) / count));
+      UpdateMarks(table, target, kTimeMark, true);
+      UpdateMarks(table, target, kTextMark, true);
+    }
+  }
+  document.current_row = first;
+  document.document_saved = false;
+  return added;
+}
+
 RestoreEnd RestoreTime(document::SubtitleDocument& document, ports::MessagePort& questions,
                        const ports::MessageSource& messages) {
   RowTable& table = document.main;

@@ -58,6 +58,26 @@ void InsertRowAfter(document::SubtitleDocument& document);
 bool DeleteCurrentRow(document::SubtitleDocument& document, ports::MessagePort& questions,
                       const ports::MessageSource& messages);
 
+// Deletes data rows first .. last (clipped to the table) as one undo step (kDeleteRows), without
+// asking (the window asks first): the rows below move up, numbers stay in grid order, the
+// current row becomes `first` (or the new last row) and document_saved is cleared. Deleting
+// every row leaves one empty row. Returns the number of rows deleted (0: nothing changed).
+int DeleteRows(document::SubtitleDocument& document, int first, int last);
+
+// Merges data rows first .. last (clipped; at least two rows) into row `first`, as one undo step
+// (kMergeRows): its text becomes the non-empty texts joined by "\N" (one line each), its end the
+// end of row `last`; the other rows are deleted. The row gains "C" (and "T" when its end
+// changed), becomes current, and document_saved is cleared. Returns false, changing nothing,
+// for fewer than two rows.
+bool MergeRows(document::SubtitleDocument& document, int first, int last);
+
+// Splits every row of first .. last (clipped) whose text holds two or more lines ("\N") into one
+// row a line, as one undo step (kSplitRows): the time from its start to its end is shared
+// evenly among its lines in order, style and margins are copied, and each row gains "T" and
+// "C". A row to split whose start or end cannot be read gives UnreadableTimeError and nothing
+// changes. Returns the number of rows added (0: nothing to split, nothing changed).
+text::Result<int> SplitRows(document::SubtitleDocument& document, int first, int last);
+
 enum class RestoreEnd {
   kAlreadyBase,  // nothing to restore: the caller shows message 725 (time) or 731 (text)
   kCancelled,

@@ -48,6 +48,9 @@ enum SettingsLine : int {
   kOcrGuess = 29,           // flag: offer the OCR engine's guess in the teaching question
   kOcrGuessScript = 30,     // number 0..2: the guess's script, 0 by the interface language,
                             // 1 Simplified, 2 Traditional Chinese
+  kMarkTimes = 43,          // flag: tint bad times and overlaps in the main grid; only "0" is off,
+                            // so a file without the line has the marking on
+  kMarkCheckedRows = 44,    // flag: rows the check review changed gain "C"; only "0" is off
 };
 
 inline constexpr int kSettingsLineCount = 23;

@@ -74,6 +74,7 @@ ImportTools::ImportTools(MainWindow::Ui& ui, app::Application& app, ports::Messa
       ui_(ui),
       app_(app),
       messages_(messages),
+      dialogs_(dialogs),
       window_(window),
       pump_(std::make_unique<QtEventPump>()) {
   flow_ = std::make_unique<app::ImportFlow>(app, messages, dialogs, *pump_);
@@ -181,6 +182,9 @@ void ImportTools::BuildPanel() {
   auto* output = new QHBoxLayout();
   output->addWidget(caption(app::msg::kImportOutputCaption));
   output->addWidget(ImportOutput, 1);
+  ImportBrowseOutput = new QPushButton(QStringLiteral("..."), ImportPanel);
+  ImportBrowseOutput->setObjectName(QStringLiteral("ImportBrowseOutput"));
+  output->addWidget(ImportBrowseOutput);
   ImportPanel->Body()->addLayout(output);
   ImportPanel->Body()->addWidget(ImportProgress);
   auto* buttons = new QHBoxLayout();
@@ -203,8 +207,22 @@ void ImportTools::Connect() {
     });
   }
   connect(ImportUseThreshold, &QCheckBox::toggled, this, [this](bool on) {
+    // Ink by luminance takes the place of the colour classes: their choice means nothing then.
     ImportThreshold->setEnabled(on);
+    for (QRadioButton* ink : {ImportInkFill, ImportInkOutline, ImportInkAll}) {
+      ink->setEnabled(!on);
+    }
     UpdatePreview();
+  });
+  connect(ImportBrowseOutput, &QPushButton::clicked, this, [this] {
+    const std::filesystem::path current = PathFromQString(ImportOutput->text().trimmed());
+    // The folder the output would go in: the named one's parent when it does not exist yet.
+    std::error_code error;
+    const std::filesystem::path start =
+        std::filesystem::is_directory(current, error) ? current : current.parent_path();
+    if (const auto chosen = dialogs_.ChooseFolder(start)) {
+      ImportOutput->setText(PathToQString(*chosen));
+    }
   });
   connect(ImportThreshold, &QSlider::valueChanged, this, [this](int value) {
     ImportThresholdValue->setText(QString::number(value));
@@ -322,10 +340,13 @@ void ImportTools::ImportTrackChanged(int index) {
 }
 
 void ImportTools::SetRunning(bool running) {
-  for (QWidget* control : std::initializer_list<QWidget*>{
-           ImportTrack, ImportInkFill, ImportInkOutline, ImportInkAll, ImportUseThreshold,
-           ImportScale, ImportOutput, ImportRun, ImportClose}) {
+  for (QWidget* control :
+       std::initializer_list<QWidget*>{ImportTrack, ImportUseThreshold, ImportScale, ImportOutput,
+                                       ImportBrowseOutput, ImportRun, ImportClose}) {
     control->setEnabled(!running);
+  }
+  for (QRadioButton* ink : {ImportInkFill, ImportInkOutline, ImportInkAll}) {
+    ink->setEnabled(!running && !ImportUseThreshold->isChecked());
   }
   ImportThreshold->setEnabled(!running && ImportUseThreshold->isChecked());
   ImportStop->setEnabled(running);
@@ -353,6 +374,7 @@ void ImportTools::ImportRunClick() {
   SetRunning(false);
   if (outcome == app::ImportOutcome::kOpened) {
     ImportPanel->hide();
+    emit SubtitleOpened();
   }
 }
 

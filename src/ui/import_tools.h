@@ -45,6 +45,11 @@ class ImportTools : public QObject {
   // The command follows the Open command's enabled state.
   void SetEnabled(bool enabled);
 
+ signals:
+  // An import ended with its picture subtitle open (for the recent files).
+  void SubtitleOpened();
+
+ public:
   // fixed names: tests look them up by objectName; do not rename.
   QAction* ImportDiscMenu = nullptr;         // file menu: "Import disc subtitles..."
   QToolButton* ImportDiscBut = nullptr;      // its tool button
@@ -58,9 +63,10 @@ class ImportTools : public QObject {
   QCheckBox* ImportUseThreshold = nullptr;   // ink by luminance instead
   QSlider* ImportThreshold = nullptr;        // 0-255
   QLabel* ImportThresholdValue = nullptr;
-  QComboBox* ImportScale = nullptr;        // picture size: auto, full, half (data: PictureScale)
-  QLineEdit* ImportOutput = nullptr;       // output folder
-  QProgressBar* ImportProgress = nullptr;  // 0-1000 of the input read
+  QComboBox* ImportScale = nullptr;           // picture size: auto, full, half (data: PictureScale)
+  QLineEdit* ImportOutput = nullptr;          // output folder
+  QPushButton* ImportBrowseOutput = nullptr;  // chooses the output folder
+  QProgressBar* ImportProgress = nullptr;     // 0-1000 of the input read
   QPushButton* ImportRun = nullptr;
   QPushButton* ImportStop = nullptr;
   QPushButton* ImportClose = nullptr;
@@ -78,6 +84,7 @@ class ImportTools : public QObject {
   MainWindow::Ui& ui_;
   app::Application& app_;
   ports::MessagePort& messages_;
+  ports::FileDialogPort& dialogs_;
   QWidget* window_;
   std::unique_ptr<QtEventPump> pump_;
   std::unique_ptr<app::ImportFlow> flow_;

@@ -247,7 +247,8 @@ ports::FileFilter LibraryTools::ExchangeFilter() const {
   } else {
     result.entries.push_back({filter.substr(0, bar), filter.substr(bar + 1)});
   }
-  result.start_folder = app_.ProgramFolder();
+  // No start folder: the dialog opens in the last folder used or the home folder, never among
+  // the live library's own files.
   result.default_extension = ".sts";
   return result;
 }
@@ -859,10 +860,23 @@ void LibraryTools::OutWordMenuClick() {
   ui_.Panel23->raise();
 }
 
+bool LibraryTools::RefusedAsExportTarget(const std::filesystem::path& target) {
+  // The export writes its target from the start: over the library being read, it would destroy
+  // what it exports.
+  const std::filesystem::path live = app_.ProgramFolder() / library::kFeaturesFileName;
+  std::error_code error;
+  const bool same = std::filesystem::equivalent(target, live, error) ||
+                    target.lexically_normal() == live.lexically_normal();
+  if (same) {
+    messages_.Inform(ports::Severity::kWarning, Msg(app::msg::kExportOverLibrary));
+  }
+  return same;
+}
+
 void LibraryTools::Button18Click() {
   const std::optional<std::filesystem::path> chosen =
       dialogs_.ChooseFileToSave(ExchangeFilter(), std::filesystem::path());
-  if (chosen) {
+  if (chosen && !RefusedAsExportTarget(*chosen)) {
     Edit7->setText(PathToQString(*chosen));
   }
 }
@@ -875,6 +889,9 @@ void LibraryTools::Button16Click() {
   const std::string to = Edit4->text().toStdString();
   const std::string path =
       Edit7->text().isEmpty() ? std::string() : PathFromQString(Edit7->text()).string();
+  if (!path.empty() && RefusedAsExportTarget(path)) {
+    return;
+  }
   text::Result<library::ExportResult> exported = library::ExportResult{};
   RunBusy([&] {
     ExportProgress->setValue(0);

@@ -133,6 +133,8 @@ class LibraryTools : public QObject {
   QString MsgText(int number) const;
   void Inform(const std::string& gbk);
   void ShowError(const text::Error& error);
+  // True (and said) when `target` is the live library's word.sts, which an export must not write.
+  bool RefusedAsExportTarget(const std::filesystem::path& target);
   // The wait panel with a GBK text.
   void ShowWait(const std::string& gbk);
   void HideWait();

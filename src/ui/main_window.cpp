@@ -29,6 +29,7 @@
 #include "document/subtitle_time.h"
 #include "library/glyph_library.h"
 #include "proof/row_editing.h"
+#include "proof/time_changes.h"
 #include "text/line_file.h"
 #include "ui/chinese_tools.h"
 #include "ui/desktop_tools.h"
@@ -43,6 +44,7 @@
 #include "ui/recognition_tools.h"
 #include "ui/settings_tools.h"
 #include "ui/subtitle_table_model.h"
+#include "ui/time_tools.h"
 
 namespace ui {
 namespace {
@@ -126,11 +128,15 @@ text::Result<std::unique_ptr<MainWindow>> MainWindow::Create(MainWindowSetup set
                                                       std::move(setup.input_methods),
                                                       std::move(setup.switch_input_method), &w);
   w.chinese_tools_ = new ChineseTools(w, *w.app_, *w.message_port_, *w.pump_);
+  w.time_tools_ = new TimeTools(w, *w.app_, *w.main_model_, *w.message_port_);
   w.import_tools_ =
       std::make_unique<ImportTools>(*w.ui_, *w.app_, *w.message_port_, *w.file_dialogs_, &w);
   w.desktop_tools_ = std::make_unique<DesktopTools>(
       w, *w.ui_, *w.app_, *w.message_port_, dynamic_cast<QtMessagePort*>(w.own_message_port_.get()),
       w.shipped_data_, w.open_url_);
+  // An imported subtitle is opened like any other: it joins the recent files.
+  connect(w.import_tools_.get(), &ImportTools::SubtitleOpened, w.desktop_tools_.get(),
+          &DesktopTools::RememberOpened);
   w.ApplyLanguage();
   w.resize(1024, 720);
   w.LayOut();
@@ -142,6 +148,7 @@ MainWindow::~MainWindow() {
   desktop_tools_.reset();
   delete proof_tools_;
   delete chinese_tools_;
+  delete time_tools_;
   delete main_model_;
   delete reference_model_;
 }
@@ -480,7 +487,21 @@ bool MainWindow::AcceptCellEdit(int column, int row, const QString& value) {
     gbk = time.value_or(std::string());
   }
   // The value, the row's mark and the unsaved flag, as one undo step.
-  return proof::StoreTypedCell(app_->Document(), column, row, std::move(gbk.value()));
+  if (!proof::StoreTypedCell(app_->Document(), column, row, std::move(gbk.value()))) {
+    return false;
+  }
+  // An end before its start is kept as typed (the other time may be next), but said at once.
+  const document::RowTable& table = app_->Document().main;
+  if ((column == document::kStart || column == document::kEnd) &&
+      proof::TimeFaultOf(table, row) == proof::TimeFault::kEndBeforeStart) {
+    const std::string start = table.Cell(document::kStart, row);
+    const std::string end = table.Cell(document::kEnd, row);
+    app_->ShowStatus([this, row, start, end] {
+      return app::FillIn(Message(app::msg::kEndBeforeStartEntered),
+                         {std::to_string(row), end, start});
+    });
+  }
+  return true;
 }
 
 void MainWindow::BindDocument() {
@@ -545,6 +566,10 @@ void MainWindow::OpenSrtMenuClick() {
 
 void MainWindow::SaveSrtMenuClick() {
   app_->SaveCommand();
+}
+
+void MainWindow::SaveInPlaceMenuClick() {
+  app_->SaveInPlaceCommand();
 }
 
 void MainWindow::CloseSrtMenuClick() {

@@ -34,6 +34,7 @@ class QtEventPump;
 class RecognitionTools;
 class SettingsTools;
 class SubtitleTableModel;
+class TimeTools;
 
 // What the window is built from. Null ports mean the window's own (message boxes, file dialogs,
 // the glyph library of the program folder); tests pass fakes.
@@ -102,6 +103,7 @@ class MainWindow : public QMainWindow, private app::ShellHooks {
  private slots:
   void OpenSrtMenuClick();
   void SaveSrtMenuClick();
+  void SaveInPlaceMenuClick();
   void CloseSrtMenuClick();
   void ExitFormMenuClick();
   void N14Click();
@@ -195,6 +197,7 @@ class MainWindow : public QMainWindow, private app::ShellHooks {
   std::unique_ptr<LibraryTools> library_tools_;    // library editor, merge, export, check, index
   std::unique_ptr<SettingsTools> settings_tools_;  // the settings panel and the phrase grid
   ChineseTools* chinese_tools_ = nullptr;          // a child of the window: script conversion
+  TimeTools* time_tools_ = nullptr;                // a child of the window: the Times menu
   std::unique_ptr<ImportTools> import_tools_;      // disc subtitle import
   std::unique_ptr<DesktopTools> desktop_tools_;    // help, hint, recent files, Qt's texts
 };

@@ -118,7 +118,8 @@ void MainWindow::BuildMenus() {
                                "\xB1\xA3\xB4\xE6\xB2\xA2\xB9\xD8\xB1\xD5\xB6\xD4\xD5\xD5\xD7\xD6"
                                "\xC4\xBB" /* 保存并关闭对照字幕 */);
   u.ExitFormMenu = NewAction(this, "ExitFormMenu", "\xCD\xCB\xB3\xF6" /* 退出 */);
-  u.FileMenu->addActions({u.OpenSrtMenu, u.CloseSrtMenu, u.SaveSrtMenu});
+  u.SaveInPlaceMenu = NewAction(this, "SaveInPlaceMenu", "\xB1\xA3\xB4\xE6" /* 保存 */);
+  u.FileMenu->addActions({u.OpenSrtMenu, u.CloseSrtMenu, u.SaveInPlaceMenu, u.SaveSrtMenu});
   u.FileMenu->addSeparator();
   u.FileMenu->addActions({u.OpenSecSrtMenu, u.SaveSecSrtMenu});
   u.FileMenu->addSeparator();
@@ -238,7 +239,9 @@ void MainWindow::BuildMenus() {
 
   // The shortcuts desktop users expect, besides the captions' mnemonics.
   u.OpenSrtMenu->setShortcut(QKeySequence::Open);
-  u.SaveSrtMenu->setShortcut(QKeySequence::Save);
+  // Ctrl+S writes the file the subtitle has; Save As (Ctrl+Shift+S) always asks.
+  u.SaveInPlaceMenu->setShortcut(QKeySequence::Save);
+  u.SaveSrtMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
   u.FindReplaceMenu->setShortcut(QKeySequence::Find);
   u.ExitFormMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
   u.UndoMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
@@ -335,6 +338,10 @@ void MainWindow::ConnectSignals() {
   Ui& u = *ui_;
   connect(u.OpenSrtMenu, &QAction::triggered, this, &MainWindow::OpenSrtMenuClick);
   connect(u.SaveSrtMenu, &QAction::triggered, this, &MainWindow::SaveSrtMenuClick);
+  connect(u.SaveInPlaceMenu, &QAction::triggered, this, &MainWindow::SaveInPlaceMenuClick);
+  // Save is there whenever Save As is.
+  connect(u.SaveSrtMenu, &QAction::changed, this,
+          [this] { ui_->SaveInPlaceMenu->setEnabled(ui_->SaveSrtMenu->isEnabled()); });
   connect(u.CloseSrtMenu, &QAction::triggered, this, &MainWindow::CloseSrtMenuClick);
   connect(u.ExitFormMenu, &QAction::triggered, this, &MainWindow::ExitFormMenuClick);
   connect(u.N14, &QAction::triggered, this, &MainWindow::N14Click);

@@ -35,6 +35,7 @@ struct MainWindow::Ui {
   QAction* OpenSrtMenu = nullptr;       // open a main subtitle
   QAction* CloseSrtMenu = nullptr;      // close it
   QAction* SaveSrtMenu = nullptr;       // save as SRT or SSA
+  QAction* SaveInPlaceMenu = nullptr;   // save to the subtitle's file (Save As when it has none)
   QAction* OpenSecSrtMenu = nullptr;    // open a reference subtitle
   QAction* SaveSecSrtMenu = nullptr;    // save and close the reference
   QAction* ExitFormMenu = nullptr;      // exit

@@ -32,6 +32,7 @@
 #include "proof/check_rules.h"
 #include "proof/row_editing.h"
 #include "proof/search_history.h"
+#include "proof/time_changes.h"
 #include "proof/time_overlap.h"
 #include "ui/floating_panel.h"
 #include "ui/main_window_ui.h"
@@ -172,7 +173,7 @@ void ProofTools::BuildCheckPanel() {
   w_.StringGrid3->setObjectName(QStringLiteral("StringGrid3"));
   w_.StringGrid3->verticalHeader()->hide();
   w_.StringGrid3->verticalHeader()->setDefaultSectionSize(19);
-  const int widths[] = {30, 260, 260};
+  const int widths[] = {48, 252, 252};  // the number column holds its tick box too
   const char* headings[] = {"\xD0\xF2\xBA\xC5" /* 序号 */, "\xD4\xAD\xD7\xD6\xC4\xBB" /* 原字幕 */,
                             "\xD0\xDE\xB8\xC4\xBA\xF3\xB5\xC4\xD7\xD6\xC4\xBB" /* 修改后的字幕 */};
   for (int column = 0; column < 3; ++column) {
@@ -180,12 +181,17 @@ void ProofTools::BuildCheckPanel() {
     w_.StringGrid3->setHorizontalHeaderItem(column,
                                             new QTableWidgetItem(ToQString(headings[column])));
   }
+  // The finishing note sits above the list rather than in a box over it.
+  w_.CheckReviewNote = new QLabel(panel);
+  w_.CheckReviewNote->setObjectName(QStringLiteral("CheckReviewNote"));
+  w_.CheckReviewNote->setWordWrap(true);
   w_.Button13 = NewButton(panel, "Button13", "\xC8\xB7\xB6\xA8" /* 确定 */);
   w_.Button14 = NewButton(panel, "Button14", "\xC8\xA1\xCF\xFB" /* 取消 */);
   auto* buttons = new QHBoxLayout();
   buttons->addStretch(1);
   buttons->addWidget(w_.Button13);
   buttons->addWidget(w_.Button14);
+  panel->Body()->addWidget(w_.CheckReviewNote);
   panel->Body()->addWidget(w_.StringGrid3, 1);
   panel->Body()->addLayout(buttons);
 }
@@ -413,7 +419,11 @@ void ProofTools::Check1MenuClick() {
   grid->setRowCount(static_cast<int>(review.rows.size()) + 1);
   for (int index = 0; index < static_cast<int>(review.rows.size()); ++index) {
     const proof::ReviewRow& row = review.rows[static_cast<size_t>(index)];
-    grid->setItem(index, 0, new QTableWidgetItem(ToQString(row.number)));
+    // Each change is taken or left on its own: unticking its number leaves the row as it is.
+    auto* number = new QTableWidgetItem(ToQString(row.number));
+    number->setFlags(number->flags() | Qt::ItemIsUserCheckable);
+    number->setCheckState(Qt::Checked);
+    grid->setItem(index, 0, number);
     grid->setItem(index, 1, new QTableWidgetItem(ToQString(row.before)));
     grid->setItem(index, 2, new QTableWidgetItem(ToQString(row.after)));
   }
@@ -421,17 +431,31 @@ void ProofTools::Check1MenuClick() {
   checking_ = false;
   const int changed = static_cast<int>(review.rows.size());
   app_.ShowStatus([this, changed] { return app::CheckedStatus(app_.Messages(), changed); });
-  messages_.Inform(ports::Severity::kInformation, Message(proof::kCheckFinishedMessage));
+  if (changed == 0 && !review.stopped) {
+    // Nothing to review: the texts are proofread as they stand, and the list is not shown.
+    app_.Document().proofread_done = true;
+    app_.RestoreRecordedCommandState();
+    ui_.Panel21->hide();
+    messages_.Inform(ports::Severity::kInformation, Message(app::msg::kCheckChangedNothing));
+    return;
+  }
+  w_.CheckReviewNote->setText(ToQString(Message(proof::kCheckFinishedMessage)));
 }
 
 void ProofTools::Button13Click() {
   std::vector<proof::ReviewRow> review;
   const QTableWidget* grid = w_.StringGrid3;
   for (int row = 0; row < grid->rowCount(); ++row) {
+    const QTableWidgetItem* number = grid->item(row, 0);
+    if (number != nullptr && (number->flags() & Qt::ItemIsUserCheckable) &&
+        number->checkState() != Qt::Checked) {
+      continue;  // a change the user left
+    }
     review.push_back({CellOf(grid, row, 0), CellOf(grid, row, 1), CellOf(grid, row, 2)});
   }
   // A number the user changed into one that names no row is left out, never written elsewhere.
-  proof::ConfirmReview(review, app_.Document());
+  proof::ConfirmReview(review, app_.Document(),
+                       app_.Settings().Line(settings::kMarkCheckedRows) != "0");
   app_.RestoreRecordedCommandState();
   ui_.Panel21->hide();
 }
@@ -494,6 +518,9 @@ proof::FindReplace& ProofTools::Finder() {
 }
 
 void ProofTools::LanguageApplied() {
+  if (!w_.CheckReviewNote->text().isEmpty()) {
+    w_.CheckReviewNote->setText(ToQString(Message(proof::kCheckFinishedMessage)));
+  }
   if (finder_) {
     w_.Button23->setText(ToQString(Message(finder_->CaptionMessage())));
   }
@@ -598,9 +625,8 @@ void ProofTools::TakeSuggestion() {
 // --- Reference subtitle and edit panels -------------------------------------------------------
 
 void ProofTools::SetReferenceCommandsEnabled(bool enabled) {
-  for (QAction* action : {ui_.SaveSecSrtMenu, ui_.CreatBlankMenu, ui_.CompareCheckMenu}) {
-    action->setEnabled(enabled);
-  }
+  // Kept with the command states, so that a state entered later (a run) does not undo it.
+  app_.SetReferenceOpen(enabled);
 }
 
 void ProofTools::OpenSecSrtMenuClick() {
@@ -753,7 +779,18 @@ void ProofTools::Button26Click() {
   if (!editor) {
     return;
   }
-  proof::StoreEditAndNext(app_.Document(), *editor);
+  const int row = app_.Document().current_row;
+  const bool stored = proof::StoreEditAndNext(app_.Document(), *editor);
+  // An end typed before its start is kept, but said at once, as in the grid.
+  const document::RowTable& table = app_.Document().main;
+  if (stored && proof::TimeFaultOf(table, row) == proof::TimeFault::kEndBeforeStart) {
+    const std::string start = table.Cell(document::kStart, row);
+    const std::string end = table.Cell(document::kEnd, row);
+    app_.ShowStatus([this, row, start, end] {
+      return app::FillIn(Message(app::msg::kEndBeforeStartEntered),
+                         {std::to_string(row), end, start});
+    });
+  }
   ShowCurrentRow(document::kText);
   MainRowSelected();
 }

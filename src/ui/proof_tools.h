@@ -29,7 +29,8 @@ namespace ui {
 // The widgets this class adds to the window's panels.
 // fixed names: tests look them up by objectName; do not rename.
 struct ProofWidgets {
-  QTableWidget* StringGrid3 = nullptr;   // check review: number, text before, text after
+  QTableWidget* StringGrid3 = nullptr;   // check review: number (ticked: take it), before, after
+  QLabel* CheckReviewNote = nullptr;     // check review: what to do, above the list
   QPushButton* Button13 = nullptr;       // check review: confirm
   QPushButton* Button14 = nullptr;       // check review: cancel
   QLabel* Label21 = nullptr;             // find and replace: label of the search box

@@ -4,12 +4,14 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QWidget>
 #include <algorithm>
+#include <system_error>
 #include <utility>
 
 #include "ui/qt_convert.h"
@@ -95,12 +97,11 @@ QString ToQtFilter(const ports::FileFilter& filter) {
 
 namespace {
 
-void PrepareDialog(QFileDialog& dialog, const ports::FileFilter& filter) {
+void PrepareDialog(QFileDialog& dialog, const ports::FileFilter& filter,
+                   const std::filesystem::path& folder) {
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   dialog.setNameFilter(ToQtFilter(filter));
-  if (!filter.start_folder.empty()) {
-    dialog.setDirectory(PathToQString(filter.start_folder));
-  }
+  dialog.setDirectory(PathToQString(folder));
   QString suffix = QString::fromStdString(filter.default_extension);
   if (suffix.startsWith(QLatin1Char('.'))) {
     suffix.remove(0, 1);
@@ -117,20 +118,49 @@ std::optional<std::filesystem::path> Chosen(QFileDialog& dialog) {
 
 }  // namespace
 
+std::filesystem::path QtFileDialogPort::StartFolder(const std::filesystem::path& wanted) const {
+  std::error_code error;
+  for (const std::filesystem::path* folder : {&wanted, &last_folder_}) {
+    if (!folder->empty() && folder->is_absolute() &&
+        std::filesystem::is_directory(*folder, error)) {
+      return *folder;
+    }
+  }
+  return PathFromQString(QDir::homePath());
+}
+
 std::optional<std::filesystem::path> QtFileDialogPort::ChooseFileToOpen(
     const ports::FileFilter& filter) {
   QFileDialog dialog(parent_);
-  PrepareDialog(dialog, filter);
+  PrepareDialog(dialog, filter, StartFolder(filter.start_folder));
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
-  return Chosen(dialog);
+  auto chosen = Chosen(dialog);
+  if (chosen) {
+    last_folder_ = chosen->parent_path();
+  }
+  return chosen;
+}
+
+std::optional<std::filesystem::path> QtFileDialogPort::ChooseFolder(
+    const std::filesystem::path& start) {
+  QFileDialog dialog(parent_);
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOption(QFileDialog::ShowDirsOnly, true);
+  dialog.setDirectory(PathToQString(StartFolder(start)));
+  auto chosen = Chosen(dialog);
+  if (chosen) {
+    last_folder_ = *chosen;
+  }
+  return chosen;
 }
 
 std::unique_ptr<QFileDialog> QtFileDialogPort::NewSaveDialog(
     const ports::FileFilter& filter, const std::filesystem::path& suggestion,
     const ports::SaveListChoice* list) {
   auto dialog = std::make_unique<QFileDialog>(parent_);
-  PrepareDialog(*dialog, filter);
+  PrepareDialog(*dialog, filter, StartFolder(filter.start_folder));
   dialog->setAcceptMode(QFileDialog::AcceptSave);
   dialog->setFileMode(QFileDialog::AnyFile);
   if (!suggestion.empty()) {
@@ -164,7 +194,11 @@ std::unique_ptr<QFileDialog> QtFileDialogPort::NewSaveDialog(
 std::optional<std::filesystem::path> QtFileDialogPort::ChooseFileToSave(
     const ports::FileFilter& filter, const std::filesystem::path& suggestion) {
   const std::unique_ptr<QFileDialog> dialog = NewSaveDialog(filter, suggestion, nullptr);
-  return Chosen(*dialog);
+  auto chosen = Chosen(*dialog);
+  if (chosen) {
+    last_folder_ = chosen->parent_path();
+  }
+  return chosen;
 }
 
 std::optional<ports::SaveChoice> QtFileDialogPort::ChooseFileToSaveWithList(
@@ -175,6 +209,7 @@ std::optional<ports::SaveChoice> QtFileDialogPort::ChooseFileToSaveWithList(
   if (!file) {
     return std::nullopt;
   }
+  last_folder_ = file->parent_path();
   const auto* box = dialog->findChild<QComboBox*>(QStringLiteral("EncodingBox"));
   return ports::SaveChoice{std::move(*file), box != nullptr ? box->currentIndex() : list.selected};
 }

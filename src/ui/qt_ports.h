@@ -57,11 +57,18 @@ class QtFileDialogPort : public ports::FileDialogPort {
       const ports::FileFilter& filter, const std::filesystem::path& suggestion,
       const ports::SaveListChoice& list) override;
 
+  std::optional<std::filesystem::path> ChooseFolder(const std::filesystem::path& start) override;
+
   // The save dialog as the two functions above show it, not yet run (`list` may be null); the
   // caller owns it. Tests and pictures of the dialog use it directly.
   std::unique_ptr<QFileDialog> NewSaveDialog(const ports::FileFilter& filter,
                                              const std::filesystem::path& suggestion,
                                              const ports::SaveListChoice* list);
+
+  // The folder a dialog opens in: `wanted` when it is an existing absolute folder, else the
+  // folder of the last file chosen in any of this port's dialogs, else the user's home; never
+  // the program's working folder (a relative or stale remembered folder would give that).
+  std::filesystem::path StartFolder(const std::filesystem::path& wanted) const;
 
   // Called with the new folder each time the save dialog changes folder.
   void SetSaveFolderChanged(std::function<void(const std::filesystem::path&)> handler) {
@@ -71,6 +78,7 @@ class QtFileDialogPort : public ports::FileDialogPort {
  private:
   QPointer<QWidget> parent_;
   std::function<void(const std::filesystem::path&)> save_folder_changed_;
+  std::filesystem::path last_folder_;  // of the last file chosen
 };
 
 // The Qt filter string ("desc (*.a *.b);;...") for a port filter; patterns given as

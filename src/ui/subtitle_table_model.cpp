@@ -4,6 +4,7 @@
 #include <QMetaObject>
 #include <algorithm>
 
+#include "proof/time_changes.h"
 #include "ui/qt_convert.h"
 
 namespace ui {
@@ -37,12 +38,48 @@ int SubtitleTableModel::columnCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : table_.ColumnCount();
 }
 
+const QColor& SubtitleTableModel::EndBeforeStartColour() {
+  static const QColor colour(255, 190, 190);
+  return colour;
+}
+
+const QColor& SubtitleTableModel::OverlapColour() {
+  static const QColor colour(255, 225, 160);
+  return colour;
+}
+
+void SubtitleTableModel::SetTimeFaultMarking(bool on) {
+  if (mark_time_faults_ == on) {
+    return;
+  }
+  mark_time_faults_ = on;
+  if (rowCount() > 0) {
+    emit dataChanged(index(0, document::kStart), index(rowCount() - 1, document::kEnd),
+                     {Qt::BackgroundRole});
+  }
+}
+
 QVariant SubtitleTableModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) {
+  const bool background = role == Qt::BackgroundRole && mark_time_faults_;
+  if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole && !background)) {
     return {};
   }
   const int row = TableRow(index.row());
   if (!table_.IsDataRow(row) || index.column() >= table_.ColumnCount()) {
+    return {};
+  }
+  if (background) {
+    if (index.column() != document::kStart && index.column() != document::kEnd) {
+      return {};
+    }
+    switch (proof::TimeFaultOf(table_, row)) {
+      case proof::TimeFault::kEndBeforeStart:
+        return EndBeforeStartColour();
+      case proof::TimeFault::kOverlap:
+        return index.column() == document::kStart ? QVariant(OverlapColour()) : QVariant();
+      case proof::TimeFault::kNone:
+        return {};
+    }
     return {};
   }
   return ToQString(table_.Cell(index.column(), row));
@@ -99,6 +136,10 @@ void SubtitleTableModel::RowsRemoved() {
 
 void SubtitleTableModel::CellChanged(int column, int row) {
   const int model_row = ModelRow(row);
+  // An end that moves can make or end the overlap of the row below: its start is repainted too.
+  if (mark_time_faults_ && column == document::kEnd) {
+    CellChanged(document::kStart, row + 1);
+  }
   if (first_row_ < 0) {
     first_row_ = last_row_ = model_row;
     first_column_ = last_column_ = column;
@@ -133,7 +174,7 @@ void SubtitleTableModel::FlushChanges() {
   const int last_row = std::min(last_row_, rowCount() - 1);
   if (first_row_ <= last_row) {
     emit dataChanged(index(first_row_, first_column_), index(last_row, last_column_),
-                     {Qt::DisplayRole, Qt::EditRole});
+                     {Qt::DisplayRole, Qt::EditRole, Qt::BackgroundRole});
   }
   first_row_ = -1;
 }

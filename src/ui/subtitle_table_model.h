@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QColor>
 #include <functional>
 #include <vector>
 
@@ -32,6 +33,16 @@ class SubtitleTableModel : public QAbstractTableModel, private document::TableOb
   }
   // Tells the views that the headings changed (after a language switch).
   void HeadingsChanged();
+  // Main table only: while on, a row whose end is before its start has both time cells tinted
+  // red, and a row that starts before the row above ends has its start tinted orange
+  // (proof::TimeFaultOf), following every change as it is made. Off, the model gives no
+  // background at all, as before the marking existed.
+  void SetTimeFaultMarking(bool on);
+  bool TimeFaultMarking() const {
+    return mark_time_faults_;
+  }
+  static const QColor& EndBeforeStartColour();
+  static const QColor& OverlapColour();
 
   // The table row shown in model row `model_row`, and back.
   static int TableRow(int model_row) {
@@ -70,6 +81,7 @@ class SubtitleTableModel : public QAbstractTableModel, private document::TableOb
   int first_column_ = 0;
   int last_column_ = 0;
   bool flush_posted_ = false;
+  bool mark_time_faults_ = false;
 };
 
 }  // namespace ui

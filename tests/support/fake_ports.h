@@ -63,8 +63,15 @@ class FakeFileDialogs : public ports::FileDialogPort {
     return ports::SaveChoice{*file, selected};
   }
 
+  std::optional<std::filesystem::path> ChooseFolder(const std::filesystem::path& start) override {
+    folder_starts.push_back(start);
+    return Next(folder_paths);
+  }
+
   // nullopt entries mean "cancelled"; an empty queue cancels too.
   std::deque<std::optional<std::filesystem::path>> open_paths;
+  std::deque<std::optional<std::filesystem::path>> folder_paths;
+  std::vector<std::filesystem::path> folder_starts;
   std::deque<std::optional<std::filesystem::path>> save_paths;
   std::vector<ports::FileFilter> open_filters;
   std::vector<ports::FileFilter> save_filters;

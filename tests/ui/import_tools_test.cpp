@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -107,6 +108,10 @@ class ImportToolsTest : public QObject {
     Child<QCheckBox>(*window_, "ImportUseThreshold")->click();
     auto* slider = Child<QSlider>(*window_, "ImportThreshold");
     QVERIFY(slider->isEnabled());
+    // By luminance, the colour classes are no choice.
+    for (const char* ink : {"ImportInkFill", "ImportInkOutline", "ImportInkAll"}) {
+      QVERIFY(!Child<QRadioButton>(*window_, ink)->isEnabled());
+    }
     slider->setValue(150);
     QCOMPARE(Child<QLabel>(*window_, "ImportThresholdValue")->text(), QStringLiteral("150"));
     // Luminance 150 and up is the fill and its lighter blend: the same ink as the fill choice.
@@ -119,8 +124,25 @@ class ImportToolsTest : public QObject {
     QCOMPARE(preview->pixmap().toImage(), fill);
     scale->setCurrentIndex(2);
 
+    // The output folder is browsed for, starting where the proposed one would go.
+    std::filesystem::create_directory(folder_->path() / "out");
+    dialogs_.folder_paths.push_back(folder_->path() / "out");
+    Child<QPushButton>(*window_, "ImportBrowseOutput")->click();
+    QCOMPARE(dialogs_.folder_starts.back(), folder_->path());
+    QCOMPARE(Child<QLineEdit>(*window_, "ImportOutput")->text(),
+             ui::PathToQString(folder_->path() / "out"));
+    Child<QLineEdit>(*window_, "ImportOutput")
+        ->setText(ui::PathToQString(folder_->path() / "film"));
+
     Child<QPushButton>(*window_, "ImportRun")->click();
     QTRY_VERIFY(!panel->isVisible());
+    // The imported subtitle is a recent file like any opened one.
+    bool listed = false;
+    for (QAction* item : Child<QMenu>(*window_, "RecentMenu")->actions()) {
+      listed = listed || (item->objectName().startsWith(QStringLiteral("RecentFile")) &&
+                          item->text().contains(QStringLiteral("film.srt")));
+    }
+    QVERIFY(listed);
     QVERIFY(messages_.informed.empty());
     const document::SubtitleDocument& document = window_->Document();
     QVERIFY(document.picture_mode);

@@ -8,6 +8,7 @@
 #include <QTest>
 #include <memory>
 
+#include "settings/settings_list.h"
 #include "support/fake_ports.h"
 #include "support/temp_dir.h"
 #include "support/working_files.h"
@@ -22,7 +23,7 @@ namespace {
 using testing_support::SettingsFile;
 
 constexpr const char* kTextSrt =
-    "1\r\n00:00:01,000 --> 00:00:02,500\r\nHello\r\n\r\n"
+    "1\r\n00:00:01,000 --> 00:00:02,500\r\nHello.\r\n\r\n"
     "2\r\n00:00:03,000 --> 00:00:04,000\r\n\xD7\xD6\xC4\xBB\r\n\r\n";  // 字幕
 
 // The commands that open each floating panel, and the panel they open.
@@ -31,8 +32,9 @@ struct PanelCommand {
   const char* panel;
 };
 constexpr PanelCommand kPanels[] = {
-    {"Check1Menu", "Panel21"},  {"FindReplaceMenu", "Panel13"}, {"EditWordMenu", "Panel6"},
-    {"AddWordMenu", "Panel15"}, {"OutWordMenu", "Panel25"},     {"SetProMenu", "Panel11"},
+    {"Check1Menu", "Panel21"},        {"FindReplaceMenu", "Panel13"}, {"EditWordMenu", "Panel6"},
+    {"AddWordMenu", "Panel15"},       {"OutWordMenu", "Panel25"},     {"SetProMenu", "Panel11"},
+    {"ShiftTimesMenu", "TimesPanel"},
 };
 
 class PanelLayoutTest : public QObject {
@@ -45,7 +47,9 @@ class PanelLayoutTest : public QObject {
     auto language = text::ReadFileBytes(shipped / "language.sys");
     auto index = text::ReadFileBytes(shipped / "word.ind");
     QVERIFY(language.ok() && index.ok());
-    ui_tests::WriteWorkingFolder(*folder_, language.value(), SettingsFile());
+    // A full stop at the end that the check drops: its review has a change to show.
+    ui_tests::WriteWorkingFolder(*folder_, language.value(),
+                                 SettingsFile({{settings::kEndPunctuation, "1"}}));
     folder_->Write("word.ind", index.value());
     messages_ = {};
     dialogs_ = {};

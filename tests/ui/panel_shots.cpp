@@ -230,6 +230,8 @@ int main(int argc, char** argv) {
     shooter.Panel("Check1Menu", "Panel21", "check-review");
     shooter.Panel("FindReplaceMenu", "Panel13", "find-replace");
     shooter.Panel("ConvertChineseMenu", "ChinesePanel", "chinese-conversion");
+    shooter.MenuShot("TimesMenu", "times-menu");
+    shooter.Panel("ShiftTimesMenu", "TimesPanel", "times-panel");
     shooter.Panel("EditWordMenu", "Panel6", "library-editor");
     shooter.Panel("AddWordMenu", "Panel15", "library-merge");
     shooter.Click("Button12");  // back: the merge's command state ends
@@ -289,6 +291,10 @@ int main(int argc, char** argv) {
     shooter.SetLanguage(language);
     shooter.Shot(QStringLiteral("import-panel"));
   }
+  // Ink by luminance: the colour classes give way to the threshold.
+  shooter.Click("ImportUseThreshold");
+  shooter.Shot(QStringLiteral("import-panel-luminance"));
+  shooter.Click("ImportUseThreshold");
   shooter.Hide("ImportPanel");
   std::printf("%d pictures in %s\n", shooter.shots(), out.c_str());
   return shooter.failed() ? 1 : 0;

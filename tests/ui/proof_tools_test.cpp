@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -90,9 +91,12 @@ class ProofToolsTest : public QObject {
     QCOMPARE(review->item(0, 1)->text(), QStringLiteral("ok."));
     QCOMPARE(review->item(0, 2)->text(), QStringLiteral("ok"));
     QCOMPARE(review->item(1, 2)->text(), QStringLiteral("end"));
-    QCOMPARE(messages_.informed.back().text, std::string("m585"));
+    // The finishing note is above the list, not in a box over it.
+    QCOMPARE(Find<QLabel>("CheckReviewNote")->text(), QStringLiteral("m585"));
 
     review->item(1, 2)->setText(QStringLiteral("the end"));
+    // With the marking of checked rows off, the marks stay exactly as before it existed.
+    window_->Application().Settings().SetLine(settings::kMarkCheckedRows, "0");
     Find<QPushButton>("Button13")->click();
     QCOMPARE(document.main.Cell(kText, 1), std::string("ok"));
     QCOMPARE(document.main.Cell(kText, 2), std::string("fine"));

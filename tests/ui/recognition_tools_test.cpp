@@ -179,6 +179,22 @@ class RecognitionToolsTest : public QObject {
     QVERIFY(!Informed("m567"));  // abort shows no stop message
   }
 
+  void ARunStoppedBeforeItWroteARowLeavesTheSubtitleUnmodified() {
+    OpenFilm();
+    window_->Document().main.History().Clear();
+    answers_ = {[this] {
+      Action("StopReadMenu")->trigger();
+      Type("A");
+    }};
+    Action("StartReadMenu")->trigger();
+    QCOMPARE(questions_, 1);
+    QCOMPARE(Text(1), std::string());
+    QVERIFY(window_->Document().document_saved);
+    QVERIFY(window_->Document().proofread_done);
+    // Nothing to undo, so no "Undo recognition" either.
+    QVERIFY(!Action("UndoMenu")->isEnabled());
+  }
+
   void AskedBoxIsFramedOnTheStripAndTheStatusFollowsTheRun() {
     OpenFilm();
     const QColor mark = QColor::fromRgb(ui::TeachingPanel::kBoxMarkColour);

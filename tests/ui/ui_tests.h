@@ -18,6 +18,7 @@ QObject* NewChineseToolsTest();
 QObject* NewImportToolsTest();
 QObject* NewDesktopTest();
 QObject* NewTeachingPanelTest();
+QObject* NewTimeToolsTest();
 
 inline std::vector<QObject*> AllTests() {
   return {NewQtConvertTest(),     NewSubtitleTableModelTest(),
@@ -25,7 +26,8 @@ inline std::vector<QObject*> AllTests() {
           NewSettingsToolsTest(), NewProofToolsTest(),
           NewLibraryToolsTest(),  NewPanelLayoutTest(),
           NewChineseToolsTest(),  NewImportToolsTest(),
-          NewDesktopTest(),       NewTeachingPanelTest()};
+          NewDesktopTest(),       NewTeachingPanelTest(),
+          NewTimeToolsTest()};
 }
 
 }  // namespace ui_tests

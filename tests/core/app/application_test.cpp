@@ -329,17 +329,76 @@ TEST_F(ApplicationTest, YesSavesTheSubtitleThenCloses) {
   EXPECT_EQ(dir_.Read("out.srt").substr(0, 38), "1\r\n00:00:01,000 --> 00:00:02,000\r\nEdit");
 }
 
-TEST_F(ApplicationTest, ExitThenNoTwiceEndsWithoutSavingTheSubtitle) {
+TEST_F(ApplicationTest, ExitThenNoAsksOnceAndEndsWithoutSavingTheSubtitle) {
   Application& app = Start();
   OpenEditedTextSubtitle(app);
   messages_.answers = {ports::Answer::kNo, ports::Answer::kNo};
   EXPECT_TRUE(app.Shutdown(ShutdownPath::kExitCommand));
+  // The window close that the exit command asks for does not ask again.
   EXPECT_TRUE(app.Shutdown(ShutdownPath::kWindowClose));
-  ASSERT_EQ(messages_.asked.size(), 2u);
+  ASSERT_EQ(messages_.asked.size(), 1u);
   EXPECT_EQ(messages_.asked[0].text, "s431");
-  EXPECT_EQ(messages_.asked[1].text, "s674");
   EXPECT_TRUE(dialogs_.save_filters.empty());
   EXPECT_EQ(dir_.Read("movie.srt"), kTextSrt);
+  EXPECT_FALSE(app.Document().document_saved);
+}
+
+TEST_F(ApplicationTest, ACloseWithoutTheExitCommandStillAsks) {
+  Application& app = Start();
+  OpenEditedTextSubtitle(app);
+  messages_.answers = {ports::Answer::kCancel, ports::Answer::kNo};
+  EXPECT_FALSE(app.Shutdown(ShutdownPath::kExitCommand));
+  EXPECT_TRUE(app.Shutdown(ShutdownPath::kWindowClose));
+  ASSERT_EQ(messages_.asked.size(), 2u);
+  EXPECT_EQ(messages_.asked[1].text, "s674");
+}
+
+TEST_F(ApplicationTest, SaveCountsRowsWithoutTextAndKeepsThemOnYes) {
+  struct Case {
+    ports::Answer answer;
+    bool written;
+    const char* file;
+    const char* status_end;
+  };
+  const Case cases[] = {
+      {ports::Answer::kNo, true, "1\r\n00:00:01,000 --> 00:00:02,000\r\nHi\r\n\r\n", "s1775"},
+      {ports::Answer::kYes, true,
+       "1\r\n00:00:01,000 --> 00:00:02,000\r\nHi\r\n\r\n"
+       "2\r\n00:00:03,000 --> 00:00:04,000\r\npic2.bmp\r\n\r\n",
+       "s1283"},
+      {ports::Answer::kCancel, false, "", ""},
+  };
+  Application& app = Start();
+  app.PanelOptions().author_entry_on = false;  // the empty setup.sys would write one
+  for (const Case& c : cases) {
+    dialogs_.open_paths.push_back(dir_.Write("pictures.srt", kPictureSrt));
+    ASSERT_TRUE(app.OpenCommand());
+    app.Document().main.SetCell(document::kText, 1, "Hi");
+    app.Document().proofread_done = true;
+    std::filesystem::remove(dir_ / "text.srt");
+    messages_.answers = {c.answer};
+    dialogs_.save_paths = {dir_ / "text.srt"};
+    EXPECT_EQ(app.SaveCommand(), c.written);
+    EXPECT_EQ(dialogs_.save_suggestions.back().filename(), "pictures.srt");
+    EXPECT_EQ(messages_.asked.back().text, "s1772");
+    if (c.written) {
+      EXPECT_EQ(dir_.Read("text.srt"), c.file);
+      EXPECT_EQ(hooks_.status.substr(hooks_.status.size() - std::string(c.status_end).size()),
+                c.status_end);
+    } else {
+      EXPECT_FALSE(std::filesystem::exists(dir_ / "text.srt"));
+    }
+  }
+}
+
+TEST_F(ApplicationTest, SaveInPlaceWritesTheOpenedFileWithoutADialog) {
+  Application& app = Start();
+  OpenEditedTextSubtitle(app);
+  app.Document().proofread_done = true;
+  ASSERT_TRUE(app.SaveInPlaceCommand());
+  EXPECT_TRUE(dialogs_.save_filters.empty());
+  EXPECT_EQ(dir_.Read("movie.srt").substr(0, 38), "1\r\n00:00:01,000 --> 00:00:02,000\r\nEdit");
+  EXPECT_TRUE(app.Document().document_saved);
 }
 
 TEST_F(ApplicationTest, OpeningATextSubtitlePreparesEditingAndTheSaveDialog) {

@@ -5,6 +5,7 @@
 
 #include <set>
 #include <string>
+#include <tuple>
 
 namespace app {
 namespace {
@@ -106,6 +107,37 @@ TEST(CommandStates, TemporaryStateReturnsToTheRecordedOne) {
   EXPECT_FALSE(states.Enabled(Command::kStartRead));
   EXPECT_FALSE(states.Enabled(Command::kCheckRow));
   EXPECT_TRUE(states.Enabled(Command::kEditBmpMenu));
+}
+
+TEST(CommandStates, ReferenceCommandsFollowTheOpenReferenceThroughLaterStates) {
+  const Command reference_commands[] = {Command::kSaveSecSrt, Command::kCreatBlank,
+                                        Command::kCompareCheck};
+  // (state entered, reference open, the three commands on)
+  const std::tuple<int, bool, bool> steps[] = {
+      {1, false, false},  // a picture subtitle, no reference
+      {1, true, true},    // the reference opened
+      {2, true, false},   // a run holds the document
+      {4, true, true},    // ... and ended: the reference can be saved and closed
+      {5, true, false},   // the check review
+      {7, true, true},    // a text subtitle
+      {0, true, true},    // the main subtitle closed: the reference stays
+      {0, false, false},  // the reference saved and closed
+  };
+  CommandStates states;
+  for (const auto& [state, open, on] : steps) {
+    states.SetReferenceOpen(open);
+    states.Enter(state);
+    for (const Command command : reference_commands) {
+      EXPECT_EQ(states.Enabled(command), on) << "state " << state << " open " << open;
+    }
+  }
+  // A temporary state and its end.
+  states.SetReferenceOpen(true);
+  states.Enter(4);
+  states.Apply(6);
+  EXPECT_FALSE(states.Enabled(Command::kSaveSecSrt));
+  states.RestoreRecorded();
+  EXPECT_TRUE(states.Enabled(Command::kSaveSecSrt));
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ TEST(EditCommands, CaptionsNameTheStepInEachLanguage) {
 }
 
 TEST(EditCommands, EveryStepKindHasItsOwnName) {
-  const int last = static_cast<int>(EditKind::kScriptConversion);
+  const int last = static_cast<int>(EditKind::kSplitRows);
   for (int kind = 0; kind <= last; ++kind) {
     EXPECT_EQ(StepNameMessage(static_cast<EditKind>(kind)), msg::kStepNames[kind]);
   }

@@ -204,6 +204,30 @@ TEST_F(RecognitionCommandsTest, DeclinedMissingPictureEndsWithoutPostRunOptions)
   EXPECT_TRUE(app_->RecognitionStopped());
 }
 
+TEST_F(RecognitionCommandsTest, ARunThatChangedNoRowLeavesTheSubtitleUnmodified) {
+  // Stopped before its first row, and declined at a missing first picture: no row written.
+  for (const bool stop : {true, false}) {
+    SCOPED_TRACE(stop ? "stopped" : "declined");
+    Rows({stop ? "a.bmp" : "gone.bmp", "b.bmp"}, {"a.bmp", "b.bmp"});
+    app_->Document().main.History().Clear();
+    app_->Document().document_saved = true;
+    app_->Document().proofread_done = true;
+    teacher_.actions = {};
+    pump_ = {};
+    pump_.stop_requested = stop;
+    messages_.answers = {ports::Answer::kNo};
+    const ocr::RunOutcome outcome = StartRecognition(*app_, *recogniser_, 1, Ports(),
+                                                     [] {
+                                                       return PostRunOptions{true, true};
+                                                     },
+                                                     {});
+    EXPECT_EQ(outcome.rows_recognised, 0);
+    EXPECT_TRUE(app_->Document().document_saved);
+    EXPECT_TRUE(app_->Document().proofread_done);
+    EXPECT_FALSE(UndoAvailable(*app_));
+  }
+}
+
 TEST_F(RecognitionCommandsTest, RowPictureIsShownOnlyWhileIdle) {
   Rows({"a.bmp", "gone.bmp", ""}, {"a.bmp"});
   EXPECT_EQ(ShowRowPicture(*app_, *recogniser_, 1, messages_), folder_.path() / "a.bmp");

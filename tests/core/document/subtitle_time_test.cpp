@@ -63,6 +63,32 @@ TEST(SubtitleTime, ReadableTimesIncludeWhatFilesGive) {
   EXPECT_FALSE(IsReadableTime("abc"));
 }
 
+TEST(SubtitleTime, ReadsAmountsOfTimeWithASign) {
+  struct Case {
+    const char* typed;
+    std::optional<Milliseconds> expected;
+  };
+  const Case cases[] = {
+      {"2", 2000},
+      {"-0.25", -250},
+      {"+90.5", 90500},
+      {" 1.005 ", 1005},
+      {"00:00:01.500", 1500},
+      {"-1:02.5", -62500},
+      {"00:00:01,500", 1500},
+      {"", std::nullopt},
+      {"-", std::nullopt},
+      {"1.2345", std::nullopt},
+      {"--1", std::nullopt},
+      {"1 s", std::nullopt},
+      {"1:2", std::nullopt},
+      {"abc", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ParseTimeAmount(c.typed), c.expected) << c.typed;
+  }
+}
+
 TEST(SubtitleTime, FormatsZeroPadded) {
   EXPECT_EQ(FormatSubtitleTime(62345), "00:01:02.345");
   EXPECT_EQ(FormatSubtitleTime(0), "00:00:00.000");
