@@ -24,6 +24,7 @@ struct ImportArguments {
   std::string ink = "auto";
   std::optional<int> threshold;
   std::string scale = "auto";
+  int bits = 1;
   int first = 1;
   int last = 0;
   bool overwrite = false;
@@ -126,6 +127,7 @@ int RunImport(const ImportArguments& arguments) {
   options.scale = arguments.scale == "1"   ? import::PictureScale::kFull
                   : arguments.scale == "2" ? import::PictureScale::kHalf
                                            : import::PictureScale::kAuto;
+  options.depth = arguments.bits == 24 ? import::BmpDepth::k24 : import::BmpDepth::k1;
   std::optional<import::ImportReport> report;
   {
     ImportProgress progress;
@@ -202,6 +204,11 @@ void AddImportCommand(CLI::App& app) {
                    "Picture size: 2 halves every picture (2x2 pixels become one), 1 keeps it, "
                    "auto halves the pictures of video wider than 1920 pixels (UHD discs)")
       ->check(CLI::IsMember({"auto", "1", "2"}));
+  command
+      ->add_option("--bits", arguments->bits,
+                   "Bits a pixel of the pictures: 1 (black and white, the default) or 24 (as "
+                   "imports wrote before; recognition reads both alike)")
+      ->check(CLI::IsMember({1, 24}));
   command->add_option("--first", arguments->first, "First picture to import, 1-based")
       ->check(CLI::PositiveNumber);
   command->add_option("--last", arguments->last, "Last picture to import (default: the last)")

@@ -212,7 +212,7 @@ text::Result<ImportReport> ImportDiscSubtitles(const fs::path& input, const fs::
   ImportReport report;
   report.track = stream.Track();
   std::string srt;
-  BmpFileWriter bitmaps;
+  BmpFileWriter bitmaps(options.depth);
   const text::Status walked = ForEachPicture(
       stream, options, name,
       [&](const SubtitleBitmap& picture, const InkChoice& ink) -> text::Result<bool> {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "import/bmp_writer.h"
 #include "import/ink.h"
 #include "import/subtitle_stream.h"
 #include "ports/host_ports.h"
@@ -47,6 +48,9 @@ struct ImportOptions {
   // An output folder that exists and holds files is refused unless this is set; then files of
   // the same names are replaced and other files are left alone.
   bool overwrite = false;
+  // Bits a pixel of the pictures written: 1 (a black and white palette) unless 24 is asked for,
+  // as imports wrote before; recognition reads either to the same ink.
+  BmpDepth depth = BmpDepth::k1;
 };
 
 // One imported picture in memory.
