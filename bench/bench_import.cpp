@@ -74,8 +74,11 @@ double ProcessCpuSeconds() {
 // memory file system (/dev/shm), which takes the disk's own cost out.
 enum Target : std::int64_t { kDisk = 0, kTmpfs = 1 };
 
+// state.range(1): bits a pixel of the pictures written (1, the default, or 24).
 void BM_ImportPgs(benchmark::State& state) {
   const bool tmpfs = state.range(0) == kTmpfs;
+  import::ImportOptions options;
+  options.depth = state.range(1) == 24 ? import::BmpDepth::k24 : import::BmpDepth::k1;
   std::error_code error;
   if (tmpfs && !fs::is_directory("/dev/shm", error)) {
     state.SkipWithError("no /dev/shm");
@@ -94,7 +97,7 @@ void BM_ImportPgs(benchmark::State& state) {
     const fs::path out = folder.path() / ("out" + std::to_string(run++));
     ports::NullEventPump pump;
     const double cpu_begin = ProcessCpuSeconds();
-    auto report = import::ImportDiscSubtitles(input, out, {}, pump);
+    auto report = import::ImportDiscSubtitles(input, out, options, pump);
     cpu_seconds += ProcessCpuSeconds() - cpu_begin;
     if (!report.ok() || report.value().pictures != kPictures) {
       state.SkipWithError(report.ok() ? "wrong picture count" : report.error().message.c_str());
@@ -111,9 +114,11 @@ void BM_ImportPgs(benchmark::State& state) {
   state.counters["pictures/cpu_s"] = pictures / cpu_seconds;
 }
 BENCHMARK(BM_ImportPgs)
-    ->ArgName("tmpfs")
-    ->Arg(kDisk)
-    ->Arg(kTmpfs)
+    ->ArgNames({"tmpfs", "bits"})
+    ->Args({kDisk, 1})
+    ->Args({kTmpfs, 1})
+    ->Args({kDisk, 24})
+    ->Args({kTmpfs, 24})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(3);

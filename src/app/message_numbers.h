@@ -219,7 +219,8 @@ inline constexpr int kImportScaleCaption = 1061;
 inline constexpr int kImportScaleAuto = 1064;  // size: half for video wider than 1920 pixels
 inline constexpr int kImportScaleFull = 1067;
 inline constexpr int kImportScaleHalf = 1070;
-inline constexpr int kImportTooWide = 1073;  // warning, followed by the picture numbers
+inline constexpr int kImportTooWide = 1073;     // warning, followed by the picture numbers
+inline constexpr int kImportFullColour = 1580;  // write 24-bit pictures instead of 1-bit ones
 
 // Teaching assistance: 1100-1199.
 inline constexpr int kAssistanceGroup = 1100;          // settings: the group's title

@@ -22,6 +22,7 @@ struct ImportArguments {
   std::string output;
   DiscArguments disc;
   bool list_tracks = false;
+  int bits = 1;
   int first = 1;
   int last = 0;
   bool overwrite = false;
@@ -124,6 +125,7 @@ int RunImport(const ImportArguments& arguments) {
   options.last = arguments.last;
   options.overwrite = arguments.overwrite;
   options.allow_partial = arguments.allow_partial;
+  options.depth = arguments.bits == 24 ? import::BmpDepth::k24 : import::BmpDepth::k1;
   std::optional<import::ImportReport> report;
   {
     ImportProgress progress;
@@ -191,6 +193,11 @@ void AddImportCommand(CLI::App& app) {
   command->add_flag("--list-tracks", arguments->list_tracks,
                     "List the subtitle tracks of INPUT (number: kind, language, \"name\", "
                     "default, forced) and write nothing");
+  command
+      ->add_option("--bits", arguments->bits,
+                   "Bits a pixel of the pictures: 1 (black and white, the default) or 24 (as "
+                   "imports wrote before; recognition reads both alike)")
+      ->check(CLI::IsMember({1, 24}));
   command->add_option("--first", arguments->first, "First picture to import, 1-based")
       ->check(CLI::PositiveNumber);
   command->add_option("--last", arguments->last, "Last picture to import (default: the last)")

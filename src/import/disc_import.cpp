@@ -391,7 +391,7 @@ text::Result<ImportReport> ImportDiscSubtitles(const fs::path& input, const fs::
   ImportReport report;
   report.track = stream.Track();
   std::string srt;
-  BmpFileWriter bitmaps;
+  BmpFileWriter bitmaps(options.depth);
   const text::Status walked = ForEachPicture(
       stream, options, name, report.warnings,
       [&](const SubtitleBitmap& picture, const InkChoice& ink) -> text::Result<bool> {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "import/bmp_writer.h"
 #include "import/ink.h"
 #include "import/subtitle_stream.h"
 #include "ports/host_ports.h"
@@ -51,6 +52,9 @@ struct ImportOptions {
   // A stream that ends early (SubtitleStream::EarlyEnd) is an Error (code "partial") unless this
   // is set; then the pictures read before it are imported and a warning tells where it ended.
   bool allow_partial = false;
+  // Bits a pixel of the pictures written: 1 (a black and white palette) unless 24 is asked for,
+  // as imports wrote before; recognition reads either to the same ink.
+  BmpDepth depth = BmpDepth::k1;
 };
 
 // The last time a subtitle file can hold: 99:59:59,999. A picture shown later is refused.

@@ -146,6 +146,8 @@ void ImportTools::BuildPanel() {
        {import::PictureScale::kAuto, import::PictureScale::kFull, import::PictureScale::kHalf}) {
     ImportScale->addItem(QString(), static_cast<int>(scale));
   }
+  ImportFullColour = new QCheckBox(ImportPanel);
+  ImportFullColour->setObjectName(QStringLiteral("ImportFullColour"));
   ImportOutput = new QLineEdit(ImportPanel);
   ImportOutput->setObjectName(QStringLiteral("ImportOutput"));
   ImportProgress = new QProgressBar(ImportPanel);
@@ -175,6 +177,7 @@ void ImportTools::BuildPanel() {
   grid->addWidget(ImportThresholdValue, 3, 4);
   grid->addWidget(caption(app::msg::kImportScaleCaption), 4, 0);
   grid->addWidget(ImportScale, 4, 1, 1, 3);
+  grid->addWidget(ImportFullColour, 5, 1, 1, 3);
   grid->setColumnStretch(3, 1);
   ImportPanel->Body()->addLayout(grid);
   ImportPanel->Body()->addWidget(caption(app::msg::kImportPreviewCaption));
@@ -250,6 +253,7 @@ void ImportTools::LanguageApplied() {
   ImportInkOutline->setText(text(app::msg::kImportInkOutline));
   ImportInkAll->setText(text(app::msg::kImportInkAll));
   ImportUseThreshold->setText(text(app::msg::kImportThreshold));
+  ImportFullColour->setText(text(app::msg::kImportFullColour));
   const int scale_texts[] = {app::msg::kImportScaleAuto, app::msg::kImportScaleFull,
                              app::msg::kImportScaleHalf};
   for (int i = 0; i < ImportScale->count(); ++i) {
@@ -273,6 +277,7 @@ if (ImportUseThreshold->isChecked()) {
   options.ink.threshold = ImportThreshold->value();
 }
 options.scale = static_cast<import::PictureScale>(ImportScale->currentData().toInt());
+options.depth = ImportFullColour->isChecked() ? import::BmpDepth::k24 : import::BmpDepth::k1;
 return options;
 }  // namespace ui
 
@@ -340,9 +345,9 @@ void ImportTools::ImportTrackChanged(int index) {
 }
 
 void ImportTools::SetRunning(bool running) {
-  for (QWidget* control :
-       std::initializer_list<QWidget*>{ImportTrack, ImportUseThreshold, ImportScale, ImportOutput,
-                                       ImportBrowseOutput, ImportRun, ImportClose}) {
+  for (QWidget* control : std::initializer_list<QWidget*>{
+           ImportTrack, ImportUseThreshold, ImportScale, ImportFullColour, ImportOutput,
+           ImportBrowseOutput, ImportRun, ImportClose}) {
     control->setEnabled(!running);
   }
   for (QRadioButton* ink : {ImportInkFill, ImportInkOutline, ImportInkAll}) {

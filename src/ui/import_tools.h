@@ -64,6 +64,7 @@ class ImportTools : public QObject {
   QSlider* ImportThreshold = nullptr;        // 0-255
   QLabel* ImportThresholdValue = nullptr;
   QComboBox* ImportScale = nullptr;           // picture size: auto, full, half (data: PictureScale)
+  QCheckBox* ImportFullColour = nullptr;      // 24-bit pictures instead of 1-bit ones
   QLineEdit* ImportOutput = nullptr;          // output folder
   QPushButton* ImportBrowseOutput = nullptr;  // chooses the output folder
   QProgressBar* ImportProgress = nullptr;     // 0-1000 of the input read

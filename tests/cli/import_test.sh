@@ -19,6 +19,14 @@ grep -q '3 pictures from 00:00:01,000 to 00:01:05,432 (track 1, PGS)' out.txt ||
 grep -q '^ink: fill on 3$' out.txt || fail "ink summary: $(cat out.txt)"
 grep -q '^forced entries: 2$' out.txt || fail "forced: $(cat out.txt)"
 
+# --bits 24: the 24-bit pictures imports wrote before, the same SRT.
+"$cli" import samples/sample.sup -o sup-24 --bits 24 > /dev/null 2>&1 || fail "sup --bits 24 exited $?"
+expect_folder sup-24 samples/expected/sup-auto-24 "sup, 24-bit pictures"
+"$cli" import samples/sample.idx -o vobsub-24 --bits 24 > /dev/null 2>&1 ||
+  fail "vobsub --bits 24 exited $?"
+expect_folder vobsub-24 samples/expected/vobsub-auto-24 "vobsub, 24-bit pictures"
+"$cli" import samples/sample.sup -o bad-bits --bits 8 > /dev/null 2>&1 && fail "--bits 8 accepted"
+
 "$cli" import samples/sample.sup -o sup-t128 --ink-threshold 128 > /dev/null 2>&1 ||
   fail "sup threshold exited $?"
 expect_folder sup-t128 samples/expected/sup-t128 "sup, threshold 128"

@@ -62,7 +62,7 @@ void SaveFillExpected(const fs::path& out, const std::string& name, const std::s
       ink = import_tests::ExpectedInk(p.roles, p.width, p.height, IsFill);
     }
     const std::string picture = import::PictureName(static_cast<int>(i) + 1);
-    Save(folder / picture, import::EncodeBmp(ink));
+    Save(folder / picture, import::EncodeBmp(ink, import::BmpDepth::k1));
     srt += std::to_string(i + 1) + "\r\n" + import::SrtTime(p.start) + " --> " +
            import::SrtTime(p.end) + "\r\n" + picture + "\r\n\r\n";
   }
@@ -70,22 +70,31 @@ void SaveFillExpected(const fs::path& out, const std::string& name, const std::s
 }
 
 // Writes what the import gives for `pictures` with both inks into expected/<kind>-auto and
-// expected/<kind>-t128.
+// expected/<kind>-t128 (1-bit pictures), and with the auto ink and 24-bit pictures into
+// expected/<kind>-auto-24.
 void SaveExpected(const fs::path& out, const std::string& kind,
                   const std::vector<Expected>& pictures) {
-  const std::pair<std::string, std::function<bool(PixelRole)>> inks[] = {
-      {"auto", IsFill}, {"t128", [](PixelRole role) {
-                           return testing_support::RoleIsOpaque(role) &&
-                                  testing_support::RoleLuminance(role) >= 128;
-                         }}};
-  for (const auto& [name, is_ink] : inks) {
+  struct Ink {
+    std::string name;
+    std::function<bool(PixelRole)> is_ink;
+    import::BmpDepth depth;
+  };
+  const Ink inks[] = {{"auto", IsFill, import::BmpDepth::k1},
+                      {"t128",
+                       [](PixelRole role) {
+                         return testing_support::RoleIsOpaque(role) &&
+                                testing_support::RoleLuminance(role) >= 128;
+                       },
+                       import::BmpDepth::k1},
+                      {"auto-24", IsFill, import::BmpDepth::k24}};
+  for (const auto& [name, is_ink, depth] : inks) {
     const fs::path folder = out / "expected" / (kind + "-" + name);
     std::string srt;
     for (std::size_t i = 0; i < pictures.size(); ++i) {
       const Expected& p = pictures[i];
       const std::string picture = import::PictureName(static_cast<int>(i) + 1);
       Save(folder / picture,
-           import::EncodeBmp(import_tests::ExpectedInk(p.roles, p.width, p.height, is_ink)));
+           import::EncodeBmp(import_tests::ExpectedInk(p.roles, p.width, p.height, is_ink), depth));
       srt += std::to_string(i + 1) + "\r\n" + import::SrtTime(p.start) + " --> " +
              import::SrtTime(p.end) + "\r\n" + picture + "\r\n\r\n";
     }

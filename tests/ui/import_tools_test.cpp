@@ -33,7 +33,7 @@ using ui_tests::Child;
 // language.sys where line i reads "m<i>", long enough for the import's messages.
 std::string LanguageFile() {
   std::string file;
-  for (int i = 0; i < 1100; ++i) {
+  for (int i = 0; i < 1600; ++i) {
     file += "m" + std::to_string(i) + "\r\n";
   }
   return file;
@@ -155,6 +155,21 @@ class ImportToolsTest : public QObject {
     const QImage written(ui::PathToQString(folder_->path() / "film" / "0001.bmp"));
     QVERIFY2(written.width() > 150 && written.width() < 215,
              qPrintable(QString::number(written.width())));
+    QCOMPARE(written.depth(), 1);  // 1-bit pictures by default
+  }
+
+  void TwentyFourBitPicturesWhenAsked() {
+    dialogs_.open_paths.push_back(folder_->Write("film.sup", FilmSup()));
+    Child<QAction>(*window_, "ImportDiscMenu")->trigger();
+    auto* full_colour = Child<QCheckBox>(*window_, "ImportFullColour");
+    QCOMPARE(full_colour->text(), QStringLiteral("m1581"));
+    QVERIFY(!full_colour->isChecked());
+    full_colour->click();
+    Child<QPushButton>(*window_, "ImportRun")->click();
+    QTRY_VERIFY(!Child<QWidget>(*window_, "ImportPanel")->isVisible());
+    const std::string bytes = folder_->Read("film/0001.bmp");
+    QVERIFY(bytes.size() > 28);
+    QCOMPARE(static_cast<int>(bytes[28]), 24);
   }
 
   void AFailedPreviewLeavesThePanelClosed() {

@@ -8,6 +8,7 @@
 
 #include "import/bmp_writer.h"
 #include "import_test_support.h"
+#include "ocr/bitmap_reader.h"
 #include "support/fake_ports.h"
 #include "support/temp_dir.h"
 
@@ -342,7 +343,7 @@ TEST(TransportStreamImport, ListsTracksAndImportsTheChosenOneFromTsAndM2ts) {
             return testing_support::RoleIsOpaque(role) &&
                    testing_support::RoleLuminance(role) >= 128;
           });
-      EXPECT_EQ(folder.Read("out/" + picture), import::EncodeBmp(expected)) << i;
+      EXPECT_EQ(folder.Read("out/" + picture), import::EncodeBmp(expected, options.depth)) << i;
     }
     EXPECT_EQ(folder.Read("out/film.srt"), srt);
 
@@ -575,4 +576,67 @@ TEST(DiscImport, EveryCutOfAStreamIsAnErrorOrAShorterStream) {
 }
 
 }  // namespace import_tests
+}  // namespace import_tests
+
+namespace import_tests {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every ink row of a picture file as the recogniser reads it.
+std::vector<std::vector<std::uint8_t>> InkRowsOf(const fs::path& file) {
+  ocr::BitmapPicture picture;
+  EXPECT_TRUE(picture.ReadFile(file).ok()) << file;
+  std::vector<std::vector<std::uint8_t>> rows;
+  for (int y = 0; y < picture.Height(); ++y) {
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(picture.Width()));
+    picture.ReadInkRow(y, row.data());
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+// PGS, VobSub and Matroska streams imported with 1-bit and with 24-bit pictures: the same SRT and
+// the same files, which the recogniser reads to the same ink row for row, and 24 bits gives the
+// bytes 24-bit imports always wrote.
+TEST(PictureDepth, OneAndTwentyFourBitPicturesReadAlike) {
+  TempDir folder;
+  const auto vobsub = testing_support::VobSubStream(VobSubSample(), kVobSubPalette);
+  folder.Write("movie.sub", vobsub.sub);
+  const std::vector<fs::path> inputs = {
+      folder.Write("film.sup", SampleSup()),
+      folder.Write("movie.idx", vobsub.idx),
+      folder.Write("film.mkv",
+                   testing_support::MatroskaWithPgs(
+                       {testing_support::PgsDisplaySets(PgsSample().pictures)}, {"eng"})),
+  };
+  for (const fs::path& input : inputs) {
+    SCOPED_TRACE(input.filename().string());
+    testing_support::FakeEventPump pump;
+    import::ImportOptions options;
+    ASSERT_EQ(options.depth, import::BmpDepth::k1);
+    const std::string one_name = input.filename().string() + "-1/";
+    const std::string full_name = input.filename().string() + "-24/";
+    const fs::path one = folder / one_name;
+    const fs::path full = folder / full_name;
+    auto one_report = import::ImportDiscSubtitles(input, one, options, pump);
+    options.depth = import::BmpDepth::k24;
+    auto full_report = import::ImportDiscSubtitles(input, full, options, pump);
+    ASSERT_TRUE(one_report.ok() && full_report.ok());
+    ASSERT_EQ(one_report.value().pictures, 3);
+    const std::string srt = one_report.value().subtitle_file.filename().string();
+    EXPECT_EQ(folder.Read(one_name + srt), folder.Read(full_name + srt));
+    for (int number = 1; number <= 3; ++number) {
+      const std::string name = import::PictureName(number);
+      const std::string one_bytes = folder.Read(one_name + name);
+      const std::string full_bytes = folder.Read(full_name + name);
+      EXPECT_EQ(static_cast<unsigned char>(one_bytes[28]), 1);
+      EXPECT_LT(one_bytes.size() * 8, full_bytes.size());
+      EXPECT_EQ(full_bytes, import::EncodeBmp(ReadInkBmp(one_bytes)));
+      EXPECT_EQ(InkRowsOf(one / name), InkRowsOf(full / name)) << name;
+    }
+  }
+}
+
+}  // namespace
 }  // namespace import_tests

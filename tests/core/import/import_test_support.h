@@ -89,13 +89,20 @@ inline import::InkPicture ReadInkBmp(const std::string& bytes) {
            static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + 2])) << 16 |
            static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + 3])) << 24;
   };
-  if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M' || bytes[28] != 24 || u32(30) != 0) {
+  const int bits = bytes.size() < 54 ? 0 : static_cast<unsigned char>(bytes[28]);
+  if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M' || (bits != 24 && bits != 1) ||
+      u32(30) != 0) {
+    picture.width = -1;
+    return picture;
+  }
+  // A 1-bit bitmap must hold the black and white palette, black first.
+  if (bits == 1 && (bytes.size() < 62 || u32(54) != 0 || u32(58) != 0xFFFFFF)) {
     picture.width = -1;
     return picture;
   }
   const auto width = static_cast<int>(u32(18));
   const auto height = static_cast<int>(u32(22));
-  const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
+  const std::size_t stride = (static_cast<std::size_t>(width) * bits + 31) / 32 * 4;
   const std::size_t offset = u32(10);
   if (bytes.size() < offset + stride * static_cast<std::size_t>(height)) {
     picture.width = -1;
@@ -107,6 +114,11 @@ inline import::InkPicture ReadInkBmp(const std::string& bytes) {
   for (int y = 0; y < height; ++y) {
     const std::size_t line = offset + stride * static_cast<std::size_t>(height - 1 - y);
     for (int x = 0; x < width; ++x) {
+      if (bits == 1) {
+        const auto byte = static_cast<unsigned char>(bytes[line + static_cast<std::size_t>(x) / 8]);
+        picture.ink[static_cast<std::size_t>(y) * width + x] = ((byte >> (7 - x % 8)) & 1) ? 0 : 1;
+        continue;
+      }
       const std::string bgr = bytes.substr(line + static_cast<std::size_t>(x) * 3, 3);
       if (bgr == std::string(3, '\0')) {
         picture.ink[static_cast<std::size_t>(y) * width + x] = 1;

@@ -148,6 +148,26 @@ TEST(EncodeBmp, WritesBottomUpPaddedRowsOfBlackAndWhite) {
   EXPECT_EQ(DifferingPixels(back, picture), 0);
 }
 
+TEST(EncodeBmp, WritesOneBitRowsWithABlackAndWhitePalette) {
+  import::InkPicture picture;
+  picture.width = 10;
+  picture.height = 2;
+  picture.ink = {1, 0, 0, 0, 0, 0, 0, 0, 0, 1,  //
+                 0, 0, 1, 0, 0, 0, 0, 0, 0, 0};
+  const std::string bytes = import::EncodeBmp(picture, import::BmpDepth::k1);
+  ASSERT_EQ(bytes.size(), 62u + 2 * 4);
+  EXPECT_EQ(static_cast<unsigned char>(bytes[2]), 70);   // file size
+  EXPECT_EQ(static_cast<unsigned char>(bytes[10]), 62);  // pixel offset
+  EXPECT_EQ(static_cast<unsigned char>(bytes[28]), 1);   // bits per pixel
+  EXPECT_EQ(static_cast<unsigned char>(bytes[46]), 2);   // palette colours
+  EXPECT_EQ(bytes.substr(54, 8), std::string("\0\0\0\0\xFF\xFF\xFF\0", 8));
+  // Bottom row first; ink is 0, the bits past the width and the padding are 0.
+  EXPECT_EQ(bytes.substr(62, 4), std::string("\xDF\xC0\0\0", 4));
+  EXPECT_EQ(bytes.substr(66, 4), std::string("\x7F\x80\0\0", 4));
+  EXPECT_EQ(DifferingPixels(ReadInkBmp(bytes), picture), 0);
+  EXPECT_EQ(import::EncodeBmp(import::InkPicture{}, import::BmpDepth::k1).size(), 62u);
+}
+
 // A picture of indexes 0 (transparent), 1-3 (opaque white, black, grey) and 4 (a faint halo),
 // each pixel opaque with probability `opaque_share`; with `edges`, the four corners are opaque.
 import::SubtitleBitmap RandomBitmap(int width, int height, double opaque_share, bool edges,
@@ -227,16 +247,26 @@ TEST(EncodeInkBmp, GivesTheBytesOfTheRenderedInkPicture) {
   choice.is_ink[3] = true;
   unsigned seed = 100;
   int file = 0;
-  for (const int margin : {0, 1, import::kCropMargin}) {
-    for (const BitmapCase& c : kBitmapCases) {
-      const import::SubtitleBitmap bitmap =
-          RandomBitmap(c.width, c.height, c.opaque_share, c.edges, seed++);
-      const std::string expected = import::EncodeBmp(import::RenderInk(bitmap, choice, margin));
-      SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " margin " << margin);
-      EXPECT_EQ(import::EncodeInkBmp(bitmap, choice, margin), expected);
-      const std::string name = std::to_string(++file) + ".bmp";
-      ASSERT_TRUE(writer.Write(bitmap, choice, folder / name, margin).ok());
-      EXPECT_EQ(folder.Read(name), expected);
+  for (const import::BmpDepth depth : {import::BmpDepth::k24, import::BmpDepth::k1}) {
+    import::BmpFileWriter depth_writer(depth);
+    for (const int margin : {0, 1, import::kCropMargin}) {
+      for (const BitmapCase& c : kBitmapCases) {
+        const import::SubtitleBitmap bitmap =
+            RandomBitmap(c.width, c.height, c.opaque_share, c.edges, seed++);
+        const import::InkPicture ink = import::RenderInk(bitmap, choice, margin);
+        const std::string expected = import::EncodeBmp(ink, depth);
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " margin " << margin
+                                        << " bits " << static_cast<int>(depth));
+        EXPECT_EQ(import::EncodeInkBmp(bitmap, choice, margin, depth), expected);
+        const std::string name = std::to_string(++file) + ".bmp";
+        ASSERT_TRUE(depth_writer.Write(bitmap, choice, folder / name, margin).ok());
+        EXPECT_EQ(folder.Read(name), expected);
+        EXPECT_EQ(DifferingPixels(ReadInkBmp(expected), ink), 0);
+        if (depth == import::BmpDepth::k24) {
+          ASSERT_TRUE(writer.Write(bitmap, choice, folder / name, margin).ok());
+          EXPECT_EQ(folder.Read(name), expected);
+        }
+      }
     }
   }
   const text::Status missing =
