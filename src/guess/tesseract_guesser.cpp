@@ -82,4 +82,26 @@ std::string TesseractGuesser::Guess(const ocr::GuessPicture& picture) {
   return converted.replaced == 0 ? converted.text : std::string();
 }
 
+std::vector<ocr::LineSymbol> TesseractGuesser::ReadLine(const ocr::GuessPicture& band) {
+  std::vector<ocr::LineSymbol> symbols;
+  if (band.width < 1 || band.height < 1 || !Start()) {
+    return symbols;
+  }
+  for (const bool raw_line : {false, true}) {
+    const auto read =
+        engine_->reader->ReadLine(band.pixels.data(), band.width, band.height, raw_line);
+    for (const SymbolReading& symbol : read) {
+      const text::Converted converted = text::Utf8ToGbk(symbol.utf8);
+      if (symbol.utf8.empty() || symbol.utf8 == " " || converted.replaced > 0) {
+        continue;
+      }
+      symbols.push_back({converted.text, symbol.left, symbol.right, symbol.confidence});
+    }
+    if (!symbols.empty()) {
+      break;
+    }
+  }
+  return symbols;
+}
+
 }  // namespace guess

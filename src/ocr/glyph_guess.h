@@ -35,6 +35,12 @@ inline constexpr int kGuessMargin = 12;
 GuessPicture GuessPictureOf(const PixelGrid& grid, const GlyphBox& box, int line_top,
                             int line_height);
 
+// The same for any height: the box's columns over the line band scaled to `target_height`
+// rows (width in proportion), framed by `margin` white pixels. GuessPictureOf is this with
+// kGuessLineHeight and kGuessMargin.
+GuessPicture ScaledBandPicture(const PixelGrid& grid, const GlyphBox& box, int line_top,
+                               int line_height, int target_height, int margin);
+
 // An engine that reads single glyphs. Not thread-safe: each thread uses its own.
 class GlyphGuesser {
  public:
