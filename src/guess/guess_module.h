@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace guess {
@@ -15,6 +16,8 @@ struct Reading {
   bool found = false;  // the engine gave a text at all
   std::string utf8;    // its text, as it gave it (spaces and line ends included)
   int confidence = 0;  // its mean confidence, 0..100
+  // The engine's other readings of the first symbol with their confidences, best first.
+  std::vector<std::pair<std::string, int>> alternatives;
 };
 
 // One symbol of a line the engine read: its text and its box in the picture's pixels (left and

@@ -90,6 +90,20 @@ class TesseractReader final : public GlyphReader {
     const std::unique_ptr<char[]> found(api_.GetUTF8Text());
     Reading reading;
     reading.confidence = api_.MeanTextConf();
+    // The other choices for the first symbol (the glyph), for a sheet that keeps them.
+    // (A choice iterator needs a symbol to stand on: an empty page has none.)
+    if (const std::unique_ptr<tesseract::ResultIterator> it(api_.GetIterator());
+        it && !it->Empty(tesseract::RIL_SYMBOL)) {
+      tesseract::ChoiceIterator choice(*it);
+      bool first = true;
+      do {
+        const char* text = choice.GetUTF8Text();
+        if (!first && text != nullptr) {
+          reading.alternatives.emplace_back(text, static_cast<int>(choice.Confidence()));
+        }
+        first = false;
+      } while (choice.Next());
+    }
     api_.Clear();
     if (found) {
       reading.found = true;

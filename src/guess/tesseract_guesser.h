@@ -44,6 +44,9 @@ class TesseractGuesser : public ocr::GlyphGuesser, public ocr::LineReader {
   // marks mostly come back as some ideograph), when the text has a character GBK lacks, or when
   // the engine is unavailable.
   std::string Guess(const ocr::GuessPicture& picture) override;
+  // The reading Guess gives (offered) or withholds (below 80: not offered), then the engine's
+  // other choices for the glyph with their confidences; texts GBK lacks are left out.
+  std::vector<GuessReading> Readings(const ocr::GuessPicture& picture) override;
   // The same engine reading a whole line: page segmentation "single line", again as "raw line"
   // when that gives nothing; symbols without a GBK form or of spaces are left out.
   std::vector<ocr::LineSymbol> ReadLine(const ocr::GuessPicture& band) override;

@@ -18,6 +18,7 @@ constexpr int kOtherReference = 30;
 constexpr int kOcrGuess = 80;
 constexpr int kAgreement = 95;
 constexpr int kLineReading = 75;
+constexpr int kWithheldShare = 60;  // a withheld reading keeps 60 % of the engine's confidence
 constexpr int kBandMargin = 8;
 
 // A library shape's confidence from its distance: 0 (the same densities, another size) gives 90,
@@ -119,8 +120,11 @@ void GlyphSheet::FinishCandidates(const library::GlyphLibrary& library, GlyphGue
             certain ? kCertainReference : (i == 0 ? kFirstReference : kOtherReference), -1);
     }
     if (guesser != nullptr && shape.guess_picture.width > 0) {
-      Offer(candidates, guesser->Guess(shape.guess_picture), SuggestionSource::kOcrGuess, kOcrGuess,
-            -1);
+      // The guess the question would offer, then the readings it withholds, lower.
+      for (const GlyphGuesser::GuessReading& reading : guesser->Readings(shape.guess_picture)) {
+        Offer(candidates, reading.text, SuggestionSource::kOcrGuess,
+              reading.offered ? kOcrGuess : reading.confidence * kWithheldShare / 100, -1);
+      }
     }
     Offer(candidates, line_texts[s], SuggestionSource::kLineReading, kLineReading, -1);
     for (const Suggestion& near : NearestShapes(library, shape.features, shape.key, ignore_size)) {

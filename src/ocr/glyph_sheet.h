@@ -37,7 +37,8 @@ struct SheetCandidate {
   // The sources that offer it, best first ("reference", "ocr", "library").
   std::vector<SuggestionSource> sources;
   // 0..100, higher = surer: a certain reference reading 99, an uncertain one 50 (30 for its
-  // further characters), the single-glyph OCR guess 80 (it speaks only above its own threshold),
+  // further characters), the single-glyph OCR guess 80 (it speaks only above its own threshold;
+  // the readings it withholds and the engine's other choices 60 % of the engine's confidence),
   // a library shape 90 - distance / 10 (at least 5); two sources that agree give at least 95.
   int confidence = 0;
   int distance = -1;  // the nearest library shape's distance for this text, -1 when none
