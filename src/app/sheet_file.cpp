@@ -268,8 +268,9 @@ int Int(const Json* value, int fallback = 0) {
 }
 
 std::optional<ocr::SuggestionSource> SourceNamed(const std::string& name) {
-  for (const auto source : {ocr::SuggestionSource::kLibrary, ocr::SuggestionSource::kReference,
-                            ocr::SuggestionSource::kOcrGuess}) {
+  for (const auto source :
+       {ocr::SuggestionSource::kLibrary, ocr::SuggestionSource::kReference,
+        ocr::SuggestionSource::kOcrGuess, ocr::SuggestionSource::kLineReading}) {
     if (name == ocr::SourceName(source)) {
       return source;
     }

@@ -724,7 +724,9 @@ int RunOcr(const OcrArguments& arguments) {
   collector.reset();
   if (collecting) {
     const auto candidates_started = std::chrono::steady_clock::now();
-    sheet.FinishCandidates(library, guesser.get(), recogniser.Options().ignore_size);
+    // The guess's engine reads the lines of the new shapes whole too.
+    sheet.FinishCandidates(library, guesser.get(), recogniser.Options().ignore_size,
+                           dynamic_cast<ocr::LineReader*>(guesser.get()));
     const double candidate_seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - candidates_started)
             .count();

@@ -2,8 +2,12 @@
 // TesseractGuesser reaches it through the table of guess_module.h.
 #include <dlfcn.h>
 #include <tesseract/baseapi.h>
+#include <tesseract/resultiterator.h>
 
 #include <cstdlib>
+#include <memory>
+#include <utility>
+#include <vector>
 
 #include "guess/guess_module.h"
 #include "loader/module_entry.h"
@@ -86,12 +90,54 @@ class TesseractReader final : public GlyphReader {
     const std::unique_ptr<char[]> found(api_.GetUTF8Text());
     Reading reading;
     reading.confidence = api_.MeanTextConf();
+    // The other choices for the first symbol (the glyph), for a sheet that keeps them.
+    // (A choice iterator needs a symbol to stand on: an empty page has none.)
+    if (const std::unique_ptr<tesseract::ResultIterator> it(api_.GetIterator());
+        it && !it->Empty(tesseract::RIL_SYMBOL)) {
+      tesseract::ChoiceIterator choice(*it);
+      bool first = true;
+      do {
+        const char* text = choice.GetUTF8Text();
+        if (!first && text != nullptr) {
+          reading.alternatives.emplace_back(text, static_cast<int>(choice.Confidence()));
+        }
+        first = false;
+      } while (choice.Next());
+    }
     api_.Clear();
     if (found) {
       reading.found = true;
       reading.utf8 = found.get();
     }
     return reading;
+  }
+
+  std::vector<SymbolReading> ReadLine(const std::uint8_t* pixels, int width, int height,
+                                      bool raw_line) override {
+    regions_.ApplyToThisThread();
+    api_.SetPageSegMode(raw_line ? tesseract::PSM_RAW_LINE : tesseract::PSM_SINGLE_LINE);
+    api_.SetImage(pixels, width, height, 1, width);
+    api_.SetSourceResolution(300);
+    std::vector<SymbolReading> symbols;
+    if (api_.Recognize(nullptr) == 0) {
+      const std::unique_ptr<tesseract::ResultIterator> it(api_.GetIterator());
+      if (it) {
+        do {
+          const std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_SYMBOL));
+          SymbolReading symbol;
+          if (!text || !it->BoundingBox(tesseract::RIL_SYMBOL, &symbol.left, &symbol.top,
+                                        &symbol.right, &symbol.bottom)) {
+            continue;
+          }
+          symbol.utf8 = text.get();
+          symbol.confidence = static_cast<int>(it->Confidence(tesseract::RIL_SYMBOL));
+          symbols.push_back(std::move(symbol));
+        } while (it->Next(tesseract::RIL_SYMBOL));
+      }
+    }
+    api_.Clear();
+    api_.SetPageSegMode(tesseract::PSM_SINGLE_CHAR);
+    return symbols;
   }
 
  private:

@@ -82,4 +82,61 @@ std::string TesseractGuesser::Guess(const ocr::GuessPicture& picture) {
   return converted.replaced == 0 ? converted.text : std::string();
 }
 
+std::vector<ocr::GlyphGuesser::GuessReading> TesseractGuesser::Readings(
+    const ocr::GuessPicture& picture) {
+  std::vector<GuessReading> readings;
+  if (picture.width < 1 || picture.height < 1 || !Start()) {
+    return readings;
+  }
+  const guess::Reading read =
+      engine_->reader->Read(picture.pixels.data(), picture.width, picture.height);
+  auto add = [&readings](const std::string& utf8, int confidence, bool offered) {
+    std::string text;
+    for (const char c : utf8) {
+      if (c != ' ' && c != '\n' && c != '\r' && c != '\t') {
+        text += c;
+      }
+    }
+    const text::Converted converted = text::Utf8ToGbk(text);
+    if (text.empty() || converted.replaced > 0) {
+      return;
+    }
+    for (const GuessReading& reading : readings) {
+      if (reading.text == converted.text) {
+        return;
+      }
+    }
+    readings.push_back({converted.text, confidence, offered});
+  };
+  if (read.found) {
+    add(read.utf8, read.confidence, read.confidence >= kMinConfidence);
+  }
+  for (const auto& [utf8, confidence] : read.alternatives) {
+    add(utf8, confidence, false);
+  }
+  return readings;
+}
+
+std::vector<ocr::LineSymbol> TesseractGuesser::ReadLine(const ocr::GuessPicture& band) {
+  std::vector<ocr::LineSymbol> symbols;
+  if (band.width < 1 || band.height < 1 || !Start()) {
+    return symbols;
+  }
+  for (const bool raw_line : {false, true}) {
+    const auto read =
+        engine_->reader->ReadLine(band.pixels.data(), band.width, band.height, raw_line);
+    for (const SymbolReading& symbol : read) {
+      const text::Converted converted = text::Utf8ToGbk(symbol.utf8);
+      if (symbol.utf8.empty() || symbol.utf8 == " " || converted.replaced > 0) {
+        continue;
+      }
+      symbols.push_back({converted.text, symbol.left, symbol.right, symbol.confidence});
+    }
+    if (!symbols.empty()) {
+      break;
+    }
+  }
+  return symbols;
+}
+
 }  // namespace guess

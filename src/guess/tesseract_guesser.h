@@ -9,6 +9,7 @@
 #include <string>
 
 #include "ocr/glyph_guess.h"
+#include "ocr/line_reading.h"
 
 namespace guess {
 
@@ -27,7 +28,7 @@ const char* DataName(Script script);
 // gives "" and `unavailable` is called once, at that first Guess, with the module's error
 // (loader::LoadModule; ASCII) or "" when the engine refused the data. Not thread-safe: one
 // guesser per thread.
-class TesseractGuesser : public ocr::GlyphGuesser {
+class TesseractGuesser : public ocr::GlyphGuesser, public ocr::LineReader {
  public:
   // `data_folder`: the folder holding the .traineddata files; empty for Tesseract's own choice
   // (the TESSDATA_PREFIX environment variable, else the installed data).
@@ -43,6 +44,12 @@ class TesseractGuesser : public ocr::GlyphGuesser {
   // marks mostly come back as some ideograph), when the text has a character GBK lacks, or when
   // the engine is unavailable.
   std::string Guess(const ocr::GuessPicture& picture) override;
+  // The reading Guess gives (offered) or withholds (below 80: not offered), then the engine's
+  // other choices for the glyph with their confidences; texts GBK lacks are left out.
+  std::vector<GuessReading> Readings(const ocr::GuessPicture& picture) override;
+  // The same engine reading a whole line: page segmentation "single line", again as "raw line"
+  // when that gives nothing; symbols without a GBK form or of spaces are left out.
+  std::vector<ocr::LineSymbol> ReadLine(const ocr::GuessPicture& band) override;
 
   // True once the engine failed to start.
   bool Unavailable() const {

@@ -8,15 +8,21 @@ namespace ocr {
 
 GuessPicture GuessPictureOf(const PixelGrid& grid, const GlyphBox& box, int line_top,
                             int line_height) {
+  return ScaledBandPicture(grid, box, line_top, line_height, kGuessLineHeight, kGuessMargin);
+}
+
+GuessPicture ScaledBandPicture(const PixelGrid& grid, const GlyphBox& box, int line_top,
+                               int line_height, int target_height, int margin) {
   GuessPicture picture;
-  if (box.width < 1 || line_height < 1) {
+  if (box.width < 1 || line_height < 1 || target_height < 1) {
     return picture;
   }
-  const double scale = static_cast<double>(kGuessLineHeight) / line_height;
+  const double scale = static_cast<double>(target_height) / line_height;
   const int inner_width = std::max(1, static_cast<int>(std::lround(box.width * scale)));
-  const int inner_height = kGuessLineHeight;
-  picture.width = inner_width + 2 * kGuessMargin;
-  picture.height = inner_height + 2 * kGuessMargin;
+  const int inner_height = target_height;
+  const int frame = std::max(0, margin);
+  picture.width = inner_width + 2 * frame;
+  picture.height = inner_height + 2 * frame;
   picture.pixels.assign(static_cast<std::size_t>(picture.width) * picture.height, 255);
   // Each target pixel covers the source rectangle [x0, x1) × [y0, y1) in source pixels; its grey
   // is the background share of that rectangle, every source pixel weighted by the part of it
@@ -40,8 +46,7 @@ GuessPicture GuessPictureOf(const PixelGrid& grid, const GlyphBox& box, int line
       }
       const double share = ink / (step_x * step_y);
       const int grey = static_cast<int>(std::lround(255.0 * (1.0 - std::clamp(share, 0.0, 1.0))));
-      picture
-          .pixels[static_cast<std::size_t>(ty + kGuessMargin) * picture.width + tx + kGuessMargin] =
+      picture.pixels[static_cast<std::size_t>(ty + frame) * picture.width + tx + frame] =
           static_cast<std::uint8_t>(grey);
     }
   }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ocr/pixel_grid.h"
@@ -35,6 +36,12 @@ inline constexpr int kGuessMargin = 12;
 GuessPicture GuessPictureOf(const PixelGrid& grid, const GlyphBox& box, int line_top,
                             int line_height);
 
+// The same for any height: the box's columns over the line band scaled to `target_height`
+// rows (width in proportion), framed by `margin` white pixels. GuessPictureOf is this with
+// kGuessLineHeight and kGuessMargin.
+GuessPicture ScaledBandPicture(const PixelGrid& grid, const GlyphBox& box, int line_top,
+                               int line_height, int target_height, int margin);
+
 // An engine that reads single glyphs. Not thread-safe: each thread uses its own.
 class GlyphGuesser {
  public:
@@ -42,6 +49,22 @@ class GlyphGuesser {
   // The engine's reading of the glyph in GBK, "" when it reads nothing usable or cannot run.
   // Never an error: a guess is only ever a suggestion.
   virtual std::string Guess(const GuessPicture& picture) = 0;
+
+  // Every reading the engine has for the glyph, best first, each with its confidence (0..100),
+  // those it would not offer as a guess included; the guess itself (when given) comes first
+  // with `offered` set. By default Guess's text alone, offered, confidence 80.
+  struct GuessReading {
+    std::string text;  // GBK
+    int confidence = 0;
+    bool offered = false;
+  };
+  virtual std::vector<GuessReading> Readings(const GuessPicture& picture) {
+    std::string text = Guess(picture);
+    if (text.empty()) {
+      return {};
+    }
+    return {{std::move(text), 80, true}};
+  }
 };
 
 }  // namespace ocr

@@ -17,6 +17,9 @@ constexpr int kFirstReference = 50;
 constexpr int kOtherReference = 30;
 constexpr int kOcrGuess = 80;
 constexpr int kAgreement = 95;
+constexpr int kLineReading = 75;
+constexpr int kWithheldShare = 60;  // a withheld reading keeps 60 % of the engine's confidence
+constexpr int kBandMargin = 8;
 
 // A library shape's confidence from its distance: 0 (the same densities, another size) gives 90,
 // a one-pixel change of a small glyph (about 100) 80, and anything past 850 the floor of 5.
@@ -83,8 +86,28 @@ int GlyphSheet::OccurrenceCount() const {
 }
 
 void GlyphSheet::FinishCandidates(const library::GlyphLibrary& library, GlyphGuesser* guesser,
-                                  bool ignore_size) {
-  for (CollectedShape& shape : shapes_) {
+                                  bool ignore_size, LineReader* line_reader) {
+  // The whole-line readings, one per line that brought a new shape.
+  std::vector<std::string> line_texts(shapes_.size());
+  for (const LineToRead& line : line_reader != nullptr ? lines_ : std::vector<LineToRead>()) {
+    std::vector<LineSymbol> symbols = line_reader->ReadLine(line.band);
+    std::vector<std::string> texts = line.known_texts;
+    for (LineSymbol& symbol : symbols) {
+      // Band pixels back to grid columns.
+      symbol.left = line.left + (symbol.left - line.margin) * 100 / line.scale_percent;
+      symbol.right = line.left + (symbol.right - line.margin) * 100 / line.scale_percent;
+      texts.push_back(symbol.text);
+    }
+    const auto aligned = AlignLineSymbols(symbols, line.glyphs, IsCjkLine(texts), line.glyph_width);
+    for (const auto& [index, position] : line.new_shapes) {
+      if (index >= 0 && index < static_cast<int>(shapes_.size()) && position >= 0 &&
+          position < static_cast<int>(aligned.size())) {
+        line_texts[static_cast<std::size_t>(index)] = aligned[position].text;
+      }
+    }
+  }
+  for (std::size_t s = 0; s < shapes_.size(); ++s) {
+    CollectedShape& shape = shapes_[s];
     std::vector<SheetCandidate> candidates;
     // The reference's readings, the most offered first; certain wherever one occurrence was.
     std::vector<std::pair<std::string, int>> votes(shape.reference_votes.begin(),
@@ -97,9 +120,13 @@ void GlyphSheet::FinishCandidates(const library::GlyphLibrary& library, GlyphGue
             certain ? kCertainReference : (i == 0 ? kFirstReference : kOtherReference), -1);
     }
     if (guesser != nullptr && shape.guess_picture.width > 0) {
-      Offer(candidates, guesser->Guess(shape.guess_picture), SuggestionSource::kOcrGuess, kOcrGuess,
-            -1);
+      // The guess the question would offer, then the readings it withholds, lower.
+      for (const GlyphGuesser::GuessReading& reading : guesser->Readings(shape.guess_picture)) {
+        Offer(candidates, reading.text, SuggestionSource::kOcrGuess,
+              reading.offered ? kOcrGuess : reading.confidence * kWithheldShare / 100, -1);
+      }
     }
+    Offer(candidates, line_texts[s], SuggestionSource::kLineReading, kLineReading, -1);
     for (const Suggestion& near : NearestShapes(library, shape.features, shape.key, ignore_size)) {
       Offer(candidates, near.text, SuggestionSource::kLibrary, LibraryConfidence(near.distance),
             near.distance);
@@ -124,10 +151,38 @@ CollectingTeacher::CollectingTeacher(Recogniser& recogniser,
       sheet_(sheet),
       was_collecting_(recogniser.Collecting()) {
   recogniser_.SetCollecting(true);
+  recogniser_.SetLineEndObserver([this] { LineEnded(); });
 }
 
 CollectingTeacher::~CollectingTeacher() {
+  recogniser_.SetLineEndObserver(nullptr);
   recogniser_.SetCollecting(was_collecting_);
+}
+
+void CollectingTeacher::LineEnded() {
+  const auto& walked = recogniser_.LineGlyphs();
+  if (pending_.empty() || walked.empty()) {
+    pending_.clear();
+    return;
+  }
+  LineToRead line;
+  line.left = walked.front().left;
+  line.margin = kBandMargin;
+  const int height = recogniser_.LineHeight();
+  line.scale_percent = LineBandScalePercent(height);
+  line.glyph_width = recogniser_.Options().glyph_width;
+  const GlyphBox band{line.left, recogniser_.LineTop(), walked.back().right - line.left, height};
+  line.band = ScaledBandPicture(recogniser_.Grid(), band, band.top, height,
+                                std::max(1, height * line.scale_percent / 100), kBandMargin);
+  for (const auto& glyph : walked) {
+    line.glyphs.push_back({glyph.left, glyph.right});
+    if (!glyph.unknown) {
+      line.known_texts.push_back(glyph.text);
+    }
+  }
+  line.new_shapes = std::move(pending_);
+  pending_.clear();
+  sheet_.AddLine(std::move(line));
 }
 
 void CollectingTeacher::Teach(TeachingSession& session) {
@@ -139,6 +194,7 @@ void CollectingTeacher::Teach(TeachingSession& session) {
   const int row = recogniser_.CurrentRow();
   const ShapeOccurrence occurrence{row, document_.main.Cell(document::kPicture, row),
                                    recogniser_.CurrentLine(), session.Box()};
+  const std::size_t shapes_before = sheet_.Shapes().size();
   const int index = sheet_.Note(
       recogniser_.UnknownFeatures(), recogniser_.UnknownKey(), occurrence,
       [&session] { return std::shared_ptr<const Picture>(session.GlyphPicture()); },
@@ -146,6 +202,10 @@ void CollectingTeacher::Teach(TeachingSession& session) {
         return GuessPictureOf(recogniser_.Grid(), session.Box(), session.LineTop(),
                               session.LineHeight());
       });
+  if (sheet_.Shapes().size() > shapes_before) {
+    // Its position in the line: the glyphs walked before it.
+    pending_.push_back({index, static_cast<int>(recogniser_.LineGlyphs().size())});
+  }
   for (const Suggestion& suggestion : session.Suggestions()) {
     if (suggestion.source == SuggestionSource::kReference) {
       sheet_.NoteReference(index, suggestion.text, recogniser_.ReferenceCertain());

@@ -12,6 +12,7 @@
 
 #include "document/subtitle_document.h"
 #include "ocr/glyph_guess.h"
+#include "ocr/line_reading.h"
 #include "ocr/picture.h"
 #include "ocr/segmentation.h"
 #include "ocr/suggestions.h"
@@ -36,7 +37,8 @@ struct SheetCandidate {
   // The sources that offer it, best first ("reference", "ocr", "library").
   std::vector<SuggestionSource> sources;
   // 0..100, higher = surer: a certain reference reading 99, an uncertain one 50 (30 for its
-  // further characters), the single-glyph OCR guess 80 (it speaks only above its own threshold),
+  // further characters), the single-glyph OCR guess 80 (it speaks only above its own threshold;
+  // the readings it withholds and the engine's other choices 60 % of the engine's confidence),
   // a library shape 90 - distance / 10 (at least 5); two sources that agree give at least 95.
   int confidence = 0;
   int distance = -1;  // the nearest library shape's distance for this text, -1 when none
@@ -59,6 +61,19 @@ struct CollectedShape {
   bool noise = false;                      // marked as noise: never taught
 };
 
+// A line to read whole for the shapes first seen on it: its band picture (scaled into 16-32
+// pixels a line), how band pixels map to grid columns, its glyphs and which of them are new.
+struct LineToRead {
+  GuessPicture band;
+  int left = 0;                                 // grid column of the band's first ink column
+  int margin = 0;                               // white pixels framing the band picture
+  int scale_percent = 100;                      // band pixels per 100 grid columns
+  int glyph_width = 0;                          // the run's standard glyph width S_G
+  std::vector<LineGlyph> glyphs;                // every glyph of the line, grid columns
+  std::vector<std::string> known_texts;         // the texts of its known glyphs (GBK)
+  std::vector<std::pair<int, int>> new_shapes;  // (shape index, glyph position in the line)
+};
+
 // The shapes of one collecting run, in order of first appearance.
 class GlyphSheet {
  public:
@@ -70,11 +85,21 @@ class GlyphSheet {
   // Adds the reference subtitle's reading of one occurrence of shape `index`.
   void NoteReference(int index, const std::string& text, bool certain);
 
+  // Keeps a line to read whole after the run.
+  void AddLine(LineToRead line) {
+    lines_.push_back(std::move(line));
+  }
+  const std::vector<LineToRead>& Lines() const {
+    return lines_;
+  }
+
   // Fills every shape's candidates: the reference's votes, `guesser`'s reading of the first
-  // occurrence (none when null) and the library's nearest shapes (with `ignore_size` as the
-  // run's). Sources that agree on a text are merged into one candidate.
+  // occurrence (none when null), `line_reader`'s reading of the first occurrence's whole line
+  // (none when null; AlignLineSymbols gives each glyph its symbol, marks full width where the
+  // line reads as CJK; 75) and the library's nearest shapes (with `ignore_size` as the run's).
+  // Sources that agree on a text are merged into one candidate.
   void FinishCandidates(const library::GlyphLibrary& library, GlyphGuesser* guesser,
-                        bool ignore_size);
+                        bool ignore_size, LineReader* line_reader = nullptr);
 
   std::vector<CollectedShape>& Shapes() {
     return shapes_;
@@ -96,6 +121,7 @@ class GlyphSheet {
   std::vector<CollectedShape> shapes_;
   std::map<std::string, int> by_features_;
   std::filesystem::path subtitle_;
+  std::vector<LineToRead> lines_;
 };
 
 // The teacher of a collecting run: every question's glyph is noted in `sheet` with its fitted
@@ -109,10 +135,14 @@ class CollectingTeacher : public Teacher {
   void Teach(TeachingSession& session) override;
 
  private:
+  void LineEnded();
+
   Recogniser& recogniser_;
   const document::SubtitleDocument& document_;
   GlyphSheet& sheet_;
   bool was_collecting_;
+  // Shapes first seen on the line being walked: (shape index, glyph position in the line).
+  std::vector<std::pair<int, int>> pending_;
 };
 
 // What teaching a page did.

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ocr/glyph_guess.h"
 #include "ocr/segmentation.h"
 
 namespace ocr {
@@ -39,6 +40,16 @@ inline constexpr int kSymbolLagPercent = 30;
 std::vector<LineSymbol> AlignLineSymbols(const std::vector<LineSymbol>& symbols,
                                          const std::vector<LineGlyph>& glyphs, bool cjk_line,
                                          int glyph_width);
+
+// An engine that reads a whole text line. Not thread-safe.
+class LineReader {
+ public:
+  virtual ~LineReader() = default;
+  // The symbols read in `band` (a line band, ink black), in reading order, with their columns
+  // in the band picture's pixels; empty when the engine reads nothing or cannot run. Texts GBK;
+  // symbols GBK lacks are left out.
+  virtual std::vector<LineSymbol> ReadLine(const GuessPicture& band) = 0;
+};
 
 // The full-width GBK form of an ASCII mark : ! ? , < > (the mark itself for any other text).
 std::string FullWidthMark(const std::string& text);

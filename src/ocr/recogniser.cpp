@@ -87,8 +87,12 @@ bool Recogniser::RecognisePicture(Teacher& teacher, ports::EventPump& pump) {
     line_top_ = line.top;
     line_height_ = line.height;
     cur_ = 0;
+    line_glyphs_.clear();
     if (!RecogniseLine(teacher, pump)) {
       stopped_ = true;
+    }
+    if (collecting_ && line_end_) {
+      line_end_();
     }
     if (restart_from_taught_row_) {
       break;
@@ -180,6 +184,9 @@ bool Recogniser::RecogniseLine(Teacher& teacher, ports::EventPump& pump) {
     }
     line_items_.push_back(
         {skipped ? LineItem::Kind::kSkipped : LineItem::Kind::kKnown, glyph_text_, {}});
+    if (collecting_) {
+      line_glyphs_.push_back({box_.left, box_.left + box_.width, glyph_text_, skipped});
+    }
     if (options_.chinese_spaces && !SpacesDropped(previous_text, glyph_text_)) {
       picture_text_.append(static_cast<std::size_t>(spaces), ' ');
     }

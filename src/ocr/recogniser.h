@@ -2,6 +2,7 @@
 // box) and the walk that turns it into text, asking a Teacher about unknown glyphs.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -214,9 +215,31 @@ class Recogniser {
   bool ReferenceCertain() const {
     return reference_certain_;
   }
-  // The 0-based index of the text line being walked in the prepared picture.
+  // The 0-based index of the text line being walked in the prepared picture, and its band.
   int CurrentLine() const {
     return line_index_;
+  }
+  int LineTop() const {
+    return line_top_;
+  }
+  int LineHeight() const {
+    return line_height_;
+  }
+  // One glyph of the line walked while collecting: its columns (right exclusive), its text ("" or
+  // the skip mark for an unknown one) and whether it was unknown.
+  struct WalkedGlyph {
+    int left = 0;
+    int right = 0;
+    std::string text;
+    bool unknown = false;
+  };
+  // While collecting: the glyphs of the current line walked so far, and a call at the end of
+  // every line walked (null for none).
+  const std::vector<WalkedGlyph>& LineGlyphs() const {
+    return line_glyphs_;
+  }
+  void SetLineEndObserver(std::function<void()> observer) {
+    line_end_ = std::move(observer);
   }
 
   // While on, every glyph of the walk is listed in Details() (row analysis).
@@ -300,6 +323,8 @@ class Recogniser {
   bool collecting_ = false;
   bool reference_certain_ = false;  // the open question's reference reading is certain
   int line_index_ = 0;
+  std::vector<WalkedGlyph> line_glyphs_;
+  std::function<void()> line_end_;
   bool detail_mode_ = false;
   std::vector<GlyphDetail> details_;
   GlyphCounts counts_;

@@ -88,6 +88,8 @@ const char* SourceName(SuggestionSource source) {
       return "reference";
     case SuggestionSource::kOcrGuess:
       return "ocr";
+    case SuggestionSource::kLineReading:
+      return "line";
   }
   return "library";
 }

@@ -12,12 +12,13 @@ namespace ocr {
 
 // Where a suggestion comes from.
 enum class SuggestionSource {
-  kLibrary,    // a library record of a near shape
-  kReference,  // the reference subtitle's character at this place
-  kOcrGuess,   // an OCR engine's reading of the glyph
+  kLibrary,      // a library record of a near shape
+  kReference,    // the reference subtitle's character at this place
+  kOcrGuess,     // an OCR engine's reading of the glyph
+  kLineReading,  // an OCR engine's reading of the glyph's whole line (the sheet only)
 };
 
-// The word a script or the panel names the source with: "library", "reference", "ocr".
+// The word a script or the panel names the source with: "library", "reference", "ocr", "line".
 const char* SourceName(SuggestionSource source);
 
 struct Suggestion {

@@ -13,10 +13,12 @@
 #include <thread>
 #include <vector>
 
+#include "document/subtitle_document.h"
 #include "film_generator.h"
 #include "guess/tesseract_guesser.h"
 #include "library/glyph_library.h"
 #include "loader/module_loader.h"
+#include "ocr/glyph_sheet.h"
 #include "ocr/recogniser.h"
 #include "ocr/teaching.h"
 #include "platform/qt_picture.h"
@@ -144,6 +146,56 @@ TEST(TesseractGuess, ReadsClearIdeographsAndOffersNoWrongMark) {
           << mark << " guessed as " << found->second;
     }
   }
+}
+
+TEST(TesseractGuess, ReadsCollectedLinesWholeAndGivesEachNewShapeItsSymbol) {
+  const std::string line = "我们中国人，大学生？";
+  const int pixels = 32;
+  film::Generator generator(pixels);
+  ASSERT_EQ(generator.Error(), "");
+  film::PictureTruth truth;
+  const QImage image = generator.Render({{line}}, truth);
+  testing_support::TempDir folder;
+  folder.Write("word.wrd", "");
+  folder.Write("word.sts", "");
+  library::GlyphLibrary library(folder.path());
+  ports::NullEventPump null_pump;
+  ASSERT_TRUE(library.Load(null_pump).ok());
+  platform::QtPictureIo pictures;
+  ocr::Recogniser recogniser(library, pictures);
+  recogniser.Options().glyph_width = pixels;
+  recogniser.Options().line_height = pixels;
+  ASSERT_TRUE(recogniser.Prepare(platform::QtPicture(image)).ok());
+  document::SubtitleDocument document;
+  ocr::GlyphSheet sheet;
+  {
+    ocr::CollectingTeacher collector(recogniser, document, sheet);
+    testing_support::FakeEventPump pump;
+    ASSERT_TRUE(recogniser.RecognisePicture(collector, pump));
+  }
+  guess::TesseractGuesser engine(guess::Script::kSimplified);
+  sheet.FinishCandidates(library, nullptr, false, &engine);
+  ASSERT_FALSE(engine.Unavailable()) << "chi_sim is installed by scripts/setup-deps";
+  int right = 0;
+  int shapes = 0;
+  for (const ocr::CollectedShape& shape : sheet.Shapes()) {
+    const ocr::GlyphBox& box = shape.occurrences.front().box;
+    std::string drawn;  // GBK, as the generator places it
+    for (const film::PlacedGlyph& glyph : truth.glyphs) {
+      if (glyph.ink_right >= box.left && glyph.ink_left <= box.left + box.width - 1) {
+        drawn += glyph.text;
+      }
+    }
+    ++shapes;
+    for (const ocr::SheetCandidate& candidate : shape.candidates) {
+      if (candidate.sources[0] == ocr::SuggestionSource::kLineReading && candidate.text == drawn) {
+        ++right;
+      }
+    }
+  }
+  EXPECT_EQ(shapes, 10);
+  // The engine reads most of a clear line; its marks come back full width.
+  EXPECT_GE(right, 8) << right << " of " << shapes << " read right";
 }
 
 TEST(TesseractGuess, MissingDataGivesNoGuessAndOneReport) {

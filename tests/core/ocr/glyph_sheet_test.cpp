@@ -213,6 +213,87 @@ TEST(CollectingRun, ReadsKnownGlyphsAsTodayAndTakesCandidatesFromEverySource) {
   EXPECT_EQ(film.library.library.RecordCount(), records + 2);
 }
 
+// A line reader that gives fixed symbols, spread evenly over the band and lagging to the right.
+class FakeLineReader : public ocr::LineReader {
+ public:
+  std::vector<ocr::LineSymbol> ReadLine(const ocr::GuessPicture& band) override {
+    ++lines;
+    std::vector<ocr::LineSymbol> symbols;
+    const int step = (band.width - 16) / static_cast<int>(texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+      const int left = 8 + static_cast<int>(i) * step + step / 3;
+      symbols.push_back({texts[i], left, left + step, 90});
+    }
+    return symbols;
+  }
+  std::vector<std::string> texts;
+  int lines = 0;
+};
+
+TEST(CollectingRun, ReadsTheLinesOfNewShapesWholeOncePerLine) {
+  Film film;
+  film.recogniser.Options().reference_teaching = false;
+  film.AddRow({kBlock, kRing, kDot});
+  film.AddRow({kRing, kBlock});  // no new shape: not read
+  FakeLineReader reader;
+  reader.texts = {"\xC4\xE3", "\xBA\xC3", "?"};
+  ocr::CollectingTeacher collector(film.recogniser, film.document, film.sheet);
+  ASSERT_EQ(film.Run(collector).end, ocr::RunEnd::kCompleted);
+  ASSERT_EQ(film.sheet.Lines().size(), 1u);
+  film.sheet.FinishCandidates(film.library.library, nullptr, false, &reader);
+  EXPECT_EQ(reader.lines, 1);
+  const auto& shapes = film.sheet.Shapes();
+  ASSERT_EQ(shapes.size(), 3u);
+  const std::string expected[] = {"\xC4\xE3", "\xBA\xC3", "\xA3\xBF"};  // ? in a CJK line: ？
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(shapes[i].candidates.size(), 1u) << i;
+    EXPECT_EQ(shapes[i].candidates[0].text, expected[i]) << i;
+    EXPECT_EQ(shapes[i].candidates[0].sources[0], ocr::SuggestionSource::kLineReading);
+    EXPECT_EQ(shapes[i].candidates[0].confidence, 75);
+  }
+}
+
+// A guesser with an offered reading for wide glyphs and only withheld ones for narrow ones.
+class ReadingsGuesser : public ocr::GlyphGuesser {
+ public:
+  std::string Guess(const ocr::GuessPicture&) override {
+    return "";
+  }
+  std::vector<GuessReading> Readings(const ocr::GuessPicture& picture) override {
+    if (picture.width < 50) {
+      return {{"\xA3\xAE", 70, false}, {".", 50, false}};  // ． withheld, . an alternative
+    }
+    return {{"\xC4\xE3", 91, true}, {"\xBA\xC3", 40, false}};
+  }
+};
+
+TEST(CollectingRun, KeepsTheGuessesWithheldReadingsAsLowerCandidates) {
+  Film film;
+  film.recogniser.Options().reference_teaching = false;
+  film.AddRow({kBlock, kDot});
+  FakeLineReader reader;
+  reader.texts = {"\xBA\xC3", "."};  // the line reads 好 where the guess has it second
+  ReadingsGuesser guesser;
+  ocr::CollectingTeacher collector(film.recogniser, film.document, film.sheet);
+  ASSERT_EQ(film.Run(collector).end, ocr::RunEnd::kCompleted);
+  film.sheet.FinishCandidates(film.library.library, &guesser, false, &reader);
+  const auto& shapes = film.sheet.Shapes();
+  ASSERT_EQ(shapes.size(), 2u);
+  struct Expected {
+    std::string text;
+    int confidence;
+  };
+  const std::vector<Expected> block = {{"\xBA\xC3", 95}, {"\xC4\xE3", 80}};
+  const std::vector<Expected> dot = {{".", 95}, {"\xA3\xAE", 42}};
+  for (const auto& [shape, expected] : {std::pair{&shapes[0], block}, std::pair{&shapes[1], dot}}) {
+    ASSERT_EQ(shape->candidates.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+      EXPECT_EQ(shape->candidates[i].text, expected[i].text) << i;
+      EXPECT_EQ(shape->candidates[i].confidence, expected[i].confidence) << i;
+    }
+  }
+}
+
 TEST(TaughtPage, GivesTheLibraryOfTeachingTheSameAnswersOneByOne) {
   const std::vector<std::vector<Art>> rows = {
       {kBlock, kRing, kBlock}, {kCross, kRing}, {kDot, kCross, kBlock}};
