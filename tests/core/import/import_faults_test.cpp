@@ -377,6 +377,60 @@ TEST(DiscQuirks, UndefinedColoursOpenStopTimesAndASubWithoutItsIndex) {
       << alone.value().warnings[0];
 }
 
+// The real disc samples of the shared corpus (beside the subtitle corpus), found by the end of
+// their names; skipped where the corpus is missing.
+fs::path DiscSample(const std::string& ending) {
+  const fs::path corpus = fs::path(ZENTROPE_CORPUS_DIR).parent_path() / "disc";
+  std::error_code error;
+  for (fs::directory_iterator it(corpus, error), end; !error && it != end; it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() >= ending.size() &&
+        name.compare(name.size() - ending.size(), ending.size(), ending) == 0) {
+      return it->path();
+    }
+  }
+  return {};
+}
+
+TEST(DiscQuirks, RealSamplesImportAsTheirStreamsSay) {
+  const fs::path multi = DiscSample("_BDSUP_multi_image.sup");
+  const fs::path open = DiscSample("_MKV_ffmpeg_VobSub_no_duration.mkv");
+  const fs::path alone = DiscSample("_VodSub_stuffingBytes.sub");
+  if (multi.empty() || open.empty() || alone.empty()) {
+    GTEST_SKIP() << "no disc samples beside " << ZENTROPE_CORPUS_DIR;
+  }
+  TempDir dir;
+  ports::NullEventPump pump;
+  // Palette index 255 in a 254-entry palette was refused; its last display set has no end
+  // segment, so the stream ends early after its one whole picture.
+  auto refused = import::ImportDiscSubtitles(multi, dir / "multi", {}, pump);
+  ASSERT_FALSE(refused.ok());
+  EXPECT_EQ(refused.error().code, "partial") << refused.error().message;
+  import::ImportOptions partial;
+  partial.allow_partial = true;
+  auto imported = import::ImportDiscSubtitles(multi, dir / "multi", partial, pump);
+  ASSERT_TRUE(imported.ok()) << imported.error().message;
+  EXPECT_EQ(imported.value().pictures, 1);
+  const std::string warnings = Joined(imported.value().warnings);
+  EXPECT_TRUE(Contains(warnings, "display set 2: palette index 255 is not in the palette"))
+      << warnings;
+  EXPECT_TRUE(Contains(warnings, "display set 3: the stream is truncated")) << warnings;
+
+  // Stop date 0xFFFF gave every picture 745.6 s.
+  auto until_next = import::ImportFromFile(open, {});
+  ASSERT_TRUE(until_next.ok()) << until_next.error().message;
+  ASSERT_EQ(until_next.value().size(), 5u);
+  for (std::size_t i = 0; i + 1 < until_next.value().size(); ++i) {
+    EXPECT_EQ(until_next.value()[i].end, until_next.value()[i + 1].start) << i;
+  }
+  EXPECT_EQ(until_next.value()[4].end, until_next.value()[4].start + import::kDefaultLastDuration);
+
+  auto without_index = import::ImportDiscSubtitles(alone, dir / "alone", {}, pump);
+  ASSERT_TRUE(without_index.ok()) << without_index.error().message;
+  ASSERT_EQ(without_index.value().warnings.size(), 1u);
+  EXPECT_TRUE(Contains(without_index.value().warnings[0], "read without their index (.idx)"));
+}
+
 TEST(DiscQuirks, TracksKeepTheirNamesAndFlags) {
   TempDir dir;
   const auto sets = testing_support::PgsDisplaySets(PgsPictures(2));
