@@ -475,7 +475,7 @@ text::Result<ImportReport> ReadDiscSubtitles(const fs::path& input, const Import
         const bool halve = HalvesPicture(picture, options.scale);
         rendered = halve ? RenderHalfInk(picture, ink) : RenderInk(picture, ink);
         TallyPicture(number, picture, ink, halve, rendered.width, report, srt);
-        if (text::Status taken = take(number, picture, rendered); !taken) {
+        if (text::Status taken = take ? take(number, picture, rendered) : text::Success(); !taken) {
           return taken.error();
         }
         return GoOn(stream, pump, report);

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <cstring>
 
 namespace import {
 namespace {
@@ -24,22 +23,11 @@ std::array<ColourStats, 256> Measure(const SubtitleBitmap& bitmap,
   const int width = bitmap.width;
   const int height = bitmap.height;
   const std::uint8_t* pixels = bitmap.pixels.data();
-  // Most of a subtitle picture is the transparent background, index 0: eight such pixels are
-  // passed over with one test.
-  const bool background_clear = !opaque[SubtitleBitmap::kBackgroundIndex];
   for (int row = 0; row < height; ++row) {
     const std::uint8_t* line = pixels + static_cast<std::size_t>(row) * width;
     const std::uint8_t* above = row > 0 ? line - width : nullptr;
     const std::uint8_t* below = row + 1 < height ? line + width : nullptr;
     for (int column = 0; column < width; ++column) {
-      if (background_clear && (column & 7) == 0 && column + 8 <= width) {
-        std::uint64_t eight = 0;
-        std::memcpy(&eight, line + column, sizeof eight);
-        if (eight == 0) {
-          column += 7;
-          continue;
-        }
-      }
       const std::uint8_t index = line[column];
       if (!opaque[index]) {
         continue;
