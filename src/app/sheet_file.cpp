@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "document/subtitle_document.h"
 #include "ocr/features.h"
 #include "ocr/recognition_run.h"
 #include "text/gbk.h"
@@ -424,6 +425,9 @@ text::Result<SheetTeaching> TeachSheet(ocr::Recogniser& recogniser,
   SheetTeaching outcome;
   std::vector<int> page;
   std::string features;
+  // The pictures are found as the collecting run found them: names inside the picture folder.
+  document::SubtitleDocument pictures(document::UndoHistory::kNotRecorded);
+  pictures.picture_folder = picture_folder;
   for (std::size_t i = 0; i < sheet.Shapes().size(); ++i) {
     ocr::CollectedShape& shape = sheet.Shapes()[i];
     if (shape.text.empty() || shape.noise) {
@@ -431,7 +435,7 @@ text::Result<SheetTeaching> TeachSheet(ocr::Recogniser& recogniser,
     }
     ++outcome.filled;
     const ocr::ShapeOccurrence& first = shape.occurrences.front();
-    auto loaded = ocr::LoadSubtitlePicture(recogniser, picture_folder, first.picture);
+    auto loaded = ocr::LoadSubtitlePicture(recogniser, pictures, first.picture);
     if (!loaded.ok()) {
       return loaded.error();
     }
