@@ -332,6 +332,23 @@ inline constexpr int kChineseNothingToChange = 1496;
 
 // Recognition speed: 1601-1697.
 
+// The picture strip, the teaching panel's box keys and record number, Qt's file dialog words and
+// the input-method tab: 1700-1757.
+inline constexpr int kBoxAtLeftEnd = 1700;         // status: Ctrl+Left could not move the box
+inline constexpr int kBoxAtRightEnd = 1703;        // status: Ctrl+Right could not move the box
+inline constexpr int kBoxAtNarrowest = 1706;       // status: Shift+Left could not narrow it
+inline constexpr int kBoxAtWidest = 1709;          // status: Shift+Right could not widen it
+inline constexpr int kBoxKeysHint = 1712;          // tool tip of the entry box and glyph frame
+inline constexpr int kPictureZoomHint = 1715;      // tool tip of the strip's 1:1 button
+inline constexpr int kRecordNumberHint = 1718;     // tool tip of the record number box
+inline constexpr int kRecordMissingPrefix = 1721;  // prefix + record count + suffix
+inline constexpr int kRecordMissingSuffix = 1733;
+inline constexpr int kFileDialogFolder = 1724;  // Qt's file dialogs: the type of a folder
+inline constexpr int kFileDialogDrive = 1727;   // ... and of a drive
+inline constexpr int kNoInputMethodFramework = 1730;
+inline constexpr int kConvertedRowsPrefix = 1736;  // status: prefix + rows converted + suffix
+inline constexpr int kConvertedRowsSuffix = 1739;
+
 // Every message number the program uses, ascending and without repeats: the four runs above
 // expanded, then each named message. language.sys must hold a text for each in every language.
 std::vector<int> UsedMessageNumbers();

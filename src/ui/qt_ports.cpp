@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "ui/qt_convert.h"
+#include "ui/qt_translations.h"
 
 namespace ui {
 
@@ -97,6 +98,7 @@ namespace {
 
 void PrepareDialog(QFileDialog& dialog, const ports::FileFilter& filter) {
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  LocaliseFileColumns(dialog);
   dialog.setNameFilter(ToQtFilter(filter));
   if (!filter.start_folder.empty()) {
     dialog.setDirectory(PathToQString(filter.start_folder));

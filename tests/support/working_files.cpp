@@ -7,8 +7,8 @@ namespace testing_support {
 
 std::string NumberedLanguageFile() {
   std::string file;
-  // Up to the last feature block (1697), so that every message has its recognisable text.
-  for (int i = 0; i < 1702; ++i) {
+  // Up to the last feature block (1757), so that every message has its recognisable text.
+  for (int i = 0; i < 1762; ++i) {
     file += "m" + std::to_string(i) + "\r\n";
   }
   return file;
@@ -16,7 +16,7 @@ std::string NumberedLanguageFile() {
 
 std::string PrefixedLanguageFile() {
   std::string bytes;
-  for (int number = -1; number < 1700; number += 3) {
+  for (int number = -1; number < 1760; number += 3) {
     for (const char* prefix : {"s", "t", "e"}) {
       bytes += prefix + std::to_string(number) + "\r\n";
     }
