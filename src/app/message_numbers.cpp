@@ -167,6 +167,7 @@ constexpr int kNamedMessages[] = {
     kRecordMissingSuffix,
     kConvertedRowsPrefix,
     kConvertedRowsSuffix,
+    kFileDialogBytes,
     kSaveEncodingCaption,
     kSaveEncodingItems,
     kTimeRefused,

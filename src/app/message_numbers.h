@@ -345,6 +345,7 @@ inline constexpr int kRecordMissingPrefix = 1721;  // prefix + record count + su
 inline constexpr int kRecordMissingSuffix = 1733;
 inline constexpr int kFileDialogFolder = 1724;  // Qt's file dialogs: the type of a folder
 inline constexpr int kFileDialogDrive = 1727;   // ... and of a drive
+inline constexpr int kFileDialogBytes = 1742;   // ... and the unit of a size under 1 KiB
 inline constexpr int kNoInputMethodFramework = 1730;
 inline constexpr int kConvertedRowsPrefix = 1736;  // status: prefix + rows converted + suffix
 inline constexpr int kConvertedRowsSuffix = 1739;

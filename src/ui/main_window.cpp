@@ -513,12 +513,17 @@ void MainWindow::FillAboutPanel(const std::string& loading_text) {
   // a space in English), the text box wraps them where its width ends, never mid-sentence.
   const QString joint =
       app_->Messages().Language() == app::MessageTable::kEnglish ? QStringLiteral(" ") : QString();
-  QStringList lines{QString()};
+  QStringList lines;
+  bool in_paragraph = false;
   for (const int message : kAboutLines) {
     if (message == 0) {
       lines << QString();
+      in_paragraph = false;
+    } else if (in_paragraph) {
+      lines.back() += joint + MessageText(message);
     } else {
-      lines.back() += (lines.back().isEmpty() ? QString() : joint) + MessageText(message);
+      lines << MessageText(message);
+      in_paragraph = true;
     }
   }
   u.AboutText->setPlainText(lines.join(QLatin1Char('\n')));

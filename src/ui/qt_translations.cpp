@@ -31,10 +31,13 @@ class WordsTranslator : public QTranslator {
     if (qstrcmp(source, "Drive") == 0) {
       return words_.drive;
     }
+    if (qstrcmp(source, "bytes") == 0) {
+      return words_.bytes;
+    }
     return {};
   }
   bool isEmpty() const override {
-    return words_.folder.isEmpty() && words_.drive.isEmpty();
+    return words_.folder.isEmpty() && words_.drive.isEmpty() && words_.bytes.isEmpty();
   }
 
  private:
@@ -56,6 +59,11 @@ class LocalisedFileColumns : public QIdentityProxyModel {
       case 1:  // size
         if (files->isDir(source)) {
           return QIdentityProxyModel::data(index, role);
+        }
+        if (const qint64 size = files->size(source); size < 1024) {
+          // Qt's locale data gives the byte unit in English for some locales.
+          const QString unit = QCoreApplication::translate("QFileSystemModel", "bytes");
+          return QStringLiteral("%1 %2").arg(QLocale().toString(size), unit);
         }
         return QLocale().formattedDataSize(files->size(source));
       case 3:  // date modified

@@ -13,6 +13,7 @@ namespace ui {
 struct FileDialogWords {
   QString folder;  // the type column of a folder
   QString drive;   // the type column of a drive
+  QString bytes;   // the unit of a size under 1024 bytes
 };
 
 // The qtbase translations that Debian's qt6-translations-l10n installs, switched with the
@@ -41,7 +42,8 @@ class QtTranslations {
 };
 
 // Makes the size and date columns of a Qt file dialog follow the default locale (QLocale()),
-// which Apply sets, instead of the system locale that Qt's file model uses.
+// which Apply sets, instead of the system locale that Qt's file model uses; a size under 1 KiB
+// takes the unit that the installed words give.
 void LocaliseFileColumns(QFileDialog& dialog);
 
 }  // namespace ui
