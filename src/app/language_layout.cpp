@@ -274,6 +274,10 @@ constexpr LayoutEntry kDesktopCaptions[] = {
     Caption("StartHintText", msg::kStartHint),
     Caption("StartOpenBut", msg::kStartOpenButton),
     Caption("StartDemoBut", msg::kStartDemoButton),
+    {"Edit1", P::kHint, 0, msg::kBoxKeysHint, {}},
+    {"Panel5", P::kHint, 0, msg::kBoxKeysHint, {}},
+    {"PictureZoom", P::kHint, 0, msg::kPictureZoomHint, {}},
+    {"RecordNumberEdit", P::kHint, 0, msg::kRecordNumberHint, {}},
 };
 
 std::vector<LayoutEntry> BuildLayout() {

@@ -333,8 +333,8 @@ inline constexpr int kChineseNothingToChange = 1496;
 // Command-line hardening: 1502-1598.
 inline constexpr int kImportWarnings = 1502;         // warning, followed by the import's warnings
 inline constexpr int kImportPartialQuestion = 1505;  // Yes/No, followed by where the stream ends
-inline constexpr int kPicturesOutsideRows = 1541;   // followed by the rows and their names
-inline constexpr int kCropErrorCountBefore = 1544;  // error + this + pictures cropped + 1547
+inline constexpr int kPicturesOutsideRows = 1541;    // followed by the rows and their names
+inline constexpr int kCropErrorCountBefore = 1544;   // error + this + pictures cropped + 1547
 inline constexpr int kCropErrorCountAfter = 1547;
 
 // Recognition speed: 1601-1697.
@@ -368,6 +368,23 @@ inline constexpr int kTimesUnreadable = 1838;      // %1: what cannot be read
 inline constexpr int kDeleteRowsQuestion = 1841;   // %1 rows
 inline constexpr int kCheckChangedNothing = 1844;  // the check review: no row changed
 inline constexpr int kExportOverLibrary = 1847;    // the export target is the live glyph library
+// The picture strip, the teaching panel's box keys and record number, Qt's file dialog words and
+// the input-method tab: 1700-1757.
+inline constexpr int kBoxAtLeftEnd = 1700;         // status: Ctrl+Left could not move the box
+inline constexpr int kBoxAtRightEnd = 1703;        // status: Ctrl+Right could not move the box
+inline constexpr int kBoxAtNarrowest = 1706;       // status: Shift+Left could not narrow it
+inline constexpr int kBoxAtWidest = 1709;          // status: Shift+Right could not widen it
+inline constexpr int kBoxKeysHint = 1712;          // tool tip of the entry box and glyph frame
+inline constexpr int kPictureZoomHint = 1715;      // tool tip of the strip's 1:1 button
+inline constexpr int kRecordNumberHint = 1718;     // tool tip of the record number box
+inline constexpr int kRecordMissingPrefix = 1721;  // prefix + record count + suffix
+inline constexpr int kRecordMissingSuffix = 1733;
+inline constexpr int kFileDialogFolder = 1724;  // Qt's file dialogs: the type of a folder
+inline constexpr int kFileDialogDrive = 1727;   // ... and of a drive
+inline constexpr int kFileDialogBytes = 1742;   // ... and the unit of a size under 1 KiB
+inline constexpr int kNoInputMethodFramework = 1730;
+inline constexpr int kConvertedRowsPrefix = 1736;  // status: prefix + rows converted + suffix
+inline constexpr int kConvertedRowsSuffix = 1739;
 
 // Every message number the program uses, ascending and without repeats: the four runs above
 // expanded, then each named message. language.sys must hold a text for each in every language.

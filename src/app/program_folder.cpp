@@ -67,7 +67,7 @@ std::filesystem::path HelpFileFor(std::span<const std::filesystem::path> folders
 }
 
 text::Status PrepareProgramFolder(const std::filesystem::path& folder,
-                                  const std::filesystem::path& defaults) {
+                                  const std::filesystem::path& defaults, int first_language) {
   namespace fs = std::filesystem;
   std::error_code error;
   if (fs::exists(folder / settings::kSettingsFileName, error)) {
@@ -89,7 +89,34 @@ text::Status PrepareProgramFolder(const std::filesystem::path& folder,
                            " do not hold " + settings::kSettingsFileName,
                        0};
   }
-  return text::Success();
+  if (first_language < 1 || first_language > 3) {
+    return text::Success();
+  }
+  const fs::path settings_file = folder / settings::kSettingsFileName;
+  text::Result<settings::SettingsList> shipped =
+      settings::SettingsList::LoadFromFile(settings_file);
+  if (!shipped.ok()) {
+    return shipped.error();
+  }
+  shipped.value().SetLanguage(first_language);
+  return shipped.value().SaveToFile(settings_file);
+}
+
+int LanguageForLocale(std::string_view locale_name) {
+  // "ll_Ssss_RR.codeset@modifier": the language, then an optional script and region.
+  locale_name = locale_name.substr(0, locale_name.find_first_of(".@"));
+  if (locale_name.substr(0, 2) != "zh" ||
+      (locale_name.size() > 2 && locale_name[2] != '_' && locale_name[2] != '-')) {
+    return 3;
+  }
+  for (std::string_view traditional : {"Hant", "TW", "HK", "MO"}) {
+    const std::size_t at = locale_name.find(traditional);
+    if (at != std::string_view::npos && at > 2 &&
+        (locale_name[at - 1] == '_' || locale_name[at - 1] == '-')) {
+      return 2;
+    }
+  }
+  return 1;
 }
 
 }  // namespace app

@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "text/result.h"
 
@@ -39,7 +40,15 @@ std::filesystem::path HelpFileFor(std::span<const std::filesystem::path> folders
 // is created if needed and every file and folder of `defaults` (the shipped data folder) that it
 // lacks is copied in; files already there are never overwritten. A folder that holds setup.sys
 // is left alone. Error code "io" names the folder or file that could not be made.
+// `first_language` (1 to 3), when given, becomes the interface language of a folder made here,
+// in place of the shipped one; 0 keeps the shipped setting.
 text::Status PrepareProgramFolder(const std::filesystem::path& folder,
-                                  const std::filesystem::path& defaults);
+                                  const std::filesystem::path& defaults, int first_language = 0);
+
+// The interface language for a locale name as the system gives it ("zh_CN", "zh_TW.UTF-8",
+// "zh_Hant_HK", "en_GB"): 2 Traditional Chinese for the Taiwan, Hong Kong and Macau regions and
+// the Hant script, 1 Simplified Chinese for every other Chinese locale, 3 English for the rest
+// (the C and POSIX locales and an empty name included).
+int LanguageForLocale(std::string_view locale_name);
 
 }  // namespace app

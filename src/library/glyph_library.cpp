@@ -280,10 +280,23 @@ text::Result<LoadReport> GlyphLibrary::LoadFiles(ports::EventPump& pump, bool re
   return report;
 }
 
-void GlyphLibrary::SetText(int position, std::string text) {
-  if (position >= 0 && position < RecordCount()) {
-    contents_.texts[position] = std::move(text);
+text::Status GlyphLibrary::SetText(int position, std::string text) {
+  if (position < 0 || position >= RecordCount()) {
+    return text::Success();
   }
+  const int in_journal = position - (RecordCount() - JournalCount());
+  if (in_journal >= 0) {
+    std::string old = std::exchange(journal_texts_[in_journal], text);
+    auto written = WriteFilesTogether(*files_, folder_,
+                                      {{PathOf(kJournalTextsFileName), journal_texts_},
+                                       {PathOf(kJournalFeaturesFileName), journal_features_}});
+    if (!written.ok()) {
+      journal_texts_[in_journal] = std::move(old);
+      return written.error();
+    }
+  }
+  contents_.texts[position] = std::move(text);
+  return text::Success();
 }
 
 const IndexLine& GlyphLibrary::Candidates(int key) const {

@@ -132,9 +132,12 @@ class GlyphLibrary {
   const std::string& FeatureLine(int position) const {
     return contents_.features[position];
   }
-  // Replaces the text of one record in memory only (files and journal untouched), as the
-  // correction of a glyph taught last does. Ignored for a position out of range.
-  void SetText(int position, std::string text);
+  // Replaces the text of one record, as the correction of a glyph taught a moment ago does. A
+  // record of the journal is corrected in the journal files too (written as one write, as
+  // AddGlyph does), so that a later start reads the corrected text; an archived record changes in
+  // memory until the library is next written. Ignored for a position out of range. Error "io"
+  // when the journal cannot be written (the record keeps its old text).
+  text::Status SetText(int position, std::string text);
 
   // The positions listed in the index line of `key`, in line order (first match wins); empty
   // for an empty line or a key outside 0..13000. Valid until the library next changes.

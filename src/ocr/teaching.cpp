@@ -218,7 +218,9 @@ text::Status TeachingSession::SaveText(const std::string& text) {
   if (shown_number_ > 0 && !shown_text_.empty() && shown_text_ != library.Text(shown_number_ - 1)) {
     restart = shown_position_ - 1 >= 0 &&
               shown_position_ - 1 < static_cast<int>(recogniser_.taught_rows_.size());
-    library.SetText(shown_number_ - 1, shown_text_);
+    if (text::Status corrected = library.SetText(shown_number_ - 1, shown_text_); !corrected.ok()) {
+      return corrected;
+    }
   }
   auto added = library.AddGlyph(text, recogniser_.unknown_features_, recogniser_.unknown_key_);
   if (!added.ok()) {
@@ -383,6 +385,23 @@ void TeachingSession::ShowPreviousRecord() {
   previous_enabled_ = shown_number_ > 1;
   next_enabled_ = recogniser_.library_.RecordCount() > 1;
   LoadShownRecord();
+}
+
+int TeachingSession::RecordCount() const {
+  return recogniser_.library_.RecordCount();
+}
+
+bool TeachingSession::ShowRecordNumber(int number) {
+  const int records = recogniser_.library_.RecordCount();
+  if (number < 1 || number > records) {
+    return false;
+  }
+  shown_position_ += number - shown_number_;
+  shown_number_ = number;
+  previous_enabled_ = number > 1;
+  next_enabled_ = number < records;
+  LoadShownRecord();
+  return true;
 }
 
 void TeachingSession::ShowNextRecord() {

@@ -125,6 +125,11 @@ class TeachingSession {
   }
   void ShowPreviousRecord();
   void ShowNextRecord();
+  // Shows record `number` (1-based); false, and the shown record kept, when the library has no
+  // record of that number.
+  bool ShowRecordNumber(int number);
+  // The number of records in the library (the highest record number).
+  int RecordCount() const;
 
  private:
   void Close();

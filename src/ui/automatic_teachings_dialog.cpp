@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -22,6 +23,12 @@ namespace {
 
 enum Column { kRowColumn, kTextColumn, kNumberColumn, kGlyphColumn, kColumnCount };
 
+// A glyph is shown at most this tall in the list (smaller ones at their own size), so that a
+// full-size disc glyph does not make one entry fill the list.
+constexpr int kGlyphRowHeight = 32;
+// The list opens tall enough for this many entries, and never taller than the screen allows.
+constexpr int kRowsShown = 12;
+
 QPixmap GlyphPixmap(const ocr::Picture& picture) {
   QImage image(std::max(1, picture.Width()), std::max(1, picture.Height()), QImage::Format_RGB32);
   image.fill(Qt::white);
@@ -30,6 +37,9 @@ QPixmap GlyphPixmap(const ocr::Picture& picture) {
       const ocr::Colour colour = picture.Pixel(x, y);  // 0x00BBGGRR
       image.setPixel(x, y, qRgb(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF));
     }
+  }
+  if (image.height() > kGlyphRowHeight) {
+    image = image.scaledToHeight(kGlyphRowHeight, Qt::SmoothTransformation);
   }
   return QPixmap::fromImage(image);
 }
@@ -48,6 +58,9 @@ AutomaticTeachingsDialog::AutomaticTeachingsDialog(app::Application& app,
   TeachingsGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
   TeachingsGrid->setSelectionMode(QAbstractItemView::ExtendedSelection);
   TeachingsGrid->verticalHeader()->hide();
+  TeachingsGrid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  TeachingsGrid->verticalHeader()->setDefaultSectionSize(kGlyphRowHeight + 4);
+  TeachingsGrid->setIconSize(QSize(4 * kGlyphRowHeight, kGlyphRowHeight));
   TeachingsGrid->horizontalHeader()->setStretchLastSection(true);
   UndoTeachingsButton = new QPushButton(this);
   UndoTeachingsButton->setObjectName(QStringLiteral("UndoTeachingsButton"));
@@ -63,7 +76,6 @@ AutomaticTeachingsDialog::AutomaticTeachingsDialog(app::Application& app,
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(TeachingsGrid, 1);
   layout->addLayout(buttons);
-  resize(420, 360);
   connect(UndoTeachingsButton, &QPushButton::clicked, this,
           &AutomaticTeachingsDialog::UndoTeachingsButtonClick);
   connect(CloseTeachingsButton, &QPushButton::clicked, this, &QDialog::hide);
@@ -98,8 +110,39 @@ void AutomaticTeachingsDialog::Refresh() {
     }
     TeachingsGrid->setItem(i, kGlyphColumn, glyph);
   }
-  TeachingsGrid->resizeRowsToContents();
+  FitToEntries();
   UndoTeachingsButton->setEnabled(!TeachingsGrid->selectionModel()->selectedRows().isEmpty());
+}
+
+void AutomaticTeachingsDialog::FitToEntries() {
+  // Every column as wide as its heading and entries; the glyph column holds the widest glyph.
+  TeachingsGrid->resizeColumnsToContents();
+  int glyph_width = TeachingsGrid->horizontalHeader()->sectionSizeHint(kGlyphColumn);
+  for (int row = 0; row < TeachingsGrid->rowCount(); ++row) {
+    const QTableWidgetItem* item = TeachingsGrid->item(row, kGlyphColumn);
+    const QPixmap glyph = item ? item->data(Qt::DecorationRole).value<QPixmap>() : QPixmap();
+    glyph_width = std::max(glyph_width, glyph.width() + 16);
+  }
+  TeachingsGrid->setColumnWidth(kGlyphColumn, glyph_width);
+  if (isVisible()) {
+    return;  // the user's size stays once the list is open
+  }
+  int width = 2 * TeachingsGrid->frameWidth() + 4;
+  for (int column = 0; column < kColumnCount; ++column) {
+    width += TeachingsGrid->columnWidth(column);
+  }
+  const int rows = std::max(kRowsShown, std::min(TeachingsGrid->rowCount(), 2 * kRowsShown));
+  const int grid_height = 2 * TeachingsGrid->frameWidth() +
+                          TeachingsGrid->horizontalHeader()->sizeHint().height() +
+                          rows * TeachingsGrid->verticalHeader()->defaultSectionSize();
+  const QMargins margins = layout()->contentsMargins();
+  QSize wanted(std::max(width, 420) + margins.left() + margins.right(),
+               grid_height + layout()->spacing() + CloseTeachingsButton->sizeHint().height() +
+                   margins.top() + margins.bottom());
+  if (const QScreen* shown_on = screen()) {
+    wanted = wanted.boundedTo(shown_on->availableGeometry().size() * 9 / 10);
+  }
+  resize(wanted);
 }
 
 void AutomaticTeachingsDialog::UndoTeachingsButtonClick() {

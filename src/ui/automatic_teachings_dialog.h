@@ -35,6 +35,9 @@ class AutomaticTeachingsDialog : public QDialog {
   void UndoTeachingsButtonClick();
 
  private:
+  // Columns fit their entries; a list not yet shown opens tall enough for kRowsShown entries.
+  void FitToEntries();
+
   app::Application& app_;
   ocr::Recogniser& recogniser_;
   ports::MessagePort& messages_;

@@ -327,6 +327,11 @@ void ChineseTools::ChineseOkClick() {
       app::ChineseSkippedText(outcome, app_.Document(), preview_role_, app_.Messages());
   preview_.reset();
   ChinesePanel->hide();
+  app_.ShowStatus([this, written = outcome.written] {
+    const ports::MessageSource& texts = app_.Messages();
+    return texts.Message(app::msg::kConvertedRowsPrefix) + std::to_string(written) +
+           texts.Message(app::msg::kConvertedRowsSuffix);
+  });
   if (!skipped.empty()) {
     messages_.Inform(ports::Severity::kWarning, skipped);
   }

@@ -154,7 +154,9 @@ void DesktopTools::UpdateStartHint() {
 
 void DesktopTools::LanguageApplied() {
   const int language = app_.Messages().Language();
-  translations_->Apply(language);
+  translations_->Apply(language,
+                       {Text(app::msg::kFileDialogFolder), Text(app::msg::kFileDialogDrive),
+                        Text(app::msg::kFileDialogBytes)});
   if (own_messages_ != nullptr) {
     own_messages_->SetButtonTexts({Text(app::msg::kYesButton), Text(app::msg::kNoButton),
                                    Text(app::msg::kOkButton), Text(app::msg::kCancelButton)});

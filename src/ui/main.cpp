@@ -1,5 +1,6 @@
 // The window program: chooses and prepares the program folder, then shows the main window.
 #include <QApplication>
+#include <QLocale>
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
@@ -43,7 +44,10 @@ int main(int argc, char* argv[]) {
       app::ShippedDataFolder(ui::PathFromQString(QApplication::applicationDirPath()),
                              ZENTROPE_DATA_FROM_BIN, ZENTROPE_DATA_DIR);
   setup.open_at_start = subtitle;
-  const text::Status prepared = app::PrepareProgramFolder(setup.program_folder, setup.shipped_data);
+  // A first start speaks the system locale's language.
+  const text::Status prepared =
+      app::PrepareProgramFolder(setup.program_folder, setup.shipped_data,
+                                app::LanguageForLocale(QLocale::system().name().toStdString()));
   if (!prepared.ok()) {
     early_messages.Inform(ports::Severity::kError, prepared.error().message);
     return 1;

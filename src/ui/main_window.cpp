@@ -353,7 +353,6 @@ void MainWindow::LayOut() {
   u.Panel14->setGeometry(5, 5, side_width, strip_height - 10);
   u.Panel9->setGeometry(u.Panel14->width() + 10, 5,
                         std::max(1, strip_width - 340 - (side_width - 150)), strip_height - 10);
-  u.Image1->setGeometry(0, 0, std::max(1, u.Panel9->width() - 10), u.Panel9->height());
   u.Panel1->setGeometry(strip_width - 170, 5, 160, strip_height - 10);
   u.Panel19->setGeometry(u.Panel14->geometry());
   u.Panel20->setGeometry(u.Panel14->geometry().right() + 1 + 2, u.Panel14->y(), 390,
@@ -531,9 +530,22 @@ void MainWindow::FillAboutPanel(const std::string& loading_text) {
   u.AboutLoadingText->setText(ToQString(loading_text));
   u.AboutLoadingText->setVisible(loading);
   u.AboutCredit->setText(MessageText(kAboutCredit));
+  // The messages between empty lines are the parts of one paragraph: joined into one line (with
+  // a space in English), the text box wraps them where its width ends, never mid-sentence.
+  const QString joint =
+      app_->Messages().Language() == app::MessageTable::kEnglish ? QStringLiteral(" ") : QString();
   QStringList lines;
+  bool in_paragraph = false;
   for (const int message : kAboutLines) {
-    lines << (message == 0 ? QString() : MessageText(message));
+    if (message == 0) {
+      lines << QString();
+      in_paragraph = false;
+    } else if (in_paragraph) {
+      lines.back() += joint + MessageText(message);
+    } else {
+      lines << MessageText(message);
+      in_paragraph = true;
+    }
   }
   u.AboutText->setPlainText(lines.join(QLatin1Char('\n')));
   u.AboutClose->setText(MessageText(kAboutClose));

@@ -30,6 +30,7 @@
 #include "ui/proof_tools.h"
 #include "ui/qt_convert.h"
 #include "ui/qt_ports.h"
+#include "ui/settings_tools.h"
 #include "ui/subtitle_table_model.h"
 
 namespace ui {
@@ -428,6 +429,9 @@ void MainWindow::ApplyLanguage() {
   }
   if (library_tools_) {
     library_tools_->LanguageApplied();
+  }
+  if (settings_tools_) {
+    settings_tools_->LanguageApplied();
   }
   if (import_tools_) {
     import_tools_->LanguageApplied();

@@ -496,6 +496,9 @@ void ProofTools::PrevProblemMenuClick() {
 
 void ProofTools::ChkTimeMenuClick() {
   const int corrections = proof::FixTimeOverlaps(app_.Document());
+  // The status bar tells the outcome too, in place of whatever it said before.
+  app_.ShowStatus(
+      [this, corrections] { return proof::OverlapReport(corrections, app_.Messages()); });
   messages_.Inform(ports::Severity::kInformation,
                    proof::OverlapReport(corrections, app_.Messages()));
 }

@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "ui/qt_convert.h"
+#include "ui/qt_translations.h"
 
 namespace ui {
 
@@ -100,6 +101,7 @@ namespace {
 void PrepareDialog(QFileDialog& dialog, const ports::FileFilter& filter,
                    const std::filesystem::path& folder) {
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  LocaliseFileColumns(dialog);
   dialog.setNameFilter(ToQtFilter(filter));
   dialog.setDirectory(PathToQString(folder));
   QString suffix = QString::fromStdString(filter.default_extension);

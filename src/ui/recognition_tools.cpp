@@ -13,11 +13,14 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSlider>
 #include <QTableView>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <cmath>
 #include <iterator>
 
 #include "app/recognition_commands.h"
@@ -93,9 +96,27 @@ RecognitionTools::RecognitionTools(MainWindow::Ui& ui, app::Application& app,
               RowSelected(SubtitleTableModel::TableRow(current.row()));
             }
           });
+  // The picture scrolls inside its frame and never reaches over its neighbours.
+  PictureScroll = new QScrollArea(ui_.Panel9);
+  PictureScroll->setObjectName(QStringLiteral("PictureScroll"));
+  PictureScroll->setFrameShape(QFrame::NoFrame);
+  PictureScroll->setAlignment(Qt::AlignCenter);
+  PictureScroll->setWidgetResizable(false);
+  PictureScroll->setBackgroundRole(QPalette::Base);
+  PictureScroll->setWidget(ui_.Image1);
+  auto* frame_layout = new QVBoxLayout(ui_.Panel9);
+  frame_layout->setContentsMargins(2, 2, 2, 2);
+  frame_layout->addWidget(PictureScroll);
+  PictureZoom = new QToolButton(ui_.Panel9);
+  PictureZoom->setObjectName(QStringLiteral("PictureZoom"));
+  PictureZoom->setText(QStringLiteral("1:1"));
+  PictureZoom->setCheckable(true);
+  PictureZoom->setFocusPolicy(Qt::NoFocus);
+  connect(PictureZoom, &QToolButton::toggled, this, [this] { PaintPicture(); });
+  ui_.Panel9->installEventFilter(this);
   ui_.Image1->installEventFilter(this);
-  ui_.Image1->setCursor(Qt::SizeVerCursor);
-  ui_.Image1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  ui_.Image1->setCursor(Qt::SizeAllCursor);
+  ui_.Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   // The text read so far on the picture, at the foot of the picture frame while a glyph is asked.
   StripText = new QLabel(ui_.Panel9);
   StripText->setObjectName(QStringLiteral("StripText"));
@@ -262,26 +283,47 @@ void RecognitionTools::ShowPicture(const std::filesystem::path& path) {
   }
   picture_ = picture;
   PaintPicture();
-  // The frame is the picture's width plus 12, centred in the strip.
-  QFrame* frame = ui_.Panel9;
-  const int frame_width = std::min(picture.width() + 12, ui_.Panel2->width());
-  frame->setGeometry((ui_.Panel2->width() - frame_width) / 2, frame->y(), frame_width,
-                     frame->height());
-  ui_.Image1->setGeometry(0, 0, frame_width, std::max(frame->height(), picture.height()));
+}
+
+double RecognitionTools::PictureScale() const {
+  if (PictureZoom->isChecked() || picture_.isNull()) {
+    return 1.0;
+  }
+  const QSize room = PictureScroll->maximumViewportSize();
+  return std::min({1.0, static_cast<double>(room.width()) / picture_.width(),
+                   static_cast<double>(room.height()) / picture_.height()});
 }
 
 void RecognitionTools::PaintPicture() {
-  if (asked_box_.isNull() || picture_.isNull()) {
-    ui_.Image1->setPixmap(picture_);
+  if (picture_.isNull()) {
+    ui_.Image1->clear();
     return;
   }
   QPixmap marked = picture_;
-  QPainter painter(&marked);
-  painter.setPen(QPen(QColor::fromRgb(TeachingPanel::kBoxMarkColour), 2));
-  // Drawn one pixel outside the box all round, so that the frame covers none of its ink.
-  painter.drawRect(asked_box_.adjusted(-2, -2, 1, 1));
-  painter.end();
+  if (!asked_box_.isNull()) {
+    QPainter painter(&marked);
+    painter.setPen(QPen(QColor::fromRgb(TeachingPanel::kBoxMarkColour), 2));
+    // Drawn one pixel outside the box all round, so that the frame covers none of its ink.
+    painter.drawRect(asked_box_.adjusted(-2, -2, 1, 1));
+    painter.end();
+  }
+  const double scale = PictureScale();
+  if (scale < 1.0) {
+    const QSize fitted(std::max(1, static_cast<int>(std::floor(picture_.width() * scale))),
+                       std::max(1, static_cast<int>(std::floor(picture_.height() * scale))));
+    marked = marked.scaled(fitted, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  }
   ui_.Image1->setPixmap(marked);
+  ui_.Image1->resize(marked.size());
+  if (!asked_box_.isNull()) {
+    // The asked box, with some of its neighbours, is scrolled into view.
+    const QRect box = asked_box_.adjusted(-3, -3, 3, 3);
+    const QPoint centre(static_cast<int>(box.center().x() * scale),
+                        static_cast<int>(box.center().y() * scale));
+    PictureScroll->ensureVisible(centre.x(), centre.y(),
+                                 static_cast<int>(box.width() * scale / 2) + 24,
+                                 static_cast<int>(box.height() * scale / 2) + 8);
+  }
 }
 
 void RecognitionTools::MarkAskedBox() {
@@ -514,19 +556,33 @@ void RecognitionTools::Edit5Exit() {
 }
 
 bool RecognitionTools::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == ui_.Panel9 && event->type() == QEvent::Resize) {
+    PictureZoom->adjustSize();
+    PictureZoom->move(ui_.Panel9->width() - PictureZoom->width() - 2, 2);
+    PictureZoom->raise();
+    if (!ui_.Image1->pixmap().isNull()) {
+      PaintPicture();  // the fitted scale follows the frame
+    }
+    return false;
+  }
   if (watched != ui_.Image1) {
     return QObject::eventFilter(watched, event);
   }
-  // The picture drags vertically only.
+  // Dragging the picture scrolls it (at 1:1, or when it is taller than the frame).
   switch (event->type()) {
     case QEvent::MouseButtonPress:
       dragging_ = true;
-      drag_y_ = static_cast<QMouseEvent*>(event)->position().toPoint().y();
+      drag_from_ = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
       return true;
     case QEvent::MouseMove:
       if (dragging_) {
-        const int y = static_cast<QMouseEvent*>(event)->position().toPoint().y();
-        ui_.Image1->move(ui_.Image1->x(), ui_.Image1->y() + (y - drag_y_));
+        const QPoint at = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+        const QPoint step = at - drag_from_;
+        drag_from_ = at;
+        QScrollBar* across = PictureScroll->horizontalScrollBar();
+        QScrollBar* down = PictureScroll->verticalScrollBar();
+        across->setValue(across->value() - step.x());
+        down->setValue(down->value() - step.y());
       }
       return dragging_;
     case QEvent::MouseButtonRelease:

@@ -19,7 +19,9 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 class QSlider;
+class QToolButton;
 class QTableWidget;
 
 namespace library {
@@ -62,23 +64,25 @@ class RecognitionTools : public QObject {
   void ShowAutomaticTeachings();
 
   // fixed names: tests look them up by objectName; do not rename.
-  QLineEdit* Edit10 = nullptr;          // standard line height
-  QLineEdit* Edit11 = nullptr;          // standard glyph width
-  QLineEdit* Edit5 = nullptr;           // text lines sampled by the size estimate
-  QLabel* Label15 = nullptr;            // caption of Edit10
-  QLabel* Label17 = nullptr;            // caption of Edit11
-  QLabel* Label6 = nullptr;             // caption of Edit5
-  QSlider* TrackBar1 = nullptr;         // line-height detection
-  QSlider* TrackBar3 = nullptr;         // space detection
-  QSlider* TrackBar4 = nullptr;         // space width
-  QLabel* Label16 = nullptr;            // caption of TrackBar1
-  QLabel* Label19 = nullptr;            // left end of TrackBar1's scale
-  QLabel* Label20 = nullptr;            // right end of TrackBar1's scale
-  QLabel* Label12 = nullptr;            // caption of TrackBar3
-  QLabel* Label22 = nullptr;            // caption of TrackBar4
-  QLabel* Label13 = nullptr;            // row details: title
-  QTableWidget* StringGrid6 = nullptr;  // row details: glyph text and library number
-  QPushButton* Button15 = nullptr;      // row details: close
+  QLineEdit* Edit10 = nullptr;           // standard line height
+  QLineEdit* Edit11 = nullptr;           // standard glyph width
+  QLineEdit* Edit5 = nullptr;            // text lines sampled by the size estimate
+  QLabel* Label15 = nullptr;             // caption of Edit10
+  QLabel* Label17 = nullptr;             // caption of Edit11
+  QLabel* Label6 = nullptr;              // caption of Edit5
+  QSlider* TrackBar1 = nullptr;          // line-height detection
+  QSlider* TrackBar3 = nullptr;          // space detection
+  QSlider* TrackBar4 = nullptr;          // space width
+  QLabel* Label16 = nullptr;             // caption of TrackBar1
+  QLabel* Label19 = nullptr;             // left end of TrackBar1's scale
+  QLabel* Label20 = nullptr;             // right end of TrackBar1's scale
+  QLabel* Label12 = nullptr;             // caption of TrackBar3
+  QLabel* Label22 = nullptr;             // caption of TrackBar4
+  QLabel* Label13 = nullptr;             // row details: title
+  QTableWidget* StringGrid6 = nullptr;   // row details: glyph text and library number
+  QPushButton* Button15 = nullptr;       // row details: close
+  QScrollArea* PictureScroll = nullptr;  // strip: scrolls Image1 inside the picture frame
+  QToolButton* PictureZoom = nullptr;    // strip: checked shows the picture 1:1, else fitted
 
  signals:
   // A glyph of the row details was double-clicked: the library editor should open at the
@@ -105,8 +109,11 @@ class RecognitionTools : public QObject {
   void BuildRowDetails();
   void RowSelected(int row);
   void ShowPicture(const std::filesystem::path& path);
-  // Draws the shown picture again, with the asked glyph box framed while a question is open.
+  // Draws the shown picture again, with the asked glyph box framed while a question is open:
+  // scaled down to fit the frame, or 1:1 while PictureZoom is checked, the box scrolled into view.
   void PaintPicture();
+  // The scale the picture is shown at: 1 at 1:1, else the largest up to 1 that fits the frame.
+  double PictureScale() const;
   void SelectRow(int row);
   // The open question: frame its box on the strip, show the text read so far there, and keep
   // the teaching panel clear of the strip.
@@ -137,7 +144,7 @@ class RecognitionTools : public QObject {
   QRect asked_box_;             // the asked glyph box in picture coordinates; null when none
   QLabel* StripText = nullptr;  // over the strip's picture: the text read so far
   bool dragging_ = false;
-  int drag_y_ = 0;
+  QPoint drag_from_;  // global position of the last drag step
 };
 
 }  // namespace ui

@@ -27,6 +27,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/message_numbers.h"
 #include "ui/floating_panel.h"
 #include "ui/main_window_ui.h"
 #include "ui/qt_convert.h"
@@ -222,9 +223,13 @@ void SettingsTools::BuildInputMethodTab() {
   Label30 = NewLabel(TabSheet3, "Label30",
                      "\xC4\xE3\xD1\xA1\xD4\xF1\xB5\xC4\xCA\xE4\xC8\xEB\xB7\xA8\xBB\xE1\xD7\xD4\xB6"
                      "\xAF\xB4\xF2\xBF\xAA\xA1\xA3" /* 你选择的输入法会自动打开。 */);
-  for (QLabel* label : {Label29, Label30}) {
-    label->setWordWrap(true);
-  }
+  // Label29 holds the whole hint, so that it wraps as one sentence; Label30 keeps the second
+  // half of the older two-line form and stays hidden.
+  Label29->setWordWrap(true);
+  Label30->hide();
+  InputMethodNone = NewLabel(TabSheet3, "InputMethodNone", "");
+  InputMethodNone->setWordWrap(true);
+  InputMethodNone->hide();
   CheckBox3 = NewCheckBox(TabSheet3, "CheckBox3",
                           "\xCA\xE4\xC8\xEB\xD0\xC2\xD7\xD6\xCA\xB1\xCA\xE4\xC8\xEB\xB7\xA8\xD7\xD4"
                           "\xB6\xAF\xB4\xF2\xBF\xAA" /* 输入新字时输入法自动打开 */);
@@ -232,12 +237,15 @@ void SettingsTools::BuildInputMethodTab() {
                           "\xD0\xDE\xB8\xC4\xD7\xD6\xBF\xE2\xCA\xB1\xCA\xE4\xC8\xEB\xB7\xA8\xD7\xD4"
                           "\xB6\xAF\xB4\xF2\xBF\xAA" /* 修改字库时输入法自动打开 */);
   auto* right = new QVBoxLayout();
-  for (QWidget* widget : std::initializer_list<QWidget*>{Label29, Label30, CheckBox3, CheckBox4}) {
+  for (QWidget* widget : std::initializer_list<QWidget*>{Label29, CheckBox3, CheckBox4}) {
     right->addWidget(widget);
   }
   right->addStretch(1);
+  auto* left = new QVBoxLayout();
+  left->addWidget(ListBox4, 1);
+  left->addWidget(InputMethodNone);
   auto* layout = new QHBoxLayout(TabSheet3);
-  layout->addWidget(ListBox4, 1);
+  layout->addLayout(left, 1);
   layout->addLayout(right, 1);
   PageControl1->addTab(TabSheet3,
                        ToQString("\xCA\xE4\xC8\xEB\xB7\xA8\xC9\xE8\xD6\xC3" /* 输入法设置 */));
@@ -353,6 +361,8 @@ void SettingsTools::BuildRecognitionTab() {
   OcrGuessScriptLabel = NewLabel(AssistanceGroup, "OcrGuessScriptLabel", "");
   OcrGuessScript = new QComboBox(AssistanceGroup);
   OcrGuessScript->setObjectName(QStringLiteral("OcrGuessScript"));
+  // The items get their texts after the first layout: the box follows their width.
+  OcrGuessScript->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   // Items in settings::GuessScript order; the language switch gives them their texts.
   OcrGuessScript->addItems({QString(), QString(), QString()});
   auto* script_row = new QHBoxLayout();
@@ -609,6 +619,8 @@ void SettingsTools::PageControl1Change(int index) {
       ListBox4->addItem(ToQString(name));
     }
     ListBox4->setCurrentRow(selected.value_or(-1));
+    // An empty list says why it is empty.
+    InputMethodNone->setVisible(listed_methods_.empty());
   } else if (index == PageControl1->indexOf(TabSheet2)) {
     const int entry_row = StringGrid4->rowCount() - 1;
     app_.PhraseGrid().SetCurrentRow(entry_row + 1);
@@ -618,6 +630,10 @@ void SettingsTools::PageControl1Change(int index) {
       StringGrid4->setFocus();
     }
   }
+}
+
+void SettingsTools::LanguageApplied() {
+  InputMethodNone->setText(ToQString(app_.Messages().Message(app::msg::kNoInputMethodFramework)));
 }
 
 void SettingsTools::SetProMenuClick() {

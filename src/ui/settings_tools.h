@@ -55,6 +55,8 @@ class SettingsTools : public QObject {
   SettingsTools(MainWindow::Ui& ui, app::Application& app, ports::MessagePort& messages,
                 InputMethodLister input_methods, InputMethodSwitcher switch_input_method,
                 QWidget* window);
+  // After the language switch: the texts the switch does not set itself.
+  void LanguageApplied();
 
   // fixed names: tests look them up by objectName; do not rename. The title label is Label7.
   QTabWidget* PageControl1 = nullptr;   // the five tabs
@@ -67,7 +69,8 @@ class SettingsTools : public QObject {
   QTableWidget* StringGrid2 = nullptr;  // author entry: time (row 0) and text (row 1)
   QListWidget* ListBox4 = nullptr;      // the desktop's input methods
   QLabel* Label29 = nullptr;            // input method hint, first line
-  QLabel* Label30 = nullptr;            // input method hint, second line
+  QLabel* Label30 = nullptr;            // input method hint, second half (hidden: Label29 has all)
+  QLabel* InputMethodNone = nullptr;    // why ListBox4 is empty, shown when it is
   QCheckBox* CheckBox3 = nullptr;       // input method on for new-glyph entry
   QCheckBox* CheckBox4 = nullptr;       // input method on for library editing
   QCheckBox* CheckBox5 = nullptr;       // check rule: half-width quotes to full-width pairs

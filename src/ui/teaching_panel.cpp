@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -28,10 +29,12 @@ constexpr int kMessageRecordNumber = 170;  // followed by the shown record's num
 constexpr int kMessageEmptyLibrary = 440;
 constexpr QRgb kForcedCutFrame = 0xFF808080;
 constexpr QRgb kPlainFrame = 0xFFC0C0C0;
-// Room the glyph frame keeps around the enlarged picture.
-constexpr int kFrameMargin = 9;
-// The enlarged band is never taller than this, whatever the zoom the glyph would like.
-constexpr int kMaxBandHeight = 160;
+// The glyph frame's side: the enlarged band is zoomed, or scaled down, to fit inside it with a
+// 4-pixel margin all round, so that no glyph, however wide, changes the panel's size.
+constexpr int kGlyphFrameSide = 120;
+constexpr int kGlyphRoom = kGlyphFrameSide - 8;
+// The side of the box the picture of the shown library record is fitted into.
+constexpr int kRecordPreviewSide = 40;
 
 QImage ToImage(const ocr::Picture& picture) {
   QImage image(std::max(1, picture.Width()), std::max(1, picture.Height()), QImage::Format_RGB32);
@@ -45,6 +48,11 @@ QImage ToImage(const ocr::Picture& picture) {
     }
   }
   return image;
+}
+
+QSizePolicy KeptWhenHidden(QSizePolicy policy) {
+  policy.setRetainSizeWhenHidden(true);
+  return policy;
 }
 
 QPushButton* NewButton(QWidget* parent, const char* name, const char* gbk_caption) {
@@ -102,6 +110,7 @@ void TeachingPanel::BuildControls() {
   Image2 = new QLabel(Panel5);
   Image2->setObjectName(QStringLiteral("Image2"));
   Image2->setAlignment(Qt::AlignCenter);
+  Panel5->setFixedSize(kGlyphFrameSide, kGlyphFrameSide);
   auto* frame_layout = new QVBoxLayout(Panel5);
   frame_layout->setContentsMargins(4, 4, 4, 4);
   frame_layout->addWidget(Image2);
@@ -115,6 +124,10 @@ void TeachingPanel::BuildControls() {
 
   Label3 = new QLabel(parent);
   Label3->setObjectName(QStringLiteral("Label3"));
+  // A long text so far is cut at the panel's edge (the strip shows it whole) and an empty one
+  // keeps its line: neither changes the panel's size.
+  Label3->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  Label3->setMinimumHeight(Label3->fontMetrics().height());
   Button1 = NewButton(parent, "Button1", "\xB1\xA3\xB4\xE6(S&Ave)" /* 保存(S&Ave) */);
   Button2 = NewButton(parent, "Button2", "\xC0\xA9\xD5\xB9(&Expand)" /* 扩展(&Expand) */);
   Button3 =
@@ -134,13 +147,20 @@ void TeachingPanel::BuildControls() {
   Edit6 = new QLineEdit(parent);
   Edit6->setObjectName(QStringLiteral("Edit6"));
   Edit6->setMaximumWidth(70);
+  RecordNumberEdit = new QLineEdit(parent);
+  RecordNumberEdit->setObjectName(QStringLiteral("RecordNumberEdit"));
+  RecordNumberEdit->setValidator(
+      new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{1,7}")), parent));
+  RecordNumberEdit->setMaximumWidth(64);
   Image4 = new QLabel(parent);
   Image4->setObjectName(QStringLiteral("Image4"));
-  Image4->setMinimumSize(24, 24);
+  Image4->setFixedSize(kRecordPreviewSide, kRecordPreviewSide);
+  Image4->setAlignment(Qt::AlignCenter);
   Button20 = NewButton(parent, "Button20", "\xC7\xB0\xD2\xBB\xB8\xF6\xD7\xD6" /* 前一个字 */);
   Button21 = NewButton(parent, "Button21", "\xBA\xF3\xD2\xBB\xB8\xF6\xD7\xD6" /* 后一个字 */);
   auto* record = new QHBoxLayout();
   record->addWidget(Label18);
+  record->addWidget(RecordNumberEdit);
   record->addWidget(Edit6);
   record->addWidget(Image4);
   record->addStretch(1);
@@ -153,17 +173,21 @@ void TeachingPanel::BuildControls() {
   // Suggestions (Alt+1 .. Alt+6) and the punctuation marks, each a row under the entry.
   SuggestionsLabel = new QLabel(parent);
   SuggestionsLabel->setObjectName(QStringLiteral("SuggestionsLabel"));
-  auto* suggestion_row = new QHBoxLayout();
-  suggestion_row->addWidget(SuggestionsLabel);
+  // Three to a row; hidden ones keep their room, so that the panel's size does not follow the
+  // number of suggestions.
+  auto* suggestion_row = new QGridLayout();
+  suggestion_row->addWidget(SuggestionsLabel, 0, 0, 2, 1, Qt::AlignTop);
+  SuggestionsLabel->setSizePolicy(KeptWhenHidden(SuggestionsLabel->sizePolicy()));
   for (int i = 0; i < ocr::kMaxSuggestions; ++i) {
     const std::string name = "SuggestionButton" + std::to_string(i + 1);
     QPushButton* button = NewButton(parent, name.c_str(), "");
+    button->setSizePolicy(KeptWhenHidden(button->sizePolicy()));
     button->hide();
     SuggestionButtons.push_back(button);
-    suggestion_row->addWidget(button);
+    suggestion_row->addWidget(button, i / 3, 1 + i % 3);
     connect(button, &QPushButton::clicked, this, [this, i] { SuggestionClick(i); });
   }
-  suggestion_row->addStretch(1);
+  suggestion_row->setColumnStretch(4, 1);
   auto* punctuation_row = new QHBoxLayout();
   punctuation_row->setSpacing(1);
   const std::vector<std::string>& marks = ocr::TeachingPunctuation();
@@ -196,6 +220,7 @@ void TeachingPanel::BuildControls() {
   connect(Button5, &QPushButton::clicked, this, &TeachingPanel::Button5Click);
   connect(Button20, &QPushButton::clicked, this, &TeachingPanel::Button20Click);
   connect(Button21, &QPushButton::clicked, this, &TeachingPanel::Button21Click);
+  connect(RecordNumberEdit, &QLineEdit::returnPressed, this, &TeachingPanel::RecordNumberEntered);
   connect(Edit1, &QLineEdit::textEdited, this, &TeachingPanel::Edit1Edited);
 }
 
@@ -309,31 +334,52 @@ void TeachingPanel::ShowGlyphBox() {
   }
   const QImage image = ToImage(*band);
   const ocr::GlyphBox& box = session_->Box();
-  // The zoom suits the glyph itself, as far as the band's height allows.
+  // The zoom suits the glyph itself, as far as the frame allows; a band too big for the frame
+  // even at 1:1 is scaled down to fit.
   int zoom = GlyphZoom(box.width, box.height);
-  while (zoom > 1 && image.height() * zoom > kMaxBandHeight) {
+  while (zoom > 1 && (image.height() * zoom > kGlyphRoom || image.width() * zoom > kGlyphRoom)) {
     --zoom;
   }
   // Whole-pixel zoom without smoothing keeps every pixel of the glyph a crisp square.
   QPixmap shown = QPixmap::fromImage(image.scaled(image.width() * zoom, image.height() * zoom,
                                                   Qt::IgnoreAspectRatio, Qt::FastTransformation));
+  if (shown.width() > kGlyphRoom || shown.height() > kGlyphRoom) {
+    shown = shown.scaled(kGlyphRoom, kGlyphRoom, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  }
+  const double scale = static_cast<double>(shown.height()) / image.height();
   // The box's own rows inside the band, outlined in the strip's frame colour.
   const int top = std::max(0, box.top - session_->LineTop());
   QPainter painter(&shown);
   painter.setPen(QPen(QColor::fromRgb(kBoxMarkColour), 1, Qt::DotLine));
-  painter.drawRect(0, top * zoom, shown.width() - 1, std::max(1, box.height * zoom) - 1);
+  painter.drawRect(0, static_cast<int>(top * scale), shown.width() - 1,
+                   std::max(1, static_cast<int>(box.height * scale)) - 1);
   painter.end();
   Image2->setPixmap(shown);
 }
 
 void TeachingPanel::ApplySizeRule() {
-  const ocr::TeachingPanelSizes sizes = ocr::TeachingPanelSizesFor(session_->Box().width);
-  // The enlarged picture may need more than the rule's frame; the panel grows by as much.
-  const int pixmap_width = Image2->pixmap().isNull() ? 0 : Image2->pixmap().width();
-  const int extra = std::max(0, pixmap_width + kFrameMargin - sizes.frame);
-  Panel5->setFixedWidth(sizes.frame + extra);
-  Panel4->setFixedWidth(sizes.inner + extra);
-  panel_->resize(sizes.panel + extra, std::max(panel_->height(), panel_->sizeHint().height()));
+  // Every suggestion button is at least as wide as a two-character suggestion of the source with
+  // the longest name, so that the usual suggestions never widen the panel.
+  int widest = 0;
+  QPushButton* sample = SuggestionButtons.front();
+  const QString sample_text = sample->text();
+  for (int source : {app::msg::kSourceReference, app::msg::kSourceOcr, app::msg::kSourceLibrary}) {
+    sample->setText(QStringLiteral("&6 \u56FD\u56FD \u00B7 ") +
+                    ToQString(app_.Messages().Message(source)));
+    widest = std::max(widest, sample->sizeHint().width());
+  }
+  sample->setText(sample_text);
+  for (QPushButton* button : SuggestionButtons) {
+    button->setMinimumWidth(widest);
+  }
+  // The panel keeps its place and size from question to question, so that its buttons stay
+  // where they were: it only grows, when a question needs more room than any before it.
+  const ocr::TeachingPanelSizes sizes = ocr::TeachingPanelSizesFor(0);
+  const QSize wanted = panel_->sizeHint().expandedTo(QSize(sizes.panel, 0));
+  const QSize kept = panel_->size().expandedTo(wanted);
+  if (kept != panel_->size()) {
+    panel_->resize(kept);
+  }
 }
 
 void TeachingPanel::ShowRecord() {
@@ -345,6 +391,7 @@ void TeachingPanel::ShowRecord() {
     Label18->setText(ToQString(app_.Messages().Message(kMessageRecordNumber)) +
                      QString::number(number));
   }
+  RecordNumberEdit->setPlaceholderText(number > 0 ? QString::number(number) : QString());
   Button20->setEnabled(session_->CanShowPrevious());
   Button21->setEnabled(session_->CanShowNext());
   std::error_code error;
@@ -352,6 +399,10 @@ void TeachingPanel::ShowRecord() {
   QPixmap pixmap;
   if (number > 0 && std::filesystem::exists(picture, error) &&
       pixmap.load(PathToQString(picture))) {
+    if (pixmap.width() > kRecordPreviewSide || pixmap.height() > kRecordPreviewSide) {
+      pixmap = pixmap.scaled(kRecordPreviewSide, kRecordPreviewSide, Qt::KeepAspectRatio,
+                             Qt::SmoothTransformation);
+    }
     Image4->setPixmap(pixmap);
     Image4->show();
   } else {
@@ -426,6 +477,24 @@ void TeachingPanel::Button21Click() {
   }
 }
 
+void TeachingPanel::RecordNumberEntered() {
+  if (session_ == nullptr) {
+    return;
+  }
+  // The record asked for is shown; a number the library does not hold is named in the status.
+  if (session_->ShowRecordNumber(RecordNumberEdit->text().toInt())) {
+    RecordNumberEdit->clear();
+    ShowRecord();
+    return;
+  }
+  app_.ShowStatus([this, records = session_->RecordCount()] {
+    const app::MessageTable& messages = app_.Messages();
+    return messages.Message(app::msg::kRecordMissingPrefix) + std::to_string(records) +
+           messages.Message(app::msg::kRecordMissingSuffix);
+  });
+  RecordNumberEdit->selectAll();
+}
+
 void TeachingPanel::Edit1Edited() {
   // Every key re-matches the box, so the features saved always describe the box on screen.
   if (session_ != nullptr) {
@@ -444,21 +513,32 @@ bool TeachingPanel::eventFilter(QObject* watched, QEvent* event) {
   if (!left && !right) {
     return QObject::eventFilter(watched, event);
   }
-  // The box keys: Ctrl moves the box by one column, Shift narrows or widens it by one column.
+  // The box keys: Ctrl+Left and Ctrl+Right move the box one column that way, Shift+Left and
+  // Shift+Right make it one column narrower or wider. A box that cannot go on says why.
+  const ocr::GlyphBox before = session_->Box();
+  int limit = 0;
   if (key->modifiers() & Qt::ControlModifier) {
-    if (right) {
+    if (left) {
       session_->MoveBoxLeft();
+      limit = app::msg::kBoxAtLeftEnd;
     } else {
       session_->MoveBoxRight();
+      limit = app::msg::kBoxAtRightEnd;
     }
   } else if (key->modifiers() & Qt::ShiftModifier) {
     if (left) {
       session_->NarrowBox();
+      limit = app::msg::kBoxAtNarrowest;
     } else {
       session_->WidenBox();
+      limit = app::msg::kBoxAtWidest;
     }
   } else {
     return QObject::eventFilter(watched, event);
+  }
+  const ocr::GlyphBox& after = session_->Box();
+  if (session_->IsOpen() && after.left == before.left && after.width == before.width) {
+    app_.ShowStatus([this, limit] { return app_.Messages().Message(limit); });
   }
   AfterAction();
   return true;

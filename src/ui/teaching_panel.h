@@ -46,23 +46,24 @@ class TeachingPanel : public QObject, public ocr::Teacher {
   static int GlyphZoom(int width, int height);
 
   // fixed names: tests look them up by objectName; do not rename.
-  QLabel* Label1 = nullptr;            // prompt beside the entry box
-  QLineEdit* Edit1 = nullptr;          // the glyph's text; Enter saves
-  QFrame* Panel4 = nullptr;            // inner panel holding the entry box and the glyph frame
-  QFrame* Panel5 = nullptr;            // glyph frame, grey after a forced cut, silver otherwise
-  QLabel* Image2 = nullptr;            // the glyph picture, enlarged without smoothing
-  QLabel* Label3 = nullptr;            // the picture's text recognised so far
-  QPushButton* Button1 = nullptr;      // save
-  QPushButton* Button2 = nullptr;      // expand by the next segment
-  QPushButton* Button3 = nullptr;      // undo the last expansion
-  QPushButton* Button4 = nullptr;      // skip the glyph
-  QPushButton* Button5 = nullptr;      // abort the run
-  QLineEdit* Edit6 = nullptr;          // text of the shown library record, editable to correct it
-  QLabel* Label18 = nullptr;           // "number:" and the shown record's number
-  QLabel* Image4 = nullptr;            // picture of the shown record
-  QPushButton* Button20 = nullptr;     // previous record
-  QPushButton* Button21 = nullptr;     // next record
-  QLabel* SuggestionsLabel = nullptr;  // before the suggestion buttons
+  QLabel* Label1 = nullptr;        // prompt beside the entry box
+  QLineEdit* Edit1 = nullptr;      // the glyph's text; Enter saves
+  QFrame* Panel4 = nullptr;        // inner panel holding the entry box and the glyph frame
+  QFrame* Panel5 = nullptr;        // glyph frame, grey after a forced cut, silver otherwise
+  QLabel* Image2 = nullptr;        // the glyph picture, enlarged without smoothing
+  QLabel* Label3 = nullptr;        // the picture's text recognised so far
+  QPushButton* Button1 = nullptr;  // save
+  QPushButton* Button2 = nullptr;  // expand by the next segment
+  QPushButton* Button3 = nullptr;  // undo the last expansion
+  QPushButton* Button4 = nullptr;  // skip the glyph
+  QPushButton* Button5 = nullptr;  // abort the run
+  QLineEdit* Edit6 = nullptr;      // text of the shown library record, editable to correct it
+  QLabel* Label18 = nullptr;       // "number:" and the shown record's number
+  QLineEdit* RecordNumberEdit = nullptr;  // a record number to show; Enter shows it
+  QLabel* Image4 = nullptr;               // picture of the shown record
+  QPushButton* Button20 = nullptr;        // previous record
+  QPushButton* Button21 = nullptr;        // next record
+  QLabel* SuggestionsLabel = nullptr;     // before the suggestion buttons
   // Suggestion k (1..6), accepted by a click or Alt+k; hidden when there are fewer.
   std::vector<QPushButton*> SuggestionButtons;
   // One full-width punctuation mark each: a click saves the glyph as that mark.
@@ -84,6 +85,7 @@ class TeachingPanel : public QObject, public ocr::Teacher {
   void Button5Click();
   void Button20Click();
   void Button21Click();
+  void RecordNumberEntered();
   void Edit1Edited();
   void SuggestionClick(int index);
   void PunctuationClick(int index);

@@ -29,10 +29,10 @@ namespace {
 using document::kChangeMarks;
 using document::kText;
 
-// language.sys where line i reads "m<i>" up to the conversion's messages.
+// language.sys where line i reads "m<i>" up to the conversion's messages and its status text.
 std::string LongNumberedLanguageFile() {
   std::string file;
-  for (int i = 0; i < 1600; ++i) {
+  for (int i = 0; i < 1762; ++i) {
     file += "m" + std::to_string(i) + "\r\n";
   }
   return file;
@@ -93,6 +93,7 @@ class ChineseToolsTest : public QObject {
 
     Find<QPushButton>("ChineseOk")->click();
     QVERIFY(!Find<QWidget>("ChinesePanel")->isVisible());
+    QCOMPARE(Find<QLabel>("StatusText")->text(), QStringLiteral("m17372m1740"));
     QCOMPARE(document.main.Cell(kText, 1), Gbk("頭髮"));
     QCOMPARE(document.main.Cell(kText, 2), std::string("ok"));
     QCOMPARE(document.main.Cell(kText, 3), Gbk("發展"));

@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <memory>
+#include <tuple>
 
 #include "app/recent_files.h"
 #include "support/fake_ports.h"
@@ -28,6 +29,7 @@
 #include "ui/main_window.h"
 #include "ui/qt_convert.h"
 #include "ui/qt_ports.h"
+#include "ui/qt_translations.h"
 #include "ui_tests.h"
 #include "window_fixture.h"
 
@@ -127,6 +129,67 @@ class DesktopTest : public QObject {
       QVERIFY2(strays.isEmpty(), qPrintable(QStringLiteral("%1: %2").arg(
                                      QString::fromLatin1(language.item), strays.join(" | "))));
     }
+  }
+
+  void LongTextsWrapWholeAndBoxesHoldTheirItems() {
+    Action("N16")->trigger();
+    // The About text: each paragraph one line of its own, wrapped by the box, not mid-sentence.
+    Action("AboutMenu")->trigger();
+    const QStringList about =
+        ui_tests::Child<QPlainTextEdit>(*window_, "AboutText")->toPlainText().split('\n');
+    QVERIFY(about.contains(Message(743, 3) + ' ' + Message(746, 3)));
+    QVERIFY(about.contains(Message(755, 3) + ' ' + Message(758, 3)));
+    // The OCR script box is as wide as its longest item.
+    Action("SetProMenu")->trigger();
+    auto* tabs = ui_tests::Child<QTabWidget>(*window_, "PageControl1");
+    tabs->setCurrentWidget(ui_tests::Child<QWidget>(*window_, "TabSheet5"));
+    auto* script = ui_tests::Child<QComboBox>(*window_, "OcrGuessScript");
+    for (int item = 0; item < script->count(); ++item) {
+      QVERIFY2(script->width() > script->fontMetrics().horizontalAdvance(script->itemText(item)),
+               qPrintable(script->itemText(item)));
+    }
+    QCOMPARE(ui_tests::Child<QLabel>(*window_, "Label29")->text(), Message(251, 3));
+  }
+
+  void QtFileDialogsSpeakTheInterfaceLanguage() {
+    folder_->Write("sizes/film.srt", std::string(1500, 'x'));
+    folder_->Write("sizes/short.srt", std::string(88, 'x'));
+    const auto folder_type = [] {
+      return QCoreApplication::translate("QAbstractFileIconProvider", "Folder");
+    };
+    // (menu item, locale, folder word)
+    const std::tuple<const char*, QLocale, QString> cases[] = {
+        {"N14", QLocale(QLocale::Chinese, QLocale::China), Message(1724, 1)},
+        {"N15", QLocale(QLocale::Chinese, QLocale::Taiwan), Message(1724, 2)},
+    };
+    for (const auto& [item, locale, folder] : cases) {
+      Action(item)->trigger();
+      QCOMPARE(QLocale().territory(), locale.territory());
+      QCOMPARE(folder_type(), folder);
+      QFileDialog dialog;
+      dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+      ui::LocaliseFileColumns(dialog);
+      const QString path = ui::PathToQString(folder_->path() / "sizes" / "film.srt");
+      const QString short_path = ui::PathToQString(folder_->path() / "sizes" / "short.srt");
+      dialog.setDirectory(ui::PathToQString(folder_->path() / "sizes"));
+      auto* files = qobject_cast<QFileSystemModel*>(dialog.proxyModel()->sourceModel());
+      QVERIFY(files != nullptr);
+      const auto shown = [&](int column, const QString& file = QString()) {
+        return dialog.proxyModel()
+            ->mapFromSource(files->index(file.isEmpty() ? path : file).siblingAtColumn(column))
+            .data()
+            .toString();
+      };
+      QTRY_COMPARE(shown(1), locale.formattedDataSize(1500));
+      QTRY_COMPARE(
+          shown(1, short_path),
+          QStringLiteral("88 ") + Message(1742, locale.territory() == QLocale::Taiwan ? 2 : 1));
+      QCOMPARE(shown(3),
+               locale.toString(files->lastModified(files->index(path)), QLocale::ShortFormat));
+    }
+    Action("N16")->trigger();
+    QCOMPARE(folder_type(), QStringLiteral("Folder"));
+    QCOMPARE(QLocale().language(), QLocale::English);
   }
 
   void HeadingsFitTheirTextInEveryLanguage() {

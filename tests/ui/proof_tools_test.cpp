@@ -123,6 +123,9 @@ class ProofToolsTest : public QObject {
     QCOMPARE(table.Cell(kChangeMarks, 1), std::string("T"));
     QCOMPARE(table.Cell(kEnd, 2), std::string("00:00:06.000"));
     QCOMPARE(messages_.informed.back().text, std::string("m6901m693"));
+    // The status bar tells the same, in place of what it said before.
+    QCOMPARE(window_->findChild<QLabel*>(QStringLiteral("StatusText"))->text(),
+             QStringLiteral("m6901m693"));
     Action("ChkTimeMenu")->trigger();
     QCOMPARE(messages_.informed.back().text, std::string("m696"));
   }

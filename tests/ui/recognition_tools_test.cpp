@@ -7,10 +7,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSlider>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
+#include <QToolButton>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -147,6 +149,14 @@ class RecognitionToolsTest : public QObject {
     QVERIFY(list->isVisible());
     auto* grid = Widget<QTableWidget>("TeachingsGrid");
     QCOMPARE(grid->rowCount(), 2);
+    // The list opens with room for a dozen entries, and the glyph column holds its glyphs.
+    QVERIFY(grid->viewport()->height() >= 12 * grid->rowHeight(0));
+    for (int row = 0; row < grid->rowCount(); ++row) {
+      const QPixmap glyph = grid->item(row, 3)->data(Qt::DecorationRole).value<QPixmap>();
+      QVERIFY(grid->columnWidth(3) >= glyph.width());
+      QVERIFY(grid->rowHeight(row) >= glyph.height());
+    }
+    QVERIFY(grid->columnViewportPosition(3) + grid->columnWidth(3) <= grid->viewport()->width());
     QCOMPARE(grid->item(0, 1)->text(), QString::fromUtf8("\xE4\xBD\xA0"));  // 你
     QCOMPARE(grid->item(0, 2)->text(), QStringLiteral("1"));
     QVERIFY(!grid->item(1, 3)->data(Qt::DecorationRole).value<QPixmap>().isNull());
@@ -226,6 +236,69 @@ class RecognitionToolsTest : public QObject {
     QVERIFY(Widget<QLabel>("StripText")->isHidden());
     QCOMPARE(Widget<QLabel>("StatusText")->text(), QStringLiteral("m1281"));  // stopped at row 1
     QVERIFY(Widget<QWidget>("StatusProgress")->isHidden());
+  }
+
+  void AWidePictureStaysInItsFrameAndTheAskedBoxIsInView() {
+    window_->resize(1024, 700);
+    window_->Application().PanelOptions().assistance = settings::TeachingAssistance::Off();
+    // 1500 pixels wide, the ink at its right end only.
+    platform::QtPictureIo io;
+    std::unique_ptr<ocr::Picture> picture = io.Create(1500, 30);
+    for (int y = 5; y < 17; ++y) {
+      for (int x = 1400; x < 1408; ++x) {
+        picture->SetPixel(x, y, ocr::kInkColour);
+        if (y < 8 || y > 13 || x < 1402 || x > 1405) {
+          picture->SetPixel(x + 20, y, ocr::kInkColour);  // a hollow glyph beside the block
+        }
+      }
+    }
+    QVERIFY(io.Save(*picture, folder_->path() / "wide1.bmp").ok());
+    dialogs_.open_paths.push_back(
+        folder_->Write("wide.srt", "1\r\n00:00:01,000 --> 00:00:01,500\r\nwide1.bmp\r\n\r\n"));
+    Action("OpenSrtMenu")->trigger();
+    window_->Document().main.SetCell(document::kText, 1, "");
+    auto* strip = Widget<QWidget>("Panel2");
+    auto* frame = Widget<QWidget>("Panel9");
+    auto* image = Widget<QLabel>("Image1");
+    auto* view = Widget<QScrollArea>("PictureScroll")->viewport();
+    auto* teaching = window_->findChild<ui::TeachingPanel*>();
+    // The asked box, in the viewport's coordinates, lies inside the viewport.
+    const auto box_in_view = [&] {
+      const ocr::GlyphBox box = teaching->Session()->BoxInPicture();
+      const double scale = image->pixmap().width() / 1500.0;
+      const QRect shown(static_cast<int>(box.left * scale), static_cast<int>(box.top * scale),
+                        std::max(1, static_cast<int>(box.width * scale)),
+                        std::max(1, static_cast<int>(box.height * scale)));
+      return view->rect().contains(QRect(image->mapTo(view, shown.topLeft()), shown.size()));
+    };
+    const auto frame_kept = [&] {
+      // Inside the strip, clear of the size fields to its left and the sliders to its right.
+      return strip->rect().contains(frame->geometry()) &&
+             !frame->geometry().intersects(Widget<QWidget>("Panel14")->geometry()) &&
+             !frame->geometry().intersects(Widget<QWidget>("Panel1")->geometry());
+    };
+    answers_ = {[&] {
+                  QVERIFY(frame_kept());
+                  // The whole picture, scaled down to the frame.
+                  QVERIFY(image->pixmap().width() <= view->width());
+                  QVERIFY(image->pixmap().width() < 1500);
+                  QVERIFY(box_in_view());
+                  // 1:1 on request: the picture at its size, scrolled to the box.
+                  QTest::mouseClick(Widget<QToolButton>("PictureZoom"), Qt::LeftButton);
+                  QCOMPARE(image->pixmap().width(), 1500);
+                  QVERIFY(frame_kept());
+                  QVERIFY(box_in_view());
+                  QVERIFY(!Widget<QToolButton>("PictureZoom")->toolTip().isEmpty());
+                  Type("A");
+                },
+                [&] {
+                  QVERIFY(box_in_view());  // the next box, further right, at 1:1 still
+                  QTest::mouseClick(Widget<QToolButton>("PictureZoom"), Qt::LeftButton);
+                  QVERIFY(image->pixmap().width() <= view->width());
+                  Click("Button5");
+                }};
+    Action("StartReadMenu")->trigger();
+    QCOMPARE(questions_, 2);
   }
 
   void FocusGoesBackToTheGridAfterStopAndAfterARun() {

@@ -50,7 +50,8 @@ class SettingsToolsTest : public QObject {
     messages_ = {};
     ui::MainWindowSetup setup =
         ui_tests::TestSetup(folder_->path(), messages_, dialogs_, &library_);
-    setup.input_methods = [] { return std::vector<std::string>{"xkb:us::eng", "pinyin"}; };
+    methods_ = {"xkb:us::eng", "pinyin"};
+    setup.input_methods = [this] { return methods_; };
     switched_.clear();
     setup.switch_input_method = [this](const std::string& name) { switched_.push_back(name); };
     window_ = ui_tests::StartWindow(std::move(setup));
@@ -186,6 +187,20 @@ class SettingsToolsTest : public QObject {
     Focus("Edit2");
     Focus("Edit1");
     QCOMPARE(switched_, (std::vector<std::string>{"xkb:us::eng", "xkb:us::eng"}));
+  }
+
+  void AnEmptyInputMethodListSaysWhyAndTheHintIsOneSentence() {
+    methods_.clear();
+    Open();
+    Tabs()->setCurrentIndex(1);
+    auto* none = window_->findChild<QLabel*>(QStringLiteral("InputMethodNone"));
+    QVERIFY(none->isVisible());
+    QVERIFY(!none->text().isEmpty());
+    QVERIFY(window_->findChild<QLabel*>(QStringLiteral("Label30"))->isHidden());
+    Tabs()->setCurrentIndex(0);
+    methods_ = {"pinyin"};
+    Tabs()->setCurrentIndex(1);
+    QVERIFY(none->isHidden());
   }
 
   void AssistanceGroupCountsAtOnceAndSavesItsLines() {
@@ -337,6 +352,7 @@ class SettingsToolsTest : public QObject {
   testing_support::FakeMessages messages_;
   testing_support::FakeFileDialogs dialogs_;
   NoLibrary library_;
+  std::vector<std::string> methods_;  // what the input-method lister finds
   std::unique_ptr<ui::MainWindow> window_;
   std::vector<std::string> switched_;  // input methods the boxes switched to, in order
 };

@@ -11,6 +11,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <tuple>
 
 #include "library/glyph_library.h"
 #include "ocr/glyph_text.h"
@@ -182,6 +183,127 @@ class TeachingPanelTest : public QObject {
     const ocr::GlyphCounts& counts = recogniser_->Counts();
     QCOMPARE(counts.accepted, 3);
     QCOMPARE(counts.typed, 2 + 2);  // the first two by the saver, then the typed text and the mark
+  }
+
+  void BoxKeysMoveTheWayTheyPointAndSayWhyAtTheEnds() {
+    answers_ = {[this] {
+                  auto* edit = Widget<QLineEdit>("Edit1");
+                  auto* status = Widget<QLabel>("StatusText");
+                  const auto box = [this] { return panel_->Session()->Box(); };
+                  const auto press = [edit](Qt::Key key, Qt::KeyboardModifier modifier) {
+                    QTest::keyClick(edit, key, modifier);
+                  };
+                  // To the ink's left end, where Ctrl+Left says why the box stays.
+                  for (int step = 0; step < 20 && box().left > 4; ++step) {
+                    press(Qt::Key_Left, Qt::ControlModifier);
+                  }
+                  const int left = box().left;
+                  status->clear();
+                  press(Qt::Key_Left, Qt::ControlModifier);
+                  QCOMPARE(box().left, left);
+                  QCOMPARE(status->text(), QStringLiteral("m1701"));
+                  // (key, modifier, change of left, change of width)
+                  const std::tuple<Qt::Key, Qt::KeyboardModifier, int, int> steps[] = {
+                      {Qt::Key_Right, Qt::ControlModifier, 1, 0},
+                      {Qt::Key_Right, Qt::ControlModifier, 1, 0},
+                      {Qt::Key_Left, Qt::ControlModifier, -1, 0},
+                      {Qt::Key_Left, Qt::ShiftModifier, 0, -1},
+                      {Qt::Key_Right, Qt::ShiftModifier, 0, 1},
+                  };
+                  for (const auto& [key, modifier, moved, widened] : steps) {
+                    const ocr::GlyphBox before = box();
+                    press(key, modifier);
+                    QCOMPARE(box().left, before.left + moved);
+                    QCOMPARE(box().width, before.width + widened);
+                  }
+                  // Narrowed to two columns, Shift+Left says so too.
+                  for (int step = 0; step < 20 && box().width > 2; ++step) {
+                    press(Qt::Key_Left, Qt::ShiftModifier);
+                  }
+                  press(Qt::Key_Left, Qt::ShiftModifier);
+                  QCOMPARE(status->text(), QStringLiteral("m1707"));
+                  // The keys are named where they are used.
+                  QCOMPARE(edit->toolTip(), QStringLiteral("m1713"));
+                  QCOMPARE(Widget<QWidget>("Panel5")->toolTip(), QStringLiteral("m1713"));
+                  Widget<QPushButton>("Button4")->click();
+                },
+                [this] { Widget<QPushButton>("Button4")->click(); }};
+    Read(Line({Block(), Block(0, 0)}), *panel_);
+    QVERIFY(answers_.empty());
+  }
+
+  void ThePanelKeepsItsPlaceAndSizeFromQuestionToQuestion() {
+    QRect first;
+    int asked = 0;
+    const auto same_place = [this, &first, &asked] {
+      auto* panel = Widget<QWidget>("Panel3");
+      if (asked++ == 0) {
+        first = panel->geometry();
+      }
+      QCOMPARE(panel->geometry(), first);
+      // The previews show their whole pictures.
+      for (const char* name : {"Image2", "Image4"}) {
+        auto* preview = Widget<QLabel>(name);
+        if (!preview->pixmap().isNull() && preview->isVisible()) {
+          QVERIFY2(preview->contentsRect().width() >= preview->pixmap().width(), name);
+          QVERIFY2(preview->contentsRect().height() >= preview->pixmap().height(), name);
+        }
+      }
+    };
+    const auto teach = [this, same_place](const char* text) {
+      return [this, same_place, text] {
+        same_place();
+        QTest::keyClicks(Widget<QLineEdit>("Edit1"), QString::fromLatin1(text));
+        QTest::keyClick(Widget<QLineEdit>("Edit1"), Qt::Key_Return);
+      };
+    };
+    answers_ = {teach("A"), teach("B"),
+                [this, same_place] {
+                  same_place();
+                  Widget<QPushButton>("Button2")->click();  // Expand: a box two glyphs wide
+                  same_place();
+                  Widget<QPushButton>("Button3")->click();
+                  same_place();
+                  QTest::keyClicks(Widget<QLineEdit>("Edit1"), QStringLiteral("C"));
+                  QTest::keyClick(Widget<QLineEdit>("Edit1"), Qt::Key_Return);
+                },
+                teach("D"), teach("E")};
+    Read(Line({Block(), Block(0, 0), Block(4, 8), Block(2, 4), Block(0, 8)}), *panel_);
+    QCOMPARE(asked, 7);
+    QCOMPARE(library_->RecordCount(), 5);
+  }
+
+  void PreviousGlyphAndTheRecordNumberShowTheRecordAsked() {
+    Saver saver;
+    saver.texts = {"A", "B", "C"};
+    Read(Line({Block(), Block(0, 0), Block(4, 8)}), saver);
+    answers_ = {[this] {
+      // The glyph taught last is shown first; Previous goes back one record at a time.
+      auto* text = Widget<QLineEdit>("Edit6");
+      QCOMPARE(text->text(), QStringLiteral("C"));
+      Widget<QPushButton>("Button20")->click();
+      QCOMPARE(text->text(), QStringLiteral("B"));
+      QCOMPARE(Widget<QLabel>("Label18")->text(), QStringLiteral("m1712"));
+      // A number typed and Enter show that record; a number the library lacks says so.
+      auto* number = Widget<QLineEdit>("RecordNumberEdit");
+      QTest::keyClicks(number, QStringLiteral("1"));
+      QTest::keyClick(number, Qt::Key_Return);
+      QCOMPARE(text->text(), QStringLiteral("A"));
+      QVERIFY(!Widget<QPushButton>("Button20")->isEnabled());
+      QVERIFY(Widget<QPushButton>("Button21")->isEnabled());
+      QTest::keyClicks(number, QStringLiteral("9"));
+      QTest::keyClick(number, Qt::Key_Return);
+      QCOMPARE(text->text(), QStringLiteral("A"));
+      QCOMPARE(Widget<QLabel>("StatusText")->text(), QStringLiteral("m17223m1734"));
+      // A correction of the record shown reaches the journal with the next answer.
+      text->setText(QStringLiteral("a"));
+      QTest::keyClicks(Widget<QLineEdit>("Edit1"), QStringLiteral("D"));
+      QTest::keyClick(Widget<QLineEdit>("Edit1"), Qt::Key_Return);
+    }};
+    Read(Line({Block(4, 0)}), *panel_);
+    QVERIFY(answers_.empty());
+    QCOMPARE(library_->Text(0), std::string("a"));
+    QCOMPARE(folder_->Read("engine/newword.wrd"), std::string("a\r\nB\r\nC\r\nD\r\n"));
   }
 
  private:

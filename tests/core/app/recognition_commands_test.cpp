@@ -111,7 +111,7 @@ TEST_F(RecognitionCommandsTest, UndoOfAutomaticTeachingsDeletesOnlyTheGlyphsStil
     library::GlyphLibrary& library = glyphs_.library;
     ASSERT_EQ(library.RecordCount(), 1);
     if (c.edited_since) {
-      library.SetText(0, "X");
+      ASSERT_TRUE(library.SetText(0, "X").ok());
     }
     const auto undone = UndoAutomaticTeachings(*recogniser_, {1, 2}, pump_);
     ASSERT_TRUE(undone.ok());

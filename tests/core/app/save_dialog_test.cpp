@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/program_folder.h"
+#include "settings/settings_list.h"
 #include "support/temp_dir.h"
 
 namespace app {
@@ -69,6 +70,34 @@ TEST(ProgramFolder, FirstStartCopiesTheDefaultsWithoutOverwriting) {
   // A folder that is ready is left alone, even when the defaults have gone.
   EXPECT_TRUE(PrepareProgramFolder(user, dir / "nowhere").ok());
   EXPECT_FALSE(PrepareProgramFolder(dir / "other", dir / "nowhere").ok());
+}
+
+TEST(ProgramFolder, FirstStartTakesTheLocalesLanguageAndKeepsAnExistingOne) {
+  TempDir dir;
+  const std::string shipped =
+      "0\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12\r\n1\r\n14\r\n";
+  dir.Write("defaults/setup.sys", shipped);
+  ASSERT_TRUE(PrepareProgramFolder(dir / "english", dir / "defaults", 3).ok());
+  auto english = settings::SettingsList::LoadFromFile(dir / "english/setup.sys");
+  ASSERT_TRUE(english.ok());
+  EXPECT_EQ(english.value().Language(), 3);
+  // Without a language, and for a folder already made, the file is as it was.
+  ASSERT_TRUE(PrepareProgramFolder(dir / "shipped", dir / "defaults").ok());
+  EXPECT_EQ(dir.Read("shipped/setup.sys"), shipped);
+  ASSERT_TRUE(PrepareProgramFolder(dir / "shipped", dir / "defaults", 2).ok());
+  EXPECT_EQ(dir.Read("shipped/setup.sys"), shipped);
+}
+
+TEST(ProgramFolder, LanguageForLocale) {
+  const std::pair<const char*, int> cases[] = {
+      {"zh_CN", 1},      {"zh_CN.UTF-8", 1}, {"zh_SG", 1},       {"zh", 1},    {"zh_Hans_CN", 1},
+      {"zh_TW", 2},      {"zh_TW.UTF-8", 2}, {"zh_HK", 2},       {"zh_MO", 2}, {"zh_Hant", 2},
+      {"zh-Hant-TW", 2}, {"en_US", 3},       {"en_GB.UTF-8", 3}, {"C", 3},     {"POSIX", 3},
+      {"", 3},           {"zhx_TW", 3},      {"de_DE@euro", 3},
+  };
+  for (const auto& [name, language] : cases) {
+    EXPECT_EQ(LanguageForLocale(name), language) << name;
+  }
 }
 
 }  // namespace

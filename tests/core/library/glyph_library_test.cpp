@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 
 #include "library_fixture.h"
 #include "support/fake_ports.h"
@@ -186,10 +187,34 @@ TEST_F(LibraryFolder, AddGlyphAppendsToLineRecordsAndJournalFiles) {
   EXPECT_FALSE(library.AddGlyph("y", Features(1), 13001).ok());
   EXPECT_EQ(library.RecordCount(), 42);
 
-  // The correction of a taught glyph changes memory only.
-  library.SetText(40, "z");
+  // The correction of a taught glyph reaches its journal line too.
+  ASSERT_TRUE(library.SetText(40, "z").ok());
   EXPECT_EQ(library.Text(40), "z");
-  EXPECT_EQ(Read("newword.wrd")[0], "\xD7\xD6");
+  EXPECT_EQ(Read("newword.wrd"), (text::Lines{"z", "x"}));
+}
+
+TEST_F(LibraryFolder, CorrectionsOfJournalRecordsOutliveARestart) {
+  WriteLibraryFiles(dir_.path(), MakeRecords(3));
+  auto library = Loaded();
+  ASSERT_TRUE(library.AddGlyph("a", Features(500, 1), 500).ok());
+  ASSERT_TRUE(library.AddGlyph("b", Features(600, 1), 600).ok());
+  const std::string archived = library.Text(1);
+  // (position, new text, journal afterwards)
+  const std::tuple<int, std::string, text::Lines> cases[] = {
+      {4, "B", {"a", "B"}},    {3, "A", {"A", "B"}},
+      {1, "old", {"A", "B"}},  // an archived record: memory only until the library is written
+      {7, "none", {"A", "B"}}, {-1, "none", {"A", "B"}},
+  };
+  for (const auto& [position, text, journal] : cases) {
+    ASSERT_TRUE(library.SetText(position, text).ok()) << position;
+    EXPECT_EQ(Read("newword.wrd"), journal) << position;
+  }
+  EXPECT_EQ(Read("newword.sts"), (text::Lines{Features(500, 1), Features(600, 1)}));
+  EXPECT_EQ(library.Text(1), "old");
+  auto again = Loaded();
+  EXPECT_EQ(again.Text(3), "A");
+  EXPECT_EQ(again.Text(4), "B");
+  EXPECT_EQ(again.Text(1), archived);
 }
 
 TEST_F(LibraryFolder, APageOfGlyphsWritesTheFilesOfTeachingThemOneByOne) {

@@ -396,7 +396,7 @@ TEST_F(RecognitionTest, LinesAreJoinedOnlyBetweenLinesThatGaveText) {
   ASSERT_EQ(Run().end, ocr::RunEnd::kCompleted);
   EXPECT_EQ(Text(row), "a\\Nb");
   teacher_.actions = {SkipIt()};
-  library_.library.SetText(0, "a");
+  ASSERT_TRUE(library_.library.SetText(0, "a").ok());
   // Forget the block: its line gives nothing, so no break comes before the ring's text.
   ocr_testing::EmptyLibrary fresh;
   ocr::Recogniser again(fresh.library, pictures_);
