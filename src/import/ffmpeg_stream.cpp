@@ -13,6 +13,7 @@ extern "C" {
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <bitset>
 #include <cstring>
 #include <deque>
@@ -489,6 +490,8 @@ text::Status FfmpegReader::Take(const AVSubtitle& subtitle, Milliseconds base) {
     const auto input_row = [&](int row) {
       return rect.data[0] + static_cast<std::ptrdiff_t>(row) * in_stride;
     };
+    // Eight indexes are read as one word, the first in the low bits.
+    static_assert(std::endian::native == std::endian::little);
     constexpr std::uint64_t kEveryByte = 0x0101010101010101ULL;
     for (int row = 0; row < rect_height; ++row) {
       const std::uint8_t* in = input_row(row);
@@ -502,6 +505,7 @@ text::Status FfmpegReader::Take(const AVSubtitle& subtitle, Milliseconds base) {
           used[first] = 1;
           continue;
         }
+#pragma GCC unroll 8
         for (int k = 0; k < 8; ++k) {
           used[in[column + k]] = 1;
         }
@@ -576,6 +580,7 @@ text::Status FfmpegReader::Take(const AVSubtitle& subtitle, Milliseconds base) {
           std::memcpy(out + column, &mapped, sizeof mapped);
           continue;
         }
+#pragma GCC unroll 8
         for (int k = 0; k < 8; ++k) {
           out[column + k] = remap[in[column + k]];
         }
