@@ -106,6 +106,7 @@ std::array<ColourStats, 256> Measure(const SubtitleBitmap& bitmap,
           continue;
         }
       }
+#pragma GCC unroll 8
       for (std::size_t k = 0; k < 8; ++k) {
         if (((marked >> (8 * k)) & 1) != 0) {
           const std::uint8_t index = line[i + k];
