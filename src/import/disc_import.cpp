@@ -473,7 +473,11 @@ text::Result<ImportReport> ReadDiscSubtitles(const fs::path& input, const Import
       [&](const SubtitleBitmap& picture, const InkChoice& ink) -> text::Result<bool> {
         const int number = report.pictures + 1;
         const bool halve = HalvesPicture(picture, options.scale);
-        rendered = halve ? RenderHalfInk(picture, ink) : RenderInk(picture, ink);
+        if (halve) {
+          rendered = RenderHalfInk(picture, ink);
+        } else {
+          RenderInkInto(picture, ink, rendered);
+        }
         TallyPicture(number, picture, ink, halve, rendered.width, report, srt);
         if (text::Status taken = take ? take(number, picture, rendered) : text::Success(); !taken) {
           return taken.error();

@@ -70,6 +70,10 @@ inline constexpr int kCropMargin = 4;
 // A picture without opaque pixels gives a 0x0 picture.
 InkPicture RenderInk(const SubtitleBitmap& bitmap, const InkChoice& choice,
                      int margin = kCropMargin);
+// RenderInk into `picture`, whose buffer is reused: the same picture, without a new allocation
+// once the buffer is large enough.
+void RenderInkInto(const SubtitleBitmap& bitmap, const InkChoice& choice, InkPicture& picture,
+                   int margin = kCropMargin);
 
 // The ink of `bitmap` at half size, for pictures of video twice as large as recognition's
 // glyphs: each 2x2 block of the video frame (blocks start at even frame columns and rows)
