@@ -16,6 +16,7 @@
 #include "app/message_numbers.h"
 #include "app/message_table.h"
 #include "app/recognition_commands.h"
+#include "app/subtitle_formats.h"
 #include "cli/commands.h"
 #include "cli/console_ports.h"
 #include "document/subtitle_document.h"
@@ -393,8 +394,10 @@ text::Status ReadPictureSubtitle(const std::filesystem::path& file,
 text::Status ReadReferenceSubtitle(const std::filesystem::path& file,
                                    document::SubtitleDocument& subtitle) {
   const std::string extension = document::LowerCaseExtension(file);
-  if (extension != ".srt" && extension != ".ssa") {
-    return text::Error{"format", file.string() + " is not a text subtitle (.srt or .ssa)"};
+  subtitle.format_rules = document::FormatRules::kFull;
+  if (!app::IsSubtitleExtension(extension, subtitle.format_rules)) {
+    return text::Error{"format",
+                       file.string() + " is not a text subtitle (.srt, .ssa, .ass or .vtt)"};
   }
   std::error_code error;
   if (!std::filesystem::is_regular_file(file, error)) {
@@ -862,9 +865,10 @@ void AddOcrCommand(CLI::App& app) {
                 "Ask each unknown glyph as one JSON line on stdout and read one answer per line "
                 "on stdin (the answers-file words, accept K, box LEFT WIDTH)")
       ->excludes("--answers");
-  ocr->add_option("--reference", ocr_arguments->reference,
-                  "Text subtitle (.srt or .ssa) of the same film: its rows, paired by time, "
-                  "teach the glyphs they read for certain and are suggested for the others");
+  ocr->add_option(
+      "--reference", ocr_arguments->reference,
+      "Text subtitle (.srt, .ssa, .ass, .vtt) of the same film: its rows, paired by time, "
+      "teach the glyphs they read for certain and are suggested for the others");
   ocr->add_option("--unknown", ocr_arguments->unknown,
                   "When the answers run out: stop (default) or skip")
       ->check(CLI::IsMember({"stop", "skip"}));

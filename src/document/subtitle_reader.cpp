@@ -5,6 +5,8 @@
 #include <cstring>
 #include <utility>
 
+#include "document/format_readers.h"
+#include "document/line_splitter.h"
 #include "document/subtitle_time.h"
 #include "text/gbk.h"
 #include "text/line_file.h"
@@ -20,48 +22,6 @@ constexpr std::string_view kDefaultStyle = "Default";
 constexpr std::string_view kDefaultMargin = "0000";
 
 using Row = std::vector<std::string>;
-
-// Same line rules as text::SplitLines (CR LF, LF or lone CR; a last line without an end counts),
-// one line at a time as views into `bytes`, which must outlive the splitter. Searches with
-// memchr, LF first and then the CRs before it, because this loop is most of a large file's
-// reading time.
-class LineSplitter {
- public:
-  explicit LineSplitter(std::string_view bytes) : bytes_(bytes) {}
-
-  // The next line; false after the last.
-  bool Next(std::string_view& line) {
-    const size_t n = bytes_.size();
-    if (pos_ >= n) {
-      return false;
-    }
-    const char* data = bytes_.data();
-    if (!lf_found_ || lf_at_ < pos_) {
-      lf_found_ = true;
-      const auto* lf = static_cast<const char*>(std::memchr(data + pos_, '\n', n - pos_));
-      lf_at_ = lf != nullptr ? static_cast<size_t>(lf - data) : n;
-    }
-    const auto* cr = static_cast<const char*>(std::memchr(data + pos_, '\r', lf_at_ - pos_));
-    if (cr != nullptr) {
-      const auto cr_at = static_cast<size_t>(cr - data);
-      line = bytes_.substr(pos_, cr_at - pos_);
-      pos_ = cr_at + 1;
-      if (pos_ == lf_at_) {
-        pos_ = lf_at_ + 1;  // CR LF: one line end
-      }
-      return true;
-    }
-    line = bytes_.substr(pos_, lf_at_ - pos_);
-    pos_ = lf_at_ + 1;
-    return true;
-  }
-
- private:
-  std::string_view bytes_;
-  size_t pos_ = 0;
-  size_t lf_at_ = 0;  // the next LF at or after pos_ (or the end), while pos_ has not passed it
-  bool lf_found_ = false;
-};
 
 void AppendUtf8(std::uint32_t code_point, std::string& out) {
   if (code_point < 0x80) {
@@ -361,6 +321,37 @@ DecodedText DecodeSubtitleBytes(std::string_view raw) {
   return result;
 }
 
+namespace {
+
+// The lenient readers of every format (FormatRules::kFull).
+void ReadFull(LineSplitter lines, const std::string& extension, Role role,
+              SubtitleDocument& document, TableColumns& rows, ReadReport& report) {
+  FormatRead read;
+  const bool ssa = extension == ".ssa" || extension == ".ass";
+  if (extension == ".srt") {
+    read = ReadSrtText(lines, role, document.picture_mode, rows);
+  } else if (ssa) {
+    read = ReadSsaText(lines, role, rows);
+  } else if (extension == ".vtt") {
+    read = ReadVttText(lines, role, rows);
+  } else {
+    report.warnings.push_back("Not read: the extension \"" + document.ReadExtension(role) +
+                              "\" is none of .srt, .ssa, .ass and .vtt");
+    return;
+  }
+  if (role == Role::kMain) {
+    document.picture_mode = extension == ".srt" && read.picture_mode;
+  }
+  report.entries = read.entries;
+  report.warnings = std::move(read.warnings);
+  if (extension != ".srt") {
+    document.KeptSsaHeader(role) = std::move(read.header);
+    document.KeptSsaTrailer(role) = std::move(read.trailer);
+  }
+}
+
+}  // namespace
+
 ReadReport ReadSubtitleBytes(std::string_view raw, Role role, SubtitleDocument& document) {
   ReadReport report;
   // GBK bytes are read where they lie; only converted text takes a copy.
@@ -371,7 +362,9 @@ ReadReport ReadSubtitleBytes(std::string_view raw, Role role, SubtitleDocument& 
 
   TableColumns rows(role == Role::kMain ? kMainColumnCount : kReferenceColumnCount);
   const std::string extension = LowerAscii(document.ReadExtension(role));
-  if (extension == ".srt") {
+  if (document.format_rules == FormatRules::kFull) {
+    ReadFull(lines, extension, role, document, rows, report);
+  } else if (extension == ".srt") {
     SrtReader reader(role, document.picture_mode);
     report.entries = reader.Run(lines, rows);
     if (role == Role::kMain) {

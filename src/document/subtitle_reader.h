@@ -43,12 +43,17 @@ struct ReadReport {
 bool IsAllDigits(std::string_view text);
 
 // Replaces the role's table with the entries of the subtitle file `path`. The rules are chosen by
-// the role's read extension (document.ReadExtension(role), ".srt" or ".ssa"); with any other
-// extension the table is cleared, no entry is read and a warning says so. Role 1 sets
-// document.picture_mode (SRT: decided by entry 1's non-empty lines ending in "1.bmp"; SSA: false)
-// and fills the style, margin and base columns; an SSA file with at least one line replaces the
-// role's KeptSsaHeader. Malformed content never fails: the reading rules decide what lands in
-// which cell.
+// document.format_rules and the role's read extension (document.ReadExtension(role)):
+//  - FormatRules::kAsBefore reads ".srt" and ".ssa" as the program always did;
+//  - FormatRules::kFull reads ".srt", ".ssa", ".ass" and ".vtt" with the lenient readers of
+//    format_readers.h (times in every common form, negative ones as zero; fields the table has
+//    no column of kept in the main table's kKeptFields column for the writer).
+// With any other extension the table is cleared, no entry is read and a warning says so. Role 1
+// sets document.picture_mode (SRT: decided by entry 1's non-empty lines ending in "1.bmp";
+// otherwise false) and fills the style, margin and base columns; an SSA file with at least one
+// line replaces the role's KeptSsaHeader (under kFull every SSA, ASS and WebVTT file replaces
+// the kept header and trailer). Malformed content never fails: the reading rules decide what
+// lands in which cell, and the warnings name the rows whose times were changed or not read.
 // DocumentSaved and the file name properties are the caller's to set; no port is called.
 // Errors: code "io" naming the file when it cannot be read; the table, flags and kept header are
 // then left exactly as they were.

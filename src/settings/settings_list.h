@@ -48,6 +48,9 @@ enum SettingsLine : int {
   kOcrGuess = 29,           // flag: offer the OCR engine's guess in the teaching question
   kOcrGuessScript = 30,     // number 0..2: the guess's script, 0 by the interface language,
                             // 1 Simplified, 2 Traditional Chinese
+  kSubtitleFormats = 31,    // flag: ASS and WebVTT besides SRT and SSA, lenient times, kept
+                            // fields, strict times written; off reads and writes as before.
+                            // A file without this line has it on.
 };
 
 inline constexpr int kSettingsLineCount = 23;
@@ -128,6 +131,11 @@ class SettingsList {
   int Number(int line, int minimum, int maximum, int fallback) const;
   void SetNumber(int line, int value) {
     SetLine(line, std::to_string(value));
+  }
+
+  // Line kSubtitleFormats: true when on or missing.
+  bool AllSubtitleFormats() const {
+    return kSubtitleFormats >= LineCount() || Flag(kSubtitleFormats);
   }
 
   // Typed views of the number lines, with the window's defaults as fallbacks.

@@ -380,7 +380,7 @@ void MainWindow::ApplyColumnWidths() {
 
   QTableView* grid = ui_->StringGrid1;
   const int grid_width = grid->width();
-  int widths[] = {30, 80, time_width, time_width, 1, 20, 20, 1, 1, 1, 1, 1, 1, 1};
+  int widths[] = {30, 80, time_width, time_width, 1, 20, 20, 1, 1, 1, 1, 1, 1, 1, 1};
   // Style and margins appear as the window grows: (column, below this width, offset, width).
   const int steps[][4] = {
       {7, 806, 725, 80}, {8, 846, 805, 40}, {9, 886, 845, 40}, {10, 926, 885, 40}};

@@ -13,20 +13,41 @@ printf '1\r\n00:00:01,000 --> 00:00:02,500\r\n\xd7\xd6\xc4\xbb\r\nsecond line\r\
 printf '2\r\n00:00:03,000 --> 00:00:04,000\r\n\r\n' >> in.srt
 printf '3\r\n10:00:05,120 --> 10:00:06,000\r\nthird\r\n' >> in.srt
 
-"$cli" convert in.srt out.ssa --workdir "$data" > /dev/null 2> err.txt || fail "srt -> ssa exited $?"
-{ cat "$data/ssahead.txt"
-  printf 'Dialogue: Marked=0,0:00:01.00,0:00:02.50,Default,,0000,0000,0000,,\xd7\xd6\xc4\xbb\\Nsecond line\r\n'
-  printf 'Dialogue: Marked=0,0:00:05.12,0:00:06.00,Default,,0000,0000,0000,,third\r\n'
-} > expected.ssa
-expect_same out.ssa expected.ssa "ssa output"
-[ -s err.txt ] && fail "unexpected stderr: $(cat err.txt)"
+# Hours of two digits stay whole in the SSA time (h:mm:ss.cc); --as-before writes the times as
+# older releases did, which cut 10:00:05 down to 0:00:05.
+for rules in full as-before; do
+  option=(); hours=10
+  [ $rules = as-before ] && { option=(--as-before); hours=0; }
+  "$cli" convert in.srt out.ssa --workdir "$data" "${option[@]}" > /dev/null 2> err.txt \
+    || fail "srt -> ssa ($rules) exited $?"
+  { cat "$data/ssahead.txt"
+    printf 'Dialogue: Marked=0,0:00:01.00,0:00:02.50,Default,,0000,0000,0000,,\xd7\xd6\xc4\xbb\\Nsecond line\r\n'
+    printf 'Dialogue: Marked=0,%s:00:05.12,%s:00:06.00,Default,,0000,0000,0000,,third\r\n' $hours $hours
+  } > expected.ssa
+  expect_same out.ssa expected.ssa "ssa output ($rules)"
+  [ -s err.txt ] && fail "unexpected stderr: $(cat err.txt)"
 
-# Back to SRT: the entries are renumbered 1, 2 and times come back through the SSA form.
-"$cli" convert out.ssa back.srt > /dev/null 2>&1 || fail "ssa -> srt exited $?"
-{ printf '1\r\n00:00:01,000 --> 00:00:02,500\r\n\xd7\xd6\xc4\xbb\r\nsecond line\r\n\r\n'
-  printf '2\r\n00:00:05,120 --> 00:00:06,000\r\nthird\r\n\r\n'
-} > expected.srt
-expect_same back.srt expected.srt "srt output"
+  # Back to SRT: the entries are renumbered 1, 2 and times come back through the SSA form.
+  "$cli" convert out.ssa back.srt "${option[@]}" > /dev/null 2>&1 || fail "ssa -> srt exited $?"
+  { printf '1\r\n00:00:01,000 --> 00:00:02,500\r\n\xd7\xd6\xc4\xbb\r\nsecond line\r\n\r\n'
+    printf '2\r\n%02d:00:05,120 --> %02d:00:06,000\r\nthird\r\n\r\n' $hours $hours
+  } > expected.srt
+  expect_same back.srt expected.srt "srt output ($rules)"
+done
+
+# ASS and WebVTT: an ASS file comes back byte for byte, and goes to WebVTT and back with the
+# same entries; .ass and .vtt are refused with --as-before.
+printf '[Script Info]\r\nScriptType: v4.00+\r\n\r\n[Events]\r\n' > in.ass
+printf 'Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\r\n' >> in.ass
+printf 'Dialogue: 1,0:00:01.00,0:00:02.50,Top,Anna,0,0,0,,{\\i1}\xd7\xd6{\\i0}, b\r\n' >> in.ass
+printf 'Comment: 0,0:00:02.00,0:00:03.00,Top,,0,0,0,,note\r\n' >> in.ass
+printf 'Dialogue: 0,1:00:00.00,1:00:01.00,Default,,0,0,0,,last\r\n' >> in.ass
+"$cli" convert in.ass out.ass > /dev/null 2> err.txt || fail "ass -> ass exited $?"
+expect_same out.ass in.ass "ass round trip"
+"$cli" convert in.ass out.vtt > /dev/null 2>&1 || fail "ass -> vtt exited $?"
+grep -q $'^01:00:00.000 --> 01:00:01.000\r$' out.vtt || fail "vtt times: $(cat out.vtt)"
+"$cli" convert out.vtt vtt.srt > /dev/null 2>&1 || fail "vtt -> srt exited $?"
+grep -q $'^2\r$' vtt.srt || fail "vtt -> srt lost an entry: $(cat vtt.srt)"
 
 # UTF-8 output of the same file, and a UTF-8 input converted back to GBK.
 "$cli" convert in.srt utf8.srt --encoding utf-8 > /dev/null 2>&1 || fail "utf-8 output exited $?"
@@ -74,5 +95,6 @@ mkdir empty
 expect_failure none4.ssa convert in.srt none4.ssa --workdir empty
 expect_failure none5.srt convert in.srt nofolder/none5.srt
 [ -e nofolder ] && fail "a folder was created"
+expect_failure none6.ass convert in.srt none6.ass --as-before
 
 finish
