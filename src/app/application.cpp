@@ -222,12 +222,26 @@ bool Application::OpenCommand() {
   return OpenSubtitleFile(*chosen);
 }
 
+bool Application::ReopenWithEncoding(text::Encoding encoding) {
+  if (document_.source_file.empty() || document_.picture_mode) {
+    return false;
+  }
+  if (!GuardUnsavedMainSubtitle(msg::kOpenUnsavedQuestion)) {
+    return false;
+  }
+  reopen_encoding_ = encoding;
+  const fs::path file = document_.source_file;
+  return OpenSubtitleFile(file);
+}
+
 bool Application::OpenSubtitleFile(const fs::path& file) {
   const fs::path* chosen = &file;
   document_.last_open_folder = chosen->parent_path();
   document_.source_file = *chosen;
   document_.source_extension = LowerExtension(*chosen);
   document_.format_rules = FormatRulesOf(settings_);
+  document_.input_encoding = reopen_encoding_ ? reopen_encoding_ : InputEncodingOf(settings_);
+  reopen_encoding_.reset();
   if (!IsSubtitleExtension(document_.source_extension, document_.format_rules)) {
     ports_.messages.Inform(ports::Severity::kWarning, Text(msg::kNotSubtitleExtension));
     return false;

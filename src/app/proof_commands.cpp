@@ -69,6 +69,7 @@ ReferenceOpenEnd OpenReference(Application& application, ports::MessagePort& mes
   document.reference_save_file = document.reference_file;
   document.reference_save_extension = document.reference_extension;
   document.format_rules = FormatRulesOf(application.Settings());
+  document.input_encoding = InputEncodingOf(application.Settings());
   if (!IsSubtitleExtension(document.reference_extension, document.format_rules)) {
     messages.Inform(ports::Severity::kWarning,
                     application.Messages().Message(proof::kReferenceTypeMessage));

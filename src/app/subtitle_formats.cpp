@@ -23,6 +23,27 @@ document::FormatRules FormatRulesOf(const settings::SettingsList& settings) {
                                        : document::FormatRules::kAsBefore;
 }
 
+std::optional<text::Encoding> InputEncodingOf(const settings::SettingsList& settings) {
+  std::optional<text::Encoding> encoding = text::Encoding::kAuto;
+  if (!ParseInputEncoding(settings.InputEncoding(), encoding)) {
+    return text::Encoding::kAuto;
+  }
+  return encoding;
+}
+
+bool ParseInputEncoding(const std::string& name, std::optional<text::Encoding>& encoding) {
+  if (name == "as-before") {
+    encoding.reset();
+    return true;
+  }
+  const auto named = text::EncodingByName(name);
+  if (!named) {
+    return false;
+  }
+  encoding = *named;
+  return true;
+}
+
 bool IsSubtitleExtension(const std::string& extension, document::FormatRules rules) {
   for (const std::string& type : Types(rules)) {
     if (extension == "." + type) {

@@ -26,6 +26,7 @@ struct ConvertArguments {
   std::string encoding = "gbk";
   bool allow_lossy = false;
   bool as_before = false;
+  std::string input_encoding = "auto";
 };
 
 // The working folder's setup.sys line 31 chooses the rules (a missing file or line: every
@@ -61,6 +62,9 @@ int RunConvert(const ConvertArguments& arguments) {
   subtitle.source_extension = document::LowerCaseExtension(input);
   subtitle.save_extension = document::LowerCaseExtension(output);
   subtitle.format_rules = RulesFor(arguments);
+  if (!app::ParseInputEncoding(arguments.input_encoding, subtitle.input_encoding)) {
+    return Fail("--input-encoding " + arguments.input_encoding + " is not an encoding");
+  }
   const bool full = subtitle.format_rules == document::FormatRules::kFull;
   const std::string types = full ? ".srt, .ssa, .ass or .vtt" : ".srt or .ssa";
   if (!app::IsSubtitleExtension(subtitle.source_extension, subtitle.format_rules)) {
@@ -142,6 +146,10 @@ void AddConvertCommand(CLI::App& app) {
       ->add_option("--encoding", arguments->encoding,
                    "Encoding of OUT: gbk (default), utf-8, or utf-8-bom (UTF-8 with its mark)")
       ->check(CLI::IsMember({"gbk", "utf-8", "utf-8-bom"}));
+  command->add_option(
+      "--input-encoding", arguments->input_encoding,
+      "Encoding of IN: auto (default: detect), as-before, utf-8, utf-16, utf-16be, utf-32, gbk, "
+      "gb18030, big5, big5-hkscs, cp1250, cp1251 or cp1252");
   command->add_flag("--as-before", arguments->as_before,
                     "Read and write only .srt and .ssa, times and fields as older releases did "
                     "(also setup.sys line 31 = 0 in the working folder)");

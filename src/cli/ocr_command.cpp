@@ -404,6 +404,9 @@ text::Status ReadReferenceSubtitle(const std::filesystem::path& file,
     return text::Error{"io", file.string() + ": no such subtitle file"};
   }
   auto read = document::ReadSubtitleFile(file, document::Role::kReference, subtitle);
+  // The recognised subtitle is written as before: the rules served the reference only.
+  subtitle.format_rules = document::FormatRules::kAsBefore;
+  subtitle.input_encoding.reset();
   if (!read.ok()) {
     return read.error();
   }
@@ -489,9 +492,10 @@ struct OcrArguments {
   std::string working_folder;
   std::string answers;
   std::string unknown = "stop";
-  std::string check;         // "on", "off", or empty for setup.sys's choice
-  std::string fix_overlaps;  // likewise
-  std::string reference;     // text subtitle whose rows teach glyphs, paired by time
+  std::string check;                        // "on", "off", or empty for setup.sys's choice
+  std::string fix_overlaps;                 // likewise
+  std::string reference;                    // text subtitle whose rows teach glyphs, paired by time
+  std::string reference_encoding = "auto";  // its encoding, as --input-encoding names it
   bool teach_stdio = false;
   int start_row = 1;
   int line_height = -1;
@@ -516,6 +520,9 @@ int RunOcr(const OcrArguments& arguments) {
     return Fail(read.error().message);
   }
   if (!arguments.reference.empty()) {
+    if (!app::ParseInputEncoding(arguments.reference_encoding, subtitle.input_encoding)) {
+      return Fail("--input-encoding " + arguments.reference_encoding + " is not an encoding");
+    }
     if (auto read = ReadReferenceSubtitle(arguments.reference, subtitle); !read.ok()) {
       return Fail(read.error().message);
     }
@@ -869,6 +876,9 @@ void AddOcrCommand(CLI::App& app) {
       "--reference", ocr_arguments->reference,
       "Text subtitle (.srt, .ssa, .ass, .vtt) of the same film: its rows, paired by time, "
       "teach the glyphs they read for certain and are suggested for the others");
+  ocr->add_option("--input-encoding", ocr_arguments->reference_encoding,
+                  "Encoding of the --reference subtitle: auto (default: detect), as-before, "
+                  "utf-8, utf-16, gbk, gb18030, big5, big5-hkscs, cp1250, cp1251, cp1252, ...");
   ocr->add_option("--unknown", ocr_arguments->unknown,
                   "When the answers run out: stop (default) or skip")
       ->check(CLI::IsMember({"stop", "skip"}));

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "document/row_table.h"
+#include "text/encoding.h"
 
 namespace document {
 
@@ -82,6 +84,10 @@ struct SubtitleDocument {
   // kAsBefore reads and writes .srt and .ssa exactly as the program always did. The programs set
   // it from the settings; a document made without them reads as before.
   FormatRules format_rules = FormatRules::kAsBefore;
+  // How file bytes become text: an encoding to force, text::Encoding::kAuto to detect (see
+  // text::DecodeInput), or nullopt for the detection of older releases (a UTF-16 mark, else valid
+  // UTF-8, else GBK as it stands). The programs set it from the settings or their options.
+  std::optional<text::Encoding> input_encoding;
 
   // Extension (lower case, with the full stop) that chooses the reading rules for a role.
   const std::string& ReadExtension(Role role) const {

@@ -51,6 +51,9 @@ enum SettingsLine : int {
   kSubtitleFormats = 31,    // flag: ASS and WebVTT besides SRT and SSA, lenient times, kept
                             // fields, strict times written; off reads and writes as before.
                             // A file without this line has it on.
+  kInputEncoding = 32,      // text: how subtitle files are decoded: "auto" (or a missing line)
+                            // detects, an encoding name (text/encoding.h) forces one, and
+                            // "as-before" keeps the older detection (UTF-16 mark, UTF-8, GBK)
 };
 
 inline constexpr int kSettingsLineCount = 23;
@@ -136,6 +139,12 @@ class SettingsList {
   // Line kSubtitleFormats: true when on or missing.
   bool AllSubtitleFormats() const {
     return kSubtitleFormats >= LineCount() || Flag(kSubtitleFormats);
+  }
+
+  // Line kInputEncoding as it stands, "auto" when missing or empty.
+  std::string InputEncoding() const {
+    return kInputEncoding >= LineCount() || Line(kInputEncoding).empty() ? "auto"
+                                                                         : Line(kInputEncoding);
   }
 
   // Typed views of the number lines, with the window's defaults as fallbacks.

@@ -66,7 +66,8 @@ expect_same frombom.srt plain2.srt "utf-8-bom round trip"
 # Rows the file cannot hold as read are named on stderr, and no time line is left without times.
 printf '1\r\n00:00:02,000 --> 00:00:01,000\r\nreversed\r\n\r\n' > odd.srt
 printf '2\r\nabc --> x,y\r\nno times\r\n\r\n3\r\n00:00:05,000 --> 00:00:06,000\r\nbad \xff\r\n' >> odd.srt
-"$cli" convert odd.srt odd-out.srt --encoding utf-8 > /dev/null 2> err.txt || fail "odd srt exited $?"
+"$cli" convert odd.srt odd-out.srt --encoding utf-8 --input-encoding gbk > /dev/null 2> err.txt \
+  || fail "odd srt exited $?"
 grep -q 'rows 2: time cannot be read' err.txt || fail "unreadable time not named: $(cat err.txt)"
 grep -q 'rows 1: end before start' err.txt || fail "reversed times not named: $(cat err.txt)"
 grep -q 'rows 3: text the encoding cannot hold' err.txt || fail "unencodable text not named: $(cat err.txt)"
@@ -77,6 +78,20 @@ printf '1\r\n00:00:01,000 --> 00:00:02,000\r\n0001.bmp\r\n\r\n2\r\n00:00:03,000 
 "$cli" convert pictures.srt pictures.ssa --workdir "$data" > out.txt 2>&1 || fail "picture srt exited $?"
 cmp -s pictures.ssa "$data/ssahead.txt" || fail "picture srt gave more than the header"
 grep -q '2 entries read; pictures.ssa: 0 entries written' out.txt || fail "picture summary: $(cat out.txt)"
+
+# Encodings: a Big5 file opens with its text intact; GBK bytes that are valid UTF-8 as well are
+# read as the common Chinese text they make, and stderr says so; --input-encoding forces one.
+printf '1\r\n00:00:01,000 --> 00:00:02,000\r\n\xb3\x6f\xac\x4f\xc1\x63\xc5\xe9\xa4\xa4\xa4\xe5\r\n' > big5.srt
+"$cli" convert big5.srt big5-out.srt --encoding utf-8 > /dev/null 2>&1 || fail "big5 exited $?"
+grep -q '這是繁體中文' big5-out.srt || fail "big5 text: $(cat big5-out.srt)"
+printf '1\r\n00:00:01,000 --> 00:00:02,000\r\n\xd0\xbb\xd0\xbb\r\n' > thanks.srt
+"$cli" convert thanks.srt thanks-out.srt > /dev/null 2> err.txt || fail "gbk/utf-8 exited $?"
+grep -q $'^\xd0\xbb\xd0\xbb\r$' thanks-out.srt || fail "谢谢 not kept as GBK"
+grep -q 'read as gbk, not utf-8' err.txt || fail "the choice is not named: $(cat err.txt)"
+"$cli" convert thanks.srt forced.srt --input-encoding utf-8 --encoding utf-8 > /dev/null 2>&1 \
+  || fail "forced utf-8 exited $?"
+grep -q 'лл' forced.srt || fail "forced utf-8 not used: $(cat forced.srt)"
+printf '1\r\n00:00:01,000 --> 00:00:02,000\r\n\x81\x98\xff\r\n' > unreadable.srt
 
 # Failures: exit 1, exactly one line on stderr, no output file.
 expect_failure() {  # expect_failure OUT args...
@@ -96,5 +111,8 @@ expect_failure none4.ssa convert in.srt none4.ssa --workdir empty
 expect_failure none5.srt convert in.srt nofolder/none5.srt
 [ -e nofolder ] && fail "a folder was created"
 expect_failure none6.ass convert in.srt none6.ass --as-before
+expect_failure none7.srt convert unreadable.srt none7.srt
+grep -q 'no encoding reads the file (tried UTF-8, ' err.txt || fail "encodings not named: $(cat err.txt)"
+expect_failure none8.srt convert in.srt none8.srt --input-encoding latin-9
 
 finish
