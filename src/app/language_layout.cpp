@@ -252,6 +252,8 @@ constexpr LayoutEntry kDesktopCaptions[] = {
     Caption("StartHintText", msg::kStartHint),
     Caption("StartOpenBut", msg::kStartOpenButton),
     Caption("StartDemoBut", msg::kStartDemoButton),
+    Caption("ReopenEncodingMenu", msg::kReopenEncodingMenu),
+    Caption("ReopenEncodingAuto", msg::kReopenEncodingAuto),
 };
 
 std::vector<LayoutEntry> BuildLayout() {

@@ -228,6 +228,8 @@ constexpr int kNamedMessages[] = {
     kDemoMissing,
     kRecentFileGone,
     kHelpCloseButton,
+    kReopenEncodingMenu,
+    kReopenEncodingAuto,
 };
 
 constexpr MessageRange kOrderedRuns[] = {kMenuCaptions, kPanelCaptions, kEllipsisAndPhrase,

@@ -80,7 +80,9 @@ class Notes {
 // forms are named. Returns the text after the time.
 std::string_view ReadTimeField(std::string_view field, int row, std::string& cell, Notes& notes,
                                std::string (*format)(Milliseconds)) {
-  const auto time = ReadFileTime(field);
+  // SRT and WebVTT count the digits after the separator as milliseconds, SSA as a fraction.
+  const auto time = ReadFileTime(
+      field, format == &FormatSsaTime ? FractionDigits::kDecimal : FractionDigits::kMilliseconds);
   if (!time) {
     cell.assign(Trim(field));
     notes.Add(Notes::kUnreadable, row, field);

@@ -170,7 +170,7 @@ std::string FormatSubtitleTime(Milliseconds value) {
   return buffer;
 }
 
-std::optional<FileTime> ReadFileTime(std::string_view text) {
+std::optional<FileTime> ReadFileTime(std::string_view text, FractionDigits fraction_digits) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
     text.remove_prefix(1);
   }
@@ -209,7 +209,8 @@ std::optional<FileTime> ReadFileTime(std::string_view text) {
       return std::nullopt;
     }
     millis = *fraction;
-    for (size_t digits = pos - start; digits < 3; ++digits) {
+    for (size_t digits = pos - start; fraction_digits == FractionDigits::kDecimal && digits < 3;
+         ++digits) {
       millis *= 10;
     }
   } else if (count == 2) {

@@ -53,9 +53,14 @@ struct FileTime {
   Milliseconds value = 0;  // negative when the file wrote a minus
   std::string_view tail;   // "" when nothing follows
 };
+// How the digits after the separator count: as a decimal fraction of a second (SSA and ASS:
+// "1.5" is 1500 ms) or as a number of milliseconds (SRT and WebVTT, as the common SRT readers
+// take them: "1,5" is 1005 ms, "1,040" 1040 ms).
+enum class FractionDigits { kDecimal, kMilliseconds };
 // nullopt when the text does not begin with such a time, or when a character other than a space
 // follows the time directly ("00:00:01,000x").
-std::optional<FileTime> ReadFileTime(std::string_view text);
+std::optional<FileTime> ReadFileTime(std::string_view text,
+                                     FractionDigits fraction = FractionDigits::kDecimal);
 
 // Strict file forms of a value; negative values are written as zero.
 //   SRT    hh:mm:ss,mmm   (hours of 100 or more keep all their digits)

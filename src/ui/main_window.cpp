@@ -29,6 +29,7 @@
 #include "document/subtitle_time.h"
 #include "library/glyph_library.h"
 #include "proof/row_editing.h"
+#include "text/encoding.h"
 #include "text/line_file.h"
 #include "ui/chinese_tools.h"
 #include "ui/desktop_tools.h"
@@ -131,6 +132,7 @@ text::Result<std::unique_ptr<MainWindow>> MainWindow::Create(MainWindowSetup set
   w.desktop_tools_ = std::make_unique<DesktopTools>(
       w, *w.ui_, *w.app_, *w.message_port_, dynamic_cast<QtMessagePort*>(w.own_message_port_.get()),
       w.shipped_data_, w.open_url_);
+  w.AddReopenEncodingMenu();
   w.ApplyLanguage();
   w.resize(1024, 720);
   w.LayOut();
@@ -540,6 +542,38 @@ void MainWindow::OpenSrtMenuClick() {
   if (app_->OpenCommand()) {
     ui_->StatusProgress->SetProgress(0, 0);
     desktop_tools_->RememberOpened();
+  }
+}
+
+void MainWindow::AddReopenEncodingMenu() {
+  auto* menu = new QMenu(this);
+  menu->setObjectName(QStringLiteral("ReopenEncodingMenu"));
+  ui_->FileMenu->insertMenu(ui_->CloseSrtMenu, menu);
+  for (const char* name : {"auto", "utf-8", "utf-16", "utf-16be", "utf-32", "gbk", "gb18030",
+                           "big5", "big5-hkscs", "cp1250", "cp1251", "cp1252"}) {
+    const QString encoding = QString::fromLatin1(name);
+    QAction* action = menu->addAction(encoding);
+    if (encoding == QLatin1String("auto")) {
+      action->setObjectName(QStringLiteral("ReopenEncodingAuto"));  // captioned by language.sys
+      menu->addSeparator();
+    }
+    connect(action, &QAction::triggered, this,
+            [this, encoding] { ReopenEncodingMenuClick(encoding); });
+  }
+  // Only a text subtitle read from a file can be read again.
+  connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+    const bool can = !app_->Document().source_file.empty() && !app_->Document().picture_mode &&
+                     ui_->OpenSrtMenu->isEnabled();
+    for (QAction* action : menu->actions()) {
+      action->setEnabled(can);
+    }
+  });
+}
+
+void MainWindow::ReopenEncodingMenuClick(const QString& encoding) {
+  const auto chosen = text::EncodingByName(encoding.toStdString());
+  if (chosen && app_->ReopenWithEncoding(*chosen)) {
+    ui_->StatusProgress->SetProgress(0, 0);
   }
 }
 

@@ -98,6 +98,9 @@ TEST(FileTime, ReadsEveryCommonFormAndKeepsWhatFollows) {
       EXPECT_EQ(time->tail, c.tail) << c.text;
     }
   }
+  EXPECT_EQ(ReadFileTime("00:01:41,04", FractionDigits::kMilliseconds)->value, 101004);
+  EXPECT_EQ(ReadFileTime("0:0:9,90", FractionDigits::kMilliseconds)->value, 9090);
+  EXPECT_EQ(ReadFileTime("00:00:01,000", FractionDigits::kMilliseconds)->value, 1000);
   EXPECT_EQ(FormatSrtTime(3723004), "01:02:03,004");
   EXPECT_EQ(FormatSrtTime(-5), "00:00:00,000");
   EXPECT_EQ(FormatSrtTime(360000000), "100:00:00,000");
@@ -109,7 +112,7 @@ TEST(FileTime, ReadsEveryCommonFormAndKeepsWhatFollows) {
 TEST(SrtLenientReader, ReadsEntriesInEveryCommonFormAndWritesStrictTimes) {
   SubtitleDocument document;
   const auto report = ReadFull(document,
-                               "00:00:01.5 --> 0:00:02,250\nno number\n\n"
+                               "00:00:01.500 --> 0:00:02,250\nno number\n\n"
                                "7\n-00:00:01,000 --> 00:00:03,000\nbefore zero\n\n"
                                "00:00:22,500 --> 00:00:23,000  X1:000 X2:000\nplaced\n\n"
                                "9\n00:00:30,000 --> nonsense\nkept\n",
@@ -124,7 +127,7 @@ TEST(SrtLenientReader, ReadsEntriesInEveryCommonFormAndWritesStrictTimes) {
   EXPECT_EQ(report.warnings[0], "negative times read as 00:00:00,000: row 2 (-00:00:01,000)");
   EXPECT_EQ(report.warnings[1], "times that cannot be read, kept as they stand: row 4 (nonsense)");
   EXPECT_EQ(report.warnings[2],
-            "times not in the form hh:mm:ss,mmm, written in it: row 1 (00:00:01.5), "
+            "times not in the form hh:mm:ss,mmm, written in it: row 1 (00:00:01.500), "
             "row 1 (0:00:02,250)");
   // Every time written is an SRT time; the position fields stay after the end time.
   EXPECT_EQ(Write(document, ".srt"),
@@ -275,6 +278,7 @@ TEST(FormatRoundTrip, CorpusFilesComeBackLineForLine) {
       {"pysrt-invalid-time-no-millis.srt", "times without milliseconds written with them"},
       {"pysrt-cp1252-crlf-long.srt", "'.' before the milliseconds written as ','"},
       {"srtmergebox-chinese-unpadded-times-long.srt", "unpadded times written padded"},
+      {"webvttjs-wpt-cue-tags.vtt", "minutes-and-seconds times written with hours"},
   };
   int compared = 0;
   for (const auto& folder : folders) {
