@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""Compares zentrope-cli's reading of every SRT file of the corpora with Debian's python3-srt.
+"""Compares zentrope-cli's reading of every SRT file of the corpora with Debian's python3-srt, and
+of every SSA and ASS file with a careful reading by the column names of the Format line.
 
 Usage: srt_compare.py ZENTROPE_CLI WORK_FOLDER CORPUS_FOLDER...
 
@@ -12,6 +13,7 @@ text. Files python3-srt cannot read are skipped; files listed in KNOWN must diff
 reason given (the corpus README lists them). Exit status 1 names every other difference.
 """
 
+import datetime
 import os
 import subprocess
 import sys
@@ -66,6 +68,40 @@ def entries(subtitles, gbk_only):
     return result
 
 
+def ass_time(field):
+    """h:mm:ss.cc (any digits, a decimal fraction); negative times count as zero."""
+    field = field.strip()
+    negative = field.startswith("-")
+    hours, minutes, seconds = field.lstrip("-").split(":")
+    value = datetime.timedelta(hours=int(hours), minutes=int(minutes),
+                               seconds=float(seconds.replace(",", ".")))
+    return datetime.timedelta(0) if negative else value
+
+
+def ass_entries(text):
+    """Dialogue lines of the [Events] section, placed by that section's Format line."""
+    result, names, events = [], None, False
+    for line in text.splitlines():
+        stripped = line.strip()
+        if stripped.startswith("["):
+            events = stripped.lower() == "[events]"
+            continue
+        if not events:
+            continue
+        if stripped.startswith("Format:"):
+            names = [name.strip().lower() for name in stripped[7:].split(",")]
+        elif stripped.startswith("Dialogue:") and names:
+            fields = stripped[9:].lstrip().split(",", len(names) - 1)
+            row = dict(zip(names, fields))
+            body = row.get("text", "")
+            if not body.strip():
+                continue
+            body = body.encode("gbk", errors="replace").decode("gbk")
+            result.append((ass_time(row["start"]), ass_time(row["end"]),
+                           tuple(body.split("\\N"))))
+    return result
+
+
 def main():
     cli, work = sys.argv[1], sys.argv[2]
     failures, compared, skipped, known = [], 0, 0, 0
@@ -73,13 +109,18 @@ def main():
         if not os.path.isdir(folder):
             continue
         for name in sorted(os.listdir(folder)):
-            if not name.lower().endswith(".srt"):
+            if not name.lower().endswith((".srt", ".ass", ".ssa")):
                 continue
             path = os.path.join(folder, name)
             text = decode(open(path, "rb").read())
             try:
-                theirs = entries(srt.parse(text), True) if text is not None else None
-            except (srt.SRTParseError, ValueError):
+                if text is None:
+                    theirs = None
+                elif name.lower().endswith(".srt"):
+                    theirs = entries(srt.parse(text), True)
+                else:
+                    theirs = ass_entries(text)
+            except (srt.SRTParseError, ValueError, KeyError):
                 theirs = None
             if theirs is None:
                 skipped += 1
@@ -106,7 +147,8 @@ def main():
                                 f"first difference at entry {first + 1}: "
                                 f"{ours[first] if first < len(ours) else None} / "
                                 f"{theirs[first] if first < len(theirs) else None}")
-    print(f"{compared} files read as python3-srt reads them, {known} listed, {skipped} skipped")
+    print(f"{compared} files read as the other reader reads them, {known} listed, "
+          f"{skipped} skipped")
     for failure in failures:
         print("FAIL: " + failure, file=sys.stderr)
     return 1 if failures or compared == 0 else 0
