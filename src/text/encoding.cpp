@@ -344,9 +344,18 @@ std::optional<DecodedInput> DecodeInput(std::string_view raw, Encoding forced) {
     reading.score = CommonChineseScore(reading.utf8);
   }
   // The highest score wins; on a tie the earlier reading (UTF-8 first, then GBK).
-  const auto best =
+  auto best =
       std::max_element(readings.begin(), readings.end(),
                        [](const Reading& a, const Reading& b) { return a.score < b.score; });
+  // Big5 must clearly beat a valid GBK reading: a short GBK text of rare characters may hit a
+  // common Traditional character or two when read as Big5.
+  const auto gbk = std::find_if(readings.begin(), readings.end(),
+                                [](const Reading& r) { return r.encoding == Encoding::kGbk; });
+  if (best != readings.end() && gbk != readings.end() &&
+      (best->encoding == Encoding::kBig5 || best->encoding == Encoding::kBig5Hkscs) &&
+      best->score <= 2 * gbk->score + 1) {
+    best = gbk;
+  }
   if (best != readings.end() && (best->score > 0 || best->encoding == Encoding::kUtf8)) {
     DecodedInput result = best->encoding == Encoding::kGbk
                               ? Forced(raw, Encoding::kGbk)
@@ -387,15 +396,19 @@ std::optional<DecodedInput> DecodeInput(std::string_view raw, Encoding forced) {
   const auto guessed = [&](std::initializer_list<const char*> names) {
     return std::any_of(names.begin(), names.end(), [&](const char* name) { return guess == name; });
   };
+  // A Cyrillic or Central European guess comes first; a valid Chinese reading without common
+  // characters next (GBK bytes were always taken as GBK), before a Western guess, since Western
+  // text with accents is seldom valid GBK.
   if (guessed({"WINDOWS-1251", "KOI8-R", "IBM866", "ISO-8859-5", "MAC-CYRILLIC", "IBM855"})) {
     order.push_back(Encoding::kCp1251);
   } else if (guessed({"WINDOWS-1250", "ISO-8859-2", "IBM852", "MAC-CENTRALEUROPE"})) {
     order.push_back(Encoding::kCp1250);
-  } else if (guessed({"WINDOWS-1252", "ISO-8859-1", "ISO-8859-15"})) {
-    order.push_back(Encoding::kCp1252);
   }
   if (!readings.empty()) {
-    order.push_back(readings.front().encoding);  // a valid Chinese reading without common text
+    order.push_back(readings.front().encoding);
+  }
+  if (guessed({"WINDOWS-1252", "ISO-8859-1", "ISO-8859-15"})) {
+    order.push_back(Encoding::kCp1252);
   }
   for (const Encoding encoding :
        {Encoding::kGb18030, Encoding::kCp1252, Encoding::kCp1250, Encoding::kCp1251}) {

@@ -549,12 +549,15 @@ void MainWindow::AddReopenEncodingMenu() {
   auto* menu = new QMenu(this);
   menu->setObjectName(QStringLiteral("ReopenEncodingMenu"));
   ui_->FileMenu->insertMenu(ui_->CloseSrtMenu, menu);
-  for (const char* name : {"auto", "utf-8", "utf-16", "utf-16be", "utf-32", "gbk", "gb18030",
-                           "big5", "big5-hkscs", "cp1250", "cp1251", "cp1252"}) {
-    const QString encoding = QString::fromLatin1(name);
-    QAction* action = menu->addAction(encoding);
-    if (encoding == QLatin1String("auto")) {
-      action->setObjectName(QStringLiteral("ReopenEncodingAuto"));  // captioned by language.sys
+  // Captioned from language.sys: "auto" by its own message, the others by their names.
+  const char* const names[] = {"auto",    "utf-8", "utf-16",     "utf-16be", "utf-32", "gbk",
+                               "gb18030", "big5",  "big5-hkscs", "cp1250",   "cp1251", "cp1252"};
+  for (int i = 0; i < static_cast<int>(std::size(names)); ++i) {
+    const QString encoding = QString::fromLatin1(names[i]);
+    QAction* action = menu->addAction(encoding.toUpper());
+    action->setObjectName(i == 0 ? QStringLiteral("ReopenEncodingAuto")
+                                 : QStringLiteral("ReopenEncoding%1").arg(i));
+    if (i == 0) {
       menu->addSeparator();
     }
     connect(action, &QAction::triggered, this,
