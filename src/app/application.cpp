@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "app/status_texts.h"
+#include "app/subtitle_formats.h"
 #include "document/save_check.h"
 #include "document/subtitle_reader.h"
 #include "document/subtitle_writer.h"
@@ -16,15 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 using document::Role;
 
-// Dialog filters, as the dialogs show them (GBK).
-const std::pair<std::string, std::string> kSrtFilter = {
-    "srt\xB8\xF1\xCA\xBD\xD7\xD6\xC4\xBB(*.srt)" /* srt格式字幕 */, "*.srt"};
-const std::pair<std::string, std::string> kSsaFilter = {
-    "ssa\xB8\xF1\xCA\xBD\xD7\xD6\xC4\xBB(*.ssa)" /* ssa格式字幕 */, "*.ssa"};
-const std::pair<std::string, std::string> kSubtitleFilter = {
-    "\xCE\xC4\xB1\xBE\xB8\xF1\xCA\xBD\xD7\xD6\xC4\xBB(*.srt;*.ssa)" /* 文本格式字幕 */,
-    "*.srt;*.ssa"};
-
 // The extension of a chosen file as the flows keep it: lower case, with the full stop.
 std::string LowerExtension(const fs::path& file) {
   std::string extension = file.extension().string();
@@ -32,10 +24,6 @@ std::string LowerExtension(const fs::path& file) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
   });
   return extension;
-}
-
-bool IsSubtitleExtension(const std::string& extension) {
-  return extension == ".srt" || extension == ".ssa";
 }
 
 // Reads one of the three files construction cannot do without.
@@ -228,8 +216,10 @@ bool Application::OpenCommand() {
   if (!GuardUnsavedMainSubtitle(msg::kOpenUnsavedQuestion)) {
     return false;
   }
-  ports::FileFilter filter{DialogFilterEntries(Text(msg::kOpenFilter), {kSubtitleFilter}),
-                           document_.last_open_folder, document_.source_extension};
+  document_.format_rules = FormatRulesOf(settings_);
+  ports::FileFilter filter{
+      DialogFilterEntries(Text(msg::kOpenFilter), OpenSubtitleFilters(document_.format_rules)),
+      document_.last_open_folder, document_.source_extension};
   const auto chosen = ports_.dialogs.ChooseFileToOpen(filter);
   if (!chosen) {
     return false;
@@ -237,12 +227,27 @@ bool Application::OpenCommand() {
   return OpenSubtitleFile(*chosen);
 }
 
+bool Application::ReopenWithEncoding(text::Encoding encoding) {
+  if (document_.source_file.empty() || document_.picture_mode) {
+    return false;
+  }
+  if (!GuardUnsavedMainSubtitle(msg::kOpenUnsavedQuestion)) {
+    return false;
+  }
+  reopen_encoding_ = encoding;
+  const fs::path file = document_.source_file;
+  return OpenSubtitleFile(file);
+}
+
 bool Application::OpenSubtitleFile(const fs::path& file) {
   const fs::path* chosen = &file;
   document_.last_open_folder = chosen->parent_path();
   document_.source_file = *chosen;
   document_.source_extension = LowerExtension(*chosen);
-  if (!IsSubtitleExtension(document_.source_extension)) {
+  document_.format_rules = FormatRulesOf(settings_);
+  document_.input_encoding = reopen_encoding_ ? reopen_encoding_ : InputEncodingOf(settings_);
+  reopen_encoding_.reset();
+  if (!IsSubtitleExtension(document_.source_extension, document_.format_rules)) {
     ports_.messages.Inform(ports::Severity::kWarning, Text(msg::kNotSubtitleExtension));
     return false;
   }
@@ -327,13 +332,16 @@ bool Application::Save(bool in_place) {
   // The extension offered to the dialog is also the one appended to a name typed without a
   // subtitle extension, so it is taken before the choice changes save_extension.
   const std::string default_extension = document_.save_extension;
+  document_.format_rules = FormatRulesOf(settings_);
   fs::path file;
   int encoding_index = settings_.SaveEncoding();
-  if (in_place && !document_.save_file.empty() && IsSubtitleExtension(document_.save_extension)) {
+  if (in_place && !document_.save_file.empty() &&
+      IsSubtitleExtension(document_.save_extension, document_.format_rules)) {
     file = document_.save_file;  // the file it has, in the encoding last chosen
   } else {
-    ports::FileFilter filter{DialogFilterEntries(Text(msg::kSaveFilter), {kSrtFilter, kSsaFilter}),
-                             document_.last_save_folder, default_extension};
+    ports::FileFilter filter{
+        DialogFilterEntries(Text(msg::kSaveFilter), SaveSubtitleFilters(document_.format_rules)),
+        document_.last_save_folder, default_extension};
     const ports::SaveListChoice encodings{Text(msg::kSaveEncodingCaption),
                                           SaveEncodingNames(messages_), settings_.SaveEncoding()};
     const auto chosen =
@@ -382,13 +390,13 @@ bool Application::Save(bool in_place) {
   document_.last_save_folder = file.parent_path();
   document_.save_file = file;
   document_.save_extension = LowerExtension(file);
-  if (!IsSubtitleExtension(document_.save_extension)) {
+  if (!IsSubtitleExtension(document_.save_extension, document_.format_rules)) {
     document_.save_file += default_extension;
     document_.save_extension = default_extension;
   }
   // A default extension that is itself unusable (never set by this program) falls back to SRT
   // rather than failing in the writer after the user chose a name.
-  if (!IsSubtitleExtension(document_.save_extension)) {
+  if (!IsSubtitleExtension(document_.save_extension, document_.format_rules)) {
     document_.save_file += ".srt";
     document_.save_extension = ".srt";
   }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/command_state.h"
@@ -16,6 +17,7 @@
 #include "settings/phrase_table.h"
 #include "settings/settings_list.h"
 #include "settings/settings_panel.h"
+#include "text/encoding.h"
 #include "text/line_file.h"
 #include "text/result.h"
 
@@ -86,6 +88,10 @@ class Application {
   // prepares the window as OpenCommand does. Does not guard unsaved work. Returns true when a
   // subtitle was read.
   bool OpenSubtitleFile(const std::filesystem::path& file);
+  // Reads the open main subtitle again in `encoding` (the window's "Reopen with encoding"), after
+  // the unsaved-work question of the Open command. False when no file is open, the user keeps
+  // the unsaved work, or the read fails (as OpenSubtitleFile).
+  bool ReopenWithEncoding(text::Encoding encoding);
   // Asks the unsaved-work question `text_message` (caption 413, Yes/No/Cancel) while the main
   // subtitle is unsaved. Returns true when the command may go on: saved, No, or Yes followed by a
   // save that happened.
@@ -219,6 +225,8 @@ class Application {
   ShellPorts ports_;
   document::SubtitleDocument document_;
   settings::SettingsList settings_;
+  // The encoding ReopenWithEncoding forces on the next read only.
+  std::optional<text::Encoding> reopen_encoding_;
   settings::PhraseTable phrases_;
   settings::PhraseGrid phrase_grid_;
   settings::PanelValues panel_options_;

@@ -278,6 +278,19 @@ constexpr LayoutEntry kDesktopCaptions[] = {
     {"Panel5", P::kHint, 0, msg::kBoxKeysHint, {}},
     {"PictureZoom", P::kHint, 0, msg::kPictureZoomHint, {}},
     {"RecordNumberEdit", P::kHint, 0, msg::kRecordNumberHint, {}},
+    Caption("ReopenEncodingMenu", msg::kReopenEncodingMenu),
+    Caption("ReopenEncodingAuto", msg::kReopenEncodingAuto),
+    Caption("ReopenEncoding1", msg::kReopenEncodingNames[0]),
+    Caption("ReopenEncoding2", msg::kReopenEncodingNames[1]),
+    Caption("ReopenEncoding3", msg::kReopenEncodingNames[2]),
+    Caption("ReopenEncoding4", msg::kReopenEncodingNames[3]),
+    Caption("ReopenEncoding5", msg::kReopenEncodingNames[4]),
+    Caption("ReopenEncoding6", msg::kReopenEncodingNames[5]),
+    Caption("ReopenEncoding7", msg::kReopenEncodingNames[6]),
+    Caption("ReopenEncoding8", msg::kReopenEncodingNames[7]),
+    Caption("ReopenEncoding9", msg::kReopenEncodingNames[8]),
+    Caption("ReopenEncoding10", msg::kReopenEncodingNames[9]),
+    Caption("ReopenEncoding11", msg::kReopenEncodingNames[10]),
 };
 
 std::vector<LayoutEntry> BuildLayout() {

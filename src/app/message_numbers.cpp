@@ -274,6 +274,8 @@ constexpr int kNamedMessages[] = {
     kDemoMissing,
     kRecentFileGone,
     kHelpCloseButton,
+    kReopenEncodingMenu,
+    kReopenEncodingAuto,
 };
 
 constexpr MessageRange kOrderedRuns[] = {kMenuCaptions, kPanelCaptions, kEllipsisAndPhrase,
@@ -293,6 +295,7 @@ std::vector<int> UsedMessageNumbers() {
   numbers.insert(numbers.end(), std::begin(kNamedMessages), std::end(kNamedMessages));
   numbers.insert(numbers.end(), std::begin(kAboutLines), std::end(kAboutLines));
   numbers.insert(numbers.end(), std::begin(kChineseDirections), std::end(kChineseDirections));
+  numbers.insert(numbers.end(), std::begin(kReopenEncodingNames), std::end(kReopenEncodingNames));
   std::sort(numbers.begin(), numbers.end());
   numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
   return numbers;

@@ -289,6 +289,12 @@ inline constexpr int kClearRecentFiles = 1310;
 inline constexpr int kStartHint = 1313;
 inline constexpr int kStartOpenButton = 1316;
 inline constexpr int kStartDemoButton = 1319;
+// Subtitle formats and encodings: 1640-1697.
+inline constexpr int kReopenEncodingMenu = 1640;  // file menu: reopen in another encoding
+inline constexpr int kReopenEncodingAuto = 1643;  // its first item: detect the encoding
+// Its other items, the encodings' names, in the order of text::EncodingNames' first names.
+inline constexpr int kReopenEncodingNames[] = {1646, 1649, 1652, 1655, 1658, 1661,
+                                               1664, 1667, 1670, 1673, 1676};
 inline constexpr int kHelpWindowTitle = 1322;
 inline constexpr int kYesButton = 1325;
 inline constexpr int kNoButton = 1328;

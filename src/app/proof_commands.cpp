@@ -4,23 +4,13 @@
 #include <string>
 #include <utility>
 
+#include "app/subtitle_formats.h"
 #include "document/subtitle_reader.h"
 #include "document/subtitle_writer.h"
 #include "proof/reference_editing.h"
 
 namespace app {
 namespace {
-
-constexpr const char* kSrtFilterName =
-    "srt\xB8\xF1\xCA\xBD\xD7\xD6\xC4\xBB(*.srt)" /* srt格式字幕 */;
-constexpr const char* kSsaFilterName =
-    "ssa\xB8\xF1\xCA\xBD\xD7\xD6\xC4\xBB(*.ssa)" /* ssa格式字幕 */;
-constexpr const char* kTextSubtitleFilterName =
-    "\xCE\xC4\xB1\xBE\xB8\xF1\xCA\xBD\xD7\xD6\xC4\xBB(*.srt;*.ssa)" /* 文本格式字幕 */;
-
-bool IsSubtitleExtension(const std::string& extension) {
-  return extension == ".srt" || extension == ".ssa";
-}
 
 ports::Answer AskUnsaved(const Application& application, ports::MessagePort& messages,
                          int text_message) {
@@ -66,7 +56,7 @@ ReferenceOpenEnd OpenReference(Application& application, ports::MessagePort& mes
   }
   const ports::FileFilter filter{
       DialogFilterEntries(application.Messages().Message(msg::kOpenFilter),
-                          {{kTextSubtitleFilterName, "*.srt;*.ssa"}}),
+                          OpenSubtitleFilters(FormatRulesOf(application.Settings()))),
       document.reference_folder, document.reference_extension};
   const auto chosen = dialogs.ChooseFileToOpen(filter);
   if (!chosen) {
@@ -78,7 +68,9 @@ ReferenceOpenEnd OpenReference(Application& application, ports::MessagePort& mes
   document.reference_save_folder = document.reference_folder;
   document.reference_save_file = document.reference_file;
   document.reference_save_extension = document.reference_extension;
-  if (!IsSubtitleExtension(document.reference_extension)) {
+  document.format_rules = FormatRulesOf(application.Settings());
+  document.input_encoding = InputEncodingOf(application.Settings());
+  if (!IsSubtitleExtension(document.reference_extension, document.format_rules)) {
     messages.Inform(ports::Severity::kWarning,
                     application.Messages().Message(proof::kReferenceTypeMessage));
     return ReferenceOpenEnd::kWrongType;
@@ -107,7 +99,7 @@ bool SaveReference(Application& application, ports::MessagePort& messages,
   }
   const ports::FileFilter filter{
       DialogFilterEntries(application.Messages().Message(msg::kSaveFilter),
-                          {{kSrtFilterName, "*.srt"}, {kSsaFilterName, "*.ssa"}}),
+                          SaveSubtitleFilters(FormatRulesOf(application.Settings()))),
       document.reference_save_folder, document.reference_save_extension};
   const auto chosen = dialogs.ChooseFileToSave(filter, document.reference_save_file.filename());
   if (!chosen) {
@@ -116,7 +108,8 @@ bool SaveReference(Application& application, ports::MessagePort& messages,
   document.reference_save_folder = chosen->parent_path();
   document.reference_save_file = *chosen;
   const std::string extension = document::LowerCaseExtension(*chosen);
-  if (!IsSubtitleExtension(extension)) {
+  document.format_rules = FormatRulesOf(application.Settings());
+  if (!IsSubtitleExtension(extension, document.format_rules)) {
     // The writer knows only these two forms; anything else would be written in neither.
     messages.Inform(ports::Severity::kWarning,
                     application.Messages().Message(proof::kReferenceTypeMessage));

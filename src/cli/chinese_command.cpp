@@ -7,12 +7,14 @@
 #include <optional>
 #include <string>
 
+#include "app/subtitle_formats.h"
 #include "chinese/script_conversion.h"
 #include "chinese/script_converter.h"
 #include "cli/commands.h"
 #include "cli/console_ports.h"
 #include "document/subtitle_document.h"
 #include "document/subtitle_reader.h"
+#include "text/encoding.h"
 #include "text/gbk.h"
 #include "text/line_file.h"
 
@@ -25,6 +27,7 @@ struct ChineseArguments {
   std::string to;
   std::string from;
   std::string encoding = "gbk";
+  std::string input_encoding = "auto";
 };
 
 int Fail(const std::string& message) {
@@ -99,7 +102,25 @@ int RunChinese(const ChineseArguments& arguments) {
   if (!raw.ok()) {
     return Fail(raw.error().message);
   }
-  const document::DecodedText decoded = document::DecodeSubtitleBytes(raw.value());
+  std::optional<text::Encoding> input_encoding;
+  if (!app::ParseInputEncoding(arguments.input_encoding, input_encoding)) {
+    return Fail("--input-encoding " + arguments.input_encoding + " is not an encoding");
+  }
+  document::DecodedText decoded;
+  if (!input_encoding) {
+    decoded = document::DecodeSubtitleBytes(raw.value());
+  } else {
+    auto input = text::DecodeInput(raw.value(), *input_encoding);
+    if (!input) {
+      return Fail(arguments.input + ": no encoding reads the file (tried " +
+                  text::TriedEncodingsText() + "); nothing was written");
+    }
+    if (!input->note.empty()) {
+      std::fprintf(stderr, "warning: %s: %s\n", arguments.input.c_str(), input->note.c_str());
+    }
+    decoded.gbk = std::move(input->gbk);
+    decoded.replaced = input->replaced;
+  }
   if (decoded.replaced > 0) {
     std::fprintf(stderr, "warning: %s: %d character(s) that GBK cannot hold were read as '?'\n",
                  arguments.input.c_str(), decoded.replaced);
@@ -166,6 +187,10 @@ void AddChineseCommand(CLI::App& app) {
       ->check(CLI::IsMember({"hant", "tw", "twp", "hk"}));
   command->add_option("--encoding", arguments->encoding, "Encoding of OUT (default gbk)")
       ->check(CLI::IsMember({"gbk", "utf-8"}));
+  command->add_option(
+      "--input-encoding", arguments->input_encoding,
+      "Encoding of IN: auto (default: detect), as-before, utf-8, utf-16, utf-16be, utf-32, gbk, "
+      "gb18030, big5, big5-hkscs, cp1250, cp1251 or cp1252");
   command->callback([arguments] {
     int status = 1;
     try {

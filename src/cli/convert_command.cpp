@@ -7,12 +7,14 @@
 #include <utility>
 #include <vector>
 
+#include "app/subtitle_formats.h"
 #include "cli/commands.h"
 #include "cli/console_ports.h"
 #include "document/save_check.h"
 #include "document/subtitle_document.h"
 #include "document/subtitle_reader.h"
 #include "document/subtitle_writer.h"
+#include "settings/settings_list.h"
 
 namespace cli {
 namespace {
@@ -23,10 +25,25 @@ struct ConvertArguments {
   std::string working_folder;
   std::string encoding = "gbk";
   bool allow_lossy = false;
+  bool as_before = false;
+  std::string input_encoding = "auto";
 };
 
-bool IsSubtitleExtension(const std::string& extension) {
-  return extension == ".srt" || extension == ".ssa";
+// The working folder's setup.sys line 31 chooses the rules (a missing file or line: every
+// format); --as-before forces the old ones.
+document::FormatRules RulesFor(const ConvertArguments& arguments) {
+  if (arguments.as_before) {
+    return document::FormatRules::kAsBefore;
+  }
+  const std::filesystem::path folder = arguments.working_folder.empty()
+                                           ? std::filesystem::current_path()
+                                           : std::filesystem::path(arguments.working_folder);
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(folder / settings::kSettingsFileName, error)) {
+    return document::FormatRules::kFull;
+  }
+  auto settings = settings::SettingsList::LoadFromFile(folder / settings::kSettingsFileName);
+  return settings.ok() ? app::FormatRulesOf(settings.value()) : document::FormatRules::kFull;
 }
 
 // Error texts here carry file names in the file system's own (UTF-8) form, so they are printed
@@ -44,11 +61,17 @@ int RunConvert(const ConvertArguments& arguments) {
   document::SubtitleDocument subtitle(document::UndoHistory::kNotRecorded);
   subtitle.source_extension = document::LowerCaseExtension(input);
   subtitle.save_extension = document::LowerCaseExtension(output);
-  if (!IsSubtitleExtension(subtitle.source_extension)) {
-    return Fail("cannot read " + arguments.input + ": the extension must be .srt or .ssa");
+  subtitle.format_rules = RulesFor(arguments);
+  if (!app::ParseInputEncoding(arguments.input_encoding, subtitle.input_encoding)) {
+    return Fail("--input-encoding " + arguments.input_encoding + " is not an encoding");
   }
-  if (!IsSubtitleExtension(subtitle.save_extension)) {
-    return Fail("cannot write " + arguments.output + ": the extension must be .srt or .ssa");
+  const bool full = subtitle.format_rules == document::FormatRules::kFull;
+  const std::string types = full ? ".srt, .ssa, .ass or .vtt" : ".srt or .ssa";
+  if (!app::IsSubtitleExtension(subtitle.source_extension, subtitle.format_rules)) {
+    return Fail("cannot read " + arguments.input + ": the extension must be " + types);
+  }
+  if (!app::IsSubtitleExtension(subtitle.save_extension, subtitle.format_rules)) {
+    return Fail("cannot write " + arguments.output + ": the extension must be " + types);
   }
 
   auto read = document::ReadSubtitleFile(input, document::Role::kMain, subtitle);
@@ -111,8 +134,8 @@ int RunConvert(const ConvertArguments& arguments) {
 
 void AddConvertCommand(CLI::App& app) {
   auto arguments = std::make_shared<ConvertArguments>();
-  CLI::App* command =
-      app.add_subcommand("convert", "Read a subtitle (.srt or .ssa) and write it as .srt or .ssa");
+  CLI::App* command = app.add_subcommand(
+      "convert", "Read a subtitle (.srt, .ssa, .ass, .vtt) and write it in one of them");
   command->add_option("IN", arguments->input, "Subtitle to read, chosen by its extension")
       ->required();
   command->add_option("OUT", arguments->output, "Subtitle to write, chosen by its extension")
@@ -123,6 +146,13 @@ void AddConvertCommand(CLI::App& app) {
       ->add_option("--encoding", arguments->encoding,
                    "Encoding of OUT: gbk (default), utf-8, or utf-8-bom (UTF-8 with its mark)")
       ->check(CLI::IsMember({"gbk", "utf-8", "utf-8-bom"}));
+  command->add_option(
+      "--input-encoding", arguments->input_encoding,
+      "Encoding of IN: auto (default: detect), as-before, utf-8, utf-16, utf-16be, utf-32, gbk, "
+      "gb18030, big5, big5-hkscs, cp1250, cp1251 or cp1252");
+  command->add_flag("--as-before", arguments->as_before,
+                    "Read and write only .srt and .ssa, times and fields as older releases did "
+                    "(also setup.sys line 31 = 0 in the working folder)");
   command->add_flag("--allow-lossy", arguments->allow_lossy,
                     "Write characters GBK cannot hold as '?' instead of refusing the input");
   command->callback([arguments] {

@@ -19,6 +19,7 @@
 #include "app/message_table.h"
 #include "app/recognition_commands.h"
 #include "app/sheet_file.h"
+#include "app/subtitle_formats.h"
 #include "cli/commands.h"
 #include "cli/console_ports.h"
 #include "cli/import_options.h"
@@ -487,14 +488,19 @@ text::Status ReadDiscSubtitle(const std::filesystem::path& file, const DiscArgum
 text::Status ReadReferenceSubtitle(const std::filesystem::path& file,
                                    document::SubtitleDocument& subtitle) {
   const std::string extension = document::LowerCaseExtension(file);
-  if (extension != ".srt" && extension != ".ssa") {
-    return text::Error{"format", file.string() + " is not a text subtitle (.srt or .ssa)"};
+  subtitle.format_rules = document::FormatRules::kFull;
+  if (!app::IsSubtitleExtension(extension, subtitle.format_rules)) {
+    return text::Error{"format",
+                       file.string() + " is not a text subtitle (.srt, .ssa, .ass or .vtt)"};
   }
   std::error_code error;
   if (!std::filesystem::is_regular_file(file, error)) {
     return text::Error{"io", file.string() + ": no such subtitle file"};
   }
   auto read = document::ReadSubtitleFile(file, document::Role::kReference, subtitle);
+  // The recognised subtitle is written as before: the rules served the reference only.
+  subtitle.format_rules = document::FormatRules::kAsBefore;
+  subtitle.input_encoding.reset();
   if (!read.ok()) {
     return read.error();
   }
@@ -580,9 +586,10 @@ struct OcrArguments {
   std::string working_folder;
   std::string answers;
   std::string unknown = "stop";
-  std::string check;         // "on", "off", or empty for setup.sys's choice
-  std::string fix_overlaps;  // likewise
-  std::string reference;     // text subtitle whose rows teach glyphs, paired by time
+  std::string check;                        // "on", "off", or empty for setup.sys's choice
+  std::string fix_overlaps;                 // likewise
+  std::string reference;                    // text subtitle whose rows teach glyphs, paired by time
+  std::string reference_encoding = "auto";  // its encoding, as --input-encoding names it
   bool teach_stdio = false;
   std::string collect;         // the sheet file a collecting run writes
   bool allow_outside = false;  // picture names may leave the subtitle's folder
@@ -620,8 +627,14 @@ int RunOcr(const OcrArguments& arguments) {
 
   document::SubtitleDocument subtitle(document::UndoHistory::kNotRecorded);
   auto read_reference = [&]() -> text::Status {
-    return arguments.reference.empty() ? text::Success()
-                                       : ReadReferenceSubtitle(arguments.reference, subtitle);
+    if (arguments.reference.empty()) {
+      return text::Success();
+    }
+    if (!app::ParseInputEncoding(arguments.reference_encoding, subtitle.input_encoding)) {
+      return text::Error{
+          "encoding", "--input-encoding " + arguments.reference_encoding + " is not an encoding"};
+    }
+    return ReadReferenceSubtitle(arguments.reference, subtitle);
   };
   // A disc subtitle is decoded on a thread of its own while the library loads; nothing else
   // touches the document or the held pictures until it is done.
@@ -1090,9 +1103,13 @@ void AddOcrCommand(CLI::App& app) {
                   "fill in the texts and give it to the teach command")
       ->excludes("--answers")
       ->excludes("--teach-stdio");
-  ocr->add_option("--reference", ocr_arguments->reference,
-                  "Text subtitle (.srt or .ssa) of the same film: its rows, paired by time, "
-                  "teach the glyphs they read for certain and are suggested for the others");
+  ocr->add_option(
+      "--reference", ocr_arguments->reference,
+      "Text subtitle (.srt, .ssa, .ass, .vtt) of the same film: its rows, paired by time, "
+      "teach the glyphs they read for certain and are suggested for the others");
+  ocr->add_option("--input-encoding", ocr_arguments->reference_encoding,
+                  "Encoding of the --reference subtitle: auto (default: detect), as-before, "
+                  "utf-8, utf-16, gbk, gb18030, big5, big5-hkscs, cp1250, cp1251, cp1252, ...");
   ocr->add_option("--unknown", ocr_arguments->unknown,
                   "When the answers run out: stop (default) or skip")
       ->check(CLI::IsMember({"stop", "skip"}));

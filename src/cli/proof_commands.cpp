@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/message_table.h"
+#include "app/subtitle_formats.h"
 #include "cli/commands.h"
 #include "cli/console_ports.h"
 #include "document/subtitle_document.h"
@@ -38,7 +39,7 @@ struct CommandError {
 };
 
 bool IsSubtitleExtension(const std::string& extension) {
-  return extension == ".srt" || extension == ".ssa";
+  return app::IsSubtitleExtension(extension, document::FormatRules::kFull);
 }
 
 std::filesystem::path WorkingFolder(const ProofArguments& arguments) {
@@ -51,8 +52,10 @@ document::SubtitleDocument ReadInput(const ProofArguments& arguments) {
   const std::filesystem::path input(arguments.input);
   document::SubtitleDocument subtitle(document::UndoHistory::kNotRecorded);
   subtitle.source_extension = document::LowerCaseExtension(input);
+  subtitle.format_rules = document::FormatRules::kFull;
   if (!IsSubtitleExtension(subtitle.source_extension)) {
-    throw CommandError{"cannot read " + arguments.input + ": the extension must be .srt or .ssa"};
+    throw CommandError{"cannot read " + arguments.input +
+                       ": the extension must be .srt, .ssa, .ass or .vtt"};
   }
   auto read = document::ReadSubtitleFile(input, document::Role::kMain, subtitle);
   if (!read) {
@@ -78,7 +81,8 @@ void WriteOutput(const ProofArguments& arguments, document::SubtitleDocument& su
   const std::filesystem::path output(arguments.output);
   subtitle.save_extension = document::LowerCaseExtension(output);
   if (!IsSubtitleExtension(subtitle.save_extension)) {
-    throw CommandError{"cannot write " + arguments.output + ": the extension must be .srt or .ssa"};
+    throw CommandError{"cannot write " + arguments.output +
+                       ": the extension must be .srt, .ssa, .ass or .vtt"};
   }
   document::WriteOptions options;
   options.working_folder = WorkingFolder(arguments);
@@ -244,9 +248,10 @@ void AddProofCommands(CLI::App& app) {
   auto check_arguments = std::make_shared<ProofArguments>();
   CLI::App* check = app.add_subcommand(
       "check", "Run the punctuation and phrase check; print number, before, after per change");
-  check->add_option("IN", check_arguments->input, "Subtitle to check (.srt or .ssa)")->required();
+  check->add_option("IN", check_arguments->input, "Subtitle to check (.srt, .ssa, .ass, .vtt)")
+      ->required();
   check->add_option("-o,--output", check_arguments->output,
-                    "Write the subtitle with every proposal taken (.srt or .ssa)");
+                    "Write the subtitle with every proposal taken (.srt, .ssa, .ass, .vtt)");
   check->add_option("--workdir", check_arguments->working_folder,
                     "Folder of setup.sys, replace.sys and language.sys (default: current)");
   AddLossyFlag(check, *check_arguments);
@@ -257,7 +262,8 @@ void AddProofCommands(CLI::App& app) {
   auto overlap_arguments = std::make_shared<ProofArguments>();
   CLI::App* overlaps = app.add_subcommand(
       "fix-overlaps", "End each entry no later than the next starts; print the correction count");
-  overlaps->add_option("IN", overlap_arguments->input, "Subtitle to correct (.srt or .ssa)")
+  overlaps
+      ->add_option("IN", overlap_arguments->input, "Subtitle to correct (.srt, .ssa, .ass, .vtt)")
       ->required();
   overlaps->add_option("-o,--output", overlap_arguments->output, "Corrected subtitle")->required();
   AddLossyFlag(overlaps, *overlap_arguments);
@@ -270,7 +276,7 @@ void AddProofCommands(CLI::App& app) {
       "replace",
       "Replace TEXT everywhere without asking; without --with, print each match's row and "
       "position. TEXT may end in ^P, begin with ^F or hold ^^");
-  replace->add_option("IN", replace_arguments->input, "Subtitle to search (.srt or .ssa)")
+  replace->add_option("IN", replace_arguments->input, "Subtitle to search (.srt, .ssa, .ass, .vtt)")
       ->required();
   replace->add_option("-o,--output", replace_arguments->output, "Subtitle to write");
   replace->add_option("--find", replace_arguments->find, "Text to find (UTF-8)")->required();

@@ -28,8 +28,12 @@ enum Column : int {
   kBaseStart = 11,  // start as read or as last saved
   kBaseEnd = 12,
   kBaseText = 13,
+  // Fields of the file the other columns do not hold, kept for writing back (see kept_fields.h):
+  // an ASS event's layer, name and effect, an SRT or WebVTT time line's position fields. Never
+  // shown; empty for rows typed or recognised here.
+  kKeptFields = 14,
 };
-inline constexpr int kMainColumnCount = 14;
+inline constexpr int kMainColumnCount = 15;
 inline constexpr int kReferenceColumnCount = 4;
 
 // Told about every change of a RowTable, in begin/end pairs, so that a view model can follow

@@ -68,6 +68,7 @@ void SetDefaultHeadings(SubtitleDocument& document) {
       "\xC6\xF0\xCA\xBC\xCA\xB1\xBC\xE4",  // 起始时间
       "\xD6\xD5\xD6\xB9\xCA\xB1\xBC\xE4",  // 终止时间
       "\xD7\xD6\xC4\xBB",                  // 字幕
+      "",                                  // kept file fields, never shown
   };
   for (int column = 0; column < kMainColumnCount; ++column) {
     document.main.SetHeading(column, kMainHeadings[column]);

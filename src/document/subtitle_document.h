@@ -1,17 +1,22 @@
-// SubtitleDocument: the open main subtitle (14-column table), the reference table (4 columns)
+// SubtitleDocument: the open main subtitle (15-column table), the reference table (4 columns)
 // and the properties and flags that belong to them.
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "document/row_table.h"
+#include "text/encoding.h"
 
 namespace document {
 
 // 1 = the main table, 2 = the reference table.
 enum class Role { kMain = 1, kReference = 2 };
+
+// See SubtitleDocument::format_rules.
+enum class FormatRules { kFull, kAsBefore };
 
 // Whether the main table records its changes as undo steps. The window's document does; a
 // command-line run, which never undoes, does not, so that a long run does not keep a record of
@@ -61,12 +66,31 @@ struct SubtitleDocument {
   std::filesystem::path reference_save_file;
   bool reference_saved = true;
 
-  // Header lines of the last SSA file read in each role, used when writing SSA.
+  // Header lines of the last SSA, ASS or WebVTT file read in each role, used when writing that
+  // format: for SSA and ASS every line up to the events' Format line, for WebVTT the lines before
+  // the first cue.
   std::vector<std::string> kept_ssa_header_main;
   std::vector<std::string> kept_ssa_header_reference;
   std::vector<std::string>& KeptSsaHeader(Role role) {
     return role == Role::kMain ? kept_ssa_header_main : kept_ssa_header_reference;
   }
+  // The sections an ASS file holds after its events (fonts, pictures), written after them.
+  std::vector<std::string> kept_ssa_trailer_main;
+  std::vector<std::string> kept_ssa_trailer_reference;
+  std::vector<std::string>& KeptSsaTrailer(Role role) {
+    return role == Role::kMain ? kept_ssa_trailer_main : kept_ssa_trailer_reference;
+  }
+
+  // How files are read and written. kFull reads SRT, SSA, ASS and WebVTT leniently (times in every
+  // common form, entries without number lines, events by their Format line) and keeps the
+  // fields the table has no column for; it writes every time in its format's strict form.
+  // kAsBefore reads and writes .srt and .ssa exactly as the program always did. The programs set
+  // it from the settings; a document made without them reads as before.
+  FormatRules format_rules = FormatRules::kAsBefore;
+  // How file bytes become text: an encoding to force, text::Encoding::kAuto to detect (see
+  // text::DecodeInput), or nullopt for the detection of older releases (a UTF-16 mark, else valid
+  // UTF-8, else GBK as it stands). The programs set it from the settings or their options.
+  std::optional<text::Encoding> input_encoding;
 
   // Extension (lower case, with the full stop) that chooses the reading rules for a role.
   const std::string& ReadExtension(Role role) const {

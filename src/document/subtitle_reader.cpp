@@ -5,7 +5,10 @@
 #include <cstring>
 #include <utility>
 
+#include "document/format_readers.h"
+#include "document/line_splitter.h"
 #include "document/subtitle_time.h"
+#include "text/encoding.h"
 #include "text/gbk.h"
 #include "text/line_file.h"
 
@@ -20,105 +23,6 @@ constexpr std::string_view kDefaultStyle = "Default";
 constexpr std::string_view kDefaultMargin = "0000";
 
 using Row = std::vector<std::string>;
-
-// Same line rules as text::SplitLines (CR LF, LF or lone CR; a last line without an end counts),
-// one line at a time as views into `bytes`, which must outlive the splitter. Searches with
-// memchr, LF first and then the CRs before it, because this loop is most of a large file's
-// reading time.
-class LineSplitter {
- public:
-  explicit LineSplitter(std::string_view bytes) : bytes_(bytes) {}
-
-  // The next line; false after the last.
-  bool Next(std::string_view& line) {
-    const size_t n = bytes_.size();
-    if (pos_ >= n) {
-      return false;
-    }
-    const char* data = bytes_.data();
-    if (!lf_found_ || lf_at_ < pos_) {
-      lf_found_ = true;
-      const auto* lf = static_cast<const char*>(std::memchr(data + pos_, '\n', n - pos_));
-      lf_at_ = lf != nullptr ? static_cast<size_t>(lf - data) : n;
-    }
-    const auto* cr = static_cast<const char*>(std::memchr(data + pos_, '\r', lf_at_ - pos_));
-    if (cr != nullptr) {
-      const auto cr_at = static_cast<size_t>(cr - data);
-      line = bytes_.substr(pos_, cr_at - pos_);
-      pos_ = cr_at + 1;
-      if (pos_ == lf_at_) {
-        pos_ = lf_at_ + 1;  // CR LF: one line end
-      }
-      return true;
-    }
-    line = bytes_.substr(pos_, lf_at_ - pos_);
-    pos_ = lf_at_ + 1;
-    return true;
-  }
-
- private:
-  std::string_view bytes_;
-  size_t pos_ = 0;
-  size_t lf_at_ = 0;  // the next LF at or after pos_ (or the end), while pos_ has not passed it
-  bool lf_found_ = false;
-};
-
-void AppendUtf8(std::uint32_t code_point, std::string& out) {
-  if (code_point < 0x80) {
-    out.push_back(static_cast<char>(code_point));
-  } else if (code_point < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (code_point >> 6)));
-    out.push_back(static_cast<char>(0x80 | (code_point & 0x3F)));
-  } else if (code_point < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (code_point >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((code_point >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (code_point & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (code_point >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((code_point >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((code_point >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (code_point & 0x3F)));
-  }
-}
-
-// UTF-16 (after its byte-order mark) to UTF-8. Broken surrogates and an odd last byte become '?'
-// and are counted, so that nothing is lost without a word.
-std::string Utf16ToUtf8(std::string_view bytes, bool little_endian, int& replaced) {
-  auto unit = [&](size_t at) -> std::uint32_t {
-    const auto first = static_cast<unsigned char>(bytes[at]);
-    const auto second = static_cast<unsigned char>(bytes[at + 1]);
-    return little_endian ? (first | (second << 8)) : ((first << 8) | second);
-  };
-  std::string out;
-  out.reserve(bytes.size());
-  size_t i = 0;
-  while (i + 1 < bytes.size()) {
-    const std::uint32_t high = unit(i);
-    i += 2;
-    if (high >= 0xDC00 && high <= 0xDFFF) {
-      out.push_back('?');
-      ++replaced;
-      continue;
-    }
-    if (high < 0xD800 || high > 0xDBFF) {
-      AppendUtf8(high, out);
-      continue;
-    }
-    const std::uint32_t low = i + 1 < bytes.size() ? unit(i) : 0;
-    if (low < 0xDC00 || low > 0xDFFF) {
-      out.push_back('?');
-      ++replaced;
-      continue;
-    }
-    i += 2;
-    AppendUtf8(0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00), out);
-  }
-  if (i < bytes.size()) {
-    out.push_back('?');
-    ++replaced;
-  }
-  return out;
-}
 
 std::string LowerAscii(std::string_view text) {
   std::string lower(text);
@@ -326,7 +230,7 @@ std::string_view DecodeInto(std::string_view raw, DecodedText& result) {
   if (StartsWith(raw, "\xFF\xFE") || StartsWith(raw, "\xFE\xFF")) {
     const bool little_endian = raw[0] == '\xFF';
     result.encoding = little_endian ? SourceEncoding::kUtf16Le : SourceEncoding::kUtf16Be;
-    const std::string utf8 = Utf16ToUtf8(raw.substr(2), little_endian, result.replaced);
+    const std::string utf8 = text::Utf16ToUtf8(raw.substr(2), little_endian, result.replaced);
     auto converted = text::Utf8ToGbk(utf8);
     result.gbk = std::move(converted.text);
     result.replaced += converted.replaced;
@@ -361,17 +265,81 @@ DecodedText DecodeSubtitleBytes(std::string_view raw) {
   return result;
 }
 
-ReadReport ReadSubtitleBytes(std::string_view raw, Role role, SubtitleDocument& document) {
+namespace {
+
+// The lenient readers of every format (FormatRules::kFull).
+void ReadFull(LineSplitter lines, const std::string& extension, Role role,
+              SubtitleDocument& document, TableColumns& rows, ReadReport& report) {
+  FormatRead read;
+  const bool ssa = extension == ".ssa" || extension == ".ass";
+  if (extension == ".srt") {
+    read = ReadSrtText(lines, role, document.picture_mode, rows);
+  } else if (ssa) {
+    read = ReadSsaText(lines, role, rows);
+  } else if (extension == ".vtt") {
+    read = ReadVttText(lines, role, rows);
+  } else {
+    report.warnings.push_back("Not read: the extension \"" + document.ReadExtension(role) +
+                              "\" is none of .srt, .ssa, .ass and .vtt");
+    return;
+  }
+  if (role == Role::kMain) {
+    document.picture_mode = extension == ".srt" && read.picture_mode;
+  }
+  report.entries = read.entries;
+  report.warnings = std::move(read.warnings);
+  if (extension != ".srt") {
+    document.KeptSsaHeader(role) = std::move(read.header);
+    document.KeptSsaTrailer(role) = std::move(read.trailer);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+SourceEncoding SourceEncodingOf(text::Encoding encoding) {
+  switch (encoding) {
+    case text::Encoding::kUtf8:
+      return SourceEncoding::kUtf8;
+    case text::Encoding::kUtf16Le:
+      return SourceEncoding::kUtf16Le;
+    case text::Encoding::kUtf16Be:
+      return SourceEncoding::kUtf16Be;
+    default:
+      return SourceEncoding::kGbk;
+  }
+}
+
+std::string NothingReadsText() {
+  return "no encoding reads the file (tried " + text::TriedEncodingsText() + ")";
+}
+
+ReadReport ReadDecoded(std::string_view raw, const std::optional<text::DecodedInput>& input,
+                       Role role, SubtitleDocument& document) {
   ReadReport report;
   // GBK bytes are read where they lie; only converted text takes a copy.
   DecodedText decoded;
-  const LineSplitter lines(DecodeInto(raw, decoded));
-  report.encoding = decoded.encoding;
-  report.replaced_characters = decoded.replaced;
+  std::string_view text;
+  if (!document.input_encoding) {
+    text = DecodeInto(raw, decoded);
+    report.encoding = decoded.encoding;
+    report.replaced_characters = decoded.replaced;
+  } else if (input) {
+    text = input->gbk;
+    report.decoded_as = input->encoding;
+    report.encoding = SourceEncodingOf(input->encoding);
+    report.replaced_characters = input->replaced;
+  } else {
+    text = raw;
+  }
+  const LineSplitter lines(text);
 
   TableColumns rows(role == Role::kMain ? kMainColumnCount : kReferenceColumnCount);
   const std::string extension = LowerAscii(document.ReadExtension(role));
-  if (extension == ".srt") {
+  if (document.format_rules == FormatRules::kFull) {
+    ReadFull(lines, extension, role, document, rows, report);
+  } else if (extension == ".srt") {
     SrtReader reader(role, document.picture_mode);
     report.entries = reader.Run(lines, rows);
     if (role == Role::kMain) {
@@ -390,6 +358,11 @@ ReadReport ReadSubtitleBytes(std::string_view raw, Role role, SubtitleDocument& 
     report.warnings.push_back("Not read: the extension \"" + document.ReadExtension(role) +
                               "\" is neither .srt nor .ssa");
   }
+  if (document.input_encoding && !input) {
+    report.warnings.push_back(NothingReadsText() + "; its bytes were taken as GBK");
+  } else if (input && !input->note.empty()) {
+    report.warnings.push_back(input->note);
+  }
   if (report.replaced_characters > 0) {
     report.warnings.push_back(std::to_string(report.replaced_characters) +
                               " character(s) could not be held in GBK and became '?'");
@@ -401,6 +374,16 @@ ReadReport ReadSubtitleBytes(std::string_view raw, Role role, SubtitleDocument& 
   return report;
 }
 
+}  // namespace
+
+ReadReport ReadSubtitleBytes(std::string_view raw, Role role, SubtitleDocument& document) {
+  std::optional<text::DecodedInput> input;
+  if (document.input_encoding) {
+    input = text::DecodeInput(raw, *document.input_encoding);
+  }
+  return ReadDecoded(raw, input, role, document);
+}
+
 text::Result<ReadReport> ReadSubtitleFile(const std::filesystem::path& path, Role role,
                                           SubtitleDocument& document) {
   // Loading comes before clearing, so a file that cannot be read leaves the table as it was.
@@ -408,7 +391,14 @@ text::Result<ReadReport> ReadSubtitleFile(const std::filesystem::path& path, Rol
   if (!bytes) {
     return bytes.error();
   }
-  return ReadSubtitleBytes(bytes.value(), role, document);
+  std::optional<text::DecodedInput> input;
+  if (document.input_encoding) {
+    input = text::DecodeInput(bytes.value(), *document.input_encoding);
+    if (!input) {
+      return text::Error{"encoding", text::PathForMessage(path) + ": " + NothingReadsText()};
+    }
+  }
+  return ReadDecoded(bytes.value(), input, role, document);
 }
 
 }  // namespace document

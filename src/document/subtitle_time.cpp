@@ -1,6 +1,7 @@
 // SubtitleTime parsing, formatting and file-form conversions.
 #include "document/subtitle_time.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace document {
@@ -210,6 +211,100 @@ std::string FormatSubtitleTime(Milliseconds value) {
                 static_cast<long long>(total_seconds / 60 % 60),
                 static_cast<long long>(total_seconds % 60), static_cast<long long>(millis));
   return buffer;
+}
+
+std::optional<FileTime> ReadFileTime(std::string_view text, FractionDigits fraction_digits) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+    text.remove_prefix(1);
+  }
+  size_t pos = 0;
+  const bool negative = pos < text.size() && text[pos] == '-';
+  if (negative) {
+    ++pos;
+  }
+  // Field map: up to three colon-separated numbers, then the fraction after '.' or ','.
+  Milliseconds fields[3] = {0, 0, 0};
+  int count = 0;
+  while (count < 3) {
+    const size_t start = pos;
+    const auto number = ReadNumber(text, pos, count == 0 ? 3 : 2);
+    if (!number || (count > 0 && pos - start > 2)) {
+      return std::nullopt;
+    }
+    fields[count++] = *number;
+    if (pos >= text.size() || text[pos] != ':') {
+      break;
+    }
+    ++pos;
+  }
+  if (count < 2 || fields[count - 1] > 59 || fields[count - 2] > 59) {
+    return std::nullopt;
+  }
+  if (count == 2 && fields[0] > 59) {
+    return std::nullopt;
+  }
+  Milliseconds millis = 0;
+  if (pos < text.size() && (text[pos] == '.' || text[pos] == ',')) {
+    ++pos;
+    const size_t start = pos;
+    const auto fraction = ReadNumber(text, pos, 3);
+    if (!fraction) {
+      return std::nullopt;
+    }
+    millis = *fraction;
+    for (size_t digits = pos - start; fraction_digits == FractionDigits::kDecimal && digits < 3;
+         ++digits) {
+      millis *= 10;
+    }
+  } else if (count == 2) {
+    return std::nullopt;  // "mm:ss" without a fraction reads too much like "hh:mm"
+  }
+  if (pos < text.size() && text[pos] != ' ' && text[pos] != '\t') {
+    return std::nullopt;
+  }
+  const Milliseconds hours = count == 3 ? fields[0] : 0;
+  const Milliseconds minutes = fields[count - 2];
+  const Milliseconds seconds = fields[count - 1];
+  FileTime time;
+  time.value = ((hours * 60 + minutes) * 60 + seconds) * 1000 + millis;
+  if (negative) {
+    time.value = -time.value;
+  }
+  size_t tail = pos;
+  while (tail < text.size() && (text[tail] == ' ' || text[tail] == '\t')) {
+    ++tail;
+  }
+  if (tail < text.size()) {
+    time.tail = text.substr(pos);
+  }
+  return time;
+}
+
+namespace {
+
+std::string FormatFileTime(Milliseconds value, const char* format, Milliseconds fraction_unit) {
+  value = std::max<Milliseconds>(value, 0);
+  const auto total_seconds = value / 1000;
+  char buffer[48];
+  std::snprintf(buffer, sizeof(buffer), format, static_cast<long long>(total_seconds / 3600),
+                static_cast<long long>(total_seconds / 60 % 60),
+                static_cast<long long>(total_seconds % 60),
+                static_cast<long long>(value % 1000 / fraction_unit));
+  return buffer;
+}
+
+}  // namespace
+
+std::string FormatSrtTime(Milliseconds value) {
+  return FormatFileTime(value, "%02lld:%02lld:%02lld,%03lld", 1);
+}
+
+std::string FormatSsaTime(Milliseconds value) {
+  return FormatFileTime(value, "%lld:%02lld:%02lld.%02lld", 10);
+}
+
+std::string FormatVttTime(Milliseconds value) {
+  return FormatFileTime(value, "%02lld:%02lld:%02lld.%03lld", 1);
 }
 
 std::string TableTimeToSrt(std::string_view table_time) {

@@ -49,6 +49,33 @@ std::optional<std::string> NormaliseTimeEntry(std::string_view typed);
 // or more keep all their digits.
 std::string FormatSubtitleTime(Milliseconds value);
 
+// A time as a subtitle file gives it, read leniently: spaces around, an optional minus, one to
+// three digits of hours (or none: "mm:ss.ttt" as WebVTT allows), one or two of minutes and seconds
+// (below 60), and
+// one to three digits of fraction after '.' or ','. `tail` is what follows the time after
+// spaces (an SRT time line's position fields, a WebVTT cue's settings), spaces included, so that
+// the line can be written back as it stood.
+struct FileTime {
+  Milliseconds value = 0;  // negative when the file wrote a minus
+  std::string_view tail;   // "" when nothing follows
+};
+// How the digits after the separator count: as a decimal fraction of a second (SSA and ASS:
+// "1.5" is 1500 ms) or as a number of milliseconds (SRT and WebVTT, as the common SRT readers
+// take them: "1,5" is 1005 ms, "1,040" 1040 ms).
+enum class FractionDigits { kDecimal, kMilliseconds };
+// nullopt when the text does not begin with such a time, or when a character other than a space
+// follows the time directly ("00:00:01,000x").
+std::optional<FileTime> ReadFileTime(std::string_view text,
+                                     FractionDigits fraction = FractionDigits::kDecimal);
+
+// Strict file forms of a value; negative values are written as zero.
+//   SRT    hh:mm:ss,mmm   (hours of 100 or more keep all their digits)
+//   SSA    h:mm:ss.cc     (centiseconds cut, not rounded, as the table's form was always cut)
+//   WebVTT hh:mm:ss.mmm
+std::string FormatSrtTime(Milliseconds value);
+std::string FormatSsaTime(Milliseconds value);
+std::string FormatVttTime(Milliseconds value);
+
 // Table time to SRT file form: the first full stop, if any, becomes a comma.
 std::string TableTimeToSrt(std::string_view table_time);
 

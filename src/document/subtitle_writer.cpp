@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "document/format_readers.h"
+#include "document/kept_fields.h"
 #include "document/subtitle_time.h"
 #include "text/gbk.h"
 #include "text/line_file.h"
@@ -17,9 +19,9 @@ constexpr std::string_view kLineBreak = "\\N";
 constexpr std::string_view kArrow = " --> ";
 constexpr std::string_view kCrLf = "\r\n";
 
-enum class Format { kSrt, kSsa, kOther };
+enum class Format { kSrt, kSsa, kAss, kVtt, kOther };
 
-Format FormatOf(std::string_view extension) {
+Format FormatOf(std::string_view extension, FormatRules rules) {
   std::string lower(extension);
   for (char& c : lower) {
     if (c >= 'A' && c <= 'Z') {
@@ -31,6 +33,12 @@ Format FormatOf(std::string_view extension) {
   }
   if (lower == ".ssa") {
     return Format::kSsa;
+  }
+  if (rules == FormatRules::kFull && lower == ".ass") {
+    return Format::kAss;
+  }
+  if (rules == FormatRules::kFull && lower == ".vtt") {
+    return Format::kVtt;
   }
   return Format::kOther;
 }
@@ -215,6 +223,210 @@ void AppendSsa(const RowTable& table, bool commit, bool keep_pictures, SubtitleD
   }
 }
 
+// The header of an ASS file written from a table that was not read from one.
+const char* const kDefaultAssHeader[] = {
+    "[Script Info]",
+    "ScriptType: v4.00+",
+    "PlayResX: 384",
+    "PlayResY: 288",
+    "",
+    "[V4+ Styles]",
+    "Format: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, OutlineColour, "
+    "BackColour, Bold, Italic, Underline, StrikeOut, ScaleX, ScaleY, Spacing, Angle, "
+    "BorderStyle, Outline, Shadow, Alignment, MarginL, MarginR, MarginV, Encoding",
+    "Style: Default,Sans,20,&H00FFFFFF,&H0000FFFF,&H00000000,&H80000000,0,0,0,0,100,100,0,0,1,"
+    "2,1,2,30,30,10,134",
+    "",
+    "[Events]",
+    "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text",
+};
+
+// A row's time as a value for the strict writers: the cell when readable, else the base time,
+// else zero (the table keeps the unreadable text; FindSaveProblems names such rows first).
+Milliseconds TimeValue(const RowTable::RowView& cells, bool has_base, int column, int base_column) {
+  if (const auto value = ReadCellTime(cells[column])) {
+    return *value;
+  }
+  if (has_base) {
+    if (const auto value = ReadCellTime(cells[base_column])) {
+      return *value;
+    }
+  }
+  return 0;
+}
+
+std::string_view Kept(const RowTable::RowView& cells, bool kept, std::string_view key,
+                      bool* found = nullptr) {
+  if (!kept) {
+    if (found != nullptr) {
+      *found = false;
+    }
+    return {};
+  }
+  return KeptField(cells[kKeptFields], key, found);
+}
+
+// Kept lines (joined by LF) as file lines.
+void AppendKeptLines(std::string& out, std::string_view lines) {
+  size_t start = 0;
+  for (size_t lf = lines.find('\n'); lf != std::string_view::npos; lf = lines.find('\n', start)) {
+    AppendLine(out, lines.substr(start, lf - start));
+    start = lf + 1;
+  }
+  AppendLine(out, lines.substr(start));
+}
+
+// The text of an SRT or WebVTT entry: the lines as read while the text is the one read with
+// them (a literal "\N" stays text), else one line per "\N" mark.
+void AppendEntryText(std::string& out, const RowTable::RowView& cells, bool kept) {
+  bool found = false;
+  const std::string_view lines = Kept(cells, kept, kKeptLines, &found);
+  if (found && Kept(cells, kept, kKeptLinesText) == cells[kText]) {
+    AppendKeptLines(out, lines);
+  } else {
+    AppendTextLines(out, cells[kText]);
+  }
+}
+
+// SRT and WebVTT with strict times: every time in the format's own form, the position fields
+// or cue settings after the end time as read, SRT entries numbered 1, 2, ... as written.
+void AppendTimedEntries(Format format, const RowTable& table, bool commit, bool keep_pictures,
+                        SubtitleDocument& document, const WriteOptions* author, Output& output,
+                        int& entries) {
+  std::string& out = output.text;
+  const auto time = format == Format::kVtt ? &FormatVttTime : &FormatSrtTime;
+  if (author != nullptr) {
+    const auto [start, end] = SplitTimeLine(author->author_time_line);
+    if (format == Format::kSrt) {
+      AppendLine(out, "0");
+    }
+    AppendLine(out, time(ReadCellTime(start).value_or(0)) + std::string(kArrow) +
+                        time(ReadCellTime(end).value_or(0)));
+    AppendTextLines(out, author->author_text);
+    AppendLine(out, "");
+  }
+  const bool has_base = table.ColumnCount() > kBaseEnd;
+  const bool kept = table.ColumnCount() > kKeptFields;
+  for (int row = 1; row < table.RowCount(); ++row) {
+    const auto& cells = table.Row(row);
+    const Milliseconds start = TimeValue(cells, has_base, kStart, kBaseStart);
+    const Milliseconds end = TimeValue(cells, has_base, kEnd, kBaseEnd);
+    if (commit) {
+      document.CommitBaseValues(row);
+    }
+    const std::string& text = WrittenText(cells, keep_pictures);
+    if (text.empty()) {
+      continue;
+    }
+    bool found = false;
+    if (const std::string_view notes = Kept(cells, kept, kKeptNotes, &found);
+        found && format == Format::kVtt) {
+      AppendKeptLines(out, notes);
+    }
+    if (format == Format::kSrt) {
+      AppendLine(out, std::to_string(entries + 1));  // numbered as written, empty texts skipped
+    } else if (const std::string_view id = Kept(cells, kept, kKeptCueId, &found); found) {
+      AppendLine(out, id);
+    }
+    out += time(start);
+    out += kArrow;
+    out += time(end);
+    out += Kept(cells, kept, kKeptPosition);
+    out += kCrLf;
+    if (cells[kText].empty()) {
+      AppendTextLines(out, text);  // a row kept with its picture's name
+    } else {
+      AppendEntryText(out, cells, kept);
+    }
+    out += kCrLf;
+    ++entries;
+    output.LinesDone();
+  }
+}
+
+// SSA and ASS events in the columns of the header's Format line; fields the table has no column
+// of come from the row's kept fields, else from the format's defaults.
+void AppendEvents(const RowTable& table, bool commit, bool keep_pictures,
+                  SubtitleDocument& document, const WriteOptions* author,
+                  const std::vector<std::string>& header, const std::vector<std::string>& trailer,
+                  Output& output, int& entries) {
+  std::string& out = output.text;
+  for (const auto& line : header) {
+    AppendLine(out, line);
+    output.LinesDone();
+  }
+  const std::vector<std::string> names = EventColumns(header);
+  const auto append_event = [&](Milliseconds start, Milliseconds end,
+                                const RowTable::RowView* cells, std::string_view text) {
+    const bool main = cells != nullptr && table.ColumnCount() > kKeptFields;
+    const auto cell = [&](int column, std::string_view fallback) {
+      return main && !(*cells)[column].empty() ? std::string_view((*cells)[column]) : fallback;
+    };
+    if (main) {
+      out += KeptField((*cells)[kKeptFields], kKeptIndent);
+    }
+    out += "Dialogue: ";
+    for (size_t column = 0; column < names.size(); ++column) {
+      const std::string& name = names[column];
+      if (column > 0) {
+        out += ',';
+      }
+      if (name == "Start" || name == "End") {
+        out += FormatSsaTime(name == "Start" ? start : end);
+      } else if (name == "Text") {
+        out += text;
+      } else if (name == "Style") {
+        out += cell(kStyle, "Default");
+      } else if (name == "MarginL") {
+        out += cell(kMarginL, "0000");
+      } else if (name == "MarginR") {
+        out += cell(kMarginR, "0000");
+      } else if (name == "MarginV") {
+        out += cell(kMarginV, "0000");
+      } else {
+        bool found = false;
+        const std::string_view value =
+            main ? KeptField((*cells)[kKeptFields], name, &found) : std::string_view();
+        out += found              ? value
+               : name == "Marked" ? std::string_view("Marked=0")
+               : name == "Layer"  ? std::string_view("0")
+                                  : std::string_view();
+      }
+    }
+    out += kCrLf;
+  };
+  if (author != nullptr) {
+    const auto [start, end] = SplitTimeLine(author->author_time_line);
+    append_event(ReadCellTime(start).value_or(0), ReadCellTime(end).value_or(0), nullptr,
+                 author->author_text);
+  }
+  const bool has_base = table.ColumnCount() > kBaseEnd;
+  const bool kept = table.ColumnCount() > kKeptFields;
+  for (int row = 1; row < table.RowCount(); ++row) {
+    const auto& cells = table.Row(row);
+    const Milliseconds start = TimeValue(cells, has_base, kStart, kBaseStart);
+    const Milliseconds end = TimeValue(cells, has_base, kEnd, kBaseEnd);
+    if (commit) {
+      document.CommitBaseValues(row);
+    }
+    const std::string& text = WrittenText(cells, keep_pictures);
+    if (text.empty()) {
+      continue;
+    }
+    bool found = false;
+    if (const std::string_view before = Kept(cells, kept, kKeptBefore, &found); found) {
+      AppendKeptLines(out, before);
+    }
+    append_event(start, end, &cells, text);
+    ++entries;
+    output.LinesDone();
+  }
+  for (const auto& line : trailer) {
+    AppendLine(out, line);
+    output.LinesDone();
+  }
+}
+
 // What a write settles before the first row is touched: every check that may refuse it.
 struct WritePlan {
   Format format = Format::kSrt;
@@ -223,21 +435,50 @@ struct WritePlan {
   const std::vector<std::string>* header = nullptr;
   std::vector<std::string> loaded_header;
   bool keep_pictures = false;  // rows without a text written with their picture's name
+  // The sections after the events; written only with the kept header they came with.
+  const std::vector<std::string>* trailer = nullptr;
+  bool full = false;  // FormatRules::kFull
 };
+
+bool IsVttHeader(const std::vector<std::string>& header) {
+  return !header.empty() && header.front().rfind("WEBVTT", 0) == 0;
+}
 
 text::Status PlanWrite(Role role, SubtitleDocument& document, const WriteOptions& options,
                        WritePlan& plan) {
-  plan.format = FormatOf(document.WriteExtension(role));
+  plan.full = document.format_rules == FormatRules::kFull;
+  plan.format = FormatOf(document.WriteExtension(role), document.format_rules);
   if (plan.format == Format::kOther) {
-    return text::Error{"format", "Cannot write the format \"" + document.WriteExtension(role) +
-                                     "\": the extension must be .srt or .ssa"};
+    return text::Error{"format",
+                       "Cannot write the format \"" + document.WriteExtension(role) +
+                           (plan.full ? "\": the extension must be .srt, .ssa, .ass or .vtt"
+                                      : "\": the extension must be .srt or .ssa")};
   }
   // The author entry belongs to picture subtitles of the main table only.
   plan.author =
       role == Role::kMain && document.picture_mode && options.author_enabled ? &options : nullptr;
   plan.keep_pictures = role == Role::kMain && options.keep_rows_without_text;
   plan.header = &document.KeptSsaHeader(role);
-  if (plan.format == Format::kSsa && plan.header->empty()) {
+  static const std::vector<std::string> kNothing;
+  plan.trailer = &kNothing;
+  if (plan.full) {
+    // A kept header serves only its own kind of file; the trailer goes with it.
+    const bool vtt = plan.format == Format::kVtt;
+    if (!plan.header->empty() && IsVttHeader(*plan.header) == vtt) {
+      plan.trailer = &document.KeptSsaTrailer(role);
+      return text::Success();
+    }
+    plan.header = &plan.loaded_header;
+    if (vtt) {
+      plan.loaded_header = {"WEBVTT", ""};
+      return text::Success();
+    }
+    if (plan.format == Format::kAss) {
+      plan.loaded_header.assign(std::begin(kDefaultAssHeader), std::end(kDefaultAssHeader));
+      return text::Success();
+    }
+  }
+  if ((plan.format == Format::kSsa || plan.format == Format::kAss) && plan.header->empty()) {
     // Needed before any row is touched: a missing ssahead.txt must not commit base values.
     auto lines = text::ReadLines(options.working_folder / "ssahead.txt");
     if (!lines) {
@@ -262,7 +503,7 @@ int WriteRows(Role role, SubtitleDocument& document, const WritePlan& plan, Outp
     for (int row = 1; row < table.RowCount(); ++row) {
       estimate += table.Row(row)[kText].size() + 96;
     }
-    if (plan.format == Format::kSsa) {
+    if (plan.format != Format::kSrt) {
       for (const auto& line : *plan.header) {
         estimate += line.size() + 2;
       }
@@ -270,7 +511,23 @@ int WriteRows(Role role, SubtitleDocument& document, const WritePlan& plan, Outp
     output.text.reserve(estimate);
   }
   int entries = 0;
-  if (plan.format == Format::kSrt) {
+  if (plan.full && plan.format != Format::kSsa && plan.format != Format::kAss) {
+    if (plan.format == Format::kVtt) {
+      for (const auto& line : *plan.header) {
+        AppendLine(output.text, line);
+      }
+    }
+    AppendTimedEntries(plan.format, table, main, plan.keep_pictures, document, plan.author, output,
+                       entries);
+    if (plan.format == Format::kVtt) {
+      for (const auto& line : *plan.trailer) {
+        AppendLine(output.text, line);
+      }
+    }
+  } else if (plan.full) {
+    AppendEvents(table, main, plan.keep_pictures, document, plan.author, *plan.header,
+                 *plan.trailer, output, entries);
+  } else if (plan.format == Format::kSrt) {
     AppendSrt(table, main, plan.keep_pictures, document, plan.author, output, entries);
   } else {
     AppendSsa(table, main, plan.keep_pictures, document, plan.author, *plan.header, output,

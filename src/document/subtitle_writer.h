@@ -43,8 +43,15 @@ struct WriteReport {
 // 00:00:00.000. The table keeps the unreadable text; FindSaveProblems names such rows first.
 // SRT numbers come from column 0 as they stand. SSA takes the role's KeptSsaHeader, else the lines
 // of options.working_folder/ssahead.txt (the KeptSsaHeader itself is not changed).
+// Under FormatRules::kFull (document.format_rules) ".ass" and ".vtt" are written too, and every
+// time is written in its format's strict form (SRT hh:mm:ss,mmm, SSA/ASS h:mm:ss.cc, WebVTT
+// hh:mm:ss.mmm; a negative or unreadable time as above, as zero); SRT entries are numbered as
+// written; SSA and ASS events follow the columns of the header's Format line, the kept fields
+// and sections of a file read in the same format coming back as they were read. A kept header
+// serves only its own kind (WebVTT or SSA/ASS); without one, .ass gets a built-in v4+ header and
+// .vtt the line "WEBVTT".
 // Errors: "io" when ssahead.txt is needed and cannot be read (no row is touched then); "format"
-// when the write extension is neither ".srt" nor ".ssa" (nothing is touched).
+// when the write extension is not one the rules write (nothing is touched).
 text::Result<std::string> BuildSubtitleText(Role role, SubtitleDocument& document,
                                             const WriteOptions& options,
                                             WriteReport* report = nullptr);

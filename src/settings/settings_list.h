@@ -48,6 +48,12 @@ enum SettingsLine : int {
   kOcrGuess = 29,           // flag: offer the OCR engine's guess in the teaching question
   kOcrGuessScript = 30,     // number 0..2: the guess's script, 0 by the interface language,
                             // 1 Simplified, 2 Traditional Chinese
+  kSubtitleFormats = 31,    // flag: ASS and WebVTT besides SRT and SSA, lenient times, kept
+                            // fields, strict times written; off reads and writes as before.
+                            // A file without this line has it on.
+  kInputEncoding = 32,      // text: how subtitle files are decoded: "auto" (or a missing line)
+                            // detects, an encoding name (text/encoding.h) forces one, and
+                            // "as-before" keeps the older detection (UTF-16 mark, UTF-8, GBK)
   kMarkTimes = 43,          // flag: tint bad times and overlaps in the main grid; only "0" is off,
                             // so a file without the line has the marking on
   kMarkCheckedRows = 44,    // flag: rows the check review changed gain "C"; only "0" is off
@@ -131,6 +137,17 @@ class SettingsList {
   int Number(int line, int minimum, int maximum, int fallback) const;
   void SetNumber(int line, int value) {
     SetLine(line, std::to_string(value));
+  }
+
+  // Line kSubtitleFormats: true when on or missing.
+  bool AllSubtitleFormats() const {
+    return kSubtitleFormats >= LineCount() || Flag(kSubtitleFormats);
+  }
+
+  // Line kInputEncoding as it stands, "auto" when missing or empty.
+  std::string InputEncoding() const {
+    return kInputEncoding >= LineCount() || Line(kInputEncoding).empty() ? "auto"
+                                                                         : Line(kInputEncoding);
   }
 
   // Typed views of the number lines, with the window's defaults as fallbacks.

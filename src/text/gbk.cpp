@@ -110,7 +110,7 @@ bool IsCharBoundary(std::string_view gbk, size_t index) {
     return false;
   size_t i = 0;
   while (i < index) {
-    i += static_cast<unsigned char>(gbk[i]) >= 0x80 ? 2 : 1;
+    i += CharLength(gbk, i);
   }
   return i == index;
 }
@@ -130,10 +130,12 @@ Converted GbkToUtf8(std::string_view gbk) {
     const auto can_trail = [](unsigned char byte) {
       return byte >= 0x40 && byte != 0x7F && byte != 0xFF;
     };
-    const size_t length =
-        i + 1 < gbk.size() && can_trail(static_cast<unsigned char>(gbk[i + 1])) ? 2 : 1;
-    if (length == 2 && fallback.ConvertRun(gbk.substr(i, 2), result.text) == 2) {
-      i += 2;
+    size_t length = i + 1 < gbk.size() && can_trail(static_cast<unsigned char>(gbk[i + 1])) ? 2 : 1;
+    if (CharLength(gbk, i) == 4) {
+      length = 4;  // a GB18030 four-byte character: every Unicode character GBK lacks
+    }
+    if (length >= 2 && fallback.ConvertRun(gbk.substr(i, length), result.text) == length) {
+      i += length;
       continue;
     }
     result.text += "\xEF\xBF\xBD";  // U+FFFD

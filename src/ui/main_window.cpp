@@ -30,6 +30,7 @@
 #include "library/glyph_library.h"
 #include "proof/row_editing.h"
 #include "proof/time_changes.h"
+#include "text/encoding.h"
 #include "text/line_file.h"
 #include "ui/chinese_tools.h"
 #include "ui/desktop_tools.h"
@@ -137,6 +138,7 @@ text::Result<std::unique_ptr<MainWindow>> MainWindow::Create(MainWindowSetup set
   // An imported subtitle is opened like any other: it joins the recent files.
   connect(w.import_tools_.get(), &ImportTools::SubtitleOpened, w.desktop_tools_.get(),
           &DesktopTools::RememberOpened);
+  w.AddReopenEncodingMenu();
   w.ApplyLanguage();
   w.resize(1024, 720);
   w.LayOut();
@@ -386,7 +388,7 @@ void MainWindow::ApplyColumnWidths() {
 
   QTableView* grid = ui_->StringGrid1;
   const int grid_width = grid->width();
-  int widths[] = {30, 80, time_width, time_width, 1, 20, 20, 1, 1, 1, 1, 1, 1, 1};
+  int widths[] = {30, 80, time_width, time_width, 1, 20, 20, 1, 1, 1, 1, 1, 1, 1, 1};
   // Style and margins appear as the window grows: (column, below this width, offset, width).
   const int steps[][4] = {
       {7, 806, 725, 80}, {8, 846, 805, 40}, {9, 886, 845, 40}, {10, 926, 885, 40}};
@@ -573,6 +575,41 @@ void MainWindow::OpenSrtMenuClick() {
   if (app_->OpenCommand()) {
     ui_->StatusProgress->SetProgress(0, 0);
     desktop_tools_->RememberOpened();
+  }
+}
+
+void MainWindow::AddReopenEncodingMenu() {
+  auto* menu = new QMenu(this);
+  menu->setObjectName(QStringLiteral("ReopenEncodingMenu"));
+  ui_->FileMenu->insertMenu(ui_->CloseSrtMenu, menu);
+  // Captioned from language.sys: "auto" by its own message, the others by their names.
+  const char* const names[] = {"auto",    "utf-8", "utf-16",     "utf-16be", "utf-32", "gbk",
+                               "gb18030", "big5",  "big5-hkscs", "cp1250",   "cp1251", "cp1252"};
+  for (int i = 0; i < static_cast<int>(std::size(names)); ++i) {
+    const QString encoding = QString::fromLatin1(names[i]);
+    QAction* action = menu->addAction(encoding.toUpper());
+    action->setObjectName(i == 0 ? QStringLiteral("ReopenEncodingAuto")
+                                 : QStringLiteral("ReopenEncoding%1").arg(i));
+    if (i == 0) {
+      menu->addSeparator();
+    }
+    connect(action, &QAction::triggered, this,
+            [this, encoding] { ReopenEncodingMenuClick(encoding); });
+  }
+  // Only a text subtitle read from a file can be read again.
+  connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+    const bool can = !app_->Document().source_file.empty() && !app_->Document().picture_mode &&
+                     ui_->OpenSrtMenu->isEnabled();
+    for (QAction* action : menu->actions()) {
+      action->setEnabled(can);
+    }
+  });
+}
+
+void MainWindow::ReopenEncodingMenuClick(const QString& encoding) {
+  const auto chosen = text::EncodingByName(encoding.toStdString());
+  if (chosen && app_->ReopenWithEncoding(*chosen)) {
+    ui_->StatusProgress->SetProgress(0, 0);
   }
 }
 

@@ -102,6 +102,7 @@ class MainWindow : public QMainWindow, private app::ShellHooks {
 
  private slots:
   void OpenSrtMenuClick();
+  void ReopenEncodingMenuClick(const QString& encoding);
   void SaveSrtMenuClick();
   void SaveInPlaceMenuClick();
   void CloseSrtMenuClick();
@@ -150,6 +151,8 @@ class MainWindow : public QMainWindow, private app::ShellHooks {
   void BuildPanels();
   void BindDocument();
   void ConnectSignals();
+  // File > "Reopen with encoding": ReopenEncodingMenu, its items named by the encodings.
+  void AddReopenEncodingMenu();
 
   std::string Message(int number) const {
     return app_->Messages().Message(number);

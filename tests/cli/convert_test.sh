@@ -13,20 +13,41 @@ printf '1\r\n00:00:01,000 --> 00:00:02,500\r\n\xd7\xd6\xc4\xbb\r\nsecond line\r\
 printf '2\r\n00:00:03,000 --> 00:00:04,000\r\n\r\n' >> in.srt
 printf '3\r\n10:00:05,120 --> 10:00:06,000\r\nthird\r\n' >> in.srt
 
-"$cli" convert in.srt out.ssa --workdir "$data" > /dev/null 2> err.txt || fail "srt -> ssa exited $?"
-{ cat "$data/ssahead.txt"
-  printf 'Dialogue: Marked=0,0:00:01.00,0:00:02.50,Default,,0000,0000,0000,,\xd7\xd6\xc4\xbb\\Nsecond line\r\n'
-  printf 'Dialogue: Marked=0,0:00:05.12,0:00:06.00,Default,,0000,0000,0000,,third\r\n'
-} > expected.ssa
-expect_same out.ssa expected.ssa "ssa output"
-[ -s err.txt ] && fail "unexpected stderr: $(cat err.txt)"
+# Hours of two digits stay whole in the SSA time (h:mm:ss.cc); --as-before writes the times as
+# older releases did, which cut 10:00:05 down to 0:00:05.
+for rules in full as-before; do
+  option=(); hours=10
+  [ $rules = as-before ] && { option=(--as-before); hours=0; }
+  "$cli" convert in.srt out.ssa --workdir "$data" "${option[@]}" > /dev/null 2> err.txt \
+    || fail "srt -> ssa ($rules) exited $?"
+  { cat "$data/ssahead.txt"
+    printf 'Dialogue: Marked=0,0:00:01.00,0:00:02.50,Default,,0000,0000,0000,,\xd7\xd6\xc4\xbb\\Nsecond line\r\n'
+    printf 'Dialogue: Marked=0,%s:00:05.12,%s:00:06.00,Default,,0000,0000,0000,,third\r\n' $hours $hours
+  } > expected.ssa
+  expect_same out.ssa expected.ssa "ssa output ($rules)"
+  [ -s err.txt ] && fail "unexpected stderr: $(cat err.txt)"
 
-# Back to SRT: the entries are renumbered 1, 2 and times come back through the SSA form.
-"$cli" convert out.ssa back.srt > /dev/null 2>&1 || fail "ssa -> srt exited $?"
-{ printf '1\r\n00:00:01,000 --> 00:00:02,500\r\n\xd7\xd6\xc4\xbb\r\nsecond line\r\n\r\n'
-  printf '2\r\n00:00:05,120 --> 00:00:06,000\r\nthird\r\n\r\n'
-} > expected.srt
-expect_same back.srt expected.srt "srt output"
+  # Back to SRT: the entries are renumbered 1, 2 and times come back through the SSA form.
+  "$cli" convert out.ssa back.srt "${option[@]}" > /dev/null 2>&1 || fail "ssa -> srt exited $?"
+  { printf '1\r\n00:00:01,000 --> 00:00:02,500\r\n\xd7\xd6\xc4\xbb\r\nsecond line\r\n\r\n'
+    printf '2\r\n%02d:00:05,120 --> %02d:00:06,000\r\nthird\r\n\r\n' $hours $hours
+  } > expected.srt
+  expect_same back.srt expected.srt "srt output ($rules)"
+done
+
+# ASS and WebVTT: an ASS file comes back byte for byte, and goes to WebVTT and back with the
+# same entries; .ass and .vtt are refused with --as-before.
+printf '[Script Info]\r\nScriptType: v4.00+\r\n\r\n[Events]\r\n' > in.ass
+printf 'Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\r\n' >> in.ass
+printf 'Dialogue: 1,0:00:01.00,0:00:02.50,Top,Anna,0,0,0,,{\\i1}\xd7\xd6{\\i0}, b\r\n' >> in.ass
+printf 'Comment: 0,0:00:02.00,0:00:03.00,Top,,0,0,0,,note\r\n' >> in.ass
+printf 'Dialogue: 0,1:00:00.00,1:00:01.00,Default,,0,0,0,,last\r\n' >> in.ass
+"$cli" convert in.ass out.ass > /dev/null 2> err.txt || fail "ass -> ass exited $?"
+expect_same out.ass in.ass "ass round trip"
+"$cli" convert in.ass out.vtt > /dev/null 2>&1 || fail "ass -> vtt exited $?"
+grep -q $'^01:00:00.000 --> 01:00:01.000\r$' out.vtt || fail "vtt times: $(cat out.vtt)"
+"$cli" convert out.vtt vtt.srt > /dev/null 2>&1 || fail "vtt -> srt exited $?"
+grep -q $'^2\r$' vtt.srt || fail "vtt -> srt lost an entry: $(cat vtt.srt)"
 
 # UTF-8 output of the same file, and a UTF-8 input converted back to GBK.
 "$cli" convert in.srt utf8.srt --encoding utf-8 > /dev/null 2>&1 || fail "utf-8 output exited $?"
@@ -45,7 +66,8 @@ expect_same frombom.srt plain2.srt "utf-8-bom round trip"
 # Rows the file cannot hold as read are named on stderr, and no time line is left without times.
 printf '1\r\n00:00:02,000 --> 00:00:01,000\r\nreversed\r\n\r\n' > odd.srt
 printf '2\r\nabc --> x,y\r\nno times\r\n\r\n3\r\n00:00:05,000 --> 00:00:06,000\r\nbad \xff\r\n' >> odd.srt
-"$cli" convert odd.srt odd-out.srt --encoding utf-8 > /dev/null 2> err.txt || fail "odd srt exited $?"
+"$cli" convert odd.srt odd-out.srt --encoding utf-8 --input-encoding gbk > /dev/null 2> err.txt \
+  || fail "odd srt exited $?"
 grep -q 'rows 2: time cannot be read' err.txt || fail "unreadable time not named: $(cat err.txt)"
 grep -q 'rows 1: end before start' err.txt || fail "reversed times not named: $(cat err.txt)"
 grep -q 'rows 3: text the encoding cannot hold' err.txt || fail "unencodable text not named: $(cat err.txt)"
@@ -76,6 +98,19 @@ touch ".plain.srt.tmp${gone}_0" .plain.srt.tmp482113 ".plain.srt.tmp$$_1" .other
 [ -e .plain.srt.tmp482113 ] && fail "a leftover of the older naming stayed"
 [ -e ".plain.srt.tmp$$_1" ] || fail "the temporary file of a running process was removed"
 [ -e .other.srt.tmp482113 ] || fail "another file's temporary was removed"
+# Encodings: a Big5 file opens with its text intact; GBK bytes that are valid UTF-8 as well are
+# read as the common Chinese text they make, and stderr says so; --input-encoding forces one.
+printf '1\r\n00:00:01,000 --> 00:00:02,000\r\n\xb3\x6f\xac\x4f\xc1\x63\xc5\xe9\xa4\xa4\xa4\xe5\r\n' > big5.srt
+"$cli" convert big5.srt big5-out.srt --encoding utf-8 > /dev/null 2>&1 || fail "big5 exited $?"
+grep -q '這是繁體中文' big5-out.srt || fail "big5 text: $(cat big5-out.srt)"
+printf '1\r\n00:00:01,000 --> 00:00:02,000\r\n\xd0\xbb\xd0\xbb\r\n' > thanks.srt
+"$cli" convert thanks.srt thanks-out.srt > /dev/null 2> err.txt || fail "gbk/utf-8 exited $?"
+grep -q $'^\xd0\xbb\xd0\xbb\r$' thanks-out.srt || fail "谢谢 not kept as GBK"
+grep -q 'read as gbk, not utf-8' err.txt || fail "the choice is not named: $(cat err.txt)"
+"$cli" convert thanks.srt forced.srt --input-encoding utf-8 --encoding utf-8 > /dev/null 2>&1 \
+  || fail "forced utf-8 exited $?"
+grep -q 'лл' forced.srt || fail "forced utf-8 not used: $(cat forced.srt)"
+printf '1\r\n00:00:01,000 --> 00:00:02,000\r\n\x81\x98\xff\r\n' > unreadable.srt
 
 # Failures: exit 1, exactly one line on stderr, no output file.
 expect_failure() {  # expect_failure OUT args...
@@ -94,5 +129,9 @@ mkdir empty
 expect_failure none4.ssa convert in.srt none4.ssa --workdir empty
 expect_failure none5.srt convert in.srt nofolder/none5.srt
 [ -e nofolder ] && fail "a folder was created"
+expect_failure none6.ass convert in.srt none6.ass --as-before
+expect_failure none7.srt convert unreadable.srt none7.srt
+grep -q 'no encoding reads the file (tried UTF-8, ' err.txt || fail "encodings not named: $(cat err.txt)"
+expect_failure none8.srt convert in.srt none8.srt --input-encoding latin-9
 
 finish

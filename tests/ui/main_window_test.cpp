@@ -240,9 +240,10 @@ class MainWindowTest : public QObject {
     QVERIFY(!window_->isWindowModified());
     QCOMPARE(Grid()->currentIndex().row(), 0);
     QCOMPARE(Grid()->currentIndex().column(), int{document::kText});
-    // The open dialog offers SRT and SSA and starts from the document's extension.
+    // The open dialog offers SRT, SSA, ASS and WebVTT and starts from the document's extension.
     QCOMPARE(dialogs_.open_filters.back().entries.size(), size_t{1});
-    QCOMPARE(dialogs_.open_filters.back().entries[0].second, std::string("*.srt;*.ssa"));
+    QCOMPARE(dialogs_.open_filters.back().entries[0].second,
+             std::string("*.srt;*.ssa;*.ass;*.vtt"));
     QCOMPARE(dialogs_.open_filters.back().default_extension, std::string(".srt"));
     // Status panel 0: message 419, the row count, message 425 (text subtitle).
     auto* status = window_->findChild<QLabel*>(QStringLiteral("StatusText"));

@@ -502,7 +502,13 @@ TEST_F(ApplicationTest, SaveAppendsTheDefaultExtensionAndSetsTheFlags) {
   EXPECT_TRUE(doc.proofread_done);
   EXPECT_EQ(doc.main.Cell(document::kBaseText, 1), "Edited");
   EXPECT_NE(dir_.Read("out/result.txt.srt").find("Edited\r\n"), std::string::npos);
-  EXPECT_EQ(dialogs_.save_filters[0].entries.size(), 2u);
+  // srt, ssa, ass and vtt; setup.sys line 31 = 0 offers the first two only.
+  EXPECT_EQ(dialogs_.save_filters[0].entries.size(), 4u);
+  app.Settings().SetFlag(settings::kSubtitleFormats, false);
+  app.Document().document_saved = false;
+  dialogs_.save_paths = {dir_ / "out" / "again.srt"};
+  ASSERT_TRUE(app.SaveCommand());
+  EXPECT_EQ(dialogs_.save_filters[1].entries.size(), 2u);
 }
 
 TEST_F(ApplicationTest, SaveAsSsaUsesTheHeaderFileOfTheWorkingFolder) {

@@ -109,7 +109,7 @@ TEST_F(ProofCommandsTest, SaveWritesOnlyUnsavedReferencesInTheChosenForm) {
   EXPECT_TRUE(app_->Document().reference_saved);
   EXPECT_NE(folder_.Read("out.srt").find("Uno"), std::string::npos);
   ASSERT_EQ(dialogs_.save_filters.size(), 1u);
-  EXPECT_EQ(dialogs_.save_filters[0].entries.size(), 2u);
+  EXPECT_EQ(dialogs_.save_filters[0].entries.size(), 4u);  // srt, ssa, ass, vtt
   EXPECT_EQ(dialogs_.save_suggestions[0], std::filesystem::path("ref.srt"));
 
   app_->Document().reference_saved = false;

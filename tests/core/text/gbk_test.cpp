@@ -77,5 +77,24 @@ TEST(Gbk, FindsCharacterBoundaries) {
   EXPECT_FALSE(IsCharBoundary("a\xD6", 2));  // a lead byte cut off at the end
 }
 
+TEST(CharLength, StepsOverGb18030FourByteCharacters) {
+  const std::string text =
+      "a\xD6\xD0\x81\x36\xE5\x38"
+      "b";  // a 中 ⋯ b (U+22EF is a four-byte GB18030 character)
+  EXPECT_EQ(CharLength(text, 0), 1u);
+  EXPECT_EQ(CharLength(text, 1), 2u);
+  EXPECT_EQ(CharLength(text, 3), 4u);
+  EXPECT_EQ(CharLength(text, 7), 1u);
+  EXPECT_TRUE(IsCharBoundary(text, 7));
+  EXPECT_FALSE(IsCharBoundary(text, 5));
+  EXPECT_EQ(CharLength("\x81\x36\xE5", 0), 2u);  // cut short: not a four-byte character
+  // The screen's conversion keeps it.
+  const Converted utf8 = GbkToUtf8(text);
+  EXPECT_EQ(utf8.text,
+            "a\xE4\xB8\xAD\xE2\x8B\xAF"
+            "b");
+  EXPECT_EQ(utf8.replaced, 0);
+}
+
 }  // namespace
 }  // namespace text
