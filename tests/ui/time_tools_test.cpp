@@ -224,8 +224,9 @@ class TimeToolsTest : public QObject {
     QCOMPARE(dialogs_.save_suggestions.back().filename(), std::filesystem::path("pictures.srt"));
     QCOMPARE(messages_.asked.back().text, std::string("m1773"));
     QVERIFY(Find<QLabel>("StatusText")->text().endsWith(QStringLiteral("m1776")));
+    // Entries are numbered as written.
     QCOMPARE(folder_->Read("text.srt"),
-             std::string("2\r\n00:00:03,000 --> 00:00:04,000\r\ntwo\r\n\r\n"));
+             std::string("1\r\n00:00:03,000 --> 00:00:04,000\r\ntwo\r\n\r\n"));
     // Yes, with Save in place: every row, the pictures' names standing in for their texts.
     messages_.answers = {Answer::kYes};
     Action("SaveInPlaceMenu")->trigger();

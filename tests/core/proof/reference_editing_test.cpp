@@ -86,7 +86,7 @@ TEST(ReferenceEditing, BlankSubtitleTakesTheReferenceTimes) {
   ASSERT_EQ(document.main.DataRowCount(), 3);
   EXPECT_EQ(document.main.RowCells(2),
             (Strings{"2", "", "00:00:03.000", "00:00:04.000", "", "", "", "Default", "0000", "0000",
-                     "0000", "00:00:03.000", "00:00:04.000", ""}));
+                     "0000", "00:00:03.000", "00:00:04.000", "", ""}));
   EXPECT_TRUE(document.document_saved);
   EXPECT_EQ(document.current_row, 1);
 }

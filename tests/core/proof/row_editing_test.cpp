@@ -54,8 +54,8 @@ TEST(RowEditing, InsertKeepsNumbersInGridOrder) {
   EXPECT_EQ(document.current_row, 3);
   EXPECT_EQ(Column(document.main, kNumber), (Strings{"1", "2", "3", "4", "5", "6"}));
   EXPECT_EQ(Column(document.main, kText), (Strings{"a", "b", "", "c", "d", "e"}));
-  EXPECT_EQ(document.main.RowCells(3),
-            (Strings{"3", "", "", "", "", "", "", "Default", "0000", "0000", "0000", "", "", ""}));
+  EXPECT_EQ(document.main.RowCells(3), (Strings{"3", "", "", "", "", "", "", "Default", "0000",
+                                                "0000", "0000", "", "", "", ""}));
 
   document.current_row = 6;
   InsertRowAfter(document);
