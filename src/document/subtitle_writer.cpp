@@ -266,6 +266,27 @@ std::string_view Kept(const RowTable::RowView& cells, bool kept, std::string_vie
   return KeptField(cells[kKeptFields], key, found);
 }
 
+// Visits the rows the strict writers write, in order, with their time values and the text they
+// are written with (rows without one are skipped); with `commit`, every row's base values are
+// committed on the way, written or not.
+template <typename Visit>
+void ForEachWrittenRow(const RowTable& table, bool commit, bool keep_pictures,
+                       SubtitleDocument& document, Visit visit) {
+  const bool has_base = table.ColumnCount() > kBaseEnd;
+  for (int row = 1; row < table.RowCount(); ++row) {
+    const auto& cells = table.Row(row);
+    const Milliseconds start = TimeValue(cells, has_base, kStart, kBaseStart);
+    const Milliseconds end = TimeValue(cells, has_base, kEnd, kBaseEnd);
+    if (commit) {
+      document.CommitBaseValues(row);
+    }
+    const std::string& text = WrittenText(cells, keep_pictures);
+    if (!text.empty()) {
+      visit(cells, start, end, text);
+    }
+  }
+}
+
 // Kept lines (joined by LF) as file lines.
 void AppendKeptLines(std::string& out, std::string_view lines) {
   size_t start = 0;
@@ -305,43 +326,35 @@ void AppendTimedEntries(Format format, const RowTable& table, bool commit, bool 
     AppendTextLines(out, author->author_text);
     AppendLine(out, "");
   }
-  const bool has_base = table.ColumnCount() > kBaseEnd;
   const bool kept = table.ColumnCount() > kKeptFields;
-  for (int row = 1; row < table.RowCount(); ++row) {
-    const auto& cells = table.Row(row);
-    const Milliseconds start = TimeValue(cells, has_base, kStart, kBaseStart);
-    const Milliseconds end = TimeValue(cells, has_base, kEnd, kBaseEnd);
-    if (commit) {
-      document.CommitBaseValues(row);
-    }
-    const std::string& text = WrittenText(cells, keep_pictures);
-    if (text.empty()) {
-      continue;
-    }
-    bool found = false;
-    if (const std::string_view notes = Kept(cells, kept, kKeptNotes, &found);
-        found && format == Format::kVtt) {
-      AppendKeptLines(out, notes);
-    }
-    if (format == Format::kSrt) {
-      AppendLine(out, std::to_string(entries + 1));  // numbered as written, empty texts skipped
-    } else if (const std::string_view id = Kept(cells, kept, kKeptCueId, &found); found) {
-      AppendLine(out, id);
-    }
-    out += time(start);
-    out += kArrow;
-    out += time(end);
-    out += Kept(cells, kept, kKeptPosition);
-    out += kCrLf;
-    if (cells[kText].empty()) {
-      AppendTextLines(out, text);  // a row kept with its picture's name
-    } else {
-      AppendEntryText(out, cells, kept);
-    }
-    out += kCrLf;
-    ++entries;
-    output.LinesDone();
-  }
+  ForEachWrittenRow(
+      table, commit, keep_pictures, document,
+      [&](const RowTable::RowView& cells, Milliseconds start, Milliseconds end,
+          const std::string& text) {
+        bool found = false;
+        if (const std::string_view notes = Kept(cells, kept, kKeptNotes, &found);
+            found && format == Format::kVtt) {
+          AppendKeptLines(out, notes);
+        }
+        if (format == Format::kSrt) {
+          AppendLine(out, std::to_string(entries + 1));  // numbered as written, empty texts skipped
+        } else if (const std::string_view id = Kept(cells, kept, kKeptCueId, &found); found) {
+          AppendLine(out, id);
+        }
+        out += time(start);
+        out += kArrow;
+        out += time(end);
+        out += Kept(cells, kept, kKeptPosition);
+        out += kCrLf;
+        if (cells[kText].empty()) {
+          AppendTextLines(out, text);  // a row kept with its picture's name
+        } else {
+          AppendEntryText(out, cells, kept);
+        }
+        out += kCrLf;
+        ++entries;
+        output.LinesDone();
+      });
 }
 
 // SSA and ASS events in the columns of the header's Format line; fields the table has no column
@@ -400,27 +413,19 @@ void AppendEvents(const RowTable& table, bool commit, bool keep_pictures,
     append_event(ReadCellTime(start).value_or(0), ReadCellTime(end).value_or(0), nullptr,
                  author->author_text);
   }
-  const bool has_base = table.ColumnCount() > kBaseEnd;
   const bool kept = table.ColumnCount() > kKeptFields;
-  for (int row = 1; row < table.RowCount(); ++row) {
-    const auto& cells = table.Row(row);
-    const Milliseconds start = TimeValue(cells, has_base, kStart, kBaseStart);
-    const Milliseconds end = TimeValue(cells, has_base, kEnd, kBaseEnd);
-    if (commit) {
-      document.CommitBaseValues(row);
-    }
-    const std::string& text = WrittenText(cells, keep_pictures);
-    if (text.empty()) {
-      continue;
-    }
-    bool found = false;
-    if (const std::string_view before = Kept(cells, kept, kKeptBefore, &found); found) {
-      AppendKeptLines(out, before);
-    }
-    append_event(start, end, &cells, text);
-    ++entries;
-    output.LinesDone();
-  }
+  ForEachWrittenRow(table, commit, keep_pictures, document,
+                    [&](const RowTable::RowView& cells, Milliseconds start, Milliseconds end,
+                        const std::string& text) {
+                      bool found = false;
+                      if (const std::string_view before = Kept(cells, kept, kKeptBefore, &found);
+                          found) {
+                        AppendKeptLines(out, before);
+                      }
+                      append_event(start, end, &cells, text);
+                      ++entries;
+                      output.LinesDone();
+                    });
   for (const auto& line : trailer) {
     AppendLine(out, line);
     output.LinesDone();
